@@ -1,0 +1,137 @@
+#pragma once
+// The run record: the parameters of the chosen version (ExperimentSetup) and everything
+// else one participant's run shares between screens and procedures (RunState).
+// Both exist once per process; every procedure reads and writes their fields by name.
+
+#include <QString>
+#include <cstdint>
+#include <memory>
+#include <vector>
+
+#include "ui/Clock.h"
+
+namespace db {
+class Database;
+class Workspace;
+}  // namespace db
+
+// Arrays are indexed from 0 to an upper bound, both inclusive; sizing clears them.
+template <typename T>
+void SizeArray(std::vector<T>& array, long upperBound) {
+    array.assign(upperBound < 0 ? 0 : static_cast<std::size_t>(upperBound) + 1, T{});
+}
+
+struct ExperimentSetupRecord {
+    std::int32_t MaxTrial = 0;
+    double BaseMoney = 0;
+    std::int16_t numMarks = 0;
+    double InitialAmountInTank = 0;
+    double GoalLinePosition = 0;  // column "GoalLinePoisition"
+    double InitialBackOrder = 0;
+    double InitialForwardDischarge = 0;
+    double simTimeForTP = 0;
+    std::int16_t ScenarioUsed = 0;
+    std::int16_t DelayScenario = 0;
+    std::int16_t AfterEveryNTrials = 0;  // not a column: 1 whenever the setup is loaded
+    double CostUnderFlowPerAmount = 0;
+    double CostOverFlowPerAmount = 0;
+    double BonusAmount = 0;
+    QString YUnits;
+    bool graphicalMode = false;
+    std::int32_t userDelay = 0;
+    std::int32_t envDelay = 0;
+    double RHEIGHT = 0;
+    double RWIDTH = 0;
+    double UpperBoundFromGoal = 0;
+    double LowerBoundFromGoal = 0;
+    std::int32_t ExperimentTimeForInstructions = 0;
+    std::int16_t MaxNumberOfAScenarioType = 0;
+    bool IsTimeDriven = false;
+    bool IsBonusOnTimeGap = false;
+    bool ShowBackOrder = false;
+    bool ShowDischargeOrder = false;
+    bool ShowTimePeriods = false;
+    double deltaTmeBetweenEnvUsr = 0;
+    double TimeBetweenEnvTries = 0;
+    std::int32_t UsrMv = 0;
+    std::int32_t EnvMv = 0;
+};
+
+struct RunStateRecord {
+    // Participant and run
+    QString SubjectName;
+    QString Version;
+    QString Condition;
+    std::int32_t CurrentTrial = 0;
+    std::int32_t EventID = 0;
+    bool QuitAtLogin = false;
+    bool ExitConfirmed = false;
+
+    // Database handles: present only between OpenTable and CloseDatabase
+    std::shared_ptr<db::Database> Database;
+    std::shared_ptr<db::Workspace> Workspace;
+
+    // Configuration tables loaded at login and start-up
+    std::vector<double> EnvInFlow;   // 0..MaxNumberOfAScenarioType+1
+    std::vector<double> EnvOutFlow;  // 0..MaxNumberOfAScenarioType+1
+    std::vector<double> InflowDelayValue;    // 0..InflowDelayCount
+    std::vector<double> InflowDelayLength;   // 0..InflowDelayCount
+    std::vector<double> OutflowDelayValue;   // 0..OutflowDelayCount
+    std::vector<double> OutflowDelayLength;  // 0..OutflowDelayCount
+    std::int16_t InflowDelayCount = 0;
+    std::int16_t OutflowDelayCount = 0;
+    std::vector<std::int16_t> InflowDelayEnd;   // 0..MaxNumberOfAScenarioType
+    std::vector<std::int16_t> OutflowDelayEnd;  // 0..MaxNumberOfAScenarioType
+    std::vector<QString> MarkLabels;            // 0..numMarks
+    double TopLabelValue = 0;
+
+    // Tank, orders and flows
+    double AmountInTank = 0;
+    std::vector<double> BackOrder;         // 0..MaxTrial+1
+    std::vector<double> ForwardDischarge;  // 0..MaxTrial+1
+    double TotalBackOrder = 0;
+    double TotalForwardDischarge = 0;
+    std::int16_t UserInflowTP = 0;
+    std::int16_t UserOutflowTP = 0;
+    std::vector<double> UserInFlow;   // 0..MaxTrial+1
+    std::vector<double> UserOutFlow;  // 0..MaxTrial+1
+    bool IsUserInFlow = false;
+    bool IsUserOutFlow = false;
+    bool IsEnvInFlow = false;
+    bool IsEnvOutFlow = false;
+
+    // Money
+    double CurrentCost = 0;
+    double TotCost = 0;
+    double CurrentBonus = 0;
+    double TotBonus = 0;
+
+    // Period cycle and times
+    bool UserFlowPending = false;
+    bool EnvActionDone = false;
+    ui::TimeValue PeriodStartTime;
+    ui::TimeValue PeriodEndTime;
+    ui::TimeValue EnvActionTime;
+    ui::TimeValue SubmitTime;
+    std::int32_t EnvToSubmitSeconds = 0;
+
+    // Screen scale
+    double TwipsPerMark = 0;
+    double AmountPerMark = 0;
+    std::int16_t TankIndex = 0;
+    std::int16_t PipeUserIn = 0;
+    std::int16_t PipeUserOut = 0;
+    std::int16_t PipeEnvIn = 0;
+    std::int16_t PipeEnvOut = 0;
+
+    // Exit control
+    QString ExpectedPassword;
+    bool PasswordMatched = false;
+    bool ExitAuthorised = false;
+};
+
+extern ExperimentSetupRecord ExperimentSetup;
+extern RunStateRecord RunState;
+
+// Puts both records back to their state at start-up (used by tests).
+void ResetRunRecord();

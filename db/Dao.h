@@ -1,0 +1,84 @@
+#pragma once
+// Workspaces, databases and recordsets as the screens and procedures use them: snapshot
+// (read-only) and dynaset (updatable) recordsets, field values by case-insensitive column
+// name, AddNew/Edit/Update, MoveFirst/MoveLast/MoveNext, Eof and RecordCount.
+
+#include <QString>
+#include <QVariant>
+#include <memory>
+#include <vector>
+
+#include "db/Engine.h"
+
+namespace db {
+
+enum RecordsetType { dbOpenDynaset = 2, dbOpenSnapshot = 4 };
+
+class Recordset;
+
+class Database {
+public:
+    Database(const QString& path, bool readOnly, const QString& connect);
+    ~Database();
+    Database(const Database&) = delete;
+    Database& operator=(const Database&) = delete;
+
+    // source: a table name (all its rows; appending) or an SQL SELECT text.
+    // A dynaset on a read-only database, or a snapshot, can never write.
+    std::unique_ptr<Recordset> OpenRecordset(const QString& source, RecordsetType type);
+    void Close();
+    bool isOpen() const { return connection_ != nullptr; }
+    Connection& connection();  // raises 91 once closed
+
+private:
+    std::unique_ptr<Connection> connection_;
+};
+
+class Workspace {
+public:
+    // connect is ";pwd=" followed by the database password.
+    std::shared_ptr<Database> OpenDatabase(const QString& path, bool exclusive, bool readOnly,
+                                           const QString& connect);
+    void Close() {}
+};
+
+// The engine's default workspace, Workspaces(0).
+std::shared_ptr<Workspace> DefaultWorkspace();
+
+class Recordset {
+public:
+    Recordset(Database& database, const QString& source, RecordsetType type);
+    ~Recordset();
+    Recordset(const Recordset&) = delete;
+    Recordset& operator=(const Recordset&) = delete;
+
+    bool Eof() const;         // no current row; an empty result is Eof at once
+    long RecordCount() const; // rows visited so far; exact after MoveLast
+    void MoveFirst();
+    void MoveLast();
+    void MoveNext();
+
+    // The value of a column of the current row (or of the row being added or edited).
+    // Unknown column: 3265; no current row: 3021.
+    QVariant Field(const QString& name) const;
+    QVariant operator[](const QString& name) const { return Field(name); }
+    // Assigns a column of the row being added or edited; any non-zero written to a
+    // yes/no column is stored as -1.
+    void SetField(const QString& name, const QVariant& value);
+
+    void AddNew();
+    void Edit();
+    // Appends the new row, or changes exactly the edited row (by its row id).
+    void Update();
+    void Close();
+
+    bool Updatable() const { return type_ == dbOpenDynaset && !readOnlyDatabase_; }
+
+private:
+    struct Impl;
+    std::unique_ptr<Impl> impl_;
+    RecordsetType type_;
+    bool readOnlyDatabase_;
+};
+
+}  // namespace db

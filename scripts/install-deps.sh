@@ -1,0 +1,16 @@
+#!/usr/bin/env bash
+# Installs every Debian package the build, the program, the tests and the benchmarks need.
+set -euo pipefail
+SUDO=""
+if [ "$(id -u)" -ne 0 ]; then SUDO="sudo"; fi
+packages=(
+  build-essential cmake pkg-config ccache
+  qt6-base-dev libgl-dev
+  libsqlcipher-dev sqlcipher libssl-dev
+  libgtest-dev libbenchmark-dev
+  xvfb xdotool x11-utils imagemagick
+  fonts-liberation fonts-dejavu-core
+)
+export DEBIAN_FRONTEND=noninteractive
+$SUDO apt-get update -qq
+$SUDO apt-get install -y -qq --no-install-recommends "${packages[@]}" >/dev/null

@@ -1,0 +1,38 @@
+#pragma once
+// The clock the screens rely on: the current date, the time of day as text and as a value,
+// a millisecond tick count, a seedable random generator, and letting pending events run.
+
+#include <QDate>
+#include <QString>
+#include <cstdint>
+
+namespace ui {
+
+// A time of day in whole seconds since midnight; 0 is midnight, which reads "12:00:00 AM".
+struct TimeValue {
+    int seconds = 0;
+
+    bool isMidnight() const { return seconds == 0; }
+    // "hh:mm:ss" on a 24-hour clock.
+    QString toText() const;
+    friend bool operator==(TimeValue a, TimeValue b) { return a.seconds == b.seconds; }
+};
+
+// Parses "hh:mm:ss" (24-hour) or "h:mm:ss AM/PM"; anything else gives midnight.
+TimeValue TimeFromText(const QString& text);
+
+QDate Today();
+TimeValue TimeOfDay();
+// The current time of day as "hh:mm:ss", 24-hour.
+QString TimeText();
+// Milliseconds since an arbitrary fixed start (monotonic), like the system tick count.
+std::uint32_t TickCount();
+
+// Seeds the random generator; Rnd() then gives values in [0, 1).
+void Randomize(std::uint32_t seed);
+double Rnd();
+
+// Runs pending user-interface events once.
+void DoEvents();
+
+}  // namespace ui

@@ -1,0 +1,123 @@
+#include "ui/Dialogs.h"
+
+#include <QEvent>
+#include <QEventLoop>
+#include <QMessageBox>
+#include <QPointer>
+#include <QTimer>
+
+namespace ui {
+
+QString ApplicationTitle() { return QStringLiteral("Fluxmere"); }
+
+namespace {
+DialogHost* g_host = nullptr;
+
+RealDialogs& RealHost() {
+    static RealDialogs host;
+    return host;
+}
+
+QMessageBox::Icon IconOf(const MessageBoxRequest& request) {
+    switch (request.icon()) {
+        case vbCritical: return QMessageBox::Critical;
+        case vbQuestion: return QMessageBox::Question;
+        case vbExclamation: return QMessageBox::Warning;
+        case vbInformation: return QMessageBox::Information;
+        default: return QMessageBox::NoIcon;
+    }
+}
+
+// Quits a nested loop when the watched widget is hidden, closed or destroyed.
+class HideWatcher : public QObject {
+public:
+    HideWatcher(QWidget& widget, QEventLoop& loop) : loop_(loop) {
+        widget.installEventFilter(this);
+        connect(&widget, &QObject::destroyed, &loop, &QEventLoop::quit);
+    }
+    bool eventFilter(QObject*, QEvent* event) override {
+        if (event->type() == QEvent::Hide) loop_.quit();
+        return false;
+    }
+
+private:
+    QEventLoop& loop_;
+};
+}  // namespace
+
+DialogHost& Dialogs() { return g_host ? *g_host : RealHost(); }
+void SetDialogHost(DialogHost* host) { g_host = host; }
+
+int MsgBox(const QString& text, int style, const QString& title) {
+    return Dialogs().messageBox(
+        MessageBoxRequest{text, title.isEmpty() ? ApplicationTitle() : title, style});
+}
+
+void ShowModal(QWidget& form) { Dialogs().showModal(form); }
+
+int RealDialogs::messageBox(const MessageBoxRequest& request) {
+    QString shownText = request.text;
+    shownText.replace(QLatin1String("\r\n"), QLatin1String("\n"));
+    QMessageBox box(IconOf(request), request.title, shownText,
+                    request.isYesNo() ? (QMessageBox::Yes | QMessageBox::No) : QMessageBox::Ok);
+    box.setTextFormat(Qt::PlainText);
+    const int clicked = box.exec();
+    if (!request.isYesNo()) return vbOK;
+    return clicked == QMessageBox::Yes ? vbYes : vbNo;
+}
+
+void WaitUntilHidden(QWidget& form) {
+    QPointer<QWidget> guard(&form);
+    if (!guard->isVisible()) return;
+    QEventLoop loop;
+    HideWatcher watcher(form, loop);
+    loop.exec();
+    if (guard) guard->removeEventFilter(&watcher);
+}
+
+void RealDialogs::showModal(QWidget& form) {
+    form.setWindowModality(Qt::ApplicationModal);
+    form.show();
+    form.raise();
+    form.activateWindow();
+    WaitUntilHidden(form);
+}
+
+void ScriptedDialogs::clear() {
+    answers_.clear();
+    formActions_.clear();
+    shown_.clear();
+    modalForms_.clear();
+}
+
+int ScriptedDialogs::messageBox(const MessageBoxRequest& request) {
+    shown_.push_back(request);
+    if (!answers_.empty()) {
+        const int answer = answers_.front();
+        answers_.pop_front();
+        return answer;
+    }
+    return request.isYesNo() ? vbYes : vbOK;
+}
+
+void ScriptedDialogs::showModal(QWidget& form) {
+    modalForms_.push_back(form.objectName());
+    QPointer<QWidget> guard(&form);
+    form.show();
+    FormAction action;
+    if (!formActions_.empty()) {
+        action = std::move(formActions_.front());
+        formActions_.pop_front();
+    }
+    QTimer::singleShot(0, &form, [guard, action] {
+        if (!guard) return;
+        if (action) {
+            action(*guard);
+        } else {
+            guard->hide();
+        }
+    });
+    WaitUntilHidden(form);
+}
+
+}  // namespace ui

@@ -1,0 +1,36 @@
+#include "ui/Twips.h"
+
+#include <cmath>
+
+namespace ui {
+
+namespace {
+double g_twipsPerPixel = kDesignTwipsPerPixel;
+}
+
+double TwipsPerPixelX() { return g_twipsPerPixel; }
+double TwipsPerPixelY() { return g_twipsPerPixel; }
+void SetTwipsPerPixel(double twipsPerPixel) { g_twipsPerPixel = twipsPerPixel; }
+
+int TwipsToPixelsX(double twips) { return static_cast<int>(std::lround(twips / g_twipsPerPixel)); }
+int TwipsToPixelsY(double twips) { return static_cast<int>(std::lround(twips / g_twipsPerPixel)); }
+double PixelsToTwipsX(int pixels) { return pixels * g_twipsPerPixel; }
+double PixelsToTwipsY(int pixels) { return pixels * g_twipsPerPixel; }
+
+QRect TwipRect(double left, double top, double width, double height) {
+    const int x = TwipsToPixelsX(left);
+    const int y = TwipsToPixelsY(top);
+    // Edges are rounded, not sizes, so neighbours that touch in twips touch in pixels.
+    return QRect(x, y, TwipsToPixelsX(left + width) - x, TwipsToPixelsY(top + height) - y);
+}
+
+QPoint TwipPoint(double x, double y) { return QPoint(TwipsToPixelsX(x), TwipsToPixelsY(y)); }
+
+QFont DesignFont(double points, bool bold, const QString& family) {
+    QFont font(family.isEmpty() ? QStringLiteral("Liberation Sans") : family);
+    font.setPixelSize(std::max(1, static_cast<int>(std::lround(points * 20.0 / g_twipsPerPixel))));
+    font.setBold(bold);
+    return font;
+}
+
+}  // namespace ui
