@@ -2,7 +2,9 @@
 
 #include <cmath>
 
-double RoundHalfUp(double x, double factor) { return std::floor(x * factor + 0.5) / factor; }
+double RoundHalfUp(double x, double factor) {
+    return std::floor(x * factor + 0.5) / factor;
+}
 
 double RoundAwayFromZero(double x, double factor) {
     const double t = std::trunc(x * factor);

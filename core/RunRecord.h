@@ -72,8 +72,8 @@ struct RunStateRecord {
     std::shared_ptr<db::Workspace> Workspace;
 
     // Configuration tables loaded at login and start-up
-    std::vector<double> EnvInFlow;   // 0..MaxNumberOfAScenarioType+1
-    std::vector<double> EnvOutFlow;  // 0..MaxNumberOfAScenarioType+1
+    std::vector<double> EnvInFlow;           // 0..MaxNumberOfAScenarioType+1
+    std::vector<double> EnvOutFlow;          // 0..MaxNumberOfAScenarioType+1
     std::vector<double> InflowDelayValue;    // 0..InflowDelayCount
     std::vector<double> InflowDelayLength;   // 0..InflowDelayCount
     std::vector<double> OutflowDelayValue;   // 0..OutflowDelayCount

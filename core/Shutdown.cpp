@@ -21,4 +21,6 @@ void EndProgram() {
     ui::TerminateProgram();
 }
 
-void EndExperiment() { EndProgram(); }
+void EndExperiment() {
+    EndProgram();
+}

@@ -23,11 +23,17 @@ TimeValue TimeFromText(const QString& text) {
     return TimeValue{};
 }
 
-QDate Today() { return QDate::currentDate(); }
+QDate Today() {
+    return QDate::currentDate();
+}
 
-TimeValue TimeOfDay() { return TimeValue{QTime::currentTime().msecsSinceStartOfDay() / 1000}; }
+TimeValue TimeOfDay() {
+    return TimeValue{QTime::currentTime().msecsSinceStartOfDay() / 1000};
+}
 
-QString TimeText() { return TimeOfDay().toText(); }
+QString TimeText() {
+    return TimeOfDay().toText();
+}
 
 namespace {
 QElapsedTimer& TickBase() {
@@ -45,11 +51,17 @@ std::mt19937& Generator() {
 }
 }  // namespace
 
-std::uint32_t TickCount() { return static_cast<std::uint32_t>(TickBase().elapsed()); }
+std::uint32_t TickCount() {
+    return static_cast<std::uint32_t>(TickBase().elapsed());
+}
 
-void Randomize(std::uint32_t seed) { Generator().seed(seed); }
+void Randomize(std::uint32_t seed) {
+    Generator().seed(seed);
+}
 
-double Rnd() { return std::uniform_real_distribution<double>(0.0, 1.0)(Generator()); }
+double Rnd() {
+    return std::uniform_real_distribution<double>(0.0, 1.0)(Generator());
+}
 
 void DoEvents() {
     if (QCoreApplication::instance()) QCoreApplication::processEvents(QEventLoop::AllEvents);

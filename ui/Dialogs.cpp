@@ -8,7 +8,9 @@
 
 namespace ui {
 
-QString ApplicationTitle() { return QStringLiteral("Fluxmere"); }
+QString ApplicationTitle() {
+    return QStringLiteral("Fluxmere");
+}
 
 namespace {
 DialogHost* g_host = nullptr;
@@ -20,17 +22,22 @@ RealDialogs& RealHost() {
 
 QMessageBox::Icon IconOf(const MessageBoxRequest& request) {
     switch (request.icon()) {
-        case vbCritical: return QMessageBox::Critical;
-        case vbQuestion: return QMessageBox::Question;
-        case vbExclamation: return QMessageBox::Warning;
-        case vbInformation: return QMessageBox::Information;
-        default: return QMessageBox::NoIcon;
+        case vbCritical:
+            return QMessageBox::Critical;
+        case vbQuestion:
+            return QMessageBox::Question;
+        case vbExclamation:
+            return QMessageBox::Warning;
+        case vbInformation:
+            return QMessageBox::Information;
+        default:
+            return QMessageBox::NoIcon;
     }
 }
 
 // Quits a nested loop when the watched widget is hidden, closed or destroyed.
 class HideWatcher : public QObject {
-public:
+  public:
     HideWatcher(QWidget& widget, QEventLoop& loop) : loop_(loop) {
         widget.installEventFilter(this);
         connect(&widget, &QObject::destroyed, &loop, &QEventLoop::quit);
@@ -40,20 +47,26 @@ public:
         return false;
     }
 
-private:
+  private:
     QEventLoop& loop_;
 };
 }  // namespace
 
-DialogHost& Dialogs() { return g_host ? *g_host : RealHost(); }
-void SetDialogHost(DialogHost* host) { g_host = host; }
+DialogHost& Dialogs() {
+    return g_host ? *g_host : RealHost();
+}
+void SetDialogHost(DialogHost* host) {
+    g_host = host;
+}
 
 int MsgBox(const QString& text, int style, const QString& title) {
     return Dialogs().messageBox(
         MessageBoxRequest{text, title.isEmpty() ? ApplicationTitle() : title, style});
 }
 
-void ShowModal(QWidget& form) { Dialogs().showModal(form); }
+void ShowModal(QWidget& form) {
+    Dialogs().showModal(form);
+}
 
 int RealDialogs::messageBox(const MessageBoxRequest& request) {
     QString shownText = request.text;

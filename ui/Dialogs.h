@@ -34,7 +34,7 @@ struct MessageBoxRequest {
 };
 
 class DialogHost {
-public:
+  public:
     virtual ~DialogHost() = default;
     virtual int messageBox(const MessageBoxRequest& request) = 0;
     // Shows the form modally; returns once it is hidden or closed. Other events (timers
@@ -51,7 +51,7 @@ int MsgBox(const QString& text, int style = vbOKOnly, const QString& title = QSt
 void ShowModal(QWidget& form);
 
 class RealDialogs : public DialogHost {
-public:
+  public:
     int messageBox(const MessageBoxRequest& request) override;
     void showModal(QWidget& form) override;
 };
@@ -64,7 +64,7 @@ void WaitUntilHidden(QWidget& form);
 // action inside a nested event loop, as a real modal form would; with no action left the
 // form is closed at once.
 class ScriptedDialogs : public DialogHost {
-public:
+  public:
     using FormAction = std::function<void(QWidget&)>;
 
     void answerNext(int result) { answers_.push_back(result); }
@@ -77,7 +77,7 @@ public:
     int messageBox(const MessageBoxRequest& request) override;
     void showModal(QWidget& form) override;
 
-private:
+  private:
     std::deque<int> answers_;
     std::deque<FormAction> formActions_;
     std::vector<MessageBoxRequest> shown_;
@@ -86,7 +86,7 @@ private:
 
 // Installs a ScriptedDialogs host for the lifetime of the object.
 class ScopedScriptedDialogs : public ScriptedDialogs {
-public:
+  public:
     ScopedScriptedDialogs() { SetDialogHost(this); }
     ~ScopedScriptedDialogs() override { SetDialogHost(nullptr); }
 };

@@ -10,7 +10,7 @@ namespace ui {
 
 class FormTimer : public QObject {
     Q_OBJECT
-public:
+  public:
     explicit FormTimer(QObject* parent = nullptr);
 
     int Interval() const { return interval_; }
@@ -20,10 +20,10 @@ public:
     // Sets the interval and enables the timer; re-arming a running timer restarts it.
     void arm(int milliseconds);
 
-signals:
+  signals:
     void Timer();
 
-private:
+  private:
     void restart();
 
     QTimer timer_;

@@ -51,7 +51,8 @@ QString RoundedMagnitude(double magnitude, int decimals) {
         }
     }
     QString integerPart = digits.left(integerCount);
-    while (integerPart.size() > 1 && integerPart.startsWith(QLatin1Char('0'))) integerPart.remove(0, 1);
+    while (integerPart.size() > 1 && integerPart.startsWith(QLatin1Char('0')))
+        integerPart.remove(0, 1);
     const QString decimalPart = digits.mid(integerCount);
     return decimals > 0 ? integerPart + QLatin1Char('.') + decimalPart : integerPart;
 }
@@ -88,10 +89,16 @@ double LeadingNumber(const QString& text) {
     const qsizetype start = i;
     if (i < n && (text[i] == QLatin1Char('-') || text[i] == QLatin1Char('+'))) ++i;
     bool sawDigit = false;
-    while (i < n && text[i].isDigit() && text[i].unicode() < 128) { ++i; sawDigit = true; }
+    while (i < n && text[i].isDigit() && text[i].unicode() < 128) {
+        ++i;
+        sawDigit = true;
+    }
     if (i < n && text[i] == QLatin1Char('.')) {
         ++i;
-        while (i < n && text[i].isDigit() && text[i].unicode() < 128) { ++i; sawDigit = true; }
+        while (i < n && text[i].isDigit() && text[i].unicode() < 128) {
+            ++i;
+            sawDigit = true;
+        }
     }
     if (!sawDigit) return 0;
     qsizetype end = i;
@@ -105,7 +112,9 @@ double LeadingNumber(const QString& text) {
     return text.mid(start, end - start).toDouble();
 }
 
-double RoundHalfEven(double x) { return std::nearbyint(x); }
+double RoundHalfEven(double x) {
+    return std::nearbyint(x);
+}
 
 namespace {
 template <typename Int>
@@ -119,7 +128,11 @@ Int ToWhole(double x) {
 }
 }  // namespace
 
-std::int16_t ToInt16(double x) { return ToWhole<std::int16_t>(x); }
-std::int32_t ToInt32(double x) { return ToWhole<std::int32_t>(x); }
+std::int16_t ToInt16(double x) {
+    return ToWhole<std::int16_t>(x);
+}
+std::int32_t ToInt32(double x) {
+    return ToWhole<std::int32_t>(x);
+}
 
 }  // namespace ui

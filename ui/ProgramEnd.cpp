@@ -16,12 +16,16 @@ void TerminateProgram() {
     std::_Exit(0);
 }
 
-void SetEndHandler(EndHandler handler) { g_handler = std::move(handler); }
+void SetEndHandler(EndHandler handler) {
+    g_handler = std::move(handler);
+}
 
 ScopedEndObserver::ScopedEndObserver() {
     SetEndHandler([] { throw ProgramEnded{}; });
 }
 
-ScopedEndObserver::~ScopedEndObserver() { SetEndHandler(nullptr); }
+ScopedEndObserver::~ScopedEndObserver() {
+    SetEndHandler(nullptr);
+}
 
 }  // namespace ui

@@ -19,7 +19,7 @@ void SetEndHandler(EndHandler handler);
 
 // While alive, TerminateProgram throws ProgramEnded.
 class ScopedEndObserver {
-public:
+  public:
     ScopedEndObserver();
     ~ScopedEndObserver();
     ScopedEndObserver(const ScopedEndObserver&) = delete;

@@ -9,16 +9,17 @@
 namespace ui {
 
 class RuntimeError : public std::exception {
-public:
+  public:
     RuntimeError(int number, QString description)
-        : number_(number), description_(std::move(description)),
+        : number_(number),
+          description_(std::move(description)),
           what_(QStringLiteral("Error %1: %2").arg(number_).arg(description_).toStdString()) {}
 
     int number() const { return number_; }
     const QString& description() const { return description_; }
     const char* what() const noexcept override { return what_.c_str(); }
 
-private:
+  private:
     int number_;
     QString description_;
     std::string what_;

@@ -8,14 +8,28 @@ namespace {
 double g_twipsPerPixel = kDesignTwipsPerPixel;
 }
 
-double TwipsPerPixelX() { return g_twipsPerPixel; }
-double TwipsPerPixelY() { return g_twipsPerPixel; }
-void SetTwipsPerPixel(double twipsPerPixel) { g_twipsPerPixel = twipsPerPixel; }
+double TwipsPerPixelX() {
+    return g_twipsPerPixel;
+}
+double TwipsPerPixelY() {
+    return g_twipsPerPixel;
+}
+void SetTwipsPerPixel(double twipsPerPixel) {
+    g_twipsPerPixel = twipsPerPixel;
+}
 
-int TwipsToPixelsX(double twips) { return static_cast<int>(std::lround(twips / g_twipsPerPixel)); }
-int TwipsToPixelsY(double twips) { return static_cast<int>(std::lround(twips / g_twipsPerPixel)); }
-double PixelsToTwipsX(int pixels) { return pixels * g_twipsPerPixel; }
-double PixelsToTwipsY(int pixels) { return pixels * g_twipsPerPixel; }
+int TwipsToPixelsX(double twips) {
+    return static_cast<int>(std::lround(twips / g_twipsPerPixel));
+}
+int TwipsToPixelsY(double twips) {
+    return static_cast<int>(std::lround(twips / g_twipsPerPixel));
+}
+double PixelsToTwipsX(int pixels) {
+    return pixels * g_twipsPerPixel;
+}
+double PixelsToTwipsY(int pixels) {
+    return pixels * g_twipsPerPixel;
+}
 
 QRect TwipRect(double left, double top, double width, double height) {
     const int x = TwipsToPixelsX(left);
@@ -24,7 +38,9 @@ QRect TwipRect(double left, double top, double width, double height) {
     return QRect(x, y, TwipsToPixelsX(left + width) - x, TwipsToPixelsY(top + height) - y);
 }
 
-QPoint TwipPoint(double x, double y) { return QPoint(TwipsToPixelsX(x), TwipsToPixelsY(y)); }
+QPoint TwipPoint(double x, double y) {
+    return QPoint(TwipsToPixelsX(x), TwipsToPixelsY(y));
+}
 
 QFont DesignFont(double points, bool bold, const QString& family) {
     QFont font(family.isEmpty() ? QStringLiteral("Liberation Sans") : family);

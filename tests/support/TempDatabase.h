@@ -1,0 +1,22 @@
+#pragma once
+// A fresh experiment database in a temporary folder, with every table, used as the
+// program's database for the life of the object.
+
+#include <QString>
+#include <QTemporaryDir>
+
+class TempDatabase {
+  public:
+    TempDatabase();
+    ~TempDatabase();
+    TempDatabase(const TempDatabase&) = delete;
+    TempDatabase& operator=(const TempDatabase&) = delete;
+
+    const QString& path() const { return path_; }
+    // Runs SQL on the file through a connection of its own (fixtures, checks).
+    void execute(const QString& sql) const;
+
+  private:
+    QTemporaryDir dir_;
+    QString path_;
+};

@@ -1,0 +1,16 @@
+// Test programs run with a real QApplication on the offscreen platform, in a fixed locale
+// and time zone.
+#include <gtest/gtest.h>
+
+#include <QApplication>
+#include <QLocale>
+#include <cstdlib>
+
+int main(int argc, char** argv) {
+    if (!std::getenv("QT_QPA_PLATFORM")) setenv("QT_QPA_PLATFORM", "offscreen", 1);
+    setenv("TZ", "UTC", 1);
+    QLocale::setDefault(QLocale::c());
+    QApplication app(argc, argv);
+    ::testing::InitGoogleTest(&argc, argv);
+    return RUN_ALL_TESTS();
+}
