@@ -1,0 +1,50 @@
+#pragma once
+// One read of configuration rows: the recordset comes from OpenTable (read-only, with the
+// caller's status text) and is closed together with the database however the read ends,
+// by a return or by an error.
+
+#include <QString>
+#include <QVariant>
+#include <memory>
+
+#include "config/ConfigError.h"
+#include "db/Dao.h"
+#include "db/Error.h"
+
+namespace config {
+
+// The status text of every configuration load except the version list.
+inline constexpr char kLoadingConfiguration[] = "Loading configuration setup";
+
+class ConfigQuery {
+  public:
+    ConfigQuery(const QString& sql, const QString& status);
+    ~ConfigQuery();
+    ConfigQuery(const ConfigQuery&) = delete;
+    ConfigQuery& operator=(const ConfigQuery&) = delete;
+
+    db::Recordset& rows() { return *recordset_; }
+
+    // The value of a column of the current row; a table without that column is a
+    // ConfigError naming `where`.
+    QVariant column(const QString& name, const QString& where) const;
+
+  private:
+    std::unique_ptr<db::Recordset> recordset_;
+};
+
+// "<where>: the database reported error <number> (<description>)."
+ConfigError DatabaseProblem(const QString& where, const db::Error& error);
+
+// Runs a load; a database error that reaches it (the table access has already retried
+// and asked the user) becomes a ConfigError naming `where`.
+template <typename Load>
+auto ReportingDatabaseErrors(const QString& where, Load&& load) -> decltype(load()) {
+    try {
+        return load();
+    } catch (const db::Error& error) {
+        throw DatabaseProblem(where, error);
+    }
+}
+
+}  // namespace config

@@ -1,0 +1,153 @@
+#include "config/Setup.h"
+
+#include <variant>
+
+#include "config/ConfigQuery.h"
+#include "config/ReadRules.h"
+#include "core/RunRecord.h"
+#include "db/TableAccess.h"
+
+namespace config {
+
+QString VersionName(const QString& version) {
+    return QStringLiteral("Version '%1'").arg(version);
+}
+
+}  // namespace config
+
+namespace {
+
+using config::ConfigQuery;
+
+using SetupField =
+    std::variant<double ExperimentSetupRecord::*, std::int16_t ExperimentSetupRecord::*,
+                 std::int32_t ExperimentSetupRecord::*, bool ExperimentSetupRecord::*,
+                 QString ExperimentSetupRecord::*>;
+
+struct SetupColumn {
+    const char* name;
+    SetupField field;
+};
+
+// The columns of tblSetup in the order they are read, each with its field.
+const SetupColumn kSetupColumns[] = {
+    {"MaxTrial", &ExperimentSetupRecord::MaxTrial},
+    {"BaseMoney", &ExperimentSetupRecord::BaseMoney},
+    {"numMarks", &ExperimentSetupRecord::numMarks},
+    {"InitialAmountInTank", &ExperimentSetupRecord::InitialAmountInTank},
+    {"GoalLinePoisition", &ExperimentSetupRecord::GoalLinePosition},
+    {"InitialBackOrder", &ExperimentSetupRecord::InitialBackOrder},
+    {"InitialForwardDischarge", &ExperimentSetupRecord::InitialForwardDischarge},
+    {"simTimeForTP", &ExperimentSetupRecord::simTimeForTP},
+    {"ScenarioUsed", &ExperimentSetupRecord::ScenarioUsed},
+    {"DelayScenario", &ExperimentSetupRecord::DelayScenario},
+    {"CostUnderFlowPerAmount", &ExperimentSetupRecord::CostUnderFlowPerAmount},
+    {"CostOverFlowPerAmount", &ExperimentSetupRecord::CostOverFlowPerAmount},
+    {"BonusAmount", &ExperimentSetupRecord::BonusAmount},
+    {"YUnits", &ExperimentSetupRecord::YUnits},
+    {"graphicalMode", &ExperimentSetupRecord::graphicalMode},
+    {"userDelay", &ExperimentSetupRecord::userDelay},
+    {"envDelay", &ExperimentSetupRecord::envDelay},
+    {"RHEIGHT", &ExperimentSetupRecord::RHEIGHT},
+    {"RWIDTH", &ExperimentSetupRecord::RWIDTH},
+    {"UpperBoundFromGoal", &ExperimentSetupRecord::UpperBoundFromGoal},
+    {"LowerBoundFromGoal", &ExperimentSetupRecord::LowerBoundFromGoal},
+    {"ExperimentTimeForInstructions", &ExperimentSetupRecord::ExperimentTimeForInstructions},
+    {"MaxNumberOfAScenarioType", &ExperimentSetupRecord::MaxNumberOfAScenarioType},
+    {"IsTimeDriven", &ExperimentSetupRecord::IsTimeDriven},
+    {"IsBonusOnTimeGap", &ExperimentSetupRecord::IsBonusOnTimeGap},
+    {"ShowBackOrder", &ExperimentSetupRecord::ShowBackOrder},
+    {"ShowDischargeOrder", &ExperimentSetupRecord::ShowDischargeOrder},
+    {"ShowTimePeriods", &ExperimentSetupRecord::ShowTimePeriods},
+    {"deltaTmeBetweenEnvUsr", &ExperimentSetupRecord::deltaTmeBetweenEnvUsr},
+    {"TimeBetweenEnvTries", &ExperimentSetupRecord::TimeBetweenEnvTries},
+    {"UsrMv", &ExperimentSetupRecord::UsrMv},
+    {"EnvMv", &ExperimentSetupRecord::EnvMv},
+};
+
+void ReadColumn(const QVariant& value, const QString& column, const QString& where,
+                ExperimentSetupRecord& setup, const SetupField& field) {
+    std::visit(
+        [&](auto member) {
+            auto& target = setup.*member;
+            using Target = std::remove_reference_t<decltype(target)>;
+            if constexpr (std::is_same_v<Target, double>) {
+                target = config::ReadDouble(value, column, where);
+            } else if constexpr (std::is_same_v<Target, std::int16_t>) {
+                target = config::ReadInt16(value, column, where);
+            } else if constexpr (std::is_same_v<Target, std::int32_t>) {
+                target = config::ReadInt32(value, column, where);
+            } else if constexpr (std::is_same_v<Target, bool>) {
+                target = config::ReadBoolean(value);
+            } else {
+                target = config::ReadText(value);
+            }
+        },
+        field);
+}
+
+// Settings that load but cannot run: the screens would index past the arrays sized from
+// them, or divide by zero.
+void CheckSetupFits(const ExperimentSetupRecord& setup, const QString& where) {
+    if (setup.MaxTrial < 1) {
+        throw ConfigError(
+            QStringLiteral("%1: MaxTrial is %2; the experiment needs at least one period.")
+                .arg(where)
+                .arg(setup.MaxTrial));
+    }
+    const int lastScenarioPeriod = setup.MaxNumberOfAScenarioType + 1;
+    if (setup.MaxTrial > lastScenarioPeriod) {
+        throw ConfigError(QStringLiteral("%1: MaxTrial is %2, but MaxNumberOfAScenarioType (%3) "
+                                         "gives environment rates only up to period %4.")
+                              .arg(where)
+                              .arg(setup.MaxTrial)
+                              .arg(setup.MaxNumberOfAScenarioType)
+                              .arg(lastScenarioPeriod));
+    }
+    if (setup.graphicalMode && setup.numMarks < 1) {
+        throw ConfigError(
+            QStringLiteral("%1: numMarks is %2; graphical mode needs at least one scale mark.")
+                .arg(where)
+                .arg(setup.numMarks));
+    }
+}
+
+ExperimentSetupRecord ReadSetup(const QString& version) {
+    const QString where = config::VersionName(version) + QStringLiteral(" in tblSetup");
+    return config::ReportingDatabaseErrors(where, [&] {
+        ConfigQuery query(
+            QStringLiteral("Select * from tblSetup where version=") + SqlText(version),
+            QString::fromLatin1(config::kLoadingConfiguration));
+        if (query.rows().Eof()) {
+            throw ConfigError(config::VersionName(version) +
+                              QStringLiteral(" has no row in tblSetup."));
+        }
+        query.rows().MoveFirst();
+        ExperimentSetupRecord setup;
+        for (const SetupColumn& column : kSetupColumns) {
+            const QString name = QString::fromLatin1(column.name);
+            ReadColumn(query.column(name, where), name, where, setup, column.field);
+        }
+        setup.AfterEveryNTrials = 1;
+        CheckSetupFits(setup, where);
+        return setup;
+    });
+}
+
+}  // namespace
+
+QStringList ReadVersions() {
+    return config::ReportingDatabaseErrors(QStringLiteral("The version list in tblSetup"), [] {
+        ConfigQuery query(QStringLiteral("select Version from tblSetup order by version"),
+                          QStringLiteral("Loading versions"));
+        QStringList versions;
+        for (; !query.rows().Eof(); query.rows().MoveNext()) {
+            versions.append(config::ReadText(query.rows().Field(QStringLiteral("Version"))));
+        }
+        return versions;
+    });
+}
+
+void LoadSetup() {
+    ExperimentSetup = ReadSetup(RunState.Version);
+}
