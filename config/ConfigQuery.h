@@ -13,12 +13,11 @@
 
 namespace config {
 
-// The status text of every configuration load except the version list.
-inline constexpr char kLoadingConfiguration[] = "Loading configuration setup";
-
 class ConfigQuery {
   public:
-    ConfigQuery(const QString& sql, const QString& status);
+    // Every configuration load but the version list reports this status.
+    explicit ConfigQuery(const QString& sql,
+                         const QString& status = QStringLiteral("Loading configuration setup"));
     ~ConfigQuery();
     ConfigQuery(const ConfigQuery&) = delete;
     ConfigQuery& operator=(const ConfigQuery&) = delete;

@@ -18,8 +18,7 @@ auto ReadLabelNames(const QString& order, ReadRows&& readRows) {
     return config::ReportingDatabaseErrors(where, [&] {
         ConfigQuery query(QStringLiteral("Select LabelName from tblLabels where version=%1 "
                                          "order by LabelNumber%2")
-                              .arg(SqlText(RunState.Version), order),
-                          QString::fromLatin1(config::kLoadingConfiguration));
+                              .arg(SqlText(RunState.Version), order));
         return readRows(query.rows());
     });
 }

@@ -38,8 +38,7 @@ EnvironmentRates ReadEnvironmentRates() {
         SizeArray(rates.inflow, lastPeriod);
         SizeArray(rates.outflow, lastPeriod);
         ConfigQuery query(QStringLiteral("Select * from tblScenarios where Scenario=%1;")
-                              .arg(ExperimentSetup.ScenarioUsed),
-                          QString::fromLatin1(config::kLoadingConfiguration));
+                              .arg(ExperimentSetup.ScenarioUsed));
         if (query.rows().Eof()) {
             throw ConfigError(EnvironmentScenarioName() +
                               QStringLiteral(" has no rows in tblScenarios."));
@@ -86,8 +85,7 @@ DelaySegments ReadDelaySegments() {
     const QString where = DelayScenarioPlace();
     return config::ReportingDatabaseErrors(where, [&] {
         ConfigQuery query(QStringLiteral("Select * from tblDelayScenarios where DelayScenario=%1;")
-                              .arg(ExperimentSetup.DelayScenario),
-                          QString::fromLatin1(config::kLoadingConfiguration));
+                              .arg(ExperimentSetup.DelayScenario));
         DelaySegments segments;
         for (; !query.rows().Eof(); query.rows().MoveNext()) {
             const QString row =

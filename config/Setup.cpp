@@ -115,9 +115,8 @@ void CheckSetupFits(const ExperimentSetupRecord& setup, const QString& where) {
 ExperimentSetupRecord ReadSetup(const QString& version) {
     const QString where = config::VersionName(version) + QStringLiteral(" in tblSetup");
     return config::ReportingDatabaseErrors(where, [&] {
-        ConfigQuery query(
-            QStringLiteral("Select * from tblSetup where version=") + SqlText(version),
-            QString::fromLatin1(config::kLoadingConfiguration));
+        ConfigQuery query(QStringLiteral("Select * from tblSetup where version=") +
+                          SqlText(version));
         if (query.rows().Eof()) {
             throw ConfigError(config::VersionName(version) +
                               QStringLiteral(" has no row in tblSetup."));
