@@ -17,7 +17,7 @@ enum RecordsetType { dbOpenDynaset = 2, dbOpenSnapshot = 4 };
 class Recordset;
 
 class Database {
-public:
+  public:
     Database(const QString& path, bool readOnly, const QString& connect);
     ~Database();
     Database(const Database&) = delete;
@@ -29,13 +29,16 @@ public:
     void Close();
     bool isOpen() const { return connection_ != nullptr; }
     Connection& connection();  // raises 91 once closed
+    // Recordsets share the connection, so a recordset stays usable (and keeps the file
+    // open) until it is closed, even if its database object goes first.
+    std::shared_ptr<Connection> sharedConnection();  // raises 91 once closed
 
-private:
-    std::unique_ptr<Connection> connection_;
+  private:
+    std::shared_ptr<Connection> connection_;
 };
 
 class Workspace {
-public:
+  public:
     // connect is ";pwd=" followed by the database password.
     std::shared_ptr<Database> OpenDatabase(const QString& path, bool exclusive, bool readOnly,
                                            const QString& connect);
@@ -46,14 +49,14 @@ public:
 std::shared_ptr<Workspace> DefaultWorkspace();
 
 class Recordset {
-public:
+  public:
     Recordset(Database& database, const QString& source, RecordsetType type);
     ~Recordset();
     Recordset(const Recordset&) = delete;
     Recordset& operator=(const Recordset&) = delete;
 
-    bool Eof() const;         // no current row; an empty result is Eof at once
-    long RecordCount() const; // rows visited so far; exact after MoveLast
+    bool Eof() const;          // no current row; an empty result is Eof at once
+    long RecordCount() const;  // rows visited so far; exact after MoveLast
     void MoveFirst();
     void MoveLast();
     void MoveNext();
@@ -72,9 +75,10 @@ public:
     void Update();
     void Close();
 
-    bool Updatable() const { return type_ == dbOpenDynaset && !readOnlyDatabase_; }
+    // A dynaset on a writable database over a single table; never a snapshot.
+    bool Updatable() const;
 
-private:
+  private:
     struct Impl;
     std::unique_ptr<Impl> impl_;
     RecordsetType type_;

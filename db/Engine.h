@@ -19,12 +19,15 @@ namespace db {
 // The database password the program opens the experiment database with.
 QString DatabasePassword();
 
+// A table or column name quoted for an SQL text ("name", inner quotes doubled).
+QString QuoteIdentifier(const QString& name);
+
 enum class OpenMode { ReadOnly, ReadWrite, Create };
 
 class Statement;
 
 class Connection {
-public:
+  public:
     // Opens (or, with OpenMode::Create, creates) the file and keys it with the password.
     // The expensive key derivation runs once per process and file; later opens reuse it.
     // Errors: FileNotFound, NotValidPassword, NotADatabase, FileLockRefused, ...
@@ -45,6 +48,8 @@ public:
     void commit();
     void rollback();
     bool inTransaction() const;
+    // Rows changed by the last INSERT, UPDATE or DELETE.
+    int changes() const;
 
     // Waits up to this long for another connection's lock before failing.
     void setBusyTimeout(int milliseconds);
@@ -53,7 +58,11 @@ public:
     struct ColumnInfo {
         QString name;
         QString declaredType;
-        bool isBoolean() const;
+        bool isBoolean() const;  // yes/no: any non-zero written is stored as -1
+        bool isInteger() const;  // whole numbers (32-bit)
+        bool isReal() const;
+        bool isDate() const;  // "yyyy-MM-dd" text
+        bool isTime() const;  // "hh:mm:ss" text
     };
     std::vector<ColumnInfo> tableColumns(const QString& table);
     bool tableExists(const QString& table);
@@ -61,14 +70,18 @@ public:
     sqlite3* handle() const { return db_; }
     [[noreturn]] void raise(int engineResult, const QString& context = QString()) const;
 
-private:
+  private:
+    void key(const QString& password);
+    void close() noexcept;
+
     QString path_;
     OpenMode mode_;
+    bool keyed_ = false;
     sqlite3* db_ = nullptr;
 };
 
 class Statement {
-public:
+  public:
     Statement(Connection& connection, const QString& sql);
     ~Statement();
     Statement(Statement&& other) noexcept;
@@ -102,7 +115,7 @@ public:
     enum class Kind { Null, Integer, Real, Text, Blob };
     Kind kind(int column) const;
 
-private:
+  private:
     Connection* connection_;
     sqlite3_stmt* stmt_ = nullptr;
 };

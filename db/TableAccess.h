@@ -5,6 +5,7 @@
 // program). The caller closes the recordset and calls CloseDatabase.
 
 #include <QString>
+#include <chrono>
 #include <memory>
 
 #include "db/Dao.h"
@@ -20,3 +21,29 @@ void CloseDatabase();
 
 // Quotes a text for an SQL text: wrapped in single quotes, inner quotes doubled.
 QString SqlText(const QString& value);
+
+namespace db {
+
+// What the table access does about an engine error while opening.
+enum class ErrorReaction {
+    BackOff,       // locking conflicts and the like: wait a growing, random time, then retry
+    RepeatAtOnce,  // data changed under us: repeat without waiting or counting
+    StartAgain,    // an object was not set: start once more from the path, errors to the caller
+    AskUser,       // anything else: "Problems opening table", Yes repeats, No ends the program
+};
+ErrorReaction ReactionTo(int errorNumber);
+
+// Back-offs before the user is asked whether to go on retrying.
+constexpr int RetriesBeforeQuestion = 10;
+// Immediate repeats of a persisting "data changed" before the user is asked, so that a
+// conflict that never clears cannot freeze the program in a tight loop.
+constexpr int ImmediateRepeatsBeforeQuestion = 100;
+
+// The wait before the given retry: counter squared times a whole factor of 1000 to 3999,
+// drawn from random in [0, 1), in microseconds.
+std::chrono::microseconds BackOffWait(int counter, double random);
+
+// Waits that long in real time while the window keeps handling its events.
+void WaitResponsively(std::chrono::microseconds wait);
+
+}  // namespace db

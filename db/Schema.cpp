@@ -1,0 +1,300 @@
+#include "db/Schema.h"
+
+#include "db/Engine.h"
+
+namespace db {
+
+namespace {
+
+using T = ColumnType;
+
+QString DeclaredType(ColumnType type) {
+    switch (type) {
+        case T::Text:
+            return QStringLiteral("TEXT COLLATE NOCASE");
+        case T::Integer:
+            return QStringLiteral("INTEGER");
+        case T::Double:
+            return QStringLiteral("DOUBLE");
+        case T::Boolean:
+            return QStringLiteral("BOOLEAN NOT NULL DEFAULT 0");
+        case T::Date:
+            return QStringLiteral("DATE");
+        case T::Time:
+            return QStringLiteral("TIME");
+    }
+    return QString();
+}
+
+// Columns that several tables share, with one meaning each.
+ColumnDef Subject() {
+    return {"Subject", T::Text, "participant's login name"};
+}
+ColumnDef Version() {
+    return {"Version", T::Text, "version (condition) of the experiment"};
+}
+ColumnDef Date() {
+    return {"Date", T::Date, "date of the recording, yyyy-MM-dd"};
+}
+ColumnDef Flag(const char* name, const char* meaning) {
+    return {name, T::Boolean, QString::fromLatin1(meaning) + " (-1 yes, 0 no)"};
+}
+
+TableDef SetupTable() {
+    return {
+        "tblSetup",
+        false,
+        {
+            {"Version", T::Text, "version key, chosen at login"},
+            {"MaxTrial", T::Integer, "number of periods of the experiment"},
+            {"BaseMoney", T::Double, "money the participant starts with"},
+            {"numMarks", T::Integer, "number of scale marks on the tank"},
+            {"InitialAmountInTank", T::Double, "stock at the start"},
+            {"GoalLinePoisition", T::Double, "goal level of the stock"},
+            {"InitialBackOrder", T::Double, "inflow orders on their way at the start"},
+            {"InitialForwardDischarge", T::Double, "outflow orders on their way at the start"},
+            {"simTimeForTP", T::Double, "simulated time of one period"},
+            {"ScenarioUsed", T::Integer, "environment scenario key (tblScenarios.Scenario)"},
+            {"DelayScenario", T::Integer, "delay scenario key (tblDelayScenarios.DelayScenario)"},
+            {"CostUnderFlowPerAmount", T::Double, "cost per unit below the goal"},
+            {"CostOverFlowPerAmount", T::Double, "cost per unit above the goal"},
+            {"BonusAmount", T::Double, "bonus earned by a scoring period"},
+            {"YUnits", T::Text, "unit name shown with amounts"},
+            Flag("graphicalMode", "graphical (tank) mode; else discrete (store) mode"),
+            {"userDelay", T::Integer, "user flow pause in milliseconds"},
+            {"envDelay", T::Integer, "environment flow pause in milliseconds"},
+            {"RHEIGHT", T::Double, "tank height in twips"},
+            {"RWIDTH", T::Double, "tank width in twips"},
+            {"UpperBoundFromGoal", T::Double, "bonus band above the goal"},
+            {"LowerBoundFromGoal", T::Double, "bonus band below the goal"},
+            {"ExperimentTimeForInstructions", T::Integer, "time allowed for instructions"},
+            {"MaxNumberOfAScenarioType", T::Integer, "highest period index of the scenarios"},
+            Flag("IsTimeDriven", "periods run on a clock instead of waiting for Submit"),
+            Flag("IsBonusOnTimeGap", "bonus for reacting quickly instead of for the band"),
+            Flag("ShowBackOrder", "show the inflow orders on their way"),
+            Flag("ShowDischargeOrder", "show the outflow orders on their way"),
+            Flag("ShowTimePeriods", "show the period counter"),
+            {"deltaTmeBetweenEnvUsr", T::Double, "time between environment and user phase"},
+            {"TimeBetweenEnvTries", T::Double, "time between environment phases"},
+            {"UsrMv", T::Integer, "user flow animation interval in milliseconds"},
+            {"EnvMv", T::Integer, "environment flow animation interval in milliseconds"},
+        },
+        {}};
+}
+
+TableDef ScenariosTable() {
+    return {"tblScenarios",
+            false,
+            {
+                {"Scenario", T::Integer, "environment scenario key"},
+                {"Trial", T::Integer, "period number"},
+                {"inFlowRateEnviron", T::Double, "environment inflow rate of the period"},
+                {"outFlowRateEnviron", T::Double, "environment outflow rate of the period"},
+            },
+            {"CREATE INDEX IF NOT EXISTS tblScenarios_Scenario ON tblScenarios (Scenario)"}};
+}
+
+// No index here on purpose: segments are taken in row order, which a table scan keeps.
+TableDef DelayScenariosTable() {
+    return {
+        "tblDelayScenarios",
+        false,
+        {
+            {"DelayScenario", T::Integer, "delay scenario key; rows in order are segments"},
+            {"inflowDelayValue", T::Double, "user inflow delay in periods during the segment"},
+            {"inflowDelayLength", T::Double, "periods of the segment (inflow)"},
+            {"outflowDelayValue", T::Double, "user outflow delay in periods during the segment"},
+            {"outflowDelayLength", T::Double, "periods of the segment (outflow)"},
+        },
+        {}};
+}
+
+TableDef LabelsTable() {
+    return {"tblLabels",
+            false,
+            {
+                {"version", T::Text, "version the label belongs to"},
+                {"LabelNumber", T::Integer, "order of the label on the scale, lowest first"},
+                {"LabelName", T::Text, "caption of the scale mark"},
+            },
+            {"CREATE INDEX IF NOT EXISTS tblLabels_version_LabelNumber ON tblLabels (version, "
+             "LabelNumber)"}};
+}
+
+TableDef PasswordsTable() {
+    return {"tblPasswords",
+            false,
+            {
+                {"username", T::Text, "experimenter's user name"},
+                {"password", T::Text, "that experimenter's password (compared exactly)"},
+            },
+            {}};
+}
+
+TableDef SubjectTable() {
+    return {"datSubject",
+            true,
+            {
+                Subject(),
+                Version(),
+                {"Condition", T::Text, "continuous (graphical mode) or discrete"},
+                {"Major", T::Text, "participant's major"},
+                {"Gender", T::Text, "Male or Female"},
+                {"Age", T::Double, "participant's age in years"},
+                Date(),
+                {"Time", T::Time, "time of registration, hh:mm:ss"},
+            },
+            {"CREATE INDEX IF NOT EXISTS datSubject_Version ON datSubject (Version)"}};
+}
+
+TableDef ExperimentTrialsTable() {
+    return {"datExperimentTrials",
+            true,
+            {
+                Subject(),
+                Version(),
+                {"eventType", T::Text, "what happened: Submit Clicked, Environment Effect, ..."},
+                {"EventID", T::Integer, "event number within the participant's run, from 1"},
+                {"Trial", T::Integer, "period number (0 before the first period)"},
+                Date(),
+                {"Time", T::Time, "time of the event, hh:mm:ss"},
+                {"CurrentCost", T::Double, "cost of the current period"},
+                {"TotCost", T::Double, "accumulated cost"},
+                {"UserInFlow", T::Double, "participant's inflow order of the period"},
+                {"UserOutFlow", T::Double, "participant's outflow order of the period"},
+                {"EnvInFlow", T::Double, "environment inflow rate of the period"},
+                {"EnvOutFlow", T::Double, "environment outflow rate of the period"},
+                {"BackOrder", T::Double, "inflow arriving in the period (pipeline element)"},
+                {"ForwardDischarge", T::Double, "outflow leaving in the period (pipeline element)"},
+                {"TotalBackOrder", T::Double, "inflow orders still on their way"},
+                {"TotalForwardDischarge", T::Double, "outflow orders still on their way"},
+                {"AmountInTank", T::Double, "stock after the event"},
+                {"GoalAmount", T::Double, "goal level of the stock"},
+                {"SimulationTime", T::Double, "simulated time of one period"},
+                {"BaseMoney", T::Double, "money the participant started with"},
+                {"UserInflowTP", T::Integer, "current inflow delay in periods"},
+                {"UserOutflowTP", T::Integer, "current outflow delay in periods"},
+                {"AfterEveryNTrials", T::Integer, "periods between decisions (always 1)"},
+                Flag("IsUserInFlow", "a user inflow is running"),
+                Flag("IsUserOutFlow", "a user outflow is running"),
+                Flag("IsEnvInFlow", "an environment inflow is running"),
+                Flag("IsEnvOutFlow", "an environment outflow is running"),
+                Flag("graphicalMode", "graphical (tank) mode"),
+                {"BonusAmount", T::Double, "bonus earned by a scoring period"},
+                {"CurrentBonus", T::Double, "bonus of the current period"},
+                {"TotBonus", T::Double, "accumulated money"},
+                {"LowerBoundFromGoal", T::Double, "bonus band below the goal"},
+                {"UpperBoundFromGoal", T::Double, "bonus band above the goal"},
+                {"ExperimentTimeForInstructions", T::Integer, "time allowed for instructions"},
+                {"MaxNumberOfAScenarioType", T::Integer, "highest period index of the scenarios"},
+                Flag("IsTimeDriven", "periods run on a clock"),
+                Flag("IsBonusOnTimeGap", "bonus for reacting quickly"),
+                {"TimeBetweenEnvTries", T::Double, "time between environment phases"},
+                {"deltaTmeBetweenEnvUsr", T::Double, "time between environment and user phase"},
+            },
+            {"CREATE INDEX IF NOT EXISTS datExperimentTrials_Subject_Version_EventID ON "
+             "datExperimentTrials (Subject, Version, EventID)"}};
+}
+
+TableDef TrialSummaryTable() {
+    return {
+        "datTrialSummary",
+        true,
+        {
+            Subject(),
+            Version(),
+            {"Trial", T::Integer, "period number"},
+            Date(),
+            {"startTime", T::Time, "time the period started, hh:mm:ss"},
+            {"endTime", T::Time, "time the previous period ended, hh:mm:ss"},
+            {"UserInFlow", T::Double, "participant's inflow order"},
+            {"UserOutFlow", T::Double, "participant's outflow order"},
+            {"EnvInFlow", T::Double, "environment inflow rate of the period"},
+            {"EnvOutFlow", T::Double, "environment outflow rate of the period"},
+            {"AmountInTank", T::Double, "stock at the start, then at the end of the period"},
+            {"GoalAmount", T::Double, "goal level of the stock"},
+            {"SimulationTime", T::Double, "simulated time of one period"},
+            {"BaseMoney", T::Double, "money the participant started with"},
+            {"UserInflowTP", T::Integer, "inflow delay in periods"},
+            {"UserOutflowTP", T::Integer, "outflow delay in periods"},
+            Flag("IsUserInFlow", "a user inflow was running"),
+            Flag("IsUserOutFlow", "a user outflow was running"),
+            Flag("IsEnvInFlow", "an environment inflow was running"),
+            Flag("IsEnvOutFlow", "an environment outflow was running"),
+            Flag("graphicalMode", "graphical (tank) mode"),
+            {"TotBonus", T::Double, "accumulated money"},
+            {"LowerBoundFromGoal", T::Double, "bonus band below the goal"},
+            {"UpperBoundFromGoal", T::Double, "bonus band above the goal"},
+            {"CurrentBonus", T::Double, "bonus of the period (set at its end)"},
+            {"CurrentCost", T::Double, "cost of the period (set at its end)"},
+            {"TotCost", T::Double, "accumulated cost (set at the end of the period)"},
+            {"BackOrder", T::Double, "inflow arriving in the period (set at its end)"},
+            {"ForwardDischarge", T::Double, "outflow leaving in the period (set at its end)"},
+            {"TotalBackOrder", T::Double, "inflow orders on their way (set at the end)"},
+            {"TotalForwardDischarge", T::Double, "outflow orders on their way (set at the end)"},
+        },
+        {"CREATE INDEX IF NOT EXISTS datTrialSummary_Subject_Version_Trial ON "
+         "datTrialSummary (Subject, Version, Trial)"}};
+}
+
+TableDef UserTimesSummaryTable() {
+    return {"datUserTimesSummary",
+            true,
+            {
+                Subject(),
+                Version(),
+                {"Trial", T::Integer, "period counter at the moment of the Submit"},
+                Date(),
+                {"SubmitClickTime", T::Time, "time of the Submit, hh:mm:ss"},
+            },
+            {}};
+}
+
+QString CreateTableSql(const TableDef& table) {
+    QStringList columns;
+    for (const ColumnDef& column : table.columns) {
+        columns << QuoteIdentifier(column.name) + QLatin1Char(' ') + DeclaredType(column.type);
+    }
+    return QStringLiteral("CREATE TABLE IF NOT EXISTS %1 (%2)")
+        .arg(QuoteIdentifier(table.name), columns.join(QStringLiteral(", ")));
+}
+
+}  // namespace
+
+const std::vector<TableDef>& Tables() {
+    static const std::vector<TableDef> tables = {
+        SetupTable(),
+        ScenariosTable(),
+        DelayScenariosTable(),
+        LabelsTable(),
+        PasswordsTable(),
+        SubjectTable(),
+        ExperimentTrialsTable(),
+        TrialSummaryTable(),
+        UserTimesSummaryTable(),
+    };
+    return tables;
+}
+
+const TableDef* FindTable(const QString& name) {
+    for (const TableDef& table : Tables()) {
+        if (table.name.compare(name, Qt::CaseInsensitive) == 0) return &table;
+    }
+    return nullptr;
+}
+
+void CreateSchema(Connection& connection) {
+    connection.beginWrite();
+    try {
+        for (const TableDef& table : Tables()) {
+            connection.execute(CreateTableSql(table));
+            for (const QString& index : table.indexes) connection.execute(index);
+        }
+        connection.commit();
+    } catch (...) {
+        connection.rollback();
+        throw;
+    }
+}
+
+}  // namespace db

@@ -1,0 +1,191 @@
+#include "db/TableAccess.h"
+
+#include <QCoreApplication>
+#include <QDeadlineTimer>
+#include <QEventLoop>
+#include <QTimer>
+#include <thread>
+
+#include "core/RunRecord.h"
+#include "core/Shutdown.h"
+#include "ui/Clock.h"
+#include "ui/Dialogs.h"
+
+namespace {
+
+QString& PathForTesting() {
+    static QString path;
+    return path;
+}
+
+const QString CrLf = QStringLiteral("\r\n");
+
+// One run of the opening steps. A failed step is repeated by running again: the steps
+// already done are kept.
+class Opening {
+  public:
+    Opening(const QString& source, bool readOnly) : source_(source), readOnly_(readOnly) {}
+
+    std::unique_ptr<db::Recordset> run() {
+        if (step_ == 1) {
+            path_ = DatabasePath();
+            step_ = 2;
+        }
+        if (step_ == 2) {
+            workspace_ = db::DefaultWorkspace();
+            RunState.Workspace = workspace_;
+            step_ = 3;
+        }
+        if (step_ == 3) {
+            database_ = workspace_->OpenDatabase(path_, false, readOnly_,
+                                                 QStringLiteral(";pwd=") + db::DatabasePassword());
+            RunState.Database = database_;
+            step_ = 4;
+        }
+        auto recordset =
+            database_->OpenRecordset(source_, readOnly_ ? db::dbOpenSnapshot : db::dbOpenDynaset);
+        // A call made by an event during a wait may have replaced or cleared them.
+        RunState.Workspace = workspace_;
+        RunState.Database = database_;
+        return recordset;
+    }
+
+  private:
+    QString source_;
+    bool readOnly_;
+    int step_ = 1;
+    QString path_;
+    std::shared_ptr<db::Workspace> workspace_;
+    std::shared_ptr<db::Database> database_;
+};
+
+// "Problems opening table": Yes returns (the caller repeats the step), No ends the program.
+void AskProblemsOpening(const db::Error& error, const QString& status) {
+    const QString text =
+        QStringLiteral("Error %1: %2").arg(error.number()).arg(error.description()) + CrLf +
+        QStringLiteral("Status was ") + status + CrLf + QStringLiteral("Retry?");
+    if (ui::MsgBox(text, ui::vbYesNo, QStringLiteral("Problems opening table")) == ui::vbNo) {
+        EndProgram();
+    }
+}
+
+bool AskRetry(const db::Error& error, const QString& source, const QString& status) {
+    const QString title = QStringLiteral("Error %1: ").arg(error.number()) + status;
+    const QString text =
+        error.description() + CrLf + source + CrLf + QStringLiteral("Retry? (No to quit)");
+    return ui::MsgBox(text, ui::vbYesNo + ui::vbQuestion, title) == ui::vbYes;
+}
+
+}  // namespace
+
+QString DatabasePath() {
+    if (!PathForTesting().isEmpty()) return PathForTesting();
+    return QCoreApplication::applicationDirPath() + QStringLiteral("/data/") +
+           QStringLiteral("Hydrovat.mdb");
+}
+
+void SetDatabasePathForTesting(const QString& path) {
+    PathForTesting() = path;
+}
+
+std::unique_ptr<db::Recordset> OpenTable(const QString& source, bool readOnly,
+                                         const QString& status) {
+    Opening opening(source, readOnly);
+    int counter = 0;
+    int immediateRepeats = 0;
+    for (;;) {
+        try {
+            return opening.run();
+        } catch (const db::Error& error) {
+            const db::ErrorReaction reaction = db::ReactionTo(error.number());
+            if (reaction != db::ErrorReaction::RepeatAtOnce) immediateRepeats = 0;
+            switch (reaction) {
+                case db::ErrorReaction::RepeatAtOnce:
+                    if (++immediateRepeats > db::ImmediateRepeatsBeforeQuestion) {
+                        immediateRepeats = 0;
+                        AskProblemsOpening(error, status);
+                    }
+                    break;
+                case db::ErrorReaction::StartAgain:
+                    return Opening(source, readOnly).run();
+                case db::ErrorReaction::AskUser:
+                    AskProblemsOpening(error, status);
+                    break;
+                case db::ErrorReaction::BackOff:
+                    if (++counter > db::RetriesBeforeQuestion) {
+                        if (!AskRetry(error, source, status)) {
+                            AskProblemsOpening(error, status);
+                            break;  // repeat at once; the next failure asks again
+                        }
+                        counter = 1;
+                    }
+                    ui::DoEvents();
+                    db::WaitResponsively(db::BackOffWait(counter, ui::Rnd()));
+                    break;
+            }
+        }
+    }
+}
+
+void CloseDatabase() {
+    if (RunState.Database) {
+        RunState.Database->Close();
+        RunState.Database.reset();
+    }
+    if (RunState.Workspace) {
+        RunState.Workspace->Close();
+        RunState.Workspace.reset();
+    }
+}
+
+QString SqlText(const QString& value) {
+    QString quoted = value;
+    quoted.replace(QLatin1Char('\''), QLatin1String("''"));
+    return QLatin1Char('\'') + quoted + QLatin1Char('\'');
+}
+
+namespace db {
+
+ErrorReaction ReactionTo(int errorNumber) {
+    switch (errorNumber) {
+        case errors::Overflow:
+        case errors::NoCurrentRecord:
+        case errors::FileLockRefused:
+        case errors::ShareLockCountExceeded:
+        case errors::RowLocked:
+            return ErrorReaction::BackOff;
+        case errors::DataChanged:
+            return ErrorReaction::RepeatAtOnce;
+        case errors::ObjectNotSet:
+            return ErrorReaction::StartAgain;
+        default:
+            return ErrorReaction::AskUser;
+    }
+}
+
+std::chrono::microseconds BackOffWait(int counter, double random) {
+    const long long factor = static_cast<long long>(random * 3000 + 1000);
+    return std::chrono::microseconds(static_cast<long long>(counter) * counter * factor);
+}
+
+void WaitResponsively(std::chrono::microseconds wait) {
+    using namespace std::chrono;
+    const auto deadline = steady_clock::now() + wait;
+    if (QCoreApplication::instance()) {
+        // Whole milliseconds in a nested loop that keeps the window alive; the rest below.
+        const auto whole = duration_cast<milliseconds>(wait);
+        if (whole.count() > 0) {
+            QEventLoop loop;
+            QTimer timer;
+            timer.setTimerType(Qt::PreciseTimer);
+            timer.setSingleShot(true);
+            QObject::connect(&timer, &QTimer::timeout, &loop, &QEventLoop::quit);
+            timer.start(whole);
+            loop.exec();
+        }
+    }
+    const auto rest = deadline - steady_clock::now();
+    if (rest > steady_clock::duration::zero()) std::this_thread::sleep_for(rest);
+}
+
+}  // namespace db
