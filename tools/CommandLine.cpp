@@ -1,0 +1,327 @@
+#include "tools/CommandLine.h"
+
+#include <QCoreApplication>
+#include <QFileInfo>
+#include <QGuiApplication>
+#include <QRegularExpression>
+#include <QTextStream>
+#include <cstdio>
+#include <functional>
+#include <map>
+#include <memory>
+
+#include "db/Error.h"
+#include "tools/Check.h"
+#include "tools/Create.h"
+#include "tools/CsvExport.h"
+#include "tools/CsvImport.h"
+#include "tools/Passwd.h"
+#include "tools/Plot.h"
+#include "tools/ToolError.h"
+
+namespace tool {
+
+namespace {
+
+constexpr int kDone = 0;
+constexpr int kFailed = 1;
+constexpr int kUsage = 2;
+
+struct Arguments {
+    QStringList positional;
+    std::map<QString, QString> options;  // a flag maps to an empty text
+    bool has(const QString& option) const { return options.count(option) > 0; }
+    QString value(const QString& option) const {
+        const auto found = options.find(option);
+        return found == options.end() ? QString() : found->second;
+    }
+};
+
+struct Command {
+    const char* name;
+    const char* synopsis;
+    const char* help;
+    int minPositional;
+    int maxPositional;
+    QStringList flags;         // options without a value
+    QStringList valueOptions;  // options followed by a value
+    std::function<int(const Arguments&, QTextStream&)> run;
+};
+
+class UsageError : public ToolError {
+    using ToolError::ToolError;
+};
+
+Arguments Parse(const Command& command, const QStringList& words) {
+    Arguments arguments;
+    bool optionsEnded = false;
+    for (int i = 0; i < words.size(); ++i) {
+        const QString& word = words[i];
+        if (optionsEnded || !word.startsWith(QLatin1String("--")) || word == QLatin1String("-")) {
+            arguments.positional << word;
+            continue;
+        }
+        if (word == QLatin1String("--")) {
+            optionsEnded = true;
+            continue;
+        }
+        const int equals = word.indexOf(QLatin1Char('='));
+        const QString name = word.left(equals < 0 ? word.size() : equals);
+        if (name == QLatin1String("--help") || command.flags.contains(name)) {
+            if (equals >= 0) throw UsageError(QStringLiteral("%1 takes no value").arg(name));
+            arguments.options[name] = QString();
+        } else if (command.valueOptions.contains(name)) {
+            if (equals >= 0)
+                arguments.options[name] = word.mid(equals + 1);
+            else if (i + 1 < words.size())
+                arguments.options[name] = words[++i];
+            else
+                throw UsageError(QStringLiteral("%1 needs a value").arg(name));
+        } else {
+            throw UsageError(QStringLiteral("unknown option %1").arg(name));
+        }
+    }
+    if (arguments.has(QStringLiteral("--help"))) return arguments;
+    if (arguments.positional.size() < command.minPositional)
+        throw UsageError(QStringLiteral("too few arguments"));
+    if (arguments.positional.size() > command.maxPositional)
+        throw UsageError(QStringLiteral("too many arguments"));
+    return arguments;
+}
+
+int Create(const Arguments& a, QTextStream& out) {
+    CreateDatabase(a.positional[0]);
+    out << "created the empty experiment database " << a.positional[0] << '\n';
+    return kDone;
+}
+
+int Demo(const Arguments& a, QTextStream& out) {
+    CreateDemoDatabase(a.positional[0]);
+    out << "created the demo database " << a.positional[0]
+        << " (versions TankP, TankT, StoreP, StoreT; "
+        << "experimenter account '" << kDemoUser << "', password '" << kDemoPassword << "')\n";
+    return kDone;
+}
+
+int Check(const Arguments& a, QTextStream& out) {
+    const std::vector<Problem> problems = CheckDatabase(a.positional[0]);
+    for (const Problem& problem : problems) out << problem.text() << '\n';
+    if (problems.empty()) {
+        out << "no problems found\n";
+        return kDone;
+    }
+    out << problems.size() << (problems.size() == 1 ? " problem" : " problems") << " found\n";
+    return kFailed;
+}
+
+int Import(const Arguments& a, QTextStream& out) {
+    const bool replace = a.has(QStringLiteral("--replace"));
+    std::vector<ImportedTable> imported;
+    if (a.positional.size() == 3)
+        imported.push_back(ImportTableFile(a.positional[0], a.positional[1], a.positional[2],
+                                           replace, ProgressForStderr()));
+    else if (QFileInfo(a.positional[1]).isDir())
+        imported = ImportFolder(a.positional[0], a.positional[1], replace, ProgressForStderr());
+    else
+        throw UsageError(QStringLiteral("%1 is not a folder; to import one file, name its table: "
+                                        "import PATH TABLE FILE.csv")
+                             .arg(a.positional[1]));
+    for (const ImportedTable& table : imported)
+        out << table.table << ": " << table.rows
+            << (replace ? " rows (replacing the old ones)\n" : " rows added\n");
+    return kDone;
+}
+
+int Export(const Arguments& a, QTextStream& out) {
+    const ExportFilter filter{a.value(QStringLiteral("--version")),
+                              a.value(QStringLiteral("--subject"))};
+    for (const ExportedTable& table :
+         ExportDatabase(a.positional[0], a.positional[1], filter, ProgressForStderr()))
+        out << table.file << ": " << table.rows << " rows\n";
+    out << QFileInfo(a.positional[1] + QStringLiteral("/codebook.md")).filePath() << '\n';
+    return kDone;
+}
+
+QSize PlotSize(const Arguments& a) {
+    if (!a.has(QStringLiteral("--size"))) return QSize(1000, 700);
+    const auto match = QRegularExpression(QStringLiteral("^(\\d{2,5})x(\\d{2,5})$"))
+                           .match(a.value(QStringLiteral("--size")));
+    if (!match.hasMatch())
+        throw UsageError(QStringLiteral("--size needs WIDTHxHEIGHT in pixels, such as 1000x700"));
+    return QSize(match.captured(1).toInt(), match.captured(2).toInt());
+}
+
+int Plot(const Arguments& a, QTextStream& out) {
+    PlotRun(a.positional[0], a.positional[1], a.positional[2], a.positional[3], PlotSize(a));
+    out << "wrote " << a.positional[3] << '\n';
+    return kDone;
+}
+
+int Passwd(const Arguments& a, QTextStream& out) {
+    const QString password = ReadNewPassword(stdin, stderr);
+    const bool added = SetExperimenterPassword(a.positional[0], a.positional[1], password);
+    out << (added ? "added the experimenter account '" : "changed the password of '")
+        << a.positional[1].trimmed() << "'\n";
+    return kDone;
+}
+
+const std::vector<Command>& Commands() {
+    static const std::vector<Command> commands = {
+        {"create",
+         "create PATH",
+         "Creates an empty experiment database with every table. An existing file is never "
+         "overwritten.",
+         1,
+         1,
+         {},
+         {},
+         Create},
+        {"demo",
+         "demo PATH",
+         "Creates the demo database: versions TankP and TankT (tank, gallons) and StoreP and "
+         "StoreT\n"
+         "(store, people), participant-paced (P) and time-driven (T), their scenarios, delay "
+         "scenarios\n"
+         "and scale labels, and the experimenter account 'experimenter' with the password "
+         "'fluxmere'.",
+         1,
+         1,
+         {},
+         {},
+         Demo},
+        {"check",
+         "check PATH",
+         "Checks the configuration and prints every problem with its table, row and column: a\n"
+         "scenario or delay scenario without rows, MaxTrial beyond the scenario's periods, a "
+         "scale\n"
+         "that cannot be drawn, initial orders the login refuses, duplicate versions, missing\n"
+         "numbers, no experimenter account. Rows are counted in table order, as in an imported "
+         "CSV.\n"
+         "Exit code 1 when there is a problem.",
+         1,
+         1,
+         {},
+         {},
+         Check},
+        {"import",
+         "import PATH TABLE FILE.csv [--replace]\n       fluxmere-db import PATH FOLDER "
+         "[--replace]",
+         "Adds the rows of a CSV file to a table, or of every TABLE.csv file in a folder to its "
+         "table.\n"
+         "The first line names the columns (any letter case, any order; columns left out get no\n"
+         "value). Every cell is checked against its column's type: numbers with a point, booleans\n"
+         "TRUE/FALSE, dates yyyy-mm-dd, times hh:mm:ss. Rows keep the file's order (the segments "
+         "of\n"
+         "a delay scenario are taken in that order). Nothing is written unless every row is "
+         "right.\n"
+         "  --replace   replace the table's rows instead of adding to them",
+         2,
+         3,
+         {"--replace"},
+         {},
+         Import},
+        {"export",
+         "export PATH OUTDIR [--version V] [--subject S]",
+         "Writes every table except tblPasswords to OUTDIR/TABLE.csv (UTF-8, header row, RFC "
+         "4180,\n"
+         "ISO 8601 dates and times, booleans TRUE/FALSE) and OUTDIR/codebook.md, which describes\n"
+         "each column and holds a fingerprint of each version's configuration.\n"
+         "  --version V   only version V, with its scenarios and labels\n"
+         "  --subject S   only participant S's recorded rows",
+         2,
+         2,
+         {},
+         {"--version", "--subject"},
+         Export},
+        {"plot",
+         "plot PATH SUBJECT VERSION OUT.png [--size WIDTHxHEIGHT]",
+         "Draws a participant's run: the amount per period against the goal and its bonus band, "
+         "and\n"
+         "the orders beside the environment's flows, from the event log.\n"
+         "  --size WxH   picture size in pixels (default 1000x700)",
+         4,
+         4,
+         {},
+         {"--size"},
+         Plot},
+        {"passwd",
+         "passwd PATH USER",
+         "Adds an experimenter account or sets its password. The password is read from the\n"
+         "terminal without echo (typed twice), or as one line from a pipe.",
+         2,
+         2,
+         {},
+         {},
+         Passwd},
+    };
+    return commands;
+}
+
+void PrintOverview(QTextStream& stream) {
+    stream << "fluxmere-db " << FLUXMERE_VERSION
+           << ": prepares, checks and exports Fluxmere experiment databases.\n\n"
+           << "Usage:\n";
+    for (const Command& command : Commands())
+        stream << "  fluxmere-db " << command.synopsis << '\n';
+    stream << "\nfluxmere-db COMMAND --help describes a command.\n";
+}
+
+void PrintHelp(const Command& command, QTextStream& stream) {
+    stream << "Usage: fluxmere-db " << command.synopsis << "\n\n" << command.help << '\n';
+}
+
+}  // namespace
+
+int RunTool(const QStringList& arguments, QTextStream& out, QTextStream& err) {
+    if (arguments.isEmpty() || arguments[0] == QLatin1String("--help") ||
+        arguments[0] == QLatin1String("help")) {
+        PrintOverview(arguments.isEmpty() ? err : out);
+        return arguments.isEmpty() ? kUsage : kDone;
+    }
+    const auto command = std::find_if(Commands().begin(), Commands().end(), [&](const Command& c) {
+        return arguments[0] == QLatin1String(c.name);
+    });
+    if (command == Commands().end()) {
+        err << "fluxmere-db: unknown command '" << arguments[0]
+            << "' (fluxmere-db --help lists them)\n";
+        return kUsage;
+    }
+    try {
+        const Arguments parsed = Parse(*command, arguments.mid(1));
+        if (parsed.has(QStringLiteral("--help"))) {
+            PrintHelp(*command, out);
+            return kDone;
+        }
+        return command->run(parsed, out);
+    } catch (const UsageError& error) {
+        err << "fluxmere-db " << command->name << ": " << error.message() << " (usage: fluxmere-db "
+            << command->synopsis << ")\n";
+        return kUsage;
+    } catch (const ToolError& error) {
+        err << "fluxmere-db " << command->name << ": " << error.message() << '\n';
+    } catch (const db::Error& error) {
+        err << "fluxmere-db " << command->name << ": " << error.description() << '\n';
+    } catch (const std::exception& error) {
+        err << "fluxmere-db " << command->name << ": " << error.what() << '\n';
+    }
+    return kFailed;
+}
+
+int ToolMain(int argc, char** argv) {
+    // Only a picture needs the GUI part of Qt; it never opens a window.
+    std::unique_ptr<QCoreApplication> application;
+    if (argc > 1 && QByteArray(argv[1]) == "plot") {
+        qputenv("QT_QPA_PLATFORM", "offscreen");
+        application = std::make_unique<QGuiApplication>(argc, argv);
+    } else {
+        application = std::make_unique<QCoreApplication>(argc, argv);
+    }
+    QTextStream out(stdout);
+    QTextStream err(stderr);
+    const int code = RunTool(application->arguments().mid(1), out, err);
+    out.flush();
+    err.flush();
+    return code;
+}
+
+}  // namespace tool

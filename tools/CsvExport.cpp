@@ -1,0 +1,275 @@
+#include "tools/CsvExport.h"
+
+#include <QDateTime>
+#include <QDir>
+#include <QFileInfo>
+#include <QSaveFile>
+
+#include "tools/Csv.h"
+#include "tools/Fingerprint.h"
+#include "tools/ToolError.h"
+
+namespace tool {
+
+namespace {
+
+const QString kPasswordsTable = QStringLiteral("tblPasswords");
+
+bool HasColumn(const std::vector<TableColumn>& columns, const QString& name) {
+    for (const TableColumn& column : columns)
+        if (column.name.compare(name, Qt::CaseInsensitive) == 0) return true;
+    return false;
+}
+
+struct TableQuery {
+    QStringList conditions;
+    QVariantList parameters;
+
+    QString where() const {
+        return conditions.isEmpty()
+                   ? QString()
+                   : QStringLiteral(" WHERE ") + conditions.join(QStringLiteral(" AND "));
+    }
+};
+
+// Which rows of a table the filter selects. The scenarios follow the versions that use them.
+TableQuery FilterFor(const QString& table, const std::vector<TableColumn>& columns,
+                     const ExportFilter& filter) {
+    TableQuery query;
+    if (!filter.version.isEmpty()) {
+        if (HasColumn(columns, QStringLiteral("Version"))) {
+            query.conditions << QStringLiteral("Version = ?");
+            query.parameters << filter.version;
+        } else if (table == QLatin1String("tblScenarios") ||
+                   table == QLatin1String("tblDelayScenarios")) {
+            const QString key = table == QLatin1String("tblScenarios")
+                                    ? QStringLiteral("Scenario")
+                                    : QStringLiteral("DelayScenario");
+            const QString used = table == QLatin1String("tblScenarios")
+                                     ? QStringLiteral("ScenarioUsed")
+                                     : QStringLiteral("DelayScenario");
+            query.conditions << QStringLiteral("%1 IN (SELECT %2 FROM tblSetup WHERE Version = ?)")
+                                    .arg(key, used);
+            query.parameters << filter.version;
+        }
+    }
+    if (!filter.subject.isEmpty() && HasColumn(columns, QStringLiteral("Subject"))) {
+        query.conditions << QStringLiteral("Subject = ?");
+        query.parameters << filter.subject;
+    }
+    return query;
+}
+
+bool AnyRow(db::Connection& connection, const QStringList& tables, const QString& column,
+            const QString& value) {
+    for (const QString& table : tables) {
+        if (!connection.tableExists(table)) continue;
+        if (!Rows(connection,
+                  QStringLiteral("SELECT 1 FROM %1 WHERE %2 = ? LIMIT 1").arg(table, column),
+                  {value})
+                 .empty())
+            return true;
+    }
+    return false;
+}
+
+// A typing mistake in --version or --subject would otherwise give empty files.
+void RequireFilterMatches(db::Connection& connection, const ExportFilter& filter) {
+    if (!filter.version.isEmpty() &&
+        !AnyRow(connection, {"tblSetup", "datSubject"}, QStringLiteral("Version"), filter.version))
+        throw ToolError(QStringLiteral("there is no version '%1' in tblSetup or datSubject")
+                            .arg(filter.version));
+    if (!filter.subject.isEmpty() && !AnyRow(connection, {"datSubject", "datExperimentTrials"},
+                                             QStringLiteral("Subject"), filter.subject))
+        throw ToolError(
+            QStringLiteral("there is no participant '%1' in datSubject or datExperimentTrials")
+                .arg(filter.subject));
+}
+
+long long CountRows(db::Connection& connection, const QString& table, const TableQuery& query) {
+    const Rows count(
+        connection,
+        QStringLiteral("SELECT count(*) FROM %1%2").arg(db::QuoteIdentifier(table), query.where()),
+        query.parameters);
+    return count.at(0, QStringLiteral("count(*)")).toLongLong();
+}
+
+ExportedTable ExportTable(db::Connection& connection, const QString& table, const QDir& outDir,
+                          const ExportFilter& filter, Progress& progress) {
+    const std::vector<TableColumn> columns = ColumnsOf(connection, table);
+    const TableQuery query = FilterFor(table, columns, filter);
+    const QString path = outDir.filePath(table + QStringLiteral(".csv"));
+
+    QSaveFile file(path);
+    if (!file.open(QIODevice::WriteOnly | QIODevice::Unbuffered))
+        throw ToolError(QStringLiteral("%1: %2").arg(path, file.errorString()));
+    db::Statement select = connection.prepare(SelectColumns(table, columns) + query.where() +
+                                              QStringLiteral(" ORDER BY rowid"));
+    BindAll(select, query.parameters);
+    progress.start(QStringLiteral("exporting %1").arg(table),
+                   progress.visible() ? CountRows(connection, table, query) : 0);
+    CsvWriter writer(file);
+    const long long rows = WriteCsvRows(select, columns, writer, progress);
+    writer.flush();
+    progress.finish();
+    if (!file.commit()) throw ToolError(QStringLiteral("%1: %2").arg(path, file.errorString()));
+    return {table, path, rows};
+}
+
+// The versions whose configuration the exported data rests on, in order of appearance.
+QStringList ExportedVersions(db::Connection& connection, const ExportFilter& filter) {
+    QStringList versions;
+    for (const QString& table : {QStringLiteral("tblSetup"), QStringLiteral("datSubject")}) {
+        const TableQuery query = FilterFor(table, ColumnsOf(connection, table), filter);
+        const Rows rows(
+            connection,
+            QStringLiteral("SELECT Version FROM %1%2 ORDER BY rowid").arg(table, query.where()),
+            query.parameters);
+        for (int r = 0; r < rows.size(); ++r) {
+            const QString version = rows.at(r, QStringLiteral("Version")).toString();
+            if (!versions.contains(version, Qt::CaseInsensitive)) versions << version;
+        }
+    }
+    return versions;
+}
+
+QString Cell(QString text) {
+    return text.replace(QLatin1Char('|'), QStringLiteral("\\|"));
+}
+
+QString Codebook(db::Connection& connection, const QString& databasePath,
+                 const ExportFilter& filter, const std::vector<ExportedTable>& exported) {
+    QString text;
+    text += QStringLiteral("# Codebook\n\n");
+    text += QStringLiteral("- Exported by: fluxmere-db %1\n").arg(QStringLiteral(FLUXMERE_VERSION));
+    text += QStringLiteral("- Exported at: %1 (UTC)\n")
+                .arg(QDateTime::currentDateTimeUtc().toString(Qt::ISODate));
+    text += QStringLiteral("- Database: %1\n").arg(QFileInfo(databasePath).fileName());
+    text += QStringLiteral("- Version: %1\n")
+                .arg(filter.version.isEmpty() ? QStringLiteral("all") : filter.version);
+    text += QStringLiteral("- Participant: %1\n\n")
+                .arg(filter.subject.isEmpty() ? QStringLiteral("all") : filter.subject);
+
+    text += QStringLiteral(
+        "## Format\n\n"
+        "One CSV file per table: UTF-8 without byte order mark, comma-separated, a header row "
+        "of column names, RFC 4180 quoting, CRLF line ends, rows in the order they were "
+        "recorded. An empty cell holds no value (NA); a quoted empty cell (\"\") is an empty "
+        "text. Numbers use a point and as many digits as it takes to read the stored value "
+        "back exactly. Booleans are TRUE or FALSE (stored as -1 and 0). Dates are yyyy-mm-dd "
+        "and times of day hh:mm:ss (ISO 8601), local time of the station that recorded them. "
+        "In R: `read.csv(\"datExperimentTrials.csv\")`; in pandas: "
+        "`pandas.read_csv(\"datExperimentTrials.csv\")`.\n\n"
+        "tblPasswords (the experimenters' accounts) is never exported.\n\n");
+
+    text += QStringLiteral(
+        "## Configuration fingerprints\n\n"
+        "SHA-256 of the version's configuration: the UTF-8 text made of, for tblSetup (the "
+        "version's first row), tblScenarios (the rows of its ScenarioUsed), tblDelayScenarios "
+        "(the rows of its DelayScenario) and tblLabels (the version's labels) in turn, a line "
+        "with the table's name followed by those rows exactly as this export writes them "
+        "(header row included, rows in table order, CRLF line ends). Equal fingerprints mean "
+        "equal configurations.\n\n"
+        "| Version | SHA-256 |\n|---|---|\n");
+    for (const QString& version : ExportedVersions(connection, filter)) {
+        const QString fingerprint = ConfigurationFingerprint(connection, version);
+        text +=
+            QStringLiteral("| %1 | %2 |\n")
+                .arg(Cell(version),
+                     fingerprint.isEmpty() ? QStringLiteral("(no row in tblSetup)") : fingerprint);
+    }
+
+    text += QStringLiteral("\n## Tables\n");
+    for (const ExportedTable& table : exported) {
+        const db::TableDef* definition = db::FindTable(table.table);
+        text +=
+            QStringLiteral(
+                "\n### %1\n\nFile %2, %3 rows; %4.\n\n| Column | Type | Meaning |\n|---|---|---|\n")
+                .arg(table.table, QFileInfo(table.file).fileName())
+                .arg(table.rows)
+                .arg(definition && definition->recorded ? QStringLiteral("recorded by the program")
+                                                        : QStringLiteral("configuration"));
+        for (const TableColumn& column : ColumnsOf(connection, table.table))
+            text += QStringLiteral("| %1 | %2 | %3 |\n")
+                        .arg(column.name, TypeName(column.type), Cell(column.meaning));
+    }
+    return text;
+}
+
+void WriteTextFile(const QString& path, const QString& text) {
+    QSaveFile file(path);
+    const QByteArray bytes = text.toUtf8();
+    if (!file.open(QIODevice::WriteOnly) || file.write(bytes) != bytes.size() || !file.commit())
+        throw ToolError(QStringLiteral("%1: %2").arg(path, file.errorString()));
+}
+
+}  // namespace
+
+QString SelectColumns(const QString& table, const std::vector<TableColumn>& columns) {
+    QStringList names;
+    for (const TableColumn& column : columns) names << db::QuoteIdentifier(column.name);
+    return QStringLiteral("SELECT %1 FROM %2")
+        .arg(names.join(QLatin1Char(',')), db::QuoteIdentifier(table));
+}
+
+long long WriteCsvRows(db::Statement& query, const std::vector<TableColumn>& columns,
+                       CsvWriter& writer, Progress& progress) {
+    std::vector<bool> boolean;
+    for (const TableColumn& column : columns) {
+        writer.text(column.name);
+        boolean.push_back(column.type == db::ColumnType::Boolean);
+    }
+    writer.endRow();
+    const int count = static_cast<int>(columns.size());
+    long long rows = 0;
+    while (query.step()) {
+        for (int c = 0; c < count; ++c) {
+            switch (query.kind(c)) {
+                case db::Statement::Kind::Null:
+                    writer.null();
+                    break;
+                case db::Statement::Kind::Integer: {
+                    const long long value = query.intValue(c);
+                    if (boolean[c] && (value == -1 || value == 0))
+                        writer.plain(value ? "TRUE" : "FALSE");
+                    else
+                        writer.number(value);
+                    break;
+                }
+                case db::Statement::Kind::Real:
+                    writer.number(query.doubleValue(c));
+                    break;
+                case db::Statement::Kind::Text:
+                case db::Statement::Kind::Blob:
+                    writer.text(query.text(c));
+                    break;
+            }
+        }
+        writer.endRow();
+        progress.advance(++rows);
+    }
+    return rows;
+}
+
+std::vector<ExportedTable> ExportDatabase(const QString& databasePath, const QString& outDir,
+                                          const ExportFilter& filter, Progress& progress) {
+    auto connection = OpenExperimentDatabase(databasePath, db::OpenMode::ReadOnly);
+    RequireFilterMatches(*connection, filter);
+    if (!QDir().mkpath(outDir))
+        throw ToolError(QStringLiteral("%1: cannot create the folder").arg(outDir));
+    const QDir dir(outDir);
+
+    // One read transaction: every file and the codebook show the same moment.
+    connection->execute(QStringLiteral("BEGIN"));
+    std::vector<ExportedTable> exported;
+    for (const db::TableDef& table : db::Tables()) {
+        if (table.name == kPasswordsTable || !connection->tableExists(table.name)) continue;
+        exported.push_back(ExportTable(*connection, table.name, dir, filter, progress));
+    }
+    WriteTextFile(dir.filePath(QStringLiteral("codebook.md")),
+                  Codebook(*connection, databasePath, filter, exported));
+    connection->execute(QStringLiteral("COMMIT"));
+    return exported;
+}
+
+}  // namespace tool

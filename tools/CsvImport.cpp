@@ -1,0 +1,262 @@
+#include "tools/CsvImport.h"
+
+#include <QDate>
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QTime>
+#include <charconv>
+#include <cmath>
+#include <set>
+
+#include "tools/Csv.h"
+#include "tools/TableData.h"
+#include "tools/ToolError.h"
+
+namespace tool {
+
+namespace {
+
+std::string_view Trimmed(std::string_view text) {
+    while (!text.empty() && (text.front() == ' ' || text.front() == '\t')) text.remove_prefix(1);
+    while (!text.empty() && (text.back() == ' ' || text.back() == '\t')) text.remove_suffix(1);
+    return text;
+}
+
+bool ParseDouble(std::string_view text, double& value) {
+    text = Trimmed(text);
+    if (!text.empty() && text.front() == '+') text.remove_prefix(1);
+    if (text.empty()) return false;
+    const auto result = std::from_chars(text.data(), text.data() + text.size(), value);
+    return result.ec == std::errc() && result.ptr == text.data() + text.size() &&
+           std::isfinite(value);
+}
+
+bool ParseWhole(std::string_view text, long long& value) {
+    text = Trimmed(text);
+    if (!text.empty() && text.front() == '+') text.remove_prefix(1);
+    const auto result = std::from_chars(text.data(), text.data() + text.size(), value);
+    if (result.ec == std::errc() && result.ptr == text.data() + text.size()) return true;
+    // Spreadsheets may write a whole number as 30.0.
+    double number;
+    if (!ParseDouble(text, number) || number != std::floor(number) || std::fabs(number) > 9.0e15)
+        return false;
+    value = static_cast<long long>(number);
+    return true;
+}
+
+bool ParseBoolean(std::string_view text, bool& value) {
+    const QString word = QString::fromUtf8(Trimmed(text)).toLower();
+    static const QStringList yes = {"true", "yes", "-1", "1"};
+    static const QStringList no = {"false", "no", "0"};
+    value = yes.contains(word);
+    return value || no.contains(word);
+}
+
+QString Shown(std::string_view text) {
+    QString shown = QString::fromUtf8(text);
+    if (shown.size() > 40) shown = shown.left(37) + QStringLiteral("...");
+    return QLatin1Char('\'') + shown + QLatin1Char('\'');
+}
+
+// Binds one cell to its column's type; returns what is wrong with it, or an empty text.
+QString BindCell(db::Statement& insert, int position, const CsvField& cell, db::ColumnType type) {
+    const std::string_view text = cell.value;
+    if (text.empty() && !cell.quoted) {
+        insert.bindNull(position);
+        return {};
+    }
+    switch (type) {
+        case db::ColumnType::Text:
+            if (!IsValidUtf8(text))
+                return QStringLiteral("the text is not UTF-8 (save the file as \"CSV UTF-8\")");
+            insert.bindText(position, text);
+            return {};
+        case db::ColumnType::Integer: {
+            long long value;
+            if (!ParseWhole(text, value))
+                return Shown(text) + QStringLiteral(" is not a whole number");
+            insert.bindInt(position, value);
+            return {};
+        }
+        case db::ColumnType::Double: {
+            double value;
+            if (ParseDouble(text, value)) {
+                insert.bindDouble(position, value);
+                return {};
+            }
+            if (text.find(',') != std::string_view::npos)
+                return Shown(text) +
+                       QStringLiteral(" is not a number (write decimals with a point)");
+            return Shown(text) + QStringLiteral(" is not a number");
+        }
+        case db::ColumnType::Boolean: {
+            bool value;
+            if (!ParseBoolean(text, value))
+                return Shown(text) + QStringLiteral(" is not TRUE or FALSE");
+            insert.bindInt(position, value ? -1 : 0);
+            return {};
+        }
+        case db::ColumnType::Date: {
+            const QDate date = QDate::fromString(QString::fromUtf8(Trimmed(text)), Qt::ISODate);
+            if (!date.isValid()) return Shown(text) + QStringLiteral(" is not a date (yyyy-mm-dd)");
+            insert.bindText(position, date.toString(Qt::ISODate).toStdString());
+            return {};
+        }
+        case db::ColumnType::Time: {
+            const QTime time = QTime::fromString(QString::fromUtf8(Trimmed(text)), Qt::ISODate);
+            if (!time.isValid())
+                return Shown(text) + QStringLiteral(" is not a time of day (hh:mm:ss)");
+            insert.bindText(position, time.toString(QStringLiteral("hh:mm:ss")).toStdString());
+            return {};
+        }
+    }
+    return {};
+}
+
+// The header's columns, matched to the table's columns in any letter case.
+std::vector<TableColumn> HeaderColumns(const std::vector<CsvField>& header,
+                                       const std::vector<TableColumn>& tableColumns,
+                                       const QString& table, const QString& sourceName) {
+    std::vector<TableColumn> columns;
+    std::set<QString> seen;
+    for (std::size_t i = 0; i < header.size(); ++i) {
+        const QString name = QString::fromUtf8(Trimmed(header[i].value));
+        const auto where = QStringLiteral("%1:1: column %2").arg(sourceName).arg(i + 1);
+        auto match = std::find_if(
+            tableColumns.begin(), tableColumns.end(),
+            [&](const TableColumn& c) { return c.name.compare(name, Qt::CaseInsensitive) == 0; });
+        if (match == tableColumns.end())
+            throw ToolError(
+                QStringLiteral("%1: '%2' is not a column of %3").arg(where, name, table));
+        if (!seen.insert(match->name.toLower()).second)
+            throw ToolError(QStringLiteral("%1: column %2 is named twice").arg(where, match->name));
+        columns.push_back(*match);
+    }
+    return columns;
+}
+
+QString InsertSql(const QString& table, const std::vector<TableColumn>& columns) {
+    QStringList names, places;
+    for (const TableColumn& column : columns) {
+        names << db::QuoteIdentifier(column.name);
+        places << QStringLiteral("?");
+    }
+    return QStringLiteral("INSERT INTO %1 (%2) VALUES (%3)")
+        .arg(db::QuoteIdentifier(table), names.join(','), places.join(','));
+}
+
+// The file's bytes, mapped rather than copied.
+class MappedFile {
+  public:
+    explicit MappedFile(const QString& path) : file_(path) {
+        if (!file_.open(QIODevice::ReadOnly))
+            throw ToolError(QStringLiteral("%1: %2").arg(path, file_.errorString()));
+        if (file_.size() > 0) {
+            data_ = file_.map(0, file_.size());
+            if (!data_) throw ToolError(QStringLiteral("%1: %2").arg(path, file_.errorString()));
+        }
+    }
+    std::string_view bytes() const {
+        return data_ ? std::string_view(reinterpret_cast<const char*>(data_),
+                                        static_cast<std::size_t>(file_.size()))
+                     : std::string_view();
+    }
+
+  private:
+    QFile file_;
+    uchar* data_ = nullptr;
+};
+
+}  // namespace
+
+long long ImportCsv(db::Connection& connection, const QString& table, std::string_view csv,
+                    const QString& sourceName, bool replace, Progress& progress) {
+    CsvReader reader(csv, sourceName);
+    std::vector<CsvField> record;
+    if (!reader.next(record))
+        throw ToolError(
+            QStringLiteral("%1: the file is empty; its first line must name the columns")
+                .arg(sourceName));
+    const std::vector<TableColumn> columns =
+        HeaderColumns(record, ColumnsOf(connection, table), table, sourceName);
+
+    if (replace)
+        connection.execute(QStringLiteral("DELETE FROM %1").arg(db::QuoteIdentifier(table)));
+    db::Statement insert = connection.prepare(InsertSql(table, columns));
+    progress.start(QStringLiteral("importing %1").arg(table), 0);
+    long long rows = 0;
+    while (reader.next(record)) {
+        if (record.size() != columns.size())
+            throw ToolError(QStringLiteral("%1:%2: %3 values, but the header names %4 columns")
+                                .arg(sourceName)
+                                .arg(reader.line())
+                                .arg(record.size())
+                                .arg(columns.size()));
+        insert.reset();
+        for (std::size_t i = 0; i < columns.size(); ++i) {
+            const QString problem =
+                BindCell(insert, static_cast<int>(i + 1), record[i], columns[i].type);
+            if (!problem.isEmpty())
+                throw ToolError(QStringLiteral("%1:%2: column %3: %4")
+                                    .arg(sourceName)
+                                    .arg(reader.line())
+                                    .arg(columns[i].name, problem));
+        }
+        try {
+            insert.step();
+        } catch (const db::Error& error) {
+            throw ToolError(QStringLiteral("%1:%2: %3")
+                                .arg(sourceName)
+                                .arg(reader.line())
+                                .arg(error.description()));
+        }
+        progress.advance(++rows);
+    }
+    progress.finish();
+    return rows;
+}
+
+ImportedTable ImportTableFile(const QString& databasePath, const QString& table,
+                              const QString& csvPath, bool replace, Progress& progress) {
+    auto connection = OpenExperimentDatabase(databasePath, db::OpenMode::ReadWrite);
+    const QString name = ResolveTableName(*connection, table);
+    const MappedFile file(csvPath);
+    WriteTransaction transaction(*connection);
+    const long long rows = ImportCsv(*connection, name, file.bytes(), csvPath, replace, progress);
+    transaction.commit();
+    return {name, rows};
+}
+
+std::vector<ImportedTable> ImportFolder(const QString& databasePath, const QString& folder,
+                                        bool replace, Progress& progress) {
+    const QDir dir(folder);
+    if (!dir.exists()) throw ToolError(QStringLiteral("%1: no such folder").arg(folder));
+    const QFileInfoList files =
+        dir.entryInfoList({QStringLiteral("*.csv")}, QDir::Files, QDir::Name);
+    if (files.isEmpty())
+        throw ToolError(QStringLiteral("%1: no CSV files in the folder").arg(folder));
+
+    auto connection = OpenExperimentDatabase(databasePath, db::OpenMode::ReadWrite);
+    std::set<QString> tablesSeen;
+    std::vector<ImportedTable> imported;
+    WriteTransaction transaction(*connection);
+    for (const QFileInfo& info : files) {
+        QString table;
+        try {
+            table = ResolveTableName(*connection, info.completeBaseName());
+        } catch (const ToolError& error) {
+            throw ToolError(QStringLiteral("%1: %2").arg(info.filePath(), error.message()));
+        }
+        if (!tablesSeen.insert(table).second)
+            throw ToolError(
+                QStringLiteral("%1: a second file for table %2").arg(info.filePath(), table));
+        const MappedFile file(info.filePath());
+        imported.push_back({table, ImportCsv(*connection, table, file.bytes(), info.filePath(),
+                                             replace, progress)});
+    }
+    transaction.commit();
+    return imported;
+}
+
+}  // namespace tool

@@ -1,0 +1,123 @@
+#include "tools/TableData.h"
+
+#include "tools/ToolError.h"
+
+namespace tool {
+
+std::unique_ptr<db::Connection> OpenExperimentDatabase(const QString& path, db::OpenMode mode) {
+    try {
+        return std::make_unique<db::Connection>(path, db::DatabasePassword(), mode);
+    } catch (const db::Error& error) {
+        throw ToolError(QStringLiteral("%1: %2").arg(path, error.description()));
+    }
+}
+
+namespace {
+
+db::ColumnType TypeFromDeclaration(const db::Connection::ColumnInfo& info) {
+    if (info.isBoolean()) return db::ColumnType::Boolean;
+    if (info.isInteger()) return db::ColumnType::Integer;
+    if (info.isReal()) return db::ColumnType::Double;
+    if (info.isDate()) return db::ColumnType::Date;
+    if (info.isTime()) return db::ColumnType::Time;
+    return db::ColumnType::Text;
+}
+
+const db::ColumnDef* FindColumn(const db::TableDef* table, const QString& name) {
+    if (!table) return nullptr;
+    for (const db::ColumnDef& column : table->columns)
+        if (column.name.compare(name, Qt::CaseInsensitive) == 0) return &column;
+    return nullptr;
+}
+
+}  // namespace
+
+std::vector<TableColumn> ColumnsOf(db::Connection& connection, const QString& table) {
+    const db::TableDef* definition = db::FindTable(table);
+    std::vector<TableColumn> columns;
+    for (const auto& info : connection.tableColumns(table)) {
+        if (const db::ColumnDef* known = FindColumn(definition, info.name))
+            columns.push_back({info.name, known->type, known->meaning});
+        else
+            columns.push_back({info.name, TypeFromDeclaration(info), QString()});
+    }
+    return columns;
+}
+
+QString TypeName(db::ColumnType type) {
+    switch (type) {
+        case db::ColumnType::Text:
+            return QStringLiteral("text");
+        case db::ColumnType::Integer:
+            return QStringLiteral("integer");
+        case db::ColumnType::Double:
+            return QStringLiteral("number");
+        case db::ColumnType::Boolean:
+            return QStringLiteral("boolean (TRUE/FALSE)");
+        case db::ColumnType::Date:
+            return QStringLiteral("date (yyyy-mm-dd)");
+        case db::ColumnType::Time:
+            return QStringLiteral("time of day (hh:mm:ss)");
+    }
+    return QString();
+}
+
+void BindAll(db::Statement& statement, const QVariantList& parameters) {
+    for (int i = 0; i < parameters.size(); ++i) statement.bind(i + 1, parameters[i]);
+}
+
+Rows::Rows(db::Connection& connection, const QString& sql, const QVariantList& parameters) {
+    db::Statement statement = connection.prepare(sql);
+    BindAll(statement, parameters);
+    for (int c = 0; c < statement.columnCount(); ++c) columns_ << statement.columnName(c);
+    while (statement.step()) {
+        auto& row = rows_.emplace_back();
+        row.reserve(columns_.size());
+        for (int c = 0; c < columns_.size(); ++c) row.push_back(statement.value(c));
+    }
+}
+
+int Rows::columnIndex(const QString& column) const {
+    for (int c = 0; c < columns_.size(); ++c)
+        if (columns_[c].compare(column, Qt::CaseInsensitive) == 0) return c;
+    return -1;
+}
+
+const QVariant& Rows::at(int row, const QString& column) const {
+    const int index = columnIndex(column);
+    if (index < 0) throw ToolError(QStringLiteral("no column %1 in the result").arg(column));
+    return rows_[static_cast<std::size_t>(row)][static_cast<std::size_t>(index)];
+}
+
+}  // namespace tool
+
+namespace tool {
+
+WriteTransaction::WriteTransaction(db::Connection& connection) : connection_(connection) {
+    connection_.beginWrite();
+}
+
+WriteTransaction::~WriteTransaction() {
+    if (!open_) return;
+    try {
+        connection_.rollback();
+    } catch (const db::Error&) {
+        // The engine has already abandoned the transaction; nothing was written.
+    }
+}
+
+void WriteTransaction::commit() {
+    connection_.commit();
+    open_ = false;
+}
+
+QString ResolveTableName(db::Connection& connection, const QString& name) {
+    if (const db::TableDef* table = db::FindTable(name)) return table->name;
+    if (connection.tableExists(name)) return name;
+    QStringList names;
+    for (const db::TableDef& table : db::Tables()) names << table.name;
+    throw ToolError(
+        QStringLiteral("there is no table %1 (tables: %2)").arg(name, names.join(", ")));
+}
+
+}  // namespace tool

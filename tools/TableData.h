@@ -1,0 +1,73 @@
+#pragma once
+// What the commands share about the experiment database: opening it, the columns of a
+// table with their types, and small query results held in memory.
+
+#include <QString>
+#include <QVariant>
+#include <memory>
+#include <vector>
+
+#include "db/Engine.h"
+#include "db/Schema.h"
+
+namespace tool {
+
+// Opens the experiment database with the program's password; a failure becomes a ToolError
+// that names the file.
+std::unique_ptr<db::Connection> OpenExperimentDatabase(const QString& path, db::OpenMode mode);
+
+struct TableColumn {
+    QString name;
+    db::ColumnType type;
+    QString meaning;
+};
+
+// The columns of a table as the file has them, in table order, typed and described by the
+// schema (a column the schema does not know is typed by its declaration).
+std::vector<TableColumn> ColumnsOf(db::Connection& connection, const QString& table);
+
+QString TypeName(db::ColumnType type);
+
+// A small query result held in memory; values as Statement::value gives them.
+class Rows {
+  public:
+    Rows(db::Connection& connection, const QString& sql, const QVariantList& parameters = {});
+
+    int size() const { return static_cast<int>(rows_.size()); }
+    bool empty() const { return rows_.empty(); }
+    // The value of a column (name in any letter case) in a row; the column must exist.
+    const QVariant& at(int row, const QString& column) const;
+
+  private:
+    int columnIndex(const QString& column) const;
+
+    QStringList columns_;
+    std::vector<std::vector<QVariant>> rows_;
+};
+
+void BindAll(db::Statement& statement, const QVariantList& parameters);
+
+}  // namespace tool
+
+namespace tool {
+
+// A write transaction that is rolled back unless committed, so that a failure half-way
+// leaves the file as it was.
+class WriteTransaction {
+  public:
+    explicit WriteTransaction(db::Connection& connection);
+    ~WriteTransaction();
+    WriteTransaction(const WriteTransaction&) = delete;
+    WriteTransaction& operator=(const WriteTransaction&) = delete;
+    void commit();
+
+  private:
+    db::Connection& connection_;
+    bool open_ = true;
+};
+
+// The table's name as the schema spells it, for a name in any letter case; throws a
+// ToolError listing the tables when there is none.
+QString ResolveTableName(db::Connection& connection, const QString& name);
+
+}  // namespace tool
