@@ -1,0 +1,184 @@
+// The engine on real SQLCipher files: keys, passphrase compatibility with the sqlcipher
+// shell, clear errors, text comparison and value types.
+#include <gtest/gtest.h>
+
+#include <QFile>
+#include <QProcess>
+#include <QStandardPaths>
+#include <QTemporaryDir>
+
+#include "db/Engine.h"
+#include "db/KeyCache.h"
+#include "db/TableAccess.h"
+#include "tests/support/TempDatabase.h"
+
+namespace {
+
+using db::Connection;
+using db::OpenMode;
+
+// Runs SQL in the sqlcipher shell, keyed with the passphrase as an experimenter would.
+QString Shell(const QString& path, const QString& sql) {
+    QProcess shell;
+    shell.start(QStringLiteral("sqlcipher"), {path});
+    shell.write(QStringLiteral("PRAGMA key='%1';\n%2\n").arg(db::DatabasePassword(), sql).toUtf8());
+    shell.closeWriteChannel();
+    shell.waitForFinished(30000);
+    return QString::fromUtf8(shell.readAllStandardOutput() + shell.readAllStandardError())
+        .trimmed();
+}
+
+bool HaveShell() {
+    return !QStandardPaths::findExecutable(QStringLiteral("sqlcipher")).isEmpty();
+}
+
+int ErrorNumber(const std::function<void()>& action, QString* description = nullptr) {
+    try {
+        action();
+    } catch (const db::Error& error) {
+        if (description) *description = error.description();
+        return error.number();
+    }
+    return 0;
+}
+
+class EngineTest : public ::testing::Test {
+  protected:
+    Connection open(OpenMode mode = OpenMode::ReadWrite) {
+        return Connection(file.path(), db::DatabasePassword(), mode);
+    }
+    TempDatabase file;
+};
+
+TEST_F(EngineTest, TheSqlcipherShellReadsOurFileWithThePassphrase) {
+    if (!HaveShell()) GTEST_SKIP() << "sqlcipher shell not installed";
+    file.execute(
+        QStringLiteral("INSERT INTO tblPasswords (username, password) VALUES ('lab', 'x1')"));
+    EXPECT_EQ(
+        Shell(file.path(), QStringLiteral("SELECT username || '/' || password FROM tblPasswords;")),
+        QStringLiteral("lab/x1"));
+}
+
+TEST_F(EngineTest, AFileKeyedWithThePassphraseOpensThroughTheKeyCache) {
+    if (!HaveShell()) GTEST_SKIP() << "sqlcipher shell not installed";
+    QTemporaryDir dir;
+    const QString path = dir.filePath(QStringLiteral("byShell.mdb"));
+    Shell(path,
+          QStringLiteral("CREATE TABLE t (a TEXT); INSERT INTO t VALUES ('made by the shell');"));
+    ASSERT_TRUE(QFile::exists(path));
+
+    for (int open = 0; open < 2; ++open) {
+        Connection connection(path, db::DatabasePassword(), OpenMode::ReadOnly);
+        db::Statement select = connection.prepare(QStringLiteral("SELECT a FROM t"));
+        ASSERT_TRUE(select.step());
+        EXPECT_EQ(select.value(0).toString(), QStringLiteral("made by the shell"));
+    }
+}
+
+TEST_F(EngineTest, TheKeyIsDerivedOncePerFileNotPerOpen) {
+    { Connection first = open(); }
+    const int derivations = db::keys::DerivationCount();
+    for (int i = 0; i < 5; ++i) {
+        Connection again = open(i % 2 ? OpenMode::ReadOnly : OpenMode::ReadWrite);
+    }
+    EXPECT_EQ(db::keys::DerivationCount(), derivations);
+}
+
+TEST_F(EngineTest, AWrongPasswordIsRefusedAtOpenNamingTheFile) {
+    QString description;
+    EXPECT_EQ(
+        ErrorNumber([&] { Connection(file.path(), QStringLiteral("wrong"), OpenMode::ReadOnly); },
+                    &description),
+        db::errors::NotValidPassword);
+    EXPECT_TRUE(description.startsWith(QStringLiteral("Not a valid password.")))
+        << description.toStdString();
+    EXPECT_TRUE(description.contains(file.path())) << description.toStdString();
+}
+
+TEST_F(EngineTest, AMissingFileIsReportedWithItsPathAndNeverCreated) {
+    QTemporaryDir dir;
+    const QString missing = dir.filePath(QStringLiteral("data/Hydrovat.mdb"));
+    for (OpenMode mode : {OpenMode::ReadOnly, OpenMode::ReadWrite}) {
+        QString description;
+        EXPECT_EQ(
+            ErrorNumber([&] { Connection(missing, db::DatabasePassword(), mode); }, &description),
+            db::errors::FileNotFound);
+        EXPECT_EQ(description, QStringLiteral("Could not find file '%1'.").arg(missing));
+    }
+    EXPECT_FALSE(QFile::exists(missing));
+}
+
+TEST_F(EngineTest, AFileThatIsNoDatabaseIsRefusedClearly) {
+    QTemporaryDir dir;
+    const QString path = dir.filePath(QStringLiteral("notes.mdb"));
+    QFile text(path);
+    ASSERT_TRUE(text.open(QIODevice::WriteOnly));
+    text.write(QByteArray(4096, 'x'));
+    text.close();
+
+    QString description;
+    EXPECT_EQ(ErrorNumber([&] { Connection(path, db::DatabasePassword(), OpenMode::ReadOnly); },
+                          &description),
+              db::errors::NotValidPassword);
+    EXPECT_TRUE(description.contains(path));
+    EXPECT_EQ(ErrorNumber([&] { Connection(path, QString(), OpenMode::ReadOnly); }),
+              db::errors::NotADatabase);
+}
+
+TEST_F(EngineTest, TextEqualityIgnoresLetterCase) {
+    file.execute(
+        QStringLiteral("INSERT INTO datSubject (Subject, Version) VALUES ('Alice', 'Tank A')"));
+    Connection connection = open(OpenMode::ReadOnly);
+    db::Statement select = connection.prepare(QStringLiteral(
+        "SELECT SUBJECT FROM DATSUBJECT WHERE subject = 'ALICE' AND version = 'tank a'"));
+    ASSERT_TRUE(select.step());
+    EXPECT_EQ(select.value(0).toString(), QStringLiteral("Alice"));
+}
+
+TEST_F(EngineTest, ValuesComeBackInTheirStorageType) {
+    Connection connection = open();
+    db::Statement select =
+        connection.prepare(QStringLiteral("SELECT 7, 2.5, 'text', NULL, ?1, ?2, ?3"));
+    select.bind(1, true);
+    select.bind(2, QDate(2024, 2, 29));
+    select.bind(3, QTime(7, 5, 9));
+    ASSERT_TRUE(select.step());
+    EXPECT_EQ(select.value(0).typeId(), QMetaType::LongLong);
+    EXPECT_EQ(select.value(1).typeId(), QMetaType::Double);
+    EXPECT_EQ(select.value(2).typeId(), QMetaType::QString);
+    EXPECT_FALSE(select.value(3).isValid());
+    EXPECT_EQ(select.value(4).toLongLong(), -1);
+    EXPECT_EQ(select.value(5).toString(), QStringLiteral("2024-02-29"));
+    EXPECT_EQ(select.value(6).toString(), QStringLiteral("07:05:09"));
+}
+
+TEST_F(EngineTest, AHeldWriteLockRefusesAnotherWriterAtOnce) {
+    Connection holder = open();
+    holder.beginWrite();
+    Connection writer = open();
+    QString description;
+    EXPECT_EQ(ErrorNumber([&] { writer.beginWrite(); }, &description), db::errors::FileLockRefused);
+    EXPECT_TRUE(description.contains(file.path()));
+    // Readers are not blocked by a writer that has not committed yet.
+    Connection reader = open(OpenMode::ReadOnly);
+    EXPECT_FALSE(reader.prepare(QStringLiteral("SELECT * FROM datSubject")).step());
+    holder.rollback();
+    writer.beginWrite();
+    writer.commit();
+}
+
+TEST_F(EngineTest, BadSqlAndUnknownTablesHaveTheirOwnNumbers) {
+    Connection connection = open();
+    EXPECT_EQ(ErrorNumber([&] { connection.prepare(QStringLiteral("SELEKT 1")); }),
+              db::errors::SyntaxError);
+    EXPECT_EQ(ErrorNumber([&] { connection.prepare(QStringLiteral("SELECT * FROM tblNothing")); }),
+              db::errors::TableNotFound);
+}
+
+TEST_F(EngineTest, AReadOnlyConnectionCannotWrite) {
+    Connection connection = open(OpenMode::ReadOnly);
+    EXPECT_EQ(ErrorNumber([&] { connection.execute(QStringLiteral("DELETE FROM datSubject")); }),
+              db::errors::ReadOnlyObject);
+}
+
+}  // namespace

@@ -1,0 +1,269 @@
+// OpenTable and CloseDatabase on a real file, under real contention from a second connection:
+// retries with a responsive wait, the retry question, "Problems opening table" and the end.
+#include <gtest/gtest.h>
+
+#include <QCoreApplication>
+#include <QTimer>
+#include <random>
+
+#include "core/RunRecord.h"
+#include "core/Shutdown.h"
+#include "db/Engine.h"
+#include "db/TableAccess.h"
+#include "tests/support/TempDatabase.h"
+#include "ui/Clock.h"
+#include "ui/Dialogs.h"
+#include "ui/ProgramEnd.h"
+
+namespace {
+
+using db::ErrorReaction;
+
+const QString CrLf = QStringLiteral("\r\n");
+
+TEST(TableAccessRulesTest, EachErrorNumberHasItsReaction) {
+    const struct {
+        int number;
+        ErrorReaction reaction;
+    } cases[] = {
+        {6, ErrorReaction::BackOff},     {3021, ErrorReaction::BackOff},
+        {3050, ErrorReaction::BackOff},  {3052, ErrorReaction::BackOff},
+        {3260, ErrorReaction::BackOff},  {3197, ErrorReaction::RepeatAtOnce},
+        {91, ErrorReaction::StartAgain}, {3024, ErrorReaction::AskUser},
+        {3031, ErrorReaction::AskUser},  {3043, ErrorReaction::AskUser},
+        {3075, ErrorReaction::AskUser},  {3078, ErrorReaction::AskUser},
+        {3343, ErrorReaction::AskUser},  {3146, ErrorReaction::AskUser},
+    };
+    for (const auto& c : cases) EXPECT_EQ(db::ReactionTo(c.number), c.reaction) << c.number;
+}
+
+TEST(TableAccessRulesTest, TheWaitGrowsWithTheSquareOfTheCounter) {
+    const struct {
+        int counter;
+        double random;
+        long long microseconds;
+    } cases[] = {
+        {1, 0.0, 1000},    {1, 0.99999, 3999},    {2, 0.5, 10000},
+        {10, 0.0, 100000}, {10, 0.99999, 399900},
+    };
+    for (const auto& c : cases) {
+        EXPECT_EQ(db::BackOffWait(c.counter, c.random).count(), c.microseconds) << c.counter;
+    }
+}
+
+TEST(TableAccessRulesTest, SqlTextDoublesInnerQuotes) {
+    const struct {
+        const char* value;
+        const char* quoted;
+    } cases[] = {{"", "''"},
+                 {"Ann", "'Ann'"},
+                 {"O'Brien", "'O''Brien'"},
+                 {"''", "''''''"},
+                 {"x' OR '1'='1", "'x'' OR ''1''=''1'"}};
+    for (const auto& c : cases) {
+        EXPECT_EQ(SqlText(QString::fromUtf8(c.value)), QString::fromUtf8(c.quoted));
+    }
+}
+
+TEST(TableAccessRulesTest, TheDatabaseLivesInTheDataFolderBesideTheProgram) {
+    SetDatabasePathForTesting(QString());
+    EXPECT_EQ(DatabasePath(), QCoreApplication::applicationDirPath() + "/data/Hydrovat.mdb");
+    SetDatabasePathForTesting(QStringLiteral("/tmp/other.mdb"));
+    EXPECT_EQ(DatabasePath(), QStringLiteral("/tmp/other.mdb"));
+    SetDatabasePathForTesting(QString());
+}
+
+TEST(TableAccessRulesTest, TheWaitLetsTimersRun) {
+    bool fired = false;
+    QTimer::singleShot(1, [&] { fired = true; });
+    db::WaitResponsively(std::chrono::milliseconds(30));
+    EXPECT_TRUE(fired);
+}
+
+class TableAccessTest : public ::testing::Test {
+  protected:
+    void SetUp() override {
+        ResetRunRecord();
+        RunState.TotBonus = 12.5;
+    }
+
+    void recordSubject(const QString& subject) {
+        auto rows = OpenTable(QStringLiteral("datSubject"), false,
+                              QStringLiteral("Recording demographics"));
+        rows->AddNew();
+        rows->SetField(QStringLiteral("Subject"), subject);
+        rows->Update();
+        rows->Close();
+        CloseDatabase();
+    }
+
+    QStringList subjects() {
+        auto rows = OpenTable(QStringLiteral("select Subject from datSubject"), true,
+                              QStringLiteral("Check New User"));
+        QStringList names;
+        for (; !rows->Eof(); rows->MoveNext())
+            names << rows->Field(QStringLiteral("Subject")).toString();
+        rows->Close();
+        CloseDatabase();
+        return names;
+    }
+
+    // The number of random draws (one per back-off wait) made since the generator was seeded.
+    static int drawsSince(std::uint32_t seed) {
+        const double next = ui::Rnd();
+        ui::Randomize(seed);
+        for (int draws = 0; draws < 10000; ++draws) {
+            if (ui::Rnd() == next) return draws;
+        }
+        return -1;
+    }
+
+    std::unique_ptr<db::Connection> holdWriteLock() {
+        auto holder = std::make_unique<db::Connection>(file.path(), db::DatabasePassword(),
+                                                       db::OpenMode::ReadWrite);
+        holder->beginWrite();
+        return holder;
+    }
+
+    QString retryTitle() const { return QStringLiteral("Error 3050: Recording demographics"); }
+
+    TempDatabase file;
+    ui::ScopedScriptedDialogs dialogs;
+    ui::ScopedEndObserver endObserver;
+};
+
+TEST_F(TableAccessTest, OpensAndClosesAroundEveryOperation) {
+    recordSubject(QStringLiteral("O'Brien"));
+    EXPECT_FALSE(RunState.Database);
+    EXPECT_FALSE(RunState.Workspace);
+    EXPECT_EQ(subjects(), QStringList{QStringLiteral("O'Brien")});
+    auto rows = OpenTable(QStringLiteral("select * from datSubject where Subject=") +
+                              SqlText(QStringLiteral("o'brien")),
+                          true, QStringLiteral("Check New User"));
+    EXPECT_TRUE(RunState.Database);
+    EXPECT_TRUE(RunState.Workspace);
+    EXPECT_FALSE(rows->Eof());
+    EXPECT_FALSE(rows->Updatable());
+    EXPECT_THROW(rows->Edit(), db::Error);
+    rows->Close();
+    CloseDatabase();
+    EXPECT_FALSE(RunState.Database);
+    EXPECT_TRUE(dialogs.shown().empty());
+}
+
+TEST_F(TableAccessTest, AReleasedLockIsWaitedOutWithoutAQuestion) {
+    auto holder = holdWriteLock();
+    QTimer::singleShot(40, [&] { holder->rollback(); });
+    recordSubject(QStringLiteral("Patient"));
+    EXPECT_TRUE(dialogs.shown().empty());
+    EXPECT_EQ(subjects(), QStringList{QStringLiteral("Patient")});
+}
+
+TEST_F(TableAccessTest, AHeldLockAsksAfterTheTenthRetryAndYesCountsAgainFromOne) {
+    auto holder = holdWriteLock();
+    ui::Randomize(7);
+    dialogs.answerNext(ui::vbYes);  // retry question: go on
+    dialogs.answerNext(ui::vbNo);   // retry question again: stop
+    dialogs.answerNext(ui::vbNo);   // problems opening table: quit
+    EXPECT_THROW(recordSubject(QStringLiteral("Never")), ui::ProgramEnded);
+
+    const auto& shown = dialogs.shown();
+    ASSERT_EQ(shown.size(), 4u);
+    for (int question : {0, 1}) {
+        EXPECT_EQ(shown[question].title, retryTitle());
+        EXPECT_EQ(shown[question].style, 36);
+        EXPECT_EQ(shown[question].text,
+                  QStringLiteral("Could not use '%1'; file already in use.").arg(file.path()) +
+                      CrLf + "datSubject" + CrLf + "Retry? (No to quit)");
+    }
+    EXPECT_EQ(shown[2].title, QStringLiteral("Problems opening table"));
+    EXPECT_EQ(shown[2].style, 4);
+    EXPECT_EQ(
+        shown[2].text,
+        QStringLiteral("Error 3050: Could not use '%1'; file already in use.").arg(file.path()) +
+            CrLf + "Status was Recording demographics" + CrLf + "Retry?");
+    EXPECT_EQ(shown[3].text, EarningsMessage());
+    // Ten waits before the first question; after Yes the counter starts at 1 again, so ten
+    // more (counters 1 to 10) before the second.
+    EXPECT_EQ(drawsSince(7), 20);
+    holder->rollback();
+    EXPECT_TRUE(subjects().isEmpty());
+}
+
+TEST_F(TableAccessTest, YesToProblemsRetriesAtOnceAndTheNextFailureAsksAgain) {
+    auto holder = holdWriteLock();
+    ui::Randomize(11);
+    for (int answer : {ui::vbNo, ui::vbYes, ui::vbNo, ui::vbNo}) dialogs.answerNext(answer);
+    EXPECT_THROW(recordSubject(QStringLiteral("Never")), ui::ProgramEnded);
+
+    QStringList titles;
+    for (const auto& box : dialogs.shown()) titles << box.title;
+    EXPECT_EQ(titles, (QStringList{retryTitle(), "Problems opening table", retryTitle(),
+                                   "Problems opening table", "Fluxmere"}));
+    EXPECT_EQ(drawsSince(11), 10);  // no wait after Yes to "Problems opening table"
+}
+
+TEST_F(TableAccessTest, OtherErrorsAskAtOnceAndNoEndsTheProgram) {
+    const struct {
+        QString source;
+        int number;
+    } cases[] = {
+        {QStringLiteral("select * from tblNowhere"), db::errors::TableNotFound},
+        {QStringLiteral("select * from datSubject where Subject='O'Brien'"),
+         db::errors::SyntaxError},
+    };
+    for (const auto& c : cases) {
+        dialogs.clear();
+        dialogs.answerNext(ui::vbYes);  // repeat at once: fails the same way
+        dialogs.answerNext(ui::vbNo);
+        EXPECT_THROW(OpenTable(c.source, true, QStringLiteral("Loading versions")),
+                     ui::ProgramEnded);
+        const auto& shown = dialogs.shown();
+        ASSERT_EQ(shown.size(), 3u) << c.source.toStdString();
+        for (int problem : {0, 1}) {
+            EXPECT_EQ(shown[problem].title, QStringLiteral("Problems opening table"));
+            EXPECT_TRUE(shown[problem].text.startsWith(QStringLiteral("Error %1: ").arg(c.number)))
+                << shown[problem].text.toStdString();
+            EXPECT_TRUE(shown[problem].text.endsWith(CrLf + "Status was Loading versions" + CrLf +
+                                                     "Retry?"));
+        }
+        EXPECT_EQ(shown[2].text, EarningsMessage());
+        CloseDatabase();
+    }
+}
+
+TEST_F(TableAccessTest, AMissingFileIsNamedAndNeverCreated) {
+    const QString missing = file.path() + QStringLiteral(".gone");
+    SetDatabasePathForTesting(missing);
+    dialogs.answerNext(ui::vbNo);
+    EXPECT_THROW(OpenTable(QStringLiteral("datSubject"), false, QStringLiteral("Recording data")),
+                 ui::ProgramEnded);
+    ASSERT_FALSE(dialogs.shown().empty());
+    EXPECT_EQ(dialogs.shown()[0].text,
+              QStringLiteral("Error 3024: Could not find file '%1'.").arg(missing) + CrLf +
+                  "Status was Recording data" + CrLf + "Retry?");
+    EXPECT_FALSE(QFile::exists(missing));
+}
+
+TEST_F(TableAccessTest, ACallFromATimerDuringTheWaitBreaksNothing) {
+    recordSubject(QStringLiteral("Ann"));
+    auto holder = holdWriteLock();
+    QStringList seenDuringWait;
+    QTimer::singleShot(5, [&] {
+        seenDuringWait = subjects();  // opens and closes the database in the middle
+        holder->rollback();
+    });
+    auto rows =
+        OpenTable(QStringLiteral("datSubject"), false, QStringLiteral("Recording demographics"));
+    EXPECT_EQ(seenDuringWait, QStringList{QStringLiteral("Ann")});
+    ASSERT_TRUE(RunState.Database);
+    rows->AddNew();
+    rows->SetField(QStringLiteral("Subject"), QStringLiteral("Bob"));
+    rows->Update();
+    rows->Close();
+    CloseDatabase();
+    EXPECT_EQ(subjects(), (QStringList{QStringLiteral("Ann"), QStringLiteral("Bob")}));
+    EXPECT_TRUE(dialogs.shown().empty());
+}
+
+}  // namespace
