@@ -1,0 +1,31 @@
+#include "intake/FormLayout.h"
+
+#include "ui/Twips.h"
+
+namespace intake {
+
+void SetUpForm(QWidget& form, const QString& objectName, const QString& title, double width,
+               double height) {
+    form.setObjectName(objectName);
+    form.setWindowTitle(title);
+    form.setFont(ui::DesignFont(12, false));
+    form.setFixedSize(ui::TwipsToPixelsX(width), ui::TwipsToPixelsY(height));
+}
+
+void Place(QWidget& control, double left, double top, double width, double height) {
+    control.setGeometry(ui::TwipRect(left, top, width, height));
+}
+
+void SetUpLabel(QLabel& label, const QString& caption) {
+    label.setText(caption);
+    label.setAlignment(Qt::AlignLeft | Qt::AlignTop);
+    label.setWordWrap(true);
+}
+
+void MakeBold(QWidget& control) {
+    QFont font = control.font();
+    font.setBold(true);
+    control.setFont(font);
+}
+
+}  // namespace intake

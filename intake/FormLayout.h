@@ -1,0 +1,23 @@
+#pragma once
+// Placing the intake forms' controls at their design positions in twips, in the forms'
+// 12-point sans-serif font.
+
+#include <QLabel>
+#include <QWidget>
+
+namespace intake {
+
+// The form's inner size and font, and its title.
+void SetUpForm(QWidget& form, const QString& objectName, const QString& title, double width,
+               double height);
+
+// A control at left, top, width, height (twips).
+void Place(QWidget& control, double left, double top, double width, double height);
+
+// A label's caption, aligned to its top-left corner and wrapped within its width.
+void SetUpLabel(QLabel& label, const QString& caption);
+
+// A button or other control drawn in the bold face of the form's font.
+void MakeBold(QWidget& control);
+
+}  // namespace intake

@@ -1,0 +1,86 @@
+#include "intake/Subjects.h"
+
+#include <memory>
+#include <optional>
+
+#include "core/RunRecord.h"
+#include "db/TableAccess.h"
+#include "recording/RecordWriter.h"
+#include "recording/Resume.h"
+#include "ui/Clock.h"
+
+namespace {
+
+// The Subject of the version's registration row whose name equals SubjectName without
+// regard to letter case, as it was registered.
+std::optional<QString> RegisteredName() {
+    std::unique_ptr<db::Recordset> rows;
+    try {
+        rows = OpenTable(
+            QStringLiteral("select * from datSubject where Version=") + SqlText(RunState.Version),
+            true, QStringLiteral("Check New User"));
+        std::optional<QString> found;
+        const QString typed = RunState.SubjectName.toLower();
+        for (; !rows->Eof() && !found; rows->MoveNext()) {
+            const QVariant subject = rows->Field(QStringLiteral("Subject"));
+            if (!subject.isNull() && subject.toString().toLower() == typed) {
+                found = subject.toString();
+            }
+        }
+        rows->Close();
+        CloseDatabase();
+        return found;
+    } catch (...) {
+        rows.reset();
+        CloseDatabase();
+        throw;
+    }
+}
+
+// The database compares text ignoring the case of the letters A to Z only.
+QChar AsciiLower(QChar c) {
+    return c >= u'A' && c <= u'Z' ? QChar(c.unicode() + ('a' - 'A')) : c;
+}
+
+bool SameForDatabase(const QString& a, const QString& b) {
+    if (a.size() != b.size()) return false;
+    for (qsizetype i = 0; i < a.size(); ++i) {
+        if (AsciiLower(a[i]) != AsciiLower(b[i])) return false;
+    }
+    return true;
+}
+
+}  // namespace
+
+bool CheckNewUser() {
+    try {
+        const std::optional<QString> registered = RegisteredName();
+        if (!registered) return true;
+        // The name keeps the letters as typed where the database finds the participant's
+        // rows under it; a name that differs in other letters (MÜLLER for Müller) goes on
+        // under the registered spelling, or its recorded run would not be found.
+        if (!SameForDatabase(*registered, RunState.SubjectName)) {
+            RunState.SubjectName = *registered;
+        }
+        RunState.CurrentTrial = GetLastTrial(QStringLiteral("datExperimentTrials"));
+        return false;
+    } catch (const ui::RuntimeError&) {
+        return true;
+    }
+}
+
+void RecordDemographics(const Demographics& subject) {
+    const QString table = QStringLiteral("datSubject");
+    WriteRecord(table, table, QStringLiteral("Recording demographics"), [&](db::Recordset& row) {
+        row.AddNew();
+        row.SetField(QStringLiteral("Subject"), RunState.SubjectName);
+        row.SetField(QStringLiteral("Version"), RunState.Version);
+        row.SetField(QStringLiteral("Condition"), RunState.Condition);
+        row.SetField(QStringLiteral("Major"), subject.major);
+        row.SetField(QStringLiteral("Gender"), subject.gender);
+        row.SetField(QStringLiteral("Age"), subject.age);
+        row.SetField(QStringLiteral("Date"), ui::Today());
+        row.SetField(QStringLiteral("Time"), ui::TimeText());
+        row.Update();
+    });
+}

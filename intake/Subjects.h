@@ -1,0 +1,21 @@
+#pragma once
+// Registered participants (datSubject): whether a login name is new for the chosen version,
+// and the registration row of a new participant.
+
+#include <QString>
+
+// True for a participant not yet registered under Version. The name is compared without
+// regard to letter case (any alphabet). For a returning participant CurrentTrial and the
+// state of the last recorded event are restored (GetLastTrial). Any database error ends
+// the check as "new".
+bool CheckNewUser();
+
+// What the registration form asks.
+struct Demographics {
+    QString major;
+    QString gender;  // "Male" or "Female"
+    double age = 0;
+};
+
+// Appends the datSubject row: Subject, Version, Condition, Major, Gender, Age, Date, Time.
+void RecordDemographics(const Demographics& subject);

@@ -1,0 +1,200 @@
+#include "intake/frmLogin.h"
+
+#include <QFocusEvent>
+#include <memory>
+
+#include "config/ConfigError.h"
+#include "config/Scenarios.h"
+#include "config/Setup.h"
+#include "core/RunRecord.h"
+#include "core/Shutdown.h"
+#include "db/TableAccess.h"
+#include "intake/FormLayout.h"
+#include "intake/KeyPress.h"
+#include "intake/Subjects.h"
+#include "intake/frmNewSubject.h"
+#include "recording/Resume.h"
+#include "ui/Dialogs.h"
+
+namespace {
+
+std::unique_ptr<frmLogin> g_loginForm;
+
+constexpr int kEnter = 13;
+
+QString NoVersionsMessage() {
+    return QStringLiteral(
+               "No version of the experiment is set up: the table tblSetup of the experiment "
+               "database is empty.\r\n") +
+           DatabasePath() + QStringLiteral("\r\nPlease call the experimenter.");
+}
+
+}  // namespace
+
+frmLogin::frmLogin() {
+    intake::SetUpForm(*this, QStringLiteral("frmLogin"), QStringLiteral("Welcome"), 6375, 1725);
+    intake::SetUpLabel(lblLogin, QStringLiteral("Login: "));
+    intake::Place(lblLogin, 360, 360, 735, 375);
+    intake::Place(txtName, 1080, 360, 2895, 375);
+    intake::SetUpLabel(lblVersion, QStringLiteral("Version:"));
+    intake::Place(lblVersion, 4320, 360, 975, 375);
+    cboVersion.setEditable(true);
+    // The box takes what is typed as it is: no completion, and Enter adds nothing to the list.
+    cboVersion.setCompleter(nullptr);
+    cboVersion.setInsertPolicy(QComboBox::NoInsert);
+    intake::Place(cboVersion, 5280, 360, 855, 420);
+    cmdStart.setText(QStringLiteral("Start"));
+    intake::MakeBold(cmdStart);
+    cmdStart.setEnabled(false);
+    intake::Place(cmdStart, 1200, 960, 1815, 495);
+    cmdQuit.setText(QStringLiteral("Quit"));
+    intake::Place(cmdQuit, 3360, 960, 1815, 495);
+    setTabOrder(&txtName, &cboVersion);
+    setTabOrder(&cboVersion, &cmdStart);
+    setTabOrder(&cmdStart, &cmdQuit);
+
+    connect(&txtName, &QLineEdit::textChanged, this, [this] { txtName_Change(); });
+    new intake::KeyPressFilter(txtName, [this](int& key) { txtName_KeyPress(key); });
+    new intake::KeyPressFilter(cboVersion, [this](int& key) { cboVersion_KeyPress(key); });
+    cboVersion.installEventFilter(this);
+    connect(&cmdStart, &QPushButton::clicked, this, [this] { cmdStart_Click(); });
+    connect(&cmdQuit, &QPushButton::clicked, this, [this] { cmdQuit_Click(); });
+}
+
+bool frmLogin::eventFilter(QObject* watched, QEvent* event) {
+    // Validate runs when the focus moves to another control of the form, not when another
+    // window or the box's own list takes it.
+    if (watched == &cboVersion && event->type() == QEvent::FocusOut) {
+        const Qt::FocusReason reason = static_cast<QFocusEvent*>(event)->reason();
+        if (reason != Qt::ActiveWindowFocusReason && reason != Qt::PopupFocusReason) {
+            cboVersion_Validate();
+        }
+    }
+    return QWidget::eventFilter(watched, event);
+}
+
+void frmLogin::txtName_Change() {
+    cmdStart.setEnabled(!txtName.text().trimmed().isEmpty());
+}
+
+void frmLogin::txtName_KeyPress(int& KeyAscii) {
+    if (KeyAscii == kEnter && cmdStart.isEnabled()) {
+        KeyAscii = 0;
+        cmdStart_Click();
+    }
+}
+
+void frmLogin::cboVersion_KeyPress(int& KeyAscii) {
+    if (KeyAscii == kEnter && cmdStart.isEnabled()) cmdStart_Click();
+}
+
+void frmLogin::cboVersion_Validate() {
+    // With an empty list there is nothing to choose: the typed text stays, and Start says
+    // that no version is set up.
+    if (cboVersion.count() == 0) return;
+    const QString typed = cboVersion.currentText();
+    int chosen = 0;
+    for (int i = 0; i < cboVersion.count(); ++i) {
+        if (cboVersion.itemText(i).compare(typed, Qt::CaseInsensitive) == 0) {
+            chosen = i;
+            break;
+        }
+    }
+    cboVersion.setCurrentIndex(chosen);
+    cboVersion.setEditText(cboVersion.itemText(chosen));
+}
+
+void frmLogin::cmdQuit_Click() {
+    RunState.QuitAtLogin = true;
+    EndProgram();
+}
+
+void frmLogin::cmdStart_Click() {
+    RunState.SubjectName = txtName.text().trimmed();
+    RunState.Version = cboVersion.currentText();
+    txtName.setSelection(0, static_cast<int>(txtName.text().size()));
+    txtName.setFocus();
+    // Each press starts from a clean run: nothing restored for an earlier name stays.
+    ForgetRestoredRun();
+    if (cboVersion.count() == 0) {
+        ui::MsgBox(NoVersionsMessage(), ui::vbOKOnly + ui::vbExclamation);
+        return;
+    }
+    if (!LoadVersion()) return;
+    if (SetupCheckFails()) {
+        ui::MsgBox(SetupCheckMessage(), ui::vbOKOnly);
+        EndProgram();
+    }
+    SizeArray(RunState.BackOrder, ExperimentSetup.MaxTrial + 1L);
+    SizeArray(RunState.ForwardDischarge, ExperimentSetup.MaxTrial + 1L);
+    if (CheckNewUser()) {
+        RegisterNewParticipant();
+    } else {
+        OfferContinuation();
+    }
+}
+
+// The version's setup, delay scenario and schedule; a version that cannot be used is
+// named in a message and the login stays.
+bool frmLogin::LoadVersion() {
+    try {
+        LoadSetup();
+        LoadDelayScenario();
+        BuildDelaySchedule();
+        return true;
+    } catch (const ConfigError& error) {
+        ui::MsgBox(error.message(), ui::vbOKOnly + ui::vbExclamation);
+        return false;
+    }
+}
+
+void frmLogin::RegisterNewParticipant() {
+    hide();
+    frmNewSubject registration;
+    ui::ShowModal(registration);
+    if (registration.Registered) {
+        Accept();
+    } else {
+        ui::ShowModal(*this);
+    }
+}
+
+void frmLogin::OfferContinuation() {
+    if (RunState.CurrentTrial >= ExperimentSetup.MaxTrial) EndProgram();
+    const int answer = ui::MsgBox(
+        QStringLiteral("Continue with Trial #") + QString::number(RunState.CurrentTrial + 1),
+        ui::vbYesNo,
+        QStringLiteral("Login ") + RunState.SubjectName + QStringLiteral(" already used"));
+    if (answer == ui::vbYes) Accept();
+}
+
+void frmLogin::Accept() {
+    accepted_ = true;
+    hide();
+}
+
+frmLogin& LoginForm() {
+    if (!g_loginForm) g_loginForm = std::make_unique<frmLogin>();
+    return *g_loginForm;
+}
+
+void UnloadLoginForm() {
+    g_loginForm.reset();
+}
+
+void LoadVersions() {
+    QComboBox& box = LoginForm().cboVersion;
+    box.addItems(ReadVersions());
+    if (box.count() > 0) box.setCurrentIndex(0);
+}
+
+QString SetupCheckMessage() {
+    return QStringLiteral(
+        "Value of inFlowTPAfter or outFlowTPAfter is 1 and your initial Back or Forward orders "
+        "are not set to 0");
+}
+
+bool SetupCheckFails() {
+    return (ExperimentSetup.InitialBackOrder != 0 && RunState.UserInflowTP == 1) ||
+           (ExperimentSetup.InitialForwardDischarge != 0 && RunState.UserOutflowTP == 1);
+}

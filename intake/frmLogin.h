@@ -1,0 +1,55 @@
+#pragma once
+// The login screen: the participant's name and the version of the experiment. Start loads
+// the version, checks its setup and sends a new participant to registration, or offers a
+// returning one to continue where the event log stopped.
+
+#include <QComboBox>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QWidget>
+
+class frmLogin : public QWidget {
+  public:
+    frmLogin();
+
+    QLabel lblLogin{this};
+    QLineEdit txtName{this};
+    QLabel lblVersion{this};
+    QComboBox cboVersion{this};
+    QPushButton cmdStart{this};
+    QPushButton cmdQuit{this};
+
+    void txtName_Change();
+    void txtName_KeyPress(int& KeyAscii);
+    void cboVersion_KeyPress(int& KeyAscii);
+    void cboVersion_Validate();
+    void cmdStart_Click();
+    void cmdQuit_Click();
+
+    // An accepted Start unloaded the form: a participant registered or continuing.
+    bool Accepted() const { return accepted_; }
+
+  protected:
+    bool eventFilter(QObject* watched, QEvent* event) override;
+
+  private:
+    bool LoadVersion();
+    void RegisterNewParticipant();
+    void OfferContinuation();
+    void Accept();
+
+    bool accepted_ = false;
+};
+
+// The login form, created on first use; UnloadLoginForm destroys it.
+frmLogin& LoginForm();
+void UnloadLoginForm();
+
+// Fills the login form's version box with the versions of tblSetup, the first selected.
+void LoadVersions();
+
+// The setup check's message (an initial order that a delay of 1 could never deliver).
+QString SetupCheckMessage();
+// True when the loaded setup and starting delays fail that check.
+bool SetupCheckFails();

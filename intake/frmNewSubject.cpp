@@ -1,0 +1,155 @@
+#include "intake/frmNewSubject.h"
+
+#include "core/RunRecord.h"
+#include "intake/FormLayout.h"
+#include "intake/KeyPress.h"
+#include "intake/Subjects.h"
+#include "ui/NumberText.h"
+
+namespace {
+
+constexpr int kBackspace = 8;
+constexpr int kEnter = 13;
+
+}  // namespace
+
+const QStringList& Majors() {
+    static const QStringList majors{
+        "Architecture",
+        "Art",
+        "Biological Sciences",
+        "Business",
+        "Chemical Engineering",
+        "Chemistry",
+        "Civil & Environmental Engineering",
+        "Computer Science",
+        "Design",
+        "Drama",
+        "Economics",
+        "Electrical & Computer Engineering",
+        "Engineering & Public Policy",
+        "English",
+        "History",
+        "Industrial Management",
+        "Materials Science & Engineering",
+        "Mathematical Sciences",
+        "Mechanical Engineering",
+        "Music",
+        "Modern Languages",
+        "Philosophy",
+        "Physics",
+        "Psychology",
+        "Social & Decision Sciences",
+        "Statistics",
+        "Other",
+    };
+    return majors;
+}
+
+frmNewSubject::frmNewSubject() {
+    intake::SetUpForm(*this, QStringLiteral("frmNewSubject"), QStringLiteral("Subject Info: "),
+                      5055, 2550);
+    intake::SetUpLabel(tagAge, QStringLiteral("Age:"));
+    intake::Place(tagAge, 360, 480, 615, 375);
+    intake::Place(txtAge, 960, 480, 615, 390);
+    fraGender.setTitle(QStringLiteral("Gender"));
+    intake::Place(fraGender, 1800, 240, 2895, 735);
+    optFemale.setText(QStringLiteral("Female"));
+    intake::Place(optFemale, 240, 360, 1215, 270);
+    optMale.setText(QStringLiteral("Male"));
+    intake::Place(optMale, 1800, 360, 855, 270);
+    cboMajor.setEditable(true);
+    cboMajor.setCompleter(nullptr);
+    cboMajor.setInsertPolicy(QComboBox::NoInsert);
+    intake::Place(cboMajor, 360, 1080, 4335, 390);
+    btnBegin.setText(QStringLiteral("Begin"));
+    intake::MakeBold(btnBegin);
+    btnBegin.setEnabled(false);
+    intake::Place(btnBegin, 360, 1680, 2055, 495);
+    btnCancel.setText(QStringLiteral("Cancel"));
+    intake::Place(btnCancel, 2640, 1680, 2055, 495);
+    setTabOrder(&txtAge, &optFemale);
+    setTabOrder(&optFemale, &optMale);
+    setTabOrder(&optMale, &cboMajor);
+    setTabOrder(&cboMajor, &btnBegin);
+    setTabOrder(&btnBegin, &btnCancel);
+
+    connect(&txtAge, &QLineEdit::textChanged, this, [this] { txtAge_Change(); });
+    new intake::KeyPressFilter(txtAge, [this](int& key) { txtAge_KeyPress(key); });
+    connect(&optFemale, &QRadioButton::clicked, this, [this] { optFemale_Click(); });
+    connect(&optMale, &QRadioButton::clicked, this, [this] { optMale_Click(); });
+    connect(&cboMajor, &QComboBox::editTextChanged, this, [this] { cboMajor_Change(); });
+    connect(&cboMajor, &QComboBox::activated, this, [this] { cboMajor_Click(); });
+    connect(&btnBegin, &QPushButton::clicked, this, [this] { btnBegin_Click(); });
+    connect(&btnCancel, &QPushButton::clicked, this, [this] { btnCancel_Click(); });
+
+    Form_Load();
+}
+
+void frmNewSubject::Form_Load() {
+    cboMajor.addItems(Majors());
+    cboMajor.setCurrentIndex(-1);
+    cboMajor.setEditText(QStringLiteral("Major"));
+    setWindowTitle(windowTitle() + RunState.SubjectName);
+    // Setting the major's text above counts as a change; this undoes it.
+    FieldFilled = {false, false, false};
+    Registered = false;
+    EnableBegin();
+}
+
+void frmNewSubject::EnableBegin() {
+    btnBegin.setEnabled(FieldFilled[0] && FieldFilled[1] && FieldFilled[2]);
+}
+
+void frmNewSubject::txtAge_Change() {
+    FieldFilled[0] = !txtAge.text().trimmed().isEmpty();
+    EnableBegin();
+}
+
+void frmNewSubject::txtAge_KeyPress(int& KeyAscii) {
+    if (KeyAscii >= '0' && KeyAscii <= '9') {
+        // No leading zero.
+        if (txtAge.text().isEmpty() && KeyAscii == '0') KeyAscii = 0;
+        if (txtAge.text() == QStringLiteral("0")) txtAge.clear();
+    } else if (KeyAscii == kEnter) {
+        KeyAscii = 0;
+        if (btnBegin.isEnabled()) btnBegin_Click();
+    } else if (KeyAscii != kBackspace) {
+        KeyAscii = 0;
+    }
+}
+
+void frmNewSubject::optFemale_Click() {
+    FieldFilled[1] = true;
+    EnableBegin();
+}
+
+void frmNewSubject::optMale_Click() {
+    FieldFilled[1] = true;
+    EnableBegin();
+}
+
+void frmNewSubject::cboMajor_Change() {
+    FieldFilled[2] = !cboMajor.currentText().trimmed().isEmpty();
+    EnableBegin();
+}
+
+void frmNewSubject::cboMajor_Click() {
+    cboMajor_Change();
+}
+
+void frmNewSubject::btnBegin_Click() {
+    RunState.Condition =
+        ExperimentSetup.graphicalMode ? QStringLiteral("continuous") : QStringLiteral("discrete");
+    RecordDemographics(Demographics{
+        cboMajor.currentText(),
+        optMale.isChecked() ? QStringLiteral("Male") : QStringLiteral("Female"),
+        ui::LeadingNumber(txtAge.text()),
+    });
+    Registered = true;
+    close();
+}
+
+void frmNewSubject::btnCancel_Click() {
+    close();
+}

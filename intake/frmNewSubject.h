@@ -1,0 +1,47 @@
+#pragma once
+// The registration form of a new participant: age, gender and major. Begin records them
+// (datSubject) and reports the registration through Registered; Cancel returns to the login.
+
+#include <QComboBox>
+#include <QGroupBox>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QWidget>
+#include <array>
+
+class frmNewSubject : public QWidget {
+  public:
+    frmNewSubject();
+
+    QLabel tagAge{this};
+    QLineEdit txtAge{this};
+    QGroupBox fraGender{this};
+    QRadioButton optFemale{&fraGender};
+    QRadioButton optMale{&fraGender};
+    QComboBox cboMajor{this};
+    QPushButton btnBegin{this};
+    QPushButton btnCancel{this};
+
+    // Age given, gender chosen, major given.
+    std::array<bool, 3> FieldFilled{};
+    // Begin was pressed and the participant recorded.
+    bool Registered = false;
+
+    void txtAge_Change();
+    void txtAge_KeyPress(int& KeyAscii);
+    void optFemale_Click();
+    void optMale_Click();
+    void cboMajor_Change();
+    void cboMajor_Click();
+    void btnBegin_Click();
+    void btnCancel_Click();
+
+  private:
+    void Form_Load();
+    void EnableBegin();
+};
+
+// The majors offered, in their order.
+const QStringList& Majors();

@@ -1,0 +1,291 @@
+#include "recording/Resume.h"
+
+#include <algorithm>
+#include <memory>
+
+#include "core/RunRecord.h"
+#include "core/RunValues.h"
+#include "db/TableAccess.h"
+#include "ui/NumberText.h"
+
+namespace {
+
+const QString kStatus = QStringLiteral("Getting last trial");
+
+// One read of the participant's event rows, latest first; the recordset and the database
+// are closed however the read ends.
+class EventRows {
+  public:
+    explicit EventRows(const QString& sql) {
+        try {
+            rows_ = OpenTable(sql, true, kStatus);
+        } catch (...) {
+            CloseDatabase();
+            throw;
+        }
+    }
+    ~EventRows() {
+        // Nothing was written, so a failure to close loses nothing.
+        try {
+            rows_->Close();
+        } catch (const db::Error&) {
+        }
+        try {
+            CloseDatabase();
+        } catch (const db::Error&) {
+        }
+    }
+    EventRows(const EventRows&) = delete;
+    EventRows& operator=(const EventRows&) = delete;
+
+    db::Recordset& rows() { return *rows_; }
+
+  private:
+    std::unique_ptr<db::Recordset> rows_;
+};
+
+// "SELECT <what> FROM T WHERE T.Subject='…' and version ='…'<more> ORDER BY  T.EventID DESC;"
+QString ParticipantRows(const QString& what, const QString& table, const QString& more) {
+    return QStringLiteral("SELECT ") + what + QStringLiteral(" FROM ") + table +
+           QStringLiteral(" WHERE ") + table + QStringLiteral(".Subject=") +
+           SqlText(RunState.SubjectName) + QStringLiteral(" and version =") +
+           SqlText(RunState.Version) + more + QStringLiteral(" ORDER BY  ") + table +
+           QStringLiteral(".EventID DESC;");
+}
+
+double Number(const QVariant& value) {
+    return value.toDouble();
+}
+
+// Yes/no columns hold -1 for true.
+bool IsTrue(const QVariant& value) {
+    return value.toLongLong() == -1;
+}
+
+// Everything GetLastTrial takes from the latest row, read completely before any field
+// changes.
+struct LastEvent {
+    std::int16_t trial = 0;
+    std::int32_t eventID = 0;
+    double currentCost = 0, totCost = 0, currentBonus = 0, totBonus = 0, bonusAmount = 0;
+    double backOrder = 0, totalBackOrder = 0, forwardDischarge = 0, totalForwardDischarge = 0;
+    double amountInTank = 0;
+    std::int16_t userInflowTP = 0, userOutflowTP = 0;
+    bool isUserInFlow = false, isUserOutFlow = false, isEnvInFlow = false, isEnvOutFlow = false;
+    bool graphicalMode = false, isTimeDriven = false, isBonusOnTimeGap = false;
+    double timeBetweenEnvTries = 0, deltaTmeBetweenEnvUsr = 0;
+};
+
+LastEvent ReadLastEvent(db::Recordset& row) {
+    const auto field = [&row](const char* name) { return row.Field(QString::fromLatin1(name)); };
+    LastEvent last;
+    last.trial = ui::ToInt16(Number(field("Trial")));
+    last.eventID = ui::ToInt32(Number(field("EventID")));
+    last.currentCost = Number(field("CurrentCost"));
+    last.totCost = Number(field("TotCost"));
+    last.currentBonus = Number(field("CurrentBonus"));
+    last.totBonus = Number(field("TotBonus"));
+    last.bonusAmount = Number(field("BonusAmount"));
+    last.backOrder = Number(field("BackOrder"));
+    last.totalBackOrder = Number(field("TotalBackOrder"));
+    last.forwardDischarge = Number(field("ForwardDischarge"));
+    last.totalForwardDischarge = Number(field("TotalForwardDischarge"));
+    last.amountInTank = Number(field("AmountInTank"));
+    last.userInflowTP = ui::ToInt16(Number(field("UserInflowTP")));
+    last.userOutflowTP = ui::ToInt16(Number(field("UserOutflowTP")));
+    last.isUserInFlow = IsTrue(field("IsUserInFlow"));
+    last.isUserOutFlow = IsTrue(field("IsUserOutFlow"));
+    last.isEnvInFlow = IsTrue(field("IsEnvInFlow"));
+    last.isEnvOutFlow = IsTrue(field("IsEnvOutFlow"));
+    last.graphicalMode = IsTrue(field("graphicalMode"));
+    last.isTimeDriven = IsTrue(field("IsTimeDriven"));
+    last.isBonusOnTimeGap = IsTrue(field("IsBonusOnTimeGap"));
+    last.timeBetweenEnvTries = Number(field("TimeBetweenEnvTries"));
+    last.deltaTmeBetweenEnvUsr = Number(field("deltaTmeBetweenEnvUsr"));
+    return last;
+}
+
+void SetElement(std::vector<double>& array, long index, double value) {
+    if (HasElement(array, index)) array[static_cast<std::size_t>(index)] = value;
+}
+
+void Restore(const LastEvent& last) {
+    RunStateRecord& run = RunState;
+    ExperimentSetupRecord& setup = ExperimentSetup;
+    run.EventID = last.eventID;
+    run.CurrentCost = last.currentCost;
+    run.TotCost = last.totCost;
+    run.CurrentBonus = last.currentBonus;
+    run.TotBonus = last.totBonus;
+    setup.BonusAmount = last.bonusAmount;
+    // The recorded pipeline elements are those of the period the row was recorded in.
+    SetElement(run.BackOrder, last.trial, last.backOrder);
+    run.TotalBackOrder = last.totalBackOrder;
+    SetElement(run.ForwardDischarge, last.trial, last.forwardDischarge);
+    run.TotalForwardDischarge = last.totalForwardDischarge;
+    // Model units; the simulation screen scales it when it places the marks.
+    run.AmountInTank = last.amountInTank;
+    run.UserInflowTP = last.userInflowTP;
+    run.UserOutflowTP = last.userOutflowTP;
+    run.IsUserInFlow = last.isUserInFlow;
+    run.IsUserOutFlow = last.isUserOutFlow;
+    run.IsEnvInFlow = last.isEnvInFlow;
+    run.IsEnvOutFlow = last.isEnvOutFlow;
+    setup.graphicalMode = last.graphicalMode;
+    setup.IsTimeDriven = last.isTimeDriven;
+    setup.IsBonusOnTimeGap = last.isBonusOnTimeGap;
+    setup.TimeBetweenEnvTries = last.timeBetweenEnvTries;
+    setup.deltaTmeBetweenEnvUsr = last.deltaTmeBetweenEnvUsr;
+}
+
+double GetLastUserFlow(const QString& column, const QString& table, std::int16_t trial) {
+    if (table.isEmpty()) return 0;
+    EventRows query(
+        ParticipantRows(column, table, QStringLiteral(" and Trial =") + QString::number(trial)));
+    db::Recordset& rows = query.rows();
+    return rows.Eof() ? 0 : Number(rows.Field(column));
+}
+
+// The delay a run starts with: the first segment of the delay scenario, as loaded.
+std::int16_t StartingDelay(const std::vector<double>& values) {
+    return ui::ToInt16(ElementOrZero(values, 0));
+}
+
+// Orders of the periods first..current, latest recorded value of each.
+void RestoreOrders(std::vector<double>& orders, const QString& column, long first, long current) {
+    for (long t = current; t >= first; --t) {
+        SetElement(orders, t,
+                   GetLastUserFlow(column, QStringLiteral("datExperimentTrials"),
+                                   static_cast<std::int16_t>(t)));
+    }
+}
+
+// In time-driven mode the period clock asks whether one of the participant's own orders
+// is flowing: after a complete period that is so exactly when an order fell due in it.
+bool OwnOrderDueNow() {
+    const long current = RunState.CurrentTrial;
+    const long in = current - (RunState.UserInflowTP - 1);
+    const long out = current - (RunState.UserOutflowTP - 1);
+    return (in >= 1 && ElementOrZero(RunState.UserInFlow, in) > 0) ||
+           (out >= 1 && ElementOrZero(RunState.UserOutFlow, out) > 0);
+}
+
+void StartFresh() {
+    RunStateRecord& run = RunState;
+    const ExperimentSetupRecord& setup = ExperimentSetup;
+    run.TotCost = setup.BaseMoney;
+    run.TotBonus = setup.BaseMoney;
+    run.CurrentCost = 0;
+    run.CurrentBonus = 0;
+    SetElement(run.BackOrder, 0, 0);
+    FillInitialPipeline(run.BackOrder, setup.InitialBackOrder, run.UserInflowTP, 1);
+    run.TotalBackOrder = setup.InitialBackOrder;
+    SetElement(run.ForwardDischarge, 0, 0);
+    FillInitialPipeline(run.ForwardDischarge, setup.InitialForwardDischarge, run.UserOutflowTP, 1);
+    run.TotalForwardDischarge = setup.InitialForwardDischarge;
+}
+
+void Continue() {
+    RunStateRecord& run = RunState;
+    const ExperimentSetupRecord& setup = ExperimentSetup;
+    const long current = run.CurrentTrial;
+    // The initial pipelines as the run started them, for the periods still to come: a run
+    // interrupted within its first delay periods still receives its initial orders.
+    FillInitialPipeline(run.BackOrder, setup.InitialBackOrder, StartingDelay(run.InflowDelayValue),
+                        current + 1);
+    FillInitialPipeline(run.ForwardDischarge, setup.InitialForwardDischarge,
+                        StartingDelay(run.OutflowDelayValue), current + 1);
+    // Every order that can still fall due, also under a delay that rises later.
+    RestoreOrders(
+        run.UserInFlow, QStringLiteral("UserInFlow"),
+        FirstOrderStillDue(current, setup.MaxTrial, run.UserInflowTP, run.InflowDelayCount,
+                           run.InflowDelayEnd, run.InflowDelayValue),
+        current);
+    RestoreOrders(
+        run.UserOutFlow, QStringLiteral("UserOutFlow"),
+        FirstOrderStillDue(current, setup.MaxTrial, run.UserOutflowTP, run.OutflowDelayCount,
+                           run.OutflowDelayEnd, run.OutflowDelayValue),
+        current);
+    // The last period was complete: its environment has acted.
+    run.EnvActionDone = true;
+    run.UserFlowPending = setup.IsTimeDriven && OwnOrderDueNow();
+}
+
+}  // namespace
+
+std::int16_t GetLastTrial(const QString& table) {
+    if (table.isEmpty()) return 0;
+    EventRows query(ParticipantRows(QStringLiteral("*"), table, QString()));
+    db::Recordset& rows = query.rows();
+    if (rows.Eof()) return 0;
+    const LastEvent last = ReadLastEvent(rows);
+    Restore(last);
+    return last.trial;
+}
+
+double GetLastUserInFlow(const QString& table, std::int16_t trial) {
+    return GetLastUserFlow(QStringLiteral("UserInFlow"), table, trial);
+}
+
+double GetLastUserOutFlow(const QString& table, std::int16_t trial) {
+    return GetLastUserFlow(QStringLiteral("UserOutFlow"), table, trial);
+}
+
+void ForgetRestoredRun() {
+    const RunStateRecord initial;
+    RunStateRecord& run = RunState;
+    run.CurrentTrial = initial.CurrentTrial;
+    run.EventID = initial.EventID;
+    run.CurrentCost = initial.CurrentCost;
+    run.TotCost = initial.TotCost;
+    run.CurrentBonus = initial.CurrentBonus;
+    run.TotBonus = initial.TotBonus;
+    std::fill(run.BackOrder.begin(), run.BackOrder.end(), 0.0);
+    std::fill(run.ForwardDischarge.begin(), run.ForwardDischarge.end(), 0.0);
+    run.TotalBackOrder = initial.TotalBackOrder;
+    run.TotalForwardDischarge = initial.TotalForwardDischarge;
+    run.AmountInTank = initial.AmountInTank;
+    run.IsUserInFlow = initial.IsUserInFlow;
+    run.IsUserOutFlow = initial.IsUserOutFlow;
+    run.IsEnvInFlow = initial.IsEnvInFlow;
+    run.IsEnvOutFlow = initial.IsEnvOutFlow;
+}
+
+void InitRun() {
+    RunStateRecord& run = RunState;
+    if (run.CurrentTrial == 0) StartFresh();
+    run.PipeUserIn = 0;
+    run.PipeUserOut = 1;
+    run.PipeEnvIn = 2;
+    run.PipeEnvOut = 3;
+    run.TankIndex = 0;
+    SizeArray(run.UserInFlow, ExperimentSetup.MaxTrial + 1L);
+    SizeArray(run.UserOutFlow, ExperimentSetup.MaxTrial + 1L);
+    if (run.CurrentTrial != 0) Continue();
+}
+
+void FillInitialPipeline(std::vector<double>& pipeline, double initial, std::int16_t startingDelay,
+                         long firstPeriod) {
+    const long last = std::max<long>(startingDelay - 1, 1);
+    const double share = startingDelay > 1 ? initial / (startingDelay - 1) : initial;
+    for (long period = std::max<long>(firstPeriod, 1); period <= last; ++period) {
+        SetElement(pipeline, period, share);
+    }
+}
+
+long FirstOrderStillDue(long current, long maxTrial, std::int16_t delay, int count,
+                        const std::vector<std::int16_t>& ends, const std::vector<double>& values) {
+    long first = current;
+    for (long period = current; period <= std::max(current, maxTrial); ++period) {
+        if (period > current) {
+            for (long i = 0; i < count; ++i) {
+                if (!HasElement(ends, i) || !HasElement(values, i + 1)) continue;
+                if (period == ends[static_cast<std::size_t>(i)] && period != maxTrial) {
+                    delay = ui::ToInt16(values[static_cast<std::size_t>(i) + 1]);
+                }
+            }
+        }
+        first = std::min(first, period - (delay - 1));
+    }
+    return std::max<long>(first, 1);
+}

@@ -1,0 +1,42 @@
+#pragma once
+// Run initialisation and resume. A participant either starts afresh (CurrentTrial 0) or
+// continues an interrupted run from the latest row of the event log; a continued run must
+// go on exactly as the uninterrupted run would have.
+
+#include <QString>
+#include <cstdint>
+#include <vector>
+
+// The Trial of the participant's latest event row for Version, or 0 when there is none or
+// the table name is empty. Restores from that row the counters, money, order totals, the
+// amount (in model units), the delays, the flags and the version parameters recorded with
+// it; the row's BackOrder and ForwardDischarge go to the pipeline element of that Trial.
+// Nothing is restored unless the whole row was read. The caller stores the result in
+// CurrentTrial.
+std::int16_t GetLastTrial(const QString& table);
+
+// The UserInFlow (UserOutFlow) of the participant's latest event row of that period, or 0.
+double GetLastUserInFlow(const QString& table, std::int16_t trial);
+double GetLastUserOutFlow(const QString& table, std::int16_t trial);
+
+// Puts back what GetLastTrial restores into RunState, so that a participant checked after
+// a declined continuation starts from period 0.
+void ForgetRestoredRun();
+
+// Once between the login and the simulation screen. A fresh start gets its money and the
+// initial order pipelines; both get empty order arrays; a continued run gets back every
+// order that can still fall due and the rest of the initial pipelines.
+void InitRun();
+
+// Fills the initial pipeline as a fresh start does: `initial` spread evenly over periods 1
+// to startingDelay - 1 (all of it in period 1 when the delay is 1 or less). Only periods
+// from firstPeriod on are written; elements outside the array are left out.
+void FillInitialPipeline(std::vector<double>& pipeline, double initial, std::int16_t startingDelay,
+                         long firstPeriod);
+
+// The earliest period whose order can still fall due from period `current` to `maxTrial`,
+// the delay being `delay` in period `current` and then following the schedule (a period
+// equal to ends[i] takes values[i + 1], except the last period). At least 1, at most
+// `current`.
+long FirstOrderStillDue(long current, long maxTrial, std::int16_t delay, int count,
+                        const std::vector<std::int16_t>& ends, const std::vector<double>& values);
