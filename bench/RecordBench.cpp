@@ -1,0 +1,112 @@
+// record_ratio: recording one event-log row the way the program does (OpenTable, AddNew,
+// every column, Update, Close, CloseDatabase) against an INSERT of the same row through a
+// connection to the same file that is already open and keyed.
+#include <QDir>
+#include <QTemporaryDir>
+#include <utility>
+#include <vector>
+
+#include "bench/Figure.h"
+#include "db/Engine.h"
+#include "db/Schema.h"
+#include "db/TableAccess.h"
+
+namespace {
+
+using Row = std::vector<std::pair<QString, QVariant>>;
+
+// A temporary experiment database on disk, shared by both sides of the figure.
+const QString& BenchDatabase() {
+    static QTemporaryDir dir(QDir::tempPath() + QStringLiteral("/fluxmere-bench-XXXXXX"));
+    static const QString path = [] {
+        const QString file = dir.filePath(QStringLiteral("Hydrovat.mdb"));
+        db::Connection connection(file, db::DatabasePassword(), db::OpenMode::Create);
+        db::CreateSchema(connection);
+        SetDatabasePathForTesting(file);
+        return file;
+    }();
+    return path;
+}
+
+Row EventRow() {
+    Row row = {
+        {"Subject", QStringLiteral("O'Brien")},
+        {"Version", QStringLiteral("Tank A")},
+        {"eventType", QStringLiteral("After Cost Calculation")},
+        {"EventID", 1234},
+        {"Trial", 17},
+        {"Date", QStringLiteral("2025-03-04")},
+        {"Time", QStringLiteral("13:04:05")},
+        {"IsUserInFlow", 1},
+        {"graphicalMode", 1},
+        {"IsTimeDriven", 1},
+    };
+    for (const char* name : {"CurrentCost",
+                             "TotCost",
+                             "UserInFlow",
+                             "UserOutFlow",
+                             "EnvInFlow",
+                             "EnvOutFlow",
+                             "BackOrder",
+                             "ForwardDischarge",
+                             "TotalBackOrder",
+                             "TotalForwardDischarge",
+                             "AmountInTank",
+                             "GoalAmount",
+                             "SimulationTime",
+                             "BaseMoney",
+                             "BonusAmount",
+                             "CurrentBonus",
+                             "TotBonus",
+                             "LowerBoundFromGoal",
+                             "UpperBoundFromGoal",
+                             "TimeBetweenEnvTries",
+                             "deltaTmeBetweenEnvUsr"}) {
+        row.emplace_back(QString::fromLatin1(name), 12.375);
+    }
+    for (const char* name : {"UserInflowTP", "UserOutflowTP", "AfterEveryNTrials",
+                             "ExperimentTimeForInstructions", "MaxNumberOfAScenarioType"}) {
+        row.emplace_back(QString::fromLatin1(name), 3);
+    }
+    for (const char* name : {"IsUserOutFlow", "IsEnvInFlow", "IsEnvOutFlow", "IsBonusOnTimeGap"}) {
+        row.emplace_back(QString::fromLatin1(name), 0);
+    }
+    return row;
+}
+
+void RecordThroughOpenTable(benchmark::State& state) {
+    BenchDatabase();
+    const Row row = EventRow();
+    for (auto _ : state) {
+        auto rows = OpenTable(QStringLiteral("datExperimentTrials"), false,
+                              QStringLiteral("Recording data"));
+        rows->AddNew();
+        for (const auto& [name, value] : row) rows->SetField(name, value);
+        rows->Update();
+        rows->Close();
+        CloseDatabase();
+    }
+}
+
+void InsertOnOpenConnection(benchmark::State& state) {
+    db::Connection connection(BenchDatabase(), db::DatabasePassword(), db::OpenMode::ReadWrite);
+    const Row row = EventRow();
+    QStringList names;
+    QStringList places;
+    for (const auto& column : row) {
+        names << db::QuoteIdentifier(column.first);
+        places << QStringLiteral("?");
+    }
+    db::Statement insert =
+        connection.prepare(QStringLiteral("INSERT INTO datExperimentTrials (%1) VALUES (%2)")
+                               .arg(names.join(u','), places.join(u',')));
+    for (auto _ : state) {
+        for (int i = 0; i < int(row.size()); ++i) insert.bind(i + 1, row[i].second);
+        insert.step();
+        insert.reset();
+    }
+}
+
+}  // namespace
+
+FX_FIGURE(record_ratio, RecordThroughOpenTable, InsertOnOpenConnection);

@@ -1,0 +1,12 @@
+#!/usr/bin/env bash
+# Builds the benchmarks in Release (build-bench/) and runs them all. Each figure is a ratio
+# against a baseline measured in the same run, printed on its own line as "name: value";
+# the benchmark tables go to stderr.
+set -euo pipefail
+cd "$(dirname "$0")/.."
+cmake -S . -B build-bench -DCMAKE_BUILD_TYPE=Release -DBUILD_TESTING=OFF -DFLUXMERE_BENCHMARKS=ON >/dev/null
+cmake --build build-bench -j"$(nproc)" --target fx_benchmarks >&2
+export QT_QPA_PLATFORM=offscreen
+for program in build-bench/bench/*Bench; do
+  "$program" "$@"
+done
