@@ -61,6 +61,11 @@ frmLogin::frmLogin() {
     connect(&cmdQuit, &QPushButton::clicked, this, [this] { cmdQuit_Click(); });
 }
 
+frmLogin::~frmLogin() {
+    // The controls go before the form; focus moving among them must not validate.
+    cboVersion.removeEventFilter(this);
+}
+
 bool frmLogin::eventFilter(QObject* watched, QEvent* event) {
     // Validate runs when the focus moves to another control of the form, not when another
     // window or the box's own list takes it.

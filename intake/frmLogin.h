@@ -12,6 +12,7 @@
 class frmLogin : public QWidget {
   public:
     frmLogin();
+    ~frmLogin() override;
 
     QLabel lblLogin{this};
     QLineEdit txtName{this};

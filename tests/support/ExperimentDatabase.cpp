@@ -102,6 +102,19 @@ void ExperimentDatabase::registerSubject(const QString& subject, const QString& 
                 .arg(Literal(subject), Literal(version)));
 }
 
+void ExperimentDatabase::addEvent(const QString& subject, const QString& version, int eventID,
+                                  int trial, const std::map<QString, QString>& columns) const {
+    QStringList names{"Subject", "Version", "eventType", "EventID", "Trial"};
+    QStringList values{Literal(subject), Literal(version), "'After Cost Calculation'",
+                       QString::number(eventID), QString::number(trial)};
+    for (const auto& [column, value] : columns) {
+        names << column;
+        values << value;
+    }
+    execute(QStringLiteral("INSERT INTO datExperimentTrials (%1) VALUES (%2)")
+                .arg(names.join(", "), values.join(", ")));
+}
+
 std::vector<ExperimentDatabase::Row> ExperimentDatabase::rows(const QString& sql) const {
     db::Connection connection(path(), db::DatabasePassword(), db::OpenMode::ReadOnly);
     db::Statement statement = connection.prepare(sql);

@@ -23,6 +23,9 @@ class ExperimentDatabase : public TempDatabase {
     // `count` labels "step", "2*step", ... for the version.
     void addLabels(const QString& version, int count, double step) const;
     void registerSubject(const QString& subject, const QString& version) const;
+    // An event row of a participant's run; further columns as SQL literals.
+    void addEvent(const QString& subject, const QString& version, int eventID, int trial,
+                  const std::map<QString, QString>& columns = {}) const;
 
     // The rows of a query, each column by name.
     std::vector<Row> rows(const QString& sql) const;

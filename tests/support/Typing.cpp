@@ -24,3 +24,11 @@ void TypeKeys(QWidget& control, const QString& keys) {
         }
     }
 }
+
+const QWidget* NextTabStop(const QWidget& control) {
+    const QWidget* next = control.nextInFocusChain();
+    while (next != &control && (next->focusProxy() || !(next->focusPolicy() & Qt::TabFocus))) {
+        next = next->nextInFocusChain();
+    }
+    return next;
+}

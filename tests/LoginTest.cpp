@@ -1,0 +1,408 @@
+#include <gtest/gtest.h>
+
+#include <QApplication>
+#include <ostream>
+
+#include "core/RunRecord.h"
+#include "core/Shutdown.h"
+#include "intake/frmLogin.h"
+#include "intake/frmNewSubject.h"
+#include "support/ExperimentDatabase.h"
+#include "support/Typing.h"
+#include "ui/Dialogs.h"
+#include "ui/ProgramEnd.h"
+#include "ui/Twips.h"
+
+namespace {
+
+class LoginTest : public ::testing::Test {
+  protected:
+    void SetUp() override {
+        ResetRunRecord();
+        database.addVersion("A");
+        database.addVersion("B");
+        database.addDelaySegment(1, 2, 20, 2, 20);
+    }
+    void TearDown() override {
+        UnloadLoginForm();
+        EXPECT_FALSE(RunState.Database) << "the database was left open";
+    }
+
+    frmLogin& loadedForm() {
+        LoadVersions();
+        return LoginForm();
+    }
+
+    // Types a name and presses Start.
+    void start(const QString& name) {
+        frmLogin& form = LoginForm();
+        form.txtName.setText(name);
+        form.cmdStart_Click();
+    }
+
+    // The registration form, when it opens, filled in and begun.
+    void registerOnNextForm() {
+        dialogs.onNextModal([](QWidget& form) {
+            auto& registration = dynamic_cast<frmNewSubject&>(form);
+            TypeKeys(registration.txtAge, "25");
+            registration.optMale.click();
+            registration.cboMajor.setEditText("Art");
+            registration.btnBegin_Click();
+        });
+    }
+
+    // A returning participant whose last event is in `trial`.
+    void recordRun(const QString& name, const QString& version, int trial,
+                   const QString& totBonus = "7") {
+        database.registerSubject(name, version);
+        database.addEvent(name, version, 1, 1, {{"TotBonus", "5"}});
+        database.addEvent(name, version, 9, trial,
+                          {{"TotBonus", totBonus}, {"AmountInTank", "31.5"}});
+    }
+
+    const ui::MessageBoxRequest& lastMessage() const {
+        EXPECT_FALSE(dialogs.shown().empty());
+        return dialogs.shown().back();
+    }
+
+    ExperimentDatabase database;
+    ui::ScopedScriptedDialogs dialogs;
+    ui::ScopedEndObserver endObserver;
+};
+
+TEST_F(LoginTest, ShowsTheDesignedControls) {
+    frmLogin& form = loadedForm();
+    EXPECT_EQ(form.objectName(), "frmLogin");
+    EXPECT_EQ(form.windowTitle(), "Welcome");
+    EXPECT_EQ(form.size(), QSize(ui::TwipsToPixelsX(6375), ui::TwipsToPixelsY(1725)));
+    struct Placed {
+        QWidget* control;
+        QRect twips;
+    };
+    const Placed placed[] = {
+        {&form.lblLogin, {360, 360, 735, 375}},    {&form.txtName, {1080, 360, 2895, 375}},
+        {&form.lblVersion, {4320, 360, 975, 375}}, {&form.cboVersion, {5280, 360, 855, 420}},
+        {&form.cmdStart, {1200, 960, 1815, 495}},  {&form.cmdQuit, {3360, 960, 1815, 495}},
+    };
+    for (const Placed& p : placed) {
+        EXPECT_EQ(p.control->geometry(),
+                  ui::TwipRect(p.twips.x(), p.twips.y(), p.twips.width(), p.twips.height()))
+            << p.control->metaObject()->className();
+        EXPECT_EQ(p.control->font().pixelSize(), ui::DesignFont(12, false).pixelSize());
+    }
+    EXPECT_EQ(form.lblLogin.text(), "Login: ");
+    EXPECT_EQ(form.lblVersion.text(), "Version:");
+    EXPECT_EQ(form.cmdStart.text(), "Start");
+    EXPECT_TRUE(form.cmdStart.font().bold());
+    EXPECT_FALSE(form.cmdQuit.font().bold());
+    EXPECT_EQ(form.cmdQuit.text(), "Quit");
+    EXPECT_EQ(form.txtName.text(), "");
+    EXPECT_FALSE(form.cmdStart.isEnabled());
+    EXPECT_TRUE(form.cmdQuit.isEnabled());
+    EXPECT_TRUE(form.cboVersion.isEditable());
+    EXPECT_EQ(NextTabStop(form.txtName), &form.cboVersion);
+    EXPECT_EQ(NextTabStop(form.cboVersion), &form.cmdStart);
+    EXPECT_EQ(NextTabStop(form.cmdStart), &form.cmdQuit);
+}
+
+TEST_F(LoginTest, LoadVersionsListsEveryVersionAndSelectsTheFirst) {
+    database.addVersion("O'Brien");
+    database.addVersion("a2");
+    frmLogin& form = loadedForm();
+    QStringList items;
+    for (int i = 0; i < form.cboVersion.count(); ++i) items << form.cboVersion.itemText(i);
+    EXPECT_EQ(items, (QStringList{"A", "a2", "B", "O'Brien"}));
+    EXPECT_EQ(form.cboVersion.currentIndex(), 0);
+    EXPECT_EQ(form.cboVersion.currentText(), "A");
+}
+
+TEST_F(LoginTest, StartIsEnabledExactlyByANameThatIsNotBlank) {
+    frmLogin& form = loadedForm();
+    form.txtName.setText("   ");
+    EXPECT_FALSE(form.cmdStart.isEnabled());
+    TypeKeys(form.txtName, "\r");
+    EXPECT_TRUE(dialogs.modalForms().empty());
+    EXPECT_TRUE(RunState.SubjectName.isEmpty()) << "Enter ran Start with a blank name";
+    form.txtName.setText("  Ann ");
+    EXPECT_TRUE(form.cmdStart.isEnabled());
+}
+
+// Text typed into the version box, and what leaving the box selects.
+struct ValidateCase {
+    const char* name;
+    const char* typed;
+    const char* selected;
+};
+
+std::ostream& operator<<(std::ostream& out, const ValidateCase& c) {
+    return out << c.name;
+}
+
+class VersionValidateTest : public LoginTest, public ::testing::WithParamInterface<ValidateCase> {};
+
+TEST_P(VersionValidateTest, LeavingTheBoxSelectsAListedVersion) {
+    frmLogin& form = loadedForm();
+    form.cboVersion.setEditText(GetParam().typed);
+    form.cboVersion_Validate();
+    EXPECT_EQ(form.cboVersion.currentText(), GetParam().selected);
+}
+
+INSTANTIATE_TEST_SUITE_P(Typed, VersionValidateTest,
+                         ::testing::Values(ValidateCase{"OtherCase", "b", "B"},
+                                           ValidateCase{"Exact", "B", "B"},
+                                           ValidateCase{"Unknown", "zzz", "A"},
+                                           ValidateCase{"Empty", "", "A"}),
+                         [](const auto& info) { return std::string(info.param.name); });
+
+TEST_F(LoginTest, MovingTheFocusOnValidatesTheVersion) {
+    frmLogin& form = loadedForm();
+    form.show();
+    QApplication::setActiveWindow(&form);
+    form.cboVersion.setFocus(Qt::TabFocusReason);
+    form.cboVersion.setEditText("b");
+    form.txtName.setFocus(Qt::TabFocusReason);
+    EXPECT_EQ(form.cboVersion.currentText(), "B");
+    form.hide();
+}
+
+TEST_F(LoginTest, WithNoVersionsStartIsRefusedWithAMessage) {
+    database.execute("DELETE FROM tblSetup");
+    frmLogin& form = loadedForm();
+    EXPECT_EQ(form.cboVersion.count(), 0);
+    form.cboVersion.setEditText("A");
+    form.cboVersion_Validate();
+    EXPECT_EQ(form.cboVersion.currentText(), "A");
+    start("Ann");
+    ASSERT_EQ(dialogs.shown().size(), 1u);
+    EXPECT_TRUE(lastMessage().text.contains("tblSetup"));
+    EXPECT_TRUE(lastMessage().text.contains(database.path()));
+    EXPECT_FALSE(form.Accepted());
+    EXPECT_TRUE(dialogs.modalForms().empty());
+}
+
+TEST_F(LoginTest, EnterInTheVersionBoxStartsWithTheTypedTextAndAnUnknownVersionIsNamed) {
+    frmLogin& form = loadedForm();
+    form.show();
+    form.txtName.setText("Ann");
+    form.cboVersion.setEditText("Nope");
+    TypeKeys(form.cboVersion, "\r");
+    EXPECT_EQ(RunState.Version, "Nope");
+    ASSERT_EQ(dialogs.shown().size(), 1u);
+    EXPECT_TRUE(lastMessage().text.contains("'Nope'")) << lastMessage().text.toStdString();
+    EXPECT_FALSE(form.Accepted());
+    EXPECT_TRUE(form.isVisible());
+    EXPECT_TRUE(form.txtName.hasSelectedText());
+    form.hide();
+}
+
+TEST_F(LoginTest, AMissingDelayScenarioKeepsTheLoginWithAMessage) {
+    database.addVersion("C", {{"DelayScenario", "77"}});
+    frmLogin& form = loadedForm();
+    form.cboVersion.setEditText("C");
+    start("Ann");
+    ASSERT_EQ(dialogs.shown().size(), 1u);
+    EXPECT_TRUE(lastMessage().text.contains("77")) << lastMessage().text.toStdString();
+    EXPECT_FALSE(form.Accepted());
+}
+
+// The initial orders and starting delays, and whether the setup check ends the program.
+struct SetupCheckCase {
+    const char* name;
+    const char* backOrder;
+    const char* forward;
+    double inDelay, outDelay;
+    bool ends;
+};
+
+std::ostream& operator<<(std::ostream& out, const SetupCheckCase& c) {
+    return out << c.name;
+}
+
+class SetupCheckTest : public LoginTest, public ::testing::WithParamInterface<SetupCheckCase> {};
+
+TEST_P(SetupCheckTest, AnInitialOrderWithDelayOneEndsTheProgram) {
+    const SetupCheckCase& c = GetParam();
+    database.addVersion("C", {{"DelayScenario", "5"},
+                              {"InitialBackOrder", c.backOrder},
+                              {"InitialForwardDischarge", c.forward}});
+    database.addDelaySegment(5, c.inDelay, 10, c.outDelay, 10);
+    frmLogin& form = loadedForm();
+    form.cboVersion.setEditText("C");
+    if (!c.ends) {
+        registerOnNextForm();
+        start("Ann");
+        EXPECT_TRUE(form.Accepted());
+        return;
+    }
+    EXPECT_THROW(start("Ann"), ui::ProgramEnded);
+    ASSERT_EQ(dialogs.shown().size(), 2u);
+    EXPECT_EQ(dialogs.shown()[0].text,
+              "Value of inFlowTPAfter or outFlowTPAfter is 1 and your initial Back or Forward "
+              "orders are not set to 0");
+    EXPECT_EQ(dialogs.shown()[0].title, ui::ApplicationTitle());
+    EXPECT_EQ(dialogs.shown()[0].style, ui::vbOKOnly);
+    EXPECT_EQ(dialogs.shown()[1].text, EarningsMessage());
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Setups, SetupCheckTest,
+    ::testing::Values(SetupCheckCase{"BackOrderDelayOne", "5", "0", 1, 3, true},
+                      SetupCheckCase{"ForwardDelayOne", "0", "2", 3, 1, true},
+                      SetupCheckCase{"BackOrderDelayTwo", "5", "0", 2, 2, false},
+                      SetupCheckCase{"NoOrdersDelayOne", "0", "0", 1, 1, false}),
+    [](const auto& info) { return std::string(info.param.name); });
+
+TEST_F(LoginTest, ANewParticipantIsRegisteredAndTheLoginAccepted) {
+    frmLogin& form = loadedForm();
+    registerOnNextForm();
+    start("  Ann  ");
+    EXPECT_EQ(RunState.SubjectName, "Ann");
+    EXPECT_EQ(RunState.Version, "A");
+    EXPECT_EQ(dialogs.modalForms(), (std::vector<QString>{"frmNewSubject"}));
+    EXPECT_TRUE(form.Accepted());
+    EXPECT_FALSE(form.isVisible());
+    EXPECT_EQ(RunState.CurrentTrial, 0);
+    EXPECT_EQ(RunState.BackOrder.size(), 14u);
+    EXPECT_EQ(RunState.ForwardDischarge.size(), 14u);
+    const auto rows = database.rows("SELECT Subject, Version FROM datSubject");
+    ASSERT_EQ(rows.size(), 1u);
+    EXPECT_EQ(rows[0].at("Subject").toString(), "Ann");
+}
+
+TEST_F(LoginTest, CancelOnRegistrationShowsTheLoginAgain) {
+    frmLogin& form = loadedForm();
+    dialogs.onNextModal(
+        [](QWidget& form) { dynamic_cast<frmNewSubject&>(form).btnCancel_Click(); });
+    // The login shown again: the participant changes the version and registers.
+    dialogs.onNextModal([this](QWidget& shown) {
+        auto& login = dynamic_cast<frmLogin&>(shown);
+        EXPECT_TRUE(login.isVisible());
+        login.cboVersion.setCurrentIndex(1);
+        registerOnNextForm();
+        login.cmdStart_Click();
+    });
+    start("Ann");
+    EXPECT_EQ(dialogs.modalForms(),
+              (std::vector<QString>{"frmNewSubject", "frmLogin", "frmNewSubject"}));
+    EXPECT_TRUE(form.Accepted());
+    const auto rows = database.rows("SELECT Version FROM datSubject");
+    ASSERT_EQ(rows.size(), 1u);
+    EXPECT_EQ(rows[0].at("Version").toString(), "B");
+}
+
+TEST_F(LoginTest, ClosingTheLoginShownAgainLeavesItUnaccepted) {
+    frmLogin& form = loadedForm();
+    dialogs.onNextModal([](QWidget& form) { form.close(); });  // registration window closed
+    dialogs.onNextModal([](QWidget& form) { form.close(); });  // then the login window
+    start("Ann");
+    EXPECT_FALSE(form.Accepted());
+    EXPECT_TRUE(database.rows("SELECT * FROM datSubject").empty());
+}
+
+TEST_F(LoginTest, AReturningParticipantIsOfferedTheNextPeriod) {
+    recordRun("ann", "A", 4);
+    frmLogin& form = loadedForm();
+    dialogs.answerNext(ui::vbYes);
+    start("ANN");
+    ASSERT_EQ(dialogs.shown().size(), 1u);
+    EXPECT_EQ(lastMessage().text, "Continue with Trial #5");
+    EXPECT_EQ(lastMessage().title, "Login ANN already used");
+    EXPECT_EQ(lastMessage().style, ui::vbYesNo);
+    EXPECT_TRUE(form.Accepted());
+    EXPECT_TRUE(dialogs.modalForms().empty());
+    EXPECT_EQ(RunState.SubjectName, "ANN");
+    EXPECT_EQ(RunState.CurrentTrial, 4);
+    EXPECT_EQ(RunState.TotBonus, 7);
+    EXPECT_EQ(RunState.EventID, 9);
+}
+
+TEST_F(LoginTest, NoToTheContinuationKeepsTheLogin) {
+    recordRun("Ann", "A", 4);
+    frmLogin& form = loadedForm();
+    form.show();
+    dialogs.answerNext(ui::vbNo);
+    start("Ann");
+    EXPECT_FALSE(form.Accepted());
+    EXPECT_TRUE(form.isVisible());
+    EXPECT_EQ(form.txtName.selectedText(), "Ann");
+    form.hide();
+}
+
+TEST_F(LoginTest, ANewNameAfterADeclinedContinuationStartsFromPeriodZero) {
+    recordRun("Ann", "A", 4);
+    frmLogin& form = loadedForm();
+    dialogs.answerNext(ui::vbNo);
+    start("Ann");
+    ASSERT_EQ(RunState.CurrentTrial, 4);
+    registerOnNextForm();
+    start("Bea");
+    EXPECT_TRUE(form.Accepted());
+    EXPECT_EQ(RunState.SubjectName, "Bea");
+    EXPECT_EQ(RunState.CurrentTrial, 0);
+    EXPECT_EQ(RunState.EventID, 0);
+    EXPECT_EQ(RunState.TotBonus, 0);
+    EXPECT_EQ(RunState.AmountInTank, 0);
+}
+
+TEST_F(LoginTest, TheSameNameUnderAnotherVersionIsNew) {
+    recordRun("Ann", "B", 4);
+    frmLogin& form = loadedForm();
+    registerOnNextForm();
+    start("Ann");
+    EXPECT_EQ(dialogs.modalForms(), (std::vector<QString>{"frmNewSubject"}));
+    EXPECT_TRUE(form.Accepted());
+    EXPECT_EQ(RunState.CurrentTrial, 0);
+}
+
+// Names that must be recognised whatever their letters, and the name the run goes on under.
+struct NameCase {
+    const char* name;
+    const char* registered;
+    const char* typed;
+    const char* continuesAs;
+};
+
+std::ostream& operator<<(std::ostream& out, const NameCase& c) {
+    return out << c.name;
+}
+
+class ReturningNameTest : public LoginTest, public ::testing::WithParamInterface<NameCase> {};
+
+TEST_P(ReturningNameTest, IsRecognisedAndResumed) {
+    const NameCase& c = GetParam();
+    recordRun(c.registered, "A", 3, "6.5");
+    frmLogin& form = loadedForm();
+    dialogs.answerNext(ui::vbYes);
+    start(c.typed);
+    ASSERT_TRUE(form.Accepted());
+    EXPECT_EQ(RunState.SubjectName, c.continuesAs);
+    EXPECT_EQ(RunState.CurrentTrial, 3);
+    EXPECT_EQ(RunState.TotBonus, 6.5);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Names, ReturningNameTest,
+    ::testing::Values(NameCase{"Quote", "O'Brien", "O'Brien", "O'Brien"},
+                      NameCase{"QuoteOtherCase", "O'Brien", "o'brien", "o'brien"},
+                      NameCase{"Umlaut", "Müller", "Müller", "Müller"},
+                      NameCase{"UmlautInCapitals", "Müller", "MÜLLER", "Müller"},
+                      NameCase{"AsciiCapitalsKeepTheTypedLetters", "ann", "ANN", "ANN"}),
+    [](const auto& info) { return std::string(info.param.name); });
+
+TEST_F(LoginTest, AParticipantWhoseLastPeriodIsTheLastSeesTheEarningsAtOnce) {
+    recordRun("Ann", "A", 12, "13.25");
+    loadedForm();
+    EXPECT_THROW(start("Ann"), ui::ProgramEnded);
+    ASSERT_EQ(dialogs.shown().size(), 1u);
+    EXPECT_EQ(lastMessage().text, EarningsMessage());
+    EXPECT_TRUE(lastMessage().text.contains(" 14.00 dollars"));
+}
+
+TEST_F(LoginTest, QuitEndsWithoutTheEarningsMessage) {
+    frmLogin& form = loadedForm();
+    EXPECT_THROW(form.cmdQuit_Click(), ui::ProgramEnded);
+    EXPECT_TRUE(RunState.QuitAtLogin);
+    EXPECT_TRUE(dialogs.shown().empty());
+}
+
+}  // namespace
