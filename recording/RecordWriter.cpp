@@ -1,0 +1,118 @@
+#include "recording/RecordWriter.h"
+
+#include <QTime>
+
+#include "core/RunRecord.h"
+#include "core/RunValues.h"
+#include "core/Shutdown.h"
+#include "db/TableAccess.h"
+#include "ui/Dialogs.h"
+#include "ui/RuntimeError.h"
+
+namespace {
+
+const QString kLineBreak = QStringLiteral("\r\n");
+
+// Closing only releases the database: a row already stored stays stored, and a failed row
+// was rolled back by the engine. A failure while closing changes nothing for the user.
+void CloseQuietly(std::unique_ptr<db::Recordset>& record) {
+    try {
+        if (record) record->Close();
+        record.reset();
+        CloseDatabase();
+    } catch (const ui::RuntimeError&) {
+    }
+}
+
+// Another station holding the file, or a row changed under us: passes by itself, so it is
+// tried again after a pause before the user is troubled, as when opening.
+bool IsPassingConflict(int number) {
+    const db::ErrorReaction reaction = db::ReactionTo(number);
+    return reaction == db::ErrorReaction::BackOff || reaction == db::ErrorReaction::RepeatAtOnce;
+}
+
+// Yes returns (the row is written again); No ends the program.
+void AskToWriteAgain(const ui::RuntimeError& error, const QString& table, const QString& status) {
+    const int answer =
+        ui::MsgBox(WriteFailureText(error.number(), error.description(), table, status),
+                   ui::vbYesNo + ui::vbQuestion, WriteFailureTitle());
+    if (answer != ui::vbYes) EndProgram();
+}
+
+}  // namespace
+
+QString WriteFailureTitle() {
+    return QStringLiteral("Problems writing table");
+}
+
+QString WriteFailureText(int number, const QString& description, const QString& table,
+                         const QString& status) {
+    return QStringLiteral("Error %1: ").arg(number) + description + kLineBreak +
+           QStringLiteral("Table was ") + table + kLineBreak + QStringLiteral("Status was ") +
+           status + kLineBreak + QStringLiteral("The row was not recorded.") + kLineBreak +
+           QStringLiteral("Retry? (No to quit)");
+}
+
+void WriteRecord(const QString& table, const QString& source, const QString& status,
+                 const std::function<void(db::Recordset&)>& write) {
+    int retries = 0;
+    for (;;) {
+        std::unique_ptr<db::Recordset> record;
+        try {
+            record = OpenTable(source, false, status);
+            write(*record);
+        } catch (const ui::RuntimeError& error) {
+            CloseQuietly(record);
+            if (IsPassingConflict(error.number()) && ++retries <= db::RetriesBeforeQuestion) {
+                ui::DoEvents();
+                db::WaitResponsively(db::BackOffWait(retries, ui::Rnd()));
+                continue;
+            }
+            retries = 0;
+            AskToWriteAgain(error, table, status);
+            continue;
+        }
+        CloseQuietly(record);
+        return;
+    }
+}
+
+void SetFlag(db::Recordset& record, const QString& column, bool value) {
+    if (value) record.SetField(column, 1);
+}
+
+QVariant TimeField(ui::TimeValue time) {
+    return QTime(0, 0).addSecs(time.seconds);
+}
+
+void AssignTankColumns(db::Recordset& record) {
+    record.SetField(QStringLiteral("AmountInTank"), InModelUnits(RunState.AmountInTank));
+    record.SetField(QStringLiteral("GoalAmount"), InModelUnits(ExperimentSetup.GoalLinePosition));
+    record.SetField(QStringLiteral("SimulationTime"), ExperimentSetup.simTimeForTP);
+    record.SetField(QStringLiteral("BaseMoney"), ExperimentSetup.BaseMoney);
+    record.SetField(QStringLiteral("UserInflowTP"), RunState.UserInflowTP);
+    record.SetField(QStringLiteral("UserOutflowTP"), RunState.UserOutflowTP);
+}
+
+void AssignFlowFlags(db::Recordset& record) {
+    SetFlag(record, QStringLiteral("IsUserInFlow"), RunState.IsUserInFlow);
+    SetFlag(record, QStringLiteral("IsUserOutFlow"), RunState.IsUserOutFlow);
+    SetFlag(record, QStringLiteral("IsEnvInFlow"), RunState.IsEnvInFlow);
+    SetFlag(record, QStringLiteral("IsEnvOutFlow"), RunState.IsEnvOutFlow);
+    SetFlag(record, QStringLiteral("graphicalMode"), ExperimentSetup.graphicalMode);
+}
+
+void AssignOrderColumns(db::Recordset& record) {
+    const long trial = RunState.CurrentTrial;
+    record.SetField(QStringLiteral("UserInFlow"), ElementOrZero(RunState.UserInFlow, trial));
+    record.SetField(QStringLiteral("UserOutFlow"), ElementOrZero(RunState.UserOutFlow, trial));
+}
+
+void AssignPipelineColumns(db::Recordset& record) {
+    const long trial = RunState.CurrentTrial;
+    record.SetField(QStringLiteral("BackOrder"), ElementOrZero(RunState.BackOrder, trial));
+    record.SetField(QStringLiteral("ForwardDischarge"),
+                    ElementOrZero(RunState.ForwardDischarge, trial));
+    record.SetField(QStringLiteral("TotalBackOrder"), RunState.TotalBackOrder);
+    record.SetField(QStringLiteral("TotalForwardDischarge"), RunState.TotalForwardDischarge);
+}

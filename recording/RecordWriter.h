@@ -1,0 +1,41 @@
+#pragma once
+// Writing one recorded row. The participant's run must not go on without its record, and
+// no row may be left half-written: the engine stores a row whole or not at all; when a
+// write fails, a passing conflict with another station is tried again after a pause, and
+// otherwise the user is asked whether to write the row again (Yes) or to end the program
+// (No).
+
+#include <QString>
+#include <QVariant>
+#include <functional>
+
+#include "db/Dao.h"
+#include "ui/Clock.h"
+
+// Opens source (a table name or an SQL text on table) for writing, lets write fill and
+// store the row, closes the recordset and the database. On a failure the recordset and
+// the database are closed and nothing of the row stays stored before it is tried again.
+void WriteRecord(const QString& table, const QString& source, const QString& status,
+                 const std::function<void(db::Recordset&)>& write);
+
+// The question asked when a row could not be written.
+QString WriteFailureTitle();
+QString WriteFailureText(int number, const QString& description, const QString& table,
+                         const QString& status);
+
+// A true flag is written as 1; a false one is left unassigned, so the column keeps its
+// default (false).
+void SetFlag(db::Recordset& record, const QString& column, bool value);
+
+// Columns that the event log and the period summary share, in their order: AmountInTank,
+// GoalAmount (both in model units), SimulationTime, BaseMoney, UserInflowTP, UserOutflowTP;
+// and the flags IsUserInFlow, IsUserOutFlow, IsEnvInFlow, IsEnvOutFlow, graphicalMode.
+void AssignTankColumns(db::Recordset& record);
+// UserInFlow and UserOutFlow: the orders of the current period.
+void AssignOrderColumns(db::Recordset& record);
+// BackOrder and ForwardDischarge of the current period, TotalBackOrder, TotalForwardDischarge.
+void AssignPipelineColumns(db::Recordset& record);
+void AssignFlowFlags(db::Recordset& record);
+
+// A time-of-day value as a time column holds it.
+QVariant TimeField(ui::TimeValue time);

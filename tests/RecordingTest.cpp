@@ -1,0 +1,507 @@
+// The recorded tables: the event log, the period summaries and the Submit times, written to
+// a real experiment database, and what happens when a row cannot be written.
+#include <gtest/gtest.h>
+
+#include <QDate>
+#include <QTimer>
+#include <functional>
+#include <utility>
+#include <vector>
+
+#include "core/RunRecord.h"
+#include "db/Engine.h"
+#include "recording/EventLog.h"
+#include "recording/RecordWriter.h"
+#include "recording/SubmitTime.h"
+#include "recording/TrialSummary.h"
+#include "tests/support/TempDatabase.h"
+#include "ui/Clock.h"
+#include "ui/Dialogs.h"
+#include "ui/ProgramEnd.h"
+
+namespace {
+
+using Row = std::vector<std::pair<QString, QVariant>>;
+
+QVariant Int(qlonglong value) {
+    return value;
+}
+
+const QVariant kTrue = Int(-1);
+const QVariant kFalse = Int(0);
+
+// Answers the write-failure question after running an action (repairing the fault).
+class DialogsWithAction : public ui::ScopedScriptedDialogs {
+  public:
+    std::function<void()> beforeAnswer;
+
+    int messageBox(const ui::MessageBoxRequest& request) override {
+        if (beforeAnswer && request.title == WriteFailureTitle()) beforeAnswer();
+        return ScriptedDialogs::messageBox(request);
+    }
+};
+
+class RecordingTest : public ::testing::Test {
+  protected:
+    void SetUp() override {
+        ResetRunRecord();
+        ExperimentSetupRecord& setup = ExperimentSetup;
+        RunStateRecord& run = RunState;
+        setup.MaxTrial = 5;
+        setup.AfterEveryNTrials = 1;
+        setup.MaxNumberOfAScenarioType = 6;
+        setup.GoalLinePosition = 50;
+        setup.simTimeForTP = 10;
+        setup.BaseMoney = 2.5;
+        setup.BonusAmount = 0.75;
+        setup.LowerBoundFromGoal = 4;
+        setup.UpperBoundFromGoal = 6;
+        setup.ExperimentTimeForInstructions = 300;
+        setup.TimeBetweenEnvTries = 2500;
+        setup.deltaTmeBetweenEnvUsr = 3000;
+        run.SubjectName = QStringLiteral("O'Brien");
+        run.Version = QStringLiteral("v'1");
+        run.CurrentTrial = 3;
+        run.EventID = 17;
+        run.CurrentCost = 0.5;
+        run.TotCost = 2.5;
+        run.CurrentBonus = 0.75;
+        run.TotBonus = 4.75;
+        run.AmountInTank = 42.5;
+        run.TotalBackOrder = 11;
+        run.TotalForwardDischarge = 12;
+        run.UserInflowTP = 2;
+        run.UserOutflowTP = 3;
+        run.UserInFlow = {0, 1.5, 2.5, 3.5, 4.5, 0, 0};
+        run.UserOutFlow = {0, 0.25, 1.25, 2.25, 3.25, 0, 0};
+        run.BackOrder = {0, 7, 0, 8, 0, 0, 0};
+        run.ForwardDischarge = {0, 0, 0, 9, 0, 0, 0};
+        run.EnvInFlow = {0, 1, 2, 3, 4, 5, 6, 7};
+        run.EnvOutFlow = {0, 0.5, 1.5, 2.5, 3.5, 4.5, 5.5, 6.5};
+        run.IsUserInFlow = true;
+        run.IsEnvOutFlow = true;
+        run.PeriodStartTime = ui::TimeValue{10 * 3600 + 1};
+        run.PeriodEndTime = ui::TimeValue{10 * 3600 + 62};
+        run.SubmitTime = ui::TimeValue{11 * 3600 + 3};
+    }
+    void TearDown() override { ResetRunRecord(); }
+
+    void UseGraphicalMode() {
+        ExperimentSetup.graphicalMode = true;
+        RunState.TwipsPerMark = 240;
+        RunState.AmountInTank = 42.5 * 240;
+        ExperimentSetup.GoalLinePosition = 50 * 240;
+    }
+
+    // Every row of a table, in the order written, with each column's stored value.
+    std::vector<QVariantMap> Rows(const QString& table) const {
+        db::Connection connection(database.path(), db::DatabasePassword(), db::OpenMode::ReadOnly);
+        db::Statement select = connection.prepare(QStringLiteral("SELECT * FROM ") + table +
+                                                  QStringLiteral(" ORDER BY rowid"));
+        std::vector<QVariantMap> rows;
+        while (select.step()) {
+            QVariantMap row;
+            for (int c = 0; c < select.columnCount(); ++c) {
+                row.insert(select.columnName(c), select.value(c));
+            }
+            rows.push_back(row);
+        }
+        return rows;
+    }
+
+    // The row holds exactly these values (and type), and they cover all its columns.
+    static void ExpectRow(const QVariantMap& actual, const Row& expected) {
+        EXPECT_EQ(actual.size(), static_cast<qsizetype>(expected.size()));
+        for (const auto& [column, value] : expected) {
+            SCOPED_TRACE(column.toStdString());
+            ASSERT_TRUE(actual.contains(column));
+            EXPECT_EQ(actual[column].typeId(), value.typeId())
+                << actual[column].toString().toStdString();
+            EXPECT_EQ(actual[column], value) << actual[column].toString().toStdString();
+        }
+    }
+
+    static QVariant TodayText() { return ui::Today().toString(Qt::ISODate); }
+
+    TempDatabase database;
+};
+
+struct ModeCase {
+    const char* name;
+    bool graphical;
+};
+const ModeCase kModes[] = {{"discrete", false}, {"graphical", true}};
+
+TEST_F(RecordingTest, EventRowHoldsTheRunColumnByColumn) {
+    for (const ModeCase& mode : kModes) {
+        SCOPED_TRACE(mode.name);
+        database.execute(QStringLiteral("DELETE FROM datExperimentTrials"));
+        if (mode.graphical) UseGraphicalMode();
+        const QString before = ui::TimeText();
+        RecordEvent(QStringLiteral("User Inflow"));
+        const QString after = ui::TimeText();
+
+        const auto rows = Rows(QStringLiteral("datExperimentTrials"));
+        ASSERT_EQ(rows.size(), 1u);
+        const QString time = rows[0][QStringLiteral("Time")].toString();
+        EXPECT_TRUE(time == before || time == after) << time.toStdString();
+        ExpectRow(rows[0], {
+                               {"Subject", QStringLiteral("O'Brien")},
+                               {"Version", QStringLiteral("v'1")},
+                               {"eventType", QStringLiteral("User Inflow")},
+                               {"EventID", Int(17)},
+                               {"Trial", Int(3)},
+                               {"Date", TodayText()},
+                               {"Time", time},
+                               {"CurrentCost", 0.5},
+                               {"TotCost", 2.5},
+                               {"UserInFlow", 3.5},
+                               {"UserOutFlow", 2.25},
+                               {"EnvInFlow", 3.0},
+                               {"EnvOutFlow", 2.5},
+                               {"BackOrder", 8.0},
+                               {"ForwardDischarge", 9.0},
+                               {"TotalBackOrder", 11.0},
+                               {"TotalForwardDischarge", 12.0},
+                               {"AmountInTank", 42.5},
+                               {"GoalAmount", 50.0},
+                               {"SimulationTime", 10.0},
+                               {"BaseMoney", 2.5},
+                               {"UserInflowTP", Int(2)},
+                               {"UserOutflowTP", Int(3)},
+                               {"AfterEveryNTrials", Int(1)},
+                               {"IsUserInFlow", kTrue},
+                               {"IsUserOutFlow", kFalse},
+                               {"IsEnvInFlow", kFalse},
+                               {"IsEnvOutFlow", kTrue},
+                               {"graphicalMode", mode.graphical ? kTrue : kFalse},
+                               {"BonusAmount", 0.75},
+                               {"CurrentBonus", 0.75},
+                               {"TotBonus", 4.75},
+                               {"LowerBoundFromGoal", 4.0},
+                               {"UpperBoundFromGoal", 6.0},
+                               {"ExperimentTimeForInstructions", Int(300)},
+                               {"MaxNumberOfAScenarioType", Int(6)},
+                               {"IsTimeDriven", kFalse},
+                               {"IsBonusOnTimeGap", kFalse},
+                               {"TimeBetweenEnvTries", 2500.0},
+                               {"deltaTmeBetweenEnvUsr", 3000.0},
+                           });
+    }
+}
+
+TEST_F(RecordingTest, EventRowFlagsOfTheVersion) {
+    ExperimentSetup.IsTimeDriven = true;
+    ExperimentSetup.IsBonusOnTimeGap = true;
+    RunState.IsUserInFlow = false;
+    RunState.IsEnvOutFlow = false;
+    RunState.IsUserOutFlow = true;
+    RunState.IsEnvInFlow = true;
+    RecordEvent(QStringLiteral("Environment Effect"));
+    const QVariantMap row = Rows(QStringLiteral("datExperimentTrials")).at(0);
+    EXPECT_EQ(row["IsTimeDriven"], kTrue);
+    EXPECT_EQ(row["IsBonusOnTimeGap"], kTrue);
+    EXPECT_EQ(row["IsUserInFlow"], kFalse);
+    EXPECT_EQ(row["IsUserOutFlow"], kTrue);
+    EXPECT_EQ(row["IsEnvInFlow"], kTrue);
+    EXPECT_EQ(row["IsEnvOutFlow"], kFalse);
+}
+
+TEST_F(RecordingTest, EventsOfAPeriodBeyondTheScenarioRecordNoEnvironmentRates) {
+    RunState.CurrentTrial = 9;  // beyond every array
+    RecordEvent(QStringLiteral("No User Effect"));
+    const QVariantMap row = Rows(QStringLiteral("datExperimentTrials")).at(0);
+    EXPECT_EQ(row["EnvInFlow"], 0.0);
+    EXPECT_EQ(row["UserInFlow"], 0.0);
+    EXPECT_EQ(row["Trial"], Int(9));
+}
+
+Row SummaryStart(const QVariant& userIn, const QVariant& userOut, bool graphical) {
+    return {
+        {"Subject", QStringLiteral("O'Brien")},
+        {"Version", QStringLiteral("v'1")},
+        {"Trial", Int(4)},
+        {"Date", ui::Today().toString(Qt::ISODate)},
+        {"startTime", QStringLiteral("10:00:01")},
+        {"endTime", QStringLiteral("10:01:02")},
+        {"UserInFlow", userIn},
+        {"UserOutFlow", userOut},
+        {"EnvInFlow", 4.0},
+        {"EnvOutFlow", 3.5},
+        {"AmountInTank", 42.5},
+        {"GoalAmount", 50.0},
+        {"SimulationTime", 10.0},
+        {"BaseMoney", 2.5},
+        {"UserInflowTP", Int(2)},
+        {"UserOutflowTP", Int(3)},
+        {"IsUserInFlow", kTrue},
+        {"IsUserOutFlow", kFalse},
+        {"IsEnvInFlow", kFalse},
+        {"IsEnvOutFlow", kTrue},
+        {"graphicalMode", graphical ? kTrue : kFalse},
+        {"TotBonus", 4.75},
+        {"LowerBoundFromGoal", 4.0},
+        {"UpperBoundFromGoal", 6.0},
+        {"CurrentBonus", QVariant()},
+        {"CurrentCost", QVariant()},
+        {"TotCost", QVariant()},
+        {"BackOrder", QVariant()},
+        {"ForwardDischarge", QVariant()},
+        {"TotalBackOrder", QVariant()},
+        {"TotalForwardDischarge", QVariant()},
+    };
+}
+
+// The row with some of its values replaced.
+Row WithValues(Row row, const Row& changes) {
+    for (const auto& [column, value] : changes) {
+        for (auto& entry : row) {
+            if (entry.first == column) entry.second = value;
+        }
+    }
+    return row;
+}
+
+TEST_F(RecordingTest, SummaryRowOfThePeriodThatBegins) {
+    for (const ModeCase& mode : kModes) {
+        SCOPED_TRACE(mode.name);
+        database.execute(QStringLiteral("DELETE FROM datTrialSummary"));
+        if (mode.graphical) UseGraphicalMode();
+        RunState.PeriodStartTime = ui::TimeValue{10 * 3600 + 1};
+        RunState.PeriodEndTime = ui::TimeValue{10 * 3600 + 62};
+        RecordTrialSummary(QStringLiteral("3.5"), QStringLiteral("2.25"));
+        const auto rows = Rows(QStringLiteral("datTrialSummary"));
+        ASSERT_EQ(rows.size(), 1u);
+        ExpectRow(rows[0], SummaryStart(3.5, 2.25, mode.graphical));
+        EXPECT_TRUE(RunState.PeriodStartTime.isMidnight());
+        EXPECT_TRUE(RunState.PeriodEndTime.isMidnight());
+    }
+}
+
+TEST_F(RecordingTest, EmptyEntryBoxRecordsZeroWhateverTheStoredOrder) {
+    RecordTrialSummary(QString(), QStringLiteral("0"));
+    RecordTrialSummary(QStringLiteral("7"), QString());
+    const auto rows = Rows(QStringLiteral("datTrialSummary"));
+    ASSERT_EQ(rows.size(), 2u);
+    EXPECT_EQ(rows[0]["UserInFlow"], 0.0);
+    EXPECT_EQ(rows[0]["UserOutFlow"], 2.25);
+    EXPECT_EQ(rows[1]["UserInFlow"], 3.5);  // the box's text is not what is recorded
+    EXPECT_EQ(rows[1]["UserOutFlow"], 0.0);
+}
+
+TEST_F(RecordingTest, UpdateTrialAmountCompletesTheRowOfThePeriod) {
+    for (const bool timeDriven : {false, true}) {
+        SCOPED_TRACE(timeDriven ? "time-driven" : "participant-paced");
+        database.execute(QStringLiteral("DELETE FROM datTrialSummary"));
+        ExperimentSetup.IsTimeDriven = timeDriven;
+        RunState.CurrentTrial = 3;
+        RecordTrialSummary(QStringLiteral("1"), QStringLiteral("1"));  // the row of period 4
+        RunState.CurrentTrial = 4;
+        RunState.AmountInTank = 30;
+        RunState.CurrentBonus = 0;
+        RunState.TotBonus = 5.5;
+        RunState.CurrentCost = 0.125;
+        RunState.TotCost = 3;
+        RunState.BackOrder[4] = 6;
+        RunState.ForwardDischarge[4] = 1;
+        RunState.TotalBackOrder = 20;
+        RunState.TotalForwardDischarge = 21;
+        UpdateTrialAmount();
+
+        const auto rows = Rows(QStringLiteral("datTrialSummary"));
+        ASSERT_EQ(rows.size(), 1u);
+        ExpectRow(rows[0],
+                  WithValues(SummaryStart(timeDriven ? 4.5 : 3.5, timeDriven ? 3.25 : 2.25, false),
+                             {{"AmountInTank", 30.0},
+                              {"TotBonus", 5.5},
+                              {"CurrentBonus", 0.0},
+                              {"CurrentCost", 0.125},
+                              {"TotCost", 3.0},
+                              {"BackOrder", 6.0},
+                              {"ForwardDischarge", 1.0},
+                              {"TotalBackOrder", 20.0},
+                              {"TotalForwardDischarge", 21.0}}));
+        SetUp();
+    }
+}
+
+TEST_F(RecordingTest, UpdateTrialAmountChangesOnlyTheParticipantsRow) {
+    // Another participant's and another version's row of the same period stay as they are.
+    const QString insert = QStringLiteral(
+        "INSERT INTO datTrialSummary (Subject, Version, Trial, AmountInTank) VALUES ");
+    database.execute(insert + QStringLiteral("('OBrien', 'v''1', 3, 1)"));
+    database.execute(insert + QStringLiteral("('O''Brien', 'v1', 3, 1)"));
+    database.execute(insert + QStringLiteral("('o''brien', 'V''1', 3, 1)"));
+    UpdateTrialAmount();
+    const auto rows = Rows(QStringLiteral("datTrialSummary"));
+    ASSERT_EQ(rows.size(), 3u);
+    EXPECT_EQ(rows[0]["AmountInTank"], 1.0);
+    EXPECT_EQ(rows[1]["AmountInTank"], 1.0);
+    EXPECT_EQ(rows[2]["AmountInTank"], 42.5);  // names match regardless of letter case
+    EXPECT_EQ(TrialSummaryQuery(),
+              "select * from datTrialSummary where Version='v''1' and Subject='O''Brien' and "
+              "Trial=3");
+}
+
+TEST_F(RecordingTest, UpdateTrialAmountWithoutItsRowAppendsTheCompletedRow) {
+    ExperimentSetup.IsTimeDriven = true;
+    RunState.CurrentTrial = 4;
+    UpdateTrialAmount();
+    const auto rows = Rows(QStringLiteral("datTrialSummary"));
+    ASSERT_EQ(rows.size(), 1u);
+    ExpectRow(rows[0],
+              WithValues(SummaryStart(4.5, 3.25, false), {{"CurrentBonus", 0.75},
+                                                          {"CurrentCost", 0.5},
+                                                          {"TotCost", 2.5},
+                                                          {"BackOrder", 0.0},
+                                                          {"ForwardDischarge", 0.0},
+                                                          {"TotalBackOrder", 11.0},
+                                                          {"TotalForwardDischarge", 12.0}}));
+    // The times of the running period are kept for the next period's row.
+    EXPECT_EQ(RunState.PeriodStartTime.seconds, 10 * 3600 + 1);
+}
+
+TEST_F(RecordingTest, SubmitTimeRowTakesThePressTimeOfTheMode) {
+    RecordSubmitTime();
+    ExperimentSetup.IsTimeDriven = true;
+    RecordSubmitTime();
+    const auto rows = Rows(QStringLiteral("datUserTimesSummary"));
+    ASSERT_EQ(rows.size(), 2u);
+    const Row common = {{"Subject", QStringLiteral("O'Brien")},
+                        {"Version", QStringLiteral("v'1")},
+                        {"Trial", Int(3)},
+                        {"Date", TodayText()}};
+    Row paced = common;
+    paced.emplace_back("SubmitClickTime", QStringLiteral("10:01:02"));
+    Row timeDriven = common;
+    timeDriven.emplace_back("SubmitClickTime", QStringLiteral("11:00:03"));
+    ExpectRow(rows[0], paced);
+    ExpectRow(rows[1], timeDriven);
+}
+
+// ---- a row that cannot be written ------------------------------------------------------
+
+struct Procedure {
+    const char* name;
+    const char* table;
+    const char* status;
+    std::function<void()> record;
+};
+
+const std::vector<Procedure>& Procedures() {
+    static const std::vector<Procedure> procedures = {
+        {"RecordEvent", "datExperimentTrials", "Recording data",
+         [] { RecordEvent(QStringLiteral("Submit Clicked")); }},
+        {"RecordTrialSummary", "datTrialSummary", "Recording data",
+         [] { RecordTrialSummary(QStringLiteral("1"), QStringLiteral("2")); }},
+        {"UpdateTrialAmount", "datTrialSummary", "Recording Amount", [] { UpdateTrialAmount(); }},
+        {"RecordSubmitTime", "datUserTimesSummary", "Recording data", [] { RecordSubmitTime(); }},
+    };
+    return procedures;
+}
+
+// A fault the engine reports only when the row is stored: the file refuses the write.
+QString RefuseWrites(const QString& table) {
+    return QStringLiteral(
+               "CREATE TRIGGER refuse_insert BEFORE INSERT ON %1 BEGIN SELECT RAISE(ABORT, "
+               "'database or disk is full'); END; CREATE TRIGGER refuse_update BEFORE UPDATE ON "
+               "%1 BEGIN SELECT RAISE(ABORT, 'database or disk is full'); END;")
+        .arg(table);
+}
+const QString kAllowWrites =
+    QStringLiteral("DROP TRIGGER refuse_insert; DROP TRIGGER refuse_update;");
+
+class RecordingFailureTest : public RecordingTest {
+  protected:
+    // The row that UpdateTrialAmount completes, as it stood after its period began.
+    void SetUp() override {
+        RecordingTest::SetUp();
+        database.execute(QStringLiteral(
+            "INSERT INTO datTrialSummary (Subject, Version, Trial, AmountInTank) VALUES "
+            "('O''Brien', 'v''1', 3, 1)"));
+    }
+
+    QString Snapshot(const QString& table) const {
+        QStringList rows;
+        for (const QVariantMap& row : Rows(table)) {
+            QStringList values;
+            for (auto it = row.cbegin(); it != row.cend(); ++it) values << it.value().toString();
+            rows << values.join(u'|');
+        }
+        return rows.join(u'\n');
+    }
+};
+
+TEST_F(RecordingFailureTest, NoEndsTheProgramWithNothingWritten) {
+    for (const Procedure& procedure : Procedures()) {
+        SCOPED_TRACE(procedure.name);
+        const QString table = QString::fromLatin1(procedure.table);
+        database.execute(RefuseWrites(table));
+        const QString before = Snapshot(table);
+        ui::ScopedScriptedDialogs dialogs;
+        ui::ScopedEndObserver endObserver;
+        dialogs.answerNext(ui::vbNo);
+        EXPECT_THROW(procedure.record(), ui::ProgramEnded);
+
+        ASSERT_EQ(dialogs.shown().size(), 2u);  // the question, then the closing message
+        const ui::MessageBoxRequest& question = dialogs.shown()[0];
+        EXPECT_EQ(question.title, WriteFailureTitle());
+        EXPECT_EQ(question.style, ui::vbYesNo + ui::vbQuestion);
+        EXPECT_TRUE(question.text.startsWith(QStringLiteral("Error ")));
+        EXPECT_TRUE(question.text.contains(QStringLiteral("database or disk is full")));
+        EXPECT_TRUE(question.text.contains(QStringLiteral("\r\nTable was ") + table + "\r\n"));
+        EXPECT_TRUE(question.text.contains(QStringLiteral("Status was ") + procedure.status));
+        EXPECT_TRUE(question.text.endsWith(QStringLiteral("Retry? (No to quit)")));
+        EXPECT_EQ(Snapshot(table), before);
+        EXPECT_FALSE(RunState.Database);  // the database was closed
+        database.execute(kAllowWrites);
+    }
+}
+
+TEST_F(RecordingFailureTest, YesWritesTheRowAgainOnce) {
+    for (const Procedure& procedure : Procedures()) {
+        SCOPED_TRACE(procedure.name);
+        const QString table = QString::fromLatin1(procedure.table);
+        database.execute(RefuseWrites(table));
+        const auto before = Rows(table).size();
+        DialogsWithAction dialogs;
+        dialogs.beforeAnswer = [&] { database.execute(kAllowWrites); };
+        dialogs.answerNext(ui::vbYes);
+        procedure.record();
+        EXPECT_EQ(dialogs.shown().size(), 1u);
+        const bool appends = std::string(procedure.name) != "UpdateTrialAmount";
+        EXPECT_EQ(Rows(table).size(), before + (appends ? 1 : 0));
+    }
+    EXPECT_EQ(Rows(QStringLiteral("datTrialSummary")).at(0)["AmountInTank"], 42.5);
+}
+
+TEST_F(RecordingFailureTest, TableMissingAColumnLeavesNoPartialRow) {
+    // A table that lacks a column the event assigns: the columns assigned before it must
+    // not be stored either.
+    database.execute(QStringLiteral(
+        "DROP TABLE datExperimentTrials; CREATE TABLE datExperimentTrials (Subject TEXT, Version "
+        "TEXT, eventType TEXT, EventID INTEGER)"));
+    ui::ScopedScriptedDialogs dialogs;
+    ui::ScopedEndObserver endObserver;
+    dialogs.answerNext(ui::vbNo);
+    EXPECT_THROW(RecordEvent(QStringLiteral("Submit Clicked")), ui::ProgramEnded);
+    EXPECT_TRUE(dialogs.shown().at(0).text.contains(QStringLiteral("'Trial'")));
+    EXPECT_TRUE(Rows(QStringLiteral("datExperimentTrials")).empty());
+}
+
+TEST_F(RecordingFailureTest, LockAtCommitIsWaitedOutWithoutAsking) {
+    // Another station reads the file and keeps its read lock: storing the row cannot
+    // commit until it lets go.
+    db::Connection reader(database.path(), db::DatabasePassword(), db::OpenMode::ReadOnly);
+    reader.execute(QStringLiteral("BEGIN; SELECT count(*) FROM datExperimentTrials;"));
+    QTimer release;
+    release.setSingleShot(true);
+    QObject::connect(&release, &QTimer::timeout, [&] { reader.rollback(); });
+    release.start(1500);
+    ui::ScopedScriptedDialogs dialogs;
+    RecordEvent(QStringLiteral("Submit Clicked"));
+    EXPECT_TRUE(dialogs.shown().empty());
+    EXPECT_EQ(Rows(QStringLiteral("datExperimentTrials")).size(), 1u);
+}
+
+}  // namespace
