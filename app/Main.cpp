@@ -1,0 +1,142 @@
+#include "app/Main.h"
+
+#include <QEventLoop>
+#include <QTimer>
+#include <memory>
+
+#include "app/frmSplash.h"
+#include "config/ConfigError.h"
+#include "config/Labels.h"
+#include "config/Scenarios.h"
+#include "core/RunRecord.h"
+#include "core/Shutdown.h"
+#include "db/Dao.h"
+#include "db/TableAccess.h"
+#include "intake/frmLogin.h"
+#include "recording/Resume.h"
+#include "simulation/ScreenSetup.h"
+#include "simulation/frmHydrovat.h"
+#include "ui/Clock.h"
+#include "ui/Dialogs.h"
+
+namespace {
+
+int g_splashMilliseconds = 1500;
+std::unique_ptr<frmHydrovat> g_simulationScreen;
+
+// Ends the start-up with a message. No run has begun, so there are no earnings to announce.
+[[noreturn]] void EndStartUp(const QString& message) {
+    ui::MsgBox(message, ui::vbOKOnly + ui::vbCritical);
+    RunState.QuitAtLogin = true;
+    EndProgram();
+}
+
+// Keeps the splash up for a while; the window stays responsive meanwhile.
+void ShowFor(int milliseconds) {
+    QEventLoop wait;
+    QTimer::singleShot(milliseconds, &wait, &QEventLoop::quit);
+    wait.exec();
+}
+
+// A lock held by another station passes; the table access waits for it.
+bool PassingLock(int number) {
+    switch (number) {
+        case db::errors::FileLockRefused:
+        case db::errors::ShareLockCountExceeded:
+        case db::errors::RowLocked:
+        case db::errors::DataChanged:
+            return true;
+        default:
+            return false;
+    }
+}
+
+void ShowSplashAndLoadVersions() {
+    frmSplash splash;
+    splash.show();
+    splash.repaint();
+    ShowFor(g_splashMilliseconds);
+    ui::Randomize(ui::TickCount());
+    if (const QString problem = DatabaseProblem(); !problem.isEmpty()) EndStartUp(problem);
+    try {
+        LoadVersions();
+    } catch (const ConfigError& error) {
+        EndStartUp(error.message());
+    }
+}
+
+// The login, shown until an accepted Start unloads it. Closing its window ends the program
+// as Quit does.
+void LogIn() {
+    ui::ShowModal(LoginForm());
+    const bool accepted = LoginForm().Accepted();
+    UnloadLoginForm();
+    if (!accepted) {
+        RunState.QuitAtLogin = true;
+        EndProgram();
+    }
+}
+
+void PrepareRun() {
+    try {
+        if (ExperimentSetup.graphicalMode) {
+            LoadLabels();
+            LoadTopLabelValue();
+        }
+        LoadScenario();
+    } catch (const ConfigError& error) {
+        EndStartUp(error.message());
+    }
+    try {
+        InitRun();
+    } catch (const ui::RuntimeError& error) {
+        EndStartUp(QStringLiteral("The recorded decisions of %1 could not be read.\r\nError "
+                                  "%2: %3\r\nPlease call the experimenter.")
+                       .arg(RunState.SubjectName)
+                       .arg(error.number())
+                       .arg(error.description()));
+    }
+    if (const QString problem = ScreenSetupProblem(); !problem.isEmpty()) EndStartUp(problem);
+}
+
+}  // namespace
+
+void Main() {
+    ShowSplashAndLoadVersions();
+    LogIn();
+    PrepareRun();
+    g_simulationScreen = std::make_unique<frmHydrovat>();
+    g_simulationScreen->show();
+}
+
+void SetSplashMilliseconds(int milliseconds) {
+    g_splashMilliseconds = milliseconds;
+}
+
+frmHydrovat* SimulationScreen() {
+    return g_simulationScreen.get();
+}
+
+void UnloadSimulationScreen() {
+    g_simulationScreen.reset();
+}
+
+QString DatabaseProblem() {
+    const QString path = DatabasePath();
+    try {
+        const auto database = db::DefaultWorkspace()->OpenDatabase(
+            path, false, true, QStringLiteral(";pwd=") + db::DatabasePassword());
+        database->OpenRecordset(QStringLiteral("select Version from tblSetup"), db::dbOpenSnapshot)
+            ->Close();
+        database->Close();
+        return QString();
+    } catch (const db::Error& error) {
+        if (PassingLock(error.number())) return QString();
+        return QStringLiteral(
+                   "The experiment database could not be opened:\r\n%1\r\nError %2: "
+                   "%3\r\nPlease call the experimenter.")
+            .arg(path)
+            .arg(error.number())
+            .arg(error.description());
+    }
+}

@@ -1,0 +1,214 @@
+#include <gtest/gtest.h>
+
+#include <QFile>
+#include <QImage>
+#include <QLabel>
+#include <QTemporaryDir>
+#include <functional>
+#include <ostream>
+
+#include "app/Main.h"
+#include "app/frmSplash.h"
+#include "core/RunRecord.h"
+#include "db/Engine.h"
+#include "db/TableAccess.h"
+#include "intake/frmLogin.h"
+#include "intake/frmNewSubject.h"
+#include "simulation/frmHydrovat.h"
+#include "support/ExperimentDatabase.h"
+#include "support/Typing.h"
+#include "ui/Dialogs.h"
+#include "ui/ProgramEnd.h"
+
+namespace {
+
+class StartupTest : public ::testing::Test {
+  protected:
+    void SetUp() override {
+        ResetRunRecord();
+        SetSplashMilliseconds(5);
+        database.addVersion("A", {{"InitialBackOrder", "6"}});
+        database.addVersion("G", {{"graphicalMode", "-1"}, {"numMarks", "5"}});
+        database.addDelaySegment(1, 4, 20, 3, 20);
+        for (int trial = 1; trial <= 12; ++trial) database.addRate(1, trial, 2, 1);
+        database.addLabels("G", 5, 10);
+    }
+    void TearDown() override {
+        UnloadSimulationScreen();
+        UnloadLoginForm();
+        EXPECT_FALSE(RunState.Database) << "the database was left open";
+    }
+
+    // On the login form: the name and version typed, then Start.
+    void loginAs(const QString& name, const QString& version) {
+        dialogs.onNextModal([name, version](QWidget& form) {
+            auto& login = dynamic_cast<frmLogin&>(form);
+            login.txtName.setText(name);
+            login.cboVersion.setEditText(version);
+            login.cmdStart_Click();
+        });
+    }
+
+    void registerOnNextForm() {
+        dialogs.onNextModal([](QWidget& form) {
+            auto& registration = dynamic_cast<frmNewSubject&>(form);
+            TypeKeys(registration.txtAge, "30");
+            registration.optFemale.click();
+            registration.cboMajor.setEditText("Art");
+            registration.btnBegin_Click();
+        });
+    }
+
+    // Main, which must end the program; the messages it showed.
+    std::vector<ui::MessageBoxRequest> endedMain() {
+        EXPECT_THROW(Main(), ui::ProgramEnded);
+        return dialogs.shown();
+    }
+
+    ExperimentDatabase database;
+    ui::ScopedScriptedDialogs dialogs;
+    ui::ScopedEndObserver endObserver;
+};
+
+TEST_F(StartupTest, SplashShowsTitleMakerNoticePlatformVersionAndAPicture) {
+    frmSplash splash;
+    EXPECT_EQ(splash.lblProductName.text(), "Fluxmere");
+    EXPECT_FALSE(splash.lblCompany.text().isEmpty());
+    EXPECT_FALSE(splash.lblCopyright.text().isEmpty());
+    EXPECT_TRUE(splash.lblWarning.text().contains("research use"));
+    EXPECT_EQ(splash.lblPlatform.text(), "Linux · Qt 6");
+    EXPECT_EQ(splash.lblVersion.text(), "Version 11");
+    QImage picture(splash.imgLogo.size(), QImage::Format_RGB32);
+    picture.fill(Qt::white);
+    splash.imgLogo.render(&picture);
+    int coloured = 0;
+    for (int y = 0; y < picture.height(); ++y) {
+        for (int x = 0; x < picture.width(); ++x)
+            coloured += picture.pixel(x, y) != qRgb(255, 255, 255);
+    }
+    EXPECT_GT(coloured, picture.width() * picture.height() / 10) << "the picture is nearly empty";
+}
+
+TEST_F(StartupTest, ANewParticipantReachesTheSimulationScreen) {
+    loginAs("Ann", "A");
+    registerOnNextForm();
+    Main();
+    EXPECT_EQ(dialogs.modalForms(), (std::vector<QString>{"frmLogin", "frmNewSubject"}));
+    EXPECT_TRUE(dialogs.shown().empty());
+    ASSERT_NE(SimulationScreen(), nullptr);
+    EXPECT_TRUE(SimulationScreen()->isVisible());
+    EXPECT_EQ(RunState.CurrentTrial, 0);
+    EXPECT_EQ(RunState.TotBonus, 5);
+    EXPECT_EQ(RunState.TotalBackOrder, 6);
+    EXPECT_EQ(RunState.BackOrder[1], 2);
+    EXPECT_EQ(RunState.BackOrder[3], 2);
+    EXPECT_EQ(RunState.BackOrder[4], 0);
+    EXPECT_EQ(RunState.EnvInFlow[12], 2);
+    EXPECT_EQ(RunState.UserInFlow.size(), 14u);
+    EXPECT_EQ(RunState.AmountInTank, 20);
+}
+
+TEST_F(StartupTest, AReturningGraphicalParticipantResumesWithTheRecordedAmountScaled) {
+    database.registerSubject("Bo", "G");
+    database.addEvent("Bo", "G", 40, 6,
+                      {{"AmountInTank", "31.5"},
+                       {"TotBonus", "8"},
+                       {"UserInflowTP", "4"},
+                       {"UserOutflowTP", "3"},
+                       {"graphicalMode", "-1"}});
+    loginAs("Bo", "G");
+    dialogs.answerNext(ui::vbYes);
+    Main();
+    ASSERT_EQ(dialogs.shown().size(), 1u);
+    EXPECT_EQ(dialogs.shown()[0].text, "Continue with Trial #7");
+    ASSERT_NE(SimulationScreen(), nullptr);
+    EXPECT_EQ(RunState.CurrentTrial, 6);
+    EXPECT_EQ(RunState.MarkLabels[4], "50");
+    EXPECT_EQ(RunState.TopLabelValue, 50);
+    ASSERT_GT(RunState.TwipsPerMark, 0);
+    EXPECT_DOUBLE_EQ(RunState.AmountInTank / RunState.TwipsPerMark, 31.5);
+    EXPECT_EQ(RunState.TotBonus, 8);
+    EXPECT_EQ(RunState.EventID, 40);
+}
+
+TEST_F(StartupTest, ClosingTheLoginWindowEndsWithoutTheEarningsMessage) {
+    // No scripted action: the login window is closed at once.
+    EXPECT_TRUE(endedMain().empty());
+    EXPECT_TRUE(RunState.QuitAtLogin);
+    EXPECT_EQ(SimulationScreen(), nullptr);
+}
+
+// A database file that cannot serve, and how it is made.
+struct BadDatabaseCase {
+    const char* name;
+    std::function<void(const QString& path)> make;
+};
+
+std::ostream& operator<<(std::ostream& out, const BadDatabaseCase& c) {
+    return out << c.name;
+}
+
+class BadDatabaseTest : public StartupTest,
+                        public ::testing::WithParamInterface<BadDatabaseCase> {};
+
+TEST_P(BadDatabaseTest, IsNamedInAMessageAndEndsTheProgram) {
+    QTemporaryDir folder;
+    const QString path = folder.filePath("Hydrovat.mdb");
+    GetParam().make(path);
+    SetDatabasePathForTesting(path);
+    const auto shown = endedMain();
+    ASSERT_EQ(shown.size(), 1u);
+    EXPECT_TRUE(shown[0].text.contains(path)) << shown[0].text.toStdString();
+    EXPECT_TRUE(dialogs.modalForms().empty());
+    SetDatabasePathForTesting(database.path());
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Files, BadDatabaseTest,
+    ::testing::Values(BadDatabaseCase{"Missing", [](const QString&) {}},
+                      BadDatabaseCase{"OtherKey",
+                                      [](const QString& path) {
+                                          db::Connection other(path, "not the key",
+                                                               db::OpenMode::Create);
+                                          other.execute("CREATE TABLE tblSetup (Version TEXT)");
+                                      }},
+                      BadDatabaseCase{"NotADatabase",
+                                      [](const QString& path) {
+                                          QFile file(path);
+                                          ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+                                          file.write(QByteArray(4096, 'x'));
+                                      }},
+                      BadDatabaseCase{"NoVersionsTable",
+                                      [](const QString& path) {
+                                          db::Connection empty(path, db::DatabasePassword(),
+                                                               db::OpenMode::Create);
+                                          empty.execute("CREATE TABLE other (x INTEGER)");
+                                      }}),
+    [](const auto& info) { return std::string(info.param.name); });
+
+TEST_F(StartupTest, AGoodDatabaseHasNoProblem) {
+    EXPECT_EQ(DatabaseProblem(), "");
+}
+
+TEST_F(StartupTest, AScenarioWithoutRowsEndsWithAMessageNamingIt) {
+    database.addVersion("S", {{"ScenarioUsed", "9"}});
+    loginAs("Ann", "S");
+    registerOnNextForm();
+    const auto shown = endedMain();
+    ASSERT_EQ(shown.size(), 1u);
+    EXPECT_TRUE(shown[0].text.contains("9")) << shown[0].text.toStdString();
+    EXPECT_EQ(SimulationScreen(), nullptr);
+}
+
+TEST_F(StartupTest, ATankThatCannotBeDrawnEndsWithTheScreensMessage) {
+    database.addVersion("T", {{"graphicalMode", "-1"}, {"numMarks", "12"}});
+    database.addLabels("T", 12, 5);
+    loginAs("Ann", "T");
+    registerOnNextForm();
+    const auto shown = endedMain();
+    ASSERT_EQ(shown.size(), 1u);
+    EXPECT_TRUE(shown[0].text.contains("numMarks")) << shown[0].text.toStdString();
+    EXPECT_EQ(SimulationScreen(), nullptr);
+}
+
+}  // namespace
