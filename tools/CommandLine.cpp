@@ -294,8 +294,10 @@ int RunTool(const QStringList& arguments, QTextStream& out, QTextStream& err) {
         }
         return command->run(parsed, out);
     } catch (const UsageError& error) {
+        const QString synopsis =
+            QString::fromUtf8(command->synopsis).section(QLatin1Char('\n'), 0, 0);
         err << "fluxmere-db " << command->name << ": " << error.message() << " (usage: fluxmere-db "
-            << command->synopsis << ")\n";
+            << synopsis << ")\n";
         return kUsage;
     } catch (const ToolError& error) {
         err << "fluxmere-db " << command->name << ": " << error.message() << '\n';

@@ -63,7 +63,11 @@ QString Shown(std::string_view text) {
 QString BindCell(db::Statement& insert, int position, const CsvField& cell, db::ColumnType type) {
     const std::string_view text = cell.value;
     if (text.empty() && !cell.quoted) {
-        insert.bindNull(position);
+        // Yes/no columns are never empty: an empty cell is "no", as the column's default.
+        if (type == db::ColumnType::Boolean)
+            insert.bindInt(position, 0);
+        else
+            insert.bindNull(position);
         return {};
     }
     switch (type) {

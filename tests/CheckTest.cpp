@@ -1,0 +1,171 @@
+// The configuration check: the demo is clean, and each broken fixture is reported with its
+// table, row and column.
+#include <gtest/gtest.h>
+
+#include <QTextStream>
+
+#include "tests/support/ToolFixtures.h"
+#include "tools/Check.h"
+#include "tools/CommandLine.h"
+
+namespace {
+
+using tool::Problem;
+
+std::vector<Problem> CheckAfter(const DemoDatabase& demo, const QString& sql) {
+    if (!sql.isEmpty()) Execute(demo.path(), sql);
+    return tool::CheckDatabase(demo.path());
+}
+
+QString Texts(const std::vector<Problem>& problems) {
+    QStringList texts;
+    for (const Problem& problem : problems) texts << problem.text();
+    return texts.join('\n');
+}
+
+TEST(CheckTest, TheDemoDatabasePasses) {
+    DemoDatabase demo;
+    EXPECT_EQ(Texts(tool::CheckDatabase(demo.path())), QString());
+}
+
+struct Broken {
+    const char* name;
+    const char* sql;
+    Problem expected;  // message: the start of the expected message
+};
+
+class CheckBrokenTest : public ::testing::TestWithParam<Broken> {};
+
+TEST_P(CheckBrokenTest, ReportsTheProblemWithTableRowAndColumn) {
+    DemoDatabase demo;
+    const Broken& c = GetParam();
+    const std::vector<Problem> problems = CheckAfter(demo, c.sql);
+    const bool found = std::any_of(problems.begin(), problems.end(), [&](const Problem& p) {
+        return p.table == c.expected.table && p.row == c.expected.row &&
+               p.column == c.expected.column && p.message.startsWith(c.expected.message);
+    });
+    EXPECT_TRUE(found) << "expected " << c.expected.text().toStdString() << "\ngot:\n"
+                       << Texts(problems).toStdString();
+}
+
+// Rows of the demo's tblSetup: 1 TankP, 2 TankT (both graphical, scenario 1), 3 StoreP,
+// 4 StoreT (discrete, scenario 2). Delay scenario 1 is rows 1-3, 2 is rows 4-6.
+INSTANTIATE_TEST_SUITE_P(
+    Fixtures, CheckBrokenTest,
+    ::testing::Values(
+        Broken{"ScenarioWithoutRows",
+               "UPDATE tblSetup SET ScenarioUsed = 9 WHERE Version = 'TankP'",
+               {"tblSetup", 1, "ScenarioUsed",
+                "version 'TankP': scenario 9 has no rows in tblScenarios"}},
+        Broken{"DelayScenarioWithoutRows",
+               "UPDATE tblSetup SET DelayScenario = 9 WHERE Version = 'StoreT'",
+               {"tblSetup", 4, "DelayScenario",
+                "version 'StoreT': delay scenario 9 has no rows in tblDelayScenarios"}},
+        Broken{"MaxTrialBeyondTheScenario",
+               "UPDATE tblSetup SET MaxTrial = 32 WHERE Version = 'TankT'",
+               {"tblSetup", 2, "MaxTrial",
+                "version 'TankT': MaxTrial 32 is beyond the scenario's periods "
+                "(MaxNumberOfAScenarioType + 1 = 31)"}},
+        Broken{"ScenarioPeriodBeyondTheArrays",
+               "UPDATE tblScenarios SET Trial = 40 WHERE Scenario = 1 AND Trial = 5",
+               {"tblScenarios", 5, "Trial",
+                "period 40 of scenario 1 is outside periods 0 to 31 of version 'TankP'"}},
+        Broken{"TooManyMarks",
+               "UPDATE tblSetup SET numMarks = 11 WHERE Version = 'TankP'",
+               {"tblSetup", 1, "numMarks", "version 'TankP': numMarks 11 is outside 1 to 10"}},
+        Broken{"NoMarks",
+               "UPDATE tblSetup SET numMarks = 0 WHERE Version = 'TankT'",
+               {"tblSetup", 2, "numMarks", "version 'TankT': numMarks 0 is outside 1 to 10"}},
+        Broken{"FewerLabelsThanMarks",
+               "DELETE FROM tblLabels WHERE version = 'TankT' AND LabelNumber <= 3",
+               {"tblSetup", 2, "numMarks",
+                "version 'TankT': 7 labels in tblLabels, fewer than its 10 marks"}},
+        Broken{
+            "TopLabelReadsAsZero",
+            "UPDATE tblLabels SET LabelName = 'full' WHERE version = 'TankP' AND LabelNumber = 10",
+            {"tblLabels", 10, "LabelName", "version 'TankP': the top label 'full' reads as 0"}},
+        Broken{"NoLabelsAtAll",
+               "DELETE FROM tblLabels WHERE version = 'TankP'",
+               {"tblLabels", 0, "version", "version 'TankP': no labels"}},
+        Broken{"MoreDelaySegmentsThanFit",
+               "UPDATE tblSetup SET MaxNumberOfAScenarioType = 1, MaxTrial = 2 WHERE Version = "
+               "'StoreP'",
+               {"tblSetup", 3, "DelayScenario",
+                "version 'StoreP': delay scenario 2 has 3 segments; at most 2 fit"}},
+        Broken{"InitialBackOrderWithADelayOfOne",
+               "UPDATE tblDelayScenarios SET inflowDelayValue = 1 WHERE rowid = 1",
+               {"tblSetup", 1, "InitialBackOrder",
+                "version 'TankP': InitialBackOrder is 4 but the starting inflow delay (delay "
+                "scenario 1) is 1"}},
+        Broken{"InitialDischargeWithADelayOfOne",
+               "UPDATE tblDelayScenarios SET outflowDelayValue = 0.6 WHERE rowid = 4",
+               {"tblSetup", 4, "InitialForwardDischarge",
+                "version 'StoreT': InitialForwardDischarge is 2 but the starting outflow delay "
+                "(delay scenario 2) is 1"}},
+        Broken{"DuplicateVersion",
+               "INSERT INTO tblSetup SELECT * FROM tblSetup WHERE Version = 'StoreP'; "
+               "UPDATE tblSetup SET Version = 'storep' WHERE rowid = 5",
+               {"tblSetup", 5, "Version", "version 'storep': also in row 3"}},
+        Broken{"NullInSetup",
+               "UPDATE tblSetup SET BonusAmount = NULL WHERE Version = 'StoreT'",
+               {"tblSetup", 4, "BonusAmount", "no value"}},
+        Broken{"TextInSetup",
+               "UPDATE tblSetup SET simTimeForTP = 'one' WHERE Version = 'TankT'",
+               {"tblSetup", 2, "simTimeForTP", "'one' is not a number"}},
+        Broken{"NullInScenario",
+               "UPDATE tblScenarios SET outFlowRateEnviron = NULL WHERE rowid = 33",
+               {"tblScenarios", 33, "outFlowRateEnviron", "no value"}},
+        Broken{"NullInDelayScenario",
+               "UPDATE tblDelayScenarios SET inflowDelayLength = NULL WHERE rowid = 2",
+               {"tblDelayScenarios", 2, "inflowDelayLength", "no value"}},
+        Broken{"NullLabelNumber",
+               "UPDATE tblLabels SET LabelNumber = NULL WHERE rowid = 12",
+               {"tblLabels", 12, "LabelNumber", "no value"}},
+        Broken{"SixteenBitOverflow",
+               "UPDATE tblSetup SET ScenarioUsed = 40000 WHERE Version = 'StoreP'",
+               {"tblSetup", 3, "ScenarioUsed", "40000 does not fit a 16-bit whole number"}},
+        Broken{"NoVersions", "DELETE FROM tblSetup", {"tblSetup", 0, "", "no versions"}},
+        Broken{"NoExperimenterAccount",
+               "DELETE FROM tblPasswords",
+               {"tblPasswords", 0, "", "no experimenter account"}},
+        Broken{"AccountWithoutPassword",
+               "UPDATE tblPasswords SET password = NULL",
+               {"tblPasswords", 1, "password", "no password"}}),
+    [](const auto& info) { return std::string(info.param.name); });
+
+TEST(CheckTest, DiscreteVersionsNeedNoScale) {
+    DemoDatabase demo;
+    EXPECT_EQ(
+        Texts(CheckAfter(demo,
+                         "UPDATE tblSetup SET numMarks = 0 WHERE Version = 'StoreP'; "
+                         "UPDATE tblDelayScenarios SET inflowDelayValue = 1.5 WHERE rowid = 1")),
+        QString());
+}
+
+TEST(CheckTest, ProblemTextsNameTableRowAndColumn) {
+    EXPECT_EQ((Problem{"tblSetup", 2, "MaxTrial", "too many"}).text(),
+              QStringLiteral("tblSetup, row 2, column MaxTrial: too many"));
+    EXPECT_EQ((Problem{"tblPasswords", 0, "", "none"}).text(),
+              QStringLiteral("tblPasswords: none"));
+}
+
+TEST(CheckTest, TheCommandPrintsEachProblemAndExitsNonZero) {
+    DemoDatabase demo;
+    QString output, errors;
+    QTextStream out(&output), err(&errors);
+    EXPECT_EQ(tool::RunTool({"check", demo.path()}, out, err), 0);
+    out.flush();
+    EXPECT_EQ(output, QStringLiteral("no problems found\n"));
+
+    Execute(demo.path(),
+            "DELETE FROM tblPasswords; UPDATE tblSetup SET MaxTrial = NULL WHERE rowid = 1");
+    output.clear();
+    EXPECT_EQ(tool::RunTool({"check", demo.path()}, out, err), 1);
+    out.flush();
+    EXPECT_EQ(output, QStringLiteral("tblSetup, row 1, column MaxTrial: no value\n"
+                                     "tblPasswords: no experimenter account; add one with: "
+                                     "fluxmere-db passwd DATABASE USER\n"
+                                     "2 problems found\n"));
+}
+
+}  // namespace

@@ -1,0 +1,210 @@
+// Export for analysis: every table round-trips through CSV exactly, passwords never leave
+// the database, filters select what they say, and the codebook says what produced the data.
+#include <gtest/gtest.h>
+
+#include <QCryptographicHash>
+#include <QDir>
+#include <QRegularExpression>
+
+#include "db/Schema.h"
+#include "tests/support/ToolFixtures.h"
+#include "tools/CsvExport.h"
+#include "tools/CsvImport.h"
+#include "tools/Fingerprint.h"
+#include "tools/Passwd.h"
+#include "tools/ToolError.h"
+
+namespace {
+
+using db::ColumnType;
+
+// Cells as the export writes them; row r, column c takes variant (r + c) % 6.
+QByteArray Variant(ColumnType type, int i) {
+    static const std::map<ColumnType, std::vector<QByteArray>> variants = {
+        {ColumnType::Text,
+         {"Müller", "O'Brien", "\"a, \"\"b\"\"\"", "\"line1\r\nline2\"", "\"\"", ""}},
+        {ColumnType::Integer, {"0", "-1", "2147483647", "42", "", "7"}},
+        {ColumnType::Double, {"0.1", "0.3333333333333333", "-2.5", "1e+20", "", "123456789.125"}},
+        {ColumnType::Boolean, {"TRUE", "FALSE", "TRUE", "FALSE", "FALSE", "TRUE"}},
+        {ColumnType::Date, {"2026-12-10", "1999-01-31", "", "2000-02-29", "2026-01-01", ""}},
+        {ColumnType::Time, {"00:00:00", "23:59:59", "12:30:05", "", "09:00:00", "17:45:00"}},
+    };
+    return variants.at(type)[static_cast<std::size_t>(i % 6)];
+}
+
+QByteArray CanonicalCsv(const db::TableDef& table) {
+    QByteArrayList header;
+    for (const db::ColumnDef& column : table.columns) header << column.name.toUtf8();
+    QByteArray csv = header.join(',') + "\r\n";
+    for (int row = 0; row < 6; ++row) {
+        QByteArrayList cells;
+        for (std::size_t c = 0; c < table.columns.size(); ++c)
+            cells << Variant(table.columns[c].type, row + static_cast<int>(c));
+        csv += cells.join(',') + "\r\n";
+    }
+    return csv;
+}
+
+class ExportTest : public ::testing::Test {
+  protected:
+    std::vector<tool::ExportedTable> exportTo(const QString& database, const QString& folder,
+                                              const tool::ExportFilter& filter = {}) {
+        return tool::ExportDatabase(database, folder, filter, quiet);
+    }
+    QString exportError(const tool::ExportFilter& filter) {
+        try {
+            exportTo(demo.path(), out.path(), filter);
+        } catch (const tool::ToolError& error) {
+            return error.message();
+        }
+        return QString();
+    }
+    QByteArray exported(const QString& file) { return ReadFile(QDir(out.path()).filePath(file)); }
+    void record(const QByteArray& subjects) {
+        const QString path = demo.file("datSubject.csv");
+        WriteFile(path, subjects);
+        tool::ImportTableFile(demo.path(), "datSubject", path, false, quiet);
+    }
+
+    tool::NoProgress quiet;
+    DemoDatabase demo;
+    QTemporaryDir out;
+};
+
+TEST_F(ExportTest, EveryTableRoundTripsExactlyThroughImportAndExport) {
+    QTemporaryDir work;
+    const QDir input(work.filePath("input"));
+    QDir().mkpath(input.path());
+    for (const db::TableDef& table : db::Tables())
+        if (table.name != "tblPasswords")
+            WriteFile(input.filePath(table.name + ".csv"), CanonicalCsv(table));
+
+    const QString first = work.filePath("first.mdb"), second = work.filePath("second.mdb");
+    tool::CreateDatabase(first);
+    tool::ImportFolder(first, input.path(), false, quiet);
+    const auto tables = exportTo(first, work.filePath("a"));
+    ASSERT_EQ(tables.size(), db::Tables().size() - 1);
+    for (const auto& table : tables) {
+        EXPECT_EQ(table.rows, 6) << table.table.toStdString();
+        EXPECT_EQ(ReadFile(table.file), ReadFile(input.filePath(table.table + ".csv")))
+            << table.table.toStdString();
+    }
+
+    tool::CreateDatabase(second);
+    tool::ImportFolder(second, work.filePath("a"), false, quiet);
+    exportTo(second, work.filePath("b"));
+    for (const auto& table : tables)
+        EXPECT_EQ(ReadFile(work.filePath("b/" + table.table + ".csv")), ReadFile(table.file))
+            << table.table.toStdString();
+}
+
+TEST_F(ExportTest, PasswordsAreNeverExported) {
+    tool::SetExperimenterPassword(demo.path(), "lab", "Zebra-Quartz-42");
+    const auto tables = exportTo(demo.path(), out.path());
+    for (const auto& table : tables) EXPECT_NE(table.table, QStringLiteral("tblPasswords"));
+    const QStringList files = QDir(out.path()).entryList(QDir::Files);
+    EXPECT_FALSE(files.contains("tblPasswords.csv"));
+    for (const QString& file : files)
+        EXPECT_FALSE(exported(file).contains("Zebra-Quartz-42")) << file.toStdString();
+    EXPECT_TRUE(exported("codebook.md")
+                    .contains("tblPasswords (the experimenters' accounts) is never exported"));
+}
+
+TEST_F(ExportTest, BooleansAreTrueOrFalseAndDatesAndTimesIso) {
+    record("Subject,Version,Date,Time\nAnn,TankP,2026-12-10,08:05:09\n");
+    exportTo(demo.path(), out.path());
+    EXPECT_TRUE(exported("tblSetup.csv")
+                    .split('\n')[1]
+                    .startsWith("TankP,20,5,10,40,60,4,2,1,1,1,0,0,0.25,Gallons,TRUE,"));
+    EXPECT_TRUE(exported("datSubject.csv").endsWith("\r\nAnn,TankP,,,,,2026-12-10,08:05:09\r\n"));
+}
+
+TEST_F(ExportTest, TheCodebookDescribesEveryColumnAndWhatProducedTheData) {
+    exportTo(demo.path(), out.path());
+    const QString codebook = QString::fromUtf8(exported("codebook.md"));
+    EXPECT_TRUE(codebook.contains(QRegularExpression("Exported by: fluxmere-db \\d+\\.\\d+")));
+    EXPECT_TRUE(codebook.contains(
+        QRegularExpression("Exported at: \\d{4}-\\d\\d-\\d\\dT\\d\\d:\\d\\d:\\d\\dZ")));
+    for (const db::TableDef& table : db::Tables()) {
+        if (table.name == "tblPasswords") continue;
+        EXPECT_TRUE(codebook.contains("### " + table.name + "\n\nFile " + table.name + ".csv"))
+            << table.name.toStdString();
+        for (const db::ColumnDef& column : table.columns)
+            EXPECT_TRUE(codebook.contains("| " + column.name + " | ") &&
+                        codebook.contains(column.meaning))
+                << column.name.toStdString();
+    }
+    auto connection = tool::OpenExperimentDatabase(demo.path(), db::OpenMode::ReadOnly);
+    for (const char* version : {"TankP", "TankT", "StoreP", "StoreT"})
+        EXPECT_TRUE(codebook.contains(
+            QStringLiteral("| %1 | %2 |")
+                .arg(version, tool::ConfigurationFingerprint(*connection, version))));
+}
+
+TEST_F(ExportTest, TheFingerprintIsTheSha256OfTheVersionsExportedConfiguration) {
+    exportTo(demo.path(), out.path(), {"TankT", {}});
+    QByteArray text;
+    for (const char* table : {"tblSetup", "tblScenarios", "tblDelayScenarios", "tblLabels"})
+        text += QByteArray(table) + "\r\n" + exported(QString(table) + ".csv");
+    auto connection = tool::OpenExperimentDatabase(demo.path(), db::OpenMode::ReadOnly);
+    EXPECT_EQ(
+        tool::ConfigurationFingerprint(*connection, "TankT"),
+        QString::fromLatin1(QCryptographicHash::hash(text, QCryptographicHash::Sha256).toHex()));
+}
+
+TEST_F(ExportTest, TheFingerprintFollowsExactlyTheVersionsOwnConfiguration) {
+    DemoDatabase other;
+    const auto fingerprints = [](const QString& path) {
+        auto connection = tool::OpenExperimentDatabase(path, db::OpenMode::ReadOnly);
+        QStringList all;
+        for (const char* version : {"TankP", "TankT", "StoreP", "StoreT", "Unknown"})
+            all << tool::ConfigurationFingerprint(*connection, version);
+        return all;
+    };
+    const QStringList original = fingerprints(demo.path());
+    EXPECT_EQ(fingerprints(other.path()), original);
+    EXPECT_EQ(original[4], QString());
+    EXPECT_EQ(QSet<QString>(original.begin(), original.end() - 1).size(), 4);
+
+    Execute(other.path(),
+            "UPDATE tblScenarios SET inFlowRateEnviron = 9 WHERE Scenario = 2 AND Trial = 7");
+    Execute(other.path(),
+            "UPDATE tblLabels SET LabelName = 'ten' WHERE version = 'TankT' AND LabelNumber = 1");
+    const QStringList changed = fingerprints(other.path());
+    EXPECT_EQ(changed[0], original[0]);
+    EXPECT_NE(changed[1], original[1]);
+    EXPECT_NE(changed[2], original[2]);
+    EXPECT_NE(changed[3], original[3]);
+}
+
+TEST_F(ExportTest, AVersionFilterTakesItsRowsAndTheScenariosItUses) {
+    record("Subject,Version\nAnn,TankP\nBen,StoreP\nCem,storep\n");
+    const auto tables = exportTo(demo.path(), out.path(), {"StoreP", {}});
+    std::map<QString, long long> rows;
+    for (const auto& table : tables) rows[table.table] = table.rows;
+    EXPECT_EQ(rows["tblSetup"], 1);
+    EXPECT_EQ(rows["tblScenarios"], 31);
+    EXPECT_EQ(rows["tblDelayScenarios"], 3);
+    EXPECT_EQ(rows["tblLabels"], 0);
+    EXPECT_EQ(rows["datSubject"], 2);
+    EXPECT_TRUE(exported("tblScenarios.csv").contains("\r\n2,31,6,6\r\n"));
+    EXPECT_FALSE(exported("tblScenarios.csv").contains("\r\n1,"));
+}
+
+TEST_F(ExportTest, ASubjectFilterTakesOnlyThatParticipantsRecordedRows) {
+    record("Subject,Version\nAnn,TankP\nBen,StoreP\n");
+    const auto tables = exportTo(demo.path(), out.path(), {{}, "ann"});
+    EXPECT_EQ(exported("datSubject.csv"),
+              "Subject,Version,Condition,Major,Gender,Age,Date,Time\r\nAnn,TankP,,,,,,\r\n");
+    EXPECT_EQ(tables.front().rows, 4);  // the configuration stays whole
+}
+
+TEST_F(ExportTest, AFilterThatMatchesNothingIsAnError) {
+    EXPECT_EQ(exportError({"Tank", {}}),
+              QStringLiteral("there is no version 'Tank' in tblSetup or datSubject"));
+    EXPECT_EQ(
+        exportError({{}, "Nobody"}),
+        QStringLiteral("there is no participant 'Nobody' in datSubject or datExperimentTrials"));
+}
+
+}  // namespace

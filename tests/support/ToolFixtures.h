@@ -1,0 +1,53 @@
+#pragma once
+// Small helpers of the tool's tests: files, the demo database, queries.
+
+#include <QFile>
+#include <QString>
+#include <QStringList>
+#include <QTemporaryDir>
+
+#include "db/Engine.h"
+#include "tools/Create.h"
+#include "tools/TableData.h"
+
+inline void WriteFile(const QString& path, const QByteArray& bytes) {
+    QFile file(path);
+    if (!file.open(QIODevice::WriteOnly))
+        throw std::runtime_error("cannot write " + path.toStdString());
+    file.write(bytes);
+}
+
+inline QByteArray ReadFile(const QString& path) {
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly)) return QByteArray();
+    return file.readAll();
+}
+
+// The values of one column of a query, as text, in row order.
+inline QStringList Column(const QString& databasePath, const QString& sql) {
+    auto connection = tool::OpenExperimentDatabase(databasePath, db::OpenMode::ReadOnly);
+    db::Statement statement = connection->prepare(sql);
+    QStringList values;
+    while (statement.step())
+        values << (statement.isNull(0) ? QStringLiteral("NULL") : statement.value(0).toString());
+    return values;
+}
+
+inline void Execute(const QString& databasePath, const QString& sql) {
+    auto connection = tool::OpenExperimentDatabase(databasePath, db::OpenMode::ReadWrite);
+    connection->execute(sql);
+}
+
+// A demo database in a folder of its own.
+class DemoDatabase {
+  public:
+    DemoDatabase() : path_(dir_.filePath(QStringLiteral("demo.mdb"))) {
+        tool::CreateDemoDatabase(path_);
+    }
+    const QString& path() const { return path_; }
+    QString file(const QString& name) const { return dir_.filePath(name); }
+
+  private:
+    QTemporaryDir dir_;
+    QString path_;
+};
