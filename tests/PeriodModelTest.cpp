@@ -1,0 +1,468 @@
+// The arithmetic of one period: due orders and delays, the order totals, the environment's
+// effect, the bonus rules and the read-out texts.
+#include <gtest/gtest.h>
+
+#include <optional>
+#include <vector>
+
+#include "core/RunRecord.h"
+#include "simulation/PeriodModel.h"
+#include "ui/Clock.h"
+
+namespace {
+
+using Due = std::optional<double>;  // the amount applied in a period, or nothing due
+
+class PeriodModelTest : public ::testing::Test {
+  protected:
+    void SetUp() override {
+        ResetRunRecord();
+        ExperimentSetup.MaxTrial = 10;
+        ExperimentSetup.AfterEveryNTrials = 1;
+        ExperimentSetup.MaxNumberOfAScenarioType = 10;
+        ExperimentSetup.simTimeForTP = 1;
+        for (auto* array : {&RunState.BackOrder, &RunState.ForwardDischarge, &RunState.UserInFlow,
+                            &RunState.UserOutFlow}) {
+            SizeArray(*array, ExperimentSetup.MaxTrial + 1);
+        }
+        SizeArray(RunState.EnvInFlow, ExperimentSetup.MaxNumberOfAScenarioType + 1);
+        SizeArray(RunState.EnvOutFlow, ExperimentSetup.MaxNumberOfAScenarioType + 1);
+        RunState.UserInflowTP = 1;
+        RunState.UserOutflowTP = 1;
+    }
+    void TearDown() override { ResetRunRecord(); }
+
+    // An inflow schedule: a segment ends at each of `ends`; values has one more element (0).
+    static void InflowSchedule(const std::vector<std::int16_t>& ends,
+                               const std::vector<double>& values) {
+        RunState.InflowDelayCount = static_cast<std::int16_t>(ends.size());
+        RunState.InflowDelayEnd = ends;
+        RunState.InflowDelayValue = values;
+    }
+
+    // Runs the user phases of periods 1..orders.size() with the given inflow orders and
+    // returns what was applied to the tank in each period.
+    static std::vector<Due> RunUserPhases(const std::vector<double>& orders) {
+        std::vector<Due> applied;
+        for (std::size_t i = 0; i < orders.size(); ++i) {
+            RunState.CurrentTrial = static_cast<std::int32_t>(i + 1);
+            RunState.UserInFlow[i + 1] = orders[i];
+            period::UpdateDelays();
+            const double before = RunState.AmountInTank;
+            const period::DueFlow announced = period::AnnounceInflow();
+            const period::DueFlow flow = period::ApplyInflow();
+            EXPECT_EQ(announced.due, flow.due);
+            EXPECT_EQ(RunState.AmountInTank - before, flow.amount);
+            applied.push_back(flow.due ? Due(flow.amount) : std::nullopt);
+        }
+        return applied;
+    }
+};
+
+struct DelayCase {
+    const char* name;
+    std::int16_t startDelay;
+    std::vector<std::int16_t> ends;  // the delay schedule
+    std::vector<double> values;
+    std::vector<double> pipeline;  // BackOrder(1), BackOrder(2), ...
+    std::vector<double> orders;
+    std::vector<Due> applied;
+};
+
+TEST_F(PeriodModelTest, DueInflowFollowsTheDelayAndItsChanges) {
+    const std::vector<DelayCase> cases = {
+        {"delay 1: due in the same period", 1, {}, {0}, {}, {1, 2, 3, 4}, {1, 2, 3, 4}},
+        {"delay 3: the pipeline first, then the order of period 1",
+         3,
+         {},
+         {0},
+         {3, 3},
+         {10, 20, 30, 40},
+         {3, 3, 10, 20}},
+        {"1 to 3 at period 5: orders of periods 3 and 4 fall due again",
+         1,
+         {5, 10},
+         {1, 3, 0},
+         {},
+         {10, 20, 30, 40, 50, 60, 70},
+         {10, 20, 30, 40, 30, 40, 50}},
+        {"3 to 1 at period 5: orders of periods 3 and 4 are never applied",
+         3,
+         {5, 10},
+         {3, 1, 0},
+         {3, 3},
+         {10, 20, 30, 40, 50, 60},
+         {3, 3, 10, 20, 50, 60}},
+        {"a delay grown early takes pipeline entries that hold 0",
+         2,
+         {2, 10},
+         {2, 4, 0},
+         {5},
+         {10, 20, 30, 40},
+         {5, 0, 0, 10}},
+        {"a zero order falling due is not applied",
+         2,
+         {},
+         {0},
+         {4},
+         {5, 0, 7, 0},
+         {4, 5, std::nullopt, 7}},
+    };
+    for (const DelayCase& c : cases) {
+        SCOPED_TRACE(c.name);
+        SetUp();
+        RunState.UserInflowTP = c.startDelay;
+        InflowSchedule(c.ends, c.values);
+        for (std::size_t i = 0; i < c.pipeline.size(); ++i)
+            RunState.BackOrder[i + 1] = c.pipeline[i];
+        EXPECT_EQ(RunUserPhases(c.orders), c.applied);
+    }
+}
+
+TEST_F(PeriodModelTest, ScheduleRowEndingAtTheLastPeriodNeverChangesTheDelay) {
+    RunState.CurrentTrial = ExperimentSetup.MaxTrial;
+    RunState.UserInflowTP = 2;
+    InflowSchedule({10}, {2, 5});
+    period::UpdateDelays();
+    EXPECT_EQ(RunState.UserInflowTP, 2);
+}
+
+TEST_F(PeriodModelTest, TwoMatchingScheduleRowsLeaveTheLaterValue) {
+    RunState.CurrentTrial = 4;
+    InflowSchedule({4, 4, 8}, {1, 2, 3, 0});
+    RunState.OutflowDelayCount = 1;
+    RunState.OutflowDelayEnd = {4};
+    RunState.OutflowDelayValue = {1, 2.5};  // halves go to the even neighbour
+    period::UpdateDelays();
+    EXPECT_EQ(RunState.UserInflowTP, 3);
+    EXPECT_EQ(RunState.UserOutflowTP, 2);
+}
+
+TEST_F(PeriodModelTest, ScheduleShorterThanItsCountIsReadOnlyAsFarAsItGoes) {
+    RunState.CurrentTrial = 3;
+    RunState.UserInflowTP = 2;
+    InflowSchedule({3}, {2});  // the value after the segment is missing
+    RunState.InflowDelayCount = 5;
+    period::UpdateDelays();
+    EXPECT_EQ(RunState.UserInflowTP, 2);
+}
+
+TEST_F(PeriodModelTest, TotalBackOrderHoldsWhatIsOrderedAndNotYetDue) {
+    ExperimentSetup.InitialBackOrder = 4;
+    RunState.UserInflowTP = 2;
+    RunState.BackOrder[1] = 4;
+    RunState.TotalBackOrder = 4;
+    const std::vector<double> orders = {5, 0, 7, 0};
+    std::vector<double> totals;
+    std::vector<bool> pending;
+    for (std::size_t i = 0; i < orders.size(); ++i) {
+        RunState.CurrentTrial = static_cast<std::int32_t>(i + 1);
+        RunState.UserInFlow[i + 1] = orders[i];
+        RunState.UserFlowPending = false;
+        RunState.IsUserInFlow = false;
+        period::AnnounceInflow();
+        totals.push_back(RunState.TotalBackOrder);
+        pending.push_back(RunState.UserFlowPending);
+    }
+    EXPECT_EQ(totals, (std::vector<double>{5, 0, 7, 0}));
+    // The pipeline never sets the pending flag; the zero order of period 2 does not either.
+    EXPECT_EQ(pending, (std::vector<bool>{false, true, false, true}));
+}
+
+TEST_F(PeriodModelTest, ZeroOrderFallingDueShowsNothing) {
+    RunState.UserInflowTP = 2;
+    RunState.CurrentTrial = 3;
+    RunState.UserInFlow[2] = 0;
+    RunState.UserInFlow[3] = 6;
+    const period::DueFlow flow = period::AnnounceInflow();
+    EXPECT_FALSE(flow.due);
+    EXPECT_TRUE(flow.doorCaption.isEmpty());
+    EXPECT_FALSE(RunState.IsUserInFlow);
+    EXPECT_FALSE(RunState.UserFlowPending);
+    EXPECT_EQ(RunState.TotalBackOrder, 6);
+}
+
+TEST_F(PeriodModelTest, InitialPipelineZeroEntryIsStillDue) {
+    RunState.UserOutflowTP = 3;
+    RunState.CurrentTrial = 2;
+    RunState.AmountInTank = 9;
+    const period::DueFlow announced = period::AnnounceOutflow();
+    EXPECT_TRUE(announced.due);
+    EXPECT_FALSE(announced.fromOrder);
+    EXPECT_EQ(announced.doorCaption, "USER: 0");
+    EXPECT_EQ(announced.pipeCaption, "00.000");
+    EXPECT_TRUE(RunState.IsUserOutFlow);
+    EXPECT_FALSE(RunState.UserFlowPending);
+    EXPECT_TRUE(period::ApplyOutflow().due);
+    EXPECT_EQ(RunState.AmountInTank, 9);
+}
+
+TEST_F(PeriodModelTest, DueOutflowEmptiesTheTankAndKeepsItsTotal) {
+    RunState.UserOutflowTP = 2;
+    RunState.CurrentTrial = 4;
+    RunState.UserOutFlow[3] = 2.5;
+    RunState.UserOutFlow[4] = 1;
+    RunState.TotalForwardDischarge = 2.5;
+    RunState.AmountInTank = 1;
+    const period::DueFlow announced = period::AnnounceOutflow();
+    EXPECT_EQ(announced.doorCaption, "USER: 2.5");
+    EXPECT_EQ(announced.pipeCaption, "02.500");
+    EXPECT_EQ(RunState.TotalForwardDischarge, 1);
+    EXPECT_TRUE(RunState.UserFlowPending);
+    period::ApplyOutflow();
+    EXPECT_EQ(RunState.AmountInTank, -1.5);            // the outflow is not limited by the stock
+    EXPECT_EQ(period::PanelReadouts().amount, "-02");  // halves away from zero
+}
+
+struct QuietCase {
+    const char* name;
+    bool timeDriven;
+    double dueInOrder;
+    double dueOutOrder;
+    bool stillPending;
+};
+
+TEST_F(PeriodModelTest, QuietCheckClearsPendingOnlyWhenTimeDrivenAndBothOrdersZero) {
+    const std::vector<QuietCase> cases = {
+        {"time-driven, nothing ordered", true, 0, 0, false},
+        {"participant-paced, nothing ordered", false, 0, 0, true},
+        {"time-driven, an inflow ordered", true, 3, 0, true},
+        {"time-driven, a negative order counts as an order", true, 0, -1, true},
+    };
+    for (const QuietCase& c : cases) {
+        SCOPED_TRACE(c.name);
+        ExperimentSetup.IsTimeDriven = c.timeDriven;
+        RunState.UserInflowTP = 2;
+        RunState.UserOutflowTP = 2;
+        RunState.CurrentTrial = 5;
+        RunState.UserInFlow[4] = c.dueInOrder;
+        RunState.UserOutFlow[4] = c.dueOutOrder;
+        RunState.UserFlowPending = true;
+        period::QuietCheck();
+        EXPECT_EQ(RunState.UserFlowPending, c.stillPending);
+    }
+}
+
+TEST_F(PeriodModelTest, QuietCheckCountsPipelinePeriodsAsZeroOrders) {
+    ExperimentSetup.IsTimeDriven = true;
+    RunState.UserInflowTP = 3;  // period 1: k = -1
+    RunState.CurrentTrial = 1;
+    RunState.BackOrder[1] = 8;
+    RunState.UserFlowPending = true;
+    period::QuietCheck();
+    EXPECT_FALSE(RunState.UserFlowPending);
+}
+
+TEST_F(PeriodModelTest, GraphicalModeAppliesFlowsInModelUnits) {
+    ExperimentSetup.graphicalMode = true;
+    RunState.TwipsPerMark = 287.3;
+    RunState.AmountInTank = 12.5 * RunState.TwipsPerMark;
+    RunState.CurrentTrial = 1;
+    RunState.UserInFlow[1] = 2;
+    period::ApplyInflow();
+    EXPECT_EQ(period::PanelReadouts().amount, "14.500");
+    EXPECT_NEAR(RunState.AmountInTank, 14.5 * RunState.TwipsPerMark, 1e-9);
+}
+
+TEST_F(PeriodModelTest, ReadoutsShowDueOrdersAndThePanel) {
+    ExperimentSetup.GoalLinePosition = 50;
+    RunState.UserInflowTP = 3;
+    RunState.UserOutflowTP = 1;
+    RunState.CurrentTrial = 2;
+    RunState.UserInFlow[0] = 9;  // never shown: the pipeline flows while k <= 0
+    RunState.UserOutFlow[2] = 4;
+    RunState.EnvInFlow[2] = 1.5;
+    RunState.EnvOutFlow[2] = 2;
+    RunState.AmountInTank = 7;
+    RunState.TotalBackOrder = 3;
+    RunState.TotalForwardDischarge = 12;
+    const auto discrete = period::UserPhaseReadouts();
+    EXPECT_EQ(discrete.envIn, "02");
+    EXPECT_EQ(discrete.envOut, "02");
+    EXPECT_EQ(discrete.userIn, "00");
+    EXPECT_EQ(discrete.userOut, "04");
+    EXPECT_EQ(discrete.panel.goal, "50");
+    EXPECT_EQ(discrete.panel.amount, "07");
+    EXPECT_EQ(discrete.panel.backOrder, "03");
+    EXPECT_EQ(discrete.panel.forwardOrder, "12");
+
+    ExperimentSetup.graphicalMode = true;
+    RunState.TwipsPerMark = 100;
+    const auto graphical = period::UserPhaseReadouts();
+    EXPECT_EQ(graphical.envIn, "01.500");
+    EXPECT_EQ(graphical.userIn, "00.000");
+    EXPECT_EQ(graphical.panel.goal, "00.500");
+    EXPECT_EQ(graphical.panel.amount, "00.070");
+    EXPECT_EQ(graphical.panel.forwardOrder, "12.000");  // totals are never scaled
+}
+
+struct EnvironmentCase {
+    const char* name;
+    double in;
+    double out;
+    double periodLength;
+    bool acts;
+    double change;
+    const char* inDoor;
+    const char* outDoor;
+    const char* inPipe;
+    const char* outPipe;
+};
+
+TEST_F(PeriodModelTest, EnvironmentChangesTheAmountByItsRatesTimesThePeriodLength) {
+    const std::vector<EnvironmentCase> cases = {
+        {"rates times the period length", 2, 0.5, 10, true, 15, "ENV: 20", "ENV: 5", "20.000",
+         "05.000"},
+        {"both negative: no action", -1, -2, 10, false, 0, "", "", "", ""},
+        {"a negative inflow lowers the amount", -1, 2, 1, true, -3, "ENV: -1", "ENV: 2", "-01.000",
+         "02.000"},
+        {"a negative outflow raises the amount", 2, -1, 1, true, 3, "ENV: 2", "ENV: -1", "02.000",
+         "-01.000"},
+    };
+    for (const EnvironmentCase& c : cases) {
+        SCOPED_TRACE(c.name);
+        SetUp();
+        ExperimentSetup.simTimeForTP = c.periodLength;
+        RunState.CurrentTrial = 3;
+        RunState.EnvInFlow[3] = c.in;
+        RunState.EnvOutFlow[3] = c.out;
+        RunState.AmountInTank = 40;
+        const ui::TimeValue before = ui::TimeOfDay();
+        const period::EnvironmentEffect effect = period::ApplyEnvironment();
+        EXPECT_EQ(effect.acts, c.acts);
+        EXPECT_EQ(period::CurrentEnvironmentRates().acts, c.acts);
+        EXPECT_EQ(RunState.AmountInTank, 40 + c.change);
+        EXPECT_EQ(effect.inDoorCaption, c.inDoor);
+        EXPECT_EQ(effect.outDoorCaption, c.outDoor);
+        EXPECT_EQ(effect.inPipeCaption, c.inPipe);
+        EXPECT_EQ(effect.outPipeCaption, c.outPipe);
+        EXPECT_TRUE(RunState.IsEnvInFlow);
+        EXPECT_TRUE(RunState.IsEnvOutFlow);
+        EXPECT_GE(RunState.EnvActionTime.seconds, before.seconds);
+    }
+}
+
+TEST_F(PeriodModelTest, EnvironmentInGraphicalModeWorksInModelUnits) {
+    ExperimentSetup.graphicalMode = true;
+    ExperimentSetup.simTimeForTP = 10;
+    RunState.TwipsPerMark = 240;
+    RunState.AmountInTank = 5 * 240;
+    RunState.CurrentTrial = 1;
+    RunState.EnvInFlow[1] = 2;
+    RunState.EnvOutFlow[1] = 0.5;
+    period::ApplyEnvironment();
+    EXPECT_EQ(period::PanelReadouts().amount, "20.000");
+}
+
+TEST_F(PeriodModelTest, PeriodBeyondTheScenarioHasNoEnvironmentAction) {
+    RunState.CurrentTrial = ExperimentSetup.MaxNumberOfAScenarioType + 2;
+    RunState.AmountInTank = 7;
+    const period::EnvironmentEffect effect = period::ApplyEnvironment();
+    EXPECT_FALSE(effect.acts);
+    EXPECT_EQ(RunState.AmountInTank, 7);
+    EXPECT_TRUE(RunState.IsEnvInFlow);
+    const auto readouts = period::UserPhaseReadouts();
+    EXPECT_EQ(readouts.envIn, "00");
+    EXPECT_EQ(readouts.envOut, "00");
+}
+
+TEST_F(PeriodModelTest, BandBonusRoundsToThreeDecimalsAndIncludesBothEnds) {
+    ExperimentSetup.GoalLinePosition = 50;
+    ExperimentSetup.LowerBoundFromGoal = 5;
+    ExperimentSetup.UpperBoundFromGoal = 5;
+    const std::vector<std::pair<double, bool>> cases = {
+        {45, true},      {55, true},       {44.9994, false}, {44.9996, true},
+        {55.0004, true}, {55.0006, false}, {50, true},       {-50, false},
+    };
+    for (const bool graphical : {false, true}) {
+        ExperimentSetup.graphicalMode = graphical;
+        const double scale = graphical ? 287.3 : 1;
+        RunState.TwipsPerMark = scale;
+        ExperimentSetup.GoalLinePosition = 50 * scale;
+        for (const auto& [amount, earns] : cases) {
+            SCOPED_TRACE(testing::Message() << amount << (graphical ? " graphical" : " discrete"));
+            EXPECT_EQ(period::EarnsBandBonus(amount * scale), earns);
+        }
+    }
+}
+
+TEST_F(PeriodModelTest, ScoringAddsTheBonusToTheTotal) {
+    ExperimentSetup.GoalLinePosition = 50;
+    ExperimentSetup.LowerBoundFromGoal = 5;
+    ExperimentSetup.UpperBoundFromGoal = 5;
+    ExperimentSetup.BonusAmount = 0.25;
+    RunState.TotBonus = 10;
+    RunState.AmountInTank = 48;
+    const period::Score earned = period::ScorePeriod(RunState.AmountInTank);
+    EXPECT_TRUE(earned.earned);
+    EXPECT_EQ(RunState.CurrentBonus, 0.25);
+    EXPECT_EQ(RunState.TotBonus, 10.25);
+    EXPECT_EQ(earned.currentBonus, "00.250");
+    EXPECT_EQ(earned.totBonus, "10.250");
+
+    RunState.AmountInTank = 60;
+    const period::Score missed = period::ScorePeriod(RunState.AmountInTank);
+    EXPECT_FALSE(missed.earned);
+    EXPECT_EQ(RunState.CurrentBonus, 0);
+    EXPECT_EQ(RunState.TotBonus, 10.25);
+    EXPECT_EQ(missed.currentBonus, "00.000");
+}
+
+struct TimeGapCase {
+    const char* name;
+    double in;
+    double out;
+    int submit;  // seconds since midnight
+    int envAction;
+    bool earns;
+    int gap;  // EnvToSubmitSeconds afterwards (-1: not set)
+};
+
+TEST_F(PeriodModelTest, TimeGapBonusNeedsAQuickSubmit) {
+    const int ten = 10 * 3600;
+    const std::vector<TimeGapCase> cases = {
+        {"3 s earns", 1, 0, ten, ten + 3, true, 3},
+        {"4 s does not", 1, 0, ten, ten + 4, false, 4},
+        {"the gap is never negative", 0, 2, ten + 3, ten, true, 3},
+        {"before the first Submit", 1, 0, 0, ten, false, -1},
+        {"both rates zero or negative", 0, -1, ten, ten + 1, false, -1},
+    };
+    for (const TimeGapCase& c : cases) {
+        SCOPED_TRACE(c.name);
+        ExperimentSetup.IsBonusOnTimeGap = true;
+        ExperimentSetup.deltaTmeBetweenEnvUsr = 3000;
+        ExperimentSetup.BonusAmount = 1;
+        RunState.TotBonus = 0;
+        RunState.CurrentTrial = 2;
+        RunState.EnvInFlow[2] = c.in;
+        RunState.EnvOutFlow[2] = c.out;
+        RunState.SubmitTime = ui::TimeValue{c.submit};
+        RunState.EnvActionTime = ui::TimeValue{c.envAction};
+        RunState.EnvToSubmitSeconds = -1;
+        const period::Score score = period::ScorePeriod(RunState.AmountInTank);
+        EXPECT_EQ(score.earned, c.earns);
+        EXPECT_EQ(RunState.TotBonus, c.earns ? 1 : 0);
+        EXPECT_EQ(RunState.EnvToSubmitSeconds, c.gap);
+    }
+}
+
+TEST_F(PeriodModelTest, DueFlowsWaitForEveryNthPeriod) {
+    ExperimentSetup.AfterEveryNTrials = 2;
+    RunState.CurrentTrial = 3;
+    RunState.UserInFlow[3] = 4;
+    RunState.TotalBackOrder = 1;
+    EXPECT_FALSE(period::AnnounceInflow().due);
+    EXPECT_EQ(RunState.TotalBackOrder, 1);
+    RunState.CurrentTrial = 4;
+    RunState.UserInFlow[4] = 4;
+    EXPECT_TRUE(period::AnnounceInflow().due);
+}
+
+TEST_F(PeriodModelTest, NegativeDelayReadsNoOrderBeyondTheArrays) {
+    RunState.UserInflowTP = -5;  // k lies beyond the order array
+    RunState.CurrentTrial = ExperimentSetup.MaxTrial;
+    EXPECT_FALSE(period::DueInflow().due);
+    EXPECT_EQ(period::UserPhaseReadouts().userIn, "00");
+}
+
+}  // namespace
