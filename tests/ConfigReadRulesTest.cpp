@@ -5,6 +5,7 @@
 #include <ostream>
 
 #include "config/ConfigError.h"
+#include "config/ConfigQuery.h"
 #include "config/ReadRules.h"
 
 namespace {
@@ -103,6 +104,22 @@ TEST(TextReadTest, NullAndEmptyGiveEmptyText) {
     EXPECT_EQ(config::ReadText(QString("")), QString());
     EXPECT_EQ(config::ReadText(QStringLiteral("Gallons")), QStringLiteral("Gallons"));
     EXPECT_EQ(config::ReadText(QVariant(qlonglong(250))), QStringLiteral("250"));
+}
+
+TEST(DatabaseProblemTest, AnErrorPassedOnByTheTableAccessNamesWhatWasLoading) {
+    try {
+        config::ReportingDatabaseErrors(kWhere, []() -> int {
+            throw db::Error(db::errors::EngineFailure, QStringLiteral("disk I/O error"));
+        });
+        FAIL() << "the database error was swallowed";
+    } catch (const ConfigError& error) {
+        EXPECT_EQ(error.message(),
+                  "Version 'A' in tblSetup: the database reported error 3146 (disk I/O error).");
+    }
+}
+
+TEST(DatabaseProblemTest, ALoadThatSucceedsGivesItsResult) {
+    EXPECT_EQ(config::ReportingDatabaseErrors(kWhere, [] { return 42; }), 42);
 }
 
 }  // namespace
