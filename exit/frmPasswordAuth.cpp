@@ -1,0 +1,117 @@
+#include "exit/frmPasswordAuth.h"
+
+#include <QPointer>
+#include <QScopeGuard>
+#include <QShowEvent>
+
+#include "core/RunRecord.h"
+#include "core/Shutdown.h"
+#include "db/Error.h"
+#include "exit/CheckPassword.h"
+#include "ui/Dialogs.h"
+#include "ui/Twips.h"
+
+namespace {
+
+constexpr double kFontPoints = 12;
+
+void Place(QWidget& control, double left, double top, double width, double height, bool bold) {
+    control.setGeometry(ui::TwipRect(left, top, width, height));
+    control.setFont(ui::DesignFont(kFontPoints, bold));
+}
+
+QString UncheckedMessage(const db::Error& error) {
+    return QStringLiteral("The password could not be checked: the database reported error %1 (%2).")
+        .arg(error.number())
+        .arg(error.description());
+}
+
+}  // namespace
+
+frmPasswordAuth::frmPasswordAuth(QWidget* owner) : QWidget(owner, Qt::Dialog) {
+    setObjectName(QStringLiteral("frmPasswordAuth"));
+    setWindowTitle(QStringLiteral("Authentication"));
+    setFixedSize(ui::TwipsToPixelsX(kClientWidth), ui::TwipsToPixelsY(kClientHeight));
+
+    Label1.setText(QStringLiteral("Username"));
+    Place(Label1, 240, 600, 1815, 375, true);
+    Place(txtUsername, 2280, 600, 1935, 495, false);
+    Label2.setText(QStringLiteral("Password"));
+    Place(Label2, 240, 1560, 1815, 375, true);
+    Place(txtPassword, 2280, 1560, 1935, 495, false);
+    txtPassword.setEchoMode(QLineEdit::Password);
+    // One "*" for every character, whatever the style's own mask character is.
+    txtPassword.setStyleSheet(QStringLiteral("lineedit-password-character: 42;"));
+    Command1.setText(QStringLiteral("Exit Application"));
+    Place(Command1, 240, 2400, 2175, 495, true);
+    Command2.setText(QStringLiteral("Cancel"));
+    Place(Command2, 2640, 2400, 1575, 495, true);
+    setTabOrder(&txtUsername, &txtPassword);
+    setTabOrder(&txtPassword, &Command1);
+    setTabOrder(&Command1, &Command2);
+
+    connect(&Command1, &QPushButton::clicked, this, [this] { Command1_Click(); });
+    connect(&Command2, &QPushButton::clicked, this, [this] { Command2_Click(); });
+    Form_Load();
+}
+
+void frmPasswordAuth::showEvent(QShowEvent* event) {
+    QWidget::showEvent(event);
+    if (!event->spontaneous()) Form_Activate();
+}
+
+void frmPasswordAuth::ClearBoxes() {
+    txtUsername.clear();
+    txtPassword.clear();
+    txtUsername.setVisible(true);
+    txtPassword.setVisible(true);
+}
+
+void frmPasswordAuth::Form_Load() {
+    ClearBoxes();
+}
+
+void frmPasswordAuth::Form_Activate() {
+    txtUsername.setFocus();
+}
+
+void frmPasswordAuth::Command1_Click() {
+    if (txtUsername.text().isEmpty()) {
+        ui::MsgBox(QStringLiteral("Please enter Username"));
+        return;
+    }
+    if (txtPassword.text().isEmpty()) {
+        ui::MsgBox(QStringLiteral("Please enter Password"));
+        return;
+    }
+    try {
+        CheckPassword(txtUsername.text(), txtPassword.text());
+    } catch (const db::Error& error) {
+        // Unverified is refused: the experiment goes on and the experimenter may try again.
+        ui::MsgBox(UncheckedMessage(error), ui::vbOKOnly + ui::vbExclamation);
+        return;
+    }
+    if (RunState.PasswordMatched) {
+        RunState.ExitConfirmed = true;
+        RunState.ExitAuthorised = true;
+        EndProgram();
+    }
+    ui::MsgBox(QStringLiteral("Username or Password is incorrect. Please try again"),
+               ui::vbOKOnly + ui::vbExclamation, QStringLiteral("Password Incorrect"));
+    ClearBoxes();
+    txtUsername.setFocus();
+}
+
+void frmPasswordAuth::Command2_Click() {
+    RunState.ExitAuthorised = false;
+    close();
+}
+
+bool ShowPasswordAuth(QWidget* owner) {
+    // A fresh form for every showing, gone once it returns or the program ends inside it. The
+    // guarded pointer covers an owner that takes its child along first.
+    const QPointer<frmPasswordAuth> form = new frmPasswordAuth(owner);
+    const auto unload = qScopeGuard([&form] { delete form.data(); });
+    ui::ShowModal(*form);
+    return RunState.ExitAuthorised;
+}

@@ -1,0 +1,42 @@
+#pragma once
+// The experimenter's password screen, shown over the simulation screen when someone tries to
+// leave the experiment. An accepted pair ends the program at once, without the earnings
+// message; Cancel returns to the experiment.
+
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QWidget>
+
+class frmPasswordAuth : public QWidget {
+  public:
+    // The client area in twips.
+    static constexpr double kClientWidth = 4680;
+    static constexpr double kClientHeight = 3090;
+
+    // Creating the form loads it (Form_Load). A given owner keeps it over that window.
+    explicit frmPasswordAuth(QWidget* owner = nullptr);
+
+    QLabel Label1{this};
+    QLineEdit txtUsername{this};
+    QLabel Label2{this};
+    QLineEdit txtPassword{this};
+    QPushButton Command1{this};
+    QPushButton Command2{this};
+
+    void Form_Load();
+    void Form_Activate();
+    void Command1_Click();  // "Exit Application"
+    void Command2_Click();  // "Cancel"
+
+  protected:
+    void showEvent(QShowEvent* event) override;
+
+  private:
+    void ClearBoxes();
+};
+
+// Shows a fresh password form modally over the owner and returns RunState.ExitAuthorised
+// once it has closed: false, since an accepted password ends the program inside the form.
+// The period cycle's timers go on firing meanwhile.
+bool ShowPasswordAuth(QWidget* owner = nullptr);
