@@ -5,7 +5,7 @@
 set -euo pipefail
 cd "$(dirname "$0")/.."
 cmake -S . -B build-bench -DCMAKE_BUILD_TYPE=Release -DBUILD_TESTING=OFF -DFLUXMERE_BENCHMARKS=ON >/dev/null
-cmake --build build-bench -j"$(nproc)" --target fx_benchmarks >&2
+cmake --build build-bench -j"$(nproc)" --target fx_benchmarks fluxmere-db >&2
 export QT_QPA_PLATFORM=offscreen
 for program in build-bench/bench/*Bench; do
   "$program" "$@"
