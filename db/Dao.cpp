@@ -313,6 +313,9 @@ struct Recordset::Impl {
     // One statement in one transaction, committed at once: a row is written whole or not
     // at all.
     void write() {
+        // The rows still to come are read now: a read left open after the commit would keep
+        // other stations from committing until this recordset is closed.
+        if (cursor) hasRow(std::numeric_limits<std::size_t>::max());
         connection->setBusyTimeout(CommitWaitMilliseconds);
         try {
             if (!connection->inTransaction()) connection->beginWrite();
@@ -329,7 +332,11 @@ struct Recordset::Impl {
             }
             connection->commit();
         } catch (const Error& error) {
-            connection->rollback();
+            try {
+                connection->rollback();
+            } catch (const Error&) {
+                // The engine has already undone a statement that failed; the first error counts.
+            }
             connection->setBusyTimeout(0);
             if (error.number() != errors::FileLockRefused) throw;
             throw Error(errors::RowLocked,

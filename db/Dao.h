@@ -39,7 +39,8 @@ class Database {
 
 class Workspace {
   public:
-    // connect is ";pwd=" followed by the database password.
+    // connect is ";pwd=" followed by the database password. exclusive is accepted and not
+    // used: stations share the file, and its locks keep each write whole.
     std::shared_ptr<Database> OpenDatabase(const QString& path, bool exclusive, bool readOnly,
                                            const QString& connect);
     void Close() {}

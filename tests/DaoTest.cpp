@@ -157,6 +157,21 @@ TEST_F(DaoTest, EditChangesExactlyTheCurrentRowEvenAmongEqualRows) {
     EXPECT_EQ(ages[2].toDouble(), 20.0);
 }
 
+TEST_F(DaoTest, ARowDeletedByAnotherUserBetweenTwoEditsIsReported) {
+    addSubject(QStringLiteral("Ann"), 30);
+    auto database = open();
+    auto rows = database->OpenRecordset(QStringLiteral("select * from datSubject"), dbOpenDynaset);
+    rows->Edit();
+    rows->SetField(QStringLiteral("Age"), 31);
+    rows->Update();  // commits and lets other users in
+    file.execute(QStringLiteral("DELETE FROM datSubject"));
+    rows->Edit();
+    rows->SetField(QStringLiteral("Age"), 32);
+    EXPECT_EQ(ErrorNumber([&] { rows->Update(); }), db::errors::DataChanged);
+    rows->Close();
+    EXPECT_TRUE(column(QStringLiteral("select * from datSubject"), QStringLiteral("Age")).empty());
+}
+
 TEST_F(DaoTest, RecordCountIsTheRowsVisitedAndExactAfterMoveLast) {
     for (int i = 0; i < 4; ++i) addSubject(QStringLiteral("S%1").arg(i), i);
     for (const auto type : {dbOpenSnapshot, dbOpenDynaset}) {
