@@ -309,7 +309,19 @@ int RunTool(const QStringList& arguments, QTextStream& out, QTextStream& err) {
     return kFailed;
 }
 
+namespace {
+
+// Qt's own notes (a missing runtime folder and the like) are not the experimenter's concern;
+// only what stops Qt reaches the terminal.
+void QuietQtMessages(QtMsgType type, const QMessageLogContext&, const QString& message) {
+    if (type == QtCriticalMsg || type == QtFatalMsg)
+        std::fprintf(stderr, "fluxmere-db: %s\n", message.toLocal8Bit().constData());
+}
+
+}  // namespace
+
 int ToolMain(int argc, char** argv) {
+    qInstallMessageHandler(QuietQtMessages);
     // Only a picture needs the GUI part of Qt; it never opens a window.
     std::unique_ptr<QCoreApplication> application;
     if (argc > 1 && QByteArray(argv[1]) == "plot") {
