@@ -199,6 +199,26 @@ TEST_F(ExportTest, ASubjectFilterTakesOnlyThatParticipantsRecordedRows) {
     EXPECT_EQ(tables.front().rows, 4);  // the configuration stays whole
 }
 
+TEST_F(ExportTest, LongTablesAreExportedWholeAndInOrderWithAndWithoutAFilter) {
+    Execute(
+        demo.path(),
+        "WITH RECURSIVE n(i) AS (SELECT 1 UNION ALL SELECT i + 1 FROM n WHERE i < 45001) "
+        "INSERT INTO datUserTimesSummary (Subject, Version, Trial) SELECT 'S', CASE WHEN i % 3 = 0 "
+        "THEN 'TankP' ELSE 'StoreP' END, i FROM n");
+    Execute(demo.path(), "INSERT INTO datSubject (Subject, Version) VALUES ('S', 'TankP')");
+    const auto trials = [&](int step) {
+        QByteArray expected = "Subject,Version,Trial,Date,SubmitClickTime\r\n";
+        for (int i = step; i <= 45001; i += step)
+            expected += "S," + QByteArray(i % 3 == 0 ? "TankP" : "StoreP") + "," +
+                        QByteArray::number(i) + ",,\r\n";
+        return expected;
+    };
+    exportTo(demo.path(), out.path());
+    EXPECT_EQ(exported("datUserTimesSummary.csv"), trials(1));
+    exportTo(demo.path(), out.path(), {"TankP", "S"});
+    EXPECT_EQ(exported("datUserTimesSummary.csv"), trials(3));
+}
+
 TEST_F(ExportTest, AFilterThatMatchesNothingIsAnError) {
     EXPECT_EQ(exportError({"Tank", {}}),
               QStringLiteral("there is no version 'Tank' in tblSetup or datSubject"));

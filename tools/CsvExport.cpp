@@ -4,6 +4,7 @@
 #include <QDir>
 #include <QFileInfo>
 #include <QSaveFile>
+#include <limits>
 
 #include "tools/Csv.h"
 #include "tools/Fingerprint.h"
@@ -94,22 +95,41 @@ long long CountRows(db::Connection& connection, const QString& table, const Tabl
     return count.at(0, QStringLiteral("count(*)")).toLongLong();
 }
 
+// Rows are read in short slices, each its own read, so that a station recording meanwhile is
+// never held up for long.
+constexpr int kRowsPerRead = 20000;
+
 ExportedTable ExportTable(db::Connection& connection, const QString& table, const QDir& outDir,
                           const ExportFilter& filter, Progress& progress) {
     const std::vector<TableColumn> columns = ColumnsOf(connection, table);
-    const TableQuery query = FilterFor(table, columns, filter);
+    TableQuery query = FilterFor(table, columns, filter);
     const QString path = outDir.filePath(table + QStringLiteral(".csv"));
 
     QSaveFile file(path);
     if (!file.open(QIODevice::WriteOnly | QIODevice::Unbuffered))
         throw ToolError(QStringLiteral("%1: %2").arg(path, file.errorString()));
-    db::Statement select = connection.prepare(SelectColumns(table, columns) + query.where() +
-                                              QStringLiteral(" ORDER BY rowid"));
-    BindAll(select, query.parameters);
     progress.start(QStringLiteral("exporting %1").arg(table),
                    progress.visible() ? CountRows(connection, table, query) : 0);
     CsvWriter writer(file);
-    const long long rows = WriteCsvRows(select, columns, writer, progress);
+    WriteCsvHeader(columns, writer);
+
+    query.conditions << QStringLiteral("rowid > ?");
+    db::Statement slice =
+        connection.prepare(SelectColumns(table, columns, QStringLiteral("rowid")) + query.where() +
+                           QStringLiteral(" ORDER BY rowid LIMIT %1").arg(kRowsPerRead));
+    const int rowidColumn = static_cast<int>(columns.size());
+    long long rows = 0;
+    long long lastRowid = std::numeric_limits<long long>::min();
+    for (int inSlice = kRowsPerRead; inSlice == kRowsPerRead;) {
+        slice.reset();
+        BindAll(slice, query.parameters);
+        slice.bindInt(static_cast<int>(query.parameters.size()) + 1, lastRowid);
+        for (inSlice = 0; slice.step(); ++inSlice) {
+            WriteCsvRow(slice, columns, writer);
+            lastRowid = slice.intValue(rowidColumn);
+            progress.advance(++rows);
+        }
+    }
     writer.flush();
     progress.finish();
     if (!file.commit()) throw ToolError(QStringLiteral("%1: %2").arg(path, file.errorString()));
@@ -205,50 +225,46 @@ void WriteTextFile(const QString& path, const QString& text) {
 
 }  // namespace
 
-QString SelectColumns(const QString& table, const std::vector<TableColumn>& columns) {
+QString SelectColumns(const QString& table, const std::vector<TableColumn>& columns,
+                      const QString& extraColumn) {
     QStringList names;
     for (const TableColumn& column : columns) names << db::QuoteIdentifier(column.name);
+    if (!extraColumn.isEmpty()) names << extraColumn;
     return QStringLiteral("SELECT %1 FROM %2")
         .arg(names.join(QLatin1Char(',')), db::QuoteIdentifier(table));
 }
 
-long long WriteCsvRows(db::Statement& query, const std::vector<TableColumn>& columns,
-                       CsvWriter& writer, Progress& progress) {
-    std::vector<bool> boolean;
-    for (const TableColumn& column : columns) {
-        writer.text(column.name);
-        boolean.push_back(column.type == db::ColumnType::Boolean);
+void WriteCsvHeader(const std::vector<TableColumn>& columns, CsvWriter& writer) {
+    for (const TableColumn& column : columns) writer.text(column.name);
+    writer.endRow();
+}
+
+void WriteCsvRow(const db::Statement& row, const std::vector<TableColumn>& columns,
+                 CsvWriter& writer) {
+    const int count = static_cast<int>(columns.size());
+    for (int c = 0; c < count; ++c) {
+        switch (row.kind(c)) {
+            case db::Statement::Kind::Null:
+                writer.null();
+                break;
+            case db::Statement::Kind::Integer: {
+                const long long value = row.intValue(c);
+                if (columns[c].type == db::ColumnType::Boolean && (value == -1 || value == 0))
+                    writer.plain(value ? "TRUE" : "FALSE");
+                else
+                    writer.number(value);
+                break;
+            }
+            case db::Statement::Kind::Real:
+                writer.number(row.doubleValue(c));
+                break;
+            case db::Statement::Kind::Text:
+            case db::Statement::Kind::Blob:
+                writer.text(row.text(c));
+                break;
+        }
     }
     writer.endRow();
-    const int count = static_cast<int>(columns.size());
-    long long rows = 0;
-    while (query.step()) {
-        for (int c = 0; c < count; ++c) {
-            switch (query.kind(c)) {
-                case db::Statement::Kind::Null:
-                    writer.null();
-                    break;
-                case db::Statement::Kind::Integer: {
-                    const long long value = query.intValue(c);
-                    if (boolean[c] && (value == -1 || value == 0))
-                        writer.plain(value ? "TRUE" : "FALSE");
-                    else
-                        writer.number(value);
-                    break;
-                }
-                case db::Statement::Kind::Real:
-                    writer.number(query.doubleValue(c));
-                    break;
-                case db::Statement::Kind::Text:
-                case db::Statement::Kind::Blob:
-                    writer.text(query.text(c));
-                    break;
-            }
-        }
-        writer.endRow();
-        progress.advance(++rows);
-    }
-    return rows;
 }
 
 std::vector<ExportedTable> ExportDatabase(const QString& databasePath, const QString& outDir,
@@ -259,8 +275,6 @@ std::vector<ExportedTable> ExportDatabase(const QString& databasePath, const QSt
         throw ToolError(QStringLiteral("%1: cannot create the folder").arg(outDir));
     const QDir dir(outDir);
 
-    // One read transaction: every file and the codebook show the same moment.
-    connection->execute(QStringLiteral("BEGIN"));
     std::vector<ExportedTable> exported;
     for (const db::TableDef& table : db::Tables()) {
         if (table.name == kPasswordsTable || !connection->tableExists(table.name)) continue;
@@ -268,7 +282,6 @@ std::vector<ExportedTable> ExportDatabase(const QString& databasePath, const QSt
     }
     WriteTextFile(dir.filePath(QStringLiteral("codebook.md")),
                   Codebook(*connection, databasePath, filter, exported));
-    connection->execute(QStringLiteral("COMMIT"));
     return exported;
 }
 

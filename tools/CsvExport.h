@@ -29,11 +29,14 @@ struct ExportedTable {
 std::vector<ExportedTable> ExportDatabase(const QString& databasePath, const QString& outDir,
                                           const ExportFilter& filter, Progress& progress);
 
-// The header row and every row of a prepared query over the given columns, in that order.
-long long WriteCsvRows(db::Statement& query, const std::vector<TableColumn>& columns,
-                       CsvWriter& writer, Progress& progress);
+// The header row of the columns, then rows: the current row of a query whose first columns
+// are those columns, in that order.
+void WriteCsvHeader(const std::vector<TableColumn>& columns, CsvWriter& writer);
+void WriteCsvRow(const db::Statement& row, const std::vector<TableColumn>& columns,
+                 CsvWriter& writer);
 
-// "SELECT <columns> FROM <table>" with the column names quoted.
-QString SelectColumns(const QString& table, const std::vector<TableColumn>& columns);
+// "SELECT <columns>[, extraColumn] FROM <table>" with the column names quoted.
+QString SelectColumns(const QString& table, const std::vector<TableColumn>& columns,
+                      const QString& extraColumn = QString());
 
 }  // namespace tool

@@ -39,7 +39,6 @@ QString ConfigurationFingerprint(db::Connection& connection, const QString& vers
     QBuffer buffer(&text);
     buffer.open(QIODevice::WriteOnly);
     CsvWriter writer(buffer);
-    NoProgress quiet;
     for (const Slice& slice : kSlices) {
         const QString table = QString::fromLatin1(slice.table);
         const std::vector<TableColumn> columns = ColumnsOf(connection, table);
@@ -48,7 +47,8 @@ QString ConfigurationFingerprint(db::Connection& connection, const QString& vers
         db::Statement select = connection.prepare(
             SelectColumns(table, columns) + QStringLiteral(" WHERE ") + QLatin1String(slice.where));
         select.bind(1, version);
-        WriteCsvRows(select, columns, writer, quiet);
+        WriteCsvHeader(columns, writer);
+        while (select.step()) WriteCsvRow(select, columns, writer);
     }
     writer.flush();
     return QString::fromLatin1(QCryptographicHash::hash(text, QCryptographicHash::Sha256).toHex());

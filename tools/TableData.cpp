@@ -6,7 +6,10 @@ namespace tool {
 
 std::unique_ptr<db::Connection> OpenExperimentDatabase(const QString& path, db::OpenMode mode) {
     try {
-        return std::make_unique<db::Connection>(path, db::DatabasePassword(), mode);
+        auto connection = std::make_unique<db::Connection>(path, db::DatabasePassword(), mode);
+        // Stations recording meanwhile hold the file for moments: wait for them.
+        connection->setBusyTimeout(10000);
+        return connection;
     } catch (const db::Error& error) {
         throw ToolError(QStringLiteral("%1: %2").arg(path, error.description()));
     }
