@@ -1,0 +1,210 @@
+// A run interrupted after period k and continued must record, from period k + 1 on, exactly
+// what the same run records without the interruption. Both runs start through the real
+// start-up (login, registration or continuation, labels, scenario, run initialisation,
+// simulation screen) and play their periods with the period model and the event log.
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <ostream>
+
+#include "app/Main.h"
+#include "core/RunRecord.h"
+#include "intake/frmLogin.h"
+#include "intake/frmNewSubject.h"
+#include "recording/EventLog.h"
+#include "simulation/PeriodModel.h"
+#include "support/ExperimentDatabase.h"
+#include "support/Typing.h"
+#include "ui/Dialogs.h"
+
+namespace {
+
+// The participant's orders, period 1 to 12.
+const double kInflowOrders[] = {5, 0, 7, 2, 0, 3, 4, 1, 6, 0, 2, 3};
+const double kOutflowOrders[] = {1, 2, 0, 3, 1, 0, 2, 2, 1, 0, 1, 4};
+
+struct DelaySegment {
+    double inValue, inLength, outValue, outLength;
+};
+
+struct ResumeCase {
+    const char* name;
+    bool graphical;
+    double initialBackOrder;
+    double initialForwardDischarge;
+    std::vector<DelaySegment> delays;
+    int interruptedAfter;
+};
+
+std::ostream& operator<<(std::ostream& out, const ResumeCase& c) {
+    return out << c.name;
+}
+
+// Columns that must agree row by row; text and whole-number columns exactly.
+const char* const kExactColumns[] = {
+    "EventID",      "Trial",         "eventType",   "UserInflowTP", "UserOutflowTP",
+    "IsUserInFlow", "IsUserOutFlow", "IsEnvInFlow", "IsEnvOutFlow", "graphicalMode"};
+const char* const kAmountColumns[] = {
+    "CurrentCost",  "TotCost",    "UserInFlow",       "UserOutFlow",    "EnvInFlow",
+    "EnvOutFlow",   "BackOrder",  "ForwardDischarge", "TotalBackOrder", "TotalForwardDischarge",
+    "AmountInTank", "GoalAmount", "BonusAmount",      "CurrentBonus",   "TotBonus"};
+
+class ResumeEquivalenceTest : public ::testing::TestWithParam<ResumeCase> {
+  protected:
+    void SetUp() override {
+        SetSplashMilliseconds(0);
+        const ResumeCase& c = GetParam();
+        database.addVersion(
+            "V", {{"graphicalMode", c.graphical ? "-1" : "0"},
+                  {"InitialBackOrder", QString::number(c.initialBackOrder)},
+                  {"InitialForwardDischarge", QString::number(c.initialForwardDischarge)},
+                  {"InitialAmountInTank", "20.3"},
+                  {"GoalLinePoisition", "25"},
+                  {"numMarks", "8"}});
+        for (const DelaySegment& s : c.delays) {
+            database.addDelaySegment(1, s.inValue, s.inLength, s.outValue, s.outLength);
+        }
+        for (int trial = 1; trial <= 12; ++trial) {
+            database.addRate(1, trial, 1.5 + (trial % 3), 0.75 * (trial % 4));
+        }
+        database.addLabels("V", 8, 12.5);
+    }
+    void TearDown() override {
+        UnloadSimulationScreen();
+        UnloadLoginForm();
+    }
+
+    // A new start of the program for the participant; a returning one continues.
+    void startProgram(const QString& name) {
+        ResetRunRecord();
+        dialogs.onNextModal([name](QWidget& form) {
+            auto& login = dynamic_cast<frmLogin&>(form);
+            login.txtName.setText(name);
+            login.cboVersion.setEditText("V");
+            login.cmdStart_Click();
+        });
+        dialogs.onNextModal([](QWidget& form) {
+            auto& registration = dynamic_cast<frmNewSubject&>(form);
+            TypeKeys(registration.txtAge, "30");
+            registration.optMale.click();
+            registration.cboMajor.setEditText("Art");
+            registration.btnBegin_Click();
+        });
+        dialogs.answerNext(ui::vbYes);  // continue where the log stopped
+        Main();
+    }
+
+    // The program ends without a word: nothing of it survives but the database.
+    void interrupt() {
+        UnloadSimulationScreen();
+        dialogs.clear();
+    }
+
+    static void Event(const char* type) {
+        RunState.EventID += 1;
+        RecordEvent(QString::fromLatin1(type));
+    }
+
+    static void ClearFlags() {
+        RunState.IsEnvInFlow = RunState.IsEnvOutFlow = false;
+        RunState.IsUserInFlow = RunState.IsUserOutFlow = false;
+    }
+
+    // One participant-paced period: Submit, environment phase, user phase, scoring.
+    static void PlayPeriod() {
+        RunState.CurrentTrial += 1;
+        const int n = RunState.CurrentTrial;
+        RunState.UserInFlow[n] = kInflowOrders[n - 1];
+        RunState.UserOutFlow[n] = kOutflowOrders[n - 1];
+        ClearFlags();
+        Event("Submit Clicked");
+        if (period::ApplyEnvironment().acts) Event("Environment Effect");
+        period::UpdateDelays();
+        Event("No User Effect");
+        period::AnnounceInflow();
+        period::AnnounceOutflow();
+        period::QuietCheck();
+        if (period::ApplyInflow().due) Event("User Inflow");
+        if (period::ApplyOutflow().due) Event("User Outflow");
+        period::QuietCheck();
+        period::ScorePeriod(RunState.AmountInTank);
+        Event("After Cost Calculation");
+        ClearFlags();
+    }
+
+    static void PlayUntil(int lastPeriod) {
+        while (RunState.CurrentTrial < lastPeriod) PlayPeriod();
+    }
+
+    std::vector<ExperimentDatabase::Row> eventsAfter(const QString& name, int period) const {
+        return database.rows(QStringLiteral("SELECT * FROM datExperimentTrials WHERE Subject = %1 "
+                                            "AND Trial > %2 ORDER BY EventID")
+                                 .arg(Literal(name))
+                                 .arg(period));
+    }
+
+    ExperimentDatabase database;
+    ui::ScopedScriptedDialogs dialogs;
+};
+
+TEST_P(ResumeEquivalenceTest, ContinuesExactlyAsTheUninterruptedRun) {
+    const int k = GetParam().interruptedAfter;
+    startProgram("Whole");
+    PlayUntil(12);
+    interrupt();
+
+    startProgram("Split");
+    PlayUntil(k);
+    interrupt();
+    startProgram("Split");
+    ASSERT_EQ(RunState.CurrentTrial, k);
+    PlayUntil(12);
+
+    const auto whole = eventsAfter("Whole", k);
+    const auto split = eventsAfter("Split", k);
+    ASSERT_EQ(split.size(), whole.size());
+    ASSERT_FALSE(whole.empty());
+    bool someInitialOrderArrives = false;
+    for (std::size_t i = 0; i < whole.size(); ++i) {
+        for (const char* column : kExactColumns) {
+            EXPECT_EQ(split[i].at(column), whole[i].at(column))
+                << column << " of event " << whole[i].at("EventID").toInt();
+        }
+        for (const char* column : kAmountColumns) {
+            EXPECT_NEAR(split[i].at(column).toDouble(), whole[i].at(column).toDouble(), 1e-9)
+                << column << " of event " << whole[i].at("EventID").toInt();
+        }
+        someInitialOrderArrives |= whole[i].at("BackOrder").toDouble() != 0 &&
+                                   whole[i].at("eventType").toString() == "User Inflow";
+    }
+    if (GetParam().initialBackOrder != 0 && k < GetParam().delays[0].inValue - 1) {
+        EXPECT_TRUE(someInitialOrderArrives) << "the case does not test the initial pipeline";
+    }
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Runs, ResumeEquivalenceTest,
+    ::testing::Values(
+        ResumeCase{"WithinTheFirstDelaysDiscrete", false, 6, 3, {{4, 20, 3, 20}}, 1},
+        ResumeCase{"WithinTheFirstDelaysGraphical", true, 6, 3, {{4, 20, 3, 20}}, 2},
+        ResumeCase{"LaterDiscrete", false, 6, 3, {{4, 20, 3, 20}}, 7},
+        ResumeCase{"LaterGraphical", true, 6, 3, {{4, 20, 3, 20}}, 6},
+        ResumeCase{"DelayRisesAfterTheInterruptionDiscrete",
+                   false,
+                   0,
+                   2,
+                   {{1, 5, 2, 5}, {3, 20, 4, 20}},
+                   4},
+        ResumeCase{"DelayRisesAfterTheInterruptionGraphical",
+                   true,
+                   0,
+                   2,
+                   {{1, 5, 2, 3}, {4, 20, 5, 20}},
+                   4},
+        ResumeCase{
+            "DelayRisesWithinTheFirstDelays", false, 4, 2, {{3, 2, 2, 2}, {6, 20, 5, 20}}, 1},
+        ResumeCase{
+            "DelayFallsAfterTheInterruption", true, 6, 0, {{4, 7, 3, 7}, {1, 20, 2, 20}}, 5}),
+    [](const auto& info) { return std::string(info.param.name); });
+
+}  // namespace

@@ -1,0 +1,286 @@
+#include <gtest/gtest.h>
+
+#include <ostream>
+
+#include "core/RunRecord.h"
+#include "recording/Resume.h"
+#include "support/ExperimentDatabase.h"
+
+namespace {
+
+class ResumeTest : public ::testing::Test {
+  protected:
+    void SetUp() override {
+        ResetRunRecord();
+        RunState.SubjectName = "Ann";
+        RunState.Version = "A";
+        ExperimentSetup.MaxTrial = 12;
+        SizeArray(RunState.BackOrder, 13);
+        SizeArray(RunState.ForwardDischarge, 13);
+    }
+    void TearDown() override { EXPECT_FALSE(RunState.Database) << "the database was left open"; }
+
+    // A delay scenario of one segment: these delays throughout.
+    static void ConstantDelays(double in, double out) {
+        RunState.InflowDelayCount = RunState.OutflowDelayCount = 1;
+        RunState.InflowDelayValue = {in, 0};
+        RunState.OutflowDelayValue = {out, 0};
+        RunState.InflowDelayEnd = {40};
+        RunState.OutflowDelayEnd = {40};
+        RunState.UserInflowTP = static_cast<std::int16_t>(in);
+        RunState.UserOutflowTP = static_cast<std::int16_t>(out);
+    }
+
+    // Orders in and out for each period, recorded as the latest row of the period.
+    void recordOrders(int periods) {
+        for (int t = 1; t <= periods; ++t) {
+            database.addEvent("Ann", "A", 10 * t, t,
+                              {{"UserInFlow", QString::number(100 + t)},
+                               {"UserOutFlow", QString::number(200 + t)}});
+        }
+    }
+
+    ExperimentDatabase database;
+};
+
+TEST_F(ResumeTest, GetLastTrialRestoresTheLatestEventOfTheParticipantAndVersion) {
+    database.addEvent("Ann", "A", 7, 3, {{"TotBonus", "1"}});
+    database.addEvent("ann", "A", 12, 4,
+                      {{"CurrentCost", "0.5"},
+                       {"TotCost", "5.5"},
+                       {"CurrentBonus", "0.25"},
+                       {"TotBonus", "6.75"},
+                       {"BonusAmount", "0.25"},
+                       {"BackOrder", "1.5"},
+                       {"TotalBackOrder", "9"},
+                       {"ForwardDischarge", "2.5"},
+                       {"TotalForwardDischarge", "4"},
+                       {"AmountInTank", "33.125"},
+                       {"UserInflowTP", "3"},
+                       {"UserOutflowTP", "2"},
+                       {"IsUserInFlow", "-1"},
+                       {"IsEnvOutFlow", "-1"},
+                       {"graphicalMode", "-1"},
+                       {"IsTimeDriven", "-1"},
+                       {"TimeBetweenEnvTries", "2500"},
+                       {"deltaTmeBetweenEnvUsr", "3000"}});
+    database.addEvent("Ann", "A", 9, 5, {{"TotBonus", "2"}});   // older, though later added
+    database.addEvent("Ann", "B", 99, 8, {{"TotBonus", "3"}});  // another version
+    database.addEvent("Bob", "A", 99, 9, {{"TotBonus", "4"}});  // another participant
+
+    EXPECT_EQ(GetLastTrial("datExperimentTrials"), 4);
+    const RunStateRecord& run = RunState;
+    EXPECT_EQ(run.EventID, 12);
+    EXPECT_EQ(run.CurrentCost, 0.5);
+    EXPECT_EQ(run.TotCost, 5.5);
+    EXPECT_EQ(run.CurrentBonus, 0.25);
+    EXPECT_EQ(run.TotBonus, 6.75);
+    EXPECT_EQ(ExperimentSetup.BonusAmount, 0.25);
+    EXPECT_EQ(run.BackOrder[4], 1.5);
+    EXPECT_EQ(run.ForwardDischarge[4], 2.5);
+    EXPECT_EQ(run.BackOrder[1], 0) << "the recorded element belongs to its own period";
+    EXPECT_EQ(run.TotalBackOrder, 9);
+    EXPECT_EQ(run.TotalForwardDischarge, 4);
+    EXPECT_EQ(run.AmountInTank, 33.125);
+    EXPECT_EQ(run.UserInflowTP, 3);
+    EXPECT_EQ(run.UserOutflowTP, 2);
+    EXPECT_TRUE(run.IsUserInFlow);
+    EXPECT_FALSE(run.IsUserOutFlow);
+    EXPECT_FALSE(run.IsEnvInFlow);
+    EXPECT_TRUE(run.IsEnvOutFlow);
+    EXPECT_TRUE(ExperimentSetup.graphicalMode);
+    EXPECT_TRUE(ExperimentSetup.IsTimeDriven);
+    EXPECT_FALSE(ExperimentSetup.IsBonusOnTimeGap);
+    EXPECT_EQ(ExperimentSetup.TimeBetweenEnvTries, 2500);
+    EXPECT_EQ(ExperimentSetup.deltaTmeBetweenEnvUsr, 3000);
+}
+
+TEST_F(ResumeTest, NoEventsOrNoTableNameRestoreNothing) {
+    database.registerSubject("Ann", "A");
+    ExperimentSetup.BonusAmount = 0.5;
+    EXPECT_EQ(GetLastTrial("datExperimentTrials"), 0);
+    database.addEvent("Ann", "A", 3, 2, {{"TotBonus", "9"}});
+    EXPECT_EQ(GetLastTrial(""), 0);
+    EXPECT_EQ(RunState.TotBonus, 0);
+    EXPECT_EQ(RunState.EventID, 0);
+    EXPECT_EQ(ExperimentSetup.BonusAmount, 0.5);
+}
+
+TEST_F(ResumeTest, NamesWithQuotesAndOtherAlphabetsAreFound) {
+    for (const QString name : {"O'Brien", "Müller", "Ørsted'; DROP TABLE datSubject; --"}) {
+        database.addEvent(name, "v'1", 5, 7,
+                          {{"UserInFlow", "3.5"}, {"UserOutFlow", "1.25"}, {"TotBonus", "2"}});
+        RunState.SubjectName = name;
+        RunState.Version = "v'1";
+        EXPECT_EQ(GetLastTrial("datExperimentTrials"), 7) << name.toStdString();
+        EXPECT_EQ(GetLastUserInFlow("datExperimentTrials", 7), 3.5);
+        EXPECT_EQ(GetLastUserOutFlow("datExperimentTrials", 7), 1.25);
+    }
+    EXPECT_EQ(database.rows("SELECT * FROM datSubject").size(), 0u);
+}
+
+TEST_F(ResumeTest, TheLastFlowsOfAPeriodComeFromItsLatestRow) {
+    database.addEvent("Ann", "A", 4, 2, {{"UserInFlow", "5"}, {"UserOutFlow", "6"}});
+    database.addEvent("Ann", "A", 6, 2, {{"UserInFlow", "7"}, {"UserOutFlow", "0"}});
+    database.addEvent("Ann", "A", 5, 2, {{"UserInFlow", "9"}, {"UserOutFlow", "9"}});
+    EXPECT_EQ(GetLastUserInFlow("datExperimentTrials", 2), 7);
+    EXPECT_EQ(GetLastUserOutFlow("datExperimentTrials", 2), 0);
+    EXPECT_EQ(GetLastUserInFlow("datExperimentTrials", 3), 0) << "a period without rows";
+    EXPECT_EQ(GetLastUserInFlow("", 2), 0);
+}
+
+// A fresh start's pipeline: the initial order, the starting delay, and the elements 0..4.
+struct PipelineCase {
+    const char* name;
+    double initial;
+    std::int16_t delay;
+    std::vector<double> elements;
+};
+
+std::ostream& operator<<(std::ostream& out, const PipelineCase& c) {
+    return out << c.name;
+}
+
+class FreshStartTest : public ResumeTest, public ::testing::WithParamInterface<PipelineCase> {};
+
+TEST_P(FreshStartTest, SpreadsTheInitialOrdersOverTheFirstDelayPeriods) {
+    const PipelineCase& c = GetParam();
+    ExperimentSetup.BaseMoney = 5;
+    ExperimentSetup.InitialBackOrder = c.initial;
+    ExperimentSetup.InitialForwardDischarge = 2 * c.initial;
+    RunState.UserInflowTP = RunState.UserOutflowTP = c.delay;
+    InitRun();
+    const RunStateRecord& run = RunState;
+    for (std::size_t i = 0; i < c.elements.size(); ++i) {
+        EXPECT_EQ(run.BackOrder[i], c.elements[i]) << "element " << i;
+        EXPECT_EQ(run.ForwardDischarge[i], 2 * c.elements[i]) << "element " << i;
+    }
+    EXPECT_EQ(run.TotalBackOrder, c.initial);
+    EXPECT_EQ(run.TotalForwardDischarge, 2 * c.initial);
+    EXPECT_EQ(run.TotBonus, 5);
+    EXPECT_EQ(run.TotCost, 5);
+    EXPECT_EQ(run.CurrentBonus, 0);
+    EXPECT_EQ(run.CurrentCost, 0);
+    EXPECT_EQ(run.UserInFlow.size(), 14u);
+    EXPECT_EQ(run.UserOutFlow.size(), 14u);
+    EXPECT_EQ(run.PipeUserOut, 1);
+    EXPECT_EQ(run.PipeEnvIn, 2);
+    EXPECT_EQ(run.PipeEnvOut, 3);
+}
+
+INSTANTIATE_TEST_SUITE_P(Delays, FreshStartTest,
+                         ::testing::Values(PipelineCase{"DelayFour", 9, 4, {0, 3, 3, 3, 0}},
+                                           PipelineCase{"DelayTwo", 4, 2, {0, 4, 0, 0, 0}},
+                                           PipelineCase{"DelayOne", 5, 1, {0, 5, 0, 0, 0}},
+                                           PipelineCase{"DelayZero", 5, 0, {0, 5, 0, 0, 0}},
+                                           PipelineCase{
+                                               "LongerThanTheRun", 40, 21, {0, 2, 2, 2, 2}}),
+                         [](const auto& info) { return std::string(info.param.name); });
+
+TEST_F(ResumeTest, AContinuedRunReadsBackTheOrdersStillTravelling) {
+    ConstantDelays(3, 2);
+    recordOrders(5);
+    RunState.CurrentTrial = 5;
+    InitRun();
+    const std::vector<double> in{0, 0, 0, 103, 104, 105, 0};
+    const std::vector<double> out{0, 0, 0, 0, 204, 205, 0};
+    EXPECT_EQ(std::vector<double>(RunState.UserInFlow.begin(), RunState.UserInFlow.begin() + 7),
+              in);
+    EXPECT_EQ(std::vector<double>(RunState.UserOutFlow.begin(), RunState.UserOutFlow.begin() + 7),
+              out);
+}
+
+TEST_F(ResumeTest, AContinuedRunWithinTheDelaysReadsBackEveryPeriod) {
+    ConstantDelays(3, 2);
+    recordOrders(2);
+    RunState.CurrentTrial = 2;
+    InitRun();
+    EXPECT_EQ(RunState.UserInFlow[1], 101);
+    EXPECT_EQ(RunState.UserInFlow[2], 102);
+    EXPECT_EQ(RunState.UserOutFlow[1], 201);
+    EXPECT_EQ(RunState.UserOutFlow[2], 202);
+}
+
+TEST_F(ResumeTest, AContinuedRunKeepsItsMoneyAndRebuildsTheInitialPipelineStillToCome) {
+    ConstantDelays(4, 3);
+    ExperimentSetup.BaseMoney = 5;
+    ExperimentSetup.InitialBackOrder = 9;
+    ExperimentSetup.InitialForwardDischarge = 4;
+    database.addEvent("Ann", "A", 6, 1,
+                      {{"TotBonus", "5.5"},
+                       {"BackOrder", "3"},
+                       {"TotalBackOrder", "11"},
+                       {"ForwardDischarge", "2"},
+                       {"TotalForwardDischarge", "2"},
+                       {"UserInflowTP", "4"},
+                       {"UserOutflowTP", "3"}});
+    RunState.CurrentTrial = GetLastTrial("datExperimentTrials");
+    InitRun();
+    const RunStateRecord& run = RunState;
+    EXPECT_EQ(run.TotBonus, 5.5);
+    EXPECT_EQ(run.TotalBackOrder, 11);
+    EXPECT_EQ(run.TotalForwardDischarge, 2);
+    EXPECT_EQ(run.BackOrder[1], 3);
+    EXPECT_EQ(run.BackOrder[2], 3);
+    EXPECT_EQ(run.BackOrder[3], 3);
+    EXPECT_EQ(run.BackOrder[4], 0);
+    EXPECT_EQ(run.ForwardDischarge[1], 2);
+    EXPECT_EQ(run.ForwardDischarge[2], 2);
+    EXPECT_EQ(run.ForwardDischarge[3], 0);
+    EXPECT_TRUE(run.EnvActionDone);
+}
+
+TEST_F(ResumeTest, ForgetRestoredRunPutsBackAFreshRun) {
+    database.addEvent(
+        "Ann", "A", 6, 4,
+        {{"TotBonus", "5.5"}, {"BackOrder", "3"}, {"AmountInTank", "12"}, {"IsUserInFlow", "-1"}});
+    RunState.CurrentTrial = GetLastTrial("datExperimentTrials");
+    ForgetRestoredRun();
+    const RunStateRecord& run = RunState;
+    EXPECT_EQ(run.CurrentTrial, 0);
+    EXPECT_EQ(run.EventID, 0);
+    EXPECT_EQ(run.TotBonus, 0);
+    EXPECT_EQ(run.AmountInTank, 0);
+    EXPECT_EQ(run.BackOrder[4], 0);
+    EXPECT_EQ(run.BackOrder.size(), 14u);
+    EXPECT_FALSE(run.IsUserInFlow);
+}
+
+// The delay in the interrupted period, the schedule after it, and the earliest period
+// whose order can still fall due.
+struct StillDueCase {
+    const char* name;
+    long current;
+    std::int16_t delay;
+    std::vector<std::int16_t> ends;
+    std::vector<double> values;
+    long first;
+};
+
+std::ostream& operator<<(std::ostream& out, const StillDueCase& c) {
+    return out << c.name;
+}
+
+class StillDueTest : public ::testing::TestWithParam<StillDueCase> {};
+
+TEST_P(StillDueTest, FindsTheEarliestOrderThatCanStillFallDue) {
+    const StillDueCase& c = GetParam();
+    EXPECT_EQ(FirstOrderStillDue(c.current, 12, c.delay, static_cast<int>(c.ends.size()), c.ends,
+                                 c.values),
+              c.first);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Schedules, StillDueTest,
+    ::testing::Values(StillDueCase{"ConstantDelay", 6, 3, {40}, {3, 0}, 4},
+                      StillDueCase{"DelayOne", 6, 1, {40}, {1, 0}, 6},
+                      StillDueCase{"EarlyPeriod", 1, 3, {40}, {3, 0}, 1},
+                      StillDueCase{"RisesFromOneToThreeAtFive", 4, 1, {5, 40}, {1, 3, 0}, 3},
+                      StillDueCase{"RisesByFourAtSeven", 5, 2, {7, 40}, {2, 6, 0}, 2},
+                      StillDueCase{"FallsFromThreeToOne", 6, 3, {8, 40}, {3, 1, 0}, 4},
+                      StillDueCase{
+                          "SegmentEndingInTheLastPeriodChangesNothing", 11, 1, {12}, {1, 9}, 11},
+                      StillDueCase{"DelayZeroAfterTheLastSegment", 6, 2, {9}, {2, 0}, 5}),
+    [](const auto& info) { return std::string(info.param.name); });
+
+}  // namespace
