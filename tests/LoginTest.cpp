@@ -8,6 +8,7 @@
 #include "intake/frmLogin.h"
 #include "intake/frmNewSubject.h"
 #include "support/ExperimentDatabase.h"
+#include "support/IntakeScripts.h"
 #include "support/Typing.h"
 #include "ui/Dialogs.h"
 #include "ui/ProgramEnd.h"
@@ -38,17 +39,6 @@ class LoginTest : public ::testing::Test {
         frmLogin& form = LoginForm();
         form.txtName.setText(name);
         form.cmdStart_Click();
-    }
-
-    // The registration form, when it opens, filled in and begun.
-    void registerOnNextForm() {
-        dialogs.onNextModal([](QWidget& form) {
-            auto& registration = dynamic_cast<frmNewSubject&>(form);
-            TypeKeys(registration.txtAge, "25");
-            registration.optMale.click();
-            registration.cboMajor.setEditText("Art");
-            registration.btnBegin_Click();
-        });
     }
 
     // A returning participant whose last event is in `trial`.
@@ -229,7 +219,7 @@ TEST_P(SetupCheckTest, AnInitialOrderWithDelayOneEndsTheProgram) {
     frmLogin& form = loadedForm();
     form.cboVersion.setEditText("C");
     if (!c.ends) {
-        registerOnNextForm();
+        ScriptRegistration(dialogs);
         start("Ann");
         EXPECT_TRUE(form.Accepted());
         return;
@@ -254,7 +244,7 @@ INSTANTIATE_TEST_SUITE_P(
 
 TEST_F(LoginTest, ANewParticipantIsRegisteredAndTheLoginAccepted) {
     frmLogin& form = loadedForm();
-    registerOnNextForm();
+    ScriptRegistration(dialogs);
     start("  Ann  ");
     EXPECT_EQ(RunState.SubjectName, "Ann");
     EXPECT_EQ(RunState.Version, "A");
@@ -278,7 +268,7 @@ TEST_F(LoginTest, CancelOnRegistrationShowsTheLoginAgain) {
         auto& login = dynamic_cast<frmLogin&>(shown);
         EXPECT_TRUE(login.isVisible());
         login.cboVersion.setCurrentIndex(1);
-        registerOnNextForm();
+        ScriptRegistration(dialogs);
         login.cmdStart_Click();
     });
     start("Ann");
@@ -334,7 +324,7 @@ TEST_F(LoginTest, ANewNameAfterADeclinedContinuationStartsFromPeriodZero) {
     dialogs.answerNext(ui::vbNo);
     start("Ann");
     ASSERT_EQ(RunState.CurrentTrial, 4);
-    registerOnNextForm();
+    ScriptRegistration(dialogs);
     start("Bea");
     EXPECT_TRUE(form.Accepted());
     EXPECT_EQ(RunState.SubjectName, "Bea");
@@ -347,7 +337,7 @@ TEST_F(LoginTest, ANewNameAfterADeclinedContinuationStartsFromPeriodZero) {
 TEST_F(LoginTest, TheSameNameUnderAnotherVersionIsNew) {
     recordRun("Ann", "B", 4);
     frmLogin& form = loadedForm();
-    registerOnNextForm();
+    ScriptRegistration(dialogs);
     start("Ann");
     EXPECT_EQ(dialogs.modalForms(), (std::vector<QString>{"frmNewSubject"}));
     EXPECT_TRUE(form.Accepted());

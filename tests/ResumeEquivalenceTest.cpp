@@ -10,11 +10,10 @@
 #include "app/Main.h"
 #include "core/RunRecord.h"
 #include "intake/frmLogin.h"
-#include "intake/frmNewSubject.h"
 #include "recording/EventLog.h"
 #include "simulation/PeriodModel.h"
 #include "support/ExperimentDatabase.h"
-#include "support/Typing.h"
+#include "support/IntakeScripts.h"
 #include "ui/Dialogs.h"
 
 namespace {
@@ -77,19 +76,8 @@ class ResumeEquivalenceTest : public ::testing::TestWithParam<ResumeCase> {
     // A new start of the program for the participant; a returning one continues.
     void startProgram(const QString& name) {
         ResetRunRecord();
-        dialogs.onNextModal([name](QWidget& form) {
-            auto& login = dynamic_cast<frmLogin&>(form);
-            login.txtName.setText(name);
-            login.cboVersion.setEditText("V");
-            login.cmdStart_Click();
-        });
-        dialogs.onNextModal([](QWidget& form) {
-            auto& registration = dynamic_cast<frmNewSubject&>(form);
-            TypeKeys(registration.txtAge, "30");
-            registration.optMale.click();
-            registration.cboMajor.setEditText("Art");
-            registration.btnBegin_Click();
-        });
+        ScriptLogin(dialogs, name, "V");
+        ScriptRegistration(dialogs);
         dialogs.answerNext(ui::vbYes);  // continue where the log stopped
         Main();
     }

@@ -13,10 +13,9 @@
 #include "db/Engine.h"
 #include "db/TableAccess.h"
 #include "intake/frmLogin.h"
-#include "intake/frmNewSubject.h"
 #include "simulation/frmHydrovat.h"
 #include "support/ExperimentDatabase.h"
-#include "support/Typing.h"
+#include "support/IntakeScripts.h"
 #include "ui/Dialogs.h"
 #include "ui/ProgramEnd.h"
 
@@ -37,26 +36,6 @@ class StartupTest : public ::testing::Test {
         UnloadSimulationScreen();
         UnloadLoginForm();
         EXPECT_FALSE(RunState.Database) << "the database was left open";
-    }
-
-    // On the login form: the name and version typed, then Start.
-    void loginAs(const QString& name, const QString& version) {
-        dialogs.onNextModal([name, version](QWidget& form) {
-            auto& login = dynamic_cast<frmLogin&>(form);
-            login.txtName.setText(name);
-            login.cboVersion.setEditText(version);
-            login.cmdStart_Click();
-        });
-    }
-
-    void registerOnNextForm() {
-        dialogs.onNextModal([](QWidget& form) {
-            auto& registration = dynamic_cast<frmNewSubject&>(form);
-            TypeKeys(registration.txtAge, "30");
-            registration.optFemale.click();
-            registration.cboMajor.setEditText("Art");
-            registration.btnBegin_Click();
-        });
     }
 
     // Main, which must end the program; the messages it showed.
@@ -90,8 +69,8 @@ TEST_F(StartupTest, SplashShowsTitleMakerNoticePlatformVersionAndAPicture) {
 }
 
 TEST_F(StartupTest, ANewParticipantReachesTheSimulationScreen) {
-    loginAs("Ann", "A");
-    registerOnNextForm();
+    ScriptLogin(dialogs, "Ann", "A");
+    ScriptRegistration(dialogs);
     Main();
     EXPECT_EQ(dialogs.modalForms(), (std::vector<QString>{"frmLogin", "frmNewSubject"}));
     EXPECT_TRUE(dialogs.shown().empty());
@@ -116,7 +95,7 @@ TEST_F(StartupTest, AReturningGraphicalParticipantResumesWithTheRecordedAmountSc
                        {"UserInflowTP", "4"},
                        {"UserOutflowTP", "3"},
                        {"graphicalMode", "-1"}});
-    loginAs("Bo", "G");
+    ScriptLogin(dialogs, "Bo", "G");
     dialogs.answerNext(ui::vbYes);
     Main();
     ASSERT_EQ(dialogs.shown().size(), 1u);
@@ -192,8 +171,8 @@ TEST_F(StartupTest, AGoodDatabaseHasNoProblem) {
 
 TEST_F(StartupTest, AScenarioWithoutRowsEndsWithAMessageNamingIt) {
     database.addVersion("S", {{"ScenarioUsed", "9"}});
-    loginAs("Ann", "S");
-    registerOnNextForm();
+    ScriptLogin(dialogs, "Ann", "S");
+    ScriptRegistration(dialogs);
     const auto shown = endedMain();
     ASSERT_EQ(shown.size(), 1u);
     EXPECT_TRUE(shown[0].text.contains("9")) << shown[0].text.toStdString();
@@ -203,8 +182,8 @@ TEST_F(StartupTest, AScenarioWithoutRowsEndsWithAMessageNamingIt) {
 TEST_F(StartupTest, ATankThatCannotBeDrawnEndsWithTheScreensMessage) {
     database.addVersion("T", {{"graphicalMode", "-1"}, {"numMarks", "12"}});
     database.addLabels("T", 12, 5);
-    loginAs("Ann", "T");
-    registerOnNextForm();
+    ScriptLogin(dialogs, "Ann", "T");
+    ScriptRegistration(dialogs);
     const auto shown = endedMain();
     ASSERT_EQ(shown.size(), 1u);
     EXPECT_TRUE(shown[0].text.contains("numMarks")) << shown[0].text.toStdString();
