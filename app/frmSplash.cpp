@@ -3,6 +3,7 @@
 #include <QPainter>
 #include <QPainterPath>
 
+#include "intake/FormLayout.h"
 #include "ui/Twips.h"
 
 namespace {
@@ -73,6 +74,7 @@ frmSplash::frmSplash() {
     setObjectName(QStringLiteral("frmSplash"));
     setWindowFlags(Qt::SplashScreen | Qt::FramelessWindowHint);
     setFixedSize(ui::TwipsToPixelsX(7380), ui::TwipsToPixelsY(4245));
+    intake::CenterOnScreen(*this);
     Frame1.setFrameStyle(QFrame::Box | QFrame::Raised);
     Frame1.setLineWidth(2);
     Place(Frame1, 120, 60, 7140, 4125);

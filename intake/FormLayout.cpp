@@ -1,5 +1,8 @@
 #include "intake/FormLayout.h"
 
+#include <QGuiApplication>
+#include <QScreen>
+
 #include "ui/Twips.h"
 
 namespace intake {
@@ -10,6 +13,15 @@ void SetUpForm(QWidget& form, const QString& objectName, const QString& title, d
     form.setWindowTitle(title);
     form.setFont(ui::DesignFont(12, false));
     form.setFixedSize(ui::TwipsToPixelsX(width), ui::TwipsToPixelsY(height));
+    CenterOnScreen(form);
+}
+
+void CenterOnScreen(QWidget& window) {
+    if (const QScreen* screen = QGuiApplication::primaryScreen()) {
+        QRect frame(QPoint(), window.size());
+        frame.moveCenter(screen->availableGeometry().center());
+        window.move(frame.topLeft());
+    }
 }
 
 void Place(QWidget& control, double left, double top, double width, double height) {

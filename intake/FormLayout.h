@@ -11,6 +11,9 @@ namespace intake {
 void SetUpForm(QWidget& form, const QString& objectName, const QString& title, double width,
                double height);
 
+// Places a window of fixed size in the middle of the screen.
+void CenterOnScreen(QWidget& window);
+
 // A control at left, top, width, height (twips).
 void Place(QWidget& control, double left, double top, double width, double height);
 

@@ -107,6 +107,12 @@ void frmLogin::cboVersion_Validate() {
     }
     cboVersion.setCurrentIndex(chosen);
     cboVersion.setEditText(cboVersion.itemText(chosen));
+    ShowVersionFromItsStart();
+}
+
+// The box is narrow: a long version shows its beginning, as the list shows it.
+void frmLogin::ShowVersionFromItsStart() {
+    cboVersion.lineEdit()->setCursorPosition(0);
 }
 
 void frmLogin::cmdQuit_Click() {
@@ -191,6 +197,7 @@ void LoadVersions() {
     QComboBox& box = LoginForm().cboVersion;
     box.addItems(ReadVersions());
     if (box.count() > 0) box.setCurrentIndex(0);
+    LoginForm().ShowVersionFromItsStart();
 }
 
 QString SetupCheckMessage() {

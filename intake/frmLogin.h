@@ -28,6 +28,8 @@ class frmLogin : public QWidget {
     void cmdStart_Click();
     void cmdQuit_Click();
 
+    void ShowVersionFromItsStart();
+
     // An accepted Start unloaded the form: a participant registered or continuing.
     bool Accepted() const { return accepted_; }
 
