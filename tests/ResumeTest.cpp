@@ -230,6 +230,40 @@ TEST_F(ResumeTest, AContinuedRunKeepsItsMoneyAndRebuildsTheInitialPipelineStillT
     EXPECT_TRUE(run.EnvActionDone);
 }
 
+// Whether one of the participant's own orders is flowing in the interrupted period, which a
+// time-driven period clock asks when it opens the next period.
+struct PendingCase {
+    const char* name;
+    bool timeDriven;
+    const char* inOrder;   // the order of period 4, due in period 5
+    const char* outOrder;  // likewise
+    bool pending;
+};
+
+std::ostream& operator<<(std::ostream& out, const PendingCase& c) {
+    return out << c.name;
+}
+
+class PendingFlowTest : public ResumeTest, public ::testing::WithParamInterface<PendingCase> {};
+
+TEST_P(PendingFlowTest, IsRestoredFromTheOrdersDueInTheLastPeriod) {
+    const PendingCase& c = GetParam();
+    ExperimentSetup.IsTimeDriven = c.timeDriven;
+    ConstantDelays(2, 2);
+    database.addEvent("Ann", "A", 4, 4, {{"UserInFlow", c.inOrder}, {"UserOutFlow", c.outOrder}});
+    database.addEvent("Ann", "A", 5, 5, {{"UserInFlow", "8"}, {"UserOutFlow", "8"}});
+    RunState.CurrentTrial = 5;
+    InitRun();
+    EXPECT_EQ(RunState.UserFlowPending, c.pending);
+}
+
+INSTANTIATE_TEST_SUITE_P(Orders, PendingFlowTest,
+                         ::testing::Values(PendingCase{"InflowDue", true, "3", "0", true},
+                                           PendingCase{"OutflowDue", true, "0", "2", true},
+                                           PendingCase{"NothingDue", true, "0", "0", false},
+                                           PendingCase{"ParticipantPaced", false, "3", "2", false}),
+                         [](const auto& info) { return std::string(info.param.name); });
+
 TEST_F(ResumeTest, ForgetRestoredRunPutsBackAFreshRun) {
     database.addEvent(
         "Ann", "A", 6, 4,
