@@ -126,7 +126,9 @@ frmHydrovat::frmHydrovat(QWidget* parent) : QWidget(parent) {
     BuildPipes();
     BuildStoreArea();
     BuildDecisionArea();
+    ConnectCycle();
     Form_Load();
+    InstallEntryFilters();  // decision entry and leaving (frmHydrovatEntry.cpp)
 }
 
 // Screen size

@@ -49,6 +49,24 @@ class frmHydrovat : public QWidget {
     void HighlightInflow(std::int16_t source, std::int16_t index);
     void HighlightOutflow(std::int16_t source, std::int16_t index);
 
+    // --- The period cycle (frmHydrovatCycle.cpp) ---
+    // The phases of a period: user-phase announcement, environment phase, scoring of amount
+    // (always AmountInTank, unchanged).
+    void processDecision();
+    void EnvironmentDecision();
+    void CalCost(double& amount);
+    // The Submit button and the six one-shot timers.
+    void cmdNextTrial_Click();
+    void Timer1_Timer();
+    void Timer2_Timer();
+    void tmrUserDelay_Timer();
+    void tmrUserMv_Timer();
+    void tmrEnvDelay_Timer();
+    void tmrEnvMv_Timer();
+    // Stops all six timers, so that no step runs or records once the run has ended.
+    void StopCycleTimers();
+    // --- end of the period cycle ---
+
     // Top band: period counter and flow read-outs.
     ui::Label lblTimePeriod;
     ui::Label lblCurrTimePeriod;
@@ -134,6 +152,7 @@ class frmHydrovat : public QWidget {
     void BuildPipes();
     void BuildStoreArea();
     void BuildDecisionArea();
+    void ConnectCycle();  // the period cycle's handlers (frmHydrovatCycle.cpp)
 
     void Form_Load();
     void ShowRunCounters();
@@ -155,4 +174,23 @@ class frmHydrovat : public QWidget {
     DoorReadouts* OutflowReadouts(std::int16_t source);
     static void SetReadoutColor(DoorReadouts* readouts, std::int16_t index, const QColor& color);
     static void SetReadoutCaption(DoorReadouts& readouts, std::int16_t index, const QString& text);
+
+    // --- Decision entry and leaving the experiment (frmHydrovatEntry.cpp) ---
+  public:
+    // The keyboard filter of both order boxes, each working on its own box: KeyAscii set to 0
+    // discards the key.
+    void EntryBox_KeyPress(QLineEdit& box, char16_t& KeyAscii);
+    void cmdNextTrial_KeyPress(char16_t KeyAscii);
+    // Before the window closes; a non-zero Cancel keeps it open.
+    void Form_QueryUnload(int& Cancel);
+
+  protected:
+    bool eventFilter(QObject* watched, QEvent* event) override;
+    void closeEvent(QCloseEvent* event) override;
+
+  private:
+    void InstallEntryFilters();
+    // The Ctrl+X prompt, and the password form unless it is answered No. True when answered No.
+    bool ExitPromptAnsweredNo();
+    // --- end of decision entry ---
 };
