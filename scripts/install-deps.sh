@@ -8,7 +8,7 @@ packages=(
   qt6-base-dev libgl-dev
   libsqlcipher-dev sqlcipher libssl-dev
   libgtest-dev libbenchmark-dev
-  xvfb xdotool x11-utils imagemagick
+  xvfb xdotool x11-utils imagemagick libx11-dev
   fonts-liberation fonts-dejavu-core
 )
 export DEBIAN_FRONTEND=noninteractive

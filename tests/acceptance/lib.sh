@@ -1,0 +1,167 @@
+# Helpers of the whole-program runs: a private X display, a test database with short
+# intervals, the program started beside it, and keys and clicks sent as a person would.
+# Sourced by run.sh, which sets PROGRAM, TOOL, CLOSE_WINDOW and SCENARIO.
+
+readonly DB_KEY='KvNp_*R*_z'
+readonly WAIT_SECONDS=20
+# A screen on which the forms keep their design size (15 twips a pixel).
+readonly SCREEN_SIZE=1088x800x24
+
+WORK=""
+XVFB_PID=""
+PROGRAM_PID=""
+STEP="start"
+
+step() {
+    STEP="$*"
+    echo "-- [$SCENARIO] $STEP"
+}
+
+fail() {
+    echo "ACCEPTANCE FAILED [$SCENARIO] at step: $STEP${1:+: $1}" >&2
+    if [ -n "$WORK" ] && [ -n "${DISPLAY:-}" ]; then
+        import -display "$DISPLAY" -window root "$WORK/failure.png" 2>/dev/null &&
+            echo "   screen at the failure: $WORK/failure.png" >&2
+    fi
+    [ -s "$WORK/fluxmere.log" ] && sed 's/^/   program: /' "$WORK/fluxmere.log" >&2
+    KEEP_WORK=1
+    exit 1
+}
+
+cleanup() {
+    [ -n "$PROGRAM_PID" ] && kill -9 "$PROGRAM_PID" 2>/dev/null
+    [ -n "$XVFB_PID" ] && kill "$XVFB_PID" 2>/dev/null
+    if [ -n "$WORK" ] && [ -z "${KEEP_WORK:-}" ]; then rm -rf "$WORK"; fi
+}
+
+# A display of our own: Xvfb picks a free number and tells it through a file descriptor.
+start_display() {
+    step "start a private X display"
+    "$(command -v Xvfb)" -displayfd 5 -screen 0 "$SCREEN_SIZE" -nolisten tcp \
+        5>"$WORK/display" 2>"$WORK/xvfb.log" &
+    XVFB_PID=$!
+    for _ in $(seq 100); do
+        [ -s "$WORK/display" ] && break
+        sleep 0.1
+    done
+    [ -s "$WORK/display" ] || fail "Xvfb did not start"
+    export DISPLAY=":$(head -n1 "$WORK/display")"
+}
+
+# The demo database with three periods and pauses of tens of milliseconds; the time-driven
+# versions open a period every PERIOD_MS.
+make_database() {
+    local period_ms=$1
+    step "build the test database"
+    mkdir -p "$WORK/data" "$WORK/csv" "$WORK/setup"
+    DB="$WORK/data/Hydrovat.mdb"
+    "$TOOL" demo "$DB" >/dev/null || fail "fluxmere-db demo"
+    "$TOOL" export "$DB" "$WORK/csv" >/dev/null || fail "fluxmere-db export"
+    awk -F, -v OFS=, -v period="$period_ms" '
+        { sub(/\r$/, "") }
+        NR == 1 { for (i = 1; i <= NF; i++) col[$i] = i; print; next }
+        {
+            $col["MaxTrial"] = 3
+            $col["userDelay"] = 20; $col["envDelay"] = 20
+            $col["UsrMv"] = 20; $col["EnvMv"] = 20
+            $col["TimeBetweenEnvTries"] = period
+            print
+        }' "$WORK/csv/tblSetup.csv" >"$WORK/setup/tblSetup.csv"
+    "$TOOL" import "$DB" "$WORK/setup" --replace >/dev/null || fail "fluxmere-db import"
+    cp "$PROGRAM" "$WORK/fluxmere"
+}
+
+# One value (or rows, "|" between columns) from the test database.
+query() {
+    printf "PRAGMA key='%s';\n.headers off\n%s;\n" "$DB_KEY" "$1" | sqlcipher -batch "$DB"
+}
+
+expect_query() {
+    local sql=$1 expected=$2 actual
+    actual=$(query "$sql")
+    [ "$actual" = "$expected" ] || fail "$sql: expected '$expected', got '$actual'"
+}
+
+# Waits until the query gives the expected value (the program records as it goes).
+wait_query() {
+    local sql=$1 expected=$2 actual=""
+    for _ in $(seq $((WAIT_SECONDS * 10))); do
+        actual=$(query "$sql" 2>/dev/null)
+        [ "$actual" = "$expected" ] && return 0
+        program_alive || fail "the program ended while waiting for: $sql"
+        sleep 0.1
+    done
+    fail "$sql: expected '$expected', still '$actual' after ${WAIT_SECONDS}s"
+}
+
+start_program() {
+    step "start the program"
+    (cd "$WORK" && QT_QPA_PLATFORM=xcb exec ./fluxmere >>"$WORK/fluxmere.log" 2>&1) &
+    PROGRAM_PID=$!
+}
+
+program_alive() {
+    [ -n "$PROGRAM_PID" ] && kill -0 "$PROGRAM_PID" 2>/dev/null
+}
+
+# Visible windows whose title matches the pattern, one id a line.
+windows_named() {
+    xdotool search --onlyvisible --name "$1" 2>/dev/null
+}
+
+# The first visible window whose title matches, once it is there.
+wait_window() {
+    local pattern=$1 ids
+    for _ in $(seq $((WAIT_SECONDS * 10))); do
+        ids=$(windows_named "$pattern")
+        if [ -n "$ids" ]; then
+            echo "$ids" | head -n1
+            return 0
+        fi
+        program_alive || fail "the program ended before a window '$pattern' appeared"
+        sleep 0.1
+    done
+    fail "no window '$pattern' after ${WAIT_SECONDS}s"
+}
+
+wait_window_gone() {
+    local window=$1
+    for _ in $(seq $((WAIT_SECONDS * 10))); do
+        xdotool getwindowname "$window" >/dev/null 2>&1 || return 0
+        windows_named . | grep -qx "$window" || return 0
+        sleep 0.1
+    done
+    fail "window $window still open after ${WAIT_SECONDS}s"
+}
+
+# Keyboard input goes to a window once it has the focus; there is no window manager.
+focus() {
+    xdotool windowfocus --sync "$1" || fail "cannot focus window $1"
+    sleep 0.1
+}
+
+click() {
+    xdotool mousemove --window "$1" "$2" "$3" click 1 || fail "click at $2,$3"
+    sleep 0.1
+}
+
+type_text() {
+    xdotool type --delay 30 "$1" || fail "typing '$1'"
+}
+
+press() {
+    xdotool key --delay 30 "$@" || fail "keys $*"
+}
+
+wait_program_end() {
+    local expected_status=$1 status
+    for _ in $(seq $((WAIT_SECONDS * 10))); do
+        program_alive || break
+        sleep 0.1
+    done
+    program_alive && fail "the program is still running after ${WAIT_SECONDS}s"
+    wait "$PROGRAM_PID"
+    status=$?
+    PROGRAM_PID=""
+    [ "$status" = "$expected_status" ] || fail "the program ended with status $status"
+}

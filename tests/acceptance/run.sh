@@ -1,0 +1,268 @@
+#!/usr/bin/env bash
+# One whole-program run: the real fluxmere in a real X window, driven with keys and clicks as
+# a participant and an experimenter would, then the recorded tables checked.
+#   run.sh SCENARIO FLUXMERE FLUXMERE-DB CLOSE-WINDOW
+# Scenarios: paced, timed, resume, exit-password, close-cancel.
+set -uo pipefail
+
+SCENARIO=$1
+PROGRAM=$2
+TOOL=$3
+CLOSE_WINDOW=$4
+source "$(dirname "$0")/lib.sh"
+
+WORK=$(mktemp -d "${TMPDIR:-/tmp}/fluxmere-acceptance.XXXXXX")
+trap cleanup EXIT
+
+# Where the controls are, in pixels inside their window (15 twips a pixel).
+readonly MAJOR_BOX="168 85" FEMALE="176 49" AGE_BOX="84 45"
+readonly INFLOW_BOX="616 478" OUTFLOW_BOX="616 526" SUBMIT="728 528"
+readonly USERNAME_BOX="216 56" PASSWORD_BOX="216 120" EXIT_BUTTON="88 176" CANCEL_BUTTON="228 176"
+readonly AFTER_COST="eventType='After Cost Calculation'"
+
+log_in() {
+    local name=$1 version=$2 window
+    step "log in as $name, version $version"
+    window=$(wait_window '^Welcome$')
+    focus "$window"
+    type_text "$name"
+    press Tab
+    type_text "$version"
+    press Return
+}
+
+register() {
+    local name=$1 window
+    step "register $name: age 23, Female, Physics, Begin"
+    window=$(wait_window "^Subject Info: $name\$")
+    focus "$window"
+    click "$window" $MAJOR_BOX
+    press ctrl+a
+    type_text Physics
+    click "$window" $FEMALE
+    click "$window" $AGE_BOX
+    type_text 23
+    press Return
+}
+
+simulation_window() {
+    step "the simulation screen opens"
+    SIM=$(wait_window '^Fluxmere$')
+}
+
+# Types the keys into the two order boxes (each starts at its end) and presses Submit by
+# Enter or by a click.
+enter_orders() {
+    local inflow_keys=$1 outflow_keys=$2 how=$3
+    step "period orders: inflow keys '$inflow_keys', outflow keys '$outflow_keys', Submit by $how"
+    focus "$SIM"
+    click "$SIM" $INFLOW_BOX
+    press End
+    type_text "$inflow_keys"
+    click "$SIM" $OUTFLOW_BOX
+    press End
+    [ -n "$outflow_keys" ] && type_text "$outflow_keys"
+    if [ "$how" = Enter ]; then press Return; else click "$SIM" $SUBMIT; fi
+}
+
+wait_periods_scored() {
+    local subject=$1 count=$2
+    step "period $count of $subject is scored"
+    wait_query "select count(*) from datExperimentTrials where Subject='$subject' and $AFTER_COST" \
+        "$count"
+}
+
+# The earnings message is a second window titled "Fluxmere"; OK on it ends the program.
+earnings_message_ends_the_program() {
+    local box=""
+    step "the earnings message appears"
+    for _ in $(seq $((WAIT_SECONDS * 10))); do
+        box=$(windows_named '^Fluxmere$' | grep -vx "$SIM" | head -n1)
+        [ -n "$box" ] && break
+        program_alive || fail "the program ended without the earnings message"
+        sleep 0.1
+    done
+    [ -n "$box" ] || fail "no earnings message after ${WAIT_SECONDS}s"
+    step "OK on the earnings message ends the program"
+    focus "$box"
+    press Return
+    wait_program_end 0
+}
+
+submit_rows() {
+    query "select Trial, UserInFlow, UserOutFlow from datExperimentTrials
+           where Subject='$1' and eventType='Submit Clicked' order by EventID"
+}
+
+expect_registered() {
+    local name=$1 version=$2 condition=$3
+    step "check datSubject for $name"
+    expect_query "select Subject, Version, Condition, Major, Gender, Age from datSubject
+                  where Subject='${name//\'/\'\'}'" "$name|$version|$condition|Physics|Female|23.0"
+}
+
+scenario_paced() {
+    local name="Ann O'Brien" quoted="Ann O''Brien"
+    make_database 700
+    start_program
+    log_in "$name" TankP
+    register "$name"
+    simulation_window
+    # The filter leaves "2.5" of these keys; the outflow's zero is replaced by the 1.
+    enter_orders "2.5.x-/" 1 Enter
+    wait_periods_scored "$quoted" 1
+    # An emptied box refuses a typed zero and Submit takes it as 0.
+    enter_orders 3 $'\b0' click
+    wait_periods_scored "$quoted" 2
+    enter_orders 4 2 Enter
+    wait_periods_scored "$quoted" 3
+    earnings_message_ends_the_program
+    expect_registered "$name" TankP continuous
+    step "check the orders of every period"
+    [ "$(submit_rows "$quoted")" = $'1|2.5|1.0\n2|3.0|0.0\n3|4.0|2.0' ] ||
+        fail "Submit rows: $(submit_rows "$quoted" | tr '\n' ' ')"
+    step "check one summary row and one Submit time per period"
+    expect_query "select group_concat(Trial) from (select Trial from datTrialSummary
+                  where Subject='$quoted' order by Trial)" "1,2,3"
+    expect_query "select count(*) from datUserTimesSummary where Subject='$quoted'" 3
+}
+
+scenario_timed() {
+    make_database 700
+    start_program
+    log_in Ben TankT
+    register Ben
+    simulation_window
+    step "the clock opens the first period"
+    wait_query "select count(*) > 0 from datExperimentTrials
+                where Subject='Ben' and eventType='Environment Effect'" 1
+    enter_orders 5 2 Enter
+    earnings_message_ends_the_program
+    expect_registered Ben TankT continuous
+    step "check the orders and that the clock ran every period"
+    expect_query "select count(*) from datExperimentTrials where Subject='Ben'
+                  and eventType='Submit Clicked' and UserInFlow=5 and UserOutFlow=2" 1
+    expect_query "select max(Trial) from datExperimentTrials where Subject='Ben'" 3
+    expect_query "select count(*) from datUserTimesSummary where Subject='Ben'" 1
+}
+
+scenario_resume() {
+    make_database 700
+    start_program
+    log_in Cleo StoreP
+    register Cleo
+    simulation_window
+    # The store counts people: no decimal point.
+    enter_orders 3.5 2 Enter
+    wait_periods_scored Cleo 1
+    step "the station fails: the program is killed after period 1"
+    kill -9 "$PROGRAM_PID"
+    wait "$PROGRAM_PID" 2>/dev/null
+    PROGRAM_PID=""
+    start_program
+    log_in Cleo StoreP
+    step "'Continue with Trial #2' answered Yes"
+    local question
+    question=$(wait_window '^Login Cleo already used$')
+    focus "$question"
+    press Return
+    simulation_window
+    enter_orders 1 1 Enter
+    wait_periods_scored Cleo 2
+    enter_orders 2 "" click
+    wait_periods_scored Cleo 3
+    earnings_message_ends_the_program
+    expect_registered Cleo StoreP discrete
+    step "check that the continued run recorded each period once"
+    expect_query "select count(*) from datSubject where Subject='Cleo'" 1
+    [ "$(submit_rows Cleo)" = $'1|35.0|2.0\n2|1.0|1.0\n3|2.0|0.0' ] ||
+        fail "Submit rows: $(submit_rows Cleo | tr '\n' ' ')"
+    expect_query "select group_concat(Trial) from (select Trial from datExperimentTrials
+                  where Subject='Cleo' and $AFTER_COST order by EventID)" "1,2,3"
+}
+
+# Ctrl+X in an order box, Yes, then the password form.
+exit_key_opens_the_password_form() {
+    step "Ctrl+X in the inflow box, answered Yes"
+    focus "$SIM"
+    click "$SIM" $INFLOW_BOX
+    press ctrl+x
+    local prompt
+    prompt=$(wait_window '^Exit Application$')
+    focus "$prompt"
+    press Return
+    step "the password form opens"
+    AUTH=$(wait_window '^Authentication$')
+}
+
+try_password() {
+    local password=$1
+    step "experimenter / '$password' on the password form"
+    focus "$AUTH"
+    click "$AUTH" $USERNAME_BOX
+    type_text experimenter
+    click "$AUTH" $PASSWORD_BOX
+    type_text "$password"
+    click "$AUTH" $EXIT_BUTTON
+}
+
+scenario_exit_password() {
+    make_database 700
+    start_program
+    log_in Dan TankP
+    register Dan
+    simulation_window
+    enter_orders 1 1 Enter
+    wait_periods_scored Dan 1
+    local rows
+    rows=$(query "select count(*) from datExperimentTrials where Subject='Dan'")
+    exit_key_opens_the_password_form
+    try_password wrong
+    step "the wrong password is refused"
+    local refused
+    refused=$(wait_window '^Password Incorrect$')
+    focus "$refused"
+    press Return
+    wait_window_gone "$refused"
+    program_alive || fail "the program ended after a wrong password"
+    try_password fluxmere
+    step "the right password ends the program without the earnings message"
+    wait_program_end 0
+    expect_query "select count(*) from datExperimentTrials where Subject='Dan'" "$rows"
+}
+
+scenario_close_cancel() {
+    make_database 700
+    start_program
+    log_in Eve TankP
+    register Eve
+    simulation_window
+    step "the window's close command opens the password form"
+    "$CLOSE_WINDOW" "$SIM" || fail "close-window"
+    AUTH=$(wait_window '^Authentication$')
+    step "Cancel keeps the simulation window open"
+    focus "$AUTH"
+    click "$AUTH" $CANCEL_BUTTON
+    wait_window_gone "$AUTH"
+    windows_named '^Fluxmere$' | grep -qx "$SIM" || fail "the simulation window is gone"
+    program_alive || fail "the program ended"
+    for period in 1 2 3; do
+        enter_orders "$period" 1 Enter
+        wait_periods_scored Eve "$period"
+    done
+    earnings_message_ends_the_program
+    expect_query "select count(*) from datTrialSummary where Subject='Eve'" 3
+}
+
+command -v xdotool >/dev/null || fail "xdotool is not installed (scripts/install-deps.sh)"
+command -v sqlcipher >/dev/null || fail "sqlcipher is not installed (scripts/install-deps.sh)"
+start_display
+case "$SCENARIO" in
+    paced) scenario_paced ;;
+    timed) scenario_timed ;;
+    resume) scenario_resume ;;
+    exit-password) scenario_exit_password ;;
+    close-cancel) scenario_close_cancel ;;
+    *) fail "unknown scenario '$SCENARIO'" ;;
+esac
+echo "ACCEPTANCE PASSED [$SCENARIO]"
