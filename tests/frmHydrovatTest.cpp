@@ -13,6 +13,8 @@
 #include "simulation/ScreenSetup.h"
 #include "simulation/frmHydrovat.h"
 #include "tests/frmHydrovatFixture.h"
+#include "tests/support/TempDatabase.h"
+#include "ui/Dialogs.h"
 
 namespace {
 
@@ -379,6 +381,9 @@ TEST_F(ScreenFlows, AReadoutShowsItsCaptionOnlyWhileHighlighted) {
 
 TEST_F(ScreenLoad, EnterInAnEntryBoxPressesSubmitWhileItIsEnabled) {
     PrepareScreenRun(true);
+    // Submit records the press.
+    TempDatabase database;
+    ui::ScopedScriptedDialogs dialogs;
     frmHydrovat form;
     int clicks = 0;
     QObject::connect(&form.cmdNextTrial, &QPushButton::clicked, [&clicks] { ++clicks; });
