@@ -337,6 +337,80 @@ TEST_F(PeriodCycle, TimeDrivenRunWithSubmits) {
     ExpectEarnings(QStringLiteral("02.00"));
 }
 
+// What a participant-paced period shows in the tank view, phase by phase. Pauses of 200 ms
+// leave time to look at each phase. Period 1 has rates 3 and 1 and an initial back order
+// of 4 (delay 2) with an initial discharge of 0, which is still due.
+TEST_F(PeriodCycle, PhasesShowTheirFlowsBesideThePipesAndAtTheDoors) {
+    PrepareScreenRun(true);
+    ExperimentSetup.MaxTrial = 1;
+    ExperimentSetup.AfterEveryNTrials = 1;
+    ExperimentSetup.simTimeForTP = 1;
+    ExperimentSetup.userDelay = ExperimentSetup.envDelay = 200;
+    ExperimentSetup.UsrMv = ExperimentSetup.EnvMv = 200;
+    RunState.SubjectName = QStringLiteral("O'Brien");
+    RunState.UserInflowTP = RunState.UserOutflowTP = 2;
+    for (auto* orders : {&RunState.UserInFlow, &RunState.UserOutFlow, &RunState.BackOrder,
+                         &RunState.ForwardDischarge}) {
+        SizeArray(*orders, 2);
+    }
+    RunState.BackOrder[1] = 4;
+    RunState.TotalBackOrder = 4;
+    SetRates({{3, 1}});
+    frmHydrovat form;
+    const QColor red(255, 0, 0), green(0, 192, 0), black(0, 0, 0);
+    form.txtUsrInflowVal.setText(QStringLiteral("5"));
+    form.cmdNextTrial.click();
+
+    ASSERT_FALSE(RunUntil([&] { return form.tmrEnvDelay.Enabled(); }));
+    EXPECT_EQ(form.lblCurrTimePeriod.Caption(), QStringLiteral("1"));
+    EXPECT_FALSE(form.cmdNextTrial.isEnabled());
+    EXPECT_FALSE(form.txtUsrInflowVal.isEnabled());
+    for (int pipe = 0; pipe < 4; ++pipe) EXPECT_EQ(form.Water0[pipe].Visible(), pipe >= 2);
+    EXPECT_EQ(form.lblEnvInCon.Caption(), QStringLiteral("03.000"));
+    EXPECT_EQ(form.lblEnvInCon.BackColor(), red);
+    EXPECT_EQ(form.lblEnvOutCon.Caption(), QStringLiteral("01.000"));
+    EXPECT_EQ(form.lblEnvOutCon.BackColor(), green);
+    EXPECT_EQ(form.lblEnvInput[1].Caption(), QStringLiteral("ENV: 3"));
+    EXPECT_EQ(form.lblEnvInput[1].BackColor(), red);
+    EXPECT_EQ(form.lblEnvOutput[0].Caption(), QStringLiteral("ENV: 1"));
+    EXPECT_EQ(form.lblEnvOutput[0].BackColor(), green);
+
+    ASSERT_FALSE(RunUntil([&] { return form.tmrEnvMv.Enabled(); }));
+    EXPECT_EQ(form.lblEnvInCon.Caption(), QString());
+    EXPECT_EQ(form.lblEnvInCon.BackColor(), black);
+    EXPECT_EQ(form.lblEnvInput[1].Caption(), QStringLiteral("ENV: 3"));
+
+    ASSERT_FALSE(RunUntil([&] { return form.tmrUserDelay.Enabled(); }));
+    EXPECT_EQ(form.lblEnvInput[1].Caption(), QString());
+    EXPECT_EQ(form.lblEnvInput[1].BackColor(), black);
+    for (int pipe = 0; pipe < 4; ++pipe) EXPECT_EQ(form.Water0[pipe].Visible(), pipe < 2);
+    EXPECT_EQ(form.lblUsrInCon.Caption(), QStringLiteral("04.000"));
+    EXPECT_EQ(form.lblUsrInCon.BackColor(), red);
+    EXPECT_EQ(form.lblUsrOutCon.Caption(), QStringLiteral("00.000"));
+    EXPECT_EQ(form.lblUsrOutCon.BackColor(), green);
+    EXPECT_EQ(form.lblUserInput[1].Caption(), QStringLiteral("USER: 4"));
+    EXPECT_EQ(form.lblUserOutput[0].Caption(), QStringLiteral("USER: 0"));
+
+    // The flows act: 600 + 2 + 4 - 0; the read-outs show the model units.
+    ASSERT_FALSE(RunUntil([&] { return form.tmrUserMv.Enabled(); }));
+    for (int pipe = 0; pipe < 4; ++pipe) EXPECT_FALSE(form.Water0[pipe].Visible());
+    EXPECT_EQ(form.lblUsrInCon.Caption(), QString());
+    EXPECT_EQ(form.lblUsrInCon.BackColor(), black);
+    EXPECT_EQ(form.lblAmountStatusVal.Caption(), QStringLiteral("606.000"));
+    EXPECT_EQ(form.lblInFlowStatusEnvVal.Caption(), QStringLiteral("03.000"));
+    EXPECT_EQ(form.lblBackOrderVal.Caption(), QStringLiteral("05.000"));
+    EXPECT_EQ(form.lblUserInput[1].Caption(), QStringLiteral("USER: 4"));
+
+    EXPECT_TRUE(RunUntil([] { return false; }));
+    EXPECT_EQ(form.lblUserInput[1].Caption(), QString());
+    EXPECT_EQ(form.lblUserInput[1].BackColor(), black);
+    EXPECT_EQ(form.lblUserOutput[0].BackColor(), black);
+    const auto rows = database.rows(QStringLiteral(
+        "select AmountInTank from datTrialSummary where Subject='O''Brien' and Trial=1"));
+    ASSERT_EQ(rows.size(), 1U);
+    EXPECT_DOUBLE_EQ(rows[0].at("AmountInTank").toDouble(), 606);
+}
+
 // What an entry box holds when Submit is processed, and the order stored for it.
 struct EntryCase {
     const char* text;
