@@ -4,6 +4,8 @@
 
 readonly DB_KEY='KvNp_*R*_z'
 readonly WAIT_SECONDS=20
+# No single X request may hang a run.
+readonly XDO="timeout 10 xdotool"
 # A screen on which the forms keep their design size (15 twips a pixel).
 readonly SCREEN_SIZE=1088x800x24
 
@@ -106,18 +108,16 @@ program_alive() {
 
 # Visible windows whose title matches the pattern, one id a line.
 windows_named() {
-    xdotool search --onlyvisible --name "$1" 2>/dev/null
+    $XDO search --onlyvisible --name "$1" 2>/dev/null
 }
 
-# The first visible window whose title matches, once it is there.
+# Sets WINDOW to the first visible window whose title matches, once it is there.
 wait_window() {
-    local pattern=$1 ids
+    local pattern=$1
+    WINDOW=""
     for _ in $(seq $((WAIT_SECONDS * 10))); do
-        ids=$(windows_named "$pattern")
-        if [ -n "$ids" ]; then
-            echo "$ids" | head -n1
-            return 0
-        fi
+        WINDOW=$(windows_named "$pattern" | head -n1)
+        [ -n "$WINDOW" ] && return 0
         program_alive || fail "the program ended before a window '$pattern' appeared"
         sleep 0.1
     done
@@ -127,7 +127,7 @@ wait_window() {
 wait_window_gone() {
     local window=$1
     for _ in $(seq $((WAIT_SECONDS * 10))); do
-        xdotool getwindowname "$window" >/dev/null 2>&1 || return 0
+        $XDO getwindowname "$window" >/dev/null 2>&1 || return 0
         windows_named . | grep -qx "$window" || return 0
         sleep 0.1
     done
@@ -136,21 +136,21 @@ wait_window_gone() {
 
 # Keyboard input goes to a window once it has the focus; there is no window manager.
 focus() {
-    xdotool windowfocus --sync "$1" || fail "cannot focus window $1"
+    $XDO windowfocus --sync "$1" || fail "cannot focus window $1"
     sleep 0.1
 }
 
 click() {
-    xdotool mousemove --window "$1" "$2" "$3" click 1 || fail "click at $2,$3"
+    $XDO mousemove --window "$1" "$2" "$3" click 1 || fail "click at $2,$3"
     sleep 0.1
 }
 
 type_text() {
-    xdotool type --delay 30 "$1" || fail "typing '$1'"
+    $XDO type --delay 30 "$1" || fail "typing '$1'"
 }
 
 press() {
-    xdotool key --delay 30 "$@" || fail "keys $*"
+    $XDO key --delay 30 "$@" || fail "keys $*"
 }
 
 wait_program_end() {

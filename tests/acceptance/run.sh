@@ -23,7 +23,8 @@ readonly AFTER_COST="eventType='After Cost Calculation'"
 log_in() {
     local name=$1 version=$2 window
     step "log in as $name, version $version"
-    window=$(wait_window '^Welcome$')
+    wait_window '^Welcome$'
+    window=$WINDOW
     focus "$window"
     type_text "$name"
     press Tab
@@ -34,7 +35,8 @@ log_in() {
 register() {
     local name=$1 window
     step "register $name: age 23, Female, Physics, Begin"
-    window=$(wait_window "^Subject Info: $name\$")
+    wait_window "^Subject Info: $name\$"
+    window=$WINDOW
     focus "$window"
     click "$window" $MAJOR_BOX
     press ctrl+a
@@ -47,7 +49,8 @@ register() {
 
 simulation_window() {
     step "the simulation screen opens"
-    SIM=$(wait_window '^Fluxmere$')
+    wait_window '^Fluxmere$'
+    SIM=$WINDOW
 }
 
 # Types the keys into the two order boxes (each starts at its end) and presses Submit by
@@ -163,7 +166,8 @@ scenario_resume() {
     log_in Cleo StoreP
     step "'Continue with Trial #2' answered Yes"
     local question
-    question=$(wait_window '^Login Cleo already used$')
+    wait_window '^Login Cleo already used$'
+    question=$WINDOW
     focus "$question"
     press Return
     simulation_window
@@ -181,18 +185,25 @@ scenario_resume() {
                   where Subject='Cleo' and $AFTER_COST order by EventID)" "1,2,3"
 }
 
-# Ctrl+X in an order box, Yes, then the password form.
-exit_key_opens_the_password_form() {
-    step "Ctrl+X in the inflow box, answered Yes"
+# Ctrl+X in an order box brings the prompt; Escape answers No, Enter Yes.
+exit_key_prompt() {
+    local answer=$1 prompt
+    step "Ctrl+X in the inflow box, answered $answer"
     focus "$SIM"
     click "$SIM" $INFLOW_BOX
     press ctrl+x
-    local prompt
-    prompt=$(wait_window '^Exit Application$')
+    wait_window '^Exit Application$'
+    prompt=$WINDOW
     focus "$prompt"
-    press Return
+    if [ "$answer" = No ]; then press Escape; else press Return; fi
+    wait_window_gone "$prompt"
+}
+
+exit_key_opens_the_password_form() {
+    exit_key_prompt Yes
     step "the password form opens"
-    AUTH=$(wait_window '^Authentication$')
+    wait_window '^Authentication$'
+    AUTH=$WINDOW
 }
 
 try_password() {
@@ -216,11 +227,17 @@ scenario_exit_password() {
     wait_periods_scored Dan 1
     local rows
     rows=$(query "select count(*) from datExperimentTrials where Subject='Dan'")
+    exit_key_prompt No
+    step "No leaves the experiment as it was: no password form"
+    sleep 0.5
+    [ -z "$(windows_named '^Authentication$')" ] || fail "the password form opened after No"
+    program_alive || fail "the program ended after No"
     exit_key_opens_the_password_form
     try_password wrong
     step "the wrong password is refused"
     local refused
-    refused=$(wait_window '^Password Incorrect$')
+    wait_window '^Password Incorrect$'
+    refused=$WINDOW
     focus "$refused"
     press Return
     wait_window_gone "$refused"
@@ -239,7 +256,8 @@ scenario_close_cancel() {
     simulation_window
     step "the window's close command opens the password form"
     "$CLOSE_WINDOW" "$SIM" || fail "close-window"
-    AUTH=$(wait_window '^Authentication$')
+    wait_window '^Authentication$'
+    AUTH=$WINDOW
     step "Cancel keeps the simulation window open"
     focus "$AUTH"
     click "$AUTH" $CANCEL_BUTTON
