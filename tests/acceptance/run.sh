@@ -131,7 +131,7 @@ scenario_paced() {
 }
 
 scenario_timed() {
-    make_database 700
+    make_database 1500  # time to type the orders within the three periods
     start_program
     log_in Ben TankT
     register Ben
@@ -275,6 +275,7 @@ scenario_close_cancel() {
 command -v xdotool >/dev/null || fail "xdotool is not installed (scripts/install-deps.sh)"
 command -v sqlcipher >/dev/null || fail "sqlcipher is not installed (scripts/install-deps.sh)"
 start_display
+step "choose the scenario"
 case "$SCENARIO" in
     paced) scenario_paced ;;
     timed) scenario_timed ;;
