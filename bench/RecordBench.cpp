@@ -3,6 +3,7 @@
 // connection to the same file that is already open and keyed.
 #include <QDir>
 #include <QTemporaryDir>
+#include <algorithm>
 #include <utility>
 #include <vector>
 
@@ -28,48 +29,49 @@ const QString& BenchDatabase() {
     return path;
 }
 
+// Every column of an event-log row, each with a value of its type; named columns keep
+// realistic texts and keys.
 Row EventRow() {
-    Row row = {
+    const Row named = {
         {"Subject", QStringLiteral("O'Brien")},
         {"Version", QStringLiteral("Tank A")},
         {"eventType", QStringLiteral("After Cost Calculation")},
         {"EventID", 1234},
         {"Trial", 17},
-        {"Date", QStringLiteral("2025-03-04")},
-        {"Time", QStringLiteral("13:04:05")},
         {"IsUserInFlow", 1},
         {"graphicalMode", 1},
         {"IsTimeDriven", 1},
     };
-    for (const char* name : {"CurrentCost",
-                             "TotCost",
-                             "UserInFlow",
-                             "UserOutFlow",
-                             "EnvInFlow",
-                             "EnvOutFlow",
-                             "BackOrder",
-                             "ForwardDischarge",
-                             "TotalBackOrder",
-                             "TotalForwardDischarge",
-                             "AmountInTank",
-                             "GoalAmount",
-                             "SimulationTime",
-                             "BaseMoney",
-                             "BonusAmount",
-                             "CurrentBonus",
-                             "TotBonus",
-                             "LowerBoundFromGoal",
-                             "UpperBoundFromGoal",
-                             "TimeBetweenEnvTries",
-                             "deltaTmeBetweenEnvUsr"}) {
-        row.emplace_back(QString::fromLatin1(name), 12.375);
-    }
-    for (const char* name : {"UserInflowTP", "UserOutflowTP", "AfterEveryNTrials",
-                             "ExperimentTimeForInstructions", "MaxNumberOfAScenarioType"}) {
-        row.emplace_back(QString::fromLatin1(name), 3);
-    }
-    for (const char* name : {"IsUserOutFlow", "IsEnvInFlow", "IsEnvOutFlow", "IsBonusOnTimeGap"}) {
-        row.emplace_back(QString::fromLatin1(name), 0);
+    Row row;
+    for (const db::ColumnDef& column :
+         db::FindTable(QStringLiteral("datExperimentTrials"))->columns) {
+        const auto given = std::find_if(named.begin(), named.end(), [&](const auto& pair) {
+            return pair.first == column.name;
+        });
+        if (given != named.end()) {
+            row.push_back(*given);
+            continue;
+        }
+        switch (column.type) {
+            case db::ColumnType::Double:
+                row.emplace_back(column.name, 12.375);
+                break;
+            case db::ColumnType::Integer:
+                row.emplace_back(column.name, 3);
+                break;
+            case db::ColumnType::Boolean:
+                row.emplace_back(column.name, 0);
+                break;
+            case db::ColumnType::Date:
+                row.emplace_back(column.name, QStringLiteral("2025-03-04"));
+                break;
+            case db::ColumnType::Time:
+                row.emplace_back(column.name, QStringLiteral("13:04:05"));
+                break;
+            case db::ColumnType::Text:
+                row.emplace_back(column.name, QStringLiteral("x"));
+                break;
+        }
     }
     return row;
 }
