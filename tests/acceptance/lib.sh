@@ -37,9 +37,11 @@ cleanup() {
 }
 
 # A display of our own: Xvfb picks a free number and tells it through a file descriptor.
+# No reset when the last client leaves: a program started right after a killed one would
+# otherwise race the server's reset and find no display.
 start_display() {
     step "start a private X display"
-    "$(command -v Xvfb)" -displayfd 5 -screen 0 "$SCREEN_SIZE" -nolisten tcp \
+    "$(command -v Xvfb)" -displayfd 5 -screen 0 "$SCREEN_SIZE" -nolisten tcp -noreset \
         5>"$WORK/display" 2>"$WORK/xvfb.log" &
     XVFB_PID=$!
     for _ in $(seq 100); do
