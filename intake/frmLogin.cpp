@@ -1,6 +1,10 @@
 #include "intake/frmLogin.h"
 
 #include <QFocusEvent>
+#include <QGuiApplication>
+#include <QRect>
+#include <QScreen>
+#include <algorithm>
 #include <memory>
 
 #include "config/ConfigError.h"
@@ -15,12 +19,14 @@
 #include "intake/frmNewSubject.h"
 #include "recording/Resume.h"
 #include "ui/Dialogs.h"
+#include "ui/Twips.h"
 
 namespace {
 
 std::unique_ptr<frmLogin> g_loginForm;
 
 constexpr int kEnter = 13;
+constexpr QRect kVersionBoxTwips(5280, 360, 855, 420);
 
 QString NoVersionsMessage() {
     return QStringLiteral(
@@ -42,7 +48,8 @@ frmLogin::frmLogin() {
     // The box takes what is typed as it is: no completion, and Enter adds nothing to the list.
     cboVersion.setCompleter(nullptr);
     cboVersion.setInsertPolicy(QComboBox::NoInsert);
-    intake::Place(cboVersion, 5280, 360, 855, 420);
+    intake::Place(cboVersion, kVersionBoxTwips.x(), kVersionBoxTwips.y(),
+                  kVersionBoxTwips.width(), kVersionBoxTwips.height());
     cmdStart.setText(QStringLiteral("Start"));
     intake::MakeBold(cmdStart);
     cmdStart.setEnabled(false);
@@ -110,9 +117,25 @@ void frmLogin::cboVersion_Validate() {
     ShowVersionFromItsStart();
 }
 
-// The box is narrow: a long version shows its beginning, as the list shows it.
+// A version too long even for the widened box shows its beginning, as the list shows it.
 void frmLogin::ShowVersionFromItsStart() {
     cboVersion.lineEdit()->setCursorPosition(0);
+}
+
+// The design width holds about five letters; a participant must read the whole name. The box
+// keeps its place and grows to the right, never narrower than designed, never off the screen.
+void frmLogin::FitVersionBoxToItsVersions() {
+    cboVersion.setSizeAdjustPolicy(QComboBox::AdjustToContents);
+    const int designWidth = ui::TwipsToPixelsX(kVersionBoxTwips.width());
+    int wanted = std::max(designWidth, cboVersion.sizeHint().width());
+    if (const QScreen* screen = QGuiApplication::primaryScreen()) {
+        const int rightMargin = width() - cboVersion.geometry().right();
+        wanted = std::min(wanted, screen->availableGeometry().width() - cboVersion.x() - rightMargin);
+    }
+    const int growth = std::max(0, wanted - cboVersion.width());
+    cboVersion.resize(cboVersion.width() + growth, cboVersion.height());
+    setFixedWidth(width() + growth);
+    intake::CenterOnScreen(*this);
 }
 
 void frmLogin::cmdQuit_Click() {
@@ -197,6 +220,7 @@ void LoadVersions() {
     QComboBox& box = LoginForm().cboVersion;
     box.addItems(ReadVersions());
     if (box.count() > 0) box.setCurrentIndex(0);
+    LoginForm().FitVersionBoxToItsVersions();
     LoginForm().ShowVersionFromItsStart();
 }
 

@@ -29,6 +29,8 @@ class frmLogin : public QWidget {
     void cmdQuit_Click();
 
     void ShowVersionFromItsStart();
+    // Widens the version box, and the form with it, until the longest version shows whole.
+    void FitVersionBoxToItsVersions();
 
     // An accepted Start unloaded the form: a participant registered or continuing.
     bool Accepted() const { return accepted_; }

@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include <QApplication>
+#include <QLineEdit>
 #include <ostream>
 
 #include "core/RunRecord.h"
@@ -104,6 +105,21 @@ TEST_F(LoginTest, LoadVersionsListsEveryVersionAndSelectsTheFirst) {
     EXPECT_EQ(items, (QStringList{"A", "a2", "B", "O'Brien"}));
     EXPECT_EQ(form.cboVersion.currentIndex(), 0);
     EXPECT_EQ(form.cboVersion.currentText(), "A");
+}
+
+TEST_F(LoginTest, ALongVersionShowsWholeInAWiderBoxAndForm) {
+    const QString longVersion = "StoreTimeDrivenSpring";
+    database.addVersion(longVersion);
+    frmLogin& form = loadedForm();
+    const QRect design = ui::TwipRect(5280, 360, 855, 420);
+    const int designRightMargin = ui::TwipsToPixelsX(6375) - design.right();
+    EXPECT_EQ(form.cboVersion.pos(), design.topLeft()) << "the box keeps its place";
+    EXPECT_GT(form.cboVersion.width(), design.width());
+    EXPECT_EQ(form.width() - form.cboVersion.geometry().right(), designRightMargin);
+    form.show();
+    const QLineEdit& text = *form.cboVersion.lineEdit();
+    // The line edit keeps a couple of pixels inside its frame.
+    EXPECT_GE(text.width() - 4, text.fontMetrics().horizontalAdvance(longVersion));
 }
 
 TEST_F(LoginTest, StartIsEnabledExactlyByANameThatIsNotBlank) {
