@@ -6,6 +6,8 @@
 #include <QPointer>
 #include <QTimer>
 
+#include "ui/Twips.h"
+
 namespace ui {
 
 QString ApplicationTitle() {
@@ -14,6 +16,9 @@ QString ApplicationTitle() {
 
 namespace {
 DialogHost* g_host = nullptr;
+
+// A little smaller than the forms' 12 points, like a system message beside a form.
+constexpr double kMessageBoxPoints = 10;
 
 RealDialogs& RealHost() {
     static RealDialogs host;
@@ -74,6 +79,8 @@ int RealDialogs::messageBox(const MessageBoxRequest& request) {
     QMessageBox box(IconOf(request), request.title, shownText,
                     request.isYesNo() ? (QMessageBox::Yes | QMessageBox::No) : QMessageBox::Ok);
     box.setTextFormat(Qt::PlainText);
+    // The boxes follow the screen's scale, as the forms do, so they read as easily.
+    box.setFont(DesignFont(kMessageBoxPoints, false));
     const int clicked = box.exec();
     if (!request.isYesNo()) return vbOK;
     return clicked == QMessageBox::Yes ? vbYes : vbNo;
