@@ -4,7 +4,6 @@
 
 #include <QCoreApplication>
 #include <QElapsedTimer>
-#include <QTimer>
 #include <functional>
 #include <vector>
 
@@ -12,6 +11,7 @@
 #include "simulation/frmHydrovat.h"
 #include "tests/frmHydrovatFixture.h"
 #include "tests/support/ExperimentDatabase.h"
+#include "tests/support/ScreenCycle.h"
 #include "ui/Dialogs.h"
 #include "ui/ProgramEnd.h"
 
@@ -73,51 +73,29 @@ class PeriodCycle : public ScreenTest {
         }
     }
 
-    // Runs the screen's events until done() holds or the program ends (true).
-    bool RunUntil(const std::function<bool()>& done) {
-        QTimer wake;  // so that waiting for events never blocks for long
-        wake.start(5);
-        QElapsedTimer limit;
-        limit.start();
-        try {
-            while (!done() && limit.elapsed() < 30000) {
-                QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents);
-            }
-        } catch (const ui::ProgramEnded&) {
-            return true;
-        }
-        EXPECT_TRUE(done()) << "the cycle stalled";
-        return false;
-    }
-
-    static bool Idle(const frmHydrovat& form) {
-        for (const ui::FormTimer* timer : {&form.Timer1, &form.tmrUserDelay, &form.tmrUserMv,
-                                           &form.tmrEnvDelay, &form.tmrEnvMv}) {
-            if (timer->Enabled()) return false;
-        }
-        return true;
-    }
-
     // Participant-paced: waits for Submit to be offered again (false when the run ended).
     bool Submit(frmHydrovat& form, const QString& inflow, const QString& outflow) {
         form.txtUsrInflowVal.setText(inflow);
         form.txtUsrOutflowVal.setText(outflow);
         form.cmdNextTrial.click();
-        return !RunUntil([&] { return form.cmdNextTrial.isEnabled() && Idle(form); });
+        return !RunScreenUntil(
+            [&] { return form.cmdNextTrial.isEnabled() && PhaseTimersIdle(form); });
     }
 
     // Time-driven: a Submit while the period clock is held after a period's chain, so that
     // the Submit's user phase runs alone; the clock then goes on.
     void SubmitAfterPeriod(frmHydrovat& form, int period, const QString& inflow,
                            const QString& outflow) {
-        ASSERT_FALSE(RunUntil([&] {
-            return RunState.CurrentTrial == period && form.Timer2.Enabled() && Idle(form);
+        ASSERT_FALSE(RunScreenUntil([&] {
+            return RunState.CurrentTrial == period && form.Timer2.Enabled() &&
+                   PhaseTimersIdle(form);
         }));
         form.Timer2.setEnabled(false);
         form.txtUsrInflowVal.setText(inflow);
         form.txtUsrOutflowVal.setText(outflow);
         form.cmdNextTrial.click();
-        ASSERT_FALSE(RunUntil([&] { return form.cmdNextTrial.isEnabled() && Idle(form); }));
+        ASSERT_FALSE(
+            RunScreenUntil([&] { return form.cmdNextTrial.isEnabled() && PhaseTimersIdle(form); }));
         form.Timer2.setEnabled(true);
     }
 
@@ -268,7 +246,7 @@ TEST_F(PeriodCycle, TimeDrivenRunWithoutSubmits) {
     RunState.UserOutflowTP = 1;
     SetRates({{2, 0}, {-1, -1}, {0, 1}});
     frmHydrovat form;
-    EXPECT_TRUE(RunUntil([] { return false; }));
+    EXPECT_TRUE(RunScreenUntil([] { return false; }));
 
     const bool F = false, T = true;
     ExpectEvents({
@@ -310,7 +288,7 @@ TEST_F(PeriodCycle, TimeDrivenRunWithSubmits) {
     SubmitAfterPeriod(form, 2, QStringLiteral(".0"), QString());
     EXPECT_EQ(form.txtUsrInflowVal.text(), QStringLiteral(".0"));
     EXPECT_EQ(form.txtUsrOutflowVal.text(), QStringLiteral("0"));
-    EXPECT_TRUE(RunUntil([] { return false; }));
+    EXPECT_TRUE(RunScreenUntil([] { return false; }));
 
     const bool F = false, T = true;
     ExpectEvents({
@@ -361,7 +339,7 @@ TEST_F(PeriodCycle, PhasesShowTheirFlowsBesideThePipesAndAtTheDoors) {
     form.txtUsrInflowVal.setText(QStringLiteral("5"));
     form.cmdNextTrial.click();
 
-    ASSERT_FALSE(RunUntil([&] { return form.tmrEnvDelay.Enabled(); }));
+    ASSERT_FALSE(RunScreenUntil([&] { return form.tmrEnvDelay.Enabled(); }));
     EXPECT_EQ(form.lblCurrTimePeriod.Caption(), QStringLiteral("1"));
     EXPECT_FALSE(form.cmdNextTrial.isEnabled());
     EXPECT_FALSE(form.txtUsrInflowVal.isEnabled());
@@ -375,12 +353,12 @@ TEST_F(PeriodCycle, PhasesShowTheirFlowsBesideThePipesAndAtTheDoors) {
     EXPECT_EQ(form.lblEnvOutput[0].Caption(), QStringLiteral("ENV: 1"));
     EXPECT_EQ(form.lblEnvOutput[0].BackColor(), green);
 
-    ASSERT_FALSE(RunUntil([&] { return form.tmrEnvMv.Enabled(); }));
+    ASSERT_FALSE(RunScreenUntil([&] { return form.tmrEnvMv.Enabled(); }));
     EXPECT_EQ(form.lblEnvInCon.Caption(), QString());
     EXPECT_EQ(form.lblEnvInCon.BackColor(), black);
     EXPECT_EQ(form.lblEnvInput[1].Caption(), QStringLiteral("ENV: 3"));
 
-    ASSERT_FALSE(RunUntil([&] { return form.tmrUserDelay.Enabled(); }));
+    ASSERT_FALSE(RunScreenUntil([&] { return form.tmrUserDelay.Enabled(); }));
     EXPECT_EQ(form.lblEnvInput[1].Caption(), QString());
     EXPECT_EQ(form.lblEnvInput[1].BackColor(), black);
     for (int pipe = 0; pipe < 4; ++pipe) EXPECT_EQ(form.Water0[pipe].Visible(), pipe < 2);
@@ -392,7 +370,7 @@ TEST_F(PeriodCycle, PhasesShowTheirFlowsBesideThePipesAndAtTheDoors) {
     EXPECT_EQ(form.lblUserOutput[0].Caption(), QStringLiteral("USER: 0"));
 
     // The flows act: 600 + 2 + 4 - 0; the read-outs show the model units.
-    ASSERT_FALSE(RunUntil([&] { return form.tmrUserMv.Enabled(); }));
+    ASSERT_FALSE(RunScreenUntil([&] { return form.tmrUserMv.Enabled(); }));
     for (int pipe = 0; pipe < 4; ++pipe) EXPECT_FALSE(form.Water0[pipe].Visible());
     EXPECT_EQ(form.lblUsrInCon.Caption(), QString());
     EXPECT_EQ(form.lblUsrInCon.BackColor(), black);
@@ -401,7 +379,7 @@ TEST_F(PeriodCycle, PhasesShowTheirFlowsBesideThePipesAndAtTheDoors) {
     EXPECT_EQ(form.lblBackOrderVal.Caption(), QStringLiteral("05.000"));
     EXPECT_EQ(form.lblUserInput[1].Caption(), QStringLiteral("USER: 4"));
 
-    EXPECT_TRUE(RunUntil([] { return false; }));
+    EXPECT_TRUE(RunScreenUntil([] { return false; }));
     EXPECT_EQ(form.lblUserInput[1].Caption(), QString());
     EXPECT_EQ(form.lblUserInput[1].BackColor(), black);
     EXPECT_EQ(form.lblUserOutput[0].BackColor(), black);
@@ -426,7 +404,7 @@ TEST_P(PeriodCycleEntry, BoxTextBecomesTheStoredOrder) {
     form.txtUsrInflowVal.setText(QString::fromLatin1(GetParam().text));
     form.txtUsrOutflowVal.setText(QString::fromLatin1(GetParam().text));
     form.cmdNextTrial.click();
-    ASSERT_FALSE(RunUntil([] { return RunState.EventID >= 1; }));
+    ASSERT_FALSE(RunScreenUntil([] { return RunState.EventID >= 1; }));
     form.StopCycleTimers();
 
     EXPECT_EQ(form.txtUsrInflowVal.text(), QString::fromLatin1(GetParam().shownAfter));

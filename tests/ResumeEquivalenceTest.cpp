@@ -1,7 +1,8 @@
 // A run interrupted after period k and continued must record, from period k + 1 on, exactly
 // what the same run records without the interruption. Both runs start through the real
 // start-up (login, registration or continuation, labels, scenario, run initialisation,
-// simulation screen) and play their periods with the period model and the event log.
+// simulation screen) and play their periods either with the period model and the event log
+// alone, or on the screen itself, Submit pressed and its timers left to run the phases.
 #include <gtest/gtest.h>
 
 #include <cmath>
@@ -12,9 +13,13 @@
 #include "intake/frmLogin.h"
 #include "recording/EventLog.h"
 #include "simulation/PeriodModel.h"
+#include "simulation/frmHydrovat.h"
 #include "support/ExperimentDatabase.h"
 #include "support/IntakeScripts.h"
+#include "support/ScreenCycle.h"
 #include "ui/Dialogs.h"
+#include "ui/NumberText.h"
+#include "ui/ProgramEnd.h"
 
 namespace {
 
@@ -124,6 +129,27 @@ class ResumeEquivalenceTest : public ::testing::TestWithParam<ResumeCase> {
         while (RunState.CurrentTrial < lastPeriod) PlayPeriod();
     }
 
+    // One period on the screen: the orders typed, Submit pressed, and the screen's timers
+    // left to run the phases until Submit is offered again or the last period ends the run.
+    static void PlayPeriodOnScreen() {
+        frmHydrovat& form = *SimulationScreen();
+        const int n = RunState.CurrentTrial + 1;
+        form.txtUsrInflowVal.setText(ui::Plain(kInflowOrders[n - 1]));
+        form.txtUsrOutflowVal.setText(ui::Plain(kOutflowOrders[n - 1]));
+        form.cmdNextTrial.click();
+        const bool ended = RunScreenUntil([&] {
+            return RunState.CurrentTrial == n && form.cmdNextTrial.isEnabled() &&
+                   PhaseTimersIdle(form);
+        });
+        EXPECT_EQ(ended, n == ExperimentSetup.MaxTrial) << "period " << n;
+    }
+
+    static void PlayOnScreenUntil(int lastPeriod) {
+        while (RunState.CurrentTrial < lastPeriod && !::testing::Test::HasFailure()) {
+            PlayPeriodOnScreen();
+        }
+    }
+
     std::vector<ExperimentDatabase::Row> eventsAfter(const QString& name, int period) const {
         return database.rows(QStringLiteral("SELECT * FROM datExperimentTrials WHERE Subject = %1 "
                                             "AND Trial > %2 ORDER BY EventID")
@@ -131,8 +157,33 @@ class ResumeEquivalenceTest : public ::testing::TestWithParam<ResumeCase> {
                                  .arg(period));
     }
 
+    // Every event after period k of the continued run equals the uninterrupted run's.
+    void expectSameEventsAfter(int k) const {
+        const auto whole = eventsAfter("Whole", k);
+        const auto split = eventsAfter("Split", k);
+        ASSERT_EQ(split.size(), whole.size());
+        ASSERT_FALSE(whole.empty());
+        bool someInitialOrderArrives = false;
+        for (std::size_t i = 0; i < whole.size(); ++i) {
+            for (const char* column : kExactColumns) {
+                EXPECT_EQ(split[i].at(column), whole[i].at(column))
+                    << column << " of event " << whole[i].at("EventID").toInt();
+            }
+            for (const char* column : kAmountColumns) {
+                EXPECT_NEAR(split[i].at(column).toDouble(), whole[i].at(column).toDouble(), 1e-9)
+                    << column << " of event " << whole[i].at("EventID").toInt();
+            }
+            someInitialOrderArrives |= whole[i].at("BackOrder").toDouble() != 0 &&
+                                       whole[i].at("eventType").toString() == "User Inflow";
+        }
+        if (GetParam().initialBackOrder != 0 && k < GetParam().delays[0].inValue - 1) {
+            EXPECT_TRUE(someInitialOrderArrives) << "the case does not test the initial pipeline";
+        }
+    }
+
     ExperimentDatabase database;
     ui::ScopedScriptedDialogs dialogs;
+    ui::ScopedEndObserver endObserver;
 };
 
 TEST_P(ResumeEquivalenceTest, ContinuesExactlyAsTheUninterruptedRun) {
@@ -147,27 +198,22 @@ TEST_P(ResumeEquivalenceTest, ContinuesExactlyAsTheUninterruptedRun) {
     startProgram("Split");
     ASSERT_EQ(RunState.CurrentTrial, k);
     PlayUntil(12);
+    expectSameEventsAfter(k);
+}
 
-    const auto whole = eventsAfter("Whole", k);
-    const auto split = eventsAfter("Split", k);
-    ASSERT_EQ(split.size(), whole.size());
-    ASSERT_FALSE(whole.empty());
-    bool someInitialOrderArrives = false;
-    for (std::size_t i = 0; i < whole.size(); ++i) {
-        for (const char* column : kExactColumns) {
-            EXPECT_EQ(split[i].at(column), whole[i].at(column))
-                << column << " of event " << whole[i].at("EventID").toInt();
-        }
-        for (const char* column : kAmountColumns) {
-            EXPECT_NEAR(split[i].at(column).toDouble(), whole[i].at(column).toDouble(), 1e-9)
-                << column << " of event " << whole[i].at("EventID").toInt();
-        }
-        someInitialOrderArrives |= whole[i].at("BackOrder").toDouble() != 0 &&
-                                   whole[i].at("eventType").toString() == "User Inflow";
-    }
-    if (GetParam().initialBackOrder != 0 && k < GetParam().delays[0].inValue - 1) {
-        EXPECT_TRUE(someInitialOrderArrives) << "the case does not test the initial pipeline";
-    }
+TEST_P(ResumeEquivalenceTest, ContinuesOnTheScreenExactlyAsTheUninterruptedRun) {
+    const int k = GetParam().interruptedAfter;
+    startProgram("Whole");
+    PlayOnScreenUntil(12);
+    interrupt();
+
+    startProgram("Split");
+    PlayOnScreenUntil(k);
+    interrupt();
+    startProgram("Split");
+    ASSERT_EQ(RunState.CurrentTrial, k);
+    PlayOnScreenUntil(12);
+    expectSameEventsAfter(k);
 }
 
 INSTANTIATE_TEST_SUITE_P(
