@@ -315,6 +315,9 @@ void frmHydrovat::Form_Load() {
     if (ExperimentSetup.IsTimeDriven) {
         Timer2.setInterval(PeriodClockInterval(ExperimentSetup.TimeBetweenEnvTries));
         Timer2.setEnabled(true);
+        // Orders stored in period 0 would never fall due, yet count as on order: a fresh
+        // run takes its first orders once the clock has opened period 1.
+        if (RunState.CurrentTrial == 0) cmdNextTrial.setEnabled(false);
     }
 }
 

@@ -208,6 +208,7 @@ void frmHydrovat::Timer2_Timer() {
     StoreOrder(RunState.UserInFlow, RunState.CurrentTrial, 0);
     StoreOrder(RunState.UserOutFlow, RunState.CurrentTrial, 0);
     ShowPeriodNumber(*this);
+    if (RunState.CurrentTrial == 1) cmdNextTrial.setEnabled(true);  // held back at load
     if (!ExperimentSetup.IsTimeDriven || RunState.UserFlowPending) {
         EnvironmentDecision();
     } else {

@@ -12,6 +12,7 @@
 #include "tests/frmHydrovatFixture.h"
 #include "tests/support/ExperimentDatabase.h"
 #include "tests/support/ScreenCycle.h"
+#include "tests/support/Typing.h"
 #include "ui/Dialogs.h"
 #include "ui/ProgramEnd.h"
 
@@ -313,6 +314,31 @@ TEST_F(PeriodCycle, TimeDrivenRunWithSubmits) {
     ExpectSummaries({{25, 2, 3}, {25, 2, 0}, {24, 2, 0}});
     EXPECT_EQ(SubmitTrials(), (std::vector<int>{1, 2}));
     ExpectEarnings(QStringLiteral("02.00"));
+}
+
+// Time-driven: a fresh run takes no orders before the clock opens period 1 (they would be
+// stored in period 0, where they never fall due); the boxes stay open for typing. A
+// continued run is already inside a period and offers Submit at once.
+TEST_F(PeriodCycle, TimeDrivenSubmitIsOfferedOncePeriodOneIsOpen) {
+    Prepare(true, 3);
+    ExperimentSetup.TimeBetweenEnvTries = 50;
+    frmHydrovat fresh;
+    EXPECT_FALSE(fresh.cmdNextTrial.isEnabled());
+    EXPECT_TRUE(fresh.txtUsrInflowVal.isEnabled());
+    EXPECT_TRUE(fresh.txtUsrOutflowVal.isEnabled());
+    TypeKeys(fresh.txtUsrInflowVal, "5\r");
+    EXPECT_EQ(fresh.Timer1.Enabled(), false) << "Enter submitted before period 1";
+    ASSERT_FALSE(RunScreenUntil([] { return RunState.CurrentTrial == 1; }));
+    EXPECT_TRUE(fresh.cmdNextTrial.isEnabled());
+    EXPECT_EQ(fresh.txtUsrInflowVal.text(), QStringLiteral("5")) << "what was typed stays";
+    fresh.Timer2.setEnabled(false);
+
+    Prepare(true, 3);
+    RunState.CurrentTrial = 2;
+    frmHydrovat continued;
+    EXPECT_TRUE(continued.cmdNextTrial.isEnabled());
+    continued.Timer2.setEnabled(false);
+    EXPECT_TRUE(SubmitTrials().empty());
 }
 
 // What a participant-paced period shows in the tank view, phase by phase. Pauses of 200 ms
