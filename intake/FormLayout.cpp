@@ -2,6 +2,7 @@
 
 #include <QGuiApplication>
 #include <QScreen>
+#include <algorithm>
 
 #include "ui/Twips.h"
 
@@ -32,6 +33,13 @@ void SetUpLabel(QLabel& label, const QString& caption) {
     label.setText(caption);
     label.setAlignment(Qt::AlignLeft | Qt::AlignTop);
     label.setWordWrap(true);
+}
+
+void ScaleOptionMark(QWidget& option) {
+    // The style's mark keeps its few pixels however large the caption is drawn.
+    const int side = std::max(13, option.fontInfo().pixelSize() * 2 / 3);
+    option.setStyleSheet(
+        QStringLiteral("QRadioButton::indicator { width: %1px; height: %1px; }").arg(side));
 }
 
 void MakeBold(QWidget& control) {

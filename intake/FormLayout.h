@@ -20,6 +20,9 @@ void Place(QWidget& control, double left, double top, double width, double heigh
 // A label's caption, aligned to its top-left corner and wrapped within its width.
 void SetUpLabel(QLabel& label, const QString& caption);
 
+// An option button whose round mark grows with the form's scaled font.
+void ScaleOptionMark(QWidget& option);
+
 // A button or other control drawn in the bold face of the form's font.
 void MakeBold(QWidget& control);
 

@@ -58,6 +58,8 @@ frmNewSubject::frmNewSubject() {
     intake::Place(optFemale, 240, 360, 1215, 270);
     optMale.setText(QStringLiteral("Male"));
     intake::Place(optMale, 1800, 360, 855, 270);
+    intake::ScaleOptionMark(optFemale);
+    intake::ScaleOptionMark(optMale);
     cboMajor.setEditable(true);
     cboMajor.setCompleter(nullptr);
     cboMajor.setInsertPolicy(QComboBox::NoInsert);
