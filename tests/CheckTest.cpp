@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <QTextStream>
+#include <ostream>
 
 #include "tests/support/ToolFixtures.h"
 #include "tools/Check.h"
@@ -33,6 +34,10 @@ struct Broken {
     const char* sql;
     Problem expected;  // message: the start of the expected message
 };
+
+std::ostream& operator<<(std::ostream& out, const Broken& c) {
+    return out << c.name;
+}
 
 class CheckBrokenTest : public ::testing::TestWithParam<Broken> {};
 

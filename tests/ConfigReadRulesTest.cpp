@@ -86,6 +86,10 @@ struct BooleanCase {
     bool expected;
 };
 
+std::ostream& operator<<(std::ostream& out, const BooleanCase& c) {
+    return out << c.value.toString().toStdString();
+}
+
 class BooleanReadTest : public ::testing::TestWithParam<BooleanCase> {};
 
 TEST_P(BooleanReadTest, IsTrueOnlyForMinusOne) {

@@ -2,6 +2,7 @@
 #include <gtest/gtest.h>
 
 #include <QBuffer>
+#include <ostream>
 
 #include "tools/Csv.h"
 #include "tools/ToolError.h"
@@ -43,6 +44,20 @@ struct TextCase {
     std::string text;
     std::string cell;  // as written
 };
+
+// Line breaks shown as escapes, so that each case stays on one line of the test list.
+std::ostream& operator<<(std::ostream& out, const TextCase& c) {
+    for (const char ch : c.text) {
+        if (ch == '\n') {
+            out << "\\n";
+        } else if (ch == '\r') {
+            out << "\\r";
+        } else {
+            out << ch;
+        }
+    }
+    return out;
+}
 
 class CsvTextTest : public ::testing::TestWithParam<TextCase> {};
 

@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <functional>
+#include <ostream>
 
 #include "db/Dao.h"
 #include "db/TableAccess.h"
@@ -63,6 +64,10 @@ struct BooleanCase {
     QVariant written;
     qlonglong stored;
 };
+
+std::ostream& operator<<(std::ostream& out, const BooleanCase& c) {
+    return out << c.written.toString().toStdString();
+}
 
 class BooleanColumnTest : public DaoTest, public ::testing::WithParamInterface<BooleanCase> {};
 

@@ -2,6 +2,8 @@
 // character does at a given caret or selection.
 #include <gtest/gtest.h>
 
+#include <ostream>
+
 #include "simulation/EntryFilter.h"
 
 namespace {
@@ -16,6 +18,10 @@ struct ValidCase {
     bool graphical;
     bool valid;
 };
+
+std::ostream& operator<<(std::ostream& out, const ValidCase& c) {
+    return out << "'" << c.text << "'" << (c.graphical ? " graphical" : " discrete");
+}
 
 class EntryValidity : public ::testing::TestWithParam<ValidCase> {};
 
@@ -42,6 +48,10 @@ struct KeyCase {
     bool graphical;
     KeyOutcome outcome;
 };
+
+std::ostream& operator<<(std::ostream& out, const KeyCase& c) {
+    return out << c.name;
+}
 
 class EntryKeys : public ::testing::TestWithParam<KeyCase> {};
 

@@ -2,6 +2,8 @@
 // kept, and all or nothing.
 #include <gtest/gtest.h>
 
+#include <ostream>
+
 #include "tests/support/TempDatabase.h"
 #include "tests/support/ToolFixtures.h"
 #include "tools/CsvImport.h"
@@ -90,6 +92,10 @@ struct BadCell {
     const char* csv;
     const char* message;
 };
+
+std::ostream& operator<<(std::ostream& out, const BadCell& c) {
+    return out << c.message;
+}
 
 class ImportErrorTest : public ImportTest, public ::testing::WithParamInterface<BadCell> {};
 

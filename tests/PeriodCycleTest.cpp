@@ -5,6 +5,7 @@
 #include <QCoreApplication>
 #include <QElapsedTimer>
 #include <functional>
+#include <ostream>
 #include <vector>
 
 #include "core/RunRecord.h"
@@ -421,6 +422,10 @@ struct EntryCase {
     const char* shownAfter;  // the box once the orders are stored
     double order;
 };
+
+std::ostream& operator<<(std::ostream& out, const EntryCase& c) {
+    return out << "'" << c.text << "'";
+}
 
 class PeriodCycleEntry : public PeriodCycle, public testing::WithParamInterface<EntryCase> {};
 

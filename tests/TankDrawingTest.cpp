@@ -4,6 +4,7 @@
 
 #include <cmath>
 #include <limits>
+#include <ostream>
 
 #include "simulation/TankGeometry.h"
 #include "simulation/frmHydrovat.h"
@@ -38,6 +39,10 @@ struct LiquidCase {
     double height;
     tank::Liquid after;
 };
+
+std::ostream& operator<<(std::ostream& out, const LiquidCase& c) {
+    return out << c.what;
+}
 
 class LiquidStep : public ::testing::TestWithParam<LiquidCase> {};
 

@@ -5,6 +5,7 @@
 #include <QApplication>
 #include <QClipboard>
 #include <QMimeData>
+#include <ostream>
 
 #include "core/RunRecord.h"
 #include "exit/frmPasswordAuth.h"
@@ -23,6 +24,10 @@ struct TypingCase {
     const char* graphicalAfter;
     const char* discreteAfter;
 };
+
+std::ostream& operator<<(std::ostream& out, const TypingCase& c) {
+    return out << c.name;
+}
 
 // Every case runs in both boxes of both display modes.
 const TypingCase kTypingCases[] = {

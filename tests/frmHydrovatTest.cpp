@@ -9,6 +9,7 @@
 #include <QSet>
 #include <QTextLayout>
 #include <functional>
+#include <ostream>
 
 #include "simulation/ScreenSetup.h"
 #include "simulation/frmHydrovat.h"
@@ -215,6 +216,10 @@ struct TimerCase {
     double timeBetweenEnvTries;
     int interval;
 };
+
+std::ostream& operator<<(std::ostream& out, const TimerCase& c) {
+    return out << (c.timeDriven ? "time-driven " : "participant-paced ") << c.timeBetweenEnvTries;
+}
 
 class ScreenTimers : public ScreenTest, public ::testing::WithParamInterface<TimerCase> {};
 
