@@ -100,7 +100,10 @@ wait_query() {
 
 start_program() {
     step "start the program"
-    (cd "$WORK" && QT_QPA_PLATFORM=xcb exec ./fluxmere >>"$WORK/fluxmere.log" 2>&1) &
+    # A session's runtime folder, as a desktop login would give (Qt warns without one).
+    mkdir -p -m 700 "$WORK/runtime"
+    (cd "$WORK" && XDG_RUNTIME_DIR="$WORK/runtime" QT_QPA_PLATFORM=xcb exec ./fluxmere \
+        >>"$WORK/fluxmere.log" 2>&1) &
     PROGRAM_PID=$!
 }
 
