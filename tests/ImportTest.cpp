@@ -185,6 +185,28 @@ TEST_F(ImportTest, AFolderIsImportedWhollyOrNotAtAll) {
     EXPECT_EQ(Column(demo.path(), "SELECT count(*) FROM tblLabels"), QStringList{"1"});
 }
 
+// The experiment's results survive a replacing import: an empty recorded table takes the
+// file's rows, one that holds rows refuses the file, and a folder replaces the configuration
+// while leaving the recorded table as it was.
+TEST_F(ImportTest, ReplacingNeverDeletesRecordedRows) {
+    const QString subjects = csv("subjects.csv", "Subject,Version\nAnn,TankP\n");
+    EXPECT_EQ(ImportTableFile(demo.path(), "datSubject", subjects, true, quiet).rows, 1);
+    EXPECT_EQ(importError("datSubject", "Subject,Version\nBea,TankP\n", true),
+              QStringLiteral("datSubject holds 1 recorded row, and --replace never deletes "
+                             "recorded data; import without --replace to add rows"));
+
+    QTemporaryDir folder;
+    WriteFile(folder.filePath("datSubject.csv"), "Subject,Version\n");
+    WriteFile(folder.filePath("tblSetup.csv"), "Version\nNew\n");
+    const auto imported = tool::ImportFolder(demo.path(), folder.path(), true, quiet);
+    EXPECT_EQ(setupVersions(), QStringList{"New"});
+    EXPECT_EQ(Column(demo.path(), "SELECT Subject FROM datSubject"), QStringList{"Ann"});
+    ASSERT_EQ(imported.size(), 2u);
+    EXPECT_EQ(imported[0].table, QStringLiteral("datSubject"));
+    EXPECT_TRUE(imported[0].keptRecordedRows);
+    EXPECT_FALSE(imported[1].keptRecordedRows);
+}
+
 TEST_F(ImportTest, AFolderFileThatNamesNoTableIsRefused) {
     QTemporaryDir folder;
     WriteFile(folder.filePath("notes.csv"), "a\n1\n");

@@ -126,9 +126,14 @@ int Import(const Arguments& a, QTextStream& out) {
         throw UsageError(QStringLiteral("%1 is not a folder; to import one file, name its table: "
                                         "import PATH TABLE FILE.csv")
                              .arg(a.positional[1]));
-    for (const ImportedTable& table : imported)
-        out << table.table << ": " << table.rows
-            << (replace ? " rows (replacing the old ones)\n" : " rows added\n");
+    for (const ImportedTable& table : imported) {
+        if (table.keptRecordedRows)
+            out << table.table << ": left as it was (it holds recorded rows, which --replace "
+                << "never deletes)\n";
+        else
+            out << table.table << ": " << table.rows
+                << (replace ? " rows (replacing the old ones)\n" : " rows added\n");
+    }
     return kDone;
 }
 
@@ -214,7 +219,8 @@ const std::vector<Command>& Commands() {
          "of\n"
          "a delay scenario are taken in that order). Nothing is written unless every row is "
          "right.\n"
-         "  --replace   replace the table's rows instead of adding to them",
+         "  --replace   replace the table's rows instead of adding to them; recorded rows\n"
+         "              (dat tables) are never deleted",
          2,
          3,
          {"--replace"},

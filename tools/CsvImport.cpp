@@ -172,6 +172,14 @@ class MappedFile {
     uchar* data_ = nullptr;
 };
 
+long long RecordedRows(db::Connection& connection, const QString& table) {
+    const db::TableDef* definition = db::FindTable(table);
+    if (!definition || !definition->recorded) return 0;
+    const Rows count(
+        connection, QStringLiteral("SELECT COUNT(*) AS n FROM %1").arg(db::QuoteIdentifier(table)));
+    return count.at(0, QStringLiteral("n")).toLongLong();
+}
+
 }  // namespace
 
 long long ImportCsv(db::Connection& connection, const QString& table, std::string_view csv,
@@ -227,6 +235,12 @@ ImportedTable ImportTableFile(const QString& databasePath, const QString& table,
     const QString name = ResolveTableName(*connection, table);
     const MappedFile file(csvPath);
     WriteTransaction transaction(*connection);
+    if (const long long recorded = replace ? RecordedRows(*connection, name) : 0; recorded > 0)
+        throw ToolError(QStringLiteral("%1 holds %2 recorded %3, and --replace never deletes "
+                                       "recorded data; import without --replace to add rows")
+                            .arg(name)
+                            .arg(recorded)
+                            .arg(recorded == 1 ? QStringLiteral("row") : QStringLiteral("rows")));
     const long long rows = ImportCsv(*connection, name, file.bytes(), csvPath, replace, progress);
     transaction.commit();
     return {name, rows};
@@ -255,6 +269,10 @@ std::vector<ImportedTable> ImportFolder(const QString& databasePath, const QStri
         if (!tablesSeen.insert(table).second)
             throw ToolError(
                 QStringLiteral("%1: a second file for table %2").arg(info.filePath(), table));
+        if (replace && RecordedRows(*connection, table) > 0) {
+            imported.push_back({table, 0, true});
+            continue;
+        }
         const MappedFile file(info.filePath());
         imported.push_back({table, ImportCsv(*connection, table, file.bytes(), info.filePath(),
                                              replace, progress)});

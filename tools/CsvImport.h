@@ -18,7 +18,12 @@ namespace tool {
 struct ImportedTable {
     QString table;
     long long rows = 0;
+    bool keptRecordedRows = false;  // a replacing folder import left the table as it was
 };
+
+// Rows the program recorded are the experiment's results, and no import deletes them: a
+// replacing import refuses a recorded table that holds rows (a folder import leaves it as it
+// is and says so).
 
 // One CSV file into one table, in one transaction. With replace, the table's rows are
 // replaced; otherwise the file's rows are appended.
