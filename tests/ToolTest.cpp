@@ -63,6 +63,8 @@ TEST(ToolTest, MistakesGiveOneClearLineAndANonZeroCode) {
          2,
          "fluxmere-db plot: --size needs WIDTHxHEIGHT"},
         {{"check", missing}, 1, "fluxmere-db check: "},
+        {{"create", ""}, 2, "fluxmere-db create: an empty argument"},
+        {{"export", "a", "b", "--version", ""}, 2, "fluxmere-db export: --version needs a value"},
     };
     for (const Misuse& c : cases) {
         const ToolRun run = Tool(c.arguments);

@@ -86,6 +86,13 @@ Arguments Parse(const Command& command, const QStringList& words) {
         throw UsageError(QStringLiteral("too few arguments"));
     if (arguments.positional.size() > command.maxPositional)
         throw UsageError(QStringLiteral("too many arguments"));
+    // An empty word is a slip of the shell (an unset variable), never a path or a name.
+    if (arguments.positional.contains(QString()))
+        throw UsageError(QStringLiteral("an empty argument"));
+    for (const QString& option : command.valueOptions) {
+        if (arguments.has(option) && arguments.value(option).isEmpty())
+            throw UsageError(QStringLiteral("%1 needs a value").arg(option));
+    }
     return arguments;
 }
 
