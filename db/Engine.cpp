@@ -50,7 +50,8 @@ bool Connection::ColumnInfo::isTime() const {
 
 // ---- connection ----------------------------------------------------------------------------
 
-Connection::Connection(const QString& path, const QString& password, OpenMode mode)
+Connection::Connection(const QString& path, const QString& password, OpenMode mode,
+                       int busyTimeoutMilliseconds)
     : path_(path), mode_(mode) {
     const QFileInfo file(path);
     if (mode != OpenMode::Create && !file.exists()) {
@@ -69,6 +70,7 @@ Connection::Connection(const QString& path, const QString& password, OpenMode mo
     const int rc = sqlite3_open_v2(path.toUtf8().constData(), &db_, flags, nullptr);
     try {
         if (rc != SQLITE_OK) raise(rc);
+        setBusyTimeout(busyTimeoutMilliseconds);
         if (!password.isEmpty()) key(password);
         // Reading the schema checks the key at once: a wrong password fails here, not later.
         execute(QStringLiteral("SELECT count(*) FROM sqlite_master"));

@@ -31,7 +31,9 @@ class Connection {
     // Opens (or, with OpenMode::Create, creates) the file and keys it with the password.
     // The expensive key derivation runs once per process and file; later opens reuse it.
     // Errors: FileNotFound, NotValidPassword, NotADatabase, FileLockRefused, ...
-    Connection(const QString& path, const QString& password, OpenMode mode);
+    // With a busy timeout, opening already waits that long for a writer to let go.
+    Connection(const QString& path, const QString& password, OpenMode mode,
+               int busyTimeoutMilliseconds = 0);
     ~Connection();
     Connection(const Connection&) = delete;
     Connection& operator=(const Connection&) = delete;

@@ -6,6 +6,8 @@
 #include <QProcess>
 #include <QStandardPaths>
 #include <QTemporaryDir>
+#include <chrono>
+#include <thread>
 
 #include "db/Engine.h"
 #include "db/KeyCache.h"
@@ -165,6 +167,24 @@ TEST_F(EngineTest, AHeldWriteLockRefusesAnotherWriterAtOnce) {
     holder.rollback();
     writer.beginWrite();
     writer.commit();
+}
+
+// A connection given a busy timeout waits for a writer already while it opens, so a tool
+// started while a station commits does not fail at once.
+TEST_F(EngineTest, ABusyTimeoutCoversTheOpeningItself) {
+    Connection holder = open();
+    holder.execute(QStringLiteral("BEGIN EXCLUSIVE"));
+    EXPECT_EQ(ErrorNumber([&] { open(OpenMode::ReadOnly); }), db::errors::FileLockRefused);
+    std::thread release([&] {
+        std::this_thread::sleep_for(std::chrono::milliseconds(200));
+        holder.rollback();
+    });
+    EXPECT_EQ(ErrorNumber([&] {
+                  Connection patient(file.path(), db::DatabasePassword(), OpenMode::ReadOnly,
+                                     30000);
+              }),
+              0);
+    release.join();
 }
 
 TEST_F(EngineTest, BadSqlAndUnknownTablesHaveTheirOwnNumbers) {

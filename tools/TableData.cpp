@@ -6,10 +6,9 @@ namespace tool {
 
 std::unique_ptr<db::Connection> OpenExperimentDatabase(const QString& path, db::OpenMode mode) {
     try {
-        auto connection = std::make_unique<db::Connection>(path, db::DatabasePassword(), mode);
-        // Stations recording meanwhile hold the file for moments: wait for them.
-        connection->setBusyTimeout(10000);
-        return connection;
+        // Stations recording meanwhile hold the file for moments: wait for them, from the
+        // first read on.
+        return std::make_unique<db::Connection>(path, db::DatabasePassword(), mode, 10000);
     } catch (const db::Error& error) {
         throw ToolError(QStringLiteral("%1: %2").arg(path, error.description()));
     }
