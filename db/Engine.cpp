@@ -65,9 +65,26 @@ Connection::Connection(const QString& path, const QString& password, OpenMode mo
                         .arg(QDir::toNativeSeparators(path)));
     }
 
-    int flags = mode == OpenMode::ReadOnly ? SQLITE_OPEN_READONLY : SQLITE_OPEN_READWRITE;
-    if (mode == OpenMode::Create) flags |= SQLITE_OPEN_CREATE;
-    const int rc = sqlite3_open_v2(path.toUtf8().constData(), &db_, flags, nullptr);
+    if (open(password, busyTimeoutMilliseconds)) return;
+    // A reader cannot undo an interrupted write; a writable connection does so as it opens.
+    const Error leftJournal(
+        errors::ReadOnlyObject,
+        QStringLiteral("An interrupted write left '%1-journal' beside the database; it is undone "
+                       "the next time the file is opened with write permission. Keep that file "
+                       "with the database.")
+            .arg(QDir::toNativeSeparators(path)));
+    try {
+        Connection undo(path, password, OpenMode::ReadWrite, busyTimeoutMilliseconds);
+    } catch (const Error&) {
+        throw leftJournal;
+    }
+    if (!open(password, busyTimeoutMilliseconds)) throw leftJournal;
+}
+
+bool Connection::open(const QString& password, int busyTimeoutMilliseconds) {
+    int flags = mode_ == OpenMode::ReadOnly ? SQLITE_OPEN_READONLY : SQLITE_OPEN_READWRITE;
+    if (mode_ == OpenMode::Create) flags |= SQLITE_OPEN_CREATE;
+    const int rc = sqlite3_open_v2(path_.toUtf8().constData(), &db_, flags, nullptr);
     try {
         if (rc != SQLITE_OK) raise(rc);
         setBusyTimeout(busyTimeoutMilliseconds);
@@ -75,10 +92,14 @@ Connection::Connection(const QString& path, const QString& password, OpenMode mo
         // Reading the schema checks the key at once: a wrong password fails here, not later.
         execute(QStringLiteral("SELECT count(*) FROM sqlite_master"));
         execute(QStringLiteral("PRAGMA synchronous = FULL"));
-        if (mode == OpenMode::Create) execute(QStringLiteral("PRAGMA journal_mode = DELETE"));
+        if (mode_ == OpenMode::Create) execute(QStringLiteral("PRAGMA journal_mode = DELETE"));
+        return true;
     } catch (...) {
+        const bool journalLeft = mode_ == OpenMode::ReadOnly && db_ &&
+                                 sqlite3_extended_errcode(db_) == SQLITE_READONLY_ROLLBACK;
         close();
-        throw;
+        if (!journalLeft) throw;
+        return false;
     }
 }
 

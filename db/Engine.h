@@ -73,6 +73,8 @@ class Connection {
     [[noreturn]] void raise(int engineResult, const QString& context = QString()) const;
 
   private:
+    // Opens and keys the file; false when a reader finds the journal of an interrupted write.
+    bool open(const QString& password, int busyTimeoutMilliseconds);
     void key(const QString& password);
     void close() noexcept;
 

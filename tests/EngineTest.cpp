@@ -1,8 +1,11 @@
 // The engine on real SQLCipher files: keys, passphrase compatibility with the sqlcipher
 // shell, clear errors, text comparison and value types.
 #include <gtest/gtest.h>
+#include <sys/wait.h>
+#include <unistd.h>
 
 #include <QFile>
+#include <QFileInfo>
 #include <QProcess>
 #include <QStandardPaths>
 #include <QTemporaryDir>
@@ -18,6 +21,7 @@ namespace {
 
 using db::Connection;
 using db::OpenMode;
+using db::Statement;
 
 // Runs SQL in the sqlcipher shell, keyed with the passphrase as an experimenter would.
 QString Shell(const QString& path, const QString& sql) {
@@ -185,6 +189,39 @@ TEST_F(EngineTest, ABusyTimeoutCoversTheOpeningItself) {
               }),
               0);
     release.join();
+}
+
+// A station that dies while it writes leaves the file's journal behind. Whoever opens the
+// file next, even only to read it, finds the write undone and the rows as they were.
+TEST_F(EngineTest, AnInterruptedWriteIsUndoneWhenTheFileIsNextOpenedEvenToRead) {
+    open().execute(QStringLiteral("INSERT INTO datSubject (Subject) VALUES ('Ann')"));
+    const pid_t child = fork();
+    if (child == 0) {
+        Connection writer = open();
+        // A tiny cache sends changed pages to the file before the commit, as a long write does.
+        writer.execute(QStringLiteral("PRAGMA cache_size = 1"));
+        writer.beginWrite();
+        writer.execute(QStringLiteral("DELETE FROM datSubject"));
+        for (int i = 0; i < 200; ++i) {
+            writer.execute(
+                QStringLiteral("INSERT INTO datSubject (Subject, Major) VALUES ('x%1', '%2')")
+                    .arg(i)
+                    .arg(QString(500, QLatin1Char('m'))));
+        }
+        _exit(0);  // the station dies with its write open
+    }
+    ASSERT_GT(child, 0);
+    int status = 0;
+    waitpid(child, &status, 0);
+    ASSERT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0);
+    ASSERT_TRUE(QFileInfo::exists(file.path() + QStringLiteral("-journal")));
+
+    Connection reader = open(OpenMode::ReadOnly);
+    Statement subjects = reader.prepare(QStringLiteral("SELECT Subject FROM datSubject"));
+    ASSERT_TRUE(subjects.step());
+    EXPECT_EQ(subjects.value(0).toString(), QStringLiteral("Ann"));
+    EXPECT_FALSE(subjects.step());
+    EXPECT_FALSE(QFileInfo::exists(file.path() + QStringLiteral("-journal")));
 }
 
 TEST_F(EngineTest, BadSqlAndUnknownTablesHaveTheirOwnNumbers) {
