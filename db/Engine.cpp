@@ -59,6 +59,11 @@ Connection::Connection(const QString& path, const QString& password, OpenMode mo
             errors::FileNotFound,
             QStringLiteral("Could not find file '%1'.").arg(QDir::toNativeSeparators(path)));
     }
+    if (mode != OpenMode::Create && file.isFile() && file.size() == 0) {
+        throw Error(errors::NotADatabase,
+                    QStringLiteral("The file '%1' is empty: it is not an experiment database.")
+                        .arg(QDir::toNativeSeparators(path)));
+    }
     if (file.isDir()) {
         throw Error(errors::CannotOpenFile,
                     QStringLiteral("Cannot open '%1': it is a folder, not a database file.")
@@ -198,7 +203,8 @@ void Connection::raise(int engineResult, const QString& context) const {
         case SQLITE_AUTH:
             throw Error(errors::CannotOpenFile,
                         QStringLiteral("Cannot open the database file '%1': %2. Check that it "
-                                       "exists and that you may read and write it.")
+                                       "exists and that you may read and write it and its "
+                                       "folder.")
                             .arg(file, engineText));
         case SQLITE_READONLY:
             throw Error(

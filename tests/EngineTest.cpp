@@ -129,6 +129,18 @@ TEST_F(EngineTest, AFileThatIsNoDatabaseIsRefusedClearly) {
     EXPECT_TRUE(description.contains(path));
     EXPECT_EQ(ErrorNumber([&] { Connection(path, QString(), OpenMode::ReadOnly); }),
               db::errors::NotADatabase);
+
+    // An empty file would pass for an empty database; for us it is none.
+    ASSERT_TRUE(text.open(QIODevice::WriteOnly | QIODevice::Truncate));
+    text.close();
+    for (const OpenMode mode : {OpenMode::ReadOnly, OpenMode::ReadWrite}) {
+        EXPECT_EQ(
+            ErrorNumber([&] { Connection(path, db::DatabasePassword(), mode); }, &description),
+            db::errors::NotADatabase);
+        EXPECT_EQ(
+            description,
+            QStringLiteral("The file '%1' is empty: it is not an experiment database.").arg(path));
+    }
 }
 
 TEST_F(EngineTest, TextEqualityIgnoresLetterCase) {

@@ -9,6 +9,7 @@
 #include <cmath>
 #include <set>
 
+#include "db/Error.h"
 #include "tools/Csv.h"
 #include "tools/TableData.h"
 #include "tools/ToolError.h"
@@ -172,6 +173,22 @@ class MappedFile {
     uchar* data_ = nullptr;
 };
 
+// Trouble with the file itself (no room, no write permission, held by another program), as
+// opposed to a row the table refuses: the CSV line is not to blame.
+bool IsAboutTheDatabaseFile(const db::Error& error) {
+    switch (error.number()) {
+        case db::errors::CannotOpenFile:
+        case db::errors::ReadOnlyObject:
+        case db::errors::DiskFull:
+        case db::errors::DiskOrNetworkError:
+        case db::errors::FileLockRefused:
+        case db::errors::RowLocked:
+            return true;
+        default:
+            return false;
+    }
+}
+
 long long RecordedRows(db::Connection& connection, const QString& table) {
     const db::TableDef* definition = db::FindTable(table);
     if (!definition || !definition->recorded) return 0;
@@ -218,6 +235,9 @@ long long ImportCsv(db::Connection& connection, const QString& table, std::strin
         try {
             insert.step();
         } catch (const db::Error& error) {
+            if (IsAboutTheDatabaseFile(error))
+                throw ToolError(
+                    QStringLiteral("%1: %2").arg(connection.path(), error.description()));
             throw ToolError(QStringLiteral("%1:%2: %3")
                                 .arg(sourceName)
                                 .arg(reader.line())
