@@ -117,6 +117,31 @@ TEST_F(PlotTest, PlotRunWritesAPictureOfTheRequestedSize) {
     EXPECT_EQ(image.size(), QSize(640, 480));
 }
 
+// What stands in the way of the picture is named: a folder that is not there, a size no
+// image can have.
+TEST_F(PlotTest, APictureThatCannotBeWrittenSaysWhy) {
+    struct Case {
+        QString png;
+        QSize size;
+        QString message;
+    };
+    const QString noFolder = demo.file("missing/ann.png");
+    const Case cases[] = {
+        {noFolder, QSize(640, 480),
+         noFolder + QStringLiteral(": cannot write the picture: No such file or directory")},
+        {demo.file("huge.png"), QSize(99999, 99999),
+         QStringLiteral("a picture of 99999 x 99999 pixels is too large to draw")},
+    };
+    for (const Case& c : cases) {
+        try {
+            tool::PlotRun(demo.path(), "Ann", "TankP", c.png, c.size);
+            ADD_FAILURE() << "wrote " << c.png.toStdString();
+        } catch (const tool::ToolError& error) {
+            EXPECT_EQ(error.message(), c.message);
+        }
+    }
+}
+
 TEST_F(PlotTest, AParticipantWithoutEventsIsAClearError) {
     try {
         tool::PlotRun(demo.path(), "Zoe", "TankP", demo.file("zoe.png"));

@@ -17,6 +17,7 @@
 #include "tools/CsvImport.h"
 #include "tools/Passwd.h"
 #include "tools/Plot.h"
+#include "tools/TableData.h"
 #include "tools/ToolError.h"
 
 namespace tool {
@@ -170,8 +171,10 @@ int Plot(const Arguments& a, QTextStream& out) {
 }
 
 int Passwd(const Arguments& a, QTextStream& out) {
+    // A wrong path is named before the password is asked for.
+    auto connection = OpenExperimentDatabase(a.positional[0], db::OpenMode::ReadWrite);
     const QString password = ReadNewPassword(stdin, stderr);
-    const bool added = SetExperimenterPassword(a.positional[0], a.positional[1], password);
+    const bool added = SetExperimenterPassword(*connection, a.positional[1], password);
     out << (added ? "added the experimenter account '" : "changed the password of '")
         << a.positional[1].trimmed() << "'\n";
     return kDone;

@@ -1,5 +1,6 @@
 #include "tools/Plot.h"
 
+#include <QFile>
 #include <QFontMetricsF>
 #include <QPainter>
 #include <QPainterPath>
@@ -9,7 +10,6 @@
 
 #include "tools/TableData.h"
 #include "tools/ToolError.h"
-#include "ui/NumberText.h"
 
 namespace tool {
 
@@ -127,7 +127,7 @@ QPointF ChartLayout::flowPoint(double period, double flow) const {
 namespace {
 
 QString TickText(double value) {
-    return ui::Plain(std::fabs(value) < 1e-12 ? 0 : value);
+    return QString::number(std::fabs(value) < 1e-12 ? 0 : value, 'g', 12);
 }
 
 class ChartPainter {
@@ -279,6 +279,7 @@ class ChartPainter {
 
 QImage DrawRunChart(const RunData& run, QSize size) {
     QImage image(size, QImage::Format_RGB32);
+    if (image.isNull()) return image;  // too large to allocate
     image.fill(Qt::white);
     ChartPainter(run, image).draw();
     return image;
@@ -288,7 +289,15 @@ void PlotRun(const QString& databasePath, const QString& subject, const QString&
              const QString& pngPath, QSize size) {
     auto connection = OpenExperimentDatabase(databasePath, db::OpenMode::ReadOnly);
     const QImage image = DrawRunChart(LoadRun(*connection, subject, version), size);
-    if (!image.save(pngPath, "PNG"))
+    if (image.isNull())
+        throw ToolError(QStringLiteral("a picture of %1 x %2 pixels is too large to draw")
+                            .arg(size.width())
+                            .arg(size.height()));
+    QFile file(pngPath);
+    if (!file.open(QIODevice::WriteOnly))
+        throw ToolError(
+            QStringLiteral("%1: cannot write the picture: %2").arg(pngPath, file.errorString()));
+    if (!image.save(&file, "PNG"))
         throw ToolError(QStringLiteral("%1: cannot write the picture").arg(pngPath));
 }
 

@@ -69,6 +69,7 @@ class ChartLayout {
     Axis periods_, amounts_, flows_;
 };
 
+// The chart of a run; a null image when no image of that size can be had.
 QImage DrawRunChart(const RunData& run, QSize size);
 
 // Loads the run and writes it as a PNG.
