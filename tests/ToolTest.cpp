@@ -64,6 +64,9 @@ TEST(ToolTest, MistakesGiveOneClearLineAndANonZeroCode) {
          "fluxmere-db plot: --size needs WIDTHxHEIGHT"},
         {{"check", missing}, 1, "fluxmere-db check: "},
         {{"create", ""}, 2, "fluxmere-db create: an empty argument"},
+        {{"import", missing, "no-such-folder"},
+         1,
+         "fluxmere-db import: no-such-folder: no such folder"},
         {{"export", "a", "b", "--version", ""}, 2, "fluxmere-db export: --version needs a value"},
     };
     for (const Misuse& c : cases) {

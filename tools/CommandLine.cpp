@@ -130,6 +130,8 @@ int Import(const Arguments& a, QTextStream& out) {
                                            replace, ProgressForStderr()));
     else if (QFileInfo(a.positional[1]).isDir())
         imported = ImportFolder(a.positional[0], a.positional[1], replace, ProgressForStderr());
+    else if (!QFileInfo::exists(a.positional[1]))
+        throw ToolError(QStringLiteral("%1: no such folder").arg(a.positional[1]));
     else
         throw UsageError(QStringLiteral("%1 is not a folder; to import one file, name its table: "
                                         "import PATH TABLE FILE.csv")
