@@ -122,20 +122,24 @@ int Check(const Arguments& a, QTextStream& out) {
     return kFailed;
 }
 
+std::vector<ImportedTable> ImportAllOrNothing(const Arguments& a, bool replace) {
+    try {
+        if (a.positional.size() == 3)
+            return {ImportTableFile(a.positional[0], a.positional[1], a.positional[2], replace,
+                                    ProgressForStderr())};
+        return ImportFolder(a.positional[0], a.positional[1], replace, ProgressForStderr());
+    } catch (const ToolError& error) {
+        throw ToolError(error.message() + QStringLiteral("; nothing was imported"));
+    }
+}
+
 int Import(const Arguments& a, QTextStream& out) {
     const bool replace = a.has(QStringLiteral("--replace"));
-    std::vector<ImportedTable> imported;
-    if (a.positional.size() == 3)
-        imported.push_back(ImportTableFile(a.positional[0], a.positional[1], a.positional[2],
-                                           replace, ProgressForStderr()));
-    else if (QFileInfo(a.positional[1]).isDir())
-        imported = ImportFolder(a.positional[0], a.positional[1], replace, ProgressForStderr());
-    else if (!QFileInfo::exists(a.positional[1]))
-        throw ToolError(QStringLiteral("%1: no such folder").arg(a.positional[1]));
-    else
+    if (a.positional.size() == 2 && QFileInfo(a.positional[1]).isFile())
         throw UsageError(QStringLiteral("%1 is not a folder; to import one file, name its table: "
                                         "import PATH TABLE FILE.csv")
                              .arg(a.positional[1]));
+    const std::vector<ImportedTable> imported = ImportAllOrNothing(a, replace);
     for (const ImportedTable& table : imported) {
         if (table.keptRecordedRows)
             out << table.table << ": left as it was (it holds recorded rows, which --replace "
@@ -304,6 +308,7 @@ int RunTool(const QStringList& arguments, QTextStream& out, QTextStream& err) {
             << "' (fluxmere-db --help lists them)\n";
         return kUsage;
     }
+    QString failure;
     try {
         const Arguments parsed = Parse(*command, arguments.mid(1));
         if (parsed.has(QStringLiteral("--help"))) {
@@ -318,12 +323,14 @@ int RunTool(const QStringList& arguments, QTextStream& out, QTextStream& err) {
             << synopsis << ")\n";
         return kUsage;
     } catch (const ToolError& error) {
-        err << "fluxmere-db " << command->name << ": " << error.message() << '\n';
+        failure = error.message();
     } catch (const db::Error& error) {
-        err << "fluxmere-db " << command->name << ": " << error.description() << '\n';
+        failure = error.description();
     } catch (const std::exception& error) {
-        err << "fluxmere-db " << command->name << ": " << error.what() << '\n';
+        failure = QString::fromLocal8Bit(error.what());
     }
+    ProgressForStderr().abandon();
+    err << "fluxmere-db " << command->name << ": " << failure << '\n';
     return kFailed;
 }
 

@@ -26,10 +26,17 @@ void TerminalProgress::advance(long long done) {
 void TerminalProgress::finish() {
     draw(done_);
     std::fputc('\n', stderr);
+    lineOpen_ = false;
+}
+
+void TerminalProgress::abandon() {
+    if (lineOpen_) std::fputc('\n', stderr);
+    lineOpen_ = false;
 }
 
 void TerminalProgress::draw(long long done) {
     lastDraw_ = std::chrono::steady_clock::now();
+    lineOpen_ = true;
     const QByteArray what = what_.toUtf8();
     if (total_ > 0)
         std::fprintf(stderr, "\r%s: %lld of %lld rows (%lld%%)\x1b[K", what.constData(), done,

@@ -14,6 +14,8 @@ class Progress {
     // Rows done so far; called often, so implementations must be cheap.
     virtual void advance(long long done) = 0;
     virtual void finish() = 0;
+    // The work stopped half-way: whatever is said next starts on a line of its own.
+    virtual void abandon() = 0;
     // Whether anyone sees it: counting rows in advance is worth it only then.
     virtual bool visible() const = 0;
 };
@@ -24,6 +26,7 @@ class NoProgress : public Progress {
     void start(const QString&, long long) override {}
     void advance(long long) override {}
     void finish() override {}
+    void abandon() override {}
     bool visible() const override { return false; }
 };
 
@@ -33,11 +36,13 @@ class TerminalProgress : public Progress {
     void start(const QString& what, long long total) override;
     void advance(long long done) override;
     void finish() override;
+    void abandon() override;
     bool visible() const override { return true; }
 
   private:
     void draw(long long done);
 
+    bool lineOpen_ = false;
     QString what_;
     long long total_ = 0;
     long long done_ = 0;
