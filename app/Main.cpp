@@ -124,8 +124,10 @@ void UnloadSimulationScreen() {
 QString DatabaseProblem() {
     const QString path = DatabasePath();
     try {
+        // Opened for writing: a file the program cannot record into is refused before anyone
+        // logs in.
         const auto database = db::DefaultWorkspace()->OpenDatabase(
-            path, false, true, QStringLiteral(";pwd=") + db::DatabasePassword());
+            path, false, false, QStringLiteral(";pwd=") + db::DatabasePassword());
         database->OpenRecordset(QStringLiteral("select Version from tblSetup"), db::dbOpenSnapshot)
             ->Close();
         database->Close();

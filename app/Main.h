@@ -17,6 +17,6 @@ void SetSplashMilliseconds(int milliseconds);
 frmHydrovat* SimulationScreen();
 void UnloadSimulationScreen();
 
-// Empty when the experiment database can be opened with the program's key and holds the
-// versions table; otherwise a message naming the file and what is wrong.
+// Empty when the experiment database can be opened for writing with the program's key and
+// holds the versions table; otherwise a message naming the file and what is wrong.
 QString DatabaseProblem();

@@ -96,6 +96,14 @@ bool Connection::open(const QString& password, int busyTimeoutMilliseconds) {
         if (!password.isEmpty()) key(password);
         // Reading the schema checks the key at once: a wrong password fails here, not later.
         execute(QStringLiteral("SELECT count(*) FROM sqlite_master"));
+        // The engine quietly opens a write-protected file for reading only; a writer must know
+        // now, not at its first write.
+        if (mode_ != OpenMode::ReadOnly && sqlite3_db_readonly(db_, "main") == 1) {
+            throw Error(errors::ReadOnlyObject,
+                        QStringLiteral("The database file '%1' is read-only: nothing can be "
+                                       "written into it.")
+                            .arg(QDir::toNativeSeparators(path_)));
+        }
         execute(QStringLiteral("PRAGMA synchronous = FULL"));
         if (mode_ == OpenMode::Create) execute(QStringLiteral("PRAGMA journal_mode = DELETE"));
         return true;

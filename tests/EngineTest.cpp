@@ -16,6 +16,7 @@
 #include "db/KeyCache.h"
 #include "db/TableAccess.h"
 #include "tests/support/TempDatabase.h"
+#include "tests/support/WriteProtection.h"
 
 namespace {
 
@@ -234,6 +235,20 @@ TEST_F(EngineTest, AnInterruptedWriteIsUndoneWhenTheFileIsNextOpenedEvenToRead) 
     EXPECT_EQ(subjects.value(0).toString(), QStringLiteral("Ann"));
     EXPECT_FALSE(subjects.step());
     EXPECT_FALSE(QFileInfo::exists(file.path() + QStringLiteral("-journal")));
+}
+
+// The engine would quietly open a write-protected file for reading only; a writer is told
+// at once, a reader is served.
+TEST_F(EngineTest, AWriteProtectedFileIsRefusedToAWriterAtOnce) {
+    const ScopedWriteProtection protection(file.path());
+    if (!protection.active()) GTEST_SKIP() << "the file system cannot write-protect the file";
+    QString description;
+    EXPECT_EQ(ErrorNumber([&] { open(OpenMode::ReadWrite); }, &description),
+              db::errors::ReadOnlyObject);
+    EXPECT_EQ(description,
+              QStringLiteral("The database file '%1' is read-only: nothing can be written into it.")
+                  .arg(file.path()));
+    EXPECT_EQ(ErrorNumber([&] { open(OpenMode::ReadOnly); }), 0);
 }
 
 TEST_F(EngineTest, BadSqlAndUnknownTablesHaveTheirOwnNumbers) {

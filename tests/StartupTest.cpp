@@ -16,6 +16,7 @@
 #include "simulation/frmHydrovat.h"
 #include "support/ExperimentDatabase.h"
 #include "support/IntakeScripts.h"
+#include "support/WriteProtection.h"
 #include "ui/Dialogs.h"
 #include "ui/ProgramEnd.h"
 
@@ -164,6 +165,17 @@ INSTANTIATE_TEST_SUITE_P(
                                           empty.execute("CREATE TABLE other (x INTEGER)");
                                       }}),
     [](const auto& info) { return std::string(info.param.name); });
+
+TEST_F(StartupTest, AWriteProtectedDatabaseIsNamedBeforeAnyoneLogsIn) {
+    const ScopedWriteProtection protection(database.path());
+    if (!protection.active()) GTEST_SKIP() << "the file system cannot write-protect the file";
+    const auto shown = endedMain();
+    ASSERT_EQ(shown.size(), 1u);
+    EXPECT_TRUE(shown[0].text.contains(QStringLiteral("is read-only")))
+        << shown[0].text.toStdString();
+    EXPECT_TRUE(shown[0].text.contains(database.path()));
+    EXPECT_TRUE(dialogs.modalForms().empty()) << "the login was shown";
+}
 
 TEST_F(StartupTest, AGoodDatabaseHasNoProblem) {
     EXPECT_EQ(DatabaseProblem(), "");
