@@ -75,10 +75,20 @@ struct DelaySegments {
 
 // A delay or a length is a number of periods: the period model rounds delays to 16 bits
 // and indexes the order arrays with them, so a negative or larger one could not run.
-double ReadPeriods(ConfigQuery& query, const QString& column, const QString& where) {
+double ReadPeriods(ConfigQuery& query, const QString& column, const QString& where, double least) {
     const double periods = config::ReadDouble(query.column(column, where), column, where);
-    config::RequireRange(periods, 0, std::numeric_limits<std::int16_t>::max(), column, where);
+    config::RequireRange(periods, least, std::numeric_limits<std::int16_t>::max(), column, where);
     return periods;
+}
+
+// An order arrives at the earliest in the period it is placed (a delay of 1); with a delay
+// of 0 it would fall due before it exists and never arrive.
+double ReadDelay(ConfigQuery& query, const QString& column, const QString& where) {
+    return ReadPeriods(query, column, where, 1);
+}
+
+double ReadLength(ConfigQuery& query, const QString& column, const QString& where) {
+    return ReadPeriods(query, column, where, 0);
 }
 
 DelaySegments ReadDelaySegments() {
@@ -91,13 +101,13 @@ DelaySegments ReadDelaySegments() {
             const QString row =
                 where + QStringLiteral(", segment %1").arg(segments.inflowValue.size() + 1);
             segments.inflowValue.push_back(
-                ReadPeriods(query, QStringLiteral("inflowDelayValue"), row));
+                ReadDelay(query, QStringLiteral("inflowDelayValue"), row));
             segments.inflowLength.push_back(
-                ReadPeriods(query, QStringLiteral("inflowDelayLength"), row));
+                ReadLength(query, QStringLiteral("inflowDelayLength"), row));
             segments.outflowValue.push_back(
-                ReadPeriods(query, QStringLiteral("outflowDelayValue"), row));
+                ReadDelay(query, QStringLiteral("outflowDelayValue"), row));
             segments.outflowLength.push_back(
-                ReadPeriods(query, QStringLiteral("outflowDelayLength"), row));
+                ReadLength(query, QStringLiteral("outflowDelayLength"), row));
         }
         return segments;
     });

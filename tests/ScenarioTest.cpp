@@ -214,10 +214,13 @@ INSTANTIATE_TEST_SUITE_P(
                        "empty; it must hold a number."},
         DelayErrorCase{"NegativeDelay", 1, "-1", "1",
                        "Delay scenario 2 in tblDelayScenarios, segment 1: inflowDelayValue is -1, "
-                       "outside the range 0 to 32767."},
+                       "outside the range 1 to 32767."},
+        DelayErrorCase{"ZeroDelay", 1, "0", "1",
+                       "Delay scenario 2 in tblDelayScenarios, segment 1: inflowDelayValue is 0, "
+                       "outside the range 1 to 32767."},
         DelayErrorCase{"DelayBeyondSixteenBits", 1, "40000", "1",
                        "Delay scenario 2 in tblDelayScenarios, segment 1: inflowDelayValue is "
-                       "40000, outside the range 0 to 32767."},
+                       "40000, outside the range 1 to 32767."},
         DelayErrorCase{"NegativeLength", 1, "1", "-2",
                        "Delay scenario 2 in tblDelayScenarios, segment 1: outflowDelayLength is "
                        "-2, outside the range 0 to 32767."}),
