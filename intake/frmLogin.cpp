@@ -1,9 +1,7 @@
 #include "intake/frmLogin.h"
 
 #include <QFocusEvent>
-#include <QGuiApplication>
 #include <QRect>
-#include <QScreen>
 #include <algorithm>
 #include <memory>
 
@@ -26,6 +24,7 @@ namespace {
 std::unique_ptr<frmLogin> g_loginForm;
 
 constexpr int kEnter = 13;
+constexpr QRect kNameBoxTwips(1080, 360, 2895, 375);
 constexpr QRect kVersionBoxTwips(5280, 360, 855, 420);
 
 QString NoVersionsMessage() {
@@ -41,15 +40,16 @@ frmLogin::frmLogin() {
     intake::SetUpForm(*this, QStringLiteral("frmLogin"), QStringLiteral("Welcome"), 6375, 1725);
     intake::SetUpLabel(lblLogin, QStringLiteral("Login: "));
     intake::Place(lblLogin, 360, 360, 735, 375);
-    intake::Place(txtName, 1080, 360, 2895, 375);
+    intake::Place(txtName, kNameBoxTwips.x(), kNameBoxTwips.y(), kNameBoxTwips.width(),
+                  kNameBoxTwips.height());
     intake::SetUpLabel(lblVersion, QStringLiteral("Version:"));
     intake::Place(lblVersion, 4320, 360, 975, 375);
     cboVersion.setEditable(true);
     // The box takes what is typed as it is: no completion, and Enter adds nothing to the list.
     cboVersion.setCompleter(nullptr);
     cboVersion.setInsertPolicy(QComboBox::NoInsert);
-    intake::Place(cboVersion, kVersionBoxTwips.x(), kVersionBoxTwips.y(),
-                  kVersionBoxTwips.width(), kVersionBoxTwips.height());
+    intake::Place(cboVersion, kVersionBoxTwips.x(), kVersionBoxTwips.y(), kVersionBoxTwips.width(),
+                  kVersionBoxTwips.height());
     cmdStart.setText(QStringLiteral("Start"));
     intake::MakeBold(cmdStart);
     cmdStart.setEnabled(false);
@@ -123,15 +123,13 @@ void frmLogin::ShowVersionFromItsStart() {
 }
 
 // The design width holds about five letters; a participant must read the whole name. The box
-// keeps its place and grows to the right, never narrower than designed, never off the screen.
+// keeps its place and grows to the right, never narrower than designed and never wider than
+// the name box; a longer version shows its beginning.
 void frmLogin::FitVersionBoxToItsVersions() {
     cboVersion.setSizeAdjustPolicy(QComboBox::AdjustToContents);
-    const int designWidth = ui::TwipsToPixelsX(kVersionBoxTwips.width());
-    int wanted = std::max(designWidth, cboVersion.sizeHint().width());
-    if (const QScreen* screen = QGuiApplication::primaryScreen()) {
-        const int rightMargin = width() - cboVersion.geometry().right();
-        wanted = std::min(wanted, screen->availableGeometry().width() - cboVersion.x() - rightMargin);
-    }
+    const int wanted =
+        std::clamp(cboVersion.sizeHint().width(), ui::TwipsToPixelsX(kVersionBoxTwips.width()),
+                   ui::TwipsToPixelsX(kNameBoxTwips.width()));
     const int growth = std::max(0, wanted - cboVersion.width());
     cboVersion.resize(cboVersion.width() + growth, cboVersion.height());
     setFixedWidth(width() + growth);

@@ -122,6 +122,14 @@ TEST_F(LoginTest, ALongVersionShowsWholeInAWiderBoxAndForm) {
     EXPECT_GE(text.width() - 4, text.fontMetrics().horizontalAdvance(longVersion));
 }
 
+TEST_F(LoginTest, AVeryLongVersionWidensTheBoxOnlyToTheNameBoxsWidth) {
+    database.addVersion(QString(200, QLatin1Char('V')));
+    frmLogin& form = loadedForm();
+    EXPECT_EQ(form.cboVersion.width(), form.txtName.width());
+    EXPECT_EQ(form.width() - form.cboVersion.geometry().right(),
+              ui::TwipsToPixelsX(6375) - ui::TwipRect(5280, 360, 855, 420).right());
+}
+
 TEST_F(LoginTest, StartIsEnabledExactlyByANameThatIsNotBlank) {
     frmLogin& form = loadedForm();
     form.txtName.setText("   ");
