@@ -53,20 +53,16 @@ bool SameForDatabase(const QString& a, const QString& b) {
 }  // namespace
 
 bool CheckNewUser() {
-    try {
-        const std::optional<QString> registered = RegisteredName();
-        if (!registered) return true;
-        // The name keeps the letters as typed where the database finds the participant's
-        // rows under it; a name that differs in other letters (MÜLLER for Müller) goes on
-        // under the registered spelling, or its recorded run would not be found.
-        if (!SameForDatabase(*registered, RunState.SubjectName)) {
-            RunState.SubjectName = *registered;
-        }
-        RunState.CurrentTrial = GetLastTrial(QStringLiteral("datExperimentTrials"));
-        return false;
-    } catch (const ui::RuntimeError&) {
-        return true;
+    const std::optional<QString> registered = RegisteredName();
+    if (!registered) return true;
+    // The name keeps the letters as typed where the database finds the participant's
+    // rows under it; a name that differs in other letters (MÜLLER for Müller) goes on
+    // under the registered spelling, or its recorded run would not be found.
+    if (!SameForDatabase(*registered, RunState.SubjectName)) {
+        RunState.SubjectName = *registered;
     }
+    RunState.CurrentTrial = GetLastTrial(QStringLiteral("datExperimentTrials"));
+    return false;
 }
 
 void RecordDemographics(const Demographics& subject) {

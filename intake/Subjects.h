@@ -6,8 +6,8 @@
 
 // True for a participant not yet registered under Version. The name is compared without
 // regard to letter case (any alphabet). For a returning participant CurrentTrial and the
-// state of the last recorded event are restored (GetLastTrial). Any database error ends
-// the check as "new".
+// state of the last recorded event are restored (GetLastTrial). A database error is passed
+// on: taking an unreadable participant for a new one would register and record them twice.
 bool CheckNewUser();
 
 // What the registration form asks.

@@ -17,6 +17,7 @@
 #include "intake/frmNewSubject.h"
 #include "recording/Resume.h"
 #include "ui/Dialogs.h"
+#include "ui/RuntimeError.h"
 #include "ui/Twips.h"
 
 namespace {
@@ -32,6 +33,16 @@ QString NoVersionsMessage() {
                "No version of the experiment is set up: the table tblSetup of the experiment "
                "database is empty.\r\n") +
            DatabasePath() + QStringLiteral("\r\nPlease call the experimenter.");
+}
+
+QString UnreadableRunMessage(const ui::RuntimeError& error) {
+    return QStringLiteral(
+               "The records of %1 in version %2 cannot be read, so the run can neither "
+               "continue nor start again under this name.\r\nError %3: %4\r\nPlease "
+               "call the experimenter.")
+        .arg(RunState.SubjectName, RunState.Version)
+        .arg(error.number())
+        .arg(error.description());
 }
 
 }  // namespace
@@ -159,7 +170,15 @@ void frmLogin::cmdStart_Click() {
     }
     SizeArray(RunState.BackOrder, ExperimentSetup.MaxTrial + 1L);
     SizeArray(RunState.ForwardDischarge, ExperimentSetup.MaxTrial + 1L);
-    if (CheckNewUser()) {
+    bool isNew = false;
+    try {
+        isNew = CheckNewUser();
+    } catch (const ui::RuntimeError& error) {
+        ForgetRestoredRun();
+        ui::MsgBox(UnreadableRunMessage(error), ui::vbOKOnly + ui::vbExclamation);
+        return;
+    }
+    if (isNew) {
         RegisterNewParticipant();
     } else {
         OfferContinuation();

@@ -5,6 +5,7 @@
 
 #include "core/RunRecord.h"
 #include "core/RunValues.h"
+#include "db/Error.h"
 #include "db/TableAccess.h"
 #include "ui/NumberText.h"
 
@@ -76,23 +77,54 @@ struct LastEvent {
     double timeBetweenEnvTries = 0, deltaTmeBetweenEnvUsr = 0;
 };
 
+// A number of the latest row. A run cannot go on from a row that lacks one: guessing 0
+// would continue with a wrong amount or period.
+double RecordedNumber(db::Recordset& row, const char* column) {
+    const QVariant value = row.Field(QString::fromLatin1(column));
+    bool isNumber = false;
+    const double number = value.toDouble(&isNumber);
+    if (value.isNull() || !isNumber) {
+        throw ui::RuntimeError(
+            db::errors::DataTypeConversion,
+            QStringLiteral("column %1 of the latest event holds %2, not a number")
+                .arg(QString::fromLatin1(column), value.isNull()
+                                                      ? QStringLiteral("nothing")
+                                                      : u'\'' + value.toString() + u'\''));
+    }
+    return number;
+}
+
+template <typename Whole>
+Whole RecordedWhole(db::Recordset& row, const char* column, Whole (*convert)(double)) {
+    const double number = RecordedNumber(row, column);
+    try {
+        return convert(number);
+    } catch (const ui::RuntimeError&) {
+        throw ui::RuntimeError(db::errors::DataTypeConversion,
+                               QStringLiteral("column %1 of the latest event holds %2, beyond "
+                                              "the whole numbers it may hold")
+                                   .arg(QString::fromLatin1(column), ui::Plain(number)));
+    }
+}
+
 LastEvent ReadLastEvent(db::Recordset& row) {
     const auto field = [&row](const char* name) { return row.Field(QString::fromLatin1(name)); };
+    const auto number = [&row](const char* column) { return RecordedNumber(row, column); };
     LastEvent last;
-    last.trial = ui::ToInt16(Number(field("Trial")));
-    last.eventID = ui::ToInt32(Number(field("EventID")));
-    last.currentCost = Number(field("CurrentCost"));
-    last.totCost = Number(field("TotCost"));
-    last.currentBonus = Number(field("CurrentBonus"));
-    last.totBonus = Number(field("TotBonus"));
-    last.bonusAmount = Number(field("BonusAmount"));
-    last.backOrder = Number(field("BackOrder"));
-    last.totalBackOrder = Number(field("TotalBackOrder"));
-    last.forwardDischarge = Number(field("ForwardDischarge"));
-    last.totalForwardDischarge = Number(field("TotalForwardDischarge"));
-    last.amountInTank = Number(field("AmountInTank"));
-    last.userInflowTP = ui::ToInt16(Number(field("UserInflowTP")));
-    last.userOutflowTP = ui::ToInt16(Number(field("UserOutflowTP")));
+    last.trial = RecordedWhole(row, "Trial", ui::ToInt16);
+    last.eventID = RecordedWhole(row, "EventID", ui::ToInt32);
+    last.currentCost = number("CurrentCost");
+    last.totCost = number("TotCost");
+    last.currentBonus = number("CurrentBonus");
+    last.totBonus = number("TotBonus");
+    last.bonusAmount = number("BonusAmount");
+    last.backOrder = number("BackOrder");
+    last.totalBackOrder = number("TotalBackOrder");
+    last.forwardDischarge = number("ForwardDischarge");
+    last.totalForwardDischarge = number("TotalForwardDischarge");
+    last.amountInTank = number("AmountInTank");
+    last.userInflowTP = RecordedWhole(row, "UserInflowTP", ui::ToInt16);
+    last.userOutflowTP = RecordedWhole(row, "UserOutflowTP", ui::ToInt16);
     last.isUserInFlow = IsTrue(field("IsUserInFlow"));
     last.isUserOutFlow = IsTrue(field("IsUserOutFlow"));
     last.isEnvInFlow = IsTrue(field("IsEnvInFlow"));
@@ -100,8 +132,8 @@ LastEvent ReadLastEvent(db::Recordset& row) {
     last.graphicalMode = IsTrue(field("graphicalMode"));
     last.isTimeDriven = IsTrue(field("IsTimeDriven"));
     last.isBonusOnTimeGap = IsTrue(field("IsBonusOnTimeGap"));
-    last.timeBetweenEnvTries = Number(field("TimeBetweenEnvTries"));
-    last.deltaTmeBetweenEnvUsr = Number(field("deltaTmeBetweenEnvUsr"));
+    last.timeBetweenEnvTries = number("TimeBetweenEnvTries");
+    last.deltaTmeBetweenEnvUsr = number("deltaTmeBetweenEnvUsr");
     return last;
 }
 

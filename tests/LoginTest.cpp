@@ -330,6 +330,56 @@ TEST_F(LoginTest, AReturningParticipantIsOfferedTheNextPeriod) {
     EXPECT_EQ(RunState.EventID, 9);
 }
 
+// A returning participant whose latest event cannot be read is neither continued from a
+// guess nor registered a second time: the login names what is wrong and stays.
+struct UnreadableRunCase {
+    const char* name;
+    const char* column;
+    const char* value;  // SQL
+    const char* says;
+};
+
+std::ostream& operator<<(std::ostream& out, const UnreadableRunCase& c) {
+    return out << c.name;
+}
+
+class UnreadableRunTest : public LoginTest,
+                          public ::testing::WithParamInterface<UnreadableRunCase> {};
+
+TEST_P(UnreadableRunTest, IsNamedAndTheLoginStays) {
+    const UnreadableRunCase& c = GetParam();
+    database.registerSubject("Bob", "A");
+    database.addEvent("Bob", "A", 1, 1, {{"AmountInTank", "50"}});
+    std::map<QString, QString> latest{{"AmountInTank", "50"}};
+    latest[c.column] = c.value;
+    database.addEvent("Bob", "A", 2, 1, latest);
+    frmLogin& form = loadedForm();
+    start("Bob");
+    ASSERT_EQ(dialogs.shown().size(), 1u);
+    EXPECT_TRUE(lastMessage().text.startsWith(
+        "The records of Bob in version A cannot be read, so the run can neither continue nor "
+        "start again under this name.\r\nError 3421: "))
+        << lastMessage().text.toStdString();
+    EXPECT_TRUE(lastMessage().text.contains(QString::fromLatin1(c.says)))
+        << lastMessage().text.toStdString();
+    EXPECT_TRUE(dialogs.modalForms().empty()) << "registered again";
+    EXPECT_FALSE(form.Accepted());
+    EXPECT_EQ(RunState.CurrentTrial, 0);
+    EXPECT_EQ(database.rows("SELECT * FROM datSubject").size(), 1u);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    LatestEvent, UnreadableRunTest,
+    ::testing::Values(
+        UnreadableRunCase{"NoAmount", "AmountInTank", "NULL",
+                          "column AmountInTank of the latest event holds nothing, not a number"},
+        UnreadableRunCase{"TextPeriod", "Trial", "'x'",
+                          "column Trial of the latest event holds 'x', not a number"},
+        UnreadableRunCase{"DelayBeyondItsField", "UserInflowTP", "70000",
+                          "column UserInflowTP of the latest event holds 70000, beyond the whole "
+                          "numbers it may hold"}),
+    [](const auto& info) { return std::string(info.param.name); });
+
 TEST_F(LoginTest, NoToTheContinuationKeepsTheLogin) {
     recordRun("Ann", "A", 4);
     frmLogin& form = loadedForm();

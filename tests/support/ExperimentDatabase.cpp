@@ -3,6 +3,7 @@
 #include <QStringList>
 
 #include "db/Engine.h"
+#include "db/Schema.h"
 
 namespace {
 
@@ -42,6 +43,12 @@ std::map<QString, QString> DefaultSetup() {
         {"EnvMv", "1"},
     };
 }
+
+struct CaseInsensitive {
+    bool operator()(const QString& a, const QString& b) const {
+        return a.compare(b, Qt::CaseInsensitive) < 0;
+    }
+};
 
 }  // namespace
 
@@ -104,10 +111,22 @@ void ExperimentDatabase::registerSubject(const QString& subject, const QString& 
 
 void ExperimentDatabase::addEvent(const QString& subject, const QString& version, int eventID,
                                   int trial, const std::map<QString, QString>& columns) const {
-    QStringList names{"Subject", "Version", "eventType", "EventID", "Trial"};
-    QStringList values{Literal(subject), Literal(version), "'After Cost Calculation'",
-                       QString::number(eventID), QString::number(trial)};
-    for (const auto& [column, value] : columns) {
+    // As the program records them: every number is there, 0 unless given.
+    std::map<QString, QString, CaseInsensitive> row;
+    for (const db::ColumnDef& column : db::FindTable("datExperimentTrials")->columns) {
+        if (column.type == db::ColumnType::Integer || column.type == db::ColumnType::Double) {
+            row[column.name] = "0";
+        }
+    }
+    row["Subject"] = Literal(subject);
+    row["Version"] = Literal(version);
+    row["eventType"] = "'After Cost Calculation'";
+    row["EventID"] = QString::number(eventID);
+    row["Trial"] = QString::number(trial);
+    for (const auto& [column, value] : columns) row[column] = value;
+    QStringList names;
+    QStringList values;
+    for (const auto& [column, value] : row) {
         names << column;
         values << value;
     }
