@@ -6,15 +6,13 @@
 
 #include "app/frmSplash.h"
 #include "config/ConfigError.h"
-#include "config/Labels.h"
-#include "config/Scenarios.h"
+#include "config/ScreenSetup.h"
 #include "core/RunRecord.h"
 #include "core/Shutdown.h"
 #include "db/Dao.h"
 #include "db/TableAccess.h"
 #include "intake/frmLogin.h"
 #include "recording/Resume.h"
-#include "simulation/ScreenSetup.h"
 #include "simulation/frmHydrovat.h"
 #include "ui/Clock.h"
 #include "ui/Dialogs.h"
@@ -78,12 +76,9 @@ void LogIn() {
 }
 
 void PrepareRun() {
+    // The login checked the same; the database may have changed since.
     try {
-        if (ExperimentSetup.graphicalMode) {
-            LoadLabels();
-            LoadTopLabelValue();
-        }
-        LoadScenario();
+        RequireRunnableVersion();
     } catch (const ConfigError& error) {
         EndStartUp(error.message());
     }
@@ -96,7 +91,6 @@ void PrepareRun() {
                        .arg(error.number())
                        .arg(error.description()));
     }
-    if (const QString problem = ScreenSetupProblem(); !problem.isEmpty()) EndStartUp(problem);
 }
 
 }  // namespace

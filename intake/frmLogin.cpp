@@ -7,6 +7,7 @@
 
 #include "config/ConfigError.h"
 #include "config/Scenarios.h"
+#include "config/ScreenSetup.h"
 #include "config/Setup.h"
 #include "core/RunRecord.h"
 #include "core/Shutdown.h"
@@ -185,13 +186,14 @@ void frmLogin::cmdStart_Click() {
     }
 }
 
-// The version's setup, delay scenario and schedule; a version that cannot be used is
-// named in a message and the login stays.
+// The version's setup, delay scenario and schedule, and what start-up loads after the login;
+// a version that cannot be used is named in a message and the login stays.
 bool frmLogin::LoadVersion() {
     try {
         LoadSetup();
         LoadDelayScenario();
         BuildDelaySchedule();
+        RequireRunnableVersion();
         return true;
     } catch (const ConfigError& error) {
         ui::MsgBox(error.message(), ui::vbOKOnly + ui::vbExclamation);

@@ -10,7 +10,7 @@
 #include "core/RunRecord.h"
 #include "core/RunValues.h"
 #include "simulation/PeriodModel.h"
-#include "simulation/ScreenSetup.h"
+#include "config/ScreenSetup.h"
 #include "simulation/TankGeometry.h"
 #include "ui/Clock.h"
 #include "ui/NumberText.h"

@@ -12,7 +12,7 @@
 #include "recording/SubmitTime.h"
 #include "recording/TrialSummary.h"
 #include "simulation/PeriodModel.h"
-#include "simulation/ScreenSetup.h"
+#include "config/ScreenSetup.h"
 #include "simulation/frmHydrovat.h"
 #include "ui/Clock.h"
 

@@ -24,6 +24,7 @@ class LoginTest : public ::testing::Test {
         database.addVersion("A");
         database.addVersion("B");
         database.addDelaySegment(1, 2, 20, 2, 20);
+        database.addRate(1, 1, 2, 1);
     }
     void TearDown() override {
         UnloadLoginForm();

@@ -5,6 +5,7 @@
 #include <QLabel>
 #include <QTemporaryDir>
 #include <functional>
+#include <map>
 #include <ostream>
 
 #include "app/Main.h"
@@ -181,25 +182,56 @@ TEST_F(StartupTest, AGoodDatabaseHasNoProblem) {
     EXPECT_EQ(DatabaseProblem(), "");
 }
 
-TEST_F(StartupTest, AScenarioWithoutRowsEndsWithAMessageNamingIt) {
-    database.addVersion("S", {{"ScenarioUsed", "9"}});
-    ScriptLogin(dialogs, "Ann", "S");
-    ScriptRegistration(dialogs);
+// Versions that start-up could not run are refused by the login's Start, before anything is
+// recorded; the participant then closes the login.
+struct UnrunnableVersionCase {
+    const char* name;
+    std::map<QString, QString> setup;
+    int labels;
+    const char* says;
+};
+
+std::ostream& operator<<(std::ostream& out, const UnrunnableVersionCase& c) {
+    return out << c.name;
+}
+
+class UnrunnableVersionTest : public StartupTest,
+                              public ::testing::WithParamInterface<UnrunnableVersionCase> {};
+
+TEST_P(UnrunnableVersionTest, IsRefusedAtTheLoginBeforeAnythingIsRecorded) {
+    const UnrunnableVersionCase& c = GetParam();
+    database.addVersion("T", c.setup);
+    if (c.labels > 0) database.addLabels("T", c.labels, 5);
+    dialogs.onNextModal([](QWidget& form) {
+        auto& login = dynamic_cast<frmLogin&>(form);
+        login.txtName.setText("Ann");
+        login.cboVersion.setEditText("T");
+        login.cmdStart_Click();
+        form.close();
+    });
     const auto shown = endedMain();
     ASSERT_EQ(shown.size(), 1u);
-    EXPECT_TRUE(shown[0].text.contains("9")) << shown[0].text.toStdString();
+    EXPECT_TRUE(shown[0].text.contains(QString::fromLatin1(c.says))) << shown[0].text.toStdString();
+    EXPECT_TRUE(shown[0].text.contains("'T'")) << shown[0].text.toStdString();
+    EXPECT_EQ(dialogs.modalForms(), std::vector<QString>{"frmLogin"}) << "registration was shown";
+    EXPECT_TRUE(database.rows("SELECT * FROM datSubject").empty());
     EXPECT_EQ(SimulationScreen(), nullptr);
 }
 
-TEST_F(StartupTest, ATankThatCannotBeDrawnEndsWithTheScreensMessage) {
-    database.addVersion("T", {{"graphicalMode", "-1"}, {"numMarks", "12"}});
-    database.addLabels("T", 12, 5);
-    ScriptLogin(dialogs, "Ann", "T");
-    ScriptRegistration(dialogs);
-    const auto shown = endedMain();
-    ASSERT_EQ(shown.size(), 1u);
-    EXPECT_TRUE(shown[0].text.contains("numMarks")) << shown[0].text.toStdString();
-    EXPECT_EQ(SimulationScreen(), nullptr);
-}
+INSTANTIATE_TEST_SUITE_P(
+    Versions, UnrunnableVersionTest,
+    ::testing::Values(UnrunnableVersionCase{"ScenarioWithoutRows",
+                                            {{"ScenarioUsed", "9"}},
+                                            0,
+                                            "Environment scenario 9 has no rows in tblScenarios."},
+                      UnrunnableVersionCase{"TankWithTooManyMarks",
+                                            {{"graphicalMode", "-1"}, {"numMarks", "12"}},
+                                            12,
+                                            "numMarks"},
+                      UnrunnableVersionCase{"ClockBelowOneMillisecond",
+                                            {{"IsTimeDriven", "-1"}, {"TimeBetweenEnvTries", "0"}},
+                                            0,
+                                            "TimeBetweenEnvTries"}),
+    [](const auto& info) { return std::string(info.param.name); });
 
 }  // namespace

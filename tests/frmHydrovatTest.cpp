@@ -11,7 +11,7 @@
 #include <functional>
 #include <ostream>
 
-#include "simulation/ScreenSetup.h"
+#include "config/ScreenSetup.h"
 #include "simulation/frmHydrovat.h"
 #include "tests/frmHydrovatFixture.h"
 #include "tests/support/TempDatabase.h"
@@ -449,7 +449,7 @@ TEST_F(ScreenLoad, SetupCheckNamesTheVersionAndWhatToCorrect) {
         } else {
             EXPECT_TRUE(problem.contains(c.expectedPart))
                 << c.what << ": " << problem.toStdString();
-            EXPECT_TRUE(problem.contains(QStringLiteral("\"Pilot O'Brien\""))) << c.what;
+            EXPECT_TRUE(problem.contains(QStringLiteral("'Pilot O'Brien'"))) << c.what;
         }
     }
 }

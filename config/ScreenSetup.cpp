@@ -1,8 +1,11 @@
-#include "simulation/ScreenSetup.h"
+#include "config/ScreenSetup.h"
 
 #include <cmath>
 #include <limits>
 
+#include "config/ConfigError.h"
+#include "config/Labels.h"
+#include "config/Scenarios.h"
 #include "core/RunRecord.h"
 #include "ui/NumberText.h"
 
@@ -16,7 +19,7 @@ QString TankScaleProblem() {
     const int marks = ExperimentSetup.numMarks;
     if (marks < 1 || marks > kMarkCount) {
         return QStringLiteral(
-                   "The tank of version \"%1\" cannot be drawn: its setup asks for %2 scale marks, "
+                   "The tank of version '%1' cannot be drawn: its setup asks for %2 scale marks, "
                    "and the tank has room for 1 to %3. Please correct numMarks of this version "
                    "in tblSetup.")
             .arg(version)
@@ -26,7 +29,7 @@ QString TankScaleProblem() {
     const double top = RunState.TopLabelValue;
     if (top == 0 || !std::isfinite(top)) {
         return QStringLiteral(
-                   "The tank of version \"%1\" cannot be drawn: its highest axis label has no "
+                   "The tank of version '%1' cannot be drawn: its highest axis label has no "
                    "value other than 0, so the scale has no size. Please give the "
                    "highest-numbered label of this version in tblLabels a number other than 0.")
             .arg(version);
@@ -37,7 +40,7 @@ QString TankScaleProblem() {
 QString PeriodClockProblem() {
     if (PeriodClockInterval(ExperimentSetup.TimeBetweenEnvTries) >= 1) return QString();
     return QStringLiteral(
-               "Version \"%1\" runs its periods on a clock, but its time between periods "
+               "Version '%1' runs its periods on a clock, but its time between periods "
                "(TimeBetweenEnvTries) is %2 ms; the clock needs at least 1 ms. Please correct "
                "it in tblSetup.")
         .arg(RunState.Version, ui::Plain(ExperimentSetup.TimeBetweenEnvTries));
@@ -51,6 +54,22 @@ QString ScreenSetupProblem() {
         if (!problem.isEmpty()) return problem;
     }
     return ExperimentSetup.IsTimeDriven ? PeriodClockProblem() : QString();
+}
+
+void RequireRunnableVersion() {
+    try {
+        if (ExperimentSetup.graphicalMode) {
+            LoadLabels();
+            LoadTopLabelValue();
+        }
+        LoadScenario();
+    } catch (const ConfigError& error) {
+        throw ConfigError(
+            QStringLiteral("Version '%1' cannot run: %2").arg(RunState.Version, error.message()));
+    }
+    if (const QString problem = ScreenSetupProblem(); !problem.isEmpty()) {
+        throw ConfigError(problem);
+    }
 }
 
 int PeriodClockInterval(double timeBetweenEnvTries) {
