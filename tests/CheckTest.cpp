@@ -103,10 +103,94 @@ INSTANTIATE_TEST_SUITE_P(
                 "version 'TankP': InitialBackOrder is 4 but the starting inflow delay (delay "
                 "scenario 1) is 1"}},
         Broken{"InitialDischargeWithADelayOfOne",
-               "UPDATE tblDelayScenarios SET outflowDelayValue = 0.6 WHERE rowid = 4",
+               "UPDATE tblDelayScenarios SET outflowDelayValue = 1.4 WHERE rowid = 4",
                {"tblSetup", 4, "InitialForwardDischarge",
                 "version 'StoreT': InitialForwardDischarge is 2 but the starting outflow delay "
                 "(delay scenario 2) is 1"}},
+        Broken{"DelayBelowOnePeriod",
+               "UPDATE tblDelayScenarios SET inflowDelayValue = 0 WHERE rowid = 5",
+               {"tblDelayScenarios", 5, "inflowDelayValue",
+                "delay scenario 2: inflowDelayValue is 0; a delay must be at least 1 period"}},
+        Broken{"DelayBeyondSixteenBits",
+               "UPDATE tblDelayScenarios SET outflowDelayValue = 40000 WHERE rowid = 3",
+               {"tblDelayScenarios", 3, "outflowDelayValue",
+                "delay scenario 1: outflowDelayValue is 40000; the program counts at most 32767 "
+                "periods"}},
+        Broken{"NegativeDelayLength",
+               "UPDATE tblDelayScenarios SET outflowDelayLength = -1 WHERE rowid = 6",
+               {"tblDelayScenarios", 6, "outflowDelayLength",
+                "delay scenario 2: outflowDelayLength is -1; a segment cannot last a negative "
+                "number of periods"}},
+        Broken{"DelaySegmentsEndBeforeMaxTrial",  // 8 + 6 + 4.5 = 18.5, rounded to the even 18
+               "UPDATE tblDelayScenarios SET inflowDelayLength = 4.5 WHERE rowid = 6",
+               {"tblSetup", 3, "DelayScenario",
+                "version 'StoreP': the inflow segments of delay scenario 2 end in period 18, "
+                "before MaxTrial 20; from period 18 the inflow delay would be 0 and inflow "
+                "orders would never arrive"}},
+        Broken{"DelaySegmentsBeyondSixteenBits",
+               "UPDATE tblDelayScenarios SET inflowDelayLength = 30000 WHERE DelayScenario = 1",
+               {"tblDelayScenarios", 2, "inflowDelayLength",
+                "delay scenario 1: the inflow segments up to this one last 60000 periods"}},
+        Broken{"NegativeMaxNumberOfAScenarioType",
+               "UPDATE tblSetup SET MaxNumberOfAScenarioType = -1 WHERE Version = 'StoreP'",
+               {"tblSetup", 3, "MaxNumberOfAScenarioType",
+                "version 'StoreP': MaxNumberOfAScenarioType is -1; it must be at least 0"}},
+        Broken{"ScenarioPeriodTwice",  // 4.4 is read as period 4
+               "INSERT INTO tblScenarios (Scenario, Trial, inFlowRateEnviron, outFlowRateEnviron) "
+               "VALUES (2, 4.4, 1, 1)",
+               {"tblScenarios", 63, "Trial",
+                "period 4 of scenario 2 is also in row 35; the program would use only this later "
+                "row"}},
+        Broken{"LabelNumberTwice",
+               "UPDATE tblLabels SET LabelNumber = 4 WHERE rowid = 15",
+               {"tblLabels", 15, "LabelNumber",
+                "version 'TankT': LabelNumber 4 is also in row 14; the order of their captions "
+                "is not defined"}},
+        Broken{"LabelNumberBeyondTheMarks",
+               "UPDATE tblSetup SET numMarks = 5 WHERE Version = 'TankP'",
+               {"tblLabels", 6, "LabelNumber",
+                "version 'TankP': LabelNumber 6 is not a whole number from 1 to 5 (numMarks)"}},
+        Broken{"LabelNumberWithAFraction",
+               "UPDATE tblLabels SET LabelNumber = 2.5 WHERE rowid = 12",
+               {"tblLabels", 12, "LabelNumber",
+                "version 'TankT': LabelNumber 2.5 is not a whole number from 1 to 10 (numMarks)"}},
+        Broken{"ClockBelowOneMillisecond",  // 0.5 is read as 0 ms
+               "UPDATE tblSetup SET TimeBetweenEnvTries = 0.5 WHERE Version = 'StoreT'",
+               {"tblSetup", 4, "TimeBetweenEnvTries",
+                "version 'StoreT': TimeBetweenEnvTries is .5 ms; a version that runs on a clock "
+                "(IsTimeDriven) needs at least 1 ms"}},
+        Broken{"PeriodWithoutDuration",
+               "UPDATE tblSetup SET simTimeForTP = 0 WHERE Version = 'StoreP'",
+               {"tblSetup", 3, "simTimeForTP",
+                "version 'StoreP': simTimeForTP is 0; a period must last longer than 0"}},
+        Broken{"PersonBlockWithoutHeight",
+               "UPDATE tblSetup SET RHEIGHT = 0 WHERE Version = 'StoreT'",
+               {"tblSetup", 4, "RHEIGHT",
+                "version 'StoreT': RHEIGHT is 0; a person's block must be more than 0 pixels "
+                "high"}},
+        Broken{"PersonBlockWithoutWidth",
+               "UPDATE tblSetup SET RWIDTH = -2 WHERE Version = 'StoreP'",
+               {"tblSetup", 3, "RWIDTH",
+                "version 'StoreP': RWIDTH is -2; a person's block must be more than 0 pixels "
+                "wide"}},
+        Broken{"NegativeUpperBound",
+               "UPDATE tblSetup SET UpperBoundFromGoal = -1 WHERE Version = 'TankP'",
+               {"tblSetup", 1, "UpperBoundFromGoal",
+                "version 'TankP': UpperBoundFromGoal is -1; the bonus band around the goal would "
+                "be empty or leave out the goal"}},
+        Broken{"NegativeLowerBound",
+               "UPDATE tblSetup SET LowerBoundFromGoal = -0.5 WHERE Version = 'StoreT'",
+               {"tblSetup", 4, "LowerBoundFromGoal",
+                "version 'StoreT': LowerBoundFromGoal is -.5; the bonus band"}},
+        Broken{"GoalAboveTheTank",
+               "UPDATE tblSetup SET GoalLinePoisition = 120 WHERE Version = 'TankP'",
+               {"tblSetup", 1, "GoalLinePoisition",
+                "version 'TankP': GoalLinePoisition 120 is outside the tank's scale 0 to 100 (the "
+                "top label); the goal line would be drawn off the tank"}},
+        Broken{"GoalBelowTheTank",
+               "UPDATE tblSetup SET GoalLinePoisition = -5 WHERE Version = 'TankT'",
+               {"tblSetup", 2, "GoalLinePoisition",
+                "version 'TankT': GoalLinePoisition -5 is outside the tank's scale 0 to 100"}},
         Broken{"DuplicateVersion",
                "INSERT INTO tblSetup SELECT * FROM tblSetup WHERE Version = 'StoreP'; "
                "UPDATE tblSetup SET Version = 'storep' WHERE rowid = 5",
@@ -145,6 +229,25 @@ TEST(CheckTest, DiscreteVersionsNeedNoScale) {
                          "UPDATE tblSetup SET numMarks = 0 WHERE Version = 'StoreP'; "
                          "UPDATE tblDelayScenarios SET inflowDelayValue = 1.5 WHERE rowid = 1")),
         QString());
+}
+
+// Values that look odd but run: pauses of 0 ms or less last 1 ms, the bounds play no part when
+// the bonus is paid for a quick reaction, the amount may stand above the tank, and a schedule
+// may end at or after the last period.
+TEST(CheckTest, SettingsThatRunAsTheyArePass) {
+    DemoDatabase demo;
+    EXPECT_EQ(Texts(CheckAfter(
+                  demo,
+                  "UPDATE tblSetup SET userDelay = -5, envDelay = 0, UsrMv = -1, EnvMv = -100; "
+                  "UPDATE tblSetup SET UpperBoundFromGoal = -1, LowerBoundFromGoal = -1, "
+                  "TimeBetweenEnvTries = 0.6, GoalLinePoisition = 100 WHERE Version = 'TankT'; "
+                  "UPDATE tblSetup SET RHEIGHT = 0, RWIDTH = 0, TimeBetweenEnvTries = 0, "
+                  "InitialAmountInTank = 150, GoalLinePoisition = 0 WHERE Version = 'TankP'; "
+                  "UPDATE tblSetup SET UpperBoundFromGoal = 0, LowerBoundFromGoal = 0, "
+                  "GoalLinePoisition = 500 WHERE Version = 'StoreP'; "
+                  "UPDATE tblDelayScenarios SET inflowDelayLength = 5.5 WHERE rowid = 6; "
+                  "UPDATE tblDelayScenarios SET outflowDelayLength = 20 WHERE rowid = 3")),
+              QString());
 }
 
 TEST(CheckTest, ProblemTextsNameTableRowAndColumn) {

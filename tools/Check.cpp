@@ -1,6 +1,7 @@
 #include "tools/Check.h"
 
 #include <algorithm>
+#include <map>
 #include <optional>
 
 #include "tools/TableData.h"
@@ -25,6 +26,16 @@ std::optional<double> Number(const QVariant& value) {
         return value.toDouble();
     return std::nullopt;
 }
+
+// A boolean column is true exactly when it holds the engine's true value, -1.
+bool IsTrue(const QVariant& value) {
+    bool ok = false;
+    const double x = value.toDouble(&ok);
+    return !value.isNull() && ok && x == -1;
+}
+
+// The login reads delays and segment lengths as periods counted in 16 bits.
+constexpr double kMostPeriods = 32767;
 
 QString Quoted(const QString& text) {
     return QLatin1Char('\'') + text + QLatin1Char('\'');
@@ -125,40 +136,110 @@ class Checker {
                 break;
             }
 
+        checkRunSettings(row, where);
         if (!hasNumbers(row, {"MaxTrial", "MaxNumberOfAScenarioType"})) return;
         const double maxTrial = setup_.number(row, QStringLiteral("MaxTrial"));
-        const double lastPeriod =
-            setup_.number(row, QStringLiteral("MaxNumberOfAScenarioType")) + 1;
+        const double scenarioType =
+            ui::RoundHalfEven(setup_.number(row, QStringLiteral("MaxNumberOfAScenarioType")));
         if (ui::RoundHalfEven(maxTrial) < 1)
             report(kSetup, row + 1, QStringLiteral("MaxTrial"),
                    where(QStringLiteral("MaxTrial must be at least 1")));
-        if (ui::RoundHalfEven(maxTrial) > lastPeriod)
+        // Without the scenario's arrays nothing else can be measured against them.
+        std::optional<double> lastPeriod;
+        if (scenarioType < 0)
+            report(kSetup, row + 1, QStringLiteral("MaxNumberOfAScenarioType"),
+                   where(QStringLiteral("MaxNumberOfAScenarioType is %1; it must be at least 0 "
+                                        "(the scenario's periods run from 0 to "
+                                        "MaxNumberOfAScenarioType + 1)")
+                             .arg(ui::Plain(scenarioType))));
+        else
+            lastPeriod = scenarioType + 1;
+        if (lastPeriod && ui::RoundHalfEven(maxTrial) > *lastPeriod)
             report(kSetup, row + 1, QStringLiteral("MaxTrial"),
                    where(QStringLiteral("MaxTrial %1 is beyond the scenario's periods "
                                         "(MaxNumberOfAScenarioType + 1 = %2)")
-                             .arg(ui::Plain(maxTrial), ui::Plain(lastPeriod))));
+                             .arg(ui::Plain(maxTrial), ui::Plain(*lastPeriod))));
         if (hasNumbers(row, {"ScenarioUsed"})) checkScenario(row, where, lastPeriod);
         if (hasNumbers(row, {"DelayScenario"})) checkDelayScenario(row, where, lastPeriod);
-        if (setup_.at(row, QStringLiteral("graphicalMode")).toLongLong() == -1)
+        if (IsTrue(setup_.at(row, QStringLiteral("graphicalMode"))))
             checkScale(row, version, where);
     }
 
+    struct Least {
+        const char* column;
+        double least;
+        bool inclusive;   // the least value itself is allowed
+        const char* why;  // what a smaller value would do
+    };
+
+    // Settings the program reads without complaint but cannot run sensibly with.
     template <typename Where>
-    void checkScenario(int row, const Where& where, double lastPeriod) {
+    void checkRunSettings(int row, const Where& where) {
+        static const Least kAlways[] = {
+            {"simTimeForTP", 0, false,
+             "a period must last longer than 0 (the environment's rates are multiplied by it)"}};
+        static const Least kDiscrete[] = {
+            {"RHEIGHT", 0, false, "a person's block must be more than 0 pixels high"},
+            {"RWIDTH", 0, false, "a person's block must be more than 0 pixels wide"}};
+        static const Least kBand[] = {
+            {"UpperBoundFromGoal", 0, true,
+             "the bonus band around the goal would be empty or leave out the goal"},
+            {"LowerBoundFromGoal", 0, true,
+             "the bonus band around the goal would be empty or leave out the goal"}};
+        checkLeast(row, where, kAlways);
+        if (!IsTrue(setup_.at(row, QStringLiteral("graphicalMode"))))
+            checkLeast(row, where, kDiscrete);
+        if (!IsTrue(setup_.at(row, QStringLiteral("IsBonusOnTimeGap"))))
+            checkLeast(row, where, kBand);
+        // The period clock takes whole milliseconds; below 1 it could not run.
+        const std::optional<double> tick =
+            Number(setup_.at(row, QStringLiteral("TimeBetweenEnvTries")));
+        if (IsTrue(setup_.at(row, QStringLiteral("IsTimeDriven"))) && tick &&
+            !(ui::RoundHalfEven(*tick) >= 1))
+            report(kSetup, row + 1, QStringLiteral("TimeBetweenEnvTries"),
+                   where(QStringLiteral("TimeBetweenEnvTries is %1 ms; a version that runs on a "
+                                        "clock (IsTimeDriven) needs at least 1 ms")
+                             .arg(ui::Plain(*tick))));
+    }
+
+    template <typename Where, std::size_t N>
+    void checkLeast(int row, const Where& where, const Least (&rules)[N]) {
+        for (const Least& rule : rules) {
+            const QString column = QString::fromLatin1(rule.column);
+            const std::optional<double> value = Number(setup_.at(row, column));
+            if (value && (rule.inclusive ? *value < rule.least : *value <= rule.least))
+                report(kSetup, row + 1, column,
+                       where(QStringLiteral("%1 is %2; %3")
+                                 .arg(column, ui::Plain(*value), QString::fromLatin1(rule.why))));
+        }
+    }
+
+    template <typename Where>
+    void checkScenario(int row, const Where& where, std::optional<double> lastPeriod) {
         const double key = setup_.number(row, QStringLiteral("ScenarioUsed"));
         int count = 0;
+        std::map<double, int> rowOfPeriod;
         for (int s = 0; s < scenarios_.rows.size(); ++s) {
             if (!Number(scenarios_.at(s, QStringLiteral("Scenario"))) ||
                 scenarios_.number(s, QStringLiteral("Scenario")) != key)
                 continue;
             ++count;
             const std::optional<double> trial = Number(scenarios_.at(s, QStringLiteral("Trial")));
-            if (trial && (ui::RoundHalfEven(*trial) < 0 || ui::RoundHalfEven(*trial) > lastPeriod))
+            if (!trial) continue;
+            const double period = ui::RoundHalfEven(*trial);
+            if (lastPeriod && (period < 0 || period > *lastPeriod))
                 report(kScenarios, s + 1, QStringLiteral("Trial"),
                        QStringLiteral(
                            "period %1 of scenario %2 is outside periods 0 to %3 of version %4")
-                           .arg(ui::Plain(*trial), ui::Plain(key), ui::Plain(lastPeriod),
+                           .arg(ui::Plain(*trial), ui::Plain(key), ui::Plain(*lastPeriod),
                                 Quoted(setup_.text(row, QStringLiteral("Version")))));
+            // The rates are stored by period, so a later row silently replaces an earlier one.
+            if (const auto [earlier, added] = rowOfPeriod.try_emplace(period, s); !added)
+                report(kScenarios, s + 1, QStringLiteral("Trial"),
+                       QStringLiteral("period %1 of scenario %2 is also in row %3; the program "
+                                      "would use only this later row")
+                           .arg(ui::Plain(period), ui::Plain(key))
+                           .arg(earlier->second + 1));
         }
         if (count == 0)
             report(
@@ -168,7 +249,7 @@ class Checker {
     }
 
     template <typename Where>
-    void checkDelayScenario(int row, const Where& where, double lastPeriod) {
+    void checkDelayScenario(int row, const Where& where, std::optional<double> lastPeriod) {
         const double key = setup_.number(row, QStringLiteral("DelayScenario"));
         std::vector<int> segments;
         for (int d = 0; d < delays_.rows.size(); ++d)
@@ -181,17 +262,75 @@ class Checker {
                              .arg(ui::Plain(key))));
             return;
         }
-        if (segments.size() > lastPeriod)
+        if (lastPeriod && segments.size() > *lastPeriod)
             report(kSetup, row + 1, QStringLiteral("DelayScenario"),
                    where(QStringLiteral("delay scenario %1 has %2 segments; at most %3 fit "
                                         "(MaxNumberOfAScenarioType + 1)")
                              .arg(ui::Plain(key))
                              .arg(segments.size())
-                             .arg(ui::Plain(lastPeriod))));
+                             .arg(ui::Plain(*lastPeriod))));
+        for (int segment : segments) checkSegment(segment, key);
         checkStartingDelay(row, where, segments.front(), QStringLiteral("InitialBackOrder"),
                            QStringLiteral("inflowDelayValue"), QStringLiteral("inflow"));
         checkStartingDelay(row, where, segments.front(), QStringLiteral("InitialForwardDischarge"),
                            QStringLiteral("outflowDelayValue"), QStringLiteral("outflow"));
+        checkScheduleEnd(row, where, segments, QStringLiteral("inflowDelayLength"),
+                         QStringLiteral("inflow"));
+        checkScheduleEnd(row, where, segments, QStringLiteral("outflowDelayLength"),
+                         QStringLiteral("outflow"));
+    }
+
+    // An order falls due at the earliest in the period it is placed (a delay of 1); with a
+    // smaller delay it would fall due before it exists and never arrive.
+    void checkSegment(int segment, double key) {
+        static const Least kPeriods[] = {
+            {"inflowDelayValue", 1, true, "a delay must be at least 1 period"},
+            {"inflowDelayLength", 0, true, "a segment cannot last a negative number of periods"},
+            {"outflowDelayValue", 1, true, "a delay must be at least 1 period"},
+            {"outflowDelayLength", 0, true, "a segment cannot last a negative number of periods"},
+        };
+        for (const Least& rule : kPeriods) {
+            const QString column = QString::fromLatin1(rule.column);
+            const std::optional<double> periods = Number(delays_.at(segment, column));
+            if (!periods) continue;
+            const QString what = QStringLiteral("delay scenario %1: %2 is %3; ")
+                                     .arg(ui::Plain(key), column, ui::Plain(*periods));
+            if (*periods < rule.least)
+                report(kDelays, segment + 1, column, what + QString::fromLatin1(rule.why));
+            else if (*periods > kMostPeriods)
+                report(kDelays, segment + 1, column,
+                       what + QStringLiteral("the program counts at most %1 periods")
+                                  .arg(ui::Plain(kMostPeriods)));
+        }
+    }
+
+    // The schedule ends each segment at the running sum of the lengths, rounded as it goes;
+    // once the last segment ends before the last period the delay falls to 0.
+    template <typename Where>
+    void checkScheduleEnd(int row, const Where& where, const std::vector<int>& segments,
+                          const QString& lengthColumn, const QString& flow) {
+        const double key = setup_.number(row, QStringLiteral("DelayScenario"));
+        double end = 0;
+        for (int segment : segments) {
+            const std::optional<double> length = Number(delays_.at(segment, lengthColumn));
+            if (!length || *length < 0) return;
+            end = ui::RoundHalfEven(end + *length);
+            if (end > kMostPeriods) {
+                report(kDelays, segment + 1, lengthColumn,
+                       QStringLiteral("delay scenario %1: the %2 segments up to this one last %3 "
+                                      "periods; the program counts at most %4")
+                           .arg(ui::Plain(key), flow, ui::Plain(end), ui::Plain(kMostPeriods)));
+                return;
+            }
+        }
+        const std::optional<double> maxTrial = Number(setup_.at(row, QStringLiteral("MaxTrial")));
+        if (maxTrial && end < ui::RoundHalfEven(*maxTrial))
+            report(kSetup, row + 1, QStringLiteral("DelayScenario"),
+                   where(QStringLiteral("the %1 segments of delay scenario %2 end in period %3, "
+                                        "before MaxTrial %4; from period %3 the %1 delay would "
+                                        "be 0 and %1 orders would never arrive")
+                             .arg(flow, ui::Plain(key), ui::Plain(end),
+                                  ui::Plain(ui::RoundHalfEven(*maxTrial)))));
     }
 
     // The login refuses initial orders that would have to arrive in the period they start in.
@@ -220,6 +359,7 @@ class Checker {
                              .arg(ui::Plain(marks))));
         int count = 0;
         int top = -1;
+        std::map<double, int> rowOfNumber;
         for (int l = 0; l < labels_.rows.size(); ++l) {
             if (labels_.text(l, QStringLiteral("version")).compare(version, Qt::CaseInsensitive) !=
                 0)
@@ -228,6 +368,7 @@ class Checker {
             if (top < 0 || labels_.number(l, QStringLiteral("LabelNumber")) >
                                labels_.number(top, QStringLiteral("LabelNumber")))
                 top = l;
+            if (marks >= 1 && marks <= 10) checkLabelNumber(l, marks, rowOfNumber, where);
         }
         if (count < marks)
             report(kSetup, row + 1, QStringLiteral("numMarks"),
@@ -242,6 +383,43 @@ class Checker {
                    where(QStringLiteral("the top label %1 reads as 0; it must start with the "
                                         "amount at the top of the tank")
                              .arg(Quoted(labels_.text(top, QStringLiteral("LabelName"))))));
+        else
+            checkGoalLine(row, ui::LeadingNumber(labels_.text(top, QStringLiteral("LabelName"))),
+                          where);
+    }
+
+    // Captions are taken in label order for marks 1 to numMarks and the top label sets the
+    // scale, so other numbers shift the captions or stretch the scale.
+    template <typename Where>
+    void checkLabelNumber(int label, double marks, std::map<double, int>& rowOfNumber,
+                          const Where& where) {
+        const std::optional<double> number =
+            Number(labels_.at(label, QStringLiteral("LabelNumber")));
+        if (!number) return;
+        if (*number != ui::RoundHalfEven(*number) || *number < 1 || *number > marks)
+            report(kLabels, label + 1, QStringLiteral("LabelNumber"),
+                   where(QStringLiteral("LabelNumber %1 is not a whole number from 1 to %2 "
+                                        "(numMarks); the captions would not match the marks")
+                             .arg(ui::Plain(*number), ui::Plain(marks))));
+        if (const auto [earlier, added] = rowOfNumber.try_emplace(*number, label); !added)
+            report(kLabels, label + 1, QStringLiteral("LabelNumber"),
+                   where(QStringLiteral("LabelNumber %1 is also in row %2; the order of their "
+                                        "captions is not defined")
+                             .arg(ui::Plain(*number))
+                             .arg(earlier->second + 1)));
+    }
+
+    // The goal line is drawn at the goal's height on the tank's scale, from 0 at the bottom
+    // to the top label's amount at the top edge.
+    template <typename Where>
+    void checkGoalLine(int row, double topValue, const Where& where) {
+        const std::optional<double> goal =
+            Number(setup_.at(row, QStringLiteral("GoalLinePoisition")));
+        if (!goal || !(topValue > 0) || (*goal >= 0 && *goal <= topValue)) return;
+        report(kSetup, row + 1, QStringLiteral("GoalLinePoisition"),
+               where(QStringLiteral("GoalLinePoisition %1 is outside the tank's scale 0 to %2 (the "
+                                    "top label); the goal line would be drawn off the tank")
+                         .arg(ui::Plain(*goal), ui::Plain(topValue))));
     }
 
     void checkLabelCaptions() {
