@@ -157,7 +157,7 @@ INSTANTIATE_TEST_SUITE_P(
         Broken{"ClockBelowOneMillisecond",  // 0.5 is read as 0 ms
                "UPDATE tblSetup SET TimeBetweenEnvTries = 0.5 WHERE Version = 'StoreT'",
                {"tblSetup", 4, "TimeBetweenEnvTries",
-                "version 'StoreT': TimeBetweenEnvTries is .5 ms; a version that runs on a clock "
+                "version 'StoreT': TimeBetweenEnvTries is 0.5 ms; a version that runs on a clock "
                 "(IsTimeDriven) needs at least 1 ms"}},
         Broken{"PeriodWithoutDuration",
                "UPDATE tblSetup SET simTimeForTP = 0 WHERE Version = 'StoreP'",
@@ -181,7 +181,7 @@ INSTANTIATE_TEST_SUITE_P(
         Broken{"NegativeLowerBound",
                "UPDATE tblSetup SET LowerBoundFromGoal = -0.5 WHERE Version = 'StoreT'",
                {"tblSetup", 4, "LowerBoundFromGoal",
-                "version 'StoreT': LowerBoundFromGoal is -.5; the bonus band"}},
+                "version 'StoreT': LowerBoundFromGoal is -0.5; the bonus band"}},
         Broken{"GoalAboveTheTank",
                "UPDATE tblSetup SET GoalLinePoisition = 120 WHERE Version = 'TankP'",
                {"tblSetup", 1, "GoalLinePoisition",

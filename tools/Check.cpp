@@ -37,6 +37,11 @@ bool IsTrue(const QVariant& value) {
 // The login reads delays and segment lengths as periods counted in 16 bits.
 constexpr double kMostPeriods = 32767;
 
+// A number as the program's own refusals write it: 0.6, 40000, -1.
+QString Figure(double x) {
+    return QString::number(x, 'g', 15);
+}
+
 QString Quoted(const QString& text) {
     return QLatin1Char('\'') + text + QLatin1Char('\'');
 }
@@ -110,7 +115,7 @@ class Checker {
         if (whole > limit || whole < -limit - 1)
             report(table, row + 1, column,
                    QStringLiteral("%1 does not fit a %2-bit whole number")
-                       .arg(ui::Plain(value))
+                       .arg(Figure(value))
                        .arg(narrow ? 16 : 32));
     }
 
@@ -151,14 +156,14 @@ class Checker {
                    where(QStringLiteral("MaxNumberOfAScenarioType is %1; it must be at least 0 "
                                         "(the scenario's periods run from 0 to "
                                         "MaxNumberOfAScenarioType + 1)")
-                             .arg(ui::Plain(scenarioType))));
+                             .arg(Figure(scenarioType))));
         else
             lastPeriod = scenarioType + 1;
         if (lastPeriod && ui::RoundHalfEven(maxTrial) > *lastPeriod)
             report(kSetup, row + 1, QStringLiteral("MaxTrial"),
                    where(QStringLiteral("MaxTrial %1 is beyond the scenario's periods "
                                         "(MaxNumberOfAScenarioType + 1 = %2)")
-                             .arg(ui::Plain(maxTrial), ui::Plain(*lastPeriod))));
+                             .arg(Figure(maxTrial), Figure(*lastPeriod))));
         if (hasNumbers(row, {"ScenarioUsed"})) checkScenario(row, where, lastPeriod);
         if (hasNumbers(row, {"DelayScenario"})) checkDelayScenario(row, where, lastPeriod);
         if (IsTrue(setup_.at(row, QStringLiteral("graphicalMode"))))
@@ -199,7 +204,7 @@ class Checker {
             report(kSetup, row + 1, QStringLiteral("TimeBetweenEnvTries"),
                    where(QStringLiteral("TimeBetweenEnvTries is %1 ms; a version that runs on a "
                                         "clock (IsTimeDriven) needs at least 1 ms")
-                             .arg(ui::Plain(*tick))));
+                             .arg(Figure(*tick))));
     }
 
     template <typename Where, std::size_t N>
@@ -210,7 +215,7 @@ class Checker {
             if (value && (rule.inclusive ? *value < rule.least : *value <= rule.least))
                 report(kSetup, row + 1, column,
                        where(QStringLiteral("%1 is %2; %3")
-                                 .arg(column, ui::Plain(*value), QString::fromLatin1(rule.why))));
+                                 .arg(column, Figure(*value), QString::fromLatin1(rule.why))));
         }
     }
 
@@ -231,21 +236,20 @@ class Checker {
                 report(kScenarios, s + 1, QStringLiteral("Trial"),
                        QStringLiteral(
                            "period %1 of scenario %2 is outside periods 0 to %3 of version %4")
-                           .arg(ui::Plain(*trial), ui::Plain(key), ui::Plain(*lastPeriod),
+                           .arg(Figure(*trial), Figure(key), Figure(*lastPeriod),
                                 Quoted(setup_.text(row, QStringLiteral("Version")))));
             // The rates are stored by period, so a later row silently replaces an earlier one.
             if (const auto [earlier, added] = rowOfPeriod.try_emplace(period, s); !added)
                 report(kScenarios, s + 1, QStringLiteral("Trial"),
                        QStringLiteral("period %1 of scenario %2 is also in row %3; the program "
                                       "would use only this later row")
-                           .arg(ui::Plain(period), ui::Plain(key))
+                           .arg(Figure(period), Figure(key))
                            .arg(earlier->second + 1));
         }
         if (count == 0)
             report(
                 kSetup, row + 1, QStringLiteral("ScenarioUsed"),
-                where(
-                    QStringLiteral("scenario %1 has no rows in tblScenarios").arg(ui::Plain(key))));
+                where(QStringLiteral("scenario %1 has no rows in tblScenarios").arg(Figure(key))));
     }
 
     template <typename Where>
@@ -259,16 +263,16 @@ class Checker {
         if (segments.empty()) {
             report(kSetup, row + 1, QStringLiteral("DelayScenario"),
                    where(QStringLiteral("delay scenario %1 has no rows in tblDelayScenarios")
-                             .arg(ui::Plain(key))));
+                             .arg(Figure(key))));
             return;
         }
         if (lastPeriod && segments.size() > *lastPeriod)
             report(kSetup, row + 1, QStringLiteral("DelayScenario"),
                    where(QStringLiteral("delay scenario %1 has %2 segments; at most %3 fit "
                                         "(MaxNumberOfAScenarioType + 1)")
-                             .arg(ui::Plain(key))
+                             .arg(Figure(key))
                              .arg(segments.size())
-                             .arg(ui::Plain(*lastPeriod))));
+                             .arg(Figure(*lastPeriod))));
         for (int segment : segments) checkSegment(segment, key);
         checkStartingDelay(row, where, segments.front(), QStringLiteral("InitialBackOrder"),
                            QStringLiteral("inflowDelayValue"), QStringLiteral("inflow"));
@@ -294,13 +298,13 @@ class Checker {
             const std::optional<double> periods = Number(delays_.at(segment, column));
             if (!periods) continue;
             const QString what = QStringLiteral("delay scenario %1: %2 is %3; ")
-                                     .arg(ui::Plain(key), column, ui::Plain(*periods));
+                                     .arg(Figure(key), column, Figure(*periods));
             if (*periods < rule.least)
                 report(kDelays, segment + 1, column, what + QString::fromLatin1(rule.why));
             else if (*periods > kMostPeriods)
                 report(kDelays, segment + 1, column,
                        what + QStringLiteral("the program counts at most %1 periods")
-                                  .arg(ui::Plain(kMostPeriods)));
+                                  .arg(Figure(kMostPeriods)));
         }
     }
 
@@ -319,7 +323,7 @@ class Checker {
                 report(kDelays, segment + 1, lengthColumn,
                        QStringLiteral("delay scenario %1: the %2 segments up to this one last %3 "
                                       "periods; the program counts at most %4")
-                           .arg(ui::Plain(key), flow, ui::Plain(end), ui::Plain(kMostPeriods)));
+                           .arg(Figure(key), flow, Figure(end), Figure(kMostPeriods)));
                 return;
             }
         }
@@ -329,8 +333,8 @@ class Checker {
                    where(QStringLiteral("the %1 segments of delay scenario %2 end in period %3, "
                                         "before MaxTrial %4; from period %3 the %1 delay would "
                                         "be 0 and %1 orders would never arrive")
-                             .arg(flow, ui::Plain(key), ui::Plain(end),
-                                  ui::Plain(ui::RoundHalfEven(*maxTrial)))));
+                             .arg(flow, Figure(key), Figure(end),
+                                  Figure(ui::RoundHalfEven(*maxTrial)))));
     }
 
     // The login refuses initial orders that would have to arrive in the period they start in.
@@ -345,8 +349,8 @@ class Checker {
                 where(QStringLiteral(
                           "%1 is %2 but the starting %3 delay (delay scenario %4) is 1; the login "
                           "would end the program (set %1 to 0 or the delay above 1)")
-                          .arg(initial, ui::Plain(*amount), flow,
-                               ui::Plain(setup_.number(row, QStringLiteral("DelayScenario"))))));
+                          .arg(initial, Figure(*amount), flow,
+                               Figure(setup_.number(row, QStringLiteral("DelayScenario"))))));
     }
 
     template <typename Where>
@@ -356,7 +360,7 @@ class Checker {
         if (marks < 1 || marks > 10)
             report(kSetup, row + 1, QStringLiteral("numMarks"),
                    where(QStringLiteral("numMarks %1 is outside 1 to 10 (the tank has ten marks)")
-                             .arg(ui::Plain(marks))));
+                             .arg(Figure(marks))));
         int count = 0;
         int top = -1;
         std::map<double, int> rowOfNumber;
@@ -374,7 +378,7 @@ class Checker {
             report(kSetup, row + 1, QStringLiteral("numMarks"),
                    where(QStringLiteral("%1 labels in tblLabels, fewer than its %2 marks")
                              .arg(count)
-                             .arg(ui::Plain(marks))));
+                             .arg(Figure(marks))));
         if (top < 0)
             report(kLabels, 0, QStringLiteral("version"),
                    where(QStringLiteral("no labels, so the top of the tank's scale would be 0")));
@@ -400,12 +404,12 @@ class Checker {
             report(kLabels, label + 1, QStringLiteral("LabelNumber"),
                    where(QStringLiteral("LabelNumber %1 is not a whole number from 1 to %2 "
                                         "(numMarks); the captions would not match the marks")
-                             .arg(ui::Plain(*number), ui::Plain(marks))));
+                             .arg(Figure(*number), Figure(marks))));
         if (const auto [earlier, added] = rowOfNumber.try_emplace(*number, label); !added)
             report(kLabels, label + 1, QStringLiteral("LabelNumber"),
                    where(QStringLiteral("LabelNumber %1 is also in row %2; the order of their "
                                         "captions is not defined")
-                             .arg(ui::Plain(*number))
+                             .arg(Figure(*number))
                              .arg(earlier->second + 1)));
     }
 
@@ -419,7 +423,7 @@ class Checker {
         report(kSetup, row + 1, QStringLiteral("GoalLinePoisition"),
                where(QStringLiteral("GoalLinePoisition %1 is outside the tank's scale 0 to %2 (the "
                                     "top label); the goal line would be drawn off the tank")
-                         .arg(ui::Plain(*goal), ui::Plain(topValue))));
+                         .arg(Figure(*goal), Figure(topValue))));
     }
 
     void checkLabelCaptions() {
