@@ -3,6 +3,9 @@
 #include <termios.h>
 #include <unistd.h>
 
+#include <csignal>
+#include <iterator>
+
 #include "tools/TableData.h"
 #include "tools/ToolError.h"
 
@@ -18,22 +21,45 @@ QString ReadLine(std::FILE* input) {
     return QString::fromUtf8(line);
 }
 
-// Echo is off for the life of the object, and back on however it ends.
+// What a signal handler needs to give the terminal its echo back.
+int g_quietTerminal = -1;
+termios g_echoingSettings{};
+
+extern "C" void RestoreEchoAndStop(int signal) {
+    tcsetattr(g_quietTerminal, TCSANOW, &g_echoingSettings);  // safe within a handler
+    std::signal(signal, SIG_DFL);
+    std::raise(signal);
+}
+
+// Echo is off for the life of the object, and back on however it ends, Ctrl+C included.
 class EchoOff {
   public:
     explicit EchoOff(int fd) : fd_(fd) {
         tcgetattr(fd_, &saved_);
+        g_quietTerminal = fd_;
+        g_echoingSettings = saved_;
+        for (std::size_t i = 0; i < std::size(kStoppingSignals); ++i) {
+            previous_[i] = std::signal(kStoppingSignals[i], RestoreEchoAndStop);
+        }
         termios quiet = saved_;
         quiet.c_lflag &= ~static_cast<tcflag_t>(ECHO);
         tcsetattr(fd_, TCSAFLUSH, &quiet);
     }
-    ~EchoOff() { tcsetattr(fd_, TCSAFLUSH, &saved_); }
+    ~EchoOff() {
+        tcsetattr(fd_, TCSAFLUSH, &saved_);
+        for (std::size_t i = 0; i < std::size(kStoppingSignals); ++i) {
+            std::signal(kStoppingSignals[i], previous_[i]);
+        }
+    }
     EchoOff(const EchoOff&) = delete;
     EchoOff& operator=(const EchoOff&) = delete;
 
   private:
+    static constexpr int kStoppingSignals[] = {SIGINT, SIGTERM, SIGHUP, SIGQUIT};
+
     int fd_;
     termios saved_{};
+    void (*previous_[std::size(kStoppingSignals)])(int) = {};
 };
 
 QString AskHidden(std::FILE* input, std::FILE* prompts, const char* question) {
