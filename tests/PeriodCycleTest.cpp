@@ -68,6 +68,14 @@ class PeriodCycle : public ScreenTest {
         }
     }
 
+    // The time-driven worked runs: delays 1, rates (2, 0), (-1, -1), (0, 1).
+    void PrepareTimeDrivenThreePeriods() {
+        Prepare(true, 3);
+        RunState.UserInflowTP = 1;
+        RunState.UserOutflowTP = 1;
+        SetRates({{2, 0}, {-1, -1}, {0, 1}});
+    }
+
     void SetRates(const std::vector<std::pair<double, double>>& rates) {
         for (std::size_t i = 0; i < rates.size(); ++i) {
             RunState.EnvInFlow[i + 1] = rates[i].first;
@@ -243,10 +251,7 @@ TEST_F(PeriodCycle, ParticipantPacedRunOfFivePeriods) {
 // score: 1: 20 in band (+0.5), +2 -> 22 in band (+0.5); 2: 22 (+0.5), no environment,
 // 22 (+0.5); 3: 22 (+0.5), -1 -> 21 (+0.5). TotBonus 1 + 6 x 0.5 = 4.
 TEST_F(PeriodCycle, TimeDrivenRunWithoutSubmits) {
-    Prepare(true, 3);
-    RunState.UserInflowTP = 1;
-    RunState.UserOutflowTP = 1;
-    SetRates({{2, 0}, {-1, -1}, {0, 1}});
+    PrepareTimeDrivenThreePeriods();
     frmHydrovat form;
     EXPECT_TRUE(RunScreenUntil([] { return false; }));
 
@@ -278,10 +283,7 @@ TEST_F(PeriodCycle, TimeDrivenRunWithoutSubmits) {
 //     check clears the pending flow; the boxes keep ".0" and the "0" that the empty box got.
 //   Period 3: user phase at 25 (no bonus), environment -1 -> 24 (no bonus). TotBonus 2.
 TEST_F(PeriodCycle, TimeDrivenRunWithSubmits) {
-    Prepare(true, 3);
-    RunState.UserInflowTP = 1;
-    RunState.UserOutflowTP = 1;
-    SetRates({{2, 0}, {-1, -1}, {0, 1}});
+    PrepareTimeDrivenThreePeriods();
     frmHydrovat form;
 
     SubmitAfterPeriod(form, 1, QStringLiteral("3"), QStringLiteral("0"));
