@@ -10,11 +10,11 @@
 #include "core/RunRecord.h"
 #include "core/Shutdown.h"
 #include "db/Dao.h"
-#include "db/TableAccess.h"
+#include "access/TableAccess.h"
 #include "intake/frmLogin.h"
 #include "recording/Resume.h"
 #include "simulation/frmHydrovat.h"
-#include "ui/Clock.h"
+#include "runtime/Clock.h"
 #include "ui/Dialogs.h"
 
 namespace {
@@ -24,7 +24,7 @@ std::unique_ptr<frmHydrovat> g_simulationScreen;
 
 // Ends the start-up with a message. No run has begun, so there are no earnings to announce.
 [[noreturn]] void EndStartUp(const QString& message) {
-    ui::MsgBox(message, ui::vbOKOnly + ui::vbCritical);
+    runtime::MsgBox(message, runtime::vbOKOnly + runtime::vbCritical);
     RunState.QuitAtLogin = true;
     EndProgram();
 }
@@ -54,7 +54,7 @@ void ShowSplashAndLoadVersions() {
     splash.show();
     splash.repaint();
     ShowFor(g_splashMilliseconds);
-    ui::Randomize(ui::TickCount());
+    runtime::Randomize(runtime::TickCount());
     if (const QString problem = DatabaseProblem(); !problem.isEmpty()) EndStartUp(problem);
     try {
         LoadVersions();
@@ -84,7 +84,7 @@ void PrepareRun() {
     }
     try {
         InitRun();
-    } catch (const ui::RuntimeError& error) {
+    } catch (const runtime::RuntimeError& error) {
         EndStartUp(QStringLiteral("The recorded decisions of %1 could not be read.\r\nError "
                                   "%2: %3\r\nPlease call the experimenter.")
                        .arg(RunState.SubjectName)

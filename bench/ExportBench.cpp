@@ -12,7 +12,7 @@
 #include "bench/Figure.h"
 #include "db/Engine.h"
 #include "db/Schema.h"
-#include "db/TableAccess.h"
+#include "access/TableAccess.h"
 
 namespace {
 

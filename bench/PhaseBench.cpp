@@ -19,10 +19,10 @@
 #include "core/RunRecord.h"
 #include "db/Engine.h"
 #include "db/Schema.h"
-#include "db/TableAccess.h"
+#include "access/TableAccess.h"
 #include "simulation/frmHydrovat.h"
 #include "ui/Dialogs.h"
-#include "ui/ProgramEnd.h"
+#include "runtime/ProgramEnd.h"
 #include "ui/Twips.h"
 
 namespace {
@@ -40,22 +40,20 @@ class RamDatabase {
         const QString file = dir_.filePath(QStringLiteral("Hydrovat.mdb"));
         db::Connection connection(file, db::DatabasePassword(), db::OpenMode::Create);
         db::CreateSchema(connection);
-        SetDatabasePathForTesting(file);
+        context_->databasePath = file;
     }
-    ~RamDatabase() {
-        CloseDatabase();
-        SetDatabasePathForTesting(QString());
-    }
+    ~RamDatabase() { CloseDatabase(); }
 
   private:
     QTemporaryDir dir_;
+    runtime::ScopedContext context_;
 };
 
 // A fresh time-driven run in the store view: every pause and the period clock 20 ms, delays
 // of 1, an environment that alternately fills and empties.
 void PrepareRun() {
     ResetRunRecord();
-    ui::SetTwipsPerPixel(ui::kDesignTwipsPerPixel);
+    runtime::CurrentContext().twipsPerPixel = ui::kDesignTwipsPerPixel;
     ExperimentSetupRecord& setup = ExperimentSetup;
     RunStateRecord& run = RunState;
     run.SubjectName = QStringLiteral("Bench");
@@ -129,7 +127,7 @@ double PhaseLateP95() {
     RamDatabase database;
     PrepareRun();
     ui::ScopedScriptedDialogs dialogs;  // the earnings message
-    ui::ScopedEndObserver end;
+    runtime::ScopedEndObserver end;
     QTimer wake;  // waiting for events never blocks for long, even if the cycle stalled
     HandlerStarts starts(wake);
     QCoreApplication::instance()->installEventFilter(&starts);
@@ -143,7 +141,7 @@ double PhaseLateP95() {
                 QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents);
             }
             std::fprintf(stderr, "phase_late_p95_ms: the run did not end within a minute\n");
-        } catch (const ui::ProgramEnded&) {
+        } catch (const runtime::ProgramEnded&) {
         }
     }
     QCoreApplication::instance()->removeEventFilter(&starts);

@@ -10,7 +10,8 @@
 #include "bench/Figure.h"
 #include "db/Engine.h"
 #include "db/Schema.h"
-#include "db/TableAccess.h"
+#include "access/TableAccess.h"
+#include "runtime/Context.h"
 
 namespace {
 
@@ -23,7 +24,7 @@ const QString& BenchDatabase() {
         const QString file = dir.filePath(QStringLiteral("Hydrovat.mdb"));
         db::Connection connection(file, db::DatabasePassword(), db::OpenMode::Create);
         db::CreateSchema(connection);
-        SetDatabasePathForTesting(file);
+        runtime::CurrentContext().databasePath = file;
         return file;
     }();
     return path;

@@ -1,6 +1,6 @@
 #include "config/ConfigQuery.h"
 
-#include "db/TableAccess.h"
+#include "access/TableAccess.h"
 
 namespace config {
 

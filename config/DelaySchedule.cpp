@@ -5,7 +5,7 @@
 #include "config/ConfigError.h"
 #include "config/ReadRules.h"
 #include "core/RunRecord.h"
-#include "ui/NumberText.h"
+#include "runtime/NumberText.h"
 
 namespace config {
 
@@ -27,12 +27,12 @@ std::vector<std::int16_t> DelayEnds(const std::vector<double>& lengths, int coun
     SizeArray(ends, upperBound);
     double previousEnd = 0;
     for (int i = 0; i < count; ++i) {
-        const double end = ui::RoundHalfEven(previousEnd + lengths[i]);
+        const double end = runtime::RoundHalfEven(previousEnd + lengths[i]);
         RequireRange(
             end, std::numeric_limits<std::int16_t>::min(), std::numeric_limits<std::int16_t>::max(),
             QStringLiteral("the end of segment %1 (running sum of %2)").arg(i + 1).arg(column),
             where);
-        ends[i] = ui::ToInt16(end);
+        ends[i] = runtime::ToInt16(end);
         previousEnd = end;
     }
     return ends;

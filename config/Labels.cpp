@@ -4,8 +4,8 @@
 #include "config/ReadRules.h"
 #include "config/Setup.h"
 #include "core/RunRecord.h"
-#include "db/TableAccess.h"
-#include "ui/NumberText.h"
+#include "access/TableAccess.h"
+#include "runtime/NumberText.h"
 
 namespace {
 
@@ -40,6 +40,6 @@ void LoadTopLabelValue() {
     RunState.TopLabelValue = ReadLabelNames(QStringLiteral(" Desc"), [](db::Recordset& rows) {
         return rows.Eof()
                    ? 0.0
-                   : ui::LeadingNumber(config::ReadText(rows.Field(QStringLiteral("LabelName"))));
+                   : runtime::LeadingNumber(config::ReadText(rows.Field(QStringLiteral("LabelName"))));
     });
 }

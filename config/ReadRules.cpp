@@ -3,8 +3,8 @@
 #include <limits>
 
 #include "config/ConfigError.h"
-#include "ui/NumberText.h"
-#include "ui/RuntimeError.h"
+#include "runtime/NumberText.h"
+#include "runtime/RuntimeError.h"
 
 namespace config {
 
@@ -16,8 +16,8 @@ Int ReadWhole(const QVariant& value, const QString& column, const QString& where
     const double x = ReadDouble(value, column, where);
     try {
         return convert(x);
-    } catch (const ui::RuntimeError& error) {
-        if (error.number() != ui::errors::Overflow) throw;
+    } catch (const runtime::RuntimeError& error) {
+        if (error.number() != runtime::errors::Overflow) throw;
         throw OutOfRange(x, std::numeric_limits<Int>::min(), std::numeric_limits<Int>::max(),
                          column, where);
     }
@@ -40,11 +40,11 @@ double ReadDouble(const QVariant& value, const QString& column, const QString& w
 }
 
 std::int16_t ReadInt16(const QVariant& value, const QString& column, const QString& where) {
-    return ReadWhole<std::int16_t>(value, column, where, ui::ToInt16);
+    return ReadWhole<std::int16_t>(value, column, where, runtime::ToInt16);
 }
 
 std::int32_t ReadInt32(const QVariant& value, const QString& column, const QString& where) {
-    return ReadWhole<std::int32_t>(value, column, where, ui::ToInt32);
+    return ReadWhole<std::int32_t>(value, column, where, runtime::ToInt32);
 }
 
 bool ReadBoolean(const QVariant& value) {

@@ -7,7 +7,7 @@
 #include "config/DelaySchedule.h"
 #include "config/ReadRules.h"
 #include "core/RunRecord.h"
-#include "ui/NumberText.h"
+#include "runtime/NumberText.h"
 
 namespace {
 
@@ -137,8 +137,8 @@ void LoadDelayScenario() {
     }
     RunState.InflowDelayCount = static_cast<std::int16_t>(count);
     RunState.OutflowDelayCount = static_cast<std::int16_t>(count);
-    RunState.UserInflowTP = ui::ToInt16(segments.inflowValue[0]);
-    RunState.UserOutflowTP = ui::ToInt16(segments.outflowValue[0]);
+    RunState.UserInflowTP = runtime::ToInt16(segments.inflowValue[0]);
+    RunState.UserOutflowTP = runtime::ToInt16(segments.outflowValue[0]);
     RunState.InflowDelayValue = std::move(segments.inflowValue);
     RunState.InflowDelayLength = std::move(segments.inflowLength);
     RunState.OutflowDelayValue = std::move(segments.outflowValue);

@@ -7,7 +7,7 @@
 #include "config/Labels.h"
 #include "config/Scenarios.h"
 #include "core/RunRecord.h"
-#include "ui/NumberText.h"
+#include "runtime/NumberText.h"
 
 namespace {
 
@@ -43,7 +43,7 @@ QString PeriodClockProblem() {
                "Version '%1' runs its periods on a clock, but its time between periods "
                "(TimeBetweenEnvTries) is %2 ms; the clock needs at least 1 ms. Please correct "
                "it in tblSetup.")
-        .arg(RunState.Version, ui::Plain(ExperimentSetup.TimeBetweenEnvTries));
+        .arg(RunState.Version, runtime::Plain(ExperimentSetup.TimeBetweenEnvTries));
 }
 
 }  // namespace
@@ -73,7 +73,7 @@ void RequireRunnableVersion() {
 }
 
 int PeriodClockInterval(double timeBetweenEnvTries) {
-    const double whole = ui::RoundHalfEven(timeBetweenEnvTries);
+    const double whole = runtime::RoundHalfEven(timeBetweenEnvTries);
     if (!(whole >= 1)) return 0;
     constexpr double kLongest = std::numeric_limits<int>::max();
     return static_cast<int>(std::min(whole, kLongest));

@@ -5,7 +5,7 @@
 #include "config/ConfigQuery.h"
 #include "config/ReadRules.h"
 #include "core/RunRecord.h"
-#include "db/TableAccess.h"
+#include "access/TableAccess.h"
 
 namespace config {
 

@@ -8,7 +8,7 @@
 #include <memory>
 #include <vector>
 
-#include "ui/Clock.h"
+#include "runtime/Clock.h"
 
 namespace db {
 class Database;
@@ -109,10 +109,10 @@ struct RunStateRecord {
     // Period cycle and times
     bool UserFlowPending = false;
     bool EnvActionDone = false;
-    ui::TimeValue PeriodStartTime;
-    ui::TimeValue PeriodEndTime;
-    ui::TimeValue EnvActionTime;
-    ui::TimeValue SubmitTime;
+    runtime::TimeValue PeriodStartTime;
+    runtime::TimeValue PeriodEndTime;
+    runtime::TimeValue EnvActionTime;
+    runtime::TimeValue SubmitTime;
     std::int32_t EnvToSubmitSeconds = 0;
 
     // Screen scale

@@ -2,13 +2,13 @@
 
 #include "core/Rounding.h"
 #include "core/RunRecord.h"
-#include "ui/Dialogs.h"
-#include "ui/NumberText.h"
-#include "ui/ProgramEnd.h"
+#include "runtime/Questions.h"
+#include "runtime/NumberText.h"
+#include "runtime/ProgramEnd.h"
 
 QString EarningsMessage() {
     return QStringLiteral("The game is over and you have earned ") +
-           ui::FormatNumber(RoundAwayFromZero(RunState.TotBonus, 1), QStringLiteral("00.00")) +
+           runtime::FormatNumber(RoundAwayFromZero(RunState.TotBonus, 1), QStringLiteral("00.00")) +
            QStringLiteral(
                " dollars. Thank you for your participation. Please call the experimenter for "
                "further instructions.");
@@ -16,9 +16,9 @@ QString EarningsMessage() {
 
 void EndProgram() {
     if (!RunState.ExitConfirmed && !RunState.QuitAtLogin) {
-        ui::MsgBox(EarningsMessage(), ui::vbOKOnly, QStringLiteral("Fluxmere"));
+        runtime::MsgBox(EarningsMessage(), runtime::vbOKOnly, QStringLiteral("Fluxmere"));
     }
-    ui::TerminateProgram();
+    runtime::TerminateProgram();
 }
 
 void EndExperiment() {

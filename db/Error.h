@@ -2,11 +2,11 @@
 // Errors of the experiment database carry the engine's numbers, which the table access
 // reacts to (3050, 3052, 3260 retried; 3197 repeated; 91 started afresh; others asked).
 
-#include "ui/RuntimeError.h"
+#include "runtime/RuntimeError.h"
 
 namespace db {
 
-using Error = ui::RuntimeError;
+using Error = runtime::RuntimeError;
 
 namespace errors {
 constexpr int Overflow = 6;               // a value does not fit its field

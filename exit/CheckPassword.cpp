@@ -2,7 +2,7 @@
 
 #include "core/RunRecord.h"
 #include "db/Error.h"
-#include "db/TableAccess.h"
+#include "access/TableAccess.h"
 
 namespace {
 

@@ -77,18 +77,18 @@ void frmPasswordAuth::Form_Activate() {
 
 void frmPasswordAuth::Command1_Click() {
     if (txtUsername.text().isEmpty()) {
-        ui::MsgBox(QStringLiteral("Please enter Username"));
+        runtime::MsgBox(QStringLiteral("Please enter Username"));
         return;
     }
     if (txtPassword.text().isEmpty()) {
-        ui::MsgBox(QStringLiteral("Please enter Password"));
+        runtime::MsgBox(QStringLiteral("Please enter Password"));
         return;
     }
     try {
         CheckPassword(txtUsername.text(), txtPassword.text());
     } catch (const db::Error& error) {
         // Unverified is refused: the experiment goes on and the experimenter may try again.
-        ui::MsgBox(UncheckedMessage(error), ui::vbOKOnly + ui::vbExclamation);
+        runtime::MsgBox(UncheckedMessage(error), runtime::vbOKOnly + runtime::vbExclamation);
         return;
     }
     if (RunState.PasswordMatched) {
@@ -96,8 +96,8 @@ void frmPasswordAuth::Command1_Click() {
         RunState.ExitAuthorised = true;
         EndProgram();
     }
-    ui::MsgBox(QStringLiteral("Username or Password is incorrect. Please try again"),
-               ui::vbOKOnly + ui::vbExclamation, QStringLiteral("Password Incorrect"));
+    runtime::MsgBox(QStringLiteral("Username or Password is incorrect. Please try again"),
+               runtime::vbOKOnly + runtime::vbExclamation, QStringLiteral("Password Incorrect"));
     ClearBoxes();
     txtUsername.setFocus();
 }

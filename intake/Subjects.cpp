@@ -4,10 +4,10 @@
 #include <optional>
 
 #include "core/RunRecord.h"
-#include "db/TableAccess.h"
+#include "access/TableAccess.h"
 #include "recording/RecordWriter.h"
 #include "recording/Resume.h"
-#include "ui/Clock.h"
+#include "runtime/Clock.h"
 
 namespace {
 
@@ -75,8 +75,8 @@ void RecordDemographics(const Demographics& subject) {
         row.SetField(QStringLiteral("Major"), subject.major);
         row.SetField(QStringLiteral("Gender"), subject.gender);
         row.SetField(QStringLiteral("Age"), subject.age);
-        row.SetField(QStringLiteral("Date"), ui::Today());
-        row.SetField(QStringLiteral("Time"), ui::TimeText());
+        row.SetField(QStringLiteral("Date"), runtime::Today());
+        row.SetField(QStringLiteral("Time"), runtime::TimeText());
         row.Update();
     });
 }

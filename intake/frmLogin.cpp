@@ -11,14 +11,14 @@
 #include "config/Setup.h"
 #include "core/RunRecord.h"
 #include "core/Shutdown.h"
-#include "db/TableAccess.h"
+#include "access/TableAccess.h"
 #include "intake/FormLayout.h"
 #include "intake/KeyPress.h"
 #include "intake/Subjects.h"
 #include "intake/frmNewSubject.h"
 #include "recording/Resume.h"
 #include "ui/Dialogs.h"
-#include "ui/RuntimeError.h"
+#include "runtime/RuntimeError.h"
 #include "ui/Twips.h"
 
 namespace {
@@ -36,7 +36,7 @@ QString NoVersionsMessage() {
            DatabasePath() + QStringLiteral("\r\nPlease call the experimenter.");
 }
 
-QString UnreadableRunMessage(const ui::RuntimeError& error) {
+QString UnreadableRunMessage(const runtime::RuntimeError& error) {
     return QStringLiteral(
                "The records of %1 in version %2 cannot be read, so the run can neither "
                "continue nor start again under this name.\r\nError %3: %4\r\nPlease "
@@ -161,12 +161,12 @@ void frmLogin::cmdStart_Click() {
     // Each press starts from a clean run: nothing restored for an earlier name stays.
     ForgetRestoredRun();
     if (cboVersion.count() == 0) {
-        ui::MsgBox(NoVersionsMessage(), ui::vbOKOnly + ui::vbExclamation);
+        runtime::MsgBox(NoVersionsMessage(), runtime::vbOKOnly + runtime::vbExclamation);
         return;
     }
     if (!LoadVersion()) return;
     if (SetupCheckFails()) {
-        ui::MsgBox(SetupCheckMessage(), ui::vbOKOnly);
+        runtime::MsgBox(SetupCheckMessage(), runtime::vbOKOnly);
         EndProgram();
     }
     SizeArray(RunState.BackOrder, ExperimentSetup.MaxTrial + 1L);
@@ -174,9 +174,9 @@ void frmLogin::cmdStart_Click() {
     bool isNew = false;
     try {
         isNew = CheckNewUser();
-    } catch (const ui::RuntimeError& error) {
+    } catch (const runtime::RuntimeError& error) {
         ForgetRestoredRun();
-        ui::MsgBox(UnreadableRunMessage(error), ui::vbOKOnly + ui::vbExclamation);
+        runtime::MsgBox(UnreadableRunMessage(error), runtime::vbOKOnly + runtime::vbExclamation);
         return;
     }
     if (isNew) {
@@ -196,7 +196,7 @@ bool frmLogin::LoadVersion() {
         RequireRunnableVersion();
         return true;
     } catch (const ConfigError& error) {
-        ui::MsgBox(error.message(), ui::vbOKOnly + ui::vbExclamation);
+        runtime::MsgBox(error.message(), runtime::vbOKOnly + runtime::vbExclamation);
         return false;
     }
 }
@@ -214,11 +214,11 @@ void frmLogin::RegisterNewParticipant() {
 
 void frmLogin::OfferContinuation() {
     if (RunState.CurrentTrial >= ExperimentSetup.MaxTrial) EndProgram();
-    const int answer = ui::MsgBox(
+    const int answer = runtime::MsgBox(
         QStringLiteral("Continue with Trial #") + QString::number(RunState.CurrentTrial + 1),
-        ui::vbYesNo,
+        runtime::vbYesNo,
         QStringLiteral("Login ") + RunState.SubjectName + QStringLiteral(" already used"));
-    if (answer == ui::vbYes) Accept();
+    if (answer == runtime::vbYes) Accept();
 }
 
 void frmLogin::Accept() {

@@ -4,7 +4,7 @@
 #include "intake/FormLayout.h"
 #include "intake/KeyPress.h"
 #include "intake/Subjects.h"
-#include "ui/NumberText.h"
+#include "runtime/NumberText.h"
 
 namespace {
 
@@ -146,7 +146,7 @@ void frmNewSubject::btnBegin_Click() {
     RecordDemographics(Demographics{
         cboMajor.currentText(),
         optMale.isChecked() ? QStringLiteral("Male") : QStringLiteral("Female"),
-        ui::LeadingNumber(txtAge.text()),
+        runtime::LeadingNumber(txtAge.text()),
     });
     Registered = true;
     close();

@@ -3,7 +3,7 @@
 #include "core/RunRecord.h"
 #include "core/RunValues.h"
 #include "recording/RecordWriter.h"
-#include "ui/Clock.h"
+#include "runtime/Clock.h"
 
 namespace {
 
@@ -16,8 +16,8 @@ void AssignEvent(db::Recordset& record, const QString& eventType) {
     record.SetField(QStringLiteral("eventType"), eventType);
     record.SetField(QStringLiteral("EventID"), run.EventID);
     record.SetField(QStringLiteral("Trial"), run.CurrentTrial);
-    record.SetField(QStringLiteral("Date"), ui::Today());
-    record.SetField(QStringLiteral("Time"), ui::TimeText());
+    record.SetField(QStringLiteral("Date"), runtime::Today());
+    record.SetField(QStringLiteral("Time"), runtime::TimeText());
     record.SetField(QStringLiteral("CurrentCost"), run.CurrentCost);
     record.SetField(QStringLiteral("TotCost"), run.TotCost);
     AssignOrderColumns(record);

@@ -5,9 +5,9 @@
 #include "core/RunRecord.h"
 #include "core/RunValues.h"
 #include "core/Shutdown.h"
-#include "db/TableAccess.h"
-#include "ui/Dialogs.h"
-#include "ui/RuntimeError.h"
+#include "access/TableAccess.h"
+#include "runtime/Questions.h"
+#include "runtime/RuntimeError.h"
 
 namespace {
 
@@ -20,7 +20,7 @@ void CloseQuietly(std::unique_ptr<db::Recordset>& record) {
         if (record) record->Close();
         record.reset();
         CloseDatabase();
-    } catch (const ui::RuntimeError&) {
+    } catch (const runtime::RuntimeError&) {
     }
 }
 
@@ -32,11 +32,11 @@ bool IsPassingConflict(int number) {
 }
 
 // Yes returns (the row is written again); No ends the program.
-void AskToWriteAgain(const ui::RuntimeError& error, const QString& table, const QString& status) {
+void AskToWriteAgain(const runtime::RuntimeError& error, const QString& table, const QString& status) {
     const int answer =
-        ui::MsgBox(WriteFailureText(error.number(), error.description(), table, status),
-                   ui::vbYesNo + ui::vbQuestion, WriteFailureTitle());
-    if (answer != ui::vbYes) EndProgram();
+        runtime::MsgBox(WriteFailureText(error.number(), error.description(), table, status),
+                   runtime::vbYesNo + runtime::vbQuestion, WriteFailureTitle());
+    if (answer != runtime::vbYes) EndProgram();
 }
 
 }  // namespace
@@ -61,11 +61,11 @@ void WriteRecord(const QString& table, const QString& source, const QString& sta
         try {
             record = OpenTable(source, false, status);
             write(*record);
-        } catch (const ui::RuntimeError& error) {
+        } catch (const runtime::RuntimeError& error) {
             CloseQuietly(record);
             if (IsPassingConflict(error.number()) && ++retries <= db::RetriesBeforeQuestion) {
-                ui::DoEvents();
-                db::WaitResponsively(db::BackOffWait(retries, ui::Rnd()));
+                runtime::DoEvents();
+                db::WaitResponsively(db::BackOffWait(retries, runtime::Rnd()));
                 continue;
             }
             retries = 0;
@@ -81,7 +81,7 @@ void SetFlag(db::Recordset& record, const QString& column, bool value) {
     if (value) record.SetField(column, 1);
 }
 
-QVariant TimeField(ui::TimeValue time) {
+QVariant TimeField(runtime::TimeValue time) {
     return QTime(0, 0).addSecs(time.seconds);
 }
 

@@ -10,7 +10,7 @@
 #include <functional>
 
 #include "db/Dao.h"
-#include "ui/Clock.h"
+#include "runtime/Clock.h"
 
 // Opens source (a table name or an SQL text on table) for writing, lets write fill and
 // store the row, closes the recordset and the database. On a failure the recordset and
@@ -38,4 +38,4 @@ void AssignPipelineColumns(db::Recordset& record);
 void AssignFlowFlags(db::Recordset& record);
 
 // A time-of-day value as a time column holds it.
-QVariant TimeField(ui::TimeValue time);
+QVariant TimeField(runtime::TimeValue time);

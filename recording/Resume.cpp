@@ -6,8 +6,8 @@
 #include "core/RunRecord.h"
 #include "core/RunValues.h"
 #include "db/Error.h"
-#include "db/TableAccess.h"
-#include "ui/NumberText.h"
+#include "access/TableAccess.h"
+#include "runtime/NumberText.h"
 
 namespace {
 
@@ -84,7 +84,7 @@ double RecordedNumber(db::Recordset& row, const char* column) {
     bool isNumber = false;
     const double number = value.toDouble(&isNumber);
     if (value.isNull() || !isNumber) {
-        throw ui::RuntimeError(
+        throw runtime::RuntimeError(
             db::errors::DataTypeConversion,
             QStringLiteral("column %1 of the latest event holds %2, not a number")
                 .arg(QString::fromLatin1(column), value.isNull()
@@ -99,11 +99,11 @@ Whole RecordedWhole(db::Recordset& row, const char* column, Whole (*convert)(dou
     const double number = RecordedNumber(row, column);
     try {
         return convert(number);
-    } catch (const ui::RuntimeError&) {
-        throw ui::RuntimeError(db::errors::DataTypeConversion,
+    } catch (const runtime::RuntimeError&) {
+        throw runtime::RuntimeError(db::errors::DataTypeConversion,
                                QStringLiteral("column %1 of the latest event holds %2, beyond "
                                               "the whole numbers it may hold")
-                                   .arg(QString::fromLatin1(column), ui::Plain(number)));
+                                   .arg(QString::fromLatin1(column), runtime::Plain(number)));
     }
 }
 
@@ -111,8 +111,8 @@ LastEvent ReadLastEvent(db::Recordset& row) {
     const auto field = [&row](const char* name) { return row.Field(QString::fromLatin1(name)); };
     const auto number = [&row](const char* column) { return RecordedNumber(row, column); };
     LastEvent last;
-    last.trial = RecordedWhole(row, "Trial", ui::ToInt16);
-    last.eventID = RecordedWhole(row, "EventID", ui::ToInt32);
+    last.trial = RecordedWhole(row, "Trial", runtime::ToInt16);
+    last.eventID = RecordedWhole(row, "EventID", runtime::ToInt32);
     last.currentCost = number("CurrentCost");
     last.totCost = number("TotCost");
     last.currentBonus = number("CurrentBonus");
@@ -123,8 +123,8 @@ LastEvent ReadLastEvent(db::Recordset& row) {
     last.forwardDischarge = number("ForwardDischarge");
     last.totalForwardDischarge = number("TotalForwardDischarge");
     last.amountInTank = number("AmountInTank");
-    last.userInflowTP = RecordedWhole(row, "UserInflowTP", ui::ToInt16);
-    last.userOutflowTP = RecordedWhole(row, "UserOutflowTP", ui::ToInt16);
+    last.userInflowTP = RecordedWhole(row, "UserInflowTP", runtime::ToInt16);
+    last.userOutflowTP = RecordedWhole(row, "UserOutflowTP", runtime::ToInt16);
     last.isUserInFlow = IsTrue(field("IsUserInFlow"));
     last.isUserOutFlow = IsTrue(field("IsUserOutFlow"));
     last.isEnvInFlow = IsTrue(field("IsEnvInFlow"));
@@ -180,7 +180,7 @@ double GetLastUserFlow(const QString& column, const QString& table, std::int16_t
 
 // The delay a run starts with: the first segment of the delay scenario, as loaded.
 std::int16_t StartingDelay(const std::vector<double>& values) {
-    return ui::ToInt16(ElementOrZero(values, 0));
+    return runtime::ToInt16(ElementOrZero(values, 0));
 }
 
 // Orders of the periods first..current, latest recorded value of each.
@@ -313,7 +313,7 @@ long FirstOrderStillDue(long current, long maxTrial, std::int16_t delay, int cou
             for (long i = 0; i < count; ++i) {
                 if (!HasElement(ends, i) || !HasElement(values, i + 1)) continue;
                 if (period == ends[static_cast<std::size_t>(i)] && period != maxTrial) {
-                    delay = ui::ToInt16(values[static_cast<std::size_t>(i) + 1]);
+                    delay = runtime::ToInt16(values[static_cast<std::size_t>(i) + 1]);
                 }
             }
         }

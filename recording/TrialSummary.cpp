@@ -2,9 +2,9 @@
 
 #include "core/RunRecord.h"
 #include "core/RunValues.h"
-#include "db/TableAccess.h"
+#include "access/TableAccess.h"
 #include "recording/RecordWriter.h"
-#include "ui/Clock.h"
+#include "runtime/Clock.h"
 
 namespace {
 
@@ -27,7 +27,7 @@ void AssignStart(db::Recordset& record, long beginning, const QString& inflowTex
     record.SetField(QStringLiteral("Subject"), run.SubjectName);
     record.SetField(QStringLiteral("Version"), run.Version);
     record.SetField(QStringLiteral("Trial"), static_cast<qint32>(beginning));
-    record.SetField(QStringLiteral("Date"), ui::Today());
+    record.SetField(QStringLiteral("Date"), runtime::Today());
     record.SetField(QStringLiteral("startTime"), TimeField(run.PeriodStartTime));
     record.SetField(QStringLiteral("endTime"), TimeField(run.PeriodEndTime));
     record.SetField(QStringLiteral("UserInFlow"), OrderValue(inflowText, run.UserInFlow, ending));
@@ -62,8 +62,8 @@ void RecordTrialSummary(const QString& inflowText, const QString& outflowText) {
         AssignStart(record, RunState.CurrentTrial + 1L, inflowText, outflowText);
         record.Update();
     });
-    RunState.PeriodStartTime = ui::TimeValue{};
-    RunState.PeriodEndTime = ui::TimeValue{};
+    RunState.PeriodStartTime = runtime::TimeValue{};
+    RunState.PeriodEndTime = runtime::TimeValue{};
 }
 
 QString TrialSummaryQuery() {

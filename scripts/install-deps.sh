@@ -4,7 +4,7 @@ set -euo pipefail
 SUDO=""
 if [ "$(id -u)" -ne 0 ]; then SUDO="sudo"; fi
 packages=(
-  build-essential cmake pkg-config ccache
+  build-essential cmake pkg-config ccache clang-format
   qt6-base-dev libgl-dev
   libsqlcipher-dev sqlcipher libssl-dev
   libgtest-dev libbenchmark-dev

@@ -6,8 +6,8 @@
 #include "core/Rounding.h"
 #include "core/RunRecord.h"
 #include "core/RunValues.h"
-#include "ui/Clock.h"
-#include "ui/NumberText.h"
+#include "runtime/Clock.h"
+#include "runtime/NumberText.h"
 
 namespace period {
 
@@ -52,7 +52,7 @@ DueFlow Due(const FlowSide& side) {
         flow.amount = order;
     }
     if (flow.due) {
-        flow.doorCaption = QStringLiteral("USER: ") + ui::Plain(flow.amount);
+        flow.doorCaption = QStringLiteral("USER: ") + runtime::Plain(flow.amount);
         flow.pipeCaption = Three(flow.amount);
     }
     return flow;
@@ -97,7 +97,7 @@ void UpdateDelay(std::int16_t& delay, long count, const std::vector<std::int16_t
         if (!HasElement(ends, i) || !HasElement(values, i + 1)) continue;
         const long end = ends[static_cast<std::size_t>(i)];
         if (RunState.CurrentTrial == end && RunState.CurrentTrial != ExperimentSetup.MaxTrial) {
-            delay = ui::ToInt16(values[static_cast<std::size_t>(i) + 1]);
+            delay = runtime::ToInt16(values[static_cast<std::size_t>(i) + 1]);
         }
     }
 }
@@ -115,11 +115,11 @@ double ScoredValue(double held) {
 }  // namespace
 
 QString Three(double x) {
-    return ui::FormatNumber(x, QStringLiteral("00.000"));
+    return runtime::FormatNumber(x, QStringLiteral("00.000"));
 }
 
 QString Readout(double x) {
-    return ui::FormatNumber(
+    return runtime::FormatNumber(
         x, ExperimentSetup.graphicalMode ? QStringLiteral("00.000") : QStringLiteral("00"));
 }
 
@@ -189,7 +189,7 @@ EnvironmentRates CurrentEnvironmentRates() {
 }
 
 EnvironmentEffect ApplyEnvironment() {
-    RunState.EnvActionTime = ui::TimeOfDay();
+    RunState.EnvActionTime = runtime::TimeOfDay();
     RunState.IsEnvInFlow = true;
     RunState.IsEnvOutFlow = true;
     const EnvironmentRates rates = CurrentEnvironmentRates();
@@ -199,8 +199,8 @@ EnvironmentEffect ApplyEnvironment() {
     effect.acts = true;
     effect.inPipeCaption = Three(t * rates.in);
     effect.outPipeCaption = Three(t * rates.out);
-    effect.inDoorCaption = QStringLiteral("ENV: ") + ui::Plain(t * rates.in);
-    effect.outDoorCaption = QStringLiteral("ENV: ") + ui::Plain(t * rates.out);
+    effect.inDoorCaption = QStringLiteral("ENV: ") + runtime::Plain(t * rates.in);
+    effect.outDoorCaption = QStringLiteral("ENV: ") + runtime::Plain(t * rates.out);
     ChangeAmount((rates.in - rates.out) * t);
     return effect;
 }

@@ -12,8 +12,8 @@
 #include "simulation/PeriodModel.h"
 #include "config/ScreenSetup.h"
 #include "simulation/TankGeometry.h"
-#include "ui/Clock.h"
-#include "ui/NumberText.h"
+#include "runtime/Clock.h"
+#include "runtime/NumberText.h"
 #include "ui/Twips.h"
 
 namespace {
@@ -147,7 +147,8 @@ double frmHydrovat::FitTwipsPerPixel(const QSize& availablePixels) {
 
 void frmHydrovat::ScaleToScreen() {
     if (const QScreen* screen = QGuiApplication::primaryScreen()) {
-        ui::SetTwipsPerPixel(FitTwipsPerPixel(screen->availableGeometry().size()));
+        runtime::CurrentContext().twipsPerPixel =
+            FitTwipsPerPixel(screen->availableGeometry().size());
     }
 }
 
@@ -305,7 +306,7 @@ void frmHydrovat::Form_Load() {
     Timer2.setInterval(PeriodClockInterval(ExperimentSetup.TimeBetweenEnvTries));
     Timer1.setEnabled(false);
     Timer2.setEnabled(false);
-    RunState.PeriodStartTime = ui::TimeOfDay();
+    RunState.PeriodStartTime = runtime::TimeOfDay();
     ShowRunCounters();
     ShowCaptions();
     if (ExperimentSetup.graphicalMode) PlaceYMarks(ExperimentSetup.numMarks, RunState.MarkLabels);
@@ -484,8 +485,8 @@ void frmHydrovat::FillLiquid(std::int16_t index, double amount) {
 
 void frmHydrovat::FillStore(std::int16_t index, double amount) {
     TankFill[index].setVisible(false);
-    MissedFB[index].setCaption(ui::Plain(amount));
-    MissedFB[index + 1].setCaption(ui::Plain(ExperimentSetup.GoalLinePosition));
+    MissedFB[index].setCaption(runtime::Plain(amount));
+    MissedFB[index + 1].setCaption(runtime::Plain(ExperimentSetup.GoalLinePosition));
     if (amount > 0) {
         DrawPeople(amount);
     } else {

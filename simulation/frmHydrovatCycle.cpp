@@ -14,7 +14,7 @@
 #include "simulation/PeriodModel.h"
 #include "config/ScreenSetup.h"
 #include "simulation/frmHydrovat.h"
-#include "ui/Clock.h"
+#include "runtime/Clock.h"
 
 namespace {
 
@@ -162,9 +162,9 @@ void frmHydrovat::CalCost(double& amount) {
 
 void frmHydrovat::cmdNextTrial_Click() {
     cmdNextTrial.setEnabled(false);
-    RunState.SubmitTime = ui::TimeOfDay();
+    RunState.SubmitTime = runtime::TimeOfDay();
     if (!ExperimentSetup.IsTimeDriven) {
-        RunState.PeriodEndTime = ui::TimeOfDay();
+        RunState.PeriodEndTime = runtime::TimeOfDay();
         RecordSubmitTime();
         RecordTrialSummaryOf(*this);
     } else {
@@ -177,7 +177,7 @@ void frmHydrovat::cmdNextTrial_Click() {
 void frmHydrovat::Timer1_Timer() {
     Timer1.setEnabled(false);
     if (RunState.CurrentTrial < ExperimentSetup.MaxTrial) {
-        RunState.PeriodStartTime = ui::TimeOfDay();
+        RunState.PeriodStartTime = runtime::TimeOfDay();
         if (!ExperimentSetup.IsTimeDriven) {
             RunState.CurrentTrial += 1;
             ShowPeriodNumber(*this);
@@ -198,12 +198,12 @@ void frmHydrovat::Timer1_Timer() {
 
 void frmHydrovat::Timer2_Timer() {
     Timer2.setEnabled(false);
-    RunState.PeriodEndTime = ui::TimeOfDay();
+    RunState.PeriodEndTime = runtime::TimeOfDay();
     if (RunState.CurrentTrial >= ExperimentSetup.MaxTrial) FinishExperiment(*this);
     RecordTrialSummaryOf(*this);
     RunState.EnvActionDone = false;
     RunState.CurrentTrial += 1;
-    RunState.PeriodStartTime = ui::TimeOfDay();
+    RunState.PeriodStartTime = runtime::TimeOfDay();
     // A period without a Submit orders nothing.
     StoreOrder(RunState.UserInFlow, RunState.CurrentTrial, 0);
     StoreOrder(RunState.UserOutFlow, RunState.CurrentTrial, 0);

@@ -74,8 +74,8 @@ bool frmHydrovat::eventFilter(QObject* watched, QEvent* event) {
 }
 
 bool frmHydrovat::ExitPromptAnsweredNo() {
-    if (ui::MsgBox(QStringLiteral("Are you sure you want to exit?"), ui::vbYesNo,
-                   QStringLiteral("Exit Application")) == ui::vbNo) {
+    if (runtime::MsgBox(QStringLiteral("Are you sure you want to exit?"), runtime::vbYesNo,
+                   QStringLiteral("Exit Application")) == runtime::vbNo) {
         return true;
     }
     // An accepted password ends the program inside the form; otherwise the experiment goes on.

@@ -13,17 +13,14 @@ namespace {
 
 class ControlsTest : public ::testing::Test {
   protected:
-    void SetUp() override {
-        ui::SetTwipsPerPixel(ui::kDesignTwipsPerPixel);
-        form.resize(ui::TwipRect(0, 0, 16080, 10260).size());
-    }
-    void TearDown() override { ui::SetTwipsPerPixel(ui::kDesignTwipsPerPixel); }
+    void SetUp() override { form.resize(ui::TwipRect(0, 0, 16080, 10260).size()); }
 
     // The form as drawn, and the colour of one pixel of it at a point in twips.
     QColor ColorAt(double x, double y) {
         return form.grab().toImage().pixelColor(ui::TwipPoint(x, y));
     }
 
+    runtime::ScopedContext context;
     QWidget form;
 };
 
@@ -39,7 +36,7 @@ TEST_F(ControlsTest, BoxGeometryIsKeptInTwipsAndPlacedInPixels) {
     EXPECT_DOUBLE_EQ(label.Height(), 255.25);
     EXPECT_EQ(label.geometry(), ui::TwipRect(720, 5859, 1695, 255.25));
 
-    ui::SetTwipsPerPixel(10);
+    context->twipsPerPixel = 10;
     label.setLeft(720);
     EXPECT_EQ(label.geometry().topLeft(), QPoint(72, 586));
 }
@@ -118,7 +115,7 @@ TEST_F(ControlsTest, PictureBoxInnerAreaIsTheBoxLessItsFrame) {
     picture.Move(2880, 2760, 9375, 3615);
     EXPECT_DOUBLE_EQ(picture.ScaleWidth(), 9375 - 60);
     EXPECT_DOUBLE_EQ(picture.ScaleHeight(), 3615 - 60);
-    ui::SetTwipsPerPixel(10);
+    context->twipsPerPixel = 10;
     EXPECT_DOUBLE_EQ(picture.ScaleWidth(), 9375 - 40);
 }
 
@@ -181,17 +178,17 @@ TEST(ControlArray, AMissingIndexIsRunTimeError340) {
     try {
         labels[2].setCaption(QString());
         FAIL() << "no error raised";
-    } catch (const ui::RuntimeError& error) {
+    } catch (const runtime::RuntimeError& error) {
         EXPECT_EQ(error.number(), 340);
         EXPECT_EQ(error.description(), QStringLiteral("Control array element '2' doesn't exist"));
     }
-    EXPECT_THROW(labels[-1], ui::RuntimeError);
+    EXPECT_THROW(labels[-1], runtime::RuntimeError);
 }
 
 TEST(ControlArray, AnArrayMayStartAboveZero) {
     ui::ControlArray<ui::Label, 1, 1> single;
     EXPECT_NO_THROW(single[1]);
-    EXPECT_THROW(single[0], ui::RuntimeError);
+    EXPECT_THROW(single[0], runtime::RuntimeError);
     EXPECT_EQ(single.LBound, 1);
     EXPECT_EQ(single.UBound, 1);
 }

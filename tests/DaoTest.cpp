@@ -6,7 +6,7 @@
 #include <ostream>
 
 #include "db/Dao.h"
-#include "db/TableAccess.h"
+#include "access/TableAccess.h"
 #include "tests/support/TempDatabase.h"
 
 namespace {

@@ -11,14 +11,14 @@ namespace {
 
 TEST(DialogsTest, ScriptedAnswersAreReturnedInOrderAndEveryBoxIsKept) {
     ui::ScopedScriptedDialogs dialogs;
-    dialogs.answerNext(ui::vbNo);
-    EXPECT_EQ(ui::MsgBox("Retry?", ui::vbYesNo + ui::vbQuestion, "Error 3050: Loading"), ui::vbNo);
-    EXPECT_EQ(ui::MsgBox("Done"), ui::vbOK);
+    dialogs.answerNext(runtime::vbNo);
+    EXPECT_EQ(runtime::MsgBox("Retry?", runtime::vbYesNo + runtime::vbQuestion, "Error 3050: Loading"), runtime::vbNo);
+    EXPECT_EQ(runtime::MsgBox("Done"), runtime::vbOK);
     ASSERT_EQ(dialogs.shown().size(), 2u);
     EXPECT_EQ(dialogs.shown()[0].style, 36);
     EXPECT_EQ(dialogs.shown()[0].title, "Error 3050: Loading");
     EXPECT_TRUE(dialogs.shown()[0].isYesNo());
-    EXPECT_EQ(dialogs.shown()[0].icon(), ui::vbQuestion);
+    EXPECT_EQ(dialogs.shown()[0].icon(), runtime::vbQuestion);
     // Without a title the application title is shown.
     EXPECT_EQ(dialogs.shown()[1].title, "Fluxmere");
 }

@@ -14,7 +14,7 @@
 
 #include "db/Engine.h"
 #include "db/KeyCache.h"
-#include "db/TableAccess.h"
+#include "access/TableAccess.h"
 #include "tests/support/TempDatabase.h"
 #include "tests/support/WriteProtection.h"
 

@@ -12,7 +12,7 @@
 #include "support/IntakeScripts.h"
 #include "support/Typing.h"
 #include "ui/Dialogs.h"
-#include "ui/ProgramEnd.h"
+#include "runtime/ProgramEnd.h"
 #include "ui/Twips.h"
 
 namespace {
@@ -52,14 +52,14 @@ class LoginTest : public ::testing::Test {
                           {{"TotBonus", totBonus}, {"AmountInTank", "31.5"}});
     }
 
-    const ui::MessageBoxRequest& lastMessage() const {
+    const runtime::MessageBoxRequest& lastMessage() const {
         EXPECT_FALSE(dialogs.shown().empty());
         return dialogs.shown().back();
     }
 
     ExperimentDatabase database;
     ui::ScopedScriptedDialogs dialogs;
-    ui::ScopedEndObserver endObserver;
+    runtime::ScopedEndObserver endObserver;
 };
 
 TEST_F(LoginTest, ShowsTheDesignedControls) {
@@ -249,13 +249,13 @@ TEST_P(SetupCheckTest, AnInitialOrderWithDelayOneEndsTheProgram) {
         EXPECT_TRUE(form.Accepted());
         return;
     }
-    EXPECT_THROW(start("Ann"), ui::ProgramEnded);
+    EXPECT_THROW(start("Ann"), runtime::ProgramEnded);
     ASSERT_EQ(dialogs.shown().size(), 2u);
     EXPECT_EQ(dialogs.shown()[0].text,
               "Value of inFlowTPAfter or outFlowTPAfter is 1 and your initial Back or Forward "
               "orders are not set to 0");
-    EXPECT_EQ(dialogs.shown()[0].title, ui::ApplicationTitle());
-    EXPECT_EQ(dialogs.shown()[0].style, ui::vbOKOnly);
+    EXPECT_EQ(dialogs.shown()[0].title, runtime::ApplicationTitle());
+    EXPECT_EQ(dialogs.shown()[0].style, runtime::vbOKOnly);
     EXPECT_EQ(dialogs.shown()[1].text, EarningsMessage());
 }
 
@@ -317,12 +317,12 @@ TEST_F(LoginTest, ClosingTheLoginShownAgainLeavesItUnaccepted) {
 TEST_F(LoginTest, AReturningParticipantIsOfferedTheNextPeriod) {
     recordRun("ann", "A", 4);
     frmLogin& form = loadedForm();
-    dialogs.answerNext(ui::vbYes);
+    dialogs.answerNext(runtime::vbYes);
     start("ANN");
     ASSERT_EQ(dialogs.shown().size(), 1u);
     EXPECT_EQ(lastMessage().text, "Continue with Trial #5");
     EXPECT_EQ(lastMessage().title, "Login ANN already used");
-    EXPECT_EQ(lastMessage().style, ui::vbYesNo);
+    EXPECT_EQ(lastMessage().style, runtime::vbYesNo);
     EXPECT_TRUE(form.Accepted());
     EXPECT_TRUE(dialogs.modalForms().empty());
     EXPECT_EQ(RunState.SubjectName, "ANN");
@@ -385,7 +385,7 @@ TEST_F(LoginTest, NoToTheContinuationKeepsTheLogin) {
     recordRun("Ann", "A", 4);
     frmLogin& form = loadedForm();
     form.show();
-    dialogs.answerNext(ui::vbNo);
+    dialogs.answerNext(runtime::vbNo);
     start("Ann");
     EXPECT_FALSE(form.Accepted());
     EXPECT_TRUE(form.isVisible());
@@ -396,7 +396,7 @@ TEST_F(LoginTest, NoToTheContinuationKeepsTheLogin) {
 TEST_F(LoginTest, ANewNameAfterADeclinedContinuationStartsFromPeriodZero) {
     recordRun("Ann", "A", 4);
     frmLogin& form = loadedForm();
-    dialogs.answerNext(ui::vbNo);
+    dialogs.answerNext(runtime::vbNo);
     start("Ann");
     ASSERT_EQ(RunState.CurrentTrial, 4);
     ScriptRegistration(dialogs);
@@ -437,7 +437,7 @@ TEST_P(ReturningNameTest, IsRecognisedAndResumed) {
     const NameCase& c = GetParam();
     recordRun(c.registered, "A", 3, "6.5");
     frmLogin& form = loadedForm();
-    dialogs.answerNext(ui::vbYes);
+    dialogs.answerNext(runtime::vbYes);
     start(c.typed);
     ASSERT_TRUE(form.Accepted());
     EXPECT_EQ(RunState.SubjectName, c.continuesAs);
@@ -457,7 +457,7 @@ INSTANTIATE_TEST_SUITE_P(
 TEST_F(LoginTest, AParticipantWhoseLastPeriodIsTheLastSeesTheEarningsAtOnce) {
     recordRun("Ann", "A", 12, "13.25");
     loadedForm();
-    EXPECT_THROW(start("Ann"), ui::ProgramEnded);
+    EXPECT_THROW(start("Ann"), runtime::ProgramEnded);
     ASSERT_EQ(dialogs.shown().size(), 1u);
     EXPECT_EQ(lastMessage().text, EarningsMessage());
     EXPECT_TRUE(lastMessage().text.contains(" 14.00 dollars"));
@@ -465,7 +465,7 @@ TEST_F(LoginTest, AParticipantWhoseLastPeriodIsTheLastSeesTheEarningsAtOnce) {
 
 TEST_F(LoginTest, QuitEndsWithoutTheEarningsMessage) {
     frmLogin& form = loadedForm();
-    EXPECT_THROW(form.cmdQuit_Click(), ui::ProgramEnded);
+    EXPECT_THROW(form.cmdQuit_Click(), runtime::ProgramEnded);
     EXPECT_TRUE(RunState.QuitAtLogin);
     EXPECT_TRUE(dialogs.shown().empty());
 }

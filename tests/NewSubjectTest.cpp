@@ -7,7 +7,7 @@
 #include "intake/frmNewSubject.h"
 #include "support/ExperimentDatabase.h"
 #include "support/Typing.h"
-#include "ui/Clock.h"
+#include "runtime/Clock.h"
 #include "ui/Dialogs.h"
 #include "ui/Twips.h"
 
@@ -209,9 +209,9 @@ TEST_F(NewSubjectTest, EnterWithEverythingFilledRecordsTheRowAndCloses) {
     TypeKeys(form.txtAge, "42");
     form.optMale.click();
     form.cboMajor.setEditText("Ocean Studies");
-    const QString before = ui::TimeText();
+    const QString before = runtime::TimeText();
     TypeKeys(form.txtAge, "\r");
-    const QString after = ui::TimeText();
+    const QString after = runtime::TimeText();
 
     EXPECT_TRUE(form.Registered);
     EXPECT_FALSE(form.isVisible());
@@ -226,7 +226,7 @@ TEST_F(NewSubjectTest, EnterWithEverythingFilledRecordsTheRowAndCloses) {
     EXPECT_EQ(row.at("Major").toString(), "Ocean Studies");
     EXPECT_EQ(row.at("Gender").toString(), "Male");
     EXPECT_EQ(row.at("Age").toDouble(), 42.0);
-    EXPECT_EQ(row.at("Date").toString(), ui::Today().toString("yyyy-MM-dd"));
+    EXPECT_EQ(row.at("Date").toString(), runtime::Today().toString("yyyy-MM-dd"));
     const QString time = row.at("Time").toString();
     EXPECT_TRUE(time == before || time == after) << time.toStdString();
 }

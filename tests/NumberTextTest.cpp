@@ -2,8 +2,8 @@
 
 #include <ostream>
 
-#include "ui/NumberText.h"
-#include "ui/RuntimeError.h"
+#include "runtime/NumberText.h"
+#include "runtime/RuntimeError.h"
 
 namespace {
 
@@ -21,7 +21,7 @@ class FormatNumberTest : public ::testing::TestWithParam<PatternCase> {};
 
 TEST_P(FormatNumberTest, WritesThePattern) {
     const PatternCase& c = GetParam();
-    EXPECT_EQ(ui::FormatNumber(c.value, QString::fromLatin1(c.pattern)).toStdString(), c.expected);
+    EXPECT_EQ(runtime::FormatNumber(c.value, QString::fromLatin1(c.pattern)).toStdString(), c.expected);
 }
 
 INSTANTIATE_TEST_SUITE_P(
@@ -50,7 +50,7 @@ std::ostream& operator<<(std::ostream& out, const PlainCase& c) {
 class PlainTest : public ::testing::TestWithParam<PlainCase> {};
 
 TEST_P(PlainTest, WritesTheGeneralForm) {
-    EXPECT_EQ(ui::Plain(GetParam().value).toStdString(), GetParam().expected);
+    EXPECT_EQ(runtime::Plain(GetParam().value).toStdString(), GetParam().expected);
 }
 
 INSTANTIATE_TEST_SUITE_P(Values, PlainTest,
@@ -72,7 +72,7 @@ std::ostream& operator<<(std::ostream& out, const LeadingCase& c) {
 class LeadingNumberTest : public ::testing::TestWithParam<LeadingCase> {};
 
 TEST_P(LeadingNumberTest, ReadsTheNumberAtTheStart) {
-    EXPECT_DOUBLE_EQ(ui::LeadingNumber(QString::fromUtf8(GetParam().text)), GetParam().expected);
+    EXPECT_DOUBLE_EQ(runtime::LeadingNumber(QString::fromUtf8(GetParam().text)), GetParam().expected);
 }
 
 INSTANTIATE_TEST_SUITE_P(Texts, LeadingNumberTest,
@@ -94,8 +94,8 @@ std::ostream& operator<<(std::ostream& out, const WholeCase& c) {
 class RoundHalfEvenTest : public ::testing::TestWithParam<WholeCase> {};
 
 TEST_P(RoundHalfEvenTest, HalvesGoToTheEvenNeighbour) {
-    EXPECT_EQ(ui::ToInt32(GetParam().value), GetParam().expected);
-    EXPECT_EQ(ui::ToInt16(GetParam().value), GetParam().expected);
+    EXPECT_EQ(runtime::ToInt32(GetParam().value), GetParam().expected);
+    EXPECT_EQ(runtime::ToInt16(GetParam().value), GetParam().expected);
 }
 
 INSTANTIATE_TEST_SUITE_P(Values, RoundHalfEvenTest,
@@ -106,13 +106,13 @@ INSTANTIATE_TEST_SUITE_P(Values, RoundHalfEvenTest,
 
 TEST(WholeNumberTest, OutOfRangeIsAnOverflowError) {
     try {
-        ui::ToInt16(40000);
+        runtime::ToInt16(40000);
         FAIL() << "no error";
-    } catch (const ui::RuntimeError& error) {
+    } catch (const runtime::RuntimeError& error) {
         EXPECT_EQ(error.number(), 6);
     }
-    EXPECT_EQ(ui::ToInt16(32767), 32767);
-    EXPECT_THROW(ui::ToInt32(3e9), ui::RuntimeError);
+    EXPECT_EQ(runtime::ToInt16(32767), 32767);
+    EXPECT_THROW(runtime::ToInt32(3e9), runtime::RuntimeError);
 }
 
 }  // namespace

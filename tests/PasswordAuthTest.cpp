@@ -7,12 +7,12 @@
 #include <vector>
 
 #include "core/RunRecord.h"
-#include "db/TableAccess.h"
+#include "access/TableAccess.h"
 #include "exit/CheckPassword.h"
 #include "exit/frmPasswordAuth.h"
 #include "support/TempDatabase.h"
 #include "ui/Dialogs.h"
-#include "ui/ProgramEnd.h"
+#include "runtime/ProgramEnd.h"
 #include "ui/Twips.h"
 
 namespace {
@@ -42,7 +42,7 @@ class PasswordAuthTest : public ::testing::Test {
 
     TempDatabase database;
     ui::ScopedScriptedDialogs dialogs;
-    ui::ScopedEndObserver endObserver;
+    runtime::ScopedEndObserver endObserver;
 };
 
 // The form as its designer placed it: twips through the one mapping, captions and fonts.
@@ -119,10 +119,10 @@ TEST_P(RefusedPairTest, WarnsClearsAndKeepsTheExperimentGoing) {
     EXPECT_NO_THROW(Try(form, GetParam().username, GetParam().password));
 
     ASSERT_EQ(dialogs.shown().size(), 1u);
-    const ui::MessageBoxRequest& box = dialogs.shown().front();
+    const runtime::MessageBoxRequest& box = dialogs.shown().front();
     EXPECT_EQ(box.text, kIncorrectText);
     EXPECT_EQ(box.title, "Password Incorrect");
-    EXPECT_EQ(box.style, ui::vbOKOnly + ui::vbExclamation);
+    EXPECT_EQ(box.style, runtime::vbOKOnly + runtime::vbExclamation);
     EXPECT_TRUE(form.txtUsername.text().isEmpty());
     EXPECT_TRUE(form.txtPassword.text().isEmpty());
     EXPECT_EQ(form.focusWidget(), &form.txtUsername);
@@ -148,10 +148,10 @@ class AcceptedPairTest : public PasswordAuthTest,
 // An accepted pair ends the program at once, without the earnings message.
 TEST_P(AcceptedPairTest, EndsTheProgramWithoutTheEarningsMessage) {
     RunState.TotBonus = 12;
-    dialogs.answerNext(ui::vbNo);  // should a broken query ask to retry, stop there
+    dialogs.answerNext(runtime::vbNo);  // should a broken query ask to retry, stop there
     frmPasswordAuth form;
     form.show();
-    EXPECT_THROW(Try(form, GetParam().username, GetParam().password), ui::ProgramEnded);
+    EXPECT_THROW(Try(form, GetParam().username, GetParam().password), runtime::ProgramEnded);
     EXPECT_TRUE(dialogs.shown().empty());
     EXPECT_TRUE(RunState.PasswordMatched);
     EXPECT_TRUE(RunState.ExitConfirmed);
@@ -186,8 +186,8 @@ TEST_F(PasswordAuthTest, OneEmptyBoxGivesItsMessageAndLooksNothingUp) {
         Try(form, c.username, c.password);
         ASSERT_EQ(dialogs.shown().size(), 1u);
         EXPECT_EQ(dialogs.shown()[0].text, c.message);
-        EXPECT_EQ(dialogs.shown()[0].title, ui::ApplicationTitle());
-        EXPECT_EQ(dialogs.shown()[0].style, ui::vbOKOnly);
+        EXPECT_EQ(dialogs.shown()[0].title, runtime::ApplicationTitle());
+        EXPECT_EQ(dialogs.shown()[0].style, runtime::vbOKOnly);
         EXPECT_EQ(RunState.ExpectedPassword, "untouched");
         EXPECT_EQ(form.txtUsername.text(), c.username);
         EXPECT_EQ(form.txtPassword.text(), c.password);
@@ -206,7 +206,7 @@ TEST_F(PasswordAuthTest, UnknownUserRefusedRightAfterAFailedTryWithAListedOne) {
     ASSERT_EQ(dialogs.shown().size(), 3u);
     for (const auto& box : dialogs.shown()) EXPECT_EQ(box.text, kIncorrectText);
     EXPECT_FALSE(RunState.PasswordMatched);
-    EXPECT_THROW(Try(form, "Experimenter", "Tank#42"), ui::ProgramEnded);
+    EXPECT_THROW(Try(form, "Experimenter", "Tank#42"), runtime::ProgramEnded);
 }
 
 // Two rows for one name (as the database compares names): either password opens.
@@ -238,9 +238,9 @@ TEST_F(PasswordAuthTest, RowWithoutPasswordNeverMatches) {
 TEST_F(PasswordAuthTest, UnreadableTableIsReportedAsCheckingPassword) {
     database.execute("DROP TABLE tblPasswords");
     frmPasswordAuth form;
-    dialogs.answerNext(ui::vbYes);
-    dialogs.answerNext(ui::vbNo);
-    EXPECT_THROW(Try(form, "Experimenter", "Tank#42"), ui::ProgramEnded);
+    dialogs.answerNext(runtime::vbYes);
+    dialogs.answerNext(runtime::vbNo);
+    EXPECT_THROW(Try(form, "Experimenter", "Tank#42"), runtime::ProgramEnded);
     ASSERT_GE(dialogs.shown().size(), 2u);
     EXPECT_EQ(dialogs.shown()[0].title, "Problems opening table");
     EXPECT_TRUE(dialogs.shown()[0].text.contains("Status was Checking password"));

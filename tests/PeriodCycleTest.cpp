@@ -15,7 +15,7 @@
 #include "tests/support/ScreenCycle.h"
 #include "tests/support/Typing.h"
 #include "ui/Dialogs.h"
-#include "ui/ProgramEnd.h"
+#include "runtime/ProgramEnd.h"
 
 namespace {
 
@@ -165,7 +165,7 @@ class PeriodCycle : public ScreenTest {
 
     ExperimentDatabase database;
     ui::ScopedScriptedDialogs dialogs;
-    ui::ScopedEndObserver endObserver;
+    runtime::ScopedEndObserver endObserver;
 };
 
 // Participant-paced, delays 2, an initial back order of 4 in period 1 (and a discharge
@@ -466,7 +466,7 @@ TEST_F(PeriodCycle, NothingIsRecordedOnceTheRunHasEnded) {
     form.tmrUserDelay.arm(1);
     form.tmrEnvMv.arm(1);
     form.Timer2.setEnabled(false);
-    EXPECT_THROW(form.Timer2_Timer(), ui::ProgramEnded);
+    EXPECT_THROW(form.Timer2_Timer(), runtime::ProgramEnded);
     for (const ui::FormTimer* timer : {&form.Timer1, &form.Timer2, &form.tmrUserDelay,
                                        &form.tmrUserMv, &form.tmrEnvDelay, &form.tmrEnvMv}) {
         EXPECT_FALSE(timer->Enabled());

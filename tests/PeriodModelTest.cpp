@@ -7,7 +7,8 @@
 
 #include "core/RunRecord.h"
 #include "simulation/PeriodModel.h"
-#include "ui/Clock.h"
+#include "runtime/Clock.h"
+#include "runtime/Context.h"
 
 namespace {
 
@@ -327,7 +328,7 @@ TEST_F(PeriodModelTest, EnvironmentChangesTheAmountByItsRatesTimesThePeriodLengt
         RunState.EnvInFlow[3] = c.in;
         RunState.EnvOutFlow[3] = c.out;
         RunState.AmountInTank = 40;
-        const ui::TimeValue before = ui::TimeOfDay();
+        const runtime::TimeValue before = runtime::TimeOfDay();
         const period::EnvironmentEffect effect = period::ApplyEnvironment();
         EXPECT_EQ(effect.acts, c.acts);
         EXPECT_EQ(period::CurrentEnvironmentRates().acts, c.acts);
@@ -436,13 +437,37 @@ TEST_F(PeriodModelTest, TimeGapBonusNeedsAQuickSubmit) {
         RunState.CurrentTrial = 2;
         RunState.EnvInFlow[2] = c.in;
         RunState.EnvOutFlow[2] = c.out;
-        RunState.SubmitTime = ui::TimeValue{c.submit};
-        RunState.EnvActionTime = ui::TimeValue{c.envAction};
+        RunState.SubmitTime = runtime::TimeValue{c.submit};
+        RunState.EnvActionTime = runtime::TimeValue{c.envAction};
         RunState.EnvToSubmitSeconds = -1;
         const period::Score score = period::ScorePeriod(RunState.AmountInTank);
         EXPECT_EQ(score.earned, c.earns);
         EXPECT_EQ(RunState.TotBonus, c.earns ? 1 : 0);
         EXPECT_EQ(RunState.EnvToSubmitSeconds, c.gap);
+    }
+}
+
+// The environment's time comes from the clock in the context, so the rule is played on a
+// given clock instead of the wall clock: a Submit at 09:59:58 and the environment 3 or 4
+// seconds later.
+TEST_F(PeriodModelTest, TimeGapBonusIsMeasuredOnTheGivenClock) {
+    runtime::ScopedContext context;
+    QDateTime clock(QDate(2026, 3, 2), QTime(9, 59, 58));
+    context->now = [&clock] { return clock; };
+    ExperimentSetup.IsBonusOnTimeGap = true;
+    ExperimentSetup.deltaTmeBetweenEnvUsr = 3000;
+    ExperimentSetup.BonusAmount = 1;
+    RunState.CurrentTrial = 2;
+    RunState.EnvInFlow[2] = 1;
+    for (const int seconds : {3, 4}) {
+        SCOPED_TRACE(seconds);
+        clock.setTime(QTime(9, 59, 58));
+        RunState.SubmitTime = runtime::TimeOfDay();  // as the Submit button records it
+        clock = clock.addSecs(seconds);
+        period::ApplyEnvironment();
+        EXPECT_EQ(RunState.EnvActionTime.toText(), clock.time().toString("HH:mm:ss"));
+        EXPECT_EQ(period::ScorePeriod(RunState.AmountInTank).earned, seconds == 3);
+        EXPECT_EQ(RunState.EnvToSubmitSeconds, seconds);
     }
 }
 

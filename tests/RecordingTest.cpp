@@ -15,9 +15,9 @@
 #include "recording/SubmitTime.h"
 #include "recording/TrialSummary.h"
 #include "tests/support/TempDatabase.h"
-#include "ui/Clock.h"
-#include "ui/Dialogs.h"
-#include "ui/ProgramEnd.h"
+#include "runtime/Clock.h"
+#include "runtime/Questions.h"
+#include "runtime/ProgramEnd.h"
 
 namespace {
 
@@ -31,13 +31,13 @@ const QVariant kTrue = Int(-1);
 const QVariant kFalse = Int(0);
 
 // Answers the write-failure question after running an action (repairing the fault).
-class DialogsWithAction : public ui::ScopedScriptedDialogs {
+class DialogsWithAction : public runtime::ScopedScriptedQuestions {
   public:
     std::function<void()> beforeAnswer;
 
-    int messageBox(const ui::MessageBoxRequest& request) override {
+    int messageBox(const runtime::MessageBoxRequest& request) override {
         if (beforeAnswer && request.title == WriteFailureTitle()) beforeAnswer();
-        return ScriptedDialogs::messageBox(request);
+        return ScriptedQuestions::messageBox(request);
     }
 };
 
@@ -80,9 +80,9 @@ class RecordingTest : public ::testing::Test {
         run.EnvOutFlow = {0, 0.5, 1.5, 2.5, 3.5, 4.5, 5.5, 6.5};
         run.IsUserInFlow = true;
         run.IsEnvOutFlow = true;
-        run.PeriodStartTime = ui::TimeValue{10 * 3600 + 1};
-        run.PeriodEndTime = ui::TimeValue{10 * 3600 + 62};
-        run.SubmitTime = ui::TimeValue{11 * 3600 + 3};
+        run.PeriodStartTime = runtime::TimeValue{10 * 3600 + 1};
+        run.PeriodEndTime = runtime::TimeValue{10 * 3600 + 62};
+        run.SubmitTime = runtime::TimeValue{11 * 3600 + 3};
     }
     void TearDown() override { ResetRunRecord(); }
 
@@ -121,7 +121,7 @@ class RecordingTest : public ::testing::Test {
         }
     }
 
-    static QVariant TodayText() { return ui::Today().toString(Qt::ISODate); }
+    static QVariant TodayText() { return runtime::Today().toString(Qt::ISODate); }
 
     TempDatabase database;
 };
@@ -137,9 +137,9 @@ TEST_F(RecordingTest, EventRowHoldsTheRunColumnByColumn) {
         SCOPED_TRACE(mode.name);
         database.execute(QStringLiteral("DELETE FROM datExperimentTrials"));
         if (mode.graphical) UseGraphicalMode();
-        const QString before = ui::TimeText();
+        const QString before = runtime::TimeText();
         RecordEvent(QStringLiteral("User Inflow"));
-        const QString after = ui::TimeText();
+        const QString after = runtime::TimeText();
 
         const auto rows = Rows(QStringLiteral("datExperimentTrials"));
         ASSERT_EQ(rows.size(), 1u);
@@ -221,7 +221,7 @@ Row SummaryStart(const QVariant& userIn, const QVariant& userOut, bool graphical
         {"Subject", QStringLiteral("O'Brien")},
         {"Version", QStringLiteral("v'1")},
         {"Trial", Int(4)},
-        {"Date", ui::Today().toString(Qt::ISODate)},
+        {"Date", runtime::Today().toString(Qt::ISODate)},
         {"startTime", QStringLiteral("10:00:01")},
         {"endTime", QStringLiteral("10:01:02")},
         {"UserInFlow", userIn},
@@ -267,8 +267,8 @@ TEST_F(RecordingTest, SummaryRowOfThePeriodThatBegins) {
         SCOPED_TRACE(mode.name);
         database.execute(QStringLiteral("DELETE FROM datTrialSummary"));
         if (mode.graphical) UseGraphicalMode();
-        RunState.PeriodStartTime = ui::TimeValue{10 * 3600 + 1};
-        RunState.PeriodEndTime = ui::TimeValue{10 * 3600 + 62};
+        RunState.PeriodStartTime = runtime::TimeValue{10 * 3600 + 1};
+        RunState.PeriodEndTime = runtime::TimeValue{10 * 3600 + 62};
         RecordTrialSummary(QStringLiteral("3.5"), QStringLiteral("2.25"));
         const auto rows = Rows(QStringLiteral("datTrialSummary"));
         ASSERT_EQ(rows.size(), 1u);
@@ -438,15 +438,15 @@ TEST_F(RecordingFailureTest, NoEndsTheProgramWithNothingWritten) {
         const QString table = QString::fromLatin1(procedure.table);
         database.execute(RefuseWrites(table));
         const QString before = Snapshot(table);
-        ui::ScopedScriptedDialogs dialogs;
-        ui::ScopedEndObserver endObserver;
-        dialogs.answerNext(ui::vbNo);
-        EXPECT_THROW(procedure.record(), ui::ProgramEnded);
+        runtime::ScopedScriptedQuestions dialogs;
+        runtime::ScopedEndObserver endObserver;
+        dialogs.answerNext(runtime::vbNo);
+        EXPECT_THROW(procedure.record(), runtime::ProgramEnded);
 
         ASSERT_EQ(dialogs.shown().size(), 2u);  // the question, then the closing message
-        const ui::MessageBoxRequest& question = dialogs.shown()[0];
+        const runtime::MessageBoxRequest& question = dialogs.shown()[0];
         EXPECT_EQ(question.title, WriteFailureTitle());
-        EXPECT_EQ(question.style, ui::vbYesNo + ui::vbQuestion);
+        EXPECT_EQ(question.style, runtime::vbYesNo + runtime::vbQuestion);
         EXPECT_TRUE(question.text.startsWith(QStringLiteral("Error ")));
         EXPECT_TRUE(question.text.contains(QStringLiteral("database or disk is full")));
         EXPECT_TRUE(question.text.contains(QStringLiteral("\r\nTable was ") + table + "\r\n"));
@@ -466,7 +466,7 @@ TEST_F(RecordingFailureTest, YesWritesTheRowAgainOnce) {
         const auto before = Rows(table).size();
         DialogsWithAction dialogs;
         dialogs.beforeAnswer = [&] { database.execute(kAllowWrites); };
-        dialogs.answerNext(ui::vbYes);
+        dialogs.answerNext(runtime::vbYes);
         procedure.record();
         EXPECT_EQ(dialogs.shown().size(), 1u);
         const bool appends = std::string(procedure.name) != "UpdateTrialAmount";
@@ -481,10 +481,10 @@ TEST_F(RecordingFailureTest, TableMissingAColumnLeavesNoPartialRow) {
     database.execute(QStringLiteral(
         "DROP TABLE datExperimentTrials; CREATE TABLE datExperimentTrials (Subject TEXT, Version "
         "TEXT, eventType TEXT, EventID INTEGER)"));
-    ui::ScopedScriptedDialogs dialogs;
-    ui::ScopedEndObserver endObserver;
-    dialogs.answerNext(ui::vbNo);
-    EXPECT_THROW(RecordEvent(QStringLiteral("Submit Clicked")), ui::ProgramEnded);
+    runtime::ScopedScriptedQuestions dialogs;
+    runtime::ScopedEndObserver endObserver;
+    dialogs.answerNext(runtime::vbNo);
+    EXPECT_THROW(RecordEvent(QStringLiteral("Submit Clicked")), runtime::ProgramEnded);
     EXPECT_TRUE(dialogs.shown().at(0).text.contains(QStringLiteral("'Trial'")));
     EXPECT_TRUE(Rows(QStringLiteral("datExperimentTrials")).empty());
 }
@@ -498,7 +498,7 @@ TEST_F(RecordingFailureTest, LockAtCommitIsWaitedOutWithoutAsking) {
     release.setSingleShot(true);
     QObject::connect(&release, &QTimer::timeout, [&] { reader.rollback(); });
     release.start(1500);
-    ui::ScopedScriptedDialogs dialogs;
+    runtime::ScopedScriptedQuestions dialogs;
     RecordEvent(QStringLiteral("Submit Clicked"));
     EXPECT_TRUE(dialogs.shown().empty());
     EXPECT_EQ(Rows(QStringLiteral("datExperimentTrials")).size(), 1u);

@@ -18,8 +18,8 @@
 #include "support/IntakeScripts.h"
 #include "support/ScreenCycle.h"
 #include "ui/Dialogs.h"
-#include "ui/NumberText.h"
-#include "ui/ProgramEnd.h"
+#include "runtime/NumberText.h"
+#include "runtime/ProgramEnd.h"
 
 namespace {
 
@@ -83,7 +83,7 @@ class ResumeEquivalenceTest : public ::testing::TestWithParam<ResumeCase> {
         ResetRunRecord();
         ScriptLogin(dialogs, name, "V");
         ScriptRegistration(dialogs);
-        dialogs.answerNext(ui::vbYes);  // continue where the log stopped
+        dialogs.answerNext(runtime::vbYes);  // continue where the log stopped
         Main();
     }
 
@@ -134,8 +134,8 @@ class ResumeEquivalenceTest : public ::testing::TestWithParam<ResumeCase> {
     static void PlayPeriodOnScreen() {
         frmHydrovat& form = *SimulationScreen();
         const int n = RunState.CurrentTrial + 1;
-        form.txtUsrInflowVal.setText(ui::Plain(kInflowOrders[n - 1]));
-        form.txtUsrOutflowVal.setText(ui::Plain(kOutflowOrders[n - 1]));
+        form.txtUsrInflowVal.setText(runtime::Plain(kInflowOrders[n - 1]));
+        form.txtUsrOutflowVal.setText(runtime::Plain(kOutflowOrders[n - 1]));
         form.cmdNextTrial.click();
         const bool ended = RunScreenUntil([&] {
             return RunState.CurrentTrial == n && form.cmdNextTrial.isEnabled() &&
@@ -183,7 +183,7 @@ class ResumeEquivalenceTest : public ::testing::TestWithParam<ResumeCase> {
 
     ExperimentDatabase database;
     ui::ScopedScriptedDialogs dialogs;
-    ui::ScopedEndObserver endObserver;
+    runtime::ScopedEndObserver endObserver;
 };
 
 TEST_P(ResumeEquivalenceTest, ContinuesExactlyAsTheUninterruptedRun) {

@@ -4,8 +4,8 @@
 
 #include "core/RunRecord.h"
 #include "core/Shutdown.h"
-#include "ui/Dialogs.h"
-#include "ui/ProgramEnd.h"
+#include "runtime/Questions.h"
+#include "runtime/ProgramEnd.h"
 
 namespace {
 
@@ -14,8 +14,8 @@ class ShutdownTest : public ::testing::Test {
     void SetUp() override { ResetRunRecord(); }
     void TearDown() override { ResetRunRecord(); }
 
-    ui::ScopedScriptedDialogs dialogs;
-    ui::ScopedEndObserver endObserver;
+    runtime::ScopedScriptedQuestions dialogs;
+    runtime::ScopedEndObserver endObserver;
 };
 
 struct EarningsCase {
@@ -31,11 +31,11 @@ class EarningsTest : public ShutdownTest, public ::testing::WithParamInterface<E
 
 TEST_P(EarningsTest, ClosingMessageShowsEarningsRoundedAwayFromZero) {
     RunState.TotBonus = GetParam().totBonus;
-    EXPECT_THROW(EndProgram(), ui::ProgramEnded);
+    EXPECT_THROW(EndProgram(), runtime::ProgramEnded);
     ASSERT_EQ(dialogs.shown().size(), 1u);
-    const ui::MessageBoxRequest& box = dialogs.shown().front();
+    const runtime::MessageBoxRequest& box = dialogs.shown().front();
     EXPECT_EQ(box.title, "Fluxmere");
-    EXPECT_EQ(box.style, ui::vbOKOnly);
+    EXPECT_EQ(box.style, runtime::vbOKOnly);
     EXPECT_EQ(box.text.toStdString(),
               std::string("The game is over and you have earned ") + GetParam().shown +
                   " dollars. Thank you for your participation. Please call the experimenter for "
@@ -50,16 +50,16 @@ INSTANTIATE_TEST_SUITE_P(Amounts, EarningsTest,
 
 TEST_F(ShutdownTest, QuitAtLoginAndConfirmedExitEndWithoutMessage) {
     RunState.QuitAtLogin = true;
-    EXPECT_THROW(EndProgram(), ui::ProgramEnded);
+    EXPECT_THROW(EndProgram(), runtime::ProgramEnded);
     RunState.QuitAtLogin = false;
     RunState.ExitConfirmed = true;
-    EXPECT_THROW(EndProgram(), ui::ProgramEnded);
+    EXPECT_THROW(EndProgram(), runtime::ProgramEnded);
     EXPECT_TRUE(dialogs.shown().empty());
 }
 
 TEST_F(ShutdownTest, EndExperimentShowsTheEarnings) {
     RunState.TotBonus = 20;
-    EXPECT_THROW(EndExperiment(), ui::ProgramEnded);
+    EXPECT_THROW(EndExperiment(), runtime::ProgramEnded);
     ASSERT_EQ(dialogs.shown().size(), 1u);
     EXPECT_TRUE(dialogs.shown().front().text.contains("20.00"));
 }

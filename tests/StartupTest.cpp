@@ -12,14 +12,14 @@
 #include "app/frmSplash.h"
 #include "core/RunRecord.h"
 #include "db/Engine.h"
-#include "db/TableAccess.h"
+#include "access/TableAccess.h"
 #include "intake/frmLogin.h"
 #include "simulation/frmHydrovat.h"
 #include "support/ExperimentDatabase.h"
 #include "support/IntakeScripts.h"
 #include "support/WriteProtection.h"
 #include "ui/Dialogs.h"
-#include "ui/ProgramEnd.h"
+#include "runtime/ProgramEnd.h"
 
 namespace {
 
@@ -41,14 +41,14 @@ class StartupTest : public ::testing::Test {
     }
 
     // Main, which must end the program; the messages it showed.
-    std::vector<ui::MessageBoxRequest> endedMain() {
-        EXPECT_THROW(Main(), ui::ProgramEnded);
+    std::vector<runtime::MessageBoxRequest> endedMain() {
+        EXPECT_THROW(Main(), runtime::ProgramEnded);
         return dialogs.shown();
     }
 
     ExperimentDatabase database;
     ui::ScopedScriptedDialogs dialogs;
-    ui::ScopedEndObserver endObserver;
+    runtime::ScopedEndObserver endObserver;
 };
 
 TEST_F(StartupTest, SplashShowsTitleMakerNoticePlatformVersionAndAPicture) {
@@ -98,7 +98,7 @@ TEST_F(StartupTest, AReturningGraphicalParticipantResumesWithTheRecordedAmountSc
                        {"UserOutflowTP", "3"},
                        {"graphicalMode", "-1"}});
     ScriptLogin(dialogs, "Bo", "G");
-    dialogs.answerNext(ui::vbYes);
+    dialogs.answerNext(runtime::vbYes);
     Main();
     ASSERT_EQ(dialogs.shown().size(), 1u);
     EXPECT_EQ(dialogs.shown()[0].text, "Continue with Trial #7");
@@ -136,12 +136,12 @@ TEST_P(BadDatabaseTest, IsNamedInAMessageAndEndsTheProgram) {
     QTemporaryDir folder;
     const QString path = folder.filePath("Hydrovat.mdb");
     GetParam().make(path);
-    SetDatabasePathForTesting(path);
+    runtime::ScopedContext context;
+    context->databasePath = path;
     const auto shown = endedMain();
     ASSERT_EQ(shown.size(), 1u);
     EXPECT_TRUE(shown[0].text.contains(path)) << shown[0].text.toStdString();
     EXPECT_TRUE(dialogs.modalForms().empty());
-    SetDatabasePathForTesting(database.path());
 }
 
 INSTANTIATE_TEST_SUITE_P(

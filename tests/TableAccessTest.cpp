@@ -9,11 +9,11 @@
 #include "core/RunRecord.h"
 #include "core/Shutdown.h"
 #include "db/Engine.h"
-#include "db/TableAccess.h"
+#include "access/TableAccess.h"
 #include "tests/support/TempDatabase.h"
-#include "ui/Clock.h"
-#include "ui/Dialogs.h"
-#include "ui/ProgramEnd.h"
+#include "runtime/Clock.h"
+#include "runtime/Questions.h"
+#include "runtime/ProgramEnd.h"
 
 namespace {
 
@@ -66,11 +66,10 @@ TEST(TableAccessRulesTest, SqlTextDoublesInnerQuotes) {
 }
 
 TEST(TableAccessRulesTest, TheDatabaseLivesInTheDataFolderBesideTheProgram) {
-    SetDatabasePathForTesting(QString());
     EXPECT_EQ(DatabasePath(), QCoreApplication::applicationDirPath() + "/data/Hydrovat.mdb");
-    SetDatabasePathForTesting(QStringLiteral("/tmp/other.mdb"));
+    runtime::ScopedContext context;
+    context->databasePath = QStringLiteral("/tmp/other.mdb");
     EXPECT_EQ(DatabasePath(), QStringLiteral("/tmp/other.mdb"));
-    SetDatabasePathForTesting(QString());
 }
 
 TEST(TableAccessRulesTest, TheWaitLetsTimersRun) {
@@ -110,10 +109,10 @@ class TableAccessTest : public ::testing::Test {
 
     // The number of random draws (one per back-off wait) made since the generator was seeded.
     static int drawsSince(std::uint32_t seed) {
-        const double next = ui::Rnd();
-        ui::Randomize(seed);
+        const double next = runtime::Rnd();
+        runtime::Randomize(seed);
         for (int draws = 0; draws < 10000; ++draws) {
-            if (ui::Rnd() == next) return draws;
+            if (runtime::Rnd() == next) return draws;
         }
         return -1;
     }
@@ -128,8 +127,8 @@ class TableAccessTest : public ::testing::Test {
     QString retryTitle() const { return QStringLiteral("Error 3050: Recording demographics"); }
 
     TempDatabase file;
-    ui::ScopedScriptedDialogs dialogs;
-    ui::ScopedEndObserver endObserver;
+    runtime::ScopedScriptedQuestions dialogs;
+    runtime::ScopedEndObserver endObserver;
 };
 
 TEST_F(TableAccessTest, OpensAndClosesAroundEveryOperation) {
@@ -161,11 +160,11 @@ TEST_F(TableAccessTest, AReleasedLockIsWaitedOutWithoutAQuestion) {
 
 TEST_F(TableAccessTest, AHeldLockAsksAfterTheTenthRetryAndYesCountsAgainFromOne) {
     auto holder = holdWriteLock();
-    ui::Randomize(7);
-    dialogs.answerNext(ui::vbYes);  // retry question: go on
-    dialogs.answerNext(ui::vbNo);   // retry question again: stop
-    dialogs.answerNext(ui::vbNo);   // problems opening table: quit
-    EXPECT_THROW(recordSubject(QStringLiteral("Never")), ui::ProgramEnded);
+    runtime::Randomize(7);
+    dialogs.answerNext(runtime::vbYes);  // retry question: go on
+    dialogs.answerNext(runtime::vbNo);   // retry question again: stop
+    dialogs.answerNext(runtime::vbNo);   // problems opening table: quit
+    EXPECT_THROW(recordSubject(QStringLiteral("Never")), runtime::ProgramEnded);
 
     const auto& shown = dialogs.shown();
     ASSERT_EQ(shown.size(), 4u);
@@ -192,9 +191,9 @@ TEST_F(TableAccessTest, AHeldLockAsksAfterTheTenthRetryAndYesCountsAgainFromOne)
 
 TEST_F(TableAccessTest, YesToProblemsRetriesAtOnceAndTheNextFailureAsksAgain) {
     auto holder = holdWriteLock();
-    ui::Randomize(11);
-    for (int answer : {ui::vbNo, ui::vbYes, ui::vbNo, ui::vbNo}) dialogs.answerNext(answer);
-    EXPECT_THROW(recordSubject(QStringLiteral("Never")), ui::ProgramEnded);
+    runtime::Randomize(11);
+    for (int answer : {runtime::vbNo, runtime::vbYes, runtime::vbNo, runtime::vbNo}) dialogs.answerNext(answer);
+    EXPECT_THROW(recordSubject(QStringLiteral("Never")), runtime::ProgramEnded);
 
     QStringList titles;
     for (const auto& box : dialogs.shown()) titles << box.title;
@@ -214,10 +213,10 @@ TEST_F(TableAccessTest, OtherErrorsAskAtOnceAndNoEndsTheProgram) {
     };
     for (const auto& c : cases) {
         dialogs.clear();
-        dialogs.answerNext(ui::vbYes);  // repeat at once: fails the same way
-        dialogs.answerNext(ui::vbNo);
+        dialogs.answerNext(runtime::vbYes);  // repeat at once: fails the same way
+        dialogs.answerNext(runtime::vbNo);
         EXPECT_THROW(OpenTable(c.source, true, QStringLiteral("Loading versions")),
-                     ui::ProgramEnded);
+                     runtime::ProgramEnded);
         const auto& shown = dialogs.shown();
         ASSERT_EQ(shown.size(), 3u) << c.source.toStdString();
         for (int problem : {0, 1}) {
@@ -234,10 +233,11 @@ TEST_F(TableAccessTest, OtherErrorsAskAtOnceAndNoEndsTheProgram) {
 
 TEST_F(TableAccessTest, AMissingFileIsNamedAndNeverCreated) {
     const QString missing = file.path() + QStringLiteral(".gone");
-    SetDatabasePathForTesting(missing);
-    dialogs.answerNext(ui::vbNo);
+    runtime::ScopedContext context;
+    context->databasePath = missing;
+    dialogs.answerNext(runtime::vbNo);
     EXPECT_THROW(OpenTable(QStringLiteral("datSubject"), false, QStringLiteral("Recording data")),
-                 ui::ProgramEnded);
+                 runtime::ProgramEnded);
     ASSERT_FALSE(dialogs.shown().empty());
     EXPECT_EQ(dialogs.shown()[0].text,
               QStringLiteral("Error 3024: Could not find file '%1'.").arg(missing) + CrLf +

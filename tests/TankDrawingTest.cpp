@@ -204,7 +204,7 @@ TEST_F(TankDrawing, StoreShowsAmountGoalAndOneBlockPerPerson) {
 
 TEST_F(TankDrawing, BlocksKeepTheirDesignSizeOnALargerScreen) {
     PrepareScreenRun(false);
-    ui::SetTwipsPerPixel(10);
+    context->twipsPerPixel = 10;
     frmHydrovat form;
     form.FillTank(0, 104);
     const auto& boxes = form.Picture1.Boxes();

@@ -13,7 +13,7 @@
 #include "tests/frmHydrovatFixture.h"
 #include "tests/support/Typing.h"
 #include "ui/Dialogs.h"
-#include "ui/ProgramEnd.h"
+#include "runtime/ProgramEnd.h"
 
 namespace {
 
@@ -73,7 +73,7 @@ class EntryScreen : public ScreenTest {
   protected:
     void SetUp() override { PrepareScreenRun(true); }
     ui::ScopedScriptedDialogs dialogs;
-    ui::ScopedEndObserver endObserver;
+    runtime::ScopedEndObserver endObserver;
 };
 
 TEST_F(EntryScreen, SecondPointRefusedWhereverTheCaretIs) {
@@ -136,12 +136,12 @@ TEST_F(EntryScreen, ExitKeyAnsweredNoDiscardsTheKey) {
     frmHydrovat form;
     form.txtUsrInflowVal.setText(QStringLiteral("25"));
     form.txtUsrInflowVal.selectAll();
-    dialogs.answerNext(ui::vbNo);
+    dialogs.answerNext(runtime::vbNo);
     PressKey(form.txtUsrInflowVal, Qt::Key_X, Qt::ControlModifier, QString(QChar(24)));
     ASSERT_EQ(dialogs.shown().size(), 1u);
     EXPECT_EQ(dialogs.shown()[0].text, QStringLiteral("Are you sure you want to exit?"));
     EXPECT_EQ(dialogs.shown()[0].title, QStringLiteral("Exit Application"));
-    EXPECT_EQ(dialogs.shown()[0].style, ui::vbYesNo);
+    EXPECT_EQ(dialogs.shown()[0].style, runtime::vbYesNo);
     EXPECT_TRUE(dialogs.modalForms().empty());
     EXPECT_EQ(form.txtUsrInflowVal.text(), QStringLiteral("25"));
 }
@@ -158,7 +158,7 @@ TEST_F(EntryScreen, ExitKeyYesThenCancelGoesOn) {
                             {"Submit", &form.cmdNextTrial}};
     for (const Place& place : places) {
         dialogs.clear();
-        dialogs.answerNext(ui::vbYes);
+        dialogs.answerNext(runtime::vbYes);
         dialogs.onNextModal(
             [](QWidget& shown) { static_cast<frmPasswordAuth&>(shown).Command2.click(); });
         PressKey(*place.control, Qt::Key_X, Qt::ControlModifier, QString(QChar(24)));

@@ -11,7 +11,7 @@
 
 inline void PrepareScreenRun(bool graphical) {
     ResetRunRecord();
-    ui::SetTwipsPerPixel(ui::kDesignTwipsPerPixel);
+    runtime::CurrentContext().twipsPerPixel = ui::kDesignTwipsPerPixel;
     RunState.Version = QStringLiteral("V1");
     RunState.PipeUserIn = 0;
     RunState.PipeUserOut = 1;
@@ -39,8 +39,7 @@ inline void PrepareScreenRun(bool graphical) {
 
 class ScreenTest : public ::testing::Test {
   protected:
-    void TearDown() override {
-        ResetRunRecord();
-        ui::SetTwipsPerPixel(ui::kDesignTwipsPerPixel);
-    }
+    void TearDown() override { ResetRunRecord(); }
+
+    runtime::ScopedContext context;
 };

@@ -161,7 +161,7 @@ TEST_F(ScreenLoad, FirstStartShowsZerosAndLeavesTheFlowReadoutsEmpty) {
     PrepareScreenRun(true);
     RunState.TotBonus = 5;
     RunState.TotalBackOrder = 12.5;
-    const ui::TimeValue before = ui::TimeOfDay();
+    const runtime::TimeValue before = runtime::TimeOfDay();
     frmHydrovat form;
     EXPECT_EQ(form.txtUsrInflowVal.text(), QStringLiteral("0"));
     EXPECT_EQ(form.txtUsrOutflowVal.text(), QStringLiteral("0"));
@@ -551,7 +551,7 @@ TEST_F(ScreenLoad, NoCaptionIsCutOffAtAnyScreenSize) {
     for (const double tpp : {15.0, 14.3, 12.0, 10.4, 10.3, 10.0, 7.5}) {
         for (const bool graphical : {true, false}) {
             PrepareScreenRun(graphical);
-            ui::SetTwipsPerPixel(tpp);
+            context->twipsPerPixel = tpp;
             frmHydrovat form;
             FillReadouts(form);
             for (const QLabel* child : form.findChildren<QLabel*>()) {
@@ -572,7 +572,7 @@ TEST_F(ScreenLoad, ClientAreaFollowsTheTwipMapping) {
         EXPECT_EQ(form.lblAmountStatusVal.font().pixelSize(), 16);
     }
     PrepareScreenRun(true);
-    ui::SetTwipsPerPixel(10);
+    context->twipsPerPixel = 10;
     frmHydrovat large;
     EXPECT_EQ(large.size(), QSize(1608, 1026));
     EXPECT_EQ(large.lblAmountStatusVal.font().pixelSize(), 24);

@@ -5,7 +5,7 @@
 #include <optional>
 
 #include "tools/TableData.h"
-#include "ui/NumberText.h"
+#include "runtime/NumberText.h"
 
 namespace tool {
 
@@ -110,7 +110,7 @@ class Checker {
 
     void checkWidth(const QString& table, int row, const QString& column, double value) {
         const bool narrow = table == kSetup && kSixteenBit.contains(column, Qt::CaseInsensitive);
-        const double whole = ui::RoundHalfEven(value);
+        const double whole = runtime::RoundHalfEven(value);
         const double limit = narrow ? 32767 : 2147483647;
         if (whole > limit || whole < -limit - 1)
             report(table, row + 1, column,
@@ -145,8 +145,8 @@ class Checker {
         if (!hasNumbers(row, {"MaxTrial", "MaxNumberOfAScenarioType"})) return;
         const double maxTrial = setup_.number(row, QStringLiteral("MaxTrial"));
         const double scenarioType =
-            ui::RoundHalfEven(setup_.number(row, QStringLiteral("MaxNumberOfAScenarioType")));
-        if (ui::RoundHalfEven(maxTrial) < 1)
+            runtime::RoundHalfEven(setup_.number(row, QStringLiteral("MaxNumberOfAScenarioType")));
+        if (runtime::RoundHalfEven(maxTrial) < 1)
             report(kSetup, row + 1, QStringLiteral("MaxTrial"),
                    where(QStringLiteral("MaxTrial must be at least 1")));
         // Without the scenario's arrays nothing else can be measured against them.
@@ -159,7 +159,7 @@ class Checker {
                              .arg(Figure(scenarioType))));
         else
             lastPeriod = scenarioType + 1;
-        if (lastPeriod && ui::RoundHalfEven(maxTrial) > *lastPeriod)
+        if (lastPeriod && runtime::RoundHalfEven(maxTrial) > *lastPeriod)
             report(kSetup, row + 1, QStringLiteral("MaxTrial"),
                    where(QStringLiteral("MaxTrial %1 is beyond the scenario's periods "
                                         "(MaxNumberOfAScenarioType + 1 = %2)")
@@ -200,7 +200,7 @@ class Checker {
         const std::optional<double> tick =
             Number(setup_.at(row, QStringLiteral("TimeBetweenEnvTries")));
         if (IsTrue(setup_.at(row, QStringLiteral("IsTimeDriven"))) && tick &&
-            !(ui::RoundHalfEven(*tick) >= 1))
+            !(runtime::RoundHalfEven(*tick) >= 1))
             report(kSetup, row + 1, QStringLiteral("TimeBetweenEnvTries"),
                    where(QStringLiteral("TimeBetweenEnvTries is %1 ms; a version that runs on a "
                                         "clock (IsTimeDriven) needs at least 1 ms")
@@ -231,7 +231,7 @@ class Checker {
             ++count;
             const std::optional<double> trial = Number(scenarios_.at(s, QStringLiteral("Trial")));
             if (!trial) continue;
-            const double period = ui::RoundHalfEven(*trial);
+            const double period = runtime::RoundHalfEven(*trial);
             if (lastPeriod && (period < 0 || period > *lastPeriod))
                 report(kScenarios, s + 1, QStringLiteral("Trial"),
                        QStringLiteral(
@@ -318,7 +318,7 @@ class Checker {
         for (int segment : segments) {
             const std::optional<double> length = Number(delays_.at(segment, lengthColumn));
             if (!length || *length < 0) return;
-            end = ui::RoundHalfEven(end + *length);
+            end = runtime::RoundHalfEven(end + *length);
             if (end > kMostPeriods) {
                 report(kDelays, segment + 1, lengthColumn,
                        QStringLiteral("delay scenario %1: the %2 segments up to this one last %3 "
@@ -328,13 +328,13 @@ class Checker {
             }
         }
         const std::optional<double> maxTrial = Number(setup_.at(row, QStringLiteral("MaxTrial")));
-        if (maxTrial && end < ui::RoundHalfEven(*maxTrial))
+        if (maxTrial && end < runtime::RoundHalfEven(*maxTrial))
             report(kSetup, row + 1, QStringLiteral("DelayScenario"),
                    where(QStringLiteral("the %1 segments of delay scenario %2 end in period %3, "
                                         "before MaxTrial %4; from period %3 the %1 delay would "
                                         "be 0 and %1 orders would never arrive")
                              .arg(flow, Figure(key), Figure(end),
-                                  Figure(ui::RoundHalfEven(*maxTrial)))));
+                                  Figure(runtime::RoundHalfEven(*maxTrial)))));
     }
 
     // The login refuses initial orders that would have to arrive in the period they start in.
@@ -343,7 +343,7 @@ class Checker {
                             const QString& delayColumn, const QString& flow) {
         const std::optional<double> amount = Number(setup_.at(row, initial));
         const std::optional<double> delay = Number(delays_.at(firstSegment, delayColumn));
-        if (amount && delay && *amount != 0 && ui::RoundHalfEven(*delay) == 1)
+        if (amount && delay && *amount != 0 && runtime::RoundHalfEven(*delay) == 1)
             report(
                 kSetup, row + 1, initial,
                 where(QStringLiteral(
@@ -356,7 +356,7 @@ class Checker {
     template <typename Where>
     void checkScale(int row, const QString& version, const Where& where) {
         if (!hasNumbers(row, {"numMarks"})) return;
-        const double marks = ui::RoundHalfEven(setup_.number(row, QStringLiteral("numMarks")));
+        const double marks = runtime::RoundHalfEven(setup_.number(row, QStringLiteral("numMarks")));
         if (marks < 1 || marks > 10)
             report(kSetup, row + 1, QStringLiteral("numMarks"),
                    where(QStringLiteral("numMarks %1 is outside 1 to 10 (the tank has ten marks)")
@@ -382,13 +382,13 @@ class Checker {
         if (top < 0)
             report(kLabels, 0, QStringLiteral("version"),
                    where(QStringLiteral("no labels, so the top of the tank's scale would be 0")));
-        else if (ui::LeadingNumber(labels_.text(top, QStringLiteral("LabelName"))) == 0)
+        else if (runtime::LeadingNumber(labels_.text(top, QStringLiteral("LabelName"))) == 0)
             report(kLabels, top + 1, QStringLiteral("LabelName"),
                    where(QStringLiteral("the top label %1 reads as 0; it must start with the "
                                         "amount at the top of the tank")
                              .arg(Quoted(labels_.text(top, QStringLiteral("LabelName"))))));
         else
-            checkGoalLine(row, ui::LeadingNumber(labels_.text(top, QStringLiteral("LabelName"))),
+            checkGoalLine(row, runtime::LeadingNumber(labels_.text(top, QStringLiteral("LabelName"))),
                           where);
     }
 
@@ -400,7 +400,7 @@ class Checker {
         const std::optional<double> number =
             Number(labels_.at(label, QStringLiteral("LabelNumber")));
         if (!number) return;
-        if (*number != ui::RoundHalfEven(*number) || *number < 1 || *number > marks)
+        if (*number != runtime::RoundHalfEven(*number) || *number < 1 || *number > marks)
             report(kLabels, label + 1, QStringLiteral("LabelNumber"),
                    where(QStringLiteral("LabelNumber %1 is not a whole number from 1 to %2 "
                                         "(numMarks); the captions would not match the marks")

@@ -14,7 +14,7 @@
 #include <array>
 #include <vector>
 
-#include "ui/RuntimeError.h"
+#include "runtime/RuntimeError.h"
 
 namespace ui {
 
@@ -221,7 +221,7 @@ class ControlArray {
   private:
     static std::size_t slot(int index) {
         if (index < LBound || index > UBound) {
-            throw RuntimeError(
+            throw runtime::RuntimeError(
                 errors::NoSuchControlArrayElement,
                 QStringLiteral("Control array element '%1' doesn't exist").arg(index));
         }

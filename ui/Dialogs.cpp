@@ -10,13 +10,7 @@
 
 namespace ui {
 
-QString ApplicationTitle() {
-    return QStringLiteral("Fluxmere");
-}
-
 namespace {
-DialogHost* g_host = nullptr;
-
 // A little smaller than the forms' 12 points, like a system message beside a form.
 constexpr double kMessageBoxPoints = 10;
 
@@ -25,15 +19,15 @@ RealDialogs& RealHost() {
     return host;
 }
 
-QMessageBox::Icon IconOf(const MessageBoxRequest& request) {
+QMessageBox::Icon IconOf(const runtime::MessageBoxRequest& request) {
     switch (request.icon()) {
-        case vbCritical:
+        case runtime::vbCritical:
             return QMessageBox::Critical;
-        case vbQuestion:
+        case runtime::vbQuestion:
             return QMessageBox::Question;
-        case vbExclamation:
+        case runtime::vbExclamation:
             return QMessageBox::Warning;
-        case vbInformation:
+        case runtime::vbInformation:
             return QMessageBox::Information;
         default:
             return QMessageBox::NoIcon;
@@ -57,23 +51,12 @@ class HideWatcher : public QObject {
 };
 }  // namespace
 
-DialogHost& Dialogs() {
-    return g_host ? *g_host : RealHost();
-}
-void SetDialogHost(DialogHost* host) {
-    g_host = host;
-}
-
-int MsgBox(const QString& text, int style, const QString& title) {
-    return Dialogs().messageBox(
-        MessageBoxRequest{text, title.isEmpty() ? ApplicationTitle() : title, style});
-}
-
 void ShowModal(QWidget& form) {
-    Dialogs().showModal(form);
+    runtime::ModalForms* const host = runtime::CurrentContext().modalForms;
+    (host ? *host : RealHost()).showModal(form);
 }
 
-int RealDialogs::messageBox(const MessageBoxRequest& request) {
+int RealDialogs::messageBox(const runtime::MessageBoxRequest& request) {
     QString shownText = request.text;
     shownText.replace(QLatin1String("\r\n"), QLatin1String("\n"));
     QMessageBox box(IconOf(request), request.title, shownText,
@@ -82,8 +65,8 @@ int RealDialogs::messageBox(const MessageBoxRequest& request) {
     // The boxes follow the screen's scale, as the forms do, so they read as easily.
     box.setFont(DesignFont(kMessageBoxPoints, false));
     const int clicked = box.exec();
-    if (!request.isYesNo()) return vbOK;
-    return clicked == QMessageBox::Yes ? vbYes : vbNo;
+    if (!request.isYesNo()) return runtime::vbOK;
+    return clicked == QMessageBox::Yes ? runtime::vbYes : runtime::vbNo;
 }
 
 void WaitUntilHidden(QWidget& form) {
@@ -104,20 +87,9 @@ void RealDialogs::showModal(QWidget& form) {
 }
 
 void ScriptedDialogs::clear() {
-    answers_.clear();
+    ScriptedQuestions::clear();
     formActions_.clear();
-    shown_.clear();
     modalForms_.clear();
-}
-
-int ScriptedDialogs::messageBox(const MessageBoxRequest& request) {
-    shown_.push_back(request);
-    if (!answers_.empty()) {
-        const int answer = answers_.front();
-        answers_.pop_front();
-        return answer;
-    }
-    return request.isYesNo() ? vbYes : vbOK;
 }
 
 void ScriptedDialogs::showModal(QWidget& form) {

@@ -4,31 +4,24 @@
 
 namespace ui {
 
-namespace {
-double g_twipsPerPixel = kDesignTwipsPerPixel;
-}
-
 double TwipsPerPixelX() {
-    return g_twipsPerPixel;
+    return runtime::CurrentContext().twipsPerPixel;
 }
 double TwipsPerPixelY() {
-    return g_twipsPerPixel;
-}
-void SetTwipsPerPixel(double twipsPerPixel) {
-    g_twipsPerPixel = twipsPerPixel;
+    return runtime::CurrentContext().twipsPerPixel;
 }
 
 int TwipsToPixelsX(double twips) {
-    return static_cast<int>(std::lround(twips / g_twipsPerPixel));
+    return static_cast<int>(std::lround(twips / TwipsPerPixelX()));
 }
 int TwipsToPixelsY(double twips) {
-    return static_cast<int>(std::lround(twips / g_twipsPerPixel));
+    return static_cast<int>(std::lround(twips / TwipsPerPixelY()));
 }
 double PixelsToTwipsX(int pixels) {
-    return pixels * g_twipsPerPixel;
+    return pixels * TwipsPerPixelX();
 }
 double PixelsToTwipsY(int pixels) {
-    return pixels * g_twipsPerPixel;
+    return pixels * TwipsPerPixelY();
 }
 
 QRect TwipRect(double left, double top, double width, double height) {
@@ -44,7 +37,7 @@ QPoint TwipPoint(double x, double y) {
 
 QFont DesignFont(double points, bool bold, const QString& family) {
     QFont font(family.isEmpty() ? QStringLiteral("Liberation Sans") : family);
-    font.setPixelSize(std::max(1, static_cast<int>(std::lround(points * 20.0 / g_twipsPerPixel))));
+    font.setPixelSize(std::max(1, static_cast<int>(std::lround(points * 20.0 / TwipsPerPixelY()))));
     font.setBold(bold);
     return font;
 }

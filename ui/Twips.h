@@ -1,19 +1,21 @@
 #pragma once
 // The one place where design geometry in twips (1/1440 inch) becomes pixels. The design
 // assumes 15 twips a pixel (96 dpi); the program may choose a smaller figure to draw the
-// same layout larger on a big screen. Fonts scale with it (one point is 20 twips).
+// same layout larger on a big screen (the context's twipsPerPixel). Fonts scale with it (one
+// point is 20 twips).
 
 #include <QFont>
 #include <QPoint>
 #include <QRect>
 
+#include "runtime/Context.h"
+
 namespace ui {
 
-constexpr double kDesignTwipsPerPixel = 15.0;
+using runtime::kDesignTwipsPerPixel;
 
 double TwipsPerPixelX();
 double TwipsPerPixelY();
-void SetTwipsPerPixel(double twipsPerPixel);
 
 int TwipsToPixelsX(double twips);
 int TwipsToPixelsY(double twips);

@@ -7,7 +7,7 @@
 #include <QTimer>
 
 #include "simulation/frmHydrovat.h"
-#include "ui/ProgramEnd.h"
+#include "runtime/ProgramEnd.h"
 
 bool RunScreenUntil(const std::function<bool()>& done) {
     QTimer wake;  // so that waiting for events never blocks for long
@@ -18,7 +18,7 @@ bool RunScreenUntil(const std::function<bool()>& done) {
         while (!done() && limit.elapsed() < 30000) {
             QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents);
         }
-    } catch (const ui::ProgramEnded&) {
+    } catch (const runtime::ProgramEnded&) {
         return true;
     }
     EXPECT_TRUE(done()) << "the cycle stalled";

@@ -4,7 +4,7 @@
 
 #include "db/Engine.h"
 #include "db/Schema.h"
-#include "db/TableAccess.h"
+#include "access/TableAccess.h"
 
 namespace {
 
@@ -29,12 +29,11 @@ TempDatabase::TempDatabase() : path_(dir_.filePath(QStringLiteral("Hydrovat.mdb"
                         QStringLiteral("Cannot copy the empty test database to '%1'.").arg(path_));
     }
     QFile::setPermissions(path_, QFile::ReadOwner | QFile::WriteOwner);
-    SetDatabasePathForTesting(path_);
+    context_->databasePath = path_;
 }
 
 TempDatabase::~TempDatabase() {
     CloseDatabase();
-    SetDatabasePathForTesting(QString());
 }
 
 void TempDatabase::execute(const QString& sql) const {

@@ -5,6 +5,8 @@
 #include <QString>
 #include <QTemporaryDir>
 
+#include "runtime/Context.h"
+
 class TempDatabase {
   public:
     TempDatabase();
@@ -19,4 +21,5 @@ class TempDatabase {
   private:
     QTemporaryDir dir_;
     QString path_;
+    runtime::ScopedContext context_;
 };

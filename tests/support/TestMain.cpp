@@ -1,11 +1,18 @@
-// Test programs run with a real QApplication on the offscreen platform, in a fixed locale
-// and time zone.
+// Test programs run with a real application object on the offscreen platform, in a fixed
+// locale and time zone: a QApplication where widgets are tested, else a QGuiApplication.
 #include <gtest/gtest.h>
 
-#include <QApplication>
 #include <QLocale>
 #include <QTemporaryDir>
 #include <cstdlib>
+
+#ifdef FX_TEST_WIDGETS
+#include <QApplication>
+using TestApplication = QApplication;
+#else
+#include <QGuiApplication>
+using TestApplication = QGuiApplication;
+#endif
 
 int main(int argc, char** argv) {
     if (!std::getenv("QT_QPA_PLATFORM")) setenv("QT_QPA_PLATFORM", "offscreen", 1);
@@ -16,7 +23,7 @@ int main(int argc, char** argv) {
         setenv("XDG_RUNTIME_DIR", runtimeDir.path().toLocal8Bit().constData(), 1);
     }
     QLocale::setDefault(QLocale::c());
-    QApplication app(argc, argv);
+    TestApplication app(argc, argv);
     ::testing::InitGoogleTest(&argc, argv);
     return RUN_ALL_TESTS();
 }

@@ -1,12 +1,12 @@
-#include "ui/NumberText.h"
+#include "runtime/NumberText.h"
 
 #include <QRegularExpression>
 #include <cmath>
 #include <limits>
 
-#include "ui/RuntimeError.h"
+#include "runtime/RuntimeError.h"
 
-namespace ui {
+namespace runtime {
 
 namespace {
 
@@ -135,4 +135,4 @@ std::int32_t ToInt32(double x) {
     return ToWhole<std::int32_t>(x);
 }
 
-}  // namespace ui
+}  // namespace runtime

@@ -6,7 +6,7 @@
 #include <exception>
 #include <string>
 
-namespace ui {
+namespace runtime {
 
 class RuntimeError : public std::exception {
   public:
@@ -30,4 +30,4 @@ constexpr int Overflow = 6;
 constexpr int ObjectNotSet = 91;
 }  // namespace errors
 
-}  // namespace ui
+}  // namespace runtime

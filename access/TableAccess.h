@@ -10,10 +10,9 @@
 
 #include "db/Dao.h"
 
-// The program's folder followed by "/data/" and "Hydrovat.mdb".
+// The context's database path, by default the program's folder followed by "/data/" and
+// "Hydrovat.mdb".
 QString DatabasePath();
-// Tests and tools point the program at another file; an empty path restores the default.
-void SetDatabasePathForTesting(const QString& path);
 
 std::unique_ptr<db::Recordset> OpenTable(const QString& source, bool readOnly,
                                          const QString& status);

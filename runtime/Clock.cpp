@@ -1,11 +1,12 @@
-#include "ui/Clock.h"
+#include "runtime/Clock.h"
 
 #include <QCoreApplication>
 #include <QElapsedTimer>
 #include <QTime>
-#include <random>
 
-namespace ui {
+#include "runtime/Context.h"
+
+namespace runtime {
 
 QString TimeValue::toText() const {
     return QStringLiteral("%1:%2:%3")
@@ -23,19 +24,12 @@ TimeValue TimeFromText(const QString& text) {
     return TimeValue{};
 }
 
-QDate Today() {
-    return QDate::currentDate();
-}
-
-TimeValue TimeOfDay() {
-    return TimeValue{QTime::currentTime().msecsSinceStartOfDay() / 1000};
-}
-
-QString TimeText() {
-    return TimeOfDay().toText();
-}
-
 namespace {
+QDateTime Now() {
+    const auto& now = CurrentContext().now;
+    return now ? now() : QDateTime::currentDateTime();
+}
+
 QElapsedTimer& TickBase() {
     static QElapsedTimer timer = [] {
         QElapsedTimer started;
@@ -44,27 +38,34 @@ QElapsedTimer& TickBase() {
     }();
     return timer;
 }
-
-std::mt19937& Generator() {
-    static std::mt19937 generator(5489u);
-    return generator;
-}
 }  // namespace
+
+QDate Today() {
+    return Now().date();
+}
+
+TimeValue TimeOfDay() {
+    return TimeValue{Now().time().msecsSinceStartOfDay() / 1000};
+}
+
+QString TimeText() {
+    return TimeOfDay().toText();
+}
 
 std::uint32_t TickCount() {
     return static_cast<std::uint32_t>(TickBase().elapsed());
 }
 
 void Randomize(std::uint32_t seed) {
-    Generator().seed(seed);
+    CurrentContext().random.seed(seed);
 }
 
 double Rnd() {
-    return std::uniform_real_distribution<double>(0.0, 1.0)(Generator());
+    return std::uniform_real_distribution<double>(0.0, 1.0)(CurrentContext().random);
 }
 
 void DoEvents() {
     if (QCoreApplication::instance()) QCoreApplication::processEvents(QEventLoop::AllEvents);
 }
 
-}  // namespace ui
+}  // namespace runtime

@@ -1,4 +1,4 @@
-#include "db/TableAccess.h"
+#include "access/TableAccess.h"
 
 #include <QCoreApplication>
 #include <QDeadlineTimer>
@@ -8,15 +8,11 @@
 
 #include "core/RunRecord.h"
 #include "core/Shutdown.h"
-#include "ui/Clock.h"
-#include "ui/Dialogs.h"
+#include "runtime/Clock.h"
+#include "runtime/Context.h"
+#include "runtime/Questions.h"
 
 namespace {
-
-QString& PathForTesting() {
-    static QString path;
-    return path;
-}
 
 const QString CrLf = QStringLiteral("\r\n");
 
@@ -64,7 +60,7 @@ void AskProblemsOpening(const db::Error& error, const QString& status) {
     const QString text =
         QStringLiteral("Error %1: %2").arg(error.number()).arg(error.description()) + CrLf +
         QStringLiteral("Status was ") + status + CrLf + QStringLiteral("Retry?");
-    if (ui::MsgBox(text, ui::vbYesNo, QStringLiteral("Problems opening table")) == ui::vbNo) {
+    if (runtime::MsgBox(text, runtime::vbYesNo, QStringLiteral("Problems opening table")) == runtime::vbNo) {
         EndProgram();
     }
 }
@@ -73,19 +69,16 @@ bool AskRetry(const db::Error& error, const QString& source, const QString& stat
     const QString title = QStringLiteral("Error %1: ").arg(error.number()) + status;
     const QString text =
         error.description() + CrLf + source + CrLf + QStringLiteral("Retry? (No to quit)");
-    return ui::MsgBox(text, ui::vbYesNo + ui::vbQuestion, title) == ui::vbYes;
+    return runtime::MsgBox(text, runtime::vbYesNo + runtime::vbQuestion, title) == runtime::vbYes;
 }
 
 }  // namespace
 
 QString DatabasePath() {
-    if (!PathForTesting().isEmpty()) return PathForTesting();
+    const QString& chosen = runtime::CurrentContext().databasePath;
+    if (!chosen.isEmpty()) return chosen;
     return QCoreApplication::applicationDirPath() + QStringLiteral("/data/") +
            QStringLiteral("Hydrovat.mdb");
-}
-
-void SetDatabasePathForTesting(const QString& path) {
-    PathForTesting() = path;
 }
 
 std::unique_ptr<db::Recordset> OpenTable(const QString& source, bool readOnly,
@@ -119,8 +112,8 @@ std::unique_ptr<db::Recordset> OpenTable(const QString& source, bool readOnly,
                         }
                         counter = 1;
                     }
-                    ui::DoEvents();
-                    db::WaitResponsively(db::BackOffWait(counter, ui::Rnd()));
+                    runtime::DoEvents();
+                    db::WaitResponsively(db::BackOffWait(counter, runtime::Rnd()));
                     break;
             }
         }

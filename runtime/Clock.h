@@ -1,12 +1,13 @@
 #pragma once
-// The clock the screens rely on: the current date, the time of day as text and as a value,
-// a millisecond tick count, a seedable random generator, and letting pending events run.
+// The clock the screens rely on: the current date and the time of day as text and as a value
+// (both read from the context's clock), a millisecond tick count, the context's seedable
+// random generator, and letting pending events run.
 
 #include <QDate>
 #include <QString>
 #include <cstdint>
 
-namespace ui {
+namespace runtime {
 
 // A time of day in whole seconds since midnight; 0 is midnight, which reads "12:00:00 AM".
 struct TimeValue {
@@ -35,4 +36,4 @@ double Rnd();
 // Runs pending user-interface events once.
 void DoEvents();
 
-}  // namespace ui
+}  // namespace runtime

@@ -5,7 +5,7 @@
 #include <QString>
 #include <cstdint>
 
-namespace ui {
+namespace runtime {
 
 // Formats x with a pattern such as "00.000", "00.00", "0.00" or "00": at least as many
 // integer digits as zeros before the point, exactly as many decimals as zeros after it,
@@ -28,4 +28,4 @@ double RoundHalfEven(double x);
 std::int16_t ToInt16(double x);
 std::int32_t ToInt32(double x);
 
-}  // namespace ui
+}  // namespace runtime
