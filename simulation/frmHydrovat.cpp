@@ -7,13 +7,12 @@
 #include <cmath>
 #include <initializer_list>
 
+#include "config/ScreenSetup.h"
 #include "core/RunRecord.h"
 #include "core/RunValues.h"
-#include "simulation/PeriodModel.h"
-#include "config/ScreenSetup.h"
-#include "simulation/TankGeometry.h"
-#include "runtime/Clock.h"
 #include "runtime/NumberText.h"
+#include "simulation/PeriodModel.h"
+#include "simulation/TankGeometry.h"
 #include "ui/Twips.h"
 
 namespace {
@@ -306,20 +305,13 @@ void frmHydrovat::Form_Load() {
     Timer2.setInterval(PeriodClockInterval(ExperimentSetup.TimeBetweenEnvTries));
     Timer1.setEnabled(false);
     Timer2.setEnabled(false);
-    RunState.PeriodStartTime = runtime::TimeOfDay();
     ShowRunCounters();
     ShowCaptions();
     if (ExperimentSetup.graphicalMode) PlaceYMarks(ExperimentSetup.numMarks, RunState.MarkLabels);
+    cycle_.Begin();  // once the scale is placed: a fresh run starts at the scaled initial amount
     DrawFirstPicture();
     ShowModeElements();
     ShowPanelReadouts();
-    if (ExperimentSetup.IsTimeDriven) {
-        Timer2.setInterval(PeriodClockInterval(ExperimentSetup.TimeBetweenEnvTries));
-        Timer2.setEnabled(true);
-        // Orders stored in period 0 would never fall due, yet count as on order: a fresh
-        // run takes its first orders once the clock has opened period 1.
-        if (RunState.CurrentTrial == 0) cmdNextTrial.setEnabled(false);
-    }
 }
 
 void frmHydrovat::ShowRunCounters() {
@@ -361,7 +353,6 @@ void frmHydrovat::ShowCaptions() {
 void frmHydrovat::DrawFirstPicture() {
     if (RunState.CurrentTrial == 0) {
         FillTank(RunState.TankIndex, ExperimentSetup.InitialAmountInTank);
-        RunState.AmountInTank = ExperimentSetup.InitialAmountInTank;
         return;
     }
     FillTank(RunState.TankIndex, RunState.AmountInTank);

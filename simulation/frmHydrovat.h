@@ -10,10 +10,12 @@
 #include <cstdint>
 #include <vector>
 
+#include "simulation/PeriodCycle.h"
 #include "ui/Controls.h"
 #include "ui/FormTimer.h"
 
-class frmHydrovat : public QWidget {
+// The form shows the period cycle's steps and runs them on its own timers.
+class frmHydrovat : public QWidget, private period::CycleView, private period::StepTimers {
     Q_OBJECT
 
   public:
@@ -49,7 +51,7 @@ class frmHydrovat : public QWidget {
     void HighlightInflow(std::int16_t source, std::int16_t index);
     void HighlightOutflow(std::int16_t source, std::int16_t index);
 
-    // --- The period cycle (frmHydrovatCycle.cpp) ---
+    // --- The period cycle (frmHydrovatCycle.cpp): each method runs the cycle's step ---
     // The phases of a period: user-phase announcement, environment phase, scoring of amount
     // (always AmountInTank, unchanged).
     void processDecision();
@@ -152,7 +154,32 @@ class frmHydrovat : public QWidget {
     void BuildPipes();
     void BuildStoreArea();
     void BuildDecisionArea();
-    void ConnectCycle();  // the period cycle's handlers (frmHydrovatCycle.cpp)
+    // --- The period cycle shown on the form (frmHydrovatCycle.cpp) ---
+    void ConnectCycle();
+    ui::FormTimer& TimerOf(period::Step step);
+    void arm(period::Step step, int milliseconds) override;
+    void stop(period::Step step) override;
+    QLineEdit& EntryBox(period::Entry box);
+    QString entryText(period::Entry box) const override;
+    void setEntryText(period::Entry box, const QString& text) override;
+    void setEntryEnabled(bool enabled) override;
+    void setSubmitEnabled(bool enabled) override;
+    void showPeriodNumber() override;
+    void showUserFlowsDue(const period::DueFlow& in, const period::DueFlow& out) override;
+    void showUserFlowsApplied(const period::DueFlow& in, const period::DueFlow& out) override;
+    void clearUserDoors() override;
+    void showEnvironmentEffect(const period::EnvironmentEffect& effect) override;
+    void clearEnvironmentAmounts() override;
+    void clearEnvironmentDoors() override;
+    void showEnvironmentRates(const QString& in, const QString& out) override;
+    void showDueOrders(const QString& in, const QString& out) override;
+    void showPanel() override;
+    void showScore(const period::Score& score) override;
+    void finishExperiment() override;
+    void HideAllPipes();
+
+    period::Cycle cycle_{*this, *this};
+    // --- end of the period cycle shown on the form ---
 
     void Form_Load();
     void ShowRunCounters();

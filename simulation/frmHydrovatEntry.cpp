@@ -75,7 +75,7 @@ bool frmHydrovat::eventFilter(QObject* watched, QEvent* event) {
 
 bool frmHydrovat::ExitPromptAnsweredNo() {
     if (runtime::MsgBox(QStringLiteral("Are you sure you want to exit?"), runtime::vbYesNo,
-                   QStringLiteral("Exit Application")) == runtime::vbNo) {
+                        QStringLiteral("Exit Application")) == runtime::vbNo) {
         return true;
     }
     // An accepted password ends the program inside the form; otherwise the experiment goes on.

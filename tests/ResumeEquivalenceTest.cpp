@@ -1,25 +1,26 @@
 // A run interrupted after period k and continued must record, from period k + 1 on, exactly
 // what the same run records without the interruption. Both runs start through the real
 // start-up (login, registration or continuation, labels, scenario, run initialisation,
-// simulation screen) and play their periods either with the period model and the event log
-// alone, or on the screen itself, Submit pressed and its timers left to run the phases.
+// simulation screen) and play their periods either through the cycle driver on a simulated
+// clock with the screen gone, or on the screen itself, Submit pressed and its timers left to
+// run the phases.
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <functional>
 #include <ostream>
 
 #include "app/Main.h"
 #include "core/RunRecord.h"
 #include "intake/frmLogin.h"
-#include "recording/EventLog.h"
-#include "simulation/PeriodModel.h"
+#include "runtime/NumberText.h"
+#include "runtime/ProgramEnd.h"
+#include "simulation/HeadlessPlayer.h"
 #include "simulation/frmHydrovat.h"
 #include "support/ExperimentDatabase.h"
 #include "support/IntakeScripts.h"
 #include "support/ScreenCycle.h"
 #include "ui/Dialogs.h"
-#include "runtime/NumberText.h"
-#include "runtime/ProgramEnd.h"
 
 namespace {
 
@@ -93,49 +94,40 @@ class ResumeEquivalenceTest : public ::testing::TestWithParam<ResumeCase> {
         dialogs.clear();
     }
 
-    static void Event(const char* type) {
-        RunState.EventID += 1;
-        RecordEvent(QString::fromLatin1(type));
+    // The participant's orders of the coming period typed, as into the screen's boxes.
+    static int TypeNextOrders(const std::function<void(const QString&, const QString&)>& type) {
+        const int n = RunState.CurrentTrial + 1;
+        type(runtime::Plain(kInflowOrders[n - 1]), runtime::Plain(kOutflowOrders[n - 1]));
+        return n;
     }
 
-    static void ClearFlags() {
-        RunState.IsEnvInFlow = RunState.IsEnvOutFlow = false;
-        RunState.IsUserInFlow = RunState.IsUserOutFlow = false;
+    // One period without a screen: the cycle driver on a simulated clock, Submit pressed and
+    // the steps played until Submit is offered again or the last period ends the run.
+    static void PlayPeriod(period::HeadlessPlayer& player) {
+        const int n =
+            TypeNextOrders([&](const QString& in, const QString& out) { player.type(in, out); });
+        player.submit();
+        player.playUntil([&] { return player.submitOffered(); });
+        EXPECT_EQ(player.ended(), n == ExperimentSetup.MaxTrial) << "period " << n;
     }
 
-    // One participant-paced period: Submit, environment phase, user phase, scoring.
-    static void PlayPeriod() {
-        RunState.CurrentTrial += 1;
-        const int n = RunState.CurrentTrial;
-        RunState.UserInFlow[n] = kInflowOrders[n - 1];
-        RunState.UserOutFlow[n] = kOutflowOrders[n - 1];
-        ClearFlags();
-        Event("Submit Clicked");
-        if (period::ApplyEnvironment().acts) Event("Environment Effect");
-        period::UpdateDelays();
-        Event("No User Effect");
-        period::AnnounceInflow();
-        period::AnnounceOutflow();
-        period::QuietCheck();
-        if (period::ApplyInflow().due) Event("User Inflow");
-        if (period::ApplyOutflow().due) Event("User Outflow");
-        period::QuietCheck();
-        period::ScorePeriod(RunState.AmountInTank);
-        Event("After Cost Calculation");
-        ClearFlags();
-    }
-
+    // The run goes on without its screen.
     static void PlayUntil(int lastPeriod) {
-        while (RunState.CurrentTrial < lastPeriod) PlayPeriod();
+        UnloadSimulationScreen();
+        period::HeadlessPlayer player;
+        while (RunState.CurrentTrial < lastPeriod && !::testing::Test::HasFailure()) {
+            PlayPeriod(player);
+        }
     }
 
     // One period on the screen: the orders typed, Submit pressed, and the screen's timers
     // left to run the phases until Submit is offered again or the last period ends the run.
     static void PlayPeriodOnScreen() {
         frmHydrovat& form = *SimulationScreen();
-        const int n = RunState.CurrentTrial + 1;
-        form.txtUsrInflowVal.setText(runtime::Plain(kInflowOrders[n - 1]));
-        form.txtUsrOutflowVal.setText(runtime::Plain(kOutflowOrders[n - 1]));
+        const int n = TypeNextOrders([&](const QString& in, const QString& out) {
+            form.txtUsrInflowVal.setText(in);
+            form.txtUsrOutflowVal.setText(out);
+        });
         form.cmdNextTrial.click();
         const bool ended = RunScreenUntil([&] {
             return RunState.CurrentTrial == n && form.cmdNextTrial.isEnabled() &&

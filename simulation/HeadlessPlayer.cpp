@@ -1,0 +1,57 @@
+#include "simulation/HeadlessPlayer.h"
+
+namespace period {
+
+HeadlessPlayer::HeadlessPlayer() {
+    cycle_.Begin();
+}
+
+void HeadlessPlayer::type(const QString& inflow, const QString& outflow) {
+    if (!entryEnabled_) return;
+    inflow_ = inflow;
+    outflow_ = outflow;
+}
+
+QString HeadlessPlayer::entryText(Entry box) const {
+    return box == Entry::Inflow ? inflow_ : outflow_;
+}
+
+void HeadlessPlayer::submit() {
+    if (submitOffered_ && !ended_) cycle_.Submit();
+}
+
+bool HeadlessPlayer::FireNext() {
+    return !ended_ && clock_.fireNext([this](Step step) { cycle_.Fire(step); });
+}
+
+void HeadlessPlayer::playUntil(const std::function<bool()>& done) {
+    while (!done() && FireNext()) {
+    }
+}
+
+void HeadlessPlayer::playTo(std::int64_t moment) {
+    while (!ended_ && clock_.nextDue() && *clock_.nextDue() <= moment) FireNext();
+    if (!ended_) clock_.advanceTo(moment);
+}
+
+void HeadlessPlayer::playToEnd() {
+    playUntil([] { return false; });
+}
+
+void HeadlessPlayer::setEntryText(Entry box, const QString& text) {
+    (box == Entry::Inflow ? inflow_ : outflow_) = text;
+}
+
+void HeadlessPlayer::setEntryEnabled(bool enabled) {
+    entryEnabled_ = enabled;
+}
+
+void HeadlessPlayer::setSubmitEnabled(bool enabled) {
+    submitOffered_ = enabled;
+}
+
+void HeadlessPlayer::finishExperiment() {
+    ended_ = true;
+}
+
+}  // namespace period
