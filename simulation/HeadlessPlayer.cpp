@@ -1,8 +1,12 @@
 #include "simulation/HeadlessPlayer.h"
 
+#include "core/RunRecord.h"
+
 namespace period {
 
 HeadlessPlayer::HeadlessPlayer() {
+    // No tank is drawn: amounts are held in model units, one unit a mark.
+    if (ExperimentSetup.graphicalMode && RunState.TwipsPerMark <= 0) RunState.TwipsPerMark = 1;
     cycle_.Begin();
 }
 
@@ -21,7 +25,10 @@ void HeadlessPlayer::submit() {
 }
 
 bool HeadlessPlayer::FireNext() {
-    return !ended_ && clock_.fireNext([this](Step step) { cycle_.Fire(step); });
+    return !ended_ && clock_.fireNext([this](Step step) {
+        ++stepsPlayed_;
+        cycle_.Fire(step);
+    });
 }
 
 void HeadlessPlayer::playUntil(const std::function<bool()>& done) {

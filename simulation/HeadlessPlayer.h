@@ -23,6 +23,10 @@ class HeadlessPlayer : private CycleView {
     std::int64_t now() const { return clock_.now(); }
     bool ended() const { return ended_; }
     bool submitOffered() const { return submitOffered_; }
+    // Whether a step's timer is running.
+    bool armed(Step step) const { return clock_.armed(step); }
+    // How many steps have run: timers that fired, Submits not counted.
+    long stepsPlayed() const { return stepsPlayed_; }
 
     // Types into the order boxes (their whole text), as a participant would.
     void type(const QString& inflow, const QString& outflow);
@@ -63,6 +67,7 @@ class HeadlessPlayer : private CycleView {
     bool entryEnabled_ = true;
     bool submitOffered_ = true;
     bool ended_ = false;
+    long stepsPlayed_ = 0;
 };
 
 }  // namespace period

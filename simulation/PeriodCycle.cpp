@@ -46,6 +46,7 @@ void ClearFlowFlags() {
 Cycle::Cycle(CycleView& view, StepTimers& timers) : view_(view), timers_(timers) {}
 
 void Cycle::Begin() {
+    if (RunState.CurrentTrial == 0) RunState.AmountInTank = ExperimentSetup.InitialAmountInTank;
     RunState.PeriodStartTime = runtime::TimeOfDay();
     if (!ExperimentSetup.IsTimeDriven) return;
     timers_.arm(Step::Timer2, PeriodClockInterval(ExperimentSetup.TimeBetweenEnvTries));

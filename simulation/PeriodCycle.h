@@ -65,8 +65,9 @@ class Cycle {
   public:
     Cycle(CycleView& view, StepTimers& timers);
 
-    // At the screen's load: the time-driven clock starts, and a fresh time-driven run
-    // offers Submit once period 1 is open.
+    // At the screen's load, once the tank's scale is placed: a fresh run starts with the
+    // initial amount, the time-driven clock starts, and a fresh time-driven run offers Submit
+    // once period 1 is open.
     void Begin();
 
     // The steps, one per timer, and the Submit press.
