@@ -1,6 +1,7 @@
 #include "config/ConfigQuery.h"
 
 #include "access/TableAccess.h"
+#include "config/ReadRules.h"
 
 namespace config {
 
@@ -31,7 +32,7 @@ QVariant ConfigQuery::column(const QString& name, const QString& where) const {
         return recordset_->Field(name);
     } catch (const db::Error& error) {
         if (error.number() != db::errors::ItemNotFound) throw;
-        throw ConfigError(QStringLiteral("%1: the column %2 is missing.").arg(where, name));
+        throw MissingColumn(name, where);
     }
 }
 

@@ -1,26 +1,31 @@
 #include "config/Labels.h"
 
+#include "access/TableAccess.h"
 #include "config/ConfigQuery.h"
 #include "config/ReadRules.h"
 #include "config/Setup.h"
 #include "core/RunRecord.h"
-#include "access/TableAccess.h"
 #include "runtime/NumberText.h"
 
 namespace {
 
 using config::ConfigQuery;
 
-// The version's label names by label number, lowest first unless `order` is " Desc".
+// The version's labels by label number, lowest first unless `order` is " Desc".
 template <typename ReadRows>
-auto ReadLabelNames(const QString& order, ReadRows&& readRows) {
+auto ReadLabels(const QString& columns, const QString& order, ReadRows&& readRows) {
     const QString where = config::VersionName(RunState.Version) + QStringLiteral(" in tblLabels");
     return config::ReportingDatabaseErrors(where, [&] {
-        ConfigQuery query(QStringLiteral("Select LabelName from tblLabels where version=%1 "
-                                         "order by LabelNumber%2")
-                              .arg(SqlText(RunState.Version), order));
+        ConfigQuery query(QStringLiteral("Select %1 from tblLabels where version=%2 "
+                                         "order by LabelNumber%3")
+                              .arg(columns, SqlText(RunState.Version), order));
         return readRows(query.rows());
     });
+}
+
+template <typename ReadRows>
+auto ReadLabelNames(const QString& order, ReadRows&& readRows) {
+    return ReadLabels(QStringLiteral("LabelName"), order, readRows);
 }
 
 }  // namespace
@@ -38,8 +43,29 @@ void LoadLabels() {
 
 void LoadTopLabelValue() {
     RunState.TopLabelValue = ReadLabelNames(QStringLiteral(" Desc"), [](db::Recordset& rows) {
-        return rows.Eof()
-                   ? 0.0
-                   : runtime::LeadingNumber(config::ReadText(rows.Field(QStringLiteral("LabelName"))));
+        return rows.Eof() ? 0.0
+                          : runtime::LeadingNumber(
+                                config::ReadText(rows.Field(QStringLiteral("LabelName"))));
     });
 }
+
+namespace config {
+
+std::vector<LabelRow> ReadLabelRows() {
+    return ReadLabels(QStringLiteral("LabelNumber, LabelName"), QString(), [](db::Recordset& rows) {
+        std::vector<LabelRow> labels;
+        for (; !rows.Eof(); rows.MoveNext()) {
+            const QVariant number = rows.Field(QStringLiteral("LabelNumber"));
+            const QVariant name = rows.Field(QStringLiteral("LabelName"));
+            LabelRow label;
+            bool isNumber = false;
+            const double value = number.toDouble(&isNumber);
+            if (!number.isNull() && isNumber) label.number = value;
+            if (!name.isNull()) label.name = name.toString();
+            labels.push_back(label);
+        }
+        return labels;
+    });
+}
+
+}  // namespace config

@@ -61,6 +61,10 @@ QString NumberForMessage(double x) {
     return QString::number(x, 'g', 15);
 }
 
+ConfigError MissingColumn(const QString& column, const QString& where) {
+    return ConfigError(QStringLiteral("%1: the column %2 is missing.").arg(where, column));
+}
+
 ConfigError OutOfRange(double x, double low, double high, const QString& column,
                        const QString& where) {
     return ConfigError(QStringLiteral("%1: %2 is %3, outside the range %4 to %5.")

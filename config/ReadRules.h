@@ -27,6 +27,9 @@ QString ReadText(const QVariant& value);
 // A number as the experimenter would write it in a message: 40000, 30.5, -1.
 QString NumberForMessage(double x);
 
+// "<where>: the column <column> is missing."
+ConfigError MissingColumn(const QString& column, const QString& where);
+
 // "<where>: <column> is <x>, outside the range <low> to <high>."
 ConfigError OutOfRange(double x, double low, double high, const QString& column,
                        const QString& where);

@@ -1,11 +1,11 @@
 #include "config/Scenarios.h"
 
-#include <limits>
 #include <utility>
 
 #include "config/ConfigQuery.h"
 #include "config/DelaySchedule.h"
 #include "config/ReadRules.h"
+#include "config/RuleBook.h"
 #include "core/RunRecord.h"
 #include "runtime/NumberText.h"
 
@@ -13,16 +13,8 @@ namespace {
 
 using config::ConfigQuery;
 
-QString EnvironmentScenarioName() {
-    return QStringLiteral("Environment scenario %1").arg(ExperimentSetup.ScenarioUsed);
-}
-
-QString DelayScenarioName() {
-    return QStringLiteral("Delay scenario %1").arg(ExperimentSetup.DelayScenario);
-}
-
-QString DelayScenarioPlace() {
-    return DelayScenarioName() + QStringLiteral(" in tblDelayScenarios");
+config::SetupRow LoadedSetup() {
+    return {RunState.Version, 0, ExperimentSetup};
 }
 
 struct EnvironmentRates {
@@ -30,87 +22,90 @@ struct EnvironmentRates {
     std::vector<double> outflow;
 };
 
-EnvironmentRates ReadEnvironmentRates() {
-    const QString where = EnvironmentScenarioName() + QStringLiteral(" in tblScenarios");
+struct ScenarioRate {
+    config::ScenarioRow period;
+    double inflow = 0;
+    double outflow = 0;
+};
+
+std::vector<ScenarioRate> ReadScenarioRows() {
+    const QString where = config::ScenarioPlace(ExperimentSetup);
     return config::ReportingDatabaseErrors(where, [&] {
-        const int lastPeriod = ExperimentSetup.MaxNumberOfAScenarioType + 1;
-        EnvironmentRates rates;
-        SizeArray(rates.inflow, lastPeriod);
-        SizeArray(rates.outflow, lastPeriod);
         ConfigQuery query(QStringLiteral("Select * from tblScenarios where Scenario=%1;")
                               .arg(ExperimentSetup.ScenarioUsed));
-        if (query.rows().Eof()) {
-            throw ConfigError(EnvironmentScenarioName() +
-                              QStringLiteral(" has no rows in tblScenarios."));
-        }
-        for (query.rows().MoveFirst(); !query.rows().Eof(); query.rows().MoveNext()) {
+        std::vector<ScenarioRate> rows;
+        for (; !query.rows().Eof(); query.rows().MoveNext()) {
             const QString trialColumn = QStringLiteral("Trial");
-            const std::int32_t trial =
+            ScenarioRate rate;
+            rate.period.trial =
                 config::ReadInt32(query.column(trialColumn, where), trialColumn, where);
-            if (trial < 0 || trial > lastPeriod) {
-                throw ConfigError(QStringLiteral("%1: Trial is %2, outside the range 0 to %3 "
-                                                 "(MaxNumberOfAScenarioType + 1).")
-                                      .arg(where)
-                                      .arg(trial)
-                                      .arg(lastPeriod));
+            const QString row = where + QStringLiteral(", Trial %1").arg(rate.period.trial);
+            for (auto [column, value] :
+                 {std::pair{QStringLiteral("inFlowRateEnviron"), &rate.inflow},
+                  std::pair{QStringLiteral("outFlowRateEnviron"), &rate.outflow}}) {
+                *value = config::ReadDouble(query.column(column, row), column, row);
             }
-            const QString row = where + QStringLiteral(", Trial %1").arg(trial);
-            for (auto [column, rate] :
-                 {std::pair{QStringLiteral("inFlowRateEnviron"), &rates.inflow},
-                  std::pair{QStringLiteral("outFlowRateEnviron"), &rates.outflow}}) {
-                (*rate)[trial] = config::ReadDouble(query.column(column, row), column, row);
-            }
+            rows.push_back(rate);
         }
-        return rates;
+        return rows;
     });
 }
 
-// The columns of one delay segment, in the order of the arrays they fill.
-struct DelaySegments {
-    std::vector<double> inflowValue;
-    std::vector<double> inflowLength;
-    std::vector<double> outflowValue;
-    std::vector<double> outflowLength;
-};
-
-// A delay or a length is a number of periods: the period model rounds delays to 16 bits
-// and indexes the order arrays with them, so a negative or larger one could not run.
-double ReadPeriods(ConfigQuery& query, const QString& column, const QString& where, double least) {
-    const double periods = config::ReadDouble(query.column(column, where), column, where);
-    config::RequireRange(periods, least, std::numeric_limits<std::int16_t>::max(), column, where);
-    return periods;
+EnvironmentRates ReadEnvironmentRates() {
+    const std::vector<ScenarioRate> rows = ReadScenarioRows();
+    std::vector<config::ScenarioRow> periods;
+    for (const ScenarioRate& row : rows) periods.push_back(row.period);
+    config::RequireNoRefusal(config::ScenarioRules(LoadedSetup(), periods));
+    EnvironmentRates rates;
+    SizeArray(rates.inflow, ExperimentSetup.MaxNumberOfAScenarioType + 1);
+    SizeArray(rates.outflow, ExperimentSetup.MaxNumberOfAScenarioType + 1);
+    for (const ScenarioRate& row : rows) {
+        rates.inflow[row.period.trial] = row.inflow;
+        rates.outflow[row.period.trial] = row.outflow;
+    }
+    return rates;
 }
 
-// An order arrives at the earliest in the period it is placed (a delay of 1); with a delay
-// of 0 it would fall due before it exists and never arrive.
-double ReadDelay(ConfigQuery& query, const QString& column, const QString& where) {
-    return ReadPeriods(query, column, where, 1);
-}
-
-double ReadLength(ConfigQuery& query, const QString& column, const QString& where) {
-    return ReadPeriods(query, column, where, 0);
-}
-
-DelaySegments ReadDelaySegments() {
-    const QString where = DelayScenarioPlace();
+std::vector<config::DelaySegment> ReadDelaySegments() {
+    const QString where = config::DelayScenarioPlace(ExperimentSetup);
     return config::ReportingDatabaseErrors(where, [&] {
         ConfigQuery query(QStringLiteral("Select * from tblDelayScenarios where DelayScenario=%1;")
                               .arg(ExperimentSetup.DelayScenario));
-        DelaySegments segments;
+        std::vector<config::DelaySegment> segments;
         for (; !query.rows().Eof(); query.rows().MoveNext()) {
-            const QString row =
-                where + QStringLiteral(", segment %1").arg(segments.inflowValue.size() + 1);
-            segments.inflowValue.push_back(
-                ReadDelay(query, QStringLiteral("inflowDelayValue"), row));
-            segments.inflowLength.push_back(
-                ReadLength(query, QStringLiteral("inflowDelayLength"), row));
-            segments.outflowValue.push_back(
-                ReadDelay(query, QStringLiteral("outflowDelayValue"), row));
-            segments.outflowLength.push_back(
-                ReadLength(query, QStringLiteral("outflowDelayLength"), row));
+            const QString row = where + QStringLiteral(", segment %1").arg(segments.size() + 1);
+            const auto read = [&](const char* name) {
+                const QString column = QString::fromLatin1(name);
+                return config::ReadDouble(query.column(column, row), column, row);
+            };
+            config::DelaySegment segment;
+            segment.inflowValue = read("inflowDelayValue");
+            segment.inflowLength = read("inflowDelayLength");
+            segment.outflowValue = read("outflowDelayValue");
+            segment.outflowLength = read("outflowDelayLength");
+            segments.push_back(segment);
         }
         return segments;
     });
+}
+
+// The segments as LoadDelayScenario left them in RunState.
+std::vector<config::DelaySegment> LoadedDelaySegments() {
+    std::vector<config::DelaySegment> segments(RunState.InflowDelayCount);
+    for (std::size_t i = 0; i < segments.size(); ++i) {
+        segments[i] = {0, RunState.InflowDelayValue[i], RunState.InflowDelayLength[i],
+                       RunState.OutflowDelayValue[i], RunState.OutflowDelayLength[i]};
+    }
+    return segments;
+}
+
+// Element `count` of each array stays 0: the delay after the last segment ends.
+std::vector<double> WithTail(const std::vector<config::DelaySegment>& segments,
+                             double config::DelaySegment::*field) {
+    std::vector<double> values;
+    for (const config::DelaySegment& segment : segments) values.push_back(segment.*field);
+    values.push_back(0);
+    return values;
 }
 
 }  // namespace
@@ -122,38 +117,26 @@ void LoadScenario() {
 }
 
 void LoadDelayScenario() {
-    DelaySegments segments = ReadDelaySegments();
-    const int count = static_cast<int>(segments.inflowValue.size());
-    if (count == 0) {
-        throw ConfigError(DelayScenarioName() +
-                          QStringLiteral(" has no rows in tblDelayScenarios."));
-    }
-    config::RequireSegmentsFit(count, ExperimentSetup.MaxNumberOfAScenarioType,
-                               DelayScenarioPlace());
-    // Element `count` stays 0: the delay after the last segment ends.
-    for (auto* array : {&segments.inflowValue, &segments.inflowLength, &segments.outflowValue,
-                        &segments.outflowLength}) {
-        array->push_back(0);
-    }
-    RunState.InflowDelayCount = static_cast<std::int16_t>(count);
-    RunState.OutflowDelayCount = static_cast<std::int16_t>(count);
-    RunState.UserInflowTP = runtime::ToInt16(segments.inflowValue[0]);
-    RunState.UserOutflowTP = runtime::ToInt16(segments.outflowValue[0]);
-    RunState.InflowDelayValue = std::move(segments.inflowValue);
-    RunState.InflowDelayLength = std::move(segments.inflowLength);
-    RunState.OutflowDelayValue = std::move(segments.outflowValue);
-    RunState.OutflowDelayLength = std::move(segments.outflowLength);
+    const std::vector<config::DelaySegment> segments = ReadDelaySegments();
+    config::RequireNoRefusal(config::DelayRules(LoadedSetup(), segments));
+    const auto count = static_cast<std::int16_t>(segments.size());
+    RunState.InflowDelayCount = count;
+    RunState.OutflowDelayCount = count;
+    RunState.UserInflowTP = runtime::ToInt16(segments[0].inflowValue);
+    RunState.UserOutflowTP = runtime::ToInt16(segments[0].outflowValue);
+    RunState.InflowDelayValue = WithTail(segments, &config::DelaySegment::inflowValue);
+    RunState.InflowDelayLength = WithTail(segments, &config::DelaySegment::inflowLength);
+    RunState.OutflowDelayValue = WithTail(segments, &config::DelaySegment::outflowValue);
+    RunState.OutflowDelayLength = WithTail(segments, &config::DelaySegment::outflowLength);
 }
 
 void BuildDelaySchedule() {
-    const QString where = DelayScenarioPlace();
+    config::RequireNoRefusal(config::DelayRules(LoadedSetup(), LoadedDelaySegments()));
     const int upperBound = ExperimentSetup.MaxNumberOfAScenarioType;
     std::vector<std::int16_t> inflowEnds =
-        config::DelayEnds(RunState.InflowDelayLength, RunState.InflowDelayCount, upperBound,
-                          QStringLiteral("inflowDelayLength"), where);
+        config::DelayEnds(RunState.InflowDelayLength, RunState.InflowDelayCount, upperBound);
     std::vector<std::int16_t> outflowEnds =
-        config::DelayEnds(RunState.OutflowDelayLength, RunState.OutflowDelayCount, upperBound,
-                          QStringLiteral("outflowDelayLength"), where);
+        config::DelayEnds(RunState.OutflowDelayLength, RunState.OutflowDelayCount, upperBound);
     RunState.InflowDelayEnd = std::move(inflowEnds);
     RunState.OutflowDelayEnd = std::move(outflowEnds);
 }

@@ -2,10 +2,11 @@
 
 #include <variant>
 
+#include "access/TableAccess.h"
 #include "config/ConfigQuery.h"
 #include "config/ReadRules.h"
+#include "config/RuleBook.h"
 #include "core/RunRecord.h"
-#include "access/TableAccess.h"
 
 namespace config {
 
@@ -86,30 +87,20 @@ void ReadColumn(const QVariant& value, const QString& column, const QString& whe
         field);
 }
 
-// Settings that load but cannot run: the screens would index past the arrays sized from
-// them, or divide by zero.
-void CheckSetupFits(const ExperimentSetupRecord& setup, const QString& where) {
-    if (setup.MaxTrial < 1) {
-        throw ConfigError(
-            QStringLiteral("%1: MaxTrial is %2; the experiment needs at least one period.")
-                .arg(where)
-                .arg(setup.MaxTrial));
+// Reads every column of the row into `setup`; a column that cannot be read goes to
+// `unreadable` and the reading goes on.
+template <typename Unreadable>
+void ReadColumns(const config::CellOf& cell, const QString& where, ExperimentSetupRecord& setup,
+                 Unreadable&& unreadable) {
+    for (const SetupColumn& column : kSetupColumns) {
+        const QString name = QString::fromLatin1(column.name);
+        try {
+            ReadColumn(cell(name), name, where, setup, column.field);
+        } catch (const ConfigError& error) {
+            unreadable(name, error);
+        }
     }
-    const int lastScenarioPeriod = setup.MaxNumberOfAScenarioType + 1;
-    if (setup.MaxTrial > lastScenarioPeriod) {
-        throw ConfigError(QStringLiteral("%1: MaxTrial is %2, but MaxNumberOfAScenarioType (%3) "
-                                         "gives environment rates only up to period %4.")
-                              .arg(where)
-                              .arg(setup.MaxTrial)
-                              .arg(setup.MaxNumberOfAScenarioType)
-                              .arg(lastScenarioPeriod));
-    }
-    if (setup.graphicalMode && setup.numMarks < 1) {
-        throw ConfigError(
-            QStringLiteral("%1: numMarks is %2; graphical mode needs at least one scale mark.")
-                .arg(where)
-                .arg(setup.numMarks));
-    }
+    setup.AfterEveryNTrials = 1;
 }
 
 ExperimentSetupRecord ReadSetup(const QString& version) {
@@ -122,13 +113,9 @@ ExperimentSetupRecord ReadSetup(const QString& version) {
                               QStringLiteral(" has no row in tblSetup."));
         }
         query.rows().MoveFirst();
-        ExperimentSetupRecord setup;
-        for (const SetupColumn& column : kSetupColumns) {
-            const QString name = QString::fromLatin1(column.name);
-            ReadColumn(query.column(name, where), name, where, setup, column.field);
-        }
-        setup.AfterEveryNTrials = 1;
-        CheckSetupFits(setup, where);
+        const ExperimentSetupRecord setup = config::ReadSetupRow(
+            [&](const QString& column) { return query.column(column, where); }, where);
+        config::RequireNoRefusal(config::SetupRules({version, 0, setup}));
         return setup;
     });
 }
@@ -150,3 +137,23 @@ QStringList ReadVersions() {
 void LoadSetup() {
     ExperimentSetup = ReadSetup(RunState.Version);
 }
+
+namespace config {
+
+ExperimentSetupRecord ReadSetupRow(const CellOf& cell, const QString& where) {
+    ExperimentSetupRecord setup;
+    ReadColumns(cell, where, setup, [](const QString&, const ConfigError& error) { throw error; });
+    return setup;
+}
+
+std::vector<std::pair<QString, ConfigError>> UnreadableSetupColumns(const CellOf& cell,
+                                                                    const QString& where) {
+    std::vector<std::pair<QString, ConfigError>> unreadable;
+    ExperimentSetupRecord setup;
+    ReadColumns(cell, where, setup, [&](const QString& column, const ConfigError& error) {
+        unreadable.emplace_back(column, error);
+    });
+    return unreadable;
+}
+
+}  // namespace config

@@ -3,8 +3,13 @@
 
 #include <QString>
 #include <QStringList>
+#include <QVariant>
+#include <functional>
+#include <utility>
+#include <vector>
 
 #include "config/ConfigError.h"
+#include "core/RunRecord.h"
 
 // The Version of every row of tblSetup in ascending order, duplicates as often as they
 // occur; empty when the table is.
@@ -17,4 +22,15 @@ void LoadSetup();
 namespace config {
 // "Version 'A'": how messages name a version.
 QString VersionName(const QString& version);
+
+// The value of a column of one row; a row without that column raises ConfigError.
+using CellOf = std::function<QVariant(const QString& column)>;
+
+// A tblSetup row read by the read rules; the first column that cannot be read raises
+// ConfigError naming `where`.
+ExperimentSetupRecord ReadSetupRow(const CellOf& cell, const QString& where);
+
+// Every column of a tblSetup row that cannot be read, each with its error.
+std::vector<std::pair<QString, ConfigError>> UnreadableSetupColumns(const CellOf& cell,
+                                                                    const QString& where);
 }  // namespace config

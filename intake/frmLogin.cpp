@@ -5,20 +5,21 @@
 #include <algorithm>
 #include <memory>
 
+#include "access/TableAccess.h"
 #include "config/ConfigError.h"
+#include "config/RuleBook.h"
 #include "config/Scenarios.h"
 #include "config/ScreenSetup.h"
 #include "config/Setup.h"
 #include "core/RunRecord.h"
 #include "core/Shutdown.h"
-#include "access/TableAccess.h"
 #include "intake/FormLayout.h"
 #include "intake/KeyPress.h"
 #include "intake/Subjects.h"
 #include "intake/frmNewSubject.h"
 #include "recording/Resume.h"
-#include "ui/Dialogs.h"
 #include "runtime/RuntimeError.h"
+#include "ui/Dialogs.h"
 #include "ui/Twips.h"
 
 namespace {
@@ -165,8 +166,8 @@ void frmLogin::cmdStart_Click() {
         return;
     }
     if (!LoadVersion()) return;
-    if (SetupCheckFails()) {
-        runtime::MsgBox(SetupCheckMessage(), runtime::vbOKOnly);
+    if (const QString problem = SetupCheckProblem(); !problem.isEmpty()) {
+        runtime::MsgBox(problem, runtime::vbOKOnly);
         EndProgram();
     }
     SizeArray(RunState.BackOrder, ExperimentSetup.MaxTrial + 1L);
@@ -243,13 +244,8 @@ void LoadVersions() {
     LoginForm().ShowVersionFromItsStart();
 }
 
-QString SetupCheckMessage() {
-    return QStringLiteral(
-        "Value of inFlowTPAfter or outFlowTPAfter is 1 and your initial Back or Forward orders "
-        "are not set to 0");
-}
-
-bool SetupCheckFails() {
-    return (ExperimentSetup.InitialBackOrder != 0 && RunState.UserInflowTP == 1) ||
-           (ExperimentSetup.InitialForwardDischarge != 0 && RunState.UserOutflowTP == 1);
+QString SetupCheckProblem() {
+    const config::Findings findings = config::InitialOrderRules(
+        {RunState.Version, 0, ExperimentSetup}, RunState.UserInflowTP, RunState.UserOutflowTP);
+    return findings.empty() ? QString() : findings.front().message;
 }

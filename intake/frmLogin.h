@@ -54,7 +54,6 @@ void UnloadLoginForm();
 // Fills the login form's version box with the versions of tblSetup, the first selected.
 void LoadVersions();
 
-// The setup check's message (an initial order that a delay of 1 could never deliver).
-QString SetupCheckMessage();
-// True when the loaded setup and starting delays fail that check.
-bool SetupCheckFails();
+// The login's setup check, asked of the rule book for the loaded setup and starting delays:
+// the message when an initial order could never be delivered with a delay of 1, else empty.
+QString SetupCheckProblem();

@@ -11,6 +11,7 @@
 
 namespace {
 
+using config::Severity;
 using tool::Problem;
 
 std::vector<Problem> CheckAfter(const DemoDatabase& demo, const QString& sql) {
@@ -47,7 +48,8 @@ TEST_P(CheckBrokenTest, ReportsTheProblemWithTableRowAndColumn) {
     const std::vector<Problem> problems = CheckAfter(demo, c.sql);
     const bool found = std::any_of(problems.begin(), problems.end(), [&](const Problem& p) {
         return p.table == c.expected.table && p.row == c.expected.row &&
-               p.column == c.expected.column && p.message.startsWith(c.expected.message);
+               p.column == c.expected.column && p.message.startsWith(c.expected.message) &&
+               p.severity == c.expected.severity;
     });
     EXPECT_TRUE(found) << "expected " << c.expected.text().toStdString() << "\ngot:\n"
                        << Texts(problems).toStdString();
@@ -58,168 +60,206 @@ TEST_P(CheckBrokenTest, ReportsTheProblemWithTableRowAndColumn) {
 INSTANTIATE_TEST_SUITE_P(
     Fixtures, CheckBrokenTest,
     ::testing::Values(
-        Broken{"ScenarioWithoutRows",
-               "UPDATE tblSetup SET ScenarioUsed = 9 WHERE Version = 'TankP'",
-               {"tblSetup", 1, "ScenarioUsed",
-                "version 'TankP': scenario 9 has no rows in tblScenarios"}},
-        Broken{"DelayScenarioWithoutRows",
-               "UPDATE tblSetup SET DelayScenario = 9 WHERE Version = 'StoreT'",
-               {"tblSetup", 4, "DelayScenario",
-                "version 'StoreT': delay scenario 9 has no rows in tblDelayScenarios"}},
+        Broken{
+            "ScenarioWithoutRows",
+            "UPDATE tblSetup SET ScenarioUsed = 9 WHERE Version = 'TankP'",
+            {"tblSetup", 1, "ScenarioUsed", "Environment scenario 9 has no rows in tblScenarios."}},
+        Broken{
+            "DelayScenarioWithoutRows",
+            "UPDATE tblSetup SET DelayScenario = 9 WHERE Version = 'StoreT'",
+            {"tblSetup", 4, "DelayScenario", "Delay scenario 9 has no rows in tblDelayScenarios."}},
         Broken{"MaxTrialBeyondTheScenario",
                "UPDATE tblSetup SET MaxTrial = 32 WHERE Version = 'TankT'",
                {"tblSetup", 2, "MaxTrial",
-                "version 'TankT': MaxTrial 32 is beyond the scenario's periods "
-                "(MaxNumberOfAScenarioType + 1 = 31)"}},
+                "Version 'TankT' in tblSetup: MaxTrial is 32, but MaxNumberOfAScenarioType (30) "
+                "gives environment rates only up to period 31."}},
         Broken{"ScenarioPeriodBeyondTheArrays",
                "UPDATE tblScenarios SET Trial = 40 WHERE Scenario = 1 AND Trial = 5",
                {"tblScenarios", 5, "Trial",
-                "period 40 of scenario 1 is outside periods 0 to 31 of version 'TankP'"}},
+                "Environment scenario 1 in tblScenarios: Trial is 40, outside the range 0 to 31 "
+                "(MaxNumberOfAScenarioType + 1)."}},
         Broken{"TooManyMarks",
                "UPDATE tblSetup SET numMarks = 11 WHERE Version = 'TankP'",
-               {"tblSetup", 1, "numMarks", "version 'TankP': numMarks 11 is outside 1 to 10"}},
+               {"tblSetup", 1, "numMarks",
+                "Version 'TankP' in tblSetup: numMarks is 11; the tank has room for 1 to 10 "
+                "scale marks."}},
         Broken{"NoMarks",
                "UPDATE tblSetup SET numMarks = 0 WHERE Version = 'TankT'",
-               {"tblSetup", 2, "numMarks", "version 'TankT': numMarks 0 is outside 1 to 10"}},
+               {"tblSetup", 2, "numMarks", "Version 'TankT' in tblSetup: numMarks is 0;"}},
         Broken{"FewerLabelsThanMarks",
                "DELETE FROM tblLabels WHERE version = 'TankT' AND LabelNumber <= 3",
                {"tblSetup", 2, "numMarks",
-                "version 'TankT': 7 labels in tblLabels, fewer than its 10 marks"}},
+                "Version 'TankT' in tblSetup: 7 labels in tblLabels, fewer than its 10 marks",
+                Severity::Warns}},
         Broken{
             "TopLabelReadsAsZero",
             "UPDATE tblLabels SET LabelName = 'full' WHERE version = 'TankP' AND LabelNumber = 10",
-            {"tblLabels", 10, "LabelName", "version 'TankP': the top label 'full' reads as 0"}},
+            {"tblLabels", 10, "LabelName",
+             "Version 'TankP' in tblLabels: the top label 'full' reads as 0"}},
         Broken{"NoLabelsAtAll",
                "DELETE FROM tblLabels WHERE version = 'TankP'",
-               {"tblLabels", 0, "version", "version 'TankP': no labels"}},
+               {"tblLabels", 0, "version", "Version 'TankP' has no labels in tblLabels"}},
         Broken{"MoreDelaySegmentsThanFit",
                "UPDATE tblSetup SET MaxNumberOfAScenarioType = 1, MaxTrial = 2 WHERE Version = "
                "'StoreP'",
                {"tblSetup", 3, "DelayScenario",
-                "version 'StoreP': delay scenario 2 has 3 segments; at most 2 fit"}},
+                "Delay scenario 2 in tblDelayScenarios has 3 segments, more than the 2 that "
+                "MaxNumberOfAScenarioType (1) allows."}},
         Broken{"InitialBackOrderWithADelayOfOne",
                "UPDATE tblDelayScenarios SET inflowDelayValue = 1 WHERE rowid = 1",
                {"tblSetup", 1, "InitialBackOrder",
-                "version 'TankP': InitialBackOrder is 4 but the starting inflow delay (delay "
-                "scenario 1) is 1"}},
+                "Value of inFlowTPAfter or outFlowTPAfter is 1 and your initial Back or Forward "
+                "orders are not set to 0",
+                Severity::EndsProgram}},
         Broken{"InitialDischargeWithADelayOfOne",
                "UPDATE tblDelayScenarios SET outflowDelayValue = 1.4 WHERE rowid = 4",
                {"tblSetup", 4, "InitialForwardDischarge",
-                "version 'StoreT': InitialForwardDischarge is 2 but the starting outflow delay "
-                "(delay scenario 2) is 1"}},
+                "Value of inFlowTPAfter or outFlowTPAfter is 1 and your initial Back or Forward "
+                "orders are not set to 0",
+                Severity::EndsProgram}},
         Broken{"DelayBelowOnePeriod",
                "UPDATE tblDelayScenarios SET inflowDelayValue = 0 WHERE rowid = 5",
                {"tblDelayScenarios", 5, "inflowDelayValue",
-                "delay scenario 2: inflowDelayValue is 0; a delay must be at least 1 period"}},
+                "Delay scenario 2 in tblDelayScenarios, segment 2: inflowDelayValue is 0, outside "
+                "the range 1 to 32767."}},
         Broken{"DelayBeyondSixteenBits",
                "UPDATE tblDelayScenarios SET outflowDelayValue = 40000 WHERE rowid = 3",
                {"tblDelayScenarios", 3, "outflowDelayValue",
-                "delay scenario 1: outflowDelayValue is 40000; the program counts at most 32767 "
-                "periods"}},
+                "Delay scenario 1 in tblDelayScenarios, segment 3: outflowDelayValue is 40000, "
+                "outside the range 1 to 32767."}},
         Broken{"NegativeDelayLength",
                "UPDATE tblDelayScenarios SET outflowDelayLength = -1 WHERE rowid = 6",
                {"tblDelayScenarios", 6, "outflowDelayLength",
-                "delay scenario 2: outflowDelayLength is -1; a segment cannot last a negative "
-                "number of periods"}},
+                "Delay scenario 2 in tblDelayScenarios, segment 3: outflowDelayLength is -1, "
+                "outside the range 0 to 32767."}},
         Broken{"DelaySegmentsEndBeforeMaxTrial",  // 8 + 6 + 4.5 = 18.5, rounded to the even 18
                "UPDATE tblDelayScenarios SET inflowDelayLength = 4.5 WHERE rowid = 6",
                {"tblSetup", 3, "DelayScenario",
-                "version 'StoreP': the inflow segments of delay scenario 2 end in period 18, "
-                "before MaxTrial 20; from period 18 the inflow delay would be 0 and inflow "
-                "orders would never arrive"}},
+                "Version 'StoreP' in tblSetup: the inflow segments of delay scenario 2 end in "
+                "period 18, before MaxTrial 20; from period 18 the inflow delay would be 0 and "
+                "inflow orders would never arrive.",
+                Severity::Warns}},
         Broken{"DelaySegmentsBeyondSixteenBits",
                "UPDATE tblDelayScenarios SET inflowDelayLength = 30000 WHERE DelayScenario = 1",
                {"tblDelayScenarios", 2, "inflowDelayLength",
-                "delay scenario 1: the inflow segments up to this one last 60000 periods"}},
+                "Delay scenario 1 in tblDelayScenarios: the end of segment 2 (running sum of "
+                "inflowDelayLength) is 60000, outside the range -32768 to 32767."}},
         Broken{"NegativeMaxNumberOfAScenarioType",
                "UPDATE tblSetup SET MaxNumberOfAScenarioType = -1 WHERE Version = 'StoreP'",
                {"tblSetup", 3, "MaxNumberOfAScenarioType",
-                "version 'StoreP': MaxNumberOfAScenarioType is -1; it must be at least 0"}},
+                "Version 'StoreP' in tblSetup: MaxNumberOfAScenarioType is -1; it must be at "
+                "least 0"}},
         Broken{"ScenarioPeriodTwice",  // 4.4 is read as period 4
                "INSERT INTO tblScenarios (Scenario, Trial, inFlowRateEnviron, outFlowRateEnviron) "
                "VALUES (2, 4.4, 1, 1)",
                {"tblScenarios", 63, "Trial",
-                "period 4 of scenario 2 is also in row 35; the program would use only this later "
-                "row"}},
+                "Environment scenario 2 in tblScenarios: Trial 4 is also in row 35; the program "
+                "would use only this later row.",
+                Severity::Warns}},
         Broken{"LabelNumberTwice",
                "UPDATE tblLabels SET LabelNumber = 4 WHERE rowid = 15",
                {"tblLabels", 15, "LabelNumber",
-                "version 'TankT': LabelNumber 4 is also in row 14; the order of their captions "
-                "is not defined"}},
+                "Version 'TankT' in tblLabels: LabelNumber 4 is also in row 14; the order of "
+                "their captions is not defined.",
+                Severity::Warns}},
         Broken{"LabelNumberBeyondTheMarks",
                "UPDATE tblSetup SET numMarks = 5 WHERE Version = 'TankP'",
                {"tblLabels", 6, "LabelNumber",
-                "version 'TankP': LabelNumber 6 is not a whole number from 1 to 5 (numMarks)"}},
+                "Version 'TankP' in tblLabels: LabelNumber 6 is not a whole number from 1 to 5 "
+                "(numMarks)",
+                Severity::Warns}},
         Broken{"LabelNumberWithAFraction",
                "UPDATE tblLabels SET LabelNumber = 2.5 WHERE rowid = 12",
                {"tblLabels", 12, "LabelNumber",
-                "version 'TankT': LabelNumber 2.5 is not a whole number from 1 to 10 (numMarks)"}},
+                "Version 'TankT' in tblLabels: LabelNumber 2.5 is not a whole number from 1 to 10 "
+                "(numMarks)",
+                Severity::Warns}},
         Broken{"ClockBelowOneMillisecond",  // 0.5 is read as 0 ms
                "UPDATE tblSetup SET TimeBetweenEnvTries = 0.5 WHERE Version = 'StoreT'",
                {"tblSetup", 4, "TimeBetweenEnvTries",
-                "version 'StoreT': TimeBetweenEnvTries is 0.5 ms; a version that runs on a clock "
-                "(IsTimeDriven) needs at least 1 ms"}},
+                "Version 'StoreT' in tblSetup: TimeBetweenEnvTries is 0.5 ms; a version that runs "
+                "on a clock (IsTimeDriven) needs at least 1 ms."}},
         Broken{"PeriodWithoutDuration",
                "UPDATE tblSetup SET simTimeForTP = 0 WHERE Version = 'StoreP'",
                {"tblSetup", 3, "simTimeForTP",
-                "version 'StoreP': simTimeForTP is 0; a period must last longer than 0"}},
+                "Version 'StoreP' in tblSetup: simTimeForTP is 0; a period must last longer than "
+                "0",
+                Severity::Warns}},
         Broken{"PersonBlockWithoutHeight",
                "UPDATE tblSetup SET RHEIGHT = 0 WHERE Version = 'StoreT'",
                {"tblSetup", 4, "RHEIGHT",
-                "version 'StoreT': RHEIGHT is 0; a person's block must be more than 0 pixels "
-                "high"}},
+                "Version 'StoreT' in tblSetup: RHEIGHT is 0; a person's block must be more than 0 "
+                "pixels high",
+                Severity::Warns}},
         Broken{"PersonBlockWithoutWidth",
                "UPDATE tblSetup SET RWIDTH = -2 WHERE Version = 'StoreP'",
                {"tblSetup", 3, "RWIDTH",
-                "version 'StoreP': RWIDTH is -2; a person's block must be more than 0 pixels "
-                "wide"}},
+                "Version 'StoreP' in tblSetup: RWIDTH is -2; a person's block must be more than 0 "
+                "pixels wide",
+                Severity::Warns}},
         Broken{"NegativeUpperBound",
                "UPDATE tblSetup SET UpperBoundFromGoal = -1 WHERE Version = 'TankP'",
                {"tblSetup", 1, "UpperBoundFromGoal",
-                "version 'TankP': UpperBoundFromGoal is -1; the bonus band around the goal would "
-                "be empty or leave out the goal"}},
+                "Version 'TankP' in tblSetup: UpperBoundFromGoal is -1; the bonus band around the "
+                "goal would be empty or leave out the goal",
+                Severity::Warns}},
         Broken{"NegativeLowerBound",
                "UPDATE tblSetup SET LowerBoundFromGoal = -0.5 WHERE Version = 'StoreT'",
                {"tblSetup", 4, "LowerBoundFromGoal",
-                "version 'StoreT': LowerBoundFromGoal is -0.5; the bonus band"}},
+                "Version 'StoreT' in tblSetup: LowerBoundFromGoal is -0.5; the bonus band",
+                Severity::Warns}},
         Broken{"GoalAboveTheTank",
                "UPDATE tblSetup SET GoalLinePoisition = 120 WHERE Version = 'TankP'",
                {"tblSetup", 1, "GoalLinePoisition",
-                "version 'TankP': GoalLinePoisition 120 is outside the tank's scale 0 to 100 (the "
-                "top label); the goal line would be drawn off the tank"}},
+                "Version 'TankP' in tblSetup: GoalLinePoisition 120 is outside the tank's scale 0 "
+                "to 100 (the top label); the goal line would be drawn off the tank",
+                Severity::Warns}},
         Broken{"GoalBelowTheTank",
                "UPDATE tblSetup SET GoalLinePoisition = -5 WHERE Version = 'TankT'",
                {"tblSetup", 2, "GoalLinePoisition",
-                "version 'TankT': GoalLinePoisition -5 is outside the tank's scale 0 to 100"}},
+                "Version 'TankT' in tblSetup: GoalLinePoisition -5 is outside the tank's scale 0 "
+                "to 100",
+                Severity::Warns}},
         Broken{"DuplicateVersion",
                "INSERT INTO tblSetup SELECT * FROM tblSetup WHERE Version = 'StoreP'; "
                "UPDATE tblSetup SET Version = 'storep' WHERE rowid = 5",
-               {"tblSetup", 5, "Version", "version 'storep': also in row 3"}},
+               {"tblSetup", 5, "Version", "Version 'storep' in tblSetup: also in row 3",
+                Severity::Warns}},
         Broken{"NullInSetup",
                "UPDATE tblSetup SET BonusAmount = NULL WHERE Version = 'StoreT'",
-               {"tblSetup", 4, "BonusAmount", "no value"}},
+               {"tblSetup", 4, "BonusAmount",
+                "Version 'StoreT' in tblSetup: BonusAmount is empty; it must hold a number."}},
         Broken{"TextInSetup",
                "UPDATE tblSetup SET simTimeForTP = 'one' WHERE Version = 'TankT'",
-               {"tblSetup", 2, "simTimeForTP", "'one' is not a number"}},
+               {"tblSetup", 2, "simTimeForTP",
+                "Version 'TankT' in tblSetup: simTimeForTP holds 'one', which is not a number."}},
         Broken{"NullInScenario",
                "UPDATE tblScenarios SET outFlowRateEnviron = NULL WHERE rowid = 33",
-               {"tblScenarios", 33, "outFlowRateEnviron", "no value"}},
+               {"tblScenarios", 33, "outFlowRateEnviron",
+                "Environment scenario 2 in tblScenarios, Trial 2: outFlowRateEnviron is empty; it "
+                "must hold a number."}},
         Broken{"NullInDelayScenario",
                "UPDATE tblDelayScenarios SET inflowDelayLength = NULL WHERE rowid = 2",
-               {"tblDelayScenarios", 2, "inflowDelayLength", "no value"}},
+               {"tblDelayScenarios", 2, "inflowDelayLength",
+                "Delay scenario 1 in tblDelayScenarios, segment 2: inflowDelayLength is empty; it "
+                "must hold a number."}},
         Broken{"NullLabelNumber",
                "UPDATE tblLabels SET LabelNumber = NULL WHERE rowid = 12",
-               {"tblLabels", 12, "LabelNumber", "no value"}},
+               {"tblLabels", 12, "LabelNumber",
+                "Version 'TankT' in tblLabels: LabelNumber is empty; it must hold a number.",
+                Severity::Warns}},
         Broken{"SixteenBitOverflow",
                "UPDATE tblSetup SET ScenarioUsed = 40000 WHERE Version = 'StoreP'",
-               {"tblSetup", 3, "ScenarioUsed", "40000 does not fit a 16-bit whole number"}},
+               {"tblSetup", 3, "ScenarioUsed",
+                "Version 'StoreP' in tblSetup: ScenarioUsed is 40000, outside the range -32768 to "
+                "32767."}},
         Broken{"NoVersions", "DELETE FROM tblSetup", {"tblSetup", 0, "", "no versions"}},
         Broken{"NoExperimenterAccount",
                "DELETE FROM tblPasswords",
-               {"tblPasswords", 0, "", "no experimenter account"}},
+               {"tblPasswords", 0, "", "no experimenter account", Severity::Warns}},
         Broken{"AccountWithoutPassword",
                "UPDATE tblPasswords SET password = NULL",
-               {"tblPasswords", 1, "password", "no password"}}),
+               {"tblPasswords", 1, "password", "no password", Severity::Warns}}),
     [](const auto& info) { return std::string(info.param.name); });
 
 TEST(CheckTest, DiscreteVersionsNeedNoScale) {
@@ -255,6 +295,8 @@ TEST(CheckTest, ProblemTextsNameTableRowAndColumn) {
               QStringLiteral("tblSetup, row 2, column MaxTrial: too many"));
     EXPECT_EQ((Problem{"tblPasswords", 0, "", "none"}).text(),
               QStringLiteral("tblPasswords: none"));
+    EXPECT_EQ((Problem{"tblPasswords", 0, "", "none", Severity::Warns}).text(),
+              QStringLiteral("tblPasswords: warning: none"));
 }
 
 TEST(CheckTest, TheCommandPrintsEachProblemAndExitsNonZero) {
@@ -270,9 +312,10 @@ TEST(CheckTest, TheCommandPrintsEachProblemAndExitsNonZero) {
     output.clear();
     EXPECT_EQ(tool::RunTool({"check", demo.path()}, out, err), 1);
     out.flush();
-    EXPECT_EQ(output, QStringLiteral("tblSetup, row 1, column MaxTrial: no value\n"
-                                     "tblPasswords: no experimenter account; add one with: "
-                                     "fluxmere-db passwd DATABASE USER\n"
+    EXPECT_EQ(output, QStringLiteral("tblSetup, row 1, column MaxTrial: Version 'TankP' in "
+                                     "tblSetup: MaxTrial is empty; it must hold a number.\n"
+                                     "tblPasswords: warning: no experimenter account; add one "
+                                     "with: fluxmere-db passwd DATABASE USER\n"
                                      "2 problems found\n"));
 }
 

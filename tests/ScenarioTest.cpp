@@ -227,14 +227,20 @@ INSTANTIATE_TEST_SUITE_P(
     [](const auto& info) { return std::string(info.param.name); });
 
 TEST_F(ScenarioTest, AScheduleBeyondSixteenBitsIsRefusedAndKeepsTheEarlierEnds) {
+    const QString beyond =
+        "Delay scenario 2 in tblDelayScenarios: the end of segment 2 (running sum of "
+        "inflowDelayLength) is 60000, outside the range -32768 to 32767.";
     addSegment(2, "1", "30000", "1", "1");
     addSegment(2, "1", "30000", "1", "1");
-    LoadDelayScenario();
     RunState.InflowDelayEnd = {1};
     RunState.OutflowDelayEnd = {1};
-    EXPECT_EQ(messageOf(BuildDelaySchedule),
-              "Delay scenario 2 in tblDelayScenarios: the end of segment 2 (running sum of "
-              "inflowDelayLength) is 60000, outside the range -32768 to 32767.");
+    EXPECT_EQ(messageOf(LoadDelayScenario), beyond);
+    // Segments that reach the schedule another way are judged the same.
+    RunState.InflowDelayCount = RunState.OutflowDelayCount = 2;
+    RunState.InflowDelayValue = RunState.OutflowDelayValue = {1, 1, 0};
+    RunState.InflowDelayLength = {30000, 30000, 0};
+    RunState.OutflowDelayLength = {1, 1, 0};
+    EXPECT_EQ(messageOf(BuildDelaySchedule), beyond);
     EXPECT_EQ(RunState.InflowDelayEnd, (Ends{1}));
     EXPECT_EQ(RunState.OutflowDelayEnd, (Ends{1}));
 }

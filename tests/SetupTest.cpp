@@ -153,8 +153,8 @@ INSTANTIATE_TEST_SUITE_P(
     ::testing::Values(
         ReadCase{"MaxTrialHalfDown", "MaxTrial", "30.5", [](auto& s) { return s.MaxTrial == 30; }},
         ReadCase{"MaxTrialHalfUp", "MaxTrial", "31.5", [](auto& s) { return s.MaxTrial == 32; }},
-        ReadCase{"NumericTextInIntegerColumn", "numMarks", "'12.5'",
-                 [](auto& s) { return s.numMarks == 12; }},
+        ReadCase{"NumericTextInIntegerColumn", "numMarks", "'8.5'",
+                 [](auto& s) { return s.numMarks == 8; }},
         ReadCase{"GraphicalOneIsFalse", "graphicalMode", "1",
                  [](auto& s) { return !s.graphicalMode; }},
         ReadCase{"GraphicalMinusOneIsTrue", "graphicalMode", "-1",
@@ -218,8 +218,8 @@ INSTANTIATE_TEST_SUITE_P(
                   "gives environment rates only up to period 41."},
         ErrorCase{"GraphicalWithoutMarks",
                   {{"numMarks", "0"}},
-                  "Version 'Bad' in tblSetup: numMarks is 0; graphical mode needs at least one "
-                  "scale mark."}),
+                  "Version 'Bad' in tblSetup: numMarks is 0; the tank has room for 1 to 10 "
+                  "scale marks."}),
     [](const auto& info) { return std::string(info.param.name); });
 
 TEST_F(SetupTest, AVersionWithoutARowIsNamed) {

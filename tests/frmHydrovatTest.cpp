@@ -405,54 +405,7 @@ TEST_F(ScreenLoad, EnterInAnEntryBoxPressesSubmitWhileItIsEnabled) {
     EXPECT_EQ(form.cmdNextTrial.text(), QStringLiteral("Submit"));
 }
 
-// The check before the screen shows, and a screen shown anyway.
-
-struct SetupCase {
-    const char* what;
-    std::function<void()> change;
-    QString expectedPart;  // empty: no problem
-};
-
-TEST_F(ScreenLoad, SetupCheckNamesTheVersionAndWhatToCorrect) {
-    const SetupCase cases[] = {
-        {"design tank", [] {}, QString()},
-        {"no marks", [] { ExperimentSetup.numMarks = 0; },
-         QStringLiteral("asks for 0 scale marks")},
-        {"eleven marks", [] { ExperimentSetup.numMarks = 11; },
-         QStringLiteral("asks for 11 scale marks, and the tank has room for 1 to 10")},
-        {"negative marks", [] { ExperimentSetup.numMarks = -2; },
-         QStringLiteral("asks for -2 scale marks")},
-        {"top label 0", [] { RunState.TopLabelValue = 0; }, QStringLiteral("highest axis label")},
-        {"store ignores marks",
-         [] {
-             ExperimentSetup.graphicalMode = false;
-             ExperimentSetup.numMarks = 12;
-             RunState.TopLabelValue = 0;
-         },
-         QString()},
-        {"clock below 1 ms",
-         [] {
-             ExperimentSetup.IsTimeDriven = true;
-             ExperimentSetup.TimeBetweenEnvTries = 0.4;
-         },
-         QStringLiteral("TimeBetweenEnvTries")},
-        {"participant-paced ignores the clock", [] { ExperimentSetup.TimeBetweenEnvTries = 0; },
-         QString()},
-    };
-    for (const SetupCase& c : cases) {
-        PrepareScreenRun(true);
-        RunState.Version = QStringLiteral("Pilot O'Brien");
-        c.change();
-        const QString problem = ScreenSetupProblem();
-        if (c.expectedPart.isEmpty()) {
-            EXPECT_TRUE(problem.isEmpty()) << c.what << ": " << problem.toStdString();
-        } else {
-            EXPECT_TRUE(problem.contains(c.expectedPart))
-                << c.what << ": " << problem.toStdString();
-            EXPECT_TRUE(problem.contains(QStringLiteral("'Pilot O'Brien'"))) << c.what;
-        }
-    }
-}
+// A screen shown with a scale the rule book refuses does not fail.
 
 TEST_F(ScreenLoad, AScreenShownWithABadScaleDoesNotFail) {
     const std::function<void()> bad[] = {

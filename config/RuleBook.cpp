@@ -1,0 +1,412 @@
+#include "config/RuleBook.h"
+
+#include <algorithm>
+#include <cmath>
+#include <limits>
+#include <map>
+
+#include "config/ReadRules.h"
+#include "config/ScreenSetup.h"
+#include "config/Setup.h"
+#include "runtime/NumberText.h"
+
+namespace config {
+
+namespace {
+
+const QString kSetupTable = QStringLiteral("tblSetup");
+const QString kScenarioTable = QStringLiteral("tblScenarios");
+const QString kDelayTable = QStringLiteral("tblDelayScenarios");
+const QString kLabelTable = QStringLiteral("tblLabels");
+
+// Delays and segment ends are periods counted in 16 bits.
+constexpr double kMostPeriods = std::numeric_limits<std::int16_t>::max();
+
+QString Figure(double x) {
+    return NumberForMessage(x);
+}
+
+QString Quoted(const QString& text) {
+    return QLatin1Char('\'') + text + QLatin1Char('\'');
+}
+
+QString SetupPlace(const SetupRow& setup) {
+    return VersionName(setup.version) + QStringLiteral(" in ") + kSetupTable;
+}
+
+// Findings are collected by the rule groups; each names where it is corrected.
+class Collector {
+  public:
+    void add(Severity severity, const QString& table, int row, const QString& column,
+             const QString& message) {
+        findings_.push_back(Finding{severity, table, row, column, message});
+    }
+    void onSetup(Severity severity, const SetupRow& setup, const QString& column,
+                 const QString& what) {
+        add(severity, kSetupTable, setup.row, column,
+            SetupPlace(setup) + QStringLiteral(": ") + what);
+    }
+    std::size_t size() const { return findings_.size(); }
+    Findings take() { return std::move(findings_); }
+
+  private:
+    Findings findings_;
+};
+
+// A setting that runs but cannot run sensibly below `least`.
+struct Least {
+    const char* column;
+    double ExperimentSetupRecord::*field;
+    double least;
+    bool inclusive;   // the least value itself is allowed
+    const char* why;  // what a smaller value would do
+};
+
+void WarnBelow(Collector& found, const SetupRow& setup, std::initializer_list<Least> rules) {
+    for (const Least& rule : rules) {
+        const double value = setup.setup.*rule.field;
+        if (rule.inclusive ? value >= rule.least : value > rule.least) continue;
+        const QString column = QString::fromLatin1(rule.column);
+        found.onSetup(Severity::Warns, setup, column,
+                      QStringLiteral("%1 is %2; %3.")
+                          .arg(column, Figure(value), QString::fromLatin1(rule.why)));
+    }
+}
+
+void PeriodRules(Collector& found, const SetupRow& setup) {
+    const ExperimentSetupRecord& s = setup.setup;
+    if (s.MaxTrial < 1) {
+        found.onSetup(Severity::Refuses, setup, QStringLiteral("MaxTrial"),
+                      QStringLiteral("MaxTrial is %1; the experiment needs at least one period.")
+                          .arg(s.MaxTrial));
+    }
+    if (s.MaxNumberOfAScenarioType < 0) {
+        found.onSetup(Severity::Refuses, setup, QStringLiteral("MaxNumberOfAScenarioType"),
+                      QStringLiteral("MaxNumberOfAScenarioType is %1; it must be at least 0 (the "
+                                     "scenario's periods run from 0 to MaxNumberOfAScenarioType "
+                                     "+ 1).")
+                          .arg(s.MaxNumberOfAScenarioType));
+        return;
+    }
+    const int lastScenarioPeriod = s.MaxNumberOfAScenarioType + 1;
+    if (s.MaxTrial > lastScenarioPeriod) {
+        found.onSetup(Severity::Refuses, setup, QStringLiteral("MaxTrial"),
+                      QStringLiteral("MaxTrial is %1, but MaxNumberOfAScenarioType (%2) gives "
+                                     "environment rates only up to period %3.")
+                          .arg(s.MaxTrial)
+                          .arg(s.MaxNumberOfAScenarioType)
+                          .arg(lastScenarioPeriod));
+    }
+}
+
+void ScreenRules(Collector& found, const SetupRow& setup) {
+    const ExperimentSetupRecord& s = setup.setup;
+    if (s.graphicalMode && (s.numMarks < 1 || s.numMarks > kMostMarks)) {
+        found.onSetup(Severity::Refuses, setup, QStringLiteral("numMarks"),
+                      QStringLiteral("numMarks is %1; the tank has room for 1 to %2 scale marks.")
+                          .arg(s.numMarks)
+                          .arg(kMostMarks));
+    }
+    if (s.IsTimeDriven && PeriodClockInterval(s.TimeBetweenEnvTries) < 1) {
+        found.onSetup(Severity::Refuses, setup, QStringLiteral("TimeBetweenEnvTries"),
+                      QStringLiteral("TimeBetweenEnvTries is %1 ms; a version that runs on a "
+                                     "clock (IsTimeDriven) needs at least 1 ms.")
+                          .arg(Figure(s.TimeBetweenEnvTries)));
+    }
+}
+
+// The schedule ends each segment at the running sum of its lengths, rounded as it goes.
+// Returns the end of the last segment, or nothing when a sum leaves 16 bits.
+std::optional<double> ScheduleEnd(Collector& found, const SetupRow& setup,
+                                  const std::vector<DelaySegment>& segments,
+                                  double DelaySegment::*length, const QString& column) {
+    double end = 0;
+    for (std::size_t i = 0; i < segments.size(); ++i) {
+        end = runtime::RoundHalfEven(end + segments[i].*length);
+        if (end > kMostPeriods || end < -kMostPeriods - 1) {
+            found.add(Severity::Refuses, kDelayTable, segments[i].row, column,
+                      QStringLiteral("%1: the end of segment %2 (running sum of %3) is %4, "
+                                     "outside the range -32768 to 32767.")
+                          .arg(DelayScenarioPlace(setup.setup))
+                          .arg(i + 1)
+                          .arg(column, Figure(end)));
+            return std::nullopt;
+        }
+    }
+    return end;
+}
+
+// Once the last segment ends before the last period the delay falls to 0, and orders placed
+// from then on never arrive.
+void WarnEarlyEnd(Collector& found, const SetupRow& setup, std::optional<double> end,
+                  const QString& flow) {
+    if (!end || *end >= setup.setup.MaxTrial) return;
+    found.onSetup(Severity::Warns, setup, QStringLiteral("DelayScenario"),
+                  QStringLiteral("the %1 segments of delay scenario %2 end in period %3, before "
+                                 "MaxTrial %4; from period %3 the %1 delay would be 0 and %1 "
+                                 "orders would never arrive.")
+                      .arg(flow)
+                      .arg(setup.setup.DelayScenario)
+                      .arg(Figure(*end))
+                      .arg(setup.setup.MaxTrial));
+}
+
+// A delay is at least 1 period (an order with a delay of 0 would fall due before it exists);
+// a segment lasts no negative number of periods.
+void SegmentRanges(Collector& found, const SetupRow& setup, const DelaySegment& segment,
+                   int number) {
+    struct Range {
+        const char* column;
+        double DelaySegment::*field;
+        double least;
+    };
+    static const Range kRanges[] = {
+        {"inflowDelayValue", &DelaySegment::inflowValue, 1},
+        {"inflowDelayLength", &DelaySegment::inflowLength, 0},
+        {"outflowDelayValue", &DelaySegment::outflowValue, 1},
+        {"outflowDelayLength", &DelaySegment::outflowLength, 0},
+    };
+    for (const Range& range : kRanges) {
+        const double value = segment.*range.field;
+        if (value >= range.least && value <= kMostPeriods) continue;
+        const QString column = QString::fromLatin1(range.column);
+        found.add(
+            Severity::Refuses, kDelayTable, segment.row, column,
+            OutOfRange(value, range.least, kMostPeriods, column,
+                       DelayScenarioPlace(setup.setup) + QStringLiteral(", segment %1").arg(number))
+                .message());
+    }
+}
+
+std::optional<double> TopLabelNumber(const std::vector<LabelRow>& labels, const LabelRow** top) {
+    *top = nullptr;
+    for (const LabelRow& label : labels) {
+        if (label.number && (!*top || *label.number > *(*top)->number)) *top = &label;
+    }
+    return *top ? (*top)->number : std::nullopt;
+}
+
+// Captions are taken in label order for marks 1 to numMarks, so other numbers shift them.
+void WarnLabelNumbers(Collector& found, const SetupRow& setup,
+                      const std::vector<LabelRow>& labels) {
+    const int marks = setup.setup.numMarks;
+    const QString place = VersionName(setup.version) + QStringLiteral(" in ") + kLabelTable;
+    std::map<double, int> rowOfNumber;
+    for (const LabelRow& label : labels) {
+        if (!label.name) {
+            found.add(Severity::Warns, kLabelTable, label.row, QStringLiteral("LabelName"),
+                      place + QStringLiteral(": a label has no caption; its mark shows none."));
+        }
+        if (!label.number) continue;
+        const double number = *label.number;
+        if (number != runtime::RoundHalfEven(number) || number < 1 || number > marks) {
+            found.add(Severity::Warns, kLabelTable, label.row, QStringLiteral("LabelNumber"),
+                      place + QStringLiteral(": LabelNumber %1 is not a whole number from 1 to "
+                                             "%2 (numMarks); the captions would not match the "
+                                             "marks.")
+                                  .arg(Figure(number))
+                                  .arg(marks));
+        }
+        if (const auto [earlier, added] = rowOfNumber.try_emplace(number, label.row); !added) {
+            found.add(Severity::Warns, kLabelTable, label.row, QStringLiteral("LabelNumber"),
+                      place + QStringLiteral(": LabelNumber %1 is also in row %2; the order of "
+                                             "their captions is not defined.")
+                                  .arg(Figure(number))
+                                  .arg(earlier->second));
+        }
+    }
+    if (static_cast<int>(labels.size()) < marks) {
+        found.onSetup(Severity::Warns, setup, QStringLiteral("numMarks"),
+                      QStringLiteral("%1 labels in tblLabels, fewer than its %2 marks; the "
+                                     "marks above them show no caption.")
+                          .arg(labels.size())
+                          .arg(marks));
+    }
+}
+
+// The goal line is drawn on the tank's scale, from 0 at the bottom to the top label's amount.
+void WarnGoalOffScale(Collector& found, const SetupRow& setup, double topValue) {
+    const double goal = setup.setup.GoalLinePosition;
+    if (!(topValue > 0) || (goal >= 0 && goal <= topValue)) return;
+    found.onSetup(Severity::Warns, setup, QStringLiteral("GoalLinePoisition"),
+                  QStringLiteral("GoalLinePoisition %1 is outside the tank's scale 0 to %2 (the "
+                                 "top label); the goal line would be drawn off the tank.")
+                      .arg(Figure(goal), Figure(topValue)));
+}
+
+}  // namespace
+
+Findings SetupRules(const SetupRow& setup) {
+    Collector found;
+    PeriodRules(found, setup);
+    ScreenRules(found, setup);
+    WarnBelow(found, setup,
+              {{"simTimeForTP", &ExperimentSetupRecord::simTimeForTP, 0, false,
+                "a period must last longer than 0 (the environment's rates are multiplied by "
+                "it)"}});
+    if (!setup.setup.graphicalMode) {
+        WarnBelow(found, setup,
+                  {{"RHEIGHT", &ExperimentSetupRecord::RHEIGHT, 0, false,
+                    "a person's block must be more than 0 pixels high"},
+                   {"RWIDTH", &ExperimentSetupRecord::RWIDTH, 0, false,
+                    "a person's block must be more than 0 pixels wide"}});
+    }
+    if (!setup.setup.IsBonusOnTimeGap) {
+        const char* why = "the bonus band around the goal would be empty or leave out the goal";
+        WarnBelow(
+            found, setup,
+            {{"UpperBoundFromGoal", &ExperimentSetupRecord::UpperBoundFromGoal, 0, true, why},
+             {"LowerBoundFromGoal", &ExperimentSetupRecord::LowerBoundFromGoal, 0, true, why}});
+    }
+    return found.take();
+}
+
+Findings DelayRules(const SetupRow& setup, const std::vector<DelaySegment>& segments) {
+    Collector found;
+    const QString keyColumn = QStringLiteral("DelayScenario");
+    if (segments.empty()) {
+        found.add(Severity::Refuses, kSetupTable, setup.row, keyColumn,
+                  DelayScenarioName(setup.setup) + QStringLiteral(" has no rows in ") +
+                      kDelayTable + QLatin1Char('.'));
+        return found.take();
+    }
+    const int fit = setup.setup.MaxNumberOfAScenarioType + 1;
+    if (static_cast<int>(segments.size()) > fit) {
+        found.add(Severity::Refuses, kSetupTable, setup.row, keyColumn,
+                  QStringLiteral("%1 has %2 segments, more than the %3 that "
+                                 "MaxNumberOfAScenarioType (%4) allows.")
+                      .arg(DelayScenarioPlace(setup.setup))
+                      .arg(segments.size())
+                      .arg(std::max(fit, 0))
+                      .arg(setup.setup.MaxNumberOfAScenarioType));
+    }
+    const std::size_t before = found.size();
+    for (std::size_t i = 0; i < segments.size(); ++i) {
+        SegmentRanges(found, setup, segments[i], static_cast<int>(i) + 1);
+    }
+    // Sums of lengths out of range say nothing new.
+    if (found.size() > before) return found.take();
+    WarnEarlyEnd(found, setup,
+                 ScheduleEnd(found, setup, segments, &DelaySegment::inflowLength,
+                             QStringLiteral("inflowDelayLength")),
+                 QStringLiteral("inflow"));
+    WarnEarlyEnd(found, setup,
+                 ScheduleEnd(found, setup, segments, &DelaySegment::outflowLength,
+                             QStringLiteral("outflowDelayLength")),
+                 QStringLiteral("outflow"));
+    Findings initial =
+        InitialOrderRules(setup, segments.front().inflowValue, segments.front().outflowValue);
+    Findings all = found.take();
+    all.insert(all.end(), initial.begin(), initial.end());
+    return all;
+}
+
+Findings InitialOrderRules(const SetupRow& setup, double startingInflowDelay,
+                           double startingOutflowDelay) {
+    // The text the login has always shown for this before it ends the program.
+    const QString message = QStringLiteral(
+        "Value of inFlowTPAfter or outFlowTPAfter is 1 and your initial Back or Forward orders "
+        "are not set to 0");
+    Collector found;
+    const ExperimentSetupRecord& s = setup.setup;
+    if (s.InitialBackOrder != 0 && runtime::RoundHalfEven(startingInflowDelay) == 1) {
+        found.add(Severity::EndsProgram, kSetupTable, setup.row, QStringLiteral("InitialBackOrder"),
+                  message);
+    }
+    if (s.InitialForwardDischarge != 0 && runtime::RoundHalfEven(startingOutflowDelay) == 1) {
+        found.add(Severity::EndsProgram, kSetupTable, setup.row,
+                  QStringLiteral("InitialForwardDischarge"), message);
+    }
+    return found.take();
+}
+
+Findings ScenarioRules(const SetupRow& setup, const std::vector<ScenarioRow>& rows) {
+    Collector found;
+    const QString place = ScenarioPlace(setup.setup);
+    if (rows.empty()) {
+        found.add(Severity::Refuses, kSetupTable, setup.row, QStringLiteral("ScenarioUsed"),
+                  ScenarioName(setup.setup) + QStringLiteral(" has no rows in ") + kScenarioTable +
+                      QLatin1Char('.'));
+        return found.take();
+    }
+    const int lastPeriod = setup.setup.MaxNumberOfAScenarioType + 1;
+    std::map<std::int32_t, int> rowOfPeriod;
+    for (const ScenarioRow& row : rows) {
+        if (row.trial < 0 || row.trial > lastPeriod) {
+            found.add(Severity::Refuses, kScenarioTable, row.row, QStringLiteral("Trial"),
+                      QStringLiteral("%1: Trial is %2, outside the range 0 to %3 "
+                                     "(MaxNumberOfAScenarioType + 1).")
+                          .arg(place)
+                          .arg(row.trial)
+                          .arg(lastPeriod));
+        }
+        // The rates are stored by period, so a later row silently replaces an earlier one.
+        if (const auto [earlier, added] = rowOfPeriod.try_emplace(row.trial, row.row); !added) {
+            found.add(Severity::Warns, kScenarioTable, row.row, QStringLiteral("Trial"),
+                      QStringLiteral("%1: Trial %2 is also in row %3; the program would use only "
+                                     "this later row.")
+                          .arg(place)
+                          .arg(row.trial)
+                          .arg(earlier->second));
+        }
+    }
+    return found.take();
+}
+
+Findings LabelRules(const SetupRow& setup, const std::vector<LabelRow>& labels) {
+    Collector found;
+    if (!setup.setup.graphicalMode) return found.take();
+    const QString place = VersionName(setup.version) + QStringLiteral(" in ") + kLabelTable;
+    const LabelRow* top = nullptr;
+    const std::optional<double> topNumber = TopLabelNumber(labels, &top);
+    if (!topNumber) {
+        found.add(Severity::Refuses, kLabelTable, 0, QStringLiteral("version"),
+                  VersionName(setup.version) +
+                      (labels.empty() ? QStringLiteral(" has no labels")
+                                      : QStringLiteral(" has no label with a LabelNumber")) +
+                      QStringLiteral(" in tblLabels, so the top of the tank's scale would be 0."));
+        return found.take();
+    }
+    const QString caption = top->name.value_or(QString());
+    const double topValue = runtime::LeadingNumber(caption);
+    if (topValue == 0 || !std::isfinite(topValue)) {
+        found.add(Severity::Refuses, kLabelTable, top->row, QStringLiteral("LabelName"),
+                  QStringLiteral("%1: the top label %2 reads as %3; it must start with the "
+                                 "amount at the top of the tank, a number other than 0.")
+                      .arg(place, Quoted(caption), Figure(topValue)));
+    }
+    if (setup.setup.numMarks >= 1 && setup.setup.numMarks <= kMostMarks) {
+        WarnLabelNumbers(found, setup, labels);
+    }
+    WarnGoalOffScale(found, setup, topValue);
+    return found.take();
+}
+
+QString ScenarioName(const ExperimentSetupRecord& setup) {
+    return QStringLiteral("Environment scenario %1").arg(setup.ScenarioUsed);
+}
+
+QString ScenarioPlace(const ExperimentSetupRecord& setup) {
+    return ScenarioName(setup) + QStringLiteral(" in ") + kScenarioTable;
+}
+
+QString DelayScenarioName(const ExperimentSetupRecord& setup) {
+    return QStringLiteral("Delay scenario %1").arg(setup.DelayScenario);
+}
+
+QString DelayScenarioPlace(const ExperimentSetupRecord& setup) {
+    return DelayScenarioName(setup) + QStringLiteral(" in ") + kDelayTable;
+}
+
+void RequireNoRefusal(const Findings& findings) {
+    for (const Finding& finding : findings) {
+        if (finding.severity == Severity::Refuses) throw ConfigError(finding.message);
+    }
+}
+
+bool HasSeverity(const Findings& findings, Severity severity) {
+    return std::any_of(findings.begin(), findings.end(),
+                       [&](const Finding& finding) { return finding.severity == severity; });
+}
+
+}  // namespace config
