@@ -22,10 +22,6 @@ const QString kLabelTable = QStringLiteral("tblLabels");
 // Delays and segment ends are periods counted in 16 bits.
 constexpr double kMostPeriods = std::numeric_limits<std::int16_t>::max();
 
-QString Figure(double x) {
-    return NumberForMessage(x);
-}
-
 QString Quoted(const QString& text) {
     return QLatin1Char('\'') + text + QLatin1Char('\'');
 }
@@ -45,6 +41,9 @@ class Collector {
                  const QString& what) {
         add(severity, kSetupTable, setup.row, column,
             SetupPlace(setup) + QStringLiteral(": ") + what);
+    }
+    void add(const Findings& findings) {
+        findings_.insert(findings_.end(), findings.begin(), findings.end());
     }
     std::size_t size() const { return findings_.size(); }
     Findings take() { return std::move(findings_); }
@@ -69,7 +68,7 @@ void WarnBelow(Collector& found, const SetupRow& setup, std::initializer_list<Le
         const QString column = QString::fromLatin1(rule.column);
         found.onSetup(Severity::Warns, setup, column,
                       QStringLiteral("%1 is %2; %3.")
-                          .arg(column, Figure(value), QString::fromLatin1(rule.why)));
+                          .arg(column, NumberForMessage(value), QString::fromLatin1(rule.why)));
     }
 }
 
@@ -111,7 +110,7 @@ void ScreenRules(Collector& found, const SetupRow& setup) {
         found.onSetup(Severity::Refuses, setup, QStringLiteral("TimeBetweenEnvTries"),
                       QStringLiteral("TimeBetweenEnvTries is %1 ms; a version that runs on a "
                                      "clock (IsTimeDriven) needs at least 1 ms.")
-                          .arg(Figure(s.TimeBetweenEnvTries)));
+                          .arg(NumberForMessage(s.TimeBetweenEnvTries)));
     }
 }
 
@@ -129,7 +128,7 @@ std::optional<double> ScheduleEnd(Collector& found, const SetupRow& setup,
                                      "outside the range -32768 to 32767.")
                           .arg(DelayScenarioPlace(setup.setup))
                           .arg(i + 1)
-                          .arg(column, Figure(end)));
+                          .arg(column, NumberForMessage(end)));
             return std::nullopt;
         }
     }
@@ -147,7 +146,7 @@ void WarnEarlyEnd(Collector& found, const SetupRow& setup, std::optional<double>
                                  "orders would never arrive.")
                       .arg(flow)
                       .arg(setup.setup.DelayScenario)
-                      .arg(Figure(*end))
+                      .arg(NumberForMessage(*end))
                       .arg(setup.setup.MaxTrial));
 }
 
@@ -178,19 +177,23 @@ void SegmentRanges(Collector& found, const SetupRow& setup, const DelaySegment& 
     }
 }
 
-std::optional<double> TopLabelNumber(const std::vector<LabelRow>& labels, const LabelRow** top) {
-    *top = nullptr;
+QString LabelPlace(const SetupRow& setup) {
+    return VersionName(setup.version) + QStringLiteral(" in ") + kLabelTable;
+}
+
+// The label with the highest number, whose caption gives the top of the tank's scale.
+const LabelRow* TopLabel(const std::vector<LabelRow>& labels) {
+    const LabelRow* top = nullptr;
     for (const LabelRow& label : labels) {
-        if (label.number && (!*top || *label.number > *(*top)->number)) *top = &label;
+        if (label.number && (!top || *label.number > *top->number)) top = &label;
     }
-    return *top ? (*top)->number : std::nullopt;
+    return top;
 }
 
 // Captions are taken in label order for marks 1 to numMarks, so other numbers shift them.
-void WarnLabelNumbers(Collector& found, const SetupRow& setup,
-                      const std::vector<LabelRow>& labels) {
+void WarnLabels(Collector& found, const SetupRow& setup, const std::vector<LabelRow>& labels) {
     const int marks = setup.setup.numMarks;
-    const QString place = VersionName(setup.version) + QStringLiteral(" in ") + kLabelTable;
+    const QString place = LabelPlace(setup);
     std::map<double, int> rowOfNumber;
     for (const LabelRow& label : labels) {
         if (!label.name) {
@@ -204,14 +207,14 @@ void WarnLabelNumbers(Collector& found, const SetupRow& setup,
                       place + QStringLiteral(": LabelNumber %1 is not a whole number from 1 to "
                                              "%2 (numMarks); the captions would not match the "
                                              "marks.")
-                                  .arg(Figure(number))
+                                  .arg(NumberForMessage(number))
                                   .arg(marks));
         }
         if (const auto [earlier, added] = rowOfNumber.try_emplace(number, label.row); !added) {
             found.add(Severity::Warns, kLabelTable, label.row, QStringLiteral("LabelNumber"),
                       place + QStringLiteral(": LabelNumber %1 is also in row %2; the order of "
                                              "their captions is not defined.")
-                                  .arg(Figure(number))
+                                  .arg(NumberForMessage(number))
                                   .arg(earlier->second));
         }
     }
@@ -231,7 +234,7 @@ void WarnGoalOffScale(Collector& found, const SetupRow& setup, double topValue) 
     found.onSetup(Severity::Warns, setup, QStringLiteral("GoalLinePoisition"),
                   QStringLiteral("GoalLinePoisition %1 is outside the tank's scale 0 to %2 (the "
                                  "top label); the goal line would be drawn off the tank.")
-                      .arg(Figure(goal), Figure(topValue)));
+                      .arg(NumberForMessage(goal), NumberForMessage(topValue)));
 }
 
 }  // namespace
@@ -294,11 +297,9 @@ Findings DelayRules(const SetupRow& setup, const std::vector<DelaySegment>& segm
                  ScheduleEnd(found, setup, segments, &DelaySegment::outflowLength,
                              QStringLiteral("outflowDelayLength")),
                  QStringLiteral("outflow"));
-    Findings initial =
-        InitialOrderRules(setup, segments.front().inflowValue, segments.front().outflowValue);
-    Findings all = found.take();
-    all.insert(all.end(), initial.begin(), initial.end());
-    return all;
+    found.add(
+        InitialOrderRules(setup, segments.front().inflowValue, segments.front().outflowValue));
+    return found.take();
 }
 
 Findings InitialOrderRules(const SetupRow& setup, double startingInflowDelay,
@@ -356,10 +357,8 @@ Findings ScenarioRules(const SetupRow& setup, const std::vector<ScenarioRow>& ro
 Findings LabelRules(const SetupRow& setup, const std::vector<LabelRow>& labels) {
     Collector found;
     if (!setup.setup.graphicalMode) return found.take();
-    const QString place = VersionName(setup.version) + QStringLiteral(" in ") + kLabelTable;
-    const LabelRow* top = nullptr;
-    const std::optional<double> topNumber = TopLabelNumber(labels, &top);
-    if (!topNumber) {
+    const LabelRow* top = TopLabel(labels);
+    if (!top) {
         found.add(Severity::Refuses, kLabelTable, 0, QStringLiteral("version"),
                   VersionName(setup.version) +
                       (labels.empty() ? QStringLiteral(" has no labels")
@@ -373,10 +372,10 @@ Findings LabelRules(const SetupRow& setup, const std::vector<LabelRow>& labels) 
         found.add(Severity::Refuses, kLabelTable, top->row, QStringLiteral("LabelName"),
                   QStringLiteral("%1: the top label %2 reads as %3; it must start with the "
                                  "amount at the top of the tank, a number other than 0.")
-                      .arg(place, Quoted(caption), Figure(topValue)));
+                      .arg(LabelPlace(setup), Quoted(caption), NumberForMessage(topValue)));
     }
     if (setup.setup.numMarks >= 1 && setup.setup.numMarks <= kMostMarks) {
-        WarnLabelNumbers(found, setup, labels);
+        WarnLabels(found, setup, labels);
     }
     WarnGoalOffScale(found, setup, topValue);
     return found.take();
