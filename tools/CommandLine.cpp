@@ -218,7 +218,8 @@ const std::vector<Command>& Commands() {
          "that cannot be drawn, initial orders the login refuses, duplicate versions, missing\n"
          "numbers, no experimenter account. Rows are counted in table order, as in an imported "
          "CSV.\n"
-         "Exit code 1 when there is a problem.",
+         "The login refuses what is reported without a tag; \"warning:\" marks what runs but is\n"
+         "suspicious. Exit code 1 when there is a problem.",
          1,
          1,
          {},
