@@ -10,6 +10,7 @@ packages=(
   libgtest-dev libbenchmark-dev
   xvfb xdotool x11-utils imagemagick libx11-dev
   fonts-liberation fonts-dejavu-core
+  dpkg-dev file desktop-file-utils man-db
 )
 export DEBIAN_FRONTEND=noninteractive
 $SUDO apt-get update -qq
