@@ -131,8 +131,10 @@ void ToolExport(benchmark::State& state) {
     for (auto _ : state) {
         QProcess process;
         process.setStandardOutputFile(QProcess::nullDevice());
-        process.start(tool, {QStringLiteral("export"), database,
-                             OutputDir().filePath(QStringLiteral("tool"))});
+        // Each round writes over the last round's files.
+        process.start(
+            tool, {QStringLiteral("export"), database, OutputDir().filePath(QStringLiteral("tool")),
+                   QStringLiteral("--overwrite")});
         RunOrSkip(state, process);
     }
     state.SetItemsProcessed(state.iterations() * kRows);

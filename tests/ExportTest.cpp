@@ -7,6 +7,7 @@
 #include <QRegularExpression>
 
 #include "db/Schema.h"
+#include "tests/support/ScratchDisk.h"
 #include "tests/support/ToolFixtures.h"
 #include "tools/CsvExport.h"
 #include "tools/CsvImport.h"
@@ -47,13 +48,14 @@ QByteArray CanonicalCsv(const db::TableDef& table) {
 
 class ExportTest : public ::testing::Test {
   protected:
-    std::vector<tool::ExportedTable> exportTo(const QString& database, const QString& folder,
-                                              const tool::ExportFilter& filter = {}) {
-        return tool::ExportDatabase(database, folder, filter, quiet);
+    std::vector<tool::ExportedTable> exportTo(
+        const QString& database, const QString& folder, const tool::ExportFilter& filter = {},
+        tool::ExistingFiles existing = tool::ExistingFiles::Refuse) {
+        return tool::ExportDatabase(database, folder, filter, quiet, existing);
     }
-    QString exportError(const tool::ExportFilter& filter) {
+    QString exportError(const tool::ExportFilter& filter, const QString& folder = QString()) {
         try {
-            exportTo(demo.path(), out.path(), filter);
+            exportTo(demo.path(), folder.isEmpty() ? out.path() : folder, filter);
         } catch (const tool::ToolError& error) {
             return error.message();
         }
@@ -215,7 +217,7 @@ TEST_F(ExportTest, LongTablesAreExportedWholeAndInOrderWithAndWithoutAFilter) {
     };
     exportTo(demo.path(), out.path());
     EXPECT_EQ(exported("datUserTimesSummary.csv"), trials(1));
-    exportTo(demo.path(), out.path(), {"TankP", "S"});
+    exportTo(demo.path(), out.path(), {"TankP", "S"}, tool::ExistingFiles::Overwrite);
     EXPECT_EQ(exported("datUserTimesSummary.csv"), trials(3));
 }
 
@@ -225,6 +227,55 @@ TEST_F(ExportTest, AFilterThatMatchesNothingIsAnError) {
     EXPECT_EQ(
         exportError({{}, "Nobody"}),
         QStringLiteral("there is no participant 'Nobody' in datSubject or datExperimentTrials"));
+}
+
+// An earlier export is not silently mixed with a new one: the folder is named with what it
+// holds, nothing in it changes, and --overwrite writes over it.
+TEST_F(ExportTest, AFolderThatHoldsFilesIsRefusedUnlessOverwriting) {
+    exportTo(demo.path(), out.path());
+    WriteFile(QDir(out.path()).filePath("notes.txt"), "mine");
+    const QByteArray before = exported("tblSetup.csv");
+    Execute(demo.path(), "DELETE FROM tblSetup WHERE Version <> 'TankP'");
+
+    const QString error = exportError({});
+    EXPECT_TRUE(error.startsWith(out.path() + " already holds files (codebook.md, "
+                                              "datExperimentTrials.csv, datSubject.csv and 7 "
+                                              "more); "))
+        << error.toStdString();
+    EXPECT_TRUE(error.endsWith("give --overwrite to write over them")) << error.toStdString();
+    EXPECT_EQ(exported("tblSetup.csv"), before);
+
+    exportTo(demo.path(), out.path(), {}, tool::ExistingFiles::Overwrite);
+    EXPECT_EQ(exported("tblSetup.csv").count("\r\n"), 2);
+    EXPECT_EQ(exported("notes.txt"), "mine");
+}
+
+// What stops a write is named with the file or folder: a full disk, a read-only disk, a
+// path through a file. The file that failed is not left behind half-written.
+TEST_F(ExportTest, AFailedWriteNamesTheFileAndTheReason) {
+    ScratchDisk full(64 * 1024);
+    full.fill();
+    ScratchDisk readOnly(64 * 1024, ScratchDisk::Access::ReadOnly);
+    WriteFile(demo.file("plain.txt"), "x");
+    struct Case {
+        QString folder;
+        QString error;
+    };
+    const Case cases[] = {
+        {full.filePath("results"),
+         full.filePath("results/tblSetup.csv") + ": cannot write: No space left on device"},
+        {readOnly.filePath("results"),
+         readOnly.filePath("results") + ": cannot create the folder: Read-only file system"},
+        {readOnly.path(), readOnly.filePath("tblSetup.csv") + ": cannot write: "},
+        {demo.file("plain.txt/results"),
+         demo.file("plain.txt/results") + ": cannot create the folder: Not a directory"},
+    };
+    for (const Case& c : cases) {
+        const QString error = exportError({}, c.folder);
+        EXPECT_TRUE(error.startsWith(c.error)) << error.toStdString();
+        EXPECT_FALSE(error.endsWith("Unknown error")) << error.toStdString();
+    }
+    EXPECT_EQ(QDir(full.filePath("results")).entryList(QDir::Files), QStringList());
 }
 
 }  // namespace

@@ -128,7 +128,7 @@ TEST_F(PlotTest, APictureThatCannotBeWrittenSaysWhy) {
     const QString noFolder = demo.file("missing/ann.png");
     const Case cases[] = {
         {noFolder, QSize(640, 480),
-         noFolder + QStringLiteral(": cannot write the picture: No such file or directory")},
+         noFolder + QStringLiteral(": cannot write: No such file or directory")},
         {demo.file("huge.png"), QSize(99999, 99999),
          QStringLiteral("a picture of 99999 x 99999 pixels is too large to draw")},
     };

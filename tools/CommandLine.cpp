@@ -154,8 +154,10 @@ int Import(const Arguments& a, QTextStream& out) {
 int Export(const Arguments& a, QTextStream& out) {
     const ExportFilter filter{a.value(QStringLiteral("--version")),
                               a.value(QStringLiteral("--subject"))};
+    const ExistingFiles existing =
+        a.has(QStringLiteral("--overwrite")) ? ExistingFiles::Overwrite : ExistingFiles::Refuse;
     for (const ExportedTable& table :
-         ExportDatabase(a.positional[0], a.positional[1], filter, ProgressForStderr()))
+         ExportDatabase(a.positional[0], a.positional[1], filter, ProgressForStderr(), existing))
         out << table.file << ": " << table.rows << " rows\n";
     out << QFileInfo(a.positional[1] + QStringLiteral("/codebook.md")).filePath() << '\n';
     return kDone;
@@ -244,16 +246,18 @@ const std::vector<Command>& Commands() {
          {},
          Import},
         {"export",
-         "export PATH OUTDIR [--version V] [--subject S]",
+         "export PATH OUTDIR [--version V] [--subject S] [--overwrite]",
          "Writes every table except tblPasswords to OUTDIR/TABLE.csv (UTF-8, header row, RFC "
          "4180,\n"
          "ISO 8601 dates and times, booleans TRUE/FALSE) and OUTDIR/codebook.md, which describes\n"
-         "each column and holds a fingerprint of each version's configuration.\n"
+         "each column and holds a fingerprint of each version's configuration. OUTDIR must be\n"
+         "new or empty.\n"
          "  --version V   only version V, with its scenarios and labels\n"
-         "  --subject S   only participant S's recorded rows",
+         "  --subject S   only participant S's recorded rows\n"
+         "  --overwrite   export into a folder that holds files, writing over earlier exports",
          2,
          2,
-         {},
+         {"--overwrite"},
          {"--version", "--subject"},
          Export},
         {"plot",

@@ -3,6 +3,7 @@
 #include <QIODevice>
 #include <charconv>
 
+#include "tools/OutputFile.h"
 #include "tools/ToolError.h"
 
 namespace tool {
@@ -69,9 +70,7 @@ void CsvWriter::endRow() {
 
 void CsvWriter::flush() {
     if (buffer_.empty()) return;
-    const qint64 size = static_cast<qint64>(buffer_.size());
-    if (out_.write(buffer_.data(), size) != size)
-        throw ToolError(QStringLiteral("cannot write: %1").arg(out_.errorString()));
+    WriteAll(out_, buffer_.data(), static_cast<qint64>(buffer_.size()));
     buffer_.clear();
 }
 

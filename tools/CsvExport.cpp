@@ -3,11 +3,11 @@
 #include <QDateTime>
 #include <QDir>
 #include <QFileInfo>
-#include <QSaveFile>
 #include <limits>
 
 #include "tools/Csv.h"
 #include "tools/Fingerprint.h"
+#include "tools/OutputFile.h"
 #include "tools/ToolError.h"
 
 namespace tool {
@@ -105,12 +105,10 @@ ExportedTable ExportTable(db::Connection& connection, const QString& table, cons
     TableQuery query = FilterFor(table, columns, filter);
     const QString path = outDir.filePath(table + QStringLiteral(".csv"));
 
-    QSaveFile file(path);
-    if (!file.open(QIODevice::WriteOnly | QIODevice::Unbuffered))
-        throw ToolError(QStringLiteral("%1: %2").arg(path, file.errorString()));
+    OutputFile file(path);
     progress.start(QStringLiteral("exporting %1").arg(table),
                    progress.visible() ? CountRows(connection, table, query) : 0);
-    CsvWriter writer(file);
+    CsvWriter writer(file.device());
     WriteCsvHeader(columns, writer);
 
     query.conditions << QStringLiteral("rowid > ?");
@@ -132,7 +130,7 @@ ExportedTable ExportTable(db::Connection& connection, const QString& table, cons
     }
     writer.flush();
     progress.finish();
-    if (!file.commit()) throw ToolError(QStringLiteral("%1: %2").arg(path, file.errorString()));
+    file.commit();
     return {table, path, rows};
 }
 
@@ -216,11 +214,17 @@ QString Codebook(db::Connection& connection, const QString& databasePath,
     return text;
 }
 
-void WriteTextFile(const QString& path, const QString& text) {
-    QSaveFile file(path);
-    const QByteArray bytes = text.toUtf8();
-    if (!file.open(QIODevice::WriteOnly) || file.write(bytes) != bytes.size() || !file.commit())
-        throw ToolError(QStringLiteral("%1: %2").arg(path, file.errorString()));
+// An earlier export (or anything else) in the folder is not written over unless asked: a
+// mix of old and new files would pass for one export.
+void RequireEmptyFolder(const QString& outDir) {
+    const QStringList held = QDir(outDir).entryList(
+        QDir::AllEntries | QDir::NoDotAndDotDot | QDir::Hidden | QDir::System, QDir::Name);
+    if (held.isEmpty()) return;
+    QString named = QStringList(held.mid(0, 3)).join(QStringLiteral(", "));
+    if (held.size() > 3) named += QStringLiteral(" and %1 more").arg(held.size() - 3);
+    throw ToolError(QStringLiteral("%1 already holds files (%2); export into an empty or new "
+                                   "folder, or give --overwrite to write over them")
+                        .arg(outDir, named));
 }
 
 }  // namespace
@@ -268,11 +272,12 @@ void WriteCsvRow(const db::Statement& row, const std::vector<TableColumn>& colum
 }
 
 std::vector<ExportedTable> ExportDatabase(const QString& databasePath, const QString& outDir,
-                                          const ExportFilter& filter, Progress& progress) {
+                                          const ExportFilter& filter, Progress& progress,
+                                          ExistingFiles existing) {
     auto connection = OpenExperimentDatabase(databasePath, db::OpenMode::ReadOnly);
     RequireFilterMatches(*connection, filter);
-    if (!QDir().mkpath(outDir))
-        throw ToolError(QStringLiteral("%1: cannot create the folder").arg(outDir));
+    if (existing == ExistingFiles::Refuse) RequireEmptyFolder(outDir);
+    MakeFolder(outDir);
     const QDir dir(outDir);
 
     std::vector<ExportedTable> exported;
@@ -280,8 +285,8 @@ std::vector<ExportedTable> ExportDatabase(const QString& databasePath, const QSt
         if (table.name == kPasswordsTable || !connection->tableExists(table.name)) continue;
         exported.push_back(ExportTable(*connection, table.name, dir, filter, progress));
     }
-    WriteTextFile(dir.filePath(QStringLiteral("codebook.md")),
-                  Codebook(*connection, databasePath, filter, exported));
+    WriteWholeFile(dir.filePath(QStringLiteral("codebook.md")),
+                   Codebook(*connection, databasePath, filter, exported).toUtf8());
     return exported;
 }
 

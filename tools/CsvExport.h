@@ -25,9 +25,14 @@ struct ExportedTable {
     long long rows = 0;
 };
 
-// Writes OUTDIR/<table>.csv for every table and OUTDIR/codebook.md; creates OUTDIR.
+// What an export does with a folder that already holds files.
+enum class ExistingFiles { Refuse, Overwrite };
+
+// Writes OUTDIR/<table>.csv for every table and OUTDIR/codebook.md; creates OUTDIR. A folder
+// that holds files is refused unless they may be written over.
 std::vector<ExportedTable> ExportDatabase(const QString& databasePath, const QString& outDir,
-                                          const ExportFilter& filter, Progress& progress);
+                                          const ExportFilter& filter, Progress& progress,
+                                          ExistingFiles existing = ExistingFiles::Refuse);
 
 // The header row of the columns, then rows: the current row of a query whose first columns
 // are those columns, in that order.

@@ -1,6 +1,6 @@
 #include "tools/Plot.h"
 
-#include <QFile>
+#include <QBuffer>
 #include <QFontMetricsF>
 #include <QPainter>
 #include <QPainterPath>
@@ -8,6 +8,7 @@
 #include <cmath>
 #include <map>
 
+#include "tools/OutputFile.h"
 #include "tools/TableData.h"
 #include "tools/ToolError.h"
 
@@ -293,12 +294,12 @@ void PlotRun(const QString& databasePath, const QString& subject, const QString&
         throw ToolError(QStringLiteral("a picture of %1 x %2 pixels is too large to draw")
                             .arg(size.width())
                             .arg(size.height()));
-    QFile file(pngPath);
-    if (!file.open(QIODevice::WriteOnly))
-        throw ToolError(
-            QStringLiteral("%1: cannot write the picture: %2").arg(pngPath, file.errorString()));
-    if (!image.save(&file, "PNG"))
-        throw ToolError(QStringLiteral("%1: cannot write the picture").arg(pngPath));
+    QByteArray png;
+    QBuffer buffer(&png);
+    buffer.open(QIODevice::WriteOnly);
+    if (!image.save(&buffer, "PNG"))
+        throw ToolError(QStringLiteral("%1: cannot encode the picture").arg(pngPath));
+    WriteWholeFile(pngPath, png);
 }
 
 }  // namespace tool
