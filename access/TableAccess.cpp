@@ -55,13 +55,15 @@ class Opening {
     std::shared_ptr<db::Database> database_;
 };
 
-// "Problems opening table": Yes returns (the caller repeats the step), No ends the program.
+// "Problems opening table": Yes returns (the caller repeats the step), No ends the program,
+// saying that the database stopped the session.
 void AskProblemsOpening(const db::Error& error, const QString& status) {
     const QString text =
         QStringLiteral("Error %1: %2").arg(error.number()).arg(error.description()) + CrLf +
         QStringLiteral("Status was ") + status + CrLf + QStringLiteral("Retry?");
-    if (runtime::MsgBox(text, runtime::vbYesNo, QStringLiteral("Problems opening table")) == runtime::vbNo) {
-        EndProgram();
+    if (runtime::MsgBox(text, runtime::vbYesNo, QStringLiteral("Problems opening table")) ==
+        runtime::vbNo) {
+        EndAfterDatabaseFailure(error, status);
     }
 }
 

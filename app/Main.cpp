@@ -4,17 +4,18 @@
 #include <QTimer>
 #include <memory>
 
+#include "access/TableAccess.h"
 #include "app/frmSplash.h"
 #include "config/ConfigError.h"
 #include "config/ScreenSetup.h"
 #include "core/RunRecord.h"
 #include "core/Shutdown.h"
 #include "db/Dao.h"
-#include "access/TableAccess.h"
 #include "intake/frmLogin.h"
 #include "recording/Resume.h"
-#include "simulation/frmHydrovat.h"
 #include "runtime/Clock.h"
+#include "runtime/ProgramEnd.h"
+#include "simulation/frmHydrovat.h"
 #include "ui/Dialogs.h"
 
 namespace {
@@ -25,8 +26,7 @@ std::unique_ptr<frmHydrovat> g_simulationScreen;
 // Ends the start-up with a message. No run has begun, so there are no earnings to announce.
 [[noreturn]] void EndStartUp(const QString& message) {
     runtime::MsgBox(message, runtime::vbOKOnly + runtime::vbCritical);
-    RunState.QuitAtLogin = true;
-    EndProgram();
+    runtime::TerminateProgram(runtime::ExitStatus::StartUpRefused);
 }
 
 // Keeps the splash up for a while; the window stays responsive meanwhile.

@@ -2,9 +2,33 @@
 
 #include "core/Rounding.h"
 #include "core/RunRecord.h"
-#include "runtime/Questions.h"
 #include "runtime/NumberText.h"
 #include "runtime/ProgramEnd.h"
+#include "runtime/Questions.h"
+#include "runtime/RuntimeError.h"
+
+namespace {
+
+const QString kLineBreak = QStringLiteral("\r\n");
+
+runtime::ExitStatus StatusOfEnding() {
+    if (RunState.ExitConfirmed) return runtime::ExitStatus::EndedByExperimenter;
+    if (RunState.QuitAtLogin) return runtime::ExitStatus::QuitAtLogin;
+    return runtime::ExitStatus::Finished;
+}
+
+// Every row is stored whole as it is recorded, so what was recorded before the failure stays.
+QString WhatIsKept() {
+    if (RunState.SubjectName.isEmpty()) return QStringLiteral("Nothing had been recorded yet.");
+    if (RunState.CurrentTrial <= 0)
+        return QStringLiteral("No period of %1's run had been played yet.")
+            .arg(RunState.SubjectName);
+    return QStringLiteral("Everything of %1's run recorded up to period %2 is kept.")
+        .arg(RunState.SubjectName)
+        .arg(RunState.CurrentTrial);
+}
+
+}  // namespace
 
 QString EarningsMessage() {
     return QStringLiteral("The game is over and you have earned ") +
@@ -18,9 +42,27 @@ void EndProgram() {
     if (!RunState.ExitConfirmed && !RunState.QuitAtLogin) {
         runtime::MsgBox(EarningsMessage(), runtime::vbOKOnly, QStringLiteral("Fluxmere"));
     }
-    runtime::TerminateProgram();
+    runtime::TerminateProgram(StatusOfEnding());
 }
 
 void EndExperiment() {
     EndProgram();
+}
+
+QString DatabaseFailureTitle() {
+    return QStringLiteral("Database problem");
+}
+
+QString DatabaseFailureMessage(const runtime::RuntimeError& error, const QString& status) {
+    return QStringLiteral("The session has stopped: the experiment database could not be used.") +
+           kLineBreak +
+           QStringLiteral("Error %1: %2").arg(error.number()).arg(error.description()) +
+           kLineBreak + QStringLiteral("Status was ") + status + kLineBreak + WhatIsKept() +
+           kLineBreak + QStringLiteral("Please call the experimenter.");
+}
+
+void EndAfterDatabaseFailure(const runtime::RuntimeError& error, const QString& status) {
+    runtime::MsgBox(DatabaseFailureMessage(error, status), runtime::vbOKOnly + runtime::vbCritical,
+                    DatabaseFailureTitle());
+    runtime::TerminateProgram(runtime::ExitStatus::DatabaseFailure);
 }

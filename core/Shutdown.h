@@ -1,12 +1,26 @@
 #pragma once
 #include <QString>
 
+namespace runtime {
+class RuntimeError;
+}
+
 // The closing message: the earnings, RoundAwayFromZero(TotBonus, 1) as "00.00".
 QString EarningsMessage();
 
 // Shows the closing message unless ExitConfirmed or QuitAtLogin is set, then ends the
-// program at once. Never returns.
+// program at once. Never returns. The exit status says which ending it was: finished,
+// ended by the experimenter, or quit at the login.
 [[noreturn]] void EndProgram();
 
 // Called by the period cycle after the last period.
 [[noreturn]] void EndExperiment();
+
+// The database stopped the session: what failed, what of the run is kept and that the
+// experimenter is needed. Never the earnings: the experiment did not finish.
+QString DatabaseFailureTitle();
+QString DatabaseFailureMessage(const runtime::RuntimeError& error, const QString& status);
+
+// Shows that message and ends the program with the database-failure status.
+[[noreturn]] void EndAfterDatabaseFailure(const runtime::RuntimeError& error,
+                                          const QString& status);

@@ -18,6 +18,7 @@
 #include "intake/Subjects.h"
 #include "intake/frmNewSubject.h"
 #include "recording/Resume.h"
+#include "runtime/ProgramEnd.h"
 #include "runtime/RuntimeError.h"
 #include "ui/Dialogs.h"
 #include "ui/Twips.h"
@@ -167,8 +168,9 @@ void frmLogin::cmdStart_Click() {
     }
     if (!LoadVersion()) return;
     if (const QString problem = SetupCheckProblem(); !problem.isEmpty()) {
+        // The version cannot run: an ending without earnings, which were never played for.
         runtime::MsgBox(problem, runtime::vbOKOnly);
-        EndProgram();
+        runtime::TerminateProgram(runtime::ExitStatus::StartUpRefused);
     }
     SizeArray(RunState.BackOrder, ExperimentSetup.MaxTrial + 1L);
     SizeArray(RunState.ForwardDischarge, ExperimentSetup.MaxTrial + 1L);

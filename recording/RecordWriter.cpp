@@ -2,10 +2,10 @@
 
 #include <QTime>
 
+#include "access/TableAccess.h"
 #include "core/RunRecord.h"
 #include "core/RunValues.h"
 #include "core/Shutdown.h"
-#include "access/TableAccess.h"
 #include "runtime/Questions.h"
 #include "runtime/RuntimeError.h"
 
@@ -31,12 +31,14 @@ bool IsPassingConflict(int number) {
     return reaction == db::ErrorReaction::BackOff || reaction == db::ErrorReaction::RepeatAtOnce;
 }
 
-// Yes returns (the row is written again); No ends the program.
-void AskToWriteAgain(const runtime::RuntimeError& error, const QString& table, const QString& status) {
+// Yes returns (the row is written again); No ends the program, saying that the database
+// stopped the session.
+void AskToWriteAgain(const runtime::RuntimeError& error, const QString& table,
+                     const QString& status) {
     const int answer =
         runtime::MsgBox(WriteFailureText(error.number(), error.description(), table, status),
-                   runtime::vbYesNo + runtime::vbQuestion, WriteFailureTitle());
-    if (answer != runtime::vbYes) EndProgram();
+                        runtime::vbYesNo + runtime::vbQuestion, WriteFailureTitle());
+    if (answer != runtime::vbYes) EndAfterDatabaseFailure(error, status);
 }
 
 }  // namespace

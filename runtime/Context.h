@@ -26,10 +26,10 @@ class ModalForms {
 };
 
 struct Context {
-    Questions* questions = nullptr;    // nullptr: nobody to ask
-    ModalForms* modalForms = nullptr;  // nullptr: the real modal forms
-    std::function<void()> endHandler;  // empty: the process ends
-    std::function<QDateTime()> now;    // empty: the system clock
+    Questions* questions = nullptr;                  // nullptr: nobody to ask
+    ModalForms* modalForms = nullptr;                // nullptr: the real modal forms
+    std::function<void(int exitStatus)> endHandler;  // empty: the process ends
+    std::function<QDateTime()> now;                  // empty: the system clock
     std::mt19937 random{5489u};
     QString databasePath;  // empty: data/Hydrovat.mdb beside the program
     double twipsPerPixel = kDesignTwipsPerPixel;

@@ -8,11 +8,12 @@
 #include "core/Shutdown.h"
 #include "intake/frmLogin.h"
 #include "intake/frmNewSubject.h"
+#include "runtime/ProgramEnd.h"
 #include "support/ExperimentDatabase.h"
 #include "support/IntakeScripts.h"
 #include "support/Typing.h"
+#include "tests/support/Ending.h"
 #include "ui/Dialogs.h"
-#include "runtime/ProgramEnd.h"
 #include "ui/Twips.h"
 
 namespace {
@@ -249,14 +250,14 @@ TEST_P(SetupCheckTest, AnInitialOrderWithDelayOneEndsTheProgram) {
         EXPECT_TRUE(form.Accepted());
         return;
     }
-    EXPECT_THROW(start("Ann"), runtime::ProgramEnded);
-    ASSERT_EQ(dialogs.shown().size(), 2u);
+    EXPECT_EQ(EndingOf([&] { start("Ann"); }), runtime::ExitStatus::StartUpRefused);
+    // The version cannot run: no earnings are announced for a run that never began.
+    ASSERT_EQ(dialogs.shown().size(), 1u);
     EXPECT_EQ(dialogs.shown()[0].text,
               "Value of inFlowTPAfter or outFlowTPAfter is 1 and your initial Back or Forward "
               "orders are not set to 0");
     EXPECT_EQ(dialogs.shown()[0].title, runtime::ApplicationTitle());
     EXPECT_EQ(dialogs.shown()[0].style, runtime::vbOKOnly);
-    EXPECT_EQ(dialogs.shown()[1].text, EarningsMessage());
 }
 
 INSTANTIATE_TEST_SUITE_P(
@@ -457,7 +458,7 @@ INSTANTIATE_TEST_SUITE_P(
 TEST_F(LoginTest, AParticipantWhoseLastPeriodIsTheLastSeesTheEarningsAtOnce) {
     recordRun("Ann", "A", 12, "13.25");
     loadedForm();
-    EXPECT_THROW(start("Ann"), runtime::ProgramEnded);
+    EXPECT_EQ(EndingOf([&] { start("Ann"); }), runtime::ExitStatus::Finished);
     ASSERT_EQ(dialogs.shown().size(), 1u);
     EXPECT_EQ(lastMessage().text, EarningsMessage());
     EXPECT_TRUE(lastMessage().text.contains(" 14.00 dollars"));
@@ -465,7 +466,7 @@ TEST_F(LoginTest, AParticipantWhoseLastPeriodIsTheLastSeesTheEarningsAtOnce) {
 
 TEST_F(LoginTest, QuitEndsWithoutTheEarningsMessage) {
     frmLogin& form = loadedForm();
-    EXPECT_THROW(form.cmdQuit_Click(), runtime::ProgramEnded);
+    EXPECT_EQ(EndingOf([&] { form.cmdQuit_Click(); }), runtime::ExitStatus::QuitAtLogin);
     EXPECT_TRUE(RunState.QuitAtLogin);
     EXPECT_TRUE(dialogs.shown().empty());
 }

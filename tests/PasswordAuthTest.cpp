@@ -6,13 +6,14 @@
 #include <ostream>
 #include <vector>
 
-#include "core/RunRecord.h"
 #include "access/TableAccess.h"
+#include "core/RunRecord.h"
 #include "exit/CheckPassword.h"
 #include "exit/frmPasswordAuth.h"
-#include "support/TempDatabase.h"
-#include "ui/Dialogs.h"
 #include "runtime/ProgramEnd.h"
+#include "support/TempDatabase.h"
+#include "tests/support/Ending.h"
+#include "ui/Dialogs.h"
 #include "ui/Twips.h"
 
 namespace {
@@ -151,7 +152,8 @@ TEST_P(AcceptedPairTest, EndsTheProgramWithoutTheEarningsMessage) {
     dialogs.answerNext(runtime::vbNo);  // should a broken query ask to retry, stop there
     frmPasswordAuth form;
     form.show();
-    EXPECT_THROW(Try(form, GetParam().username, GetParam().password), runtime::ProgramEnded);
+    EXPECT_EQ(EndingOf([&] { Try(form, GetParam().username, GetParam().password); }),
+              runtime::ExitStatus::EndedByExperimenter);
     EXPECT_TRUE(dialogs.shown().empty());
     EXPECT_TRUE(RunState.PasswordMatched);
     EXPECT_TRUE(RunState.ExitConfirmed);
@@ -240,7 +242,8 @@ TEST_F(PasswordAuthTest, UnreadableTableIsReportedAsCheckingPassword) {
     frmPasswordAuth form;
     dialogs.answerNext(runtime::vbYes);
     dialogs.answerNext(runtime::vbNo);
-    EXPECT_THROW(Try(form, "Experimenter", "Tank#42"), runtime::ProgramEnded);
+    EXPECT_EQ(EndingOf([&] { Try(form, "Experimenter", "Tank#42"); }),
+              runtime::ExitStatus::DatabaseFailure);
     ASSERT_GE(dialogs.shown().size(), 2u);
     EXPECT_EQ(dialogs.shown()[0].title, "Problems opening table");
     EXPECT_TRUE(dialogs.shown()[0].text.contains("Status was Checking password"));

@@ -9,15 +9,17 @@
 #include <vector>
 
 #include "core/RunRecord.h"
+#include "core/Shutdown.h"
 #include "db/Engine.h"
 #include "recording/EventLog.h"
 #include "recording/RecordWriter.h"
 #include "recording/SubmitTime.h"
 #include "recording/TrialSummary.h"
-#include "tests/support/TempDatabase.h"
 #include "runtime/Clock.h"
-#include "runtime/Questions.h"
 #include "runtime/ProgramEnd.h"
+#include "runtime/Questions.h"
+#include "tests/support/Ending.h"
+#include "tests/support/TempDatabase.h"
 
 namespace {
 
@@ -432,7 +434,7 @@ class RecordingFailureTest : public RecordingTest {
     }
 };
 
-TEST_F(RecordingFailureTest, NoEndsTheProgramWithNothingWritten) {
+TEST_F(RecordingFailureTest, NoEndsTheProgramAsADatabaseFailureWithNothingWritten) {
     for (const Procedure& procedure : Procedures()) {
         SCOPED_TRACE(procedure.name);
         const QString table = QString::fromLatin1(procedure.table);
@@ -441,9 +443,9 @@ TEST_F(RecordingFailureTest, NoEndsTheProgramWithNothingWritten) {
         runtime::ScopedScriptedQuestions dialogs;
         runtime::ScopedEndObserver endObserver;
         dialogs.answerNext(runtime::vbNo);
-        EXPECT_THROW(procedure.record(), runtime::ProgramEnded);
+        EXPECT_EQ(EndingOf([&] { procedure.record(); }), runtime::ExitStatus::DatabaseFailure);
 
-        ASSERT_EQ(dialogs.shown().size(), 2u);  // the question, then the closing message
+        ASSERT_EQ(dialogs.shown().size(), 2u);  // the question, then what stopped the session
         const runtime::MessageBoxRequest& question = dialogs.shown()[0];
         EXPECT_EQ(question.title, WriteFailureTitle());
         EXPECT_EQ(question.style, runtime::vbYesNo + runtime::vbQuestion);
@@ -452,6 +454,11 @@ TEST_F(RecordingFailureTest, NoEndsTheProgramWithNothingWritten) {
         EXPECT_TRUE(question.text.contains(QStringLiteral("\r\nTable was ") + table + "\r\n"));
         EXPECT_TRUE(question.text.contains(QStringLiteral("Status was ") + procedure.status));
         EXPECT_TRUE(question.text.endsWith(QStringLiteral("Retry? (No to quit)")));
+        const runtime::MessageBoxRequest& ending = dialogs.shown()[1];
+        EXPECT_EQ(ending.title, DatabaseFailureTitle());
+        EXPECT_TRUE(ending.text.contains(QStringLiteral("database or disk is full")));
+        EXPECT_TRUE(ending.text.contains(QStringLiteral("Status was ") + procedure.status));
+        EXPECT_FALSE(ending.text.contains(QStringLiteral("earned")));
         EXPECT_EQ(Snapshot(table), before);
         EXPECT_FALSE(RunState.Database);  // the database was closed
         database.execute(kAllowWrites);

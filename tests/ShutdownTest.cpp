@@ -1,11 +1,14 @@
 #include <gtest/gtest.h>
 
 #include <ostream>
+#include <set>
 
 #include "core/RunRecord.h"
 #include "core/Shutdown.h"
-#include "runtime/Questions.h"
 #include "runtime/ProgramEnd.h"
+#include "runtime/Questions.h"
+#include "runtime/RuntimeError.h"
+#include "tests/support/Ending.h"
 
 namespace {
 
@@ -48,21 +51,73 @@ INSTANTIATE_TEST_SUITE_P(Amounts, EarningsTest,
                                            EarningsCase{-3, "-03.00"}, EarningsCase{0, "00.00"},
                                            EarningsCase{125.5, "126.00"}));
 
-TEST_F(ShutdownTest, QuitAtLoginAndConfirmedExitEndWithoutMessage) {
+TEST_F(ShutdownTest, QuitAtLoginAndConfirmedExitEndWithoutMessageEachWithItsStatus) {
     RunState.QuitAtLogin = true;
-    EXPECT_THROW(EndProgram(), runtime::ProgramEnded);
+    EXPECT_EQ(EndingOf([] { EndProgram(); }), runtime::ExitStatus::QuitAtLogin);
     RunState.QuitAtLogin = false;
     RunState.ExitConfirmed = true;
-    EXPECT_THROW(EndProgram(), runtime::ProgramEnded);
+    EXPECT_EQ(EndingOf([] { EndProgram(); }), runtime::ExitStatus::EndedByExperimenter);
     EXPECT_TRUE(dialogs.shown().empty());
 }
 
-TEST_F(ShutdownTest, EndExperimentShowsTheEarnings) {
+TEST_F(ShutdownTest, EndExperimentShowsTheEarningsAndIsTheOnlyEndingWithStatusZero) {
     RunState.TotBonus = 20;
-    EXPECT_THROW(EndExperiment(), runtime::ProgramEnded);
+    EXPECT_EQ(EndingOf([] { EndExperiment(); }), runtime::ExitStatus::Finished);
     ASSERT_EQ(dialogs.shown().size(), 1u);
     EXPECT_TRUE(dialogs.shown().front().text.contains("20.00"));
+    EXPECT_EQ(static_cast<int>(runtime::ExitStatus::Finished), 0);
 }
+
+// A launch script tells the endings apart by their status alone.
+TEST_F(ShutdownTest, EveryEndingHasAStatusOfItsOwn) {
+    const std::set<int> statuses = {static_cast<int>(runtime::ExitStatus::Finished),
+                                    static_cast<int>(runtime::ExitStatus::StartUpRefused),
+                                    static_cast<int>(runtime::ExitStatus::DatabaseFailure),
+                                    static_cast<int>(runtime::ExitStatus::EndedByExperimenter),
+                                    static_cast<int>(runtime::ExitStatus::QuitAtLogin)};
+    EXPECT_EQ(statuses.size(), 5u);
+}
+
+struct DatabaseFailureCase {
+    const char* subject;
+    int currentTrial;
+    const char* kept;
+};
+
+std::ostream& operator<<(std::ostream& out, const DatabaseFailureCase& c) {
+    return out << c.subject << " in period " << c.currentTrial;
+}
+
+class DatabaseFailureTest : public ShutdownTest,
+                            public ::testing::WithParamInterface<DatabaseFailureCase> {};
+
+// The database stopping the session is never announced as earnings: the message says what
+// failed, what of the run is kept and to call the experimenter, and the status says so too.
+TEST_P(DatabaseFailureTest, SaysWhatFailedAndWhatIsKeptInsteadOfTheEarnings) {
+    RunState.SubjectName = QString::fromUtf8(GetParam().subject);
+    RunState.CurrentTrial = GetParam().currentTrial;
+    RunState.TotBonus = 7;
+    const runtime::RuntimeError full(3035,
+                                     "Not enough space on disk to write '/lab/Hydrovat.mdb'.");
+    EXPECT_EQ(EndingOf([&] { EndAfterDatabaseFailure(full, "Recording data"); }),
+              runtime::ExitStatus::DatabaseFailure);
+    ASSERT_EQ(dialogs.shown().size(), 1u);
+    const runtime::MessageBoxRequest& box = dialogs.shown().front();
+    EXPECT_EQ(box.title, "Database problem");
+    EXPECT_EQ(box.style, runtime::vbOKOnly + runtime::vbCritical);
+    EXPECT_EQ(box.text.toStdString(),
+              std::string("The session has stopped: the experiment database could not be used."
+                          "\r\nError 3035: Not enough space on disk to write "
+                          "'/lab/Hydrovat.mdb'.\r\nStatus was Recording data\r\n") +
+                  GetParam().kept + "\r\nPlease call the experimenter.");
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Moments, DatabaseFailureTest,
+    ::testing::Values(DatabaseFailureCase{"", 0, "Nothing had been recorded yet."},
+                      DatabaseFailureCase{"Ann", 0, "No period of Ann's run had been played yet."},
+                      DatabaseFailureCase{
+                          "Ann", 7, "Everything of Ann's run recorded up to period 7 is kept."}));
 
 TEST(RunRecordTest, ResetRestoresInitialValues) {
     RunState.CurrentTrial = 7;

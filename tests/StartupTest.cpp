@@ -6,20 +6,22 @@
 #include <QTemporaryDir>
 #include <functional>
 #include <map>
+#include <optional>
 #include <ostream>
 
+#include "access/TableAccess.h"
 #include "app/Main.h"
 #include "app/frmSplash.h"
 #include "core/RunRecord.h"
 #include "db/Engine.h"
-#include "access/TableAccess.h"
 #include "intake/frmLogin.h"
+#include "runtime/ProgramEnd.h"
 #include "simulation/frmHydrovat.h"
 #include "support/ExperimentDatabase.h"
 #include "support/IntakeScripts.h"
 #include "support/WriteProtection.h"
+#include "tests/support/Ending.h"
 #include "ui/Dialogs.h"
-#include "runtime/ProgramEnd.h"
 
 namespace {
 
@@ -40,12 +42,14 @@ class StartupTest : public ::testing::Test {
         EXPECT_FALSE(RunState.Database) << "the database was left open";
     }
 
-    // Main, which must end the program; the messages it showed.
+    // Main, which must end the program; the messages it showed. How it ended is kept in ended.
     std::vector<runtime::MessageBoxRequest> endedMain() {
-        EXPECT_THROW(Main(), runtime::ProgramEnded);
+        ended = EndingOf([] { Main(); });
+        EXPECT_TRUE(ended.has_value()) << "the program did not end";
         return dialogs.shown();
     }
 
+    std::optional<runtime::ExitStatus> ended;
     ExperimentDatabase database;
     ui::ScopedScriptedDialogs dialogs;
     runtime::ScopedEndObserver endObserver;
@@ -115,6 +119,7 @@ TEST_F(StartupTest, AReturningGraphicalParticipantResumesWithTheRecordedAmountSc
 TEST_F(StartupTest, ClosingTheLoginWindowEndsWithoutTheEarningsMessage) {
     // No scripted action: the login window is closed at once.
     EXPECT_TRUE(endedMain().empty());
+    EXPECT_EQ(ended, runtime::ExitStatus::QuitAtLogin);
     EXPECT_TRUE(RunState.QuitAtLogin);
     EXPECT_EQ(SimulationScreen(), nullptr);
 }
@@ -141,6 +146,7 @@ TEST_P(BadDatabaseTest, IsNamedInAMessageAndEndsTheProgram) {
     const auto shown = endedMain();
     ASSERT_EQ(shown.size(), 1u);
     EXPECT_TRUE(shown[0].text.contains(path)) << shown[0].text.toStdString();
+    EXPECT_EQ(ended, runtime::ExitStatus::StartUpRefused);
     EXPECT_TRUE(dialogs.modalForms().empty());
 }
 
@@ -175,6 +181,7 @@ TEST_F(StartupTest, AWriteProtectedDatabaseIsNamedBeforeAnyoneLogsIn) {
     EXPECT_TRUE(shown[0].text.contains(QStringLiteral("is read-only")))
         << shown[0].text.toStdString();
     EXPECT_TRUE(shown[0].text.contains(database.path()));
+    EXPECT_EQ(ended, runtime::ExitStatus::StartUpRefused);
     EXPECT_TRUE(dialogs.modalForms().empty()) << "the login was shown";
 }
 
@@ -216,6 +223,7 @@ TEST_P(UnrunnableVersionTest, IsRefusedAtTheLoginBeforeAnythingIsRecorded) {
     EXPECT_EQ(dialogs.modalForms(), std::vector<QString>{"frmLogin"}) << "registration was shown";
     EXPECT_TRUE(database.rows("SELECT * FROM datSubject").empty());
     EXPECT_EQ(SimulationScreen(), nullptr);
+    EXPECT_EQ(ended, runtime::ExitStatus::QuitAtLogin);
 }
 
 INSTANTIATE_TEST_SUITE_P(

@@ -6,14 +6,15 @@
 #include <QTimer>
 #include <random>
 
+#include "access/TableAccess.h"
 #include "core/RunRecord.h"
 #include "core/Shutdown.h"
 #include "db/Engine.h"
-#include "access/TableAccess.h"
-#include "tests/support/TempDatabase.h"
 #include "runtime/Clock.h"
-#include "runtime/Questions.h"
 #include "runtime/ProgramEnd.h"
+#include "runtime/Questions.h"
+#include "tests/support/Ending.h"
+#include "tests/support/TempDatabase.h"
 
 namespace {
 
@@ -160,11 +161,13 @@ TEST_F(TableAccessTest, AReleasedLockIsWaitedOutWithoutAQuestion) {
 
 TEST_F(TableAccessTest, AHeldLockAsksAfterTheTenthRetryAndYesCountsAgainFromOne) {
     auto holder = holdWriteLock();
+    RunState.SubjectName = QStringLiteral("Ann");
     runtime::Randomize(7);
     dialogs.answerNext(runtime::vbYes);  // retry question: go on
     dialogs.answerNext(runtime::vbNo);   // retry question again: stop
     dialogs.answerNext(runtime::vbNo);   // problems opening table: quit
-    EXPECT_THROW(recordSubject(QStringLiteral("Never")), runtime::ProgramEnded);
+    EXPECT_EQ(EndingOf([&] { recordSubject(QStringLiteral("Never")); }),
+              runtime::ExitStatus::DatabaseFailure);
 
     const auto& shown = dialogs.shown();
     ASSERT_EQ(shown.size(), 4u);
@@ -181,7 +184,13 @@ TEST_F(TableAccessTest, AHeldLockAsksAfterTheTenthRetryAndYesCountsAgainFromOne)
         shown[2].text,
         QStringLiteral("Error 3050: Could not use '%1'; file already in use.").arg(file.path()) +
             CrLf + "Status was Recording demographics" + CrLf + "Retry?");
-    EXPECT_EQ(shown[3].text, EarningsMessage());
+    EXPECT_EQ(shown[3].title, DatabaseFailureTitle());
+    EXPECT_EQ(shown[3].text,
+              QStringLiteral("The session has stopped: the experiment database could not be "
+                             "used.\r\nError 3050: Could not use '%1'; file already in use.\r\n"
+                             "Status was Recording demographics\r\nNo period of Ann's run had "
+                             "been played yet.\r\nPlease call the experimenter.")
+                  .arg(file.path()));
     // Ten waits before the first question; after Yes the counter starts at 1 again, so ten
     // more (counters 1 to 10) before the second.
     EXPECT_EQ(drawsSince(7), 20);
@@ -192,13 +201,15 @@ TEST_F(TableAccessTest, AHeldLockAsksAfterTheTenthRetryAndYesCountsAgainFromOne)
 TEST_F(TableAccessTest, YesToProblemsRetriesAtOnceAndTheNextFailureAsksAgain) {
     auto holder = holdWriteLock();
     runtime::Randomize(11);
-    for (int answer : {runtime::vbNo, runtime::vbYes, runtime::vbNo, runtime::vbNo}) dialogs.answerNext(answer);
-    EXPECT_THROW(recordSubject(QStringLiteral("Never")), runtime::ProgramEnded);
+    for (int answer : {runtime::vbNo, runtime::vbYes, runtime::vbNo, runtime::vbNo})
+        dialogs.answerNext(answer);
+    EXPECT_EQ(EndingOf([&] { recordSubject(QStringLiteral("Never")); }),
+              runtime::ExitStatus::DatabaseFailure);
 
     QStringList titles;
     for (const auto& box : dialogs.shown()) titles << box.title;
     EXPECT_EQ(titles, (QStringList{retryTitle(), "Problems opening table", retryTitle(),
-                                   "Problems opening table", "Fluxmere"}));
+                                   "Problems opening table", DatabaseFailureTitle()}));
     EXPECT_EQ(drawsSince(11), 10);  // no wait after Yes to "Problems opening table"
 }
 
@@ -215,8 +226,8 @@ TEST_F(TableAccessTest, OtherErrorsAskAtOnceAndNoEndsTheProgram) {
         dialogs.clear();
         dialogs.answerNext(runtime::vbYes);  // repeat at once: fails the same way
         dialogs.answerNext(runtime::vbNo);
-        EXPECT_THROW(OpenTable(c.source, true, QStringLiteral("Loading versions")),
-                     runtime::ProgramEnded);
+        EXPECT_EQ(EndingOf([&] { OpenTable(c.source, true, QStringLiteral("Loading versions")); }),
+                  runtime::ExitStatus::DatabaseFailure);
         const auto& shown = dialogs.shown();
         ASSERT_EQ(shown.size(), 3u) << c.source.toStdString();
         for (int problem : {0, 1}) {
@@ -226,7 +237,11 @@ TEST_F(TableAccessTest, OtherErrorsAskAtOnceAndNoEndsTheProgram) {
             EXPECT_TRUE(shown[problem].text.endsWith(CrLf + "Status was Loading versions" + CrLf +
                                                      "Retry?"));
         }
-        EXPECT_EQ(shown[2].text, EarningsMessage());
+        EXPECT_EQ(shown[2].title, DatabaseFailureTitle());
+        EXPECT_FALSE(shown[2].text.contains("earned"));
+        EXPECT_TRUE(
+            shown[2].text.endsWith("Nothing had been recorded yet.\r\nPlease call the "
+                                   "experimenter."));
         CloseDatabase();
     }
 }

@@ -32,6 +32,7 @@ fail() {
 
 cleanup() {
     [ -n "$PROGRAM_PID" ] && kill -9 "$PROGRAM_PID" 2>/dev/null
+    release_write_lock
     [ -n "$XVFB_PID" ] && kill "$XVFB_PID" 2>/dev/null
     if [ -n "$WORK" ] && [ -z "${KEEP_WORK:-}" ]; then rm -rf "$WORK"; fi
 }
@@ -73,6 +74,26 @@ make_database() {
         }' "$WORK/csv/tblSetup.csv" >"$WORK/setup/tblSetup.csv"
     "$TOOL" import "$DB" "$WORK/setup" --replace >/dev/null || fail "fluxmere-db import"
     cp "$PROGRAM" "$WORK/fluxmere"
+}
+
+# The write lock of the test database, held by the sqlcipher shell (as an import would hold
+# it) until release_write_lock.
+LOCK_PID=""
+hold_write_lock() {
+    step "another program holds the database's write lock"
+    mkfifo "$WORK/lock.fifo"
+    sqlcipher -batch "$DB" <"$WORK/lock.fifo" >/dev/null 2>&1 &
+    LOCK_PID=$!
+    exec 7>"$WORK/lock.fifo"
+    printf "PRAGMA key='%s';\nBEGIN IMMEDIATE;\nSELECT count(*) FROM tblSetup;\n" "$DB_KEY" >&7
+    sleep 0.5
+}
+
+release_write_lock() {
+    [ -n "$LOCK_PID" ] || return 0
+    exec 7>&-
+    wait "$LOCK_PID" 2>/dev/null
+    LOCK_PID=""
 }
 
 # One value (or rows, "|" between columns) from the test database.

@@ -2,7 +2,8 @@
 # One whole-program run: the real fluxmere in a real X window, driven with keys and clicks as
 # a participant and an experimenter would, then the recorded tables checked.
 #   run.sh SCENARIO FLUXMERE FLUXMERE-DB CLOSE-WINDOW
-# Scenarios: paced, timed, resume, exit-password, close-cancel.
+# Scenarios: paced, timed, resume, exit-password, close-cancel, database-failure, quit.
+# Each checks the program's exit status: 0 only for a finished experiment.
 set -uo pipefail
 
 SCENARIO=$1
@@ -244,7 +245,7 @@ scenario_exit_password() {
     program_alive || fail "the program ended after a wrong password"
     try_password fluxmere
     step "the right password ends the program without the earnings message"
-    wait_program_end 0
+    wait_program_end 4
     expect_query "select count(*) from datExperimentTrials where Subject='Dan'" "$rows"
 }
 
@@ -272,6 +273,50 @@ scenario_close_cancel() {
     expect_query "select count(*) from datTrialSummary where Subject='Eve'" 3
 }
 
+# Escape answers No on a Yes/No question.
+answer_no() {
+    local title=$1 box
+    step "'$title' answered No"
+    wait_window "$title"
+    box=$WINDOW
+    focus "$box"
+    press Escape
+    wait_window_gone "$box"
+}
+
+scenario_database_failure() {
+    make_database 700
+    start_program
+    log_in Fay TankP
+    register Fay
+    simulation_window
+    enter_orders 1 1 Enter
+    wait_periods_scored Fay 1
+    hold_write_lock
+    enter_orders 2 2 Enter
+    answer_no '^Error 3050: Recording data$'
+    answer_no '^Problems opening table$'
+    step "the session ends saying the database stopped it, not with the earnings"
+    wait_window '^Database problem$'
+    local box=$WINDOW
+    [ -z "$(windows_named '^Fluxmere$' | grep -vx "$SIM")" ] || fail "the earnings message showed"
+    focus "$box"
+    press Return
+    wait_program_end 3
+    release_write_lock
+    expect_query "select count(*) from datTrialSummary where Subject='Fay'" 1
+}
+
+scenario_quit() {
+    make_database 700
+    start_program
+    step "the login window is closed"
+    wait_window '^Welcome$'
+    "$CLOSE_WINDOW" "$WINDOW" || fail "close-window"
+    wait_program_end 5
+    expect_query "select count(*) from datSubject" 0
+}
+
 command -v xdotool >/dev/null || fail "xdotool is not installed (scripts/install-deps.sh)"
 command -v sqlcipher >/dev/null || fail "sqlcipher is not installed (scripts/install-deps.sh)"
 start_display
@@ -282,6 +327,8 @@ case "$SCENARIO" in
     resume) scenario_resume ;;
     exit-password) scenario_exit_password ;;
     close-cancel) scenario_close_cancel ;;
+    database-failure) scenario_database_failure ;;
+    quit) scenario_quit ;;
     *) fail "unknown scenario '$SCENARIO'" ;;
 esac
 echo "ACCEPTANCE PASSED [$SCENARIO]"
