@@ -381,6 +381,23 @@ Findings LabelRules(const SetupRow& setup, const std::vector<LabelRow>& labels) 
     return found.take();
 }
 
+Findings DuplicateVersionRules(const std::vector<std::pair<int, QString>>& versions) {
+    Collector found;
+    for (auto later = versions.begin(); later != versions.end(); ++later) {
+        const auto earlier = std::find_if(versions.begin(), later, [&](const auto& version) {
+            return !later->second.isEmpty() &&
+                   version.second.compare(later->second, Qt::CaseInsensitive) == 0;
+        });
+        if (earlier == later) continue;
+        found.add(Severity::Warns, kSetupTable, later->first, QStringLiteral("Version"),
+                  QStringLiteral("%1 in tblSetup: also in row %2; the program would load only "
+                                 "the first of them.")
+                      .arg(VersionName(later->second))
+                      .arg(earlier->first));
+    }
+    return found.take();
+}
+
 QString ScenarioName(const ExperimentSetupRecord& setup) {
     return QStringLiteral("Environment scenario %1").arg(setup.ScenarioUsed);
 }

@@ -7,6 +7,7 @@
 #include <QString>
 #include <cstdint>
 #include <optional>
+#include <utility>
 #include <vector>
 
 #include "config/ConfigError.h"
@@ -79,6 +80,10 @@ QString ScenarioName(const ExperimentSetupRecord& setup);
 QString ScenarioPlace(const ExperimentSetupRecord& setup);
 QString DelayScenarioName(const ExperimentSetupRecord& setup);
 QString DelayScenarioPlace(const ExperimentSetupRecord& setup);
+
+// A version named again in a later row of tblSetup (names in any letter case): the program
+// runs only the first. `versions` holds each row's number and version, in table order.
+Findings DuplicateVersionRules(const std::vector<std::pair<int, QString>>& versions);
 
 // Raises ConfigError with the first refusal's message; warnings and the login's setup check
 // pass.

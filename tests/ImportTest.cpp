@@ -2,7 +2,10 @@
 // kept, and all or nothing.
 #include <gtest/gtest.h>
 
+#include <map>
 #include <ostream>
+#include <string_view>
+#include <vector>
 
 #include "tests/support/TempDatabase.h"
 #include "tests/support/ToolFixtures.h"
@@ -32,6 +35,22 @@ class ImportTest : public ::testing::Test {
     QStringList setupVersions() {
         return Column(demo.path(), "SELECT Version FROM tblSetup ORDER BY rowid");
     }
+    // Whole tblSetup rows as CSV: the demo's StoreP, each with its own changes.
+    QByteArray setupCsv(const std::vector<std::map<QString, QString>>& rows) {
+        auto connection = tool::OpenExperimentDatabase(demo.path(), db::OpenMode::ReadOnly);
+        const tool::Rows store(*connection, "SELECT * FROM tblSetup WHERE Version = 'StoreP'");
+        QStringList names;
+        for (const tool::TableColumn& column : tool::ColumnsOf(*connection, "tblSetup"))
+            names << column.name;
+        QByteArray text = names.join(',').toUtf8() + '\n';
+        for (const auto& changes : rows) {
+            QStringList values;
+            for (const QString& name : names)
+                values << (changes.count(name) ? changes.at(name) : store.at(0, name).toString());
+            text += values.join(',').toUtf8() + '\n';
+        }
+        return text;
+    }
 
     DemoDatabase demo;
     tool::NoProgress quiet;
@@ -39,10 +58,11 @@ class ImportTest : public ::testing::Test {
 
 TEST_F(ImportTest, HeaderInAnyCaseAndOrderRowsInFileOrderMissingColumnsEmpty) {
     const QString path = csv("delays.csv",
-                             "OUTFLOWDELAYVALUE,delayscenario,InflowDelayValue\n"
-                             "3,7,1\n"
-                             "1,7,2\n"
-                             "2,7,5\n");
+                             "OUTFLOWDELAYVALUE,delayscenario,InflowDelayValue,inflowdelaylength,"
+                             "OutflowDelayLength\n"
+                             "3,7,1,5,5\n"
+                             "1,7,2,5,5\n"
+                             "2,7,5,5,5\n");
     const auto result = ImportTableFile(demo.path(), "TBLDELAYSCENARIOS", path, false, quiet);
     EXPECT_EQ(result.table, QStringLiteral("tblDelayScenarios"));
     EXPECT_EQ(result.rows, 3);
@@ -51,9 +71,11 @@ TEST_F(ImportTest, HeaderInAnyCaseAndOrderRowsInFileOrderMissingColumnsEmpty) {
             demo.path(),
             "SELECT inflowDelayValue FROM tblDelayScenarios WHERE DelayScenario=7 ORDER BY rowid"),
         (QStringList{"1", "2", "5"}));
-    EXPECT_EQ(Column(demo.path(),
-                     "SELECT outflowDelayLength FROM tblDelayScenarios WHERE DelayScenario=7"),
-              (QStringList{"NULL", "NULL", "NULL"}));
+    // A label of no version may lack its caption: the program never reads it.
+    ImportTableFile(demo.path(), "tblLabels", csv("labels.csv", "LABELNUMBER,Version\n1,Nobody\n"),
+                    false, quiet);
+    EXPECT_EQ(Column(demo.path(), "SELECT LabelName FROM tblLabels WHERE version = 'Nobody'"),
+              QStringList{"NULL"});
 }
 
 TEST_F(ImportTest, ValuesAreStoredByTheirColumnsTypes) {
@@ -75,16 +97,24 @@ TEST_F(ImportTest, ValuesAreStoredByTheirColumnsTypes) {
 }
 
 TEST_F(ImportTest, BooleansAreStoredAsTheEnginesTrueAndFalse) {
-    const QString path =
-        csv("setup.csv",
-            "Version,graphicalMode,IsTimeDriven,IsBonusOnTimeGap,ShowBackOrder,ShowTimePeriods\n"
-            "B1,TRUE,yes,1,-1,\n"
-            "B2,false,No,0,FALSE,false\n");
+    // B1 stays a store: a tank would need labels of its own.
+    const QString path = csv("setup.csv", setupCsv({{{"Version", "B1"},
+                                                     {"graphicalMode", ""},
+                                                     {"IsTimeDriven", "yes"},
+                                                     {"IsBonusOnTimeGap", "1"},
+                                                     {"ShowBackOrder", "-1"},
+                                                     {"ShowTimePeriods", "TRUE"}},
+                                                    {{"Version", "B2"},
+                                                     {"graphicalMode", "FALSE"},
+                                                     {"IsTimeDriven", "No"},
+                                                     {"IsBonusOnTimeGap", "0"},
+                                                     {"ShowBackOrder", "false"},
+                                                     {"ShowTimePeriods", "false"}}}));
     ImportTableFile(demo.path(), "tblSetup", path, false, quiet);
     EXPECT_EQ(Column(demo.path(),
                      "SELECT graphicalMode || IsTimeDriven || IsBonusOnTimeGap || ShowBackOrder || "
                      "ShowTimePeriods FROM tblSetup WHERE Version LIKE 'B_' ORDER BY rowid"),
-              (QStringList{"-1-1-1-10", "00000"}));
+              (QStringList{"0-1-1-1-1", "00000"}));
 }
 
 struct BadCell {
@@ -136,6 +166,98 @@ INSTANTIATE_TEST_SUITE_P(
         BadCell{"tblLabels", "",
                 "in.csv: the file is empty; its first line must name the columns"}));
 
+// What the program would refuse to run is refused at the import, named by the file, line and
+// column it comes from, and nothing is imported. Rows are appended unless `replace`.
+struct RefusedImport {
+    const char* name;
+    const char* table;
+    std::string_view csv;  // a whole file; or, when empty, these tblSetup rows
+    std::vector<std::map<QString, QString>> setup;
+    bool replace;
+    const char* message;
+};
+
+std::ostream& operator<<(std::ostream& out, const RefusedImport& c) {
+    return out << c.name;
+}
+
+class RefusedImportTest : public ImportTest, public ::testing::WithParamInterface<RefusedImport> {};
+
+TEST_P(RefusedImportTest, IsNamedByFileLineAndColumnAndNothingIsImported) {
+    const RefusedImport& c = GetParam();
+    const QString count = QStringLiteral("SELECT count(*) FROM %1").arg(c.table);
+    const QStringList before = Column(demo.path(), count);
+    const QByteArray text = c.csv.empty()
+                                ? setupCsv(c.setup)
+                                : QByteArray(c.csv.data(), static_cast<int>(c.csv.size()));
+    EXPECT_EQ(importError(c.table, text, c.replace), QString::fromUtf8(c.message));
+    EXPECT_EQ(Column(demo.path(), count), before);
+}
+
+using namespace std::string_view_literals;
+
+INSTANTIATE_TEST_SUITE_P(
+    Cases, RefusedImportTest,
+    ::testing::Values(
+        RefusedImport{"NulByteInAText",
+                      "tblLabels",
+                      "version,LabelNumber,LabelName\nStoreP,1,\"ten\0people\"\n"sv,
+                      {},
+                      false,
+                      "in.csv:2: column LabelName: the text holds a NUL character"},
+        RefusedImport{"VersionTwice",
+                      "tblSetup",
+                      {},
+                      {{{"Version", "storep"}}},
+                      false,
+                      "in.csv:2: column Version: Version 'storep' in tblSetup: also in row 3; the "
+                      "program would load only the first of them."},
+        RefusedImport{"NoMaxTrialColumn",
+                      "tblSetup",
+                      "Version,BaseMoney\nNew,5\n",
+                      {},
+                      false,
+                      "in.csv:2: column MaxTrial: Version 'New' in tblSetup: MaxTrial is empty; "
+                      "it must hold a number."},
+        RefusedImport{"MorePeriodsThanTheScenarioHolds",
+                      "tblSetup",
+                      {},
+                      {{{"Version", "New"}}, {{"Version", "Long"}, {"MaxTrial", "40"}}},
+                      false,
+                      "in.csv:3: column MaxTrial: Version 'Long' in tblSetup: MaxTrial is 40, but "
+                      "MaxNumberOfAScenarioType (30) gives environment rates only up to period "
+                      "31."},
+        RefusedImport{"DelayBelowOnePeriod",
+                      "tblDelayScenarios",
+                      "DelayScenario,inflowDelayValue,inflowDelayLength,outflowDelayValue,"
+                      "outflowDelayLength\n2,0,5,2,5\n",
+                      {},
+                      false,
+                      "in.csv:2: column inflowDelayValue: Delay scenario 2 in tblDelayScenarios, "
+                      "segment 4: inflowDelayValue is 0, outside the range 1 to 32767."},
+        RefusedImport{"ScenarioPeriodBeyondTheArrays",
+                      "tblScenarios",
+                      "Scenario,Trial,inFlowRateEnviron,outFlowRateEnviron\n1,2,1,1\n1,40,1,1\n",
+                      {},
+                      false,
+                      "in.csv:3: column Trial: Environment scenario 1 in tblScenarios: Trial is "
+                      "40, outside the range 0 to 31 (MaxNumberOfAScenarioType + 1)."},
+        RefusedImport{"LabelsReplacedWithoutAVersionsOwn",
+                      "tblLabels",
+                      "version,LabelNumber,LabelName\nTankT,1,100\n",
+                      {},
+                      true,
+                      "in.csv: Version 'TankP' has no labels in tblLabels, so the top of the "
+                      "tank's scale would be 0."},
+        RefusedImport{"ScenariosReplacedWithoutOneInUse",
+                      "tblScenarios",
+                      "Scenario,Trial,inFlowRateEnviron,outFlowRateEnviron\n2,1,1,1\n",
+                      {},
+                      true,
+                      "the import would leave tblSetup, row 1, column ScenarioUsed: Environment "
+                      "scenario 1 has no rows in tblScenarios."}),
+    [](const auto& info) { return std::string(info.param.name); });
+
 TEST_F(ImportTest, AnUnknownTableIsNamedWithTheTablesThereAre) {
     EXPECT_EQ(
         importError("tblNothing", "a\n1\n"),
@@ -156,7 +278,7 @@ TEST_F(ImportTest, AFailureHalfWayThroughAReplaceLeavesTheTableAsItWas) {
 }
 
 TEST_F(ImportTest, ReplaceReplacesAndAppendAppends) {
-    const QString path = csv("setup.csv", "Version\nNew1\nNew2\n");
+    const QString path = csv("setup.csv", setupCsv({{{"Version", "New1"}}, {{"Version", "New2"}}}));
     ImportTableFile(demo.path(), "tblSetup", path, false, quiet);
     EXPECT_EQ(setupVersions(), (QStringList{"TankP", "TankT", "StoreP", "StoreT", "New1", "New2"}));
     ImportTableFile(demo.path(), "tblSetup", path, true, quiet);
@@ -178,7 +300,8 @@ TEST_F(ImportTest, AFolderIsImportedWhollyOrNotAtAll) {
     }
     EXPECT_EQ(Column(demo.path(), "SELECT count(*) FROM tblLabels"), labelsBefore);
 
-    WriteFile(folder.filePath("tblSetup.csv"), "Version,MaxTrial\nNew,10\n");
+    WriteFile(folder.filePath("tblSetup.csv"),
+              setupCsv({{{"Version", "New"}, {"MaxTrial", "10"}}}));
     const auto imported = tool::ImportFolder(demo.path(), folder.path(), true, quiet);
     ASSERT_EQ(imported.size(), 2u);
     EXPECT_EQ(setupVersions(), QStringList{"New"});
@@ -197,7 +320,7 @@ TEST_F(ImportTest, ReplacingNeverDeletesRecordedRows) {
 
     QTemporaryDir folder;
     WriteFile(folder.filePath("datSubject.csv"), "Subject,Version\n");
-    WriteFile(folder.filePath("tblSetup.csv"), "Version\nNew\n");
+    WriteFile(folder.filePath("tblSetup.csv"), setupCsv({{{"Version", "New"}}}));
     const auto imported = tool::ImportFolder(demo.path(), folder.path(), true, quiet);
     EXPECT_EQ(setupVersions(), QStringList{"New"});
     EXPECT_EQ(Column(demo.path(), "SELECT Subject FROM datSubject"), QStringList{"Ann"});

@@ -76,6 +76,7 @@ class Checker {
                     0,
                     {},
                     QStringLiteral("no versions: the login screen would offer none")});
+        checkVersionNames();
         for (int row = 0; row < setup_.rows.size(); ++row) checkVersion(row);
         checkAccounts();
         return problems_;
@@ -164,7 +165,6 @@ class Checker {
     }
 
     void checkVersion(int row) {
-        checkVersionName(row);
         const std::optional<config::SetupRow> setup = readSetup(row);
         if (!setup) return;
         report(config::SetupRules(*setup));
@@ -176,21 +176,15 @@ class Checker {
     }
 
     // The login offers versions by name and loads the first row of a name.
-    void checkVersionName(int row) {
-        const QString version = setup_.text(row, QStringLiteral("Version"));
-        const QString where = config::VersionName(version) + QStringLiteral(" in ") + kSetup;
-        if (version.trimmed().isEmpty())
-            report({Severity::Warns, kSetup, row + 1, QStringLiteral("Version"),
-                    QStringLiteral("no version name")});
-        for (int earlier = 0; earlier < row; ++earlier)
-            if (!version.isEmpty() && setup_.text(earlier, QStringLiteral("Version"))
-                                              .compare(version, Qt::CaseInsensitive) == 0) {
+    void checkVersionNames() {
+        std::vector<std::pair<int, QString>> versions;
+        for (int row = 0; row < setup_.rows.size(); ++row) {
+            versions.emplace_back(row + 1, setup_.text(row, QStringLiteral("Version")));
+            if (versions.back().second.trimmed().isEmpty())
                 report({Severity::Warns, kSetup, row + 1, QStringLiteral("Version"),
-                        where + QStringLiteral(": also in row %1; the program would load only "
-                                               "one of them.")
-                                    .arg(earlier + 1)});
-                break;
-            }
+                        QStringLiteral("no version name")});
+        }
+        report(config::DuplicateVersionRules(versions));
     }
 
     // The rows of a scenario key in table order, as the program selects them.

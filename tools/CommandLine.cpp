@@ -236,8 +236,10 @@ const std::vector<Command>& Commands() {
          "value). Every cell is checked against its column's type: numbers with a point, booleans\n"
          "TRUE/FALSE, dates yyyy-mm-dd, times hh:mm:ss. Rows keep the file's order (the segments "
          "of\n"
-         "a delay scenario are taken in that order). Nothing is written unless every row is "
-         "right.\n"
+         "a delay scenario are taken in that order). What check would report as stopping a\n"
+         "version (and a version named twice) is refused with its file, line and column. Nothing "
+         "is\n"
+         "written unless every row is right.\n"
          "  --replace   replace the table's rows instead of adding to them; recorded rows\n"
          "              (dat tables) are never deleted",
          2,

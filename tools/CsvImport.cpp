@@ -7,6 +7,7 @@
 #include <QTime>
 #include <charconv>
 #include <cmath>
+#include <optional>
 #include <set>
 
 #include "db/Error.h"
@@ -75,6 +76,9 @@ QString BindCell(db::Statement& insert, int position, const CsvField& cell, db::
         case db::ColumnType::Text:
             if (!IsValidUtf8(text))
                 return QStringLiteral("the text is not UTF-8 (save the file as \"CSV UTF-8\")");
+            // The program's texts end at a NUL, so what follows it would be lost unseen.
+            if (text.find('\0') != std::string_view::npos)
+                return QStringLiteral("the text holds a NUL character");
             insert.bindText(position, text);
             return {};
         case db::ColumnType::Integer: {
@@ -189,18 +193,47 @@ bool IsAboutTheDatabaseFile(const db::Error& error) {
     }
 }
 
-long long RecordedRows(db::Connection& connection, const QString& table) {
-    const db::TableDef* definition = db::FindTable(table);
-    if (!definition || !definition->recorded) return 0;
+long long RowCount(db::Connection& connection, const QString& table) {
     const Rows count(
         connection, QStringLiteral("SELECT COUNT(*) AS n FROM %1").arg(db::QuoteIdentifier(table)));
     return count.at(0, QStringLiteral("n")).toLongLong();
 }
 
+long long RecordedRows(db::Connection& connection, const QString& table) {
+    const db::TableDef* definition = db::FindTable(table);
+    return definition && definition->recorded ? RowCount(connection, table) : 0;
+}
+
+// "FILE:LINE: column C: message" for a fault in an imported row, "FILE: message" for one in a
+// table the file replaced; nothing when the fault lies elsewhere.
+std::optional<QString> PlaceInFiles(const Problem& problem,
+                                    const std::vector<ImportedRows>& imported) {
+    for (const ImportedRows& rows : imported) {
+        if (rows.table != problem.table) continue;
+        // The file is the whole table only when it was imported into an empty one.
+        if (problem.row == 0 && rows.firstRow == 1)
+            return rows.source + QStringLiteral(": ") + problem.message;
+        const long long index = problem.row - rows.firstRow;
+        if (index < 0 || index >= static_cast<long long>(rows.lines.size())) continue;
+        QString place = QStringLiteral("%1:%2").arg(rows.source).arg(rows.lines[index]);
+        if (!problem.column.isEmpty()) place += QStringLiteral(": column ") + problem.column;
+        return place + QStringLiteral(": ") + problem.message;
+    }
+    return std::nullopt;
+}
+
+// What the program refuses, and versions that could never be chosen at the login: one
+// without a name, and the second of two with one name (only the first would run).
+bool RefusedByTheImport(const Problem& problem) {
+    return problem.severity != config::Severity::Warns ||
+           (problem.table == QStringLiteral("tblSetup") &&
+            problem.column == QStringLiteral("Version"));
+}
+
 }  // namespace
 
-long long ImportCsv(db::Connection& connection, const QString& table, std::string_view csv,
-                    const QString& sourceName, bool replace, Progress& progress) {
+ImportedRows ImportCsv(db::Connection& connection, const QString& table, std::string_view csv,
+                       const QString& sourceName, bool replace, Progress& progress) {
     CsvReader reader(csv, sourceName);
     std::vector<CsvField> record;
     if (!reader.next(record))
@@ -212,9 +245,9 @@ long long ImportCsv(db::Connection& connection, const QString& table, std::strin
 
     if (replace)
         connection.execute(QStringLiteral("DELETE FROM %1").arg(db::QuoteIdentifier(table)));
+    ImportedRows imported{table, sourceName, RowCount(connection, table) + 1, {}};
     db::Statement insert = connection.prepare(InsertSql(table, columns));
     progress.start(QStringLiteral("importing %1").arg(table), 0);
-    long long rows = 0;
     while (reader.next(record)) {
         if (record.size() != columns.size())
             throw ToolError(QStringLiteral("%1:%2: %3 values, but the header names %4 columns")
@@ -243,10 +276,22 @@ long long ImportCsv(db::Connection& connection, const QString& table, std::strin
                                 .arg(reader.line())
                                 .arg(error.description()));
         }
-        progress.advance(++rows);
+        imported.lines.push_back(reader.line());
+        progress.advance(static_cast<long long>(imported.lines.size()));
     }
     progress.finish();
-    return rows;
+    return imported;
+}
+
+void RequireImportedRowsRunnable(db::Connection& connection, const std::vector<Problem>& before,
+                                 const std::vector<ImportedRows>& imported) {
+    for (const Problem& problem : CheckConfiguration(connection)) {
+        if (!RefusedByTheImport(problem)) continue;
+        if (const std::optional<QString> place = PlaceInFiles(problem, imported))
+            throw ToolError(*place);
+        if (std::find(before.begin(), before.end(), problem) == before.end())
+            throw ToolError(QStringLiteral("the import would leave %1").arg(problem.text()));
+    }
 }
 
 ImportedTable ImportTableFile(const QString& databasePath, const QString& table,
@@ -261,9 +306,12 @@ ImportedTable ImportTableFile(const QString& databasePath, const QString& table,
                             .arg(name)
                             .arg(recorded)
                             .arg(recorded == 1 ? QStringLiteral("row") : QStringLiteral("rows")));
-    const long long rows = ImportCsv(*connection, name, file.bytes(), csvPath, replace, progress);
+    const std::vector<Problem> before = CheckConfiguration(*connection);
+    const ImportedRows rows =
+        ImportCsv(*connection, name, file.bytes(), csvPath, replace, progress);
+    RequireImportedRowsRunnable(*connection, before, {rows});
     transaction.commit();
-    return {name, rows};
+    return {name, static_cast<long long>(rows.lines.size())};
 }
 
 std::vector<ImportedTable> ImportFolder(const QString& databasePath, const QString& folder,
@@ -278,7 +326,9 @@ std::vector<ImportedTable> ImportFolder(const QString& databasePath, const QStri
     auto connection = OpenExperimentDatabase(databasePath, db::OpenMode::ReadWrite);
     std::set<QString> tablesSeen;
     std::vector<ImportedTable> imported;
+    std::vector<ImportedRows> importedRows;
     WriteTransaction transaction(*connection);
+    const std::vector<Problem> before = CheckConfiguration(*connection);
     for (const QFileInfo& info : files) {
         QString table;
         try {
@@ -294,9 +344,11 @@ std::vector<ImportedTable> ImportFolder(const QString& databasePath, const QStri
             continue;
         }
         const MappedFile file(info.filePath());
-        imported.push_back({table, ImportCsv(*connection, table, file.bytes(), info.filePath(),
-                                             replace, progress)});
+        importedRows.push_back(
+            ImportCsv(*connection, table, file.bytes(), info.filePath(), replace, progress));
+        imported.push_back({table, static_cast<long long>(importedRows.back().lines.size())});
     }
+    RequireImportedRowsRunnable(*connection, before, importedRows);
     transaction.commit();
     return imported;
 }

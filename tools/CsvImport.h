@@ -7,6 +7,7 @@
 #include <string_view>
 #include <vector>
 
+#include "tools/Check.h"
 #include "tools/Progress.h"
 
 namespace db {
@@ -35,8 +36,24 @@ ImportedTable ImportTableFile(const QString& databasePath, const QString& table,
 std::vector<ImportedTable> ImportFolder(const QString& databasePath, const QString& folder,
                                         bool replace, Progress& progress);
 
-// CSV text into a table, inside a transaction the caller holds. Returns the rows added.
-long long ImportCsv(db::Connection& connection, const QString& table, std::string_view csv,
-                    const QString& sourceName, bool replace, Progress& progress);
+// Where the rows of one file went: the table's rows from firstRow on (1-based, in table
+// order), each read from a line of the file.
+struct ImportedRows {
+    QString table;
+    QString source;
+    long long firstRow = 1;
+    std::vector<long long> lines;  // the line each row began on
+};
+
+// CSV text into a table, inside a transaction the caller holds.
+ImportedRows ImportCsv(db::Connection& connection, const QString& table, std::string_view csv,
+                       const QString& sourceName, bool replace, Progress& progress);
+
+// The configuration an import leaves must pass what the program's rule book refuses (and hold
+// no version twice): a fault in an imported row is named by its file, line and column, one in
+// a table an import replaced by its file, and one the import brings elsewhere by its place.
+// `before` is what check found before the import.
+void RequireImportedRowsRunnable(db::Connection& connection, const std::vector<Problem>& before,
+                                 const std::vector<ImportedRows>& imported);
 
 }  // namespace tool
