@@ -2,6 +2,7 @@
 // kept, and all or nothing.
 #include <gtest/gtest.h>
 
+#include <QTextStream>
 #include <map>
 #include <ostream>
 #include <string_view>
@@ -9,6 +10,7 @@
 
 #include "tests/support/TempDatabase.h"
 #include "tests/support/ToolFixtures.h"
+#include "tools/CommandLine.h"
 #include "tools/CsvImport.h"
 #include "tools/ToolError.h"
 
@@ -257,6 +259,18 @@ INSTANTIATE_TEST_SUITE_P(
                       "the import would leave tblSetup, row 1, column ScenarioUsed: Environment "
                       "scenario 1 has no rows in tblScenarios."}),
     [](const auto& info) { return std::string(info.param.name); });
+
+TEST_F(ImportTest, TheCommandEndsARefusedSentenceWithNothingImported) {
+    const QString path = csv("setup.csv", "Version,MaxTrial\nNew,20\n");
+    QString output, errors;
+    QTextStream out(&output), err(&errors);
+    EXPECT_EQ(tool::RunTool({"import", demo.path(), "tblSetup", path}, out, err), 1);
+    err.flush();
+    EXPECT_EQ(errors, QStringLiteral("fluxmere-db import: %1:2: column BaseMoney: Version 'New' in "
+                                     "tblSetup: BaseMoney is empty; it must hold a number; nothing "
+                                     "was imported\n")
+                          .arg(path));
+}
 
 TEST_F(ImportTest, AnUnknownTableIsNamedWithTheTablesThereAre) {
     EXPECT_EQ(

@@ -129,7 +129,10 @@ std::vector<ImportedTable> ImportAllOrNothing(const Arguments& a, bool replace) 
                                     ProgressForStderr())};
         return ImportFolder(a.positional[0], a.positional[1], replace, ProgressForStderr());
     } catch (const ToolError& error) {
-        throw ToolError(error.message() + QStringLiteral("; nothing was imported"));
+        // The rule book's messages are sentences; the note continues the last one.
+        QString message = error.message();
+        if (message.endsWith(QLatin1Char('.'))) message.chop(1);
+        throw ToolError(message + QStringLiteral("; nothing was imported"));
     }
 }
 
