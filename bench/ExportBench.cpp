@@ -9,10 +9,10 @@
 #include <QTemporaryDir>
 #include <string>
 
+#include "access/TableAccess.h"
 #include "bench/Figure.h"
 #include "db/Engine.h"
 #include "db/Schema.h"
-#include "access/TableAccess.h"
 
 namespace {
 

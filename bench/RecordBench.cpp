@@ -7,10 +7,10 @@
 #include <utility>
 #include <vector>
 
+#include "access/TableAccess.h"
 #include "bench/Figure.h"
 #include "db/Engine.h"
 #include "db/Schema.h"
-#include "access/TableAccess.h"
 #include "runtime/Context.h"
 
 namespace {

@@ -74,8 +74,11 @@ TableDef SetupTable() {
             Flag("ShowBackOrder", "show the inflow orders on their way"),
             Flag("ShowDischargeOrder", "show the outflow orders on their way"),
             Flag("ShowTimePeriods", "show the period counter"),
-            {"deltaTmeBetweenEnvUsr", T::Double, "largest gap in ms between the environment's action and Submit that still earns the time-gap bonus"},
-            {"TimeBetweenEnvTries", T::Double, "interval in ms of the period clock in time-driven mode"},
+            {"deltaTmeBetweenEnvUsr", T::Double,
+             "largest gap in ms between the environment's action and Submit that still earns the "
+             "time-gap bonus"},
+            {"TimeBetweenEnvTries", T::Double,
+             "interval in ms of the period clock in time-driven mode"},
             {"UsrMv", T::Integer, "user flow animation interval in milliseconds"},
             {"EnvMv", T::Integer, "environment flow animation interval in milliseconds"},
         },
@@ -189,8 +192,11 @@ TableDef ExperimentTrialsTable() {
                 {"MaxNumberOfAScenarioType", T::Integer, "highest period index of the scenarios"},
                 Flag("IsTimeDriven", "periods run on a clock"),
                 Flag("IsBonusOnTimeGap", "bonus for reacting quickly"),
-                {"TimeBetweenEnvTries", T::Double, "interval in ms of the period clock in time-driven mode"},
-                {"deltaTmeBetweenEnvUsr", T::Double, "largest gap in ms between the environment's action and Submit that still earns the time-gap bonus"},
+                {"TimeBetweenEnvTries", T::Double,
+                 "interval in ms of the period clock in time-driven mode"},
+                {"deltaTmeBetweenEnvUsr", T::Double,
+                 "largest gap in ms between the environment's action and Submit that still earns "
+                 "the time-gap bonus"},
             },
             {"CREATE INDEX IF NOT EXISTS datExperimentTrials_Subject_Version_EventID ON "
              "datExperimentTrials (Subject, Version, EventID)"}};

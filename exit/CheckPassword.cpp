@@ -1,8 +1,8 @@
 #include "exit/CheckPassword.h"
 
+#include "access/TableAccess.h"
 #include "core/RunRecord.h"
 #include "db/Error.h"
-#include "access/TableAccess.h"
 
 namespace {
 

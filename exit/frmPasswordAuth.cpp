@@ -97,7 +97,8 @@ void frmPasswordAuth::Command1_Click() {
         EndProgram();
     }
     runtime::MsgBox(QStringLiteral("Username or Password is incorrect. Please try again"),
-               runtime::vbOKOnly + runtime::vbExclamation, QStringLiteral("Password Incorrect"));
+                    runtime::vbOKOnly + runtime::vbExclamation,
+                    QStringLiteral("Password Incorrect"));
     ClearBoxes();
     txtUsername.setFocus();
 }

@@ -3,8 +3,8 @@
 #include <memory>
 #include <optional>
 
-#include "core/RunRecord.h"
 #include "access/TableAccess.h"
+#include "core/RunRecord.h"
 #include "recording/RecordWriter.h"
 #include "recording/Resume.h"
 #include "runtime/Clock.h"

@@ -3,10 +3,10 @@
 #include <algorithm>
 #include <memory>
 
+#include "access/TableAccess.h"
 #include "core/RunRecord.h"
 #include "core/RunValues.h"
 #include "db/Error.h"
-#include "access/TableAccess.h"
 #include "runtime/NumberText.h"
 
 namespace {
@@ -101,9 +101,9 @@ Whole RecordedWhole(db::Recordset& row, const char* column, Whole (*convert)(dou
         return convert(number);
     } catch (const runtime::RuntimeError&) {
         throw runtime::RuntimeError(db::errors::DataTypeConversion,
-                               QStringLiteral("column %1 of the latest event holds %2, beyond "
-                                              "the whole numbers it may hold")
-                                   .arg(QString::fromLatin1(column), runtime::Plain(number)));
+                                    QStringLiteral("column %1 of the latest event holds %2, beyond "
+                                                   "the whole numbers it may hold")
+                                        .arg(QString::fromLatin1(column), runtime::Plain(number)));
     }
 }
 

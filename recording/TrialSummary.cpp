@@ -1,8 +1,8 @@
 #include "recording/TrialSummary.h"
 
+#include "access/TableAccess.h"
 #include "core/RunRecord.h"
 #include "core/RunValues.h"
-#include "access/TableAccess.h"
 #include "recording/RecordWriter.h"
 #include "runtime/Clock.h"
 

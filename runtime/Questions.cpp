@@ -13,8 +13,8 @@ QString ApplicationTitle() {
 int MsgBox(const QString& text, int style, const QString& title) {
     static UnattendedQuestions unattended;
     Questions* const host = CurrentContext().questions;
-    return (host ? *host : unattended).messageBox(
-        MessageBoxRequest{text, title.isEmpty() ? ApplicationTitle() : title, style});
+    return (host ? *host : unattended)
+        .messageBox(MessageBoxRequest{text, title.isEmpty() ? ApplicationTitle() : title, style});
 }
 
 void ScriptedQuestions::clear() {

@@ -5,8 +5,8 @@
 #include <functional>
 #include <ostream>
 
-#include "db/Dao.h"
 #include "access/TableAccess.h"
+#include "db/Dao.h"
 #include "tests/support/TempDatabase.h"
 
 namespace {

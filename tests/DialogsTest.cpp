@@ -12,7 +12,9 @@ namespace {
 TEST(DialogsTest, ScriptedAnswersAreReturnedInOrderAndEveryBoxIsKept) {
     ui::ScopedScriptedDialogs dialogs;
     dialogs.answerNext(runtime::vbNo);
-    EXPECT_EQ(runtime::MsgBox("Retry?", runtime::vbYesNo + runtime::vbQuestion, "Error 3050: Loading"), runtime::vbNo);
+    EXPECT_EQ(
+        runtime::MsgBox("Retry?", runtime::vbYesNo + runtime::vbQuestion, "Error 3050: Loading"),
+        runtime::vbNo);
     EXPECT_EQ(runtime::MsgBox("Done"), runtime::vbOK);
     ASSERT_EQ(dialogs.shown().size(), 2u);
     EXPECT_EQ(dialogs.shown()[0].style, 36);

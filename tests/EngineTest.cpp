@@ -12,9 +12,9 @@
 #include <chrono>
 #include <thread>
 
+#include "access/TableAccess.h"
 #include "db/Engine.h"
 #include "db/KeyCache.h"
-#include "access/TableAccess.h"
 #include "tests/support/TempDatabase.h"
 #include "tests/support/WriteProtection.h"
 

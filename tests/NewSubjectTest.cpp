@@ -5,9 +5,9 @@
 
 #include "core/RunRecord.h"
 #include "intake/frmNewSubject.h"
+#include "runtime/Clock.h"
 #include "support/ExperimentDatabase.h"
 #include "support/Typing.h"
-#include "runtime/Clock.h"
 #include "ui/Dialogs.h"
 #include "ui/Twips.h"
 

@@ -21,7 +21,8 @@ class FormatNumberTest : public ::testing::TestWithParam<PatternCase> {};
 
 TEST_P(FormatNumberTest, WritesThePattern) {
     const PatternCase& c = GetParam();
-    EXPECT_EQ(runtime::FormatNumber(c.value, QString::fromLatin1(c.pattern)).toStdString(), c.expected);
+    EXPECT_EQ(runtime::FormatNumber(c.value, QString::fromLatin1(c.pattern)).toStdString(),
+              c.expected);
 }
 
 INSTANTIATE_TEST_SUITE_P(
@@ -72,7 +73,8 @@ std::ostream& operator<<(std::ostream& out, const LeadingCase& c) {
 class LeadingNumberTest : public ::testing::TestWithParam<LeadingCase> {};
 
 TEST_P(LeadingNumberTest, ReadsTheNumberAtTheStart) {
-    EXPECT_DOUBLE_EQ(runtime::LeadingNumber(QString::fromUtf8(GetParam().text)), GetParam().expected);
+    EXPECT_DOUBLE_EQ(runtime::LeadingNumber(QString::fromUtf8(GetParam().text)),
+                     GetParam().expected);
 }
 
 INSTANTIATE_TEST_SUITE_P(Texts, LeadingNumberTest,

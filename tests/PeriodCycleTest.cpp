@@ -9,13 +9,13 @@
 #include <vector>
 
 #include "core/RunRecord.h"
+#include "runtime/ProgramEnd.h"
 #include "simulation/frmHydrovat.h"
 #include "tests/frmHydrovatFixture.h"
 #include "tests/support/ExperimentDatabase.h"
 #include "tests/support/ScreenCycle.h"
 #include "tests/support/Typing.h"
 #include "ui/Dialogs.h"
-#include "runtime/ProgramEnd.h"
 
 namespace {
 

@@ -6,9 +6,9 @@
 #include <vector>
 
 #include "core/RunRecord.h"
-#include "simulation/PeriodModel.h"
 #include "runtime/Clock.h"
 #include "runtime/Context.h"
+#include "simulation/PeriodModel.h"
 
 namespace {
 

@@ -9,11 +9,11 @@
 
 #include "core/RunRecord.h"
 #include "exit/frmPasswordAuth.h"
+#include "runtime/ProgramEnd.h"
 #include "simulation/frmHydrovat.h"
 #include "tests/frmHydrovatFixture.h"
 #include "tests/support/Typing.h"
 #include "ui/Dialogs.h"
-#include "runtime/ProgramEnd.h"
 
 namespace {
 

@@ -6,8 +6,8 @@
 #include <QElapsedTimer>
 #include <QTimer>
 
-#include "simulation/frmHydrovat.h"
 #include "runtime/ProgramEnd.h"
+#include "simulation/frmHydrovat.h"
 
 bool RunScreenUntil(const std::function<bool()>& done) {
     QTimer wake;  // so that waiting for events never blocks for long

@@ -2,9 +2,9 @@
 
 #include <QFile>
 
+#include "access/TableAccess.h"
 #include "db/Engine.h"
 #include "db/Schema.h"
-#include "access/TableAccess.h"
 
 namespace {
 
