@@ -16,6 +16,15 @@ namespace {
 
 const QString CrLf = QStringLiteral("\r\n");
 
+// The database of the HeldTransaction alive, if any.
+std::shared_ptr<db::Database> g_heldDatabase;
+
+std::shared_ptr<db::Database> OpenDatabaseAt(db::Workspace& workspace, const QString& path,
+                                             bool readOnly) {
+    return workspace.OpenDatabase(path, false, readOnly,
+                                  QStringLiteral(";pwd=") + db::DatabasePassword());
+}
+
 // One run of the opening steps. A failed step is repeated by running again: the steps
 // already done are kept.
 class Opening {
@@ -33,8 +42,8 @@ class Opening {
             step_ = 3;
         }
         if (step_ == 3) {
-            database_ = workspace_->OpenDatabase(path_, false, readOnly_,
-                                                 QStringLiteral(";pwd=") + db::DatabasePassword());
+            database_ =
+                g_heldDatabase ? g_heldDatabase : OpenDatabaseAt(*workspace_, path_, readOnly_);
             RunState.Database = database_;
             step_ = 4;
         }
@@ -124,13 +133,34 @@ std::unique_ptr<db::Recordset> OpenTable(const QString& source, bool readOnly,
 
 void CloseDatabase() {
     if (RunState.Database) {
-        RunState.Database->Close();
+        if (RunState.Database != g_heldDatabase) RunState.Database->Close();
         RunState.Database.reset();
     }
     if (RunState.Workspace) {
         RunState.Workspace->Close();
         RunState.Workspace.reset();
     }
+}
+
+HeldTransaction::HeldTransaction()
+    : database_(OpenDatabaseAt(*db::DefaultWorkspace(), DatabasePath(), false)) {
+    database_->connection().beginWrite();
+    g_heldDatabase = database_;
+}
+
+HeldTransaction::~HeldTransaction() {
+    g_heldDatabase.reset();
+    if (RunState.Database == database_) CloseDatabase();
+    try {
+        if (database_->connection().inTransaction()) database_->connection().rollback();
+        database_->Close();
+    } catch (const db::Error&) {
+        // Closing without the commit undoes the rows all the same.
+    }
+}
+
+void HeldTransaction::commit() {
+    database_->connection().commit();
 }
 
 QString SqlText(const QString& value) {

@@ -18,6 +18,20 @@ std::unique_ptr<db::Recordset> OpenTable(const QString& source, bool readOnly,
                                          const QString& status);
 void CloseDatabase();
 
+// While alive, every table opened goes through one connection to the database and one write
+// transaction: the rows written meanwhile are stored together by commit(), or not at all.
+class HeldTransaction {
+  public:
+    HeldTransaction();
+    ~HeldTransaction();
+    HeldTransaction(const HeldTransaction&) = delete;
+    HeldTransaction& operator=(const HeldTransaction&) = delete;
+    void commit();
+
+  private:
+    std::shared_ptr<db::Database> database_;
+};
+
 // Quotes a text for an SQL text: wrapped in single quotes, inner quotes doubled.
 QString SqlText(const QString& value);
 

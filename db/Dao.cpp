@@ -311,12 +311,13 @@ struct Recordset::Impl {
     }
 
     // One statement in one transaction, committed at once: a row is written whole or not
-    // at all.
+    // at all. Inside a transaction the caller began, the caller commits.
     void write() {
         // The rows still to come are read now: a read left open after the commit would keep
         // other stations from committing until this recordset is closed.
         if (cursor) hasRow(std::numeric_limits<std::size_t>::max());
         connection->setBusyTimeout(CommitWaitMilliseconds);
+        const bool outerTransaction = connection->inTransaction() && !ownsTransaction;
         try {
             if (!connection->inTransaction()) connection->beginWrite();
             const bool editing = pending == Pending::Editing;
@@ -330,10 +331,10 @@ struct Recordset::Impl {
                                     .arg(table));
                 }
             }
-            connection->commit();
+            if (!outerTransaction) connection->commit();
         } catch (const Error& error) {
             try {
-                connection->rollback();
+                if (!outerTransaction) connection->rollback();
             } catch (const Error&) {
                 // The engine has already undone a statement that failed; the first error counts.
             }

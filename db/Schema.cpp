@@ -146,6 +146,7 @@ TableDef SubjectTable() {
                 {"Age", T::Double, "participant's age in years"},
                 Date(),
                 {"Time", T::Time, "time of registration, hh:mm:ss"},
+                Flag("Simulated", "a simulated participant played by fluxmere-db simulate"),
             },
             {"CREATE INDEX IF NOT EXISTS datSubject_Version ON datSubject (Version)"}};
 }
@@ -256,11 +257,13 @@ TableDef UserTimesSummaryTable() {
             {}};
 }
 
+QString ColumnSql(const ColumnDef& column) {
+    return QuoteIdentifier(column.name) + QLatin1Char(' ') + DeclaredType(column.type);
+}
+
 QString CreateTableSql(const TableDef& table) {
     QStringList columns;
-    for (const ColumnDef& column : table.columns) {
-        columns << QuoteIdentifier(column.name) + QLatin1Char(' ') + DeclaredType(column.type);
-    }
+    for (const ColumnDef& column : table.columns) columns << ColumnSql(column);
     return QStringLiteral("CREATE TABLE IF NOT EXISTS %1 (%2)")
         .arg(QuoteIdentifier(table.name), columns.join(QStringLiteral(", ")));
 }
@@ -300,6 +303,19 @@ void CreateSchema(Connection& connection) {
     } catch (...) {
         connection.rollback();
         throw;
+    }
+}
+
+void AddMissingColumns(Connection& connection, const QString& table) {
+    const TableDef* definition = FindTable(table);
+    if (!definition) return;
+    QStringList present;
+    for (const Connection::ColumnInfo& column : connection.tableColumns(definition->name))
+        present << column.name.toLower();
+    for (const ColumnDef& column : definition->columns) {
+        if (present.contains(column.name.toLower())) continue;
+        connection.execute(QStringLiteral("ALTER TABLE %1 ADD COLUMN %2")
+                               .arg(QuoteIdentifier(definition->name), ColumnSql(column)));
     }
 }
 

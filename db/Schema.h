@@ -30,4 +30,7 @@ const TableDef* FindTable(const QString& name);  // case-insensitive; nullptr if
 // Creates every table and index that does not exist yet.
 void CreateSchema(Connection& connection);
 
+// Adds the columns of the table that a file made by an earlier program lacks.
+void AddMissingColumns(Connection& connection, const QString& table);
+
 }  // namespace db

@@ -18,6 +18,16 @@
 void WriteRecord(const QString& table, const QString& source, const QString& status,
                  const std::function<void(db::Recordset&)>& write);
 
+// While one is alive, WriteRecord stores nothing: a headless run that is only to be
+// measured plays the same steps without touching the database.
+class ScopedRecordingOff {
+  public:
+    ScopedRecordingOff();
+    ~ScopedRecordingOff();
+    ScopedRecordingOff(const ScopedRecordingOff&) = delete;
+    ScopedRecordingOff& operator=(const ScopedRecordingOff&) = delete;
+};
+
 // The question asked when a row could not be written.
 QString WriteFailureTitle();
 QString WriteFailureText(int number, const QString& description, const QString& table,

@@ -57,6 +57,10 @@ void HeadlessPlayer::setSubmitEnabled(bool enabled) {
     submitOffered_ = enabled;
 }
 
+void HeadlessPlayer::showScore(const Score& score) {
+    if (scoreObserver_) scoreObserver_(score);
+}
+
 void HeadlessPlayer::finishExperiment() {
     ended_ = true;
 }

@@ -7,6 +7,7 @@
 #include <QString>
 #include <cstdint>
 #include <functional>
+#include <utility>
 
 #include "simulation/PeriodCycle.h"
 #include "simulation/SimulatedClock.h"
@@ -41,6 +42,11 @@ class HeadlessPlayer : private CycleView {
     // Plays the run to its end (or until no step is armed).
     void playToEnd();
 
+    // Called at every scoring, after the run record holds its outcome.
+    void onScore(std::function<void(const Score&)> observer) {
+        scoreObserver_ = std::move(observer);
+    }
+
   private:
     void setEntryText(Entry box, const QString& text) override;
     void setEntryEnabled(bool enabled) override;
@@ -55,7 +61,7 @@ class HeadlessPlayer : private CycleView {
     void showEnvironmentRates(const QString&, const QString&) override {}
     void showDueOrders(const QString&, const QString&) override {}
     void showPanel() override {}
-    void showScore(const Score&) override {}
+    void showScore(const Score& score) override;
     void finishExperiment() override;
 
     bool FireNext();
@@ -68,6 +74,7 @@ class HeadlessPlayer : private CycleView {
     bool submitOffered_ = true;
     bool ended_ = false;
     long stepsPlayed_ = 0;
+    std::function<void(const Score&)> scoreObserver_;
 };
 
 }  // namespace period

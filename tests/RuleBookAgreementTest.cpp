@@ -16,6 +16,8 @@
 #include "support/IntakeScripts.h"
 #include "support/ToolFixtures.h"
 #include "tools/Check.h"
+#include "tools/Simulate.h"
+#include "tools/ToolError.h"
 #include "ui/Dialogs.h"
 
 namespace {
@@ -115,6 +117,26 @@ TEST_P(RuleBookAgreementTest, TheLoginAndCheckGiveTheSameVerdictAndReason) {
                             }))
         << "login: " << outcome.message.toStdString() << "\ncheck:\n"
         << Texts(problems).toStdString();
+}
+
+// fluxmere-db simulate plays what the login runs and refuses the rest with the login's message.
+TEST_P(RuleBookAgreementTest, SimulateRefusesWithTheLoginsMessage) {
+    const Broken& c = GetParam();
+    const LoginOutcome outcome = logIn();
+    tool::SimulateOptions options;
+    options.databasePath = demo.path();
+    options.version = QString::fromLatin1(c.version);
+    options.strategy.name = QStringLiteral("none");
+    if (c.login == Login::Accepts) {
+        EXPECT_NO_THROW(tool::Simulate(options));
+        return;
+    }
+    try {
+        tool::Simulate(options);
+        ADD_FAILURE() << "simulate ran what the login refuses";
+    } catch (const tool::ToolError& error) {
+        EXPECT_EQ(error.message().toStdString(), tool::OneLine(outcome.message).toStdString());
+    }
 }
 
 // The demo's rows: tblSetup 1 TankP, 2 TankT (graphical, scenario 1, delay scenario 1),

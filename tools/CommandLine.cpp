@@ -5,6 +5,7 @@
 #include <QGuiApplication>
 #include <QRegularExpression>
 #include <QTextStream>
+#include <cmath>
 #include <cstdio>
 #include <functional>
 #include <map>
@@ -17,6 +18,7 @@
 #include "tools/CsvImport.h"
 #include "tools/Passwd.h"
 #include "tools/Plot.h"
+#include "tools/Simulate.h"
 #include "tools/TableData.h"
 #include "tools/ToolError.h"
 
@@ -156,7 +158,8 @@ int Import(const Arguments& a, QTextStream& out) {
 
 int Export(const Arguments& a, QTextStream& out) {
     const ExportFilter filter{a.value(QStringLiteral("--version")),
-                              a.value(QStringLiteral("--subject"))};
+                              a.value(QStringLiteral("--subject")),
+                              a.has(QStringLiteral("--no-simulated"))};
     const ExistingFiles existing =
         a.has(QStringLiteral("--overwrite")) ? ExistingFiles::Overwrite : ExistingFiles::Refuse;
     for (const ExportedTable& table :
@@ -176,8 +179,79 @@ QSize PlotSize(const Arguments& a) {
 }
 
 int Plot(const Arguments& a, QTextStream& out) {
-    PlotRun(a.positional[0], a.positional[1], a.positional[2], a.positional[3], PlotSize(a));
+    PlotRun(a.positional[0], a.positional[1], a.positional[2], a.positional[3], PlotSize(a),
+            a.has(QStringLiteral("--no-simulated")));
     out << "wrote " << a.positional[3] << '\n';
+    return kDone;
+}
+
+// A number option within [least, most], or its default when not given.
+double NumberOption(const Arguments& a, const QString& option, double fallback, double least,
+                    double most) {
+    if (!a.has(option)) return fallback;
+    bool ok = false;
+    const double value = a.value(option).toDouble(&ok);
+    if (!ok || !(value >= least && value <= most))
+        throw UsageError(QStringLiteral("%1 needs a number from %2 to %3, not '%4'")
+                             .arg(option)
+                             .arg(least)
+                             .arg(most)
+                             .arg(a.value(option)));
+    return value;
+}
+
+long long WholeOption(const Arguments& a, const QString& option, long long fallback,
+                      long long least, long long most) {
+    const double value = NumberOption(a, option, static_cast<double>(fallback),
+                                      static_cast<double>(least), static_cast<double>(most));
+    if (value != std::floor(value))
+        throw UsageError(QStringLiteral("%1 needs a whole number").arg(option));
+    return static_cast<long long>(value);
+}
+
+SimulateOptions SimulateOptionsOf(const Arguments& a) {
+    SimulateOptions options;
+    options.databasePath = a.positional[0];
+    options.version = a.positional[1];
+    StrategyOptions& strategy = options.strategy;
+    strategy.name = a.has(QStringLiteral("--strategy")) ? a.value(QStringLiteral("--strategy"))
+                                                        : QStringLiteral("heuristic");
+    strategy.scriptFile = a.value(QStringLiteral("--script"));
+    strategy.participant = a.value(QStringLiteral("--participant"));
+    strategy.participantVersion = a.has(QStringLiteral("--from-version"))
+                                      ? a.value(QStringLiteral("--from-version"))
+                                      : options.version;
+    strategy.alpha = NumberOption(a, QStringLiteral("--alpha"), strategy.alpha, 0, 1);
+    strategy.beta = NumberOption(a, QStringLiteral("--beta"), strategy.beta, 0, 1);
+    strategy.low = NumberOption(a, QStringLiteral("--min"), strategy.low, 0, 1e9);
+    strategy.high = NumberOption(a, QStringLiteral("--max"), strategy.high, 0, 1e9);
+    options.runs = static_cast<int>(WholeOption(a, QStringLiteral("--runs"), 1, 1, 1000000));
+    options.seed = static_cast<std::uint32_t>(
+        WholeOption(a, QStringLiteral("--seed"), 1, 0, 4294967295LL - options.runs));
+    options.submitAfterMs =
+        static_cast<int>(WholeOption(a, QStringLiteral("--submit-at"), 0, 0, 2147483647));
+    options.record = a.has(QStringLiteral("--record"));
+    if (a.has(QStringLiteral("--subject")))
+        options.subjectPrefix = a.value(QStringLiteral("--subject"));
+    return options;
+}
+
+int Simulate(const Arguments& a, QTextStream& out) {
+    const SimulateOptions options = SimulateOptionsOf(a);
+    const QSize size = PlotSize(a);
+    const Pilot pilot = tool::Simulate(options);
+    PrintPilot(pilot, out);
+    if (a.has(QStringLiteral("--csv"))) {
+        WritePilotCsv(pilot, a.value(QStringLiteral("--csv")));
+        out << "wrote " << a.value(QStringLiteral("--csv")) << '\n';
+    }
+    if (a.has(QStringLiteral("--plot"))) {
+        PlotPilot(pilot, a.value(QStringLiteral("--plot")), size);
+        out << "wrote " << a.value(QStringLiteral("--plot")) << '\n';
+    }
+    if (options.record)
+        out << "recorded " << pilot.runs.size()
+            << (pilot.runs.size() == 1 ? " simulated participant\n" : " simulated participants\n");
     return kDone;
 }
 
@@ -251,7 +325,7 @@ const std::vector<Command>& Commands() {
          {},
          Import},
         {"export",
-         "export PATH OUTDIR [--version V] [--subject S] [--overwrite]",
+         "export PATH OUTDIR [--version V] [--subject S] [--overwrite] [--no-simulated]",
          "Writes every table except tblPasswords to OUTDIR/TABLE.csv (UTF-8, header row, RFC "
          "4180,\n"
          "ISO 8601 dates and times, booleans TRUE/FALSE) and OUTDIR/codebook.md, which describes\n"
@@ -259,23 +333,57 @@ const std::vector<Command>& Commands() {
          "new or empty.\n"
          "  --version V   only version V, with its scenarios and labels\n"
          "  --subject S   only participant S's recorded rows\n"
-         "  --overwrite   export into a folder that holds files, writing over earlier exports",
+         "  --overwrite   export into a folder that holds files, writing over earlier exports\n"
+         "  --no-simulated   leave out the participants fluxmere-db simulate recorded",
          2,
          2,
-         {"--overwrite"},
+         {"--overwrite", "--no-simulated"},
          {"--version", "--subject"},
          Export},
         {"plot",
-         "plot PATH SUBJECT VERSION OUT.png [--size WIDTHxHEIGHT]",
+         "plot PATH SUBJECT VERSION OUT.png [--size WIDTHxHEIGHT] [--no-simulated]",
          "Draws a participant's run: the amount per period against the goal and its bonus band, "
          "and\n"
          "the orders beside the environment's flows, from the event log.\n"
-         "  --size WxH   picture size in pixels (default 1000x700)",
+         "  --size WxH   picture size in pixels (default 1000x700)\n"
+         "  --no-simulated   refuse a participant fluxmere-db simulate recorded",
          4,
          4,
-         {},
+         {"--no-simulated"},
          {"--size"},
          Plot},
+        {"simulate",
+         "simulate PATH VERSION [--strategy S] [options]",
+         "Plays the version with simulated participants, headless and in milliseconds, through "
+         "the\n"
+         "program's own period cycle, scoring and recording, and prints per run the final amount,\n"
+         "the periods inside the bonus band, the money earned (the earnings message's figure) and\n"
+         "the largest deviation from the goal, and over several runs their mean, spread, minimum\n"
+         "and maximum. A version the login refuses is refused with the login's message.\n"
+         "  --strategy S         scripted, replay, heuristic (default), naive, none or random\n"
+         "  --script FILE.csv    scripted: lines period,inflow,outflow[,submit_ms] after that "
+         "header\n"
+         "  --participant NAME   replay: the orders this participant submitted ...\n"
+         "  --from-version V     ... in version V (default: VERSION)\n"
+         "  --alpha A --beta B   heuristic: order A x (goal - amount) - B x (on order), never "
+         "below\n"
+         "                       zero, in whole units (defaults 0.5 and 0.5); naive: B = 0\n"
+         "  --min A --max B      random: whole orders from A to B (defaults 0 and 10)\n"
+         "  --runs N --seed S    N runs with the seeds S, S+1, ... (defaults 1 and 1)\n"
+         "  --submit-at MS       time-driven: Submit MS milliseconds after the period opens (0)\n"
+         "  --csv FILE.csv       the per-run figures as CSV\n"
+         "  --plot FILE.png      every run's amount against the goal and band, and the orders\n"
+         "  --size WxH           picture size in pixels (default 1000x700)\n"
+         "  --record             record each run as a participant marked Simulated in datSubject,\n"
+         "                       named PREFIX-STRATEGY-SEED; a run is recorded whole or not at "
+         "all\n"
+         "  --subject PREFIX     the names' prefix (default sim)",
+         2,
+         2,
+         {"--record"},
+         {"--strategy", "--script", "--participant", "--from-version", "--alpha", "--beta", "--min",
+          "--max", "--runs", "--seed", "--submit-at", "--csv", "--plot", "--size", "--subject"},
+         Simulate},
         {"passwd",
          "passwd PATH USER",
          "Adds an experimenter account or sets its password. The password is read from the\n"
@@ -359,7 +467,7 @@ int ToolMain(int argc, char** argv) {
     qInstallMessageHandler(QuietQtMessages);
     // Only a picture needs the GUI part of Qt; it never opens a window.
     std::unique_ptr<QCoreApplication> application;
-    if (argc > 1 && QByteArray(argv[1]) == "plot") {
+    if (argc > 1 && (QByteArray(argv[1]) == "plot" || QByteArray(argv[1]) == "simulate")) {
         qputenv("QT_QPA_PLATFORM", "offscreen");
         application = std::make_unique<QGuiApplication>(argc, argv);
     } else {

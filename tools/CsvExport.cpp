@@ -58,6 +58,13 @@ TableQuery FilterFor(const QString& table, const std::vector<TableColumn>& colum
         query.conditions << QStringLiteral("Subject = ?");
         query.parameters << filter.subject;
     }
+    if (filter.withoutSimulated && HasColumn(columns, QStringLiteral("Subject")) &&
+        HasColumn(columns, QStringLiteral("Version"))) {
+        query.conditions << QStringLiteral(
+                                "NOT EXISTS (SELECT 1 FROM datSubject AS s WHERE s.Simulated <> 0 "
+                                "AND s.Subject = %1.Subject AND s.Version = %1.Version)")
+                                .arg(db::QuoteIdentifier(table));
+    }
     return query;
 }
 
@@ -165,8 +172,11 @@ QString Codebook(db::Connection& connection, const QString& databasePath,
     text += QStringLiteral("- Database: %1\n").arg(QFileInfo(databasePath).fileName());
     text += QStringLiteral("- Version: %1\n")
                 .arg(filter.version.isEmpty() ? QStringLiteral("all") : filter.version);
-    text += QStringLiteral("- Participant: %1\n\n")
+    text += QStringLiteral("- Participant: %1\n")
                 .arg(filter.subject.isEmpty() ? QStringLiteral("all") : filter.subject);
+    text += QStringLiteral("- Simulated participants: %1\n\n")
+                .arg(filter.withoutSimulated ? QStringLiteral("left out")
+                                             : QStringLiteral("included (if any)"));
 
     text += QStringLiteral(
         "## Format\n\n"
@@ -278,15 +288,18 @@ std::vector<ExportedTable> ExportDatabase(const QString& databasePath, const QSt
     RequireFilterMatches(*connection, filter);
     if (existing == ExistingFiles::Refuse) RequireEmptyFolder(outDir);
     MakeFolder(outDir);
+    ExportFilter chosen = filter;
+    // A file from before simulated participants holds none.
+    chosen.withoutSimulated = filter.withoutSimulated && MarksSimulated(*connection);
     const QDir dir(outDir);
 
     std::vector<ExportedTable> exported;
     for (const db::TableDef& table : db::Tables()) {
         if (table.name == kPasswordsTable || !connection->tableExists(table.name)) continue;
-        exported.push_back(ExportTable(*connection, table.name, dir, filter, progress));
+        exported.push_back(ExportTable(*connection, table.name, dir, chosen, progress));
     }
     WriteWholeFile(dir.filePath(QStringLiteral("codebook.md")),
-                   Codebook(*connection, databasePath, filter, exported).toUtf8());
+                   Codebook(*connection, databasePath, chosen, exported).toUtf8());
     return exported;
 }
 

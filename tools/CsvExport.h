@@ -17,6 +17,7 @@ class CsvWriter;
 struct ExportFilter {
     QString version;
     QString subject;
+    bool withoutSimulated = false;  // leaves out participants marked Simulated in datSubject
 };
 
 struct ExportedTable {

@@ -84,16 +84,24 @@ double FontSize(QSize size) {
 
 }  // namespace
 
-ChartLayout::ChartLayout(const RunData& run, QSize size) {
-    double amountLow = run.startAmount, amountHigh = run.startAmount;
+ChartLayout::ChartLayout(const RunData& run, QSize size) : ChartLayout(std::vector{run}, size) {}
+
+ChartLayout::ChartLayout(const std::vector<RunData>& runs, QSize size) {
+    double amountLow = runs.front().startAmount, amountHigh = amountLow;
     double flowLow = 0, flowHigh = 0;
-    for (const RunPeriod& p : run.periods) {
-        amountLow = std::min({amountLow, p.amount, p.goal - p.lowerBound});
-        amountHigh = std::max({amountHigh, p.amount, p.goal + p.upperBound});
-        flowLow = std::min({flowLow, p.userInFlow, p.userOutFlow, p.envInFlow, p.envOutFlow});
-        flowHigh = std::max({flowHigh, p.userInFlow, p.userOutFlow, p.envInFlow, p.envOutFlow});
+    int lastPeriod = 1;
+    for (const RunData& run : runs) {
+        amountLow = std::min(amountLow, run.startAmount);
+        amountHigh = std::max(amountHigh, run.startAmount);
+        for (const RunPeriod& p : run.periods) {
+            amountLow = std::min({amountLow, p.amount, p.goal - p.lowerBound});
+            amountHigh = std::max({amountHigh, p.amount, p.goal + p.upperBound});
+            flowLow = std::min({flowLow, p.userInFlow, p.userOutFlow, p.envInFlow, p.envOutFlow});
+            flowHigh = std::max({flowHigh, p.userInFlow, p.userOutFlow, p.envInFlow, p.envOutFlow});
+            lastPeriod = std::max(lastPeriod, p.trial);
+        }
     }
-    periods_ = NiceAxis(0, run.periods.back().trial, true);
+    periods_ = NiceAxis(0, lastPeriod, true);
     periods_.low = 0;
     amounts_ = NiceAxis(amountLow, amountHigh);
     flows_ = NiceAxis(flowLow, flowHigh);
@@ -131,10 +139,12 @@ QString TickText(double value) {
     return QString::number(std::fabs(value) < 1e-12 ? 0 : value, 'g', 12);
 }
 
+// Several runs share the first run's goal and band; their lines are drawn lighter so that
+// where they agree shows darker.
 class ChartPainter {
   public:
-    ChartPainter(const RunData& run, QImage& image)
-        : run_(run), layout_(run, image.size()), painter_(&image) {
+    ChartPainter(const std::vector<RunData>& runs, const QString& title, QImage& image)
+        : runs_(runs), title_(title), layout_(runs, image.size()), painter_(&image) {
         painter_.setRenderHint(QPainter::Antialiasing);
         QFont font = painter_.font();
         font.setPixelSize(static_cast<int>(FontSize(image.size())));
@@ -144,11 +154,11 @@ class ChartPainter {
 
     void draw() {
         painter_.setPen(Qt::black);
-        painter_.drawText(
-            QRectF(0, 0, layout_.amountArea().right(), layout_.amountArea().top()), Qt::AlignCenter,
-            QStringLiteral("Participant %1, version %2").arg(run_.subject, run_.version));
+        painter_.drawText(QRectF(0, 0, layout_.amountArea().right(), layout_.amountArea().top()),
+                          Qt::AlignCenter, title_);
+        const QString& unitName = runs_.front().units;
         const QString units =
-            run_.units.isEmpty() ? QString() : QStringLiteral(" (%1)").arg(run_.units);
+            unitName.isEmpty() ? QString() : QStringLiteral(" (%1)").arg(unitName);
         drawFrame(layout_.amountArea(), layout_.amounts(), QStringLiteral("Amount") + units, false);
         drawFrame(layout_.flowArea(), layout_.flows(), QStringLiteral("Flow per period") + units,
                   true);
@@ -198,17 +208,16 @@ class ChartPainter {
 
     void drawAmounts() {
         // The band and the goal hold from the start, so they begin at period 0.
-        QPolygonF band, goal, amount;
-        const RunPeriod& first = run_.periods.front();
+        const RunData& run = runs_.front();
+        QPolygonF band, goal;
+        const RunPeriod& first = run.periods.front();
         band << layout_.amountPoint(0, first.goal + first.upperBound);
         goal << layout_.amountPoint(0, first.goal);
-        amount << layout_.amountPoint(0, run_.startAmount);
-        for (const RunPeriod& p : run_.periods) {
+        for (const RunPeriod& p : run.periods) {
             band << layout_.amountPoint(p.trial, p.goal + p.upperBound);
             goal << layout_.amountPoint(p.trial, p.goal);
-            amount << layout_.amountPoint(p.trial, p.amount);
         }
-        for (auto p = run_.periods.rbegin(); p != run_.periods.rend(); ++p)
+        for (auto p = run.periods.rbegin(); p != run.periods.rend(); ++p)
             band << layout_.amountPoint(p->trial, p->goal - p->lowerBound);
         band << layout_.amountPoint(0, first.goal - first.lowerBound);
         painter_.setPen(Qt::NoPen);
@@ -216,7 +225,13 @@ class ChartPainter {
         painter_.drawPolygon(band);
         painter_.setPen(QPen(kGoalColour, 1.5, Qt::DashLine));
         painter_.drawPolyline(goal);
-        drawSeries(amount, kAmountColour);
+        for (const RunData& each : runs_) {
+            QPolygonF amount;
+            amount << layout_.amountPoint(0, each.startAmount);
+            for (const RunPeriod& p : each.periods)
+                amount << layout_.amountPoint(p.trial, p.amount);
+            drawSeries(amount, kAmountColour);
+        }
     }
 
     void drawFlows() {
@@ -230,17 +245,22 @@ class ChartPainter {
             {&RunPeriod::userInFlow, kUserInColour},
             {&RunPeriod::userOutFlow, kUserOutColour},
         };
-        for (const auto& [member, colour] : series) {
-            QPolygonF line;
-            for (const RunPeriod& p : run_.periods) line << layout_.flowPoint(p.trial, p.*member);
-            drawSeries(line, colour);
+        for (const RunData& run : runs_) {
+            for (const auto& [member, colour] : series) {
+                QPolygonF line;
+                for (const RunPeriod& p : run.periods)
+                    line << layout_.flowPoint(p.trial, p.*member);
+                drawSeries(line, colour);
+            }
         }
     }
 
-    void drawSeries(const QPolygonF& points, const QColor& colour) {
+    void drawSeries(const QPolygonF& points, QColor colour) {
+        if (runs_.size() > 1) colour.setAlphaF(std::max(0.08, 1.0 / std::sqrt(runs_.size())));
         painter_.setPen(QPen(colour, 1.5));
         painter_.setBrush(Qt::NoBrush);
         painter_.drawPolyline(points);
+        if (runs_.size() > 1) return;  // dots of many runs would hide the lines
         painter_.setPen(Qt::NoPen);
         painter_.setBrush(colour);
         const double radius = std::max(2.5, fontSize_ / 3.5);
@@ -270,7 +290,8 @@ class ChartPainter {
         }
     }
 
-    const RunData& run_;
+    const std::vector<RunData>& runs_;
+    QString title_;
     ChartLayout layout_;
     QPainter painter_;
     double fontSize_ = 10;
@@ -278,18 +299,35 @@ class ChartPainter {
 
 }  // namespace
 
-QImage DrawRunChart(const RunData& run, QSize size) {
+QImage DrawRunsChart(const std::vector<RunData>& runs, const QString& title, QSize size) {
     QImage image(size, QImage::Format_RGB32);
     if (image.isNull()) return image;  // too large to allocate
     image.fill(Qt::white);
-    ChartPainter(run, image).draw();
+    ChartPainter(runs, title, image).draw();
     return image;
 }
 
+QImage DrawRunChart(const RunData& run, QSize size) {
+    return DrawRunsChart(
+        {run}, QStringLiteral("Participant %1, version %2").arg(run.subject, run.version), size);
+}
+
 void PlotRun(const QString& databasePath, const QString& subject, const QString& version,
-             const QString& pngPath, QSize size) {
+             const QString& pngPath, QSize size, bool withoutSimulated) {
     auto connection = OpenExperimentDatabase(databasePath, db::OpenMode::ReadOnly);
-    const QImage image = DrawRunChart(LoadRun(*connection, subject, version), size);
+    if (withoutSimulated && MarksSimulated(*connection) &&
+        !Rows(*connection,
+              QStringLiteral("SELECT 1 FROM datSubject WHERE Subject = ? AND Version = ? AND "
+                             "Simulated <> 0"),
+              {subject, version})
+             .empty())
+        throw ToolError(QStringLiteral("participant '%1' in version '%2' is simulated, and "
+                                       "--no-simulated leaves simulated participants out")
+                            .arg(subject, version));
+    WriteChart(DrawRunChart(LoadRun(*connection, subject, version), size), size, pngPath);
+}
+
+void WriteChart(const QImage& image, QSize size, const QString& pngPath) {
     if (image.isNull())
         throw ToolError(QStringLiteral("a picture of %1 x %2 pixels is too large to draw")
                             .arg(size.width())

@@ -51,6 +51,8 @@ inline const QColor kEnvOutColour{110, 110, 110};
 class ChartLayout {
   public:
     ChartLayout(const RunData& run, QSize size);
+    // Axes that hold every run.
+    ChartLayout(const std::vector<RunData>& runs, QSize size);
 
     QPointF amountPoint(double period, double amount) const;
     QPointF flowPoint(double period, double flow) const;
@@ -71,9 +73,14 @@ class ChartLayout {
 
 // The chart of a run; a null image when no image of that size can be had.
 QImage DrawRunChart(const RunData& run, QSize size);
+// The chart of several runs (at least one) of a version, under a title.
+QImage DrawRunsChart(const std::vector<RunData>& runs, const QString& title, QSize size);
 
-// Loads the run and writes it as a PNG.
+// Writes a chart drawn at that size as a PNG; throws ToolError saying why it cannot.
+void WriteChart(const QImage& image, QSize size, const QString& pngPath);
+
+// Loads the run and writes it as a PNG; withoutSimulated refuses a simulated participant.
 void PlotRun(const QString& databasePath, const QString& subject, const QString& version,
-             const QString& pngPath, QSize size = QSize(1000, 700));
+             const QString& pngPath, QSize size = QSize(1000, 700), bool withoutSimulated = false);
 
 }  // namespace tool

@@ -122,4 +122,11 @@ QString ResolveTableName(db::Connection& connection, const QString& name) {
         QStringLiteral("there is no table %1 (tables: %2)").arg(name, names.join(", ")));
 }
 
+bool MarksSimulated(db::Connection& connection) {
+    for (const db::Connection::ColumnInfo& column :
+         connection.tableColumns(QStringLiteral("datSubject")))
+        if (column.name.compare(QLatin1String("Simulated"), Qt::CaseInsensitive) == 0) return true;
+    return false;
+}
+
 }  // namespace tool

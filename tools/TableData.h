@@ -66,6 +66,10 @@ class WriteTransaction {
     bool open_ = true;
 };
 
+// Whether datSubject has the column that marks simulated participants (files made before
+// simulated participants lack it and hold none).
+bool MarksSimulated(db::Connection& connection);
+
 // The table's name as the schema spells it, for a name in any letter case; throws a
 // ToolError listing the tables when there is none.
 QString ResolveTableName(db::Connection& connection, const QString& name);

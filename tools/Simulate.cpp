@@ -1,0 +1,415 @@
+#include "tools/Simulate.h"
+
+#include <QDateTime>
+#include <QFile>
+#include <QSet>
+#include <QTextStream>
+#include <algorithm>
+#include <cmath>
+#include <map>
+#include <memory>
+#include <optional>
+
+#include "access/TableAccess.h"
+#include "config/ConfigError.h"
+#include "config/RuleBook.h"
+#include "config/Scenarios.h"
+#include "config/ScreenSetup.h"
+#include "config/Setup.h"
+#include "core/Rounding.h"
+#include "core/RunRecord.h"
+#include "core/RunValues.h"
+#include "db/Schema.h"
+#include "recording/RecordWriter.h"
+#include "recording/Resume.h"
+#include "runtime/Clock.h"
+#include "runtime/Context.h"
+#include "runtime/NumberText.h"
+#include "runtime/Questions.h"
+#include "simulation/EntryFilter.h"
+#include "simulation/HeadlessPlayer.h"
+#include "simulation/PeriodModel.h"
+#include "tools/Csv.h"
+#include "tools/TableData.h"
+#include "tools/ToolError.h"
+
+namespace tool {
+
+namespace {
+
+// Nobody sits at a simulated station: what the program would ask stops the run instead, and
+// the run's transaction takes back what it wrote.
+class NobodyToAsk : public runtime::Questions {
+  public:
+    int messageBox(const runtime::MessageBoxRequest& request) override {
+        throw ToolError(
+            QStringLiteral("the run stopped at a question: %1").arg(OneLine(request.text)));
+    }
+};
+
+}  // namespace
+
+QString OneLine(QString message) {
+    return message.replace(QStringLiteral("\r\n"), QStringLiteral(" "));
+}
+
+void PrepareFreshRun(const QString& version) {
+    ResetRunRecord();
+    RunState.Version = version;
+    try {
+        LoadSetup();
+        LoadDelayScenario();
+        BuildDelaySchedule();
+        RequireRunnableVersion();
+    } catch (const ConfigError& error) {
+        throw ToolError(OneLine(error.message()));
+    }
+    // The login ends the program on these; there is no program here to end.
+    const config::Findings initialOrders = config::InitialOrderRules(
+        {version, 0, ExperimentSetup}, RunState.UserInflowTP, RunState.UserOutflowTP);
+    if (!initialOrders.empty()) throw ToolError(OneLine(initialOrders.front().message));
+    SizeArray(RunState.BackOrder, ExperimentSetup.MaxTrial + 1L);
+    SizeArray(RunState.ForwardDischarge, ExperimentSetup.MaxTrial + 1L);
+    RunState.CurrentTrial = 0;
+    RunState.Condition =
+        ExperimentSetup.graphicalMode ? QStringLiteral("continuous") : QStringLiteral("discrete");
+    InitRun();
+}
+
+namespace {
+
+// The order as a participant types it; what the box would refuse stops the run.
+QString OrderText(double order, const char* flow) {
+    const QString text = runtime::Plain(order);
+    if (!entry::IsValidEntry(text, ExperimentSetup.graphicalMode) ||
+        text.size() > entry::kMaxEntryLength)
+        throw ToolError(QStringLiteral("period %1: the %2 %3 cannot be typed into the order box of "
+                                       "version '%4' (%5 at most %6 characters)")
+                            .arg(RunState.CurrentTrial + (ExperimentSetup.IsTimeDriven ? 0 : 1))
+                            .arg(QLatin1String(flow), text, RunState.Version,
+                                 ExperimentSetup.graphicalMode
+                                     ? QStringLiteral("digits and one point,")
+                                     : QStringLiteral("whole numbers in a store version,"))
+                            .arg(entry::kMaxEntryLength));
+    return text;
+}
+
+void TypeAndSubmit(period::HeadlessPlayer& player, const Decision& decision) {
+    player.type(OrderText(decision.inflow, "inflow"), OrderText(decision.outflow, "outflow"));
+    player.submit();
+}
+
+void PlayPaced(period::HeadlessPlayer& player, Strategy& strategy) {
+    while (!player.ended()) {
+        TypeAndSubmit(player, strategy.decide(RunState.CurrentTrial + 1).value_or(Decision{}));
+        player.playUntil([&] { return player.submitOffered(); });
+        if (!player.ended() && !player.submitOffered()) return;  // stalled; the caller names it
+    }
+}
+
+void PlayTimeDriven(period::HeadlessPlayer& player, Strategy& strategy, int submitAfterMs) {
+    for (int period = 1; period <= ExperimentSetup.MaxTrial && !player.ended(); ++period) {
+        player.playUntil([&] { return RunState.CurrentTrial >= period; });
+        if (player.ended() || RunState.CurrentTrial != period) continue;
+        const std::optional<Decision> decision = strategy.decide(period);
+        if (!decision) continue;
+        player.playTo(player.now() + decision->submitAfterMs.value_or(submitAfterMs));
+        if (RunState.CurrentTrial != period || !player.submitOffered()) continue;
+        TypeAndSubmit(player, *decision);
+    }
+    player.playToEnd();
+}
+
+// What a run's scorings show: per period its last one.
+class RunObserver {
+  public:
+    explicit RunObserver(PilotRun& run) : run_(run) {
+        run_.path.startAmount = InModelUnits(RunState.AmountInTank);
+    }
+
+    void scored() {
+        const int trial = RunState.CurrentTrial;
+        const double amount = InModelUnits(RunState.AmountInTank);
+        const double goal = InModelUnits(ExperimentSetup.GoalLinePosition);
+        const period::EnvironmentRates rates = period::CurrentEnvironmentRates();
+        const double length = ExperimentSetup.simTimeForTP;
+        periods_[trial] = {trial,
+                           amount,
+                           goal,
+                           ExperimentSetup.LowerBoundFromGoal,
+                           ExperimentSetup.UpperBoundFromGoal,
+                           ElementOrZero(RunState.UserInFlow, trial),
+                           ElementOrZero(RunState.UserOutFlow, trial),
+                           rates.acts ? rates.in * length : 0,
+                           rates.acts ? rates.out * length : 0};
+        inBand_[trial] = period::EarnsBandBonus(RunState.AmountInTank);
+        run_.largestDeviation = std::max(run_.largestDeviation, std::fabs(amount - goal));
+    }
+
+    void finish() {
+        for (const auto& [trial, period] : periods_) run_.path.periods.push_back(period);
+        run_.periodsInBand = static_cast<int>(std::count_if(
+            inBand_.begin(), inBand_.end(), [](const auto& entry) { return entry.second; }));
+        run_.finalAmount = InModelUnits(RunState.AmountInTank);
+        run_.earned = RoundAwayFromZero(RunState.TotBonus, 1);
+    }
+
+  private:
+    PilotRun& run_;
+    std::map<int, RunPeriod> periods_;
+    std::map<int, bool> inBand_;
+};
+
+// The registration row of a simulated participant, marked as such.
+void RecordSimulatedSubject() {
+    const QString table = QStringLiteral("datSubject");
+    WriteRecord(table, table, QStringLiteral("Recording a simulated participant"),
+                [](db::Recordset& row) {
+                    row.AddNew();
+                    row.SetField(QStringLiteral("Subject"), RunState.SubjectName);
+                    row.SetField(QStringLiteral("Version"), RunState.Version);
+                    row.SetField(QStringLiteral("Condition"), RunState.Condition);
+                    row.SetField(QStringLiteral("Date"), runtime::Today());
+                    row.SetField(QStringLiteral("Time"), runtime::TimeText());
+                    SetFlag(row, QStringLiteral("Simulated"), true);
+                    row.Update();
+                });
+}
+
+// Registered names of the version in lower case; a recorded run never joins another's rows.
+QSet<QString> RegisteredSubjects(const QString& version) {
+    auto rows = OpenTable(
+        QStringLiteral("select Subject from datSubject where Version=") + SqlText(version), true,
+        QStringLiteral("Reading the registered participants"));
+    QSet<QString> names;
+    for (; !rows->Eof(); rows->MoveNext())
+        names.insert(rows->Field(QStringLiteral("Subject")).toString().toLower());
+    rows->Close();
+    CloseDatabase();
+    return names;
+}
+
+class PilotSession {
+  public:
+    explicit PilotSession(const SimulateOptions& options)
+        : options_(options),
+          start_(runtime::CurrentContext().now ? runtime::CurrentContext().now()
+                                               : QDateTime::currentDateTime()) {
+        context_->databasePath = options.databasePath;
+        context_->questions = &nobody_;
+        context_->endHandler = [] { throw ToolError(QStringLiteral("the run ended the program")); };
+        context_->now = [this] { return start_.addMSecs(player_ ? player_->now() : 0); };
+    }
+
+    Pilot run() {
+        const StrategyFactory strategies =
+            MakeStrategyFactory(options_.strategy, options_.databasePath);
+        PrepareFreshRun(options_.version);
+        const RunStateRecord fresh = RunState;
+        if (options_.record) prepareRecording();
+        Pilot pilot{options_.version, options_.strategy.name, {}, 0};
+        for (int n = 1; n <= options_.runs; ++n) {
+            RunState = fresh;
+            pilot.runs.push_back(playNumbered(n, strategies));
+            pilot.periodsPlayed += RunState.CurrentTrial;
+        }
+        return pilot;
+    }
+
+  private:
+    void prepareRecording() {
+        {
+            auto connection =
+                OpenExperimentDatabase(options_.databasePath, db::OpenMode::ReadWrite);
+            db::AddMissingColumns(*connection, QStringLiteral("datSubject"));
+        }
+        const QSet<QString> taken = RegisteredSubjects(options_.version);
+        for (int n = 1; n <= options_.runs; ++n) {
+            const QString name =
+                SimulatedSubject(options_, options_.seed + static_cast<std::uint32_t>(n - 1));
+            if (taken.contains(name.toLower()))
+                throw ToolError(QStringLiteral("participant '%1' is already registered in version "
+                                               "'%2'; choose another --subject or --seed; "
+                                               "nothing was recorded")
+                                    .arg(name, options_.version));
+        }
+    }
+
+    // A failing run is named; with --record it leaves nothing, the runs before it stay.
+    PilotRun playNumbered(int n, const StrategyFactory& strategies) {
+        PilotRun result;
+        result.number = n;
+        result.seed = options_.seed + static_cast<std::uint32_t>(n - 1);
+        result.path.version = options_.version;
+        result.path.subject = SimulatedSubject(options_, result.seed);
+        result.path.units = ExperimentSetup.YUnits;
+        try {
+            playOne(result, *strategies(result.seed));
+        } catch (const ToolError& error) {
+            QString recorded;
+            if (options_.record)
+                recorded = n == 1 ? QStringLiteral("; nothing of the run was recorded")
+                                  : QStringLiteral(
+                                        "; nothing of the run was recorded (runs 1 to "
+                                        "%1 were)")
+                                        .arg(n - 1);
+            throw ToolError(QStringLiteral("run %1, %2%3").arg(n).arg(error.message(), recorded));
+        }
+        if (options_.record) result.subject = result.path.subject;
+        return result;
+    }
+
+    void playOne(PilotRun& result, Strategy& strategy) {
+        RunState.SubjectName = result.path.subject;
+        std::optional<ScopedRecordingOff> notRecorded;
+        std::optional<HeldTransaction> recorded;
+        if (options_.record) {
+            recorded.emplace();
+        } else {
+            notRecorded.emplace();
+        }
+        period::HeadlessPlayer player;
+        player_ = &player;
+        if (options_.record) RecordSimulatedSubject();
+        RunObserver observer(result);
+        player.onScore([&](const period::Score&) { observer.scored(); });
+        if (ExperimentSetup.IsTimeDriven) {
+            PlayTimeDriven(player, strategy, options_.submitAfterMs);
+        } else {
+            PlayPaced(player, strategy);
+        }
+        player_ = nullptr;
+        if (!player.ended())
+            throw ToolError(QStringLiteral("the run stopped in period %1 without ending")
+                                .arg(RunState.CurrentTrial));
+        observer.finish();
+        if (recorded) recorded->commit();
+    }
+
+    const SimulateOptions& options_;
+    runtime::ScopedContext context_;
+    NobodyToAsk nobody_;
+    QDateTime start_;
+    const period::HeadlessPlayer* player_ = nullptr;
+};
+
+QString Figure(double value, int decimals = 3) {
+    return QString::number(value, 'f', decimals);
+}
+
+struct Column {
+    const char* title;
+    int decimals;  // of a run's figure; summaries always show three
+    std::function<double(const PilotRun&)> value;
+};
+
+const std::vector<Column>& FigureColumns() {
+    static const std::vector<Column> columns = {
+        {"final_amount", 3, [](const PilotRun& r) { return r.finalAmount; }},
+        {"periods_in_band", 0, [](const PilotRun& r) { return r.periodsInBand; }},
+        {"earned", 2, [](const PilotRun& r) { return r.earned; }},
+        {"largest_deviation", 3, [](const PilotRun& r) { return r.largestDeviation; }},
+    };
+    return columns;
+}
+
+QString Cell(const QString& text, int width) {
+    return text.rightJustified(width);
+}
+
+}  // namespace
+
+QString SimulatedSubject(const SimulateOptions& options, std::uint32_t seed) {
+    return QStringLiteral("%1-%2-%3").arg(options.subjectPrefix, options.strategy.name).arg(seed);
+}
+
+Summary Summarise(const std::vector<double>& values) {
+    Summary summary;
+    if (values.empty()) return summary;
+    summary.minimum = *std::min_element(values.begin(), values.end());
+    summary.maximum = *std::max_element(values.begin(), values.end());
+    double sum = 0;
+    for (const double v : values) sum += v;
+    summary.mean = sum / static_cast<double>(values.size());
+    if (values.size() > 1) {
+        double squares = 0;
+        for (const double v : values) squares += (v - summary.mean) * (v - summary.mean);
+        summary.spread = std::sqrt(squares / static_cast<double>(values.size() - 1));
+    }
+    return summary;
+}
+
+Pilot Simulate(const SimulateOptions& options) {
+    return PilotSession(options).run();
+}
+
+void PrintPilot(const Pilot& pilot, QTextStream& out) {
+    constexpr int kWidth = 18;
+    out << "version " << pilot.version << ", strategy " << pilot.strategy << ", "
+        << pilot.runs.size() << (pilot.runs.size() == 1 ? " run" : " runs") << ", "
+        << pilot.periodsPlayed << " periods\n\n";
+    out << Cell(QStringLiteral("run"), 5) << Cell(QStringLiteral("seed"), 11);
+    for (const Column& column : FigureColumns()) out << Cell(QLatin1String(column.title), kWidth);
+    out << "  recorded as\n";
+    for (const PilotRun& run : pilot.runs) {
+        out << Cell(QString::number(run.number), 5) << Cell(QString::number(run.seed), 11);
+        for (const Column& column : FigureColumns())
+            out << Cell(Figure(column.value(run), column.decimals), kWidth);
+        out << "  " << (run.subject.isEmpty() ? QStringLiteral("-") : run.subject) << '\n';
+    }
+    if (pilot.runs.size() < 2) return;
+    out << '\n';
+    const std::pair<const char*, double Summary::*> rows[] = {{"mean", &Summary::mean},
+                                                              {"spread", &Summary::spread},
+                                                              {"minimum", &Summary::minimum},
+                                                              {"maximum", &Summary::maximum}};
+    for (const auto& [name, member] : rows) {
+        out << Cell(QLatin1String(name), 16);
+        for (const Column& column : FigureColumns()) {
+            std::vector<double> values;
+            for (const PilotRun& run : pilot.runs) values.push_back(column.value(run));
+            out << Cell(Figure(Summarise(values).*member), kWidth);
+        }
+        out << '\n';
+    }
+}
+
+void WritePilotCsv(const Pilot& pilot, const QString& path) {
+    QFile file(path);
+    if (!file.open(QIODevice::WriteOnly | QIODevice::Truncate))
+        throw ToolError(QStringLiteral("%1: cannot write: %2").arg(path, file.errorString()));
+    CsvWriter csv(file);
+    for (const char* title : {"version", "strategy", "run", "seed", "subject"}) csv.plain(title);
+    for (const Column& column : FigureColumns()) csv.plain(column.title);
+    csv.endRow();
+    for (const PilotRun& run : pilot.runs) {
+        csv.text(pilot.version);
+        csv.text(pilot.strategy);
+        csv.number(static_cast<long long>(run.number));
+        csv.number(static_cast<long long>(run.seed));
+        if (run.subject.isEmpty()) {
+            csv.null();
+        } else {
+            csv.text(run.subject);
+        }
+        for (const Column& column : FigureColumns()) csv.number(column.value(run));
+        csv.endRow();
+    }
+    csv.flush();
+}
+
+void PlotPilot(const Pilot& pilot, const QString& pngPath, QSize size) {
+    std::vector<RunData> paths;
+    for (const PilotRun& run : pilot.runs) {
+        if (!run.path.periods.empty()) paths.push_back(run.path);
+    }
+    if (paths.empty()) throw ToolError(QStringLiteral("no run finished a period; nothing to plot"));
+    const QString title =
+        QStringLiteral("Version %1, strategy %2, %3 %4")
+            .arg(pilot.version, pilot.strategy)
+            .arg(paths.size())
+            .arg(paths.size() == 1 ? QStringLiteral("run") : QStringLiteral("runs"));
+    WriteChart(DrawRunsChart(paths, title, size), size, pngPath);
+}
+
+}  // namespace tool
