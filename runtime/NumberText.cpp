@@ -1,6 +1,6 @@
 #include "runtime/NumberText.h"
 
-#include <QRegularExpression>
+#include <algorithm>
 #include <cmath>
 #include <limits>
 
@@ -69,7 +69,8 @@ QString FormatNumber(double x, const QString& pattern) {
     } else if (parsed.integerDigits == 0 && digits.startsWith(QLatin1String("0."))) {
         digits.remove(0, 1);
     }
-    const bool showsNonZero = digits.contains(QRegularExpression(QStringLiteral("[1-9]")));
+    const bool showsNonZero =
+        std::any_of(digits.begin(), digits.end(), [](QChar c) { return c >= u'1' && c <= u'9'; });
     return (x < 0 && showsNonZero) ? QLatin1Char('-') + digits : digits;
 }
 

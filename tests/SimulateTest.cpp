@@ -293,7 +293,7 @@ TEST_F(SimulateTest, ExportAndPlotCanLeaveSimulatedParticipantsOut) {
     EXPECT_FALSE(events.contains(QStringLiteral("sim-none-1")));
     EXPECT_FALSE(QString::fromUtf8(ReadFile(out + QStringLiteral("/datSubject.csv")))
                      .contains(QStringLiteral("sim-none-1")));
-    ASSERT_EQ(Tool({"export", out}), 0);
+    ASSERT_EQ(Tool({"export", out, "--overwrite"}), 0);
     EXPECT_TRUE(QString::fromUtf8(ReadFile(out + QStringLiteral("/datExperimentTrials.csv")))
                     .contains(QStringLiteral("sim-none-1")));
 

@@ -197,7 +197,9 @@ class PilotSession {
                                                : QDateTime::currentDateTime()) {
         context_->databasePath = options.databasePath;
         context_->questions = &nobody_;
-        context_->endHandler = [] { throw ToolError(QStringLiteral("the run ended the program")); };
+        context_->endHandler = [](int) {
+            throw ToolError(QStringLiteral("the run ended the program"));
+        };
         context_->now = [this] { return start_.addMSecs(player_ ? player_->now() : 0); };
     }
 
