@@ -189,12 +189,18 @@ QSet<QString> RegisteredSubjects(const QString& version) {
     return names;
 }
 
+// The same local time at a fixed offset from UTC: the simulated clock asks for the time at
+// every step, and moving a local time means a look-up in the time zone each time.
+QDateTime FixedOffset(const QDateTime& local) {
+    return local.toOffsetFromUtc(local.offsetFromUtc());
+}
+
 class PilotSession {
   public:
     explicit PilotSession(const SimulateOptions& options)
         : options_(options),
-          start_(runtime::CurrentContext().now ? runtime::CurrentContext().now()
-                                               : QDateTime::currentDateTime()) {
+          start_(FixedOffset(runtime::CurrentContext().now ? runtime::CurrentContext().now()
+                                                           : QDateTime::currentDateTime())) {
         context_->databasePath = options.databasePath;
         context_->questions = &nobody_;
         context_->endHandler = [](int) {
