@@ -57,6 +57,16 @@ struct ExperimentSetupRecord {
     std::int32_t EnvMv = 0;
 };
 
+// Time-driven runs: how far one of the participant's flows has fallen due, so that nothing
+// falls due twice, and what fell due but has not yet reached the stock.
+struct FlowArrivals {
+    long pipelineThrough = 0;  // the last period whose initial pipeline entry fell due
+    long ordersThrough = 0;    // the last period whose order fell due
+    bool pending = false;      // fallen due, not yet applied
+    bool pendingFromOrder = false;
+    double pendingAmount = 0;
+};
+
 struct RunStateRecord {
     // Participant and run
     QString SubjectName;
@@ -109,6 +119,8 @@ struct RunStateRecord {
     // Period cycle and times
     bool UserFlowPending = false;
     bool EnvActionDone = false;
+    FlowArrivals InflowArrivals;
+    FlowArrivals OutflowArrivals;
     runtime::TimeValue PeriodStartTime;
     runtime::TimeValue PeriodEndTime;
     runtime::TimeValue EnvActionTime;

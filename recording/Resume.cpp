@@ -75,6 +75,7 @@ struct LastEvent {
     bool isUserInFlow = false, isUserOutFlow = false, isEnvInFlow = false, isEnvOutFlow = false;
     bool graphicalMode = false, isTimeDriven = false, isBonusOnTimeGap = false;
     double timeBetweenEnvTries = 0, deltaTmeBetweenEnvUsr = 0;
+    bool isScoring = false;  // an "After Cost Calculation" row
 };
 
 // A number of the latest row. A run cannot go on from a row that lacks one: guessing 0
@@ -134,6 +135,7 @@ LastEvent ReadLastEvent(db::Recordset& row) {
     last.isBonusOnTimeGap = IsTrue(field("IsBonusOnTimeGap"));
     last.timeBetweenEnvTries = number("TimeBetweenEnvTries");
     last.deltaTmeBetweenEnvUsr = number("deltaTmeBetweenEnvUsr");
+    last.isScoring = field("eventType").toString() == QStringLiteral("After Cost Calculation");
     return last;
 }
 
@@ -159,10 +161,16 @@ void Restore(const LastEvent& last) {
     run.AmountInTank = last.amountInTank;
     run.UserInflowTP = last.userInflowTP;
     run.UserOutflowTP = last.userOutflowTP;
-    run.IsUserInFlow = last.isUserInFlow;
-    run.IsUserOutFlow = last.isUserOutFlow;
-    run.IsEnvInFlow = last.isEnvInFlow;
-    run.IsEnvOutFlow = last.isEnvOutFlow;
+    // The flags as they stood after the row was recorded: a period's scoring is its last
+    // event, and right after it the participant's flows have ended, and in participant-paced
+    // runs the environment's too (a time-driven period ends with the environment's phase,
+    // whose flags stand until the next period).
+    const bool userFlowsEnded = last.isScoring;
+    const bool environmentEnded = last.isScoring && !last.isTimeDriven;
+    run.IsUserInFlow = last.isUserInFlow && !userFlowsEnded;
+    run.IsUserOutFlow = last.isUserOutFlow && !userFlowsEnded;
+    run.IsEnvInFlow = last.isEnvInFlow && !environmentEnded;
+    run.IsEnvOutFlow = last.isEnvOutFlow && !environmentEnded;
     setup.graphicalMode = last.graphicalMode;
     setup.IsTimeDriven = last.isTimeDriven;
     setup.IsBonusOnTimeGap = last.isBonusOnTimeGap;
@@ -176,6 +184,19 @@ double GetLastUserFlow(const QString& column, const QString& table, std::int16_t
         ParticipantRows(column, table, QStringLiteral(" and Trial =") + QString::number(trial)));
     db::Recordset& rows = query.rows();
     return rows.Eof() ? 0 : Number(rows.Field(column));
+}
+
+// The delay in force in `period`, `delay` being the one before it: a period that ends a
+// segment of the schedule takes the next segment's value, except the last period.
+std::int16_t DelayIn(long period, long maxTrial, std::int16_t delay, int count,
+                     const std::vector<std::int16_t>& ends, const std::vector<double>& values) {
+    for (long i = 0; i < count; ++i) {
+        if (!HasElement(ends, i) || !HasElement(values, i + 1)) continue;
+        if (period == ends[static_cast<std::size_t>(i)] && period != maxTrial) {
+            delay = runtime::ToInt16(values[static_cast<std::size_t>(i) + 1]);
+        }
+    }
+    return delay;
 }
 
 // The delay a run starts with: the first segment of the delay scenario, as loaded.
@@ -241,6 +262,13 @@ void Continue() {
     // The last period was complete: its environment has acted.
     run.EnvActionDone = true;
     run.UserFlowPending = setup.IsTimeDriven && OwnOrderDueNow();
+    // Time-driven, what has fallen due never falls due again.
+    run.InflowArrivals =
+        ArrivalsThrough(current, setup.MaxTrial, StartingDelay(run.InflowDelayValue),
+                        run.InflowDelayCount, run.InflowDelayEnd, run.InflowDelayValue);
+    run.OutflowArrivals =
+        ArrivalsThrough(current, setup.MaxTrial, StartingDelay(run.OutflowDelayValue),
+                        run.OutflowDelayCount, run.OutflowDelayEnd, run.OutflowDelayValue);
 }
 
 }  // namespace
@@ -281,6 +309,8 @@ void ForgetRestoredRun() {
     run.IsUserOutFlow = initial.IsUserOutFlow;
     run.IsEnvInFlow = initial.IsEnvInFlow;
     run.IsEnvOutFlow = initial.IsEnvOutFlow;
+    run.InflowArrivals = initial.InflowArrivals;
+    run.OutflowArrivals = initial.OutflowArrivals;
 }
 
 void InitRun() {
@@ -309,15 +339,21 @@ long FirstOrderStillDue(long current, long maxTrial, std::int16_t delay, int cou
                         const std::vector<std::int16_t>& ends, const std::vector<double>& values) {
     long first = current;
     for (long period = current; period <= std::max(current, maxTrial); ++period) {
-        if (period > current) {
-            for (long i = 0; i < count; ++i) {
-                if (!HasElement(ends, i) || !HasElement(values, i + 1)) continue;
-                if (period == ends[static_cast<std::size_t>(i)] && period != maxTrial) {
-                    delay = runtime::ToInt16(values[static_cast<std::size_t>(i) + 1]);
-                }
-            }
-        }
+        if (period > current) delay = DelayIn(period, maxTrial, delay, count, ends, values);
         first = std::min(first, period - (delay - 1));
     }
     return std::max<long>(first, 1);
+}
+
+FlowArrivals ArrivalsThrough(long current, long maxTrial, std::int16_t startingDelay, int count,
+                             const std::vector<std::int16_t>& ends,
+                             const std::vector<double>& values) {
+    FlowArrivals arrivals;
+    arrivals.pipelineThrough = current;
+    std::int16_t delay = startingDelay;
+    for (long period = 1; period <= current; ++period) {
+        delay = DelayIn(period, maxTrial, delay, count, ends, values);
+        arrivals.ordersThrough = std::max(arrivals.ordersThrough, period - (delay - 1));
+    }
+    return arrivals;
 }

@@ -7,6 +7,8 @@
 #include <cstdint>
 #include <vector>
 
+#include "core/RunRecord.h"
+
 // The Trial of the participant's latest event row for Version, or 0 when there is none or
 // the table name is empty. Restores from that row the counters, money, order totals, the
 // amount (in model units), the delays, the flags and the version parameters recorded with
@@ -40,3 +42,10 @@ void FillInitialPipeline(std::vector<double>& pipeline, double initial, std::int
 // `current`.
 long FirstOrderStillDue(long current, long maxTrial, std::int16_t delay, int count,
                         const std::vector<std::int16_t>& ends, const std::vector<double>& values);
+
+// Time-driven: how far a flow has fallen due after period `current` of a complete run, the
+// delay starting at startingDelay and following the schedule. Every pipeline entry through
+// `current` has had its period; an order falls due once its period's delay reaches back to it.
+FlowArrivals ArrivalsThrough(long current, long maxTrial, std::int16_t startingDelay, int count,
+                             const std::vector<std::int16_t>& ends,
+                             const std::vector<double>& values);

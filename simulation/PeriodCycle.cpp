@@ -50,9 +50,9 @@ void Cycle::Begin() {
     RunState.PeriodStartTime = runtime::TimeOfDay();
     if (!ExperimentSetup.IsTimeDriven) return;
     timers_.arm(Step::Timer2, PeriodClockInterval(ExperimentSetup.TimeBetweenEnvTries));
-    // Orders stored in period 0 would never fall due, yet count as on order: a fresh run
-    // takes its first orders once the clock has opened period 1.
-    if (RunState.CurrentTrial == 0) view_.setSubmitEnabled(false);
+    // One order a period, taken once the clock has opened it: orders stored in period 0
+    // would never fall due, and the period a continued run stopped in has had its chance.
+    view_.setSubmitEnabled(false);
 }
 
 void Cycle::Fire(Step step) {
@@ -171,12 +171,9 @@ void Cycle::OpenPeriod() {
     StoreOrder(RunState.UserInFlow, RunState.CurrentTrial, 0);
     StoreOrder(RunState.UserOutFlow, RunState.CurrentTrial, 0);
     view_.showPeriodNumber();
-    if (RunState.CurrentTrial == 1) view_.setSubmitEnabled(true);  // held back at the start
-    if (!ExperimentSetup.IsTimeDriven || RunState.UserFlowPending) {
-        EnvironmentDecision();
-    } else {
-        processDecision();
-    }
+    view_.setSubmitEnabled(true);  // the period's one order
+    // Every period's due amounts act, whether or not the participant submits in it.
+    processDecision();
 }
 
 // The pauses and movements
@@ -222,7 +219,8 @@ void Cycle::EndUserPhase() {
     CalCost(RunState.AmountInTank);
     Record(QStringLiteral("After Cost Calculation"));
 
-    view_.setSubmitEnabled(true);
+    // Time-driven, Submit waits for the next period (one order a period).
+    if (!ExperimentSetup.IsTimeDriven) view_.setSubmitEnabled(true);
     view_.setEntryEnabled(true);
     // Time-driven boxes keep what was typed until one of the participant's orders fell due.
     if (!ExperimentSetup.IsTimeDriven || RunState.UserFlowPending) {

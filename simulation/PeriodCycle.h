@@ -66,8 +66,8 @@ class Cycle {
     Cycle(CycleView& view, StepTimers& timers);
 
     // At the screen's load, once the tank's scale is placed: a fresh run starts with the
-    // initial amount, the time-driven clock starts, and a fresh time-driven run offers Submit
-    // once period 1 is open.
+    // initial amount, the time-driven clock starts, and a time-driven run offers Submit once
+    // the clock has opened a period, then once a period.
     void Begin();
 
     // The steps, one per timer, and the Submit press.

@@ -21,21 +21,38 @@ struct FlowSide {
     std::vector<double> RunStateRecord::*orders;
     double RunStateRecord::*totalOnOrder;
     bool RunStateRecord::*acted;
+    FlowArrivals RunStateRecord::*arrivals;
     double sign;  // +1 fills the tank, -1 empties it
 };
 
-constexpr FlowSide kInflow{&RunStateRecord::UserInflowTP, &RunStateRecord::BackOrder,
-                           &RunStateRecord::UserInFlow,   &RunStateRecord::TotalBackOrder,
-                           &RunStateRecord::IsUserInFlow, +1.0};
-constexpr FlowSide kOutflow{&RunStateRecord::UserOutflowTP, &RunStateRecord::ForwardDischarge,
-                            &RunStateRecord::UserOutFlow,   &RunStateRecord::TotalForwardDischarge,
-                            &RunStateRecord::IsUserOutFlow, -1.0};
+constexpr FlowSide kInflow{&RunStateRecord::UserInflowTP,
+                           &RunStateRecord::BackOrder,
+                           &RunStateRecord::UserInFlow,
+                           &RunStateRecord::TotalBackOrder,
+                           &RunStateRecord::IsUserInFlow,
+                           &RunStateRecord::InflowArrivals,
+                           +1.0};
+constexpr FlowSide kOutflow{&RunStateRecord::UserOutflowTP,
+                            &RunStateRecord::ForwardDischarge,
+                            &RunStateRecord::UserOutFlow,
+                            &RunStateRecord::TotalForwardDischarge,
+                            &RunStateRecord::IsUserOutFlow,
+                            &RunStateRecord::OutflowArrivals,
+                            -1.0};
 
 // Due amounts are handled only every AfterEveryNTrials periods (1 after loading; a value
 // below 1 is taken as 1 rather than dividing by zero).
 bool HandlesDueFlows() {
     const int every = ExperimentSetup.AfterEveryNTrials;
     return every <= 1 || RunState.CurrentTrial % every == 0;
+}
+
+DueFlow WithCaptions(DueFlow flow) {
+    if (flow.due) {
+        flow.doorCaption = QStringLiteral("USER: ") + runtime::Plain(flow.amount);
+        flow.pipeCaption = Three(flow.amount);
+    }
+    return flow;
 }
 
 DueFlow Due(const FlowSide& side) {
@@ -51,11 +68,53 @@ DueFlow Due(const FlowSide& side) {
         flow.fromOrder = true;
         flow.amount = order;
     }
-    if (flow.due) {
-        flow.doorCaption = QStringLiteral("USER: ") + runtime::Plain(flow.amount);
-        flow.pipeCaption = Three(flow.amount);
+    return WithCaptions(flow);
+}
+
+// Time-driven: what falls due now and has not fallen due before; marks it fallen due. In
+// this mode the clock's user phase and a Submit's may both run in a period, so a period's
+// pipeline entry and every order fall due once. An order falls due in the first period whose
+// delay reaches back to it: not again when the delay rises, and when the delay falls past
+// orders that have not yet fallen due, they fall due together.
+DueFlow TakeNewlyDue(const FlowSide& side) {
+    DueFlow flow;
+    if (!HandlesDueFlows()) return flow;
+    FlowArrivals& arrivals = RunState.*side.arrivals;
+    const long current = RunState.CurrentTrial;
+    const long k = OrderPeriod(RunState.*side.delay);
+    if (k <= 0) {
+        if (current <= arrivals.pipelineThrough) return flow;
+        flow.due = true;
+        flow.amount = ElementOrZero(RunState.*side.pipeline, current);
+        arrivals.pipelineThrough = current;
     }
-    return flow;
+    for (long period = arrivals.ordersThrough + 1; period <= k; ++period) {
+        const double order = ElementOrZero(RunState.*side.orders, period);
+        if (order <= 0) continue;  // an order of 0 (or below) never falls due
+        flow.due = true;
+        flow.fromOrder = true;
+        flow.amount += order;
+        arrivals.ordersThrough = period;
+    }
+    if (flow.due) {
+        arrivals.pending = true;
+        arrivals.pendingFromOrder = arrivals.pendingFromOrder || flow.fromOrder;
+        arrivals.pendingAmount += flow.amount;
+    }
+    return WithCaptions(flow);
+}
+
+// Time-driven: what fell due and has not yet reached the stock, taken out of waiting.
+DueFlow TakePending(const FlowSide& side) {
+    FlowArrivals& arrivals = RunState.*side.arrivals;
+    DueFlow flow;
+    flow.due = arrivals.pending;
+    flow.fromOrder = arrivals.pendingFromOrder;
+    flow.amount = arrivals.pendingAmount;
+    arrivals.pending = false;
+    arrivals.pendingFromOrder = false;
+    arrivals.pendingAmount = 0;
+    return WithCaptions(flow);
 }
 
 // The participant's order that falls due now; a due period below 0 is an order of 0.
@@ -64,7 +123,7 @@ double DueOrder(const FlowSide& side) {
 }
 
 DueFlow Announce(const FlowSide& side) {
-    const DueFlow flow = Due(side);
+    const DueFlow flow = ExperimentSetup.IsTimeDriven ? TakeNewlyDue(side) : Due(side);
     if (flow.fromOrder) RunState.UserFlowPending = true;
     if (flow.due) RunState.*side.acted = true;
     if (HandlesDueFlows()) {
@@ -85,9 +144,13 @@ void ChangeAmount(double delta) {
 }
 
 DueFlow Apply(const FlowSide& side) {
-    const DueFlow flow = Due(side);
+    const DueFlow flow = ExperimentSetup.IsTimeDriven ? TakePending(side) : Due(side);
     if (flow.fromOrder) RunState.UserFlowPending = true;
-    if (flow.due) ChangeAmount(side.sign * flow.amount);
+    if (flow.due) {
+        ChangeAmount(side.sign * flow.amount);
+        // A Submit clears the flags; a flow it did not announce still acts in its phase.
+        RunState.*side.acted = true;
+    }
     return flow;
 }
 

@@ -37,7 +37,8 @@ DueFlow DueOutflow();
 
 // Announcement of the user phase: marks a due flow (IsUserInFlow/IsUserOutFlow,
 // UserFlowPending for an own order) and keeps TotalBackOrder/TotalForwardDischarge equal
-// to what is ordered and not yet due.
+// to what is ordered and not yet due. Time-driven, only what has not fallen due before is
+// due (every amount falls due once, whether one or two user phases run in its period).
 DueFlow AnnounceInflow();
 DueFlow AnnounceOutflow();
 
@@ -45,6 +46,7 @@ DueFlow AnnounceOutflow();
 void QuietCheck();
 
 // Application of the user phase: adds the due inflow to AmountInTank, takes the due outflow.
+// Time-driven, what was announced and has not yet acted.
 DueFlow ApplyInflow();
 DueFlow ApplyOutflow();
 

@@ -93,7 +93,8 @@ class PeriodCycle : public ScreenTest {
     }
 
     // Time-driven: a Submit while the period clock is held after a period's chain, so that
-    // the Submit's user phase runs alone; the clock then goes on.
+    // the Submit's user phase runs alone; the clock then goes on. One order a period: Submit
+    // waits for the next period.
     void SubmitAfterPeriod(frmHydrovat& form, int period, const QString& inflow,
                            const QString& outflow) {
         ASSERT_FALSE(RunScreenUntil([&] {
@@ -104,8 +105,9 @@ class PeriodCycle : public ScreenTest {
         form.txtUsrInflowVal.setText(inflow);
         form.txtUsrOutflowVal.setText(outflow);
         form.cmdNextTrial.click();
-        ASSERT_FALSE(
-            RunScreenUntil([&] { return form.cmdNextTrial.isEnabled() && PhaseTimersIdle(form); }));
+        ASSERT_FALSE(RunScreenUntil([&] { return PhaseTimersIdle(form); }));
+        EXPECT_FALSE(form.cmdNextTrial.isEnabled()) << "a second order in period " << period;
+        EXPECT_TRUE(form.txtUsrInflowVal.isEnabled()) << "typing goes on for the next period";
         form.Timer2.setEnabled(true);
     }
 
@@ -276,9 +278,9 @@ TEST_F(PeriodCycle, TimeDrivenRunWithoutSubmits) {
 
 // The same time-driven run with two Submits between periods.
 //   After period 1 (22, TotBonus 2): Submit 3 and 0. The order is due at once (delay 1):
-//     +3 -> 25, no bonus; a participant's flow fell due, so both boxes show "0" again and
-//     the clock opens the next periods with their environment phase only.
-//   Period 2: no environment action; score 25: no bonus.
+//     +3 -> 25, no bonus; a participant's flow fell due, so both boxes show "0" again.
+//   Period 2: the clock's user phase (nothing due; score 25: no bonus), then no environment
+//     action; score 25: no bonus.
 //   After period 2: Submit ".0" and an empty box: orders of 0, nothing due, the quiet
 //     check clears the pending flow; the boxes keep ".0" and the "0" that the empty box got.
 //   Period 3: user phase at 25 (no bonus), environment -1 -> 24 (no bonus). TotBonus 2.
@@ -304,6 +306,8 @@ TEST_F(PeriodCycle, TimeDrivenRunWithSubmits) {
         {"No User Effect", 1, 22, 0, 0, F, F, F, F, 2},
         {"User Inflow", 1, 25, 0, 0, T, F, F, F, 2},
         {"After Cost Calculation", 1, 25, 0, 0, T, F, F, F, 2},
+        {"No User Effect", 2, 25, 0, 0, F, F, F, F, 2},
+        {"After Cost Calculation", 2, 25, 0, 0, F, F, F, F, 2},
         {"After Cost Calculation", 2, 25, 0, 0, F, F, T, T, 2},
         {"Submit Clicked", 2, 25, 0, 0, F, F, F, F, 2},
         {"No User Effect", 2, 25, 0, 0, F, F, F, F, 2},
@@ -321,7 +325,7 @@ TEST_F(PeriodCycle, TimeDrivenRunWithSubmits) {
 
 // Time-driven: a fresh run takes no orders before the clock opens period 1 (they would be
 // stored in period 0, where they never fall due); the boxes stay open for typing. A
-// continued run is already inside a period and offers Submit at once.
+// continued run stopped in a period that has had its order: it waits for the next one too.
 TEST_F(PeriodCycle, TimeDrivenSubmitIsOfferedOncePeriodOneIsOpen) {
     Prepare(true, 3);
     ExperimentSetup.TimeBetweenEnvTries = 50;
@@ -339,9 +343,45 @@ TEST_F(PeriodCycle, TimeDrivenSubmitIsOfferedOncePeriodOneIsOpen) {
     Prepare(true, 3);
     RunState.CurrentTrial = 2;
     frmHydrovat continued;
+    EXPECT_FALSE(continued.cmdNextTrial.isEnabled());
+    ASSERT_FALSE(RunScreenUntil([] { return RunState.CurrentTrial == 3; }));
     EXPECT_TRUE(continued.cmdNextTrial.isEnabled());
     continued.Timer2.setEnabled(false);
     EXPECT_TRUE(SubmitTrials().empty());
+}
+
+// Time-driven: one order a period. Two quick Submits in period 1 take the first; the
+// second press finds Submit disabled, and Enter in a box does nothing either. Period 2
+// offers Submit again. Delay 1: the order of 4 arrives in its period, once.
+TEST_F(PeriodCycle, TimeDrivenTakesOneOrderAPeriod) {
+    PrepareTimeDrivenThreePeriods();
+    ExperimentSetup.MaxTrial = 2;
+    ExperimentSetup.TimeBetweenEnvTries = 100;
+    frmHydrovat form;
+    ASSERT_FALSE(RunScreenUntil([] { return RunState.CurrentTrial == 1; }));
+    form.txtUsrInflowVal.setText(QStringLiteral("4"));
+    form.cmdNextTrial.click();
+    ASSERT_FALSE(RunScreenUntil([&] { return !form.Timer1.Enabled(); }));  // the order is taken
+    form.txtUsrInflowVal.setText(QStringLiteral("9"));
+    form.cmdNextTrial.click();
+    TypeKeys(form.txtUsrInflowVal, "\r");
+    ASSERT_FALSE(RunScreenUntil([&] { return PhaseTimersIdle(form); }));
+    EXPECT_FALSE(form.cmdNextTrial.isEnabled());
+    ASSERT_FALSE(RunScreenUntil([] { return RunState.CurrentTrial == 2; }));
+    EXPECT_TRUE(form.cmdNextTrial.isEnabled());
+    EXPECT_TRUE(RunScreenUntil([] { return false; }));
+
+    EXPECT_EQ(SubmitTrials(), (std::vector<int>{1}));
+    const auto submits = database.rows(QStringLiteral(
+        "select UserInFlow from datExperimentTrials where eventType='Submit Clicked'"));
+    ASSERT_EQ(submits.size(), 1U);
+    EXPECT_DOUBLE_EQ(submits[0].at("UserInFlow").toDouble(), 4);
+    const auto inflows = database.rows(QStringLiteral(
+        "select AmountInTank from datExperimentTrials where eventType='User Inflow'"));
+    ASSERT_EQ(inflows.size(), 1U);
+    // Period 1: 20 + 4 (the order) + 2 (the environment); period 2 has no environment action.
+    EXPECT_DOUBLE_EQ(RunState.AmountInTank, 26);
+    EXPECT_DOUBLE_EQ(RunState.TotalBackOrder, 0);
 }
 
 // What a participant-paced period shows in the tank view, phase by phase. Pauses of 200 ms

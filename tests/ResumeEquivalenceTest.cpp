@@ -6,6 +6,7 @@
 // run the phases.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cmath>
 #include <functional>
 #include <ostream>
@@ -46,13 +47,22 @@ std::ostream& operator<<(std::ostream& out, const ResumeCase& c) {
 }
 
 // Columns that must agree row by row; text and whole-number columns exactly.
-const char* const kExactColumns[] = {
-    "EventID",      "Trial",         "eventType",   "UserInflowTP", "UserOutflowTP",
-    "IsUserInFlow", "IsUserOutFlow", "IsEnvInFlow", "IsEnvOutFlow", "graphicalMode"};
-const char* const kAmountColumns[] = {
-    "CurrentCost",  "TotCost",    "UserInFlow",       "UserOutFlow",    "EnvInFlow",
-    "EnvOutFlow",   "BackOrder",  "ForwardDischarge", "TotalBackOrder", "TotalForwardDischarge",
-    "AmountInTank", "GoalAmount", "BonusAmount",      "CurrentBonus",   "TotBonus"};
+struct Columns {
+    std::vector<const char*> exact;
+    std::vector<const char*> amounts;
+};
+const Columns kEventColumns = {
+    {"EventID", "Trial", "eventType", "UserInflowTP", "UserOutflowTP", "IsUserInFlow",
+     "IsUserOutFlow", "IsEnvInFlow", "IsEnvOutFlow", "graphicalMode"},
+    {"CurrentCost", "TotCost", "UserInFlow", "UserOutFlow", "EnvInFlow", "EnvOutFlow", "BackOrder",
+     "ForwardDischarge", "TotalBackOrder", "TotalForwardDischarge", "AmountInTank", "GoalAmount",
+     "BonusAmount", "CurrentBonus", "TotBonus"}};
+const Columns kSummaryColumns = {
+    {"Trial", "UserInflowTP", "UserOutflowTP", "IsUserInFlow", "IsUserOutFlow", "IsEnvInFlow",
+     "IsEnvOutFlow", "graphicalMode"},
+    {"UserInFlow", "UserOutFlow", "EnvInFlow", "EnvOutFlow", "AmountInTank", "GoalAmount",
+     "TotBonus", "CurrentBonus", "CurrentCost", "TotCost", "BackOrder", "ForwardDischarge",
+     "TotalBackOrder", "TotalForwardDischarge"}};
 
 class ResumeEquivalenceTest : public ::testing::TestWithParam<ResumeCase> {
   protected:
@@ -142,31 +152,44 @@ class ResumeEquivalenceTest : public ::testing::TestWithParam<ResumeCase> {
         }
     }
 
-    std::vector<ExperimentDatabase::Row> eventsAfter(const QString& name, int period) const {
-        return database.rows(QStringLiteral("SELECT * FROM datExperimentTrials WHERE Subject = %1 "
-                                            "AND Trial > %2 ORDER BY EventID")
-                                 .arg(Literal(name))
-                                 .arg(period));
+    // The rows of a participant's periods after `period`, in the order they were recorded.
+    std::vector<ExperimentDatabase::Row> rowsAfter(const char* table, const char* order,
+                                                   const QString& name, int period) const {
+        return database.rows(
+            QStringLiteral("SELECT * FROM %1 WHERE Subject = %2 AND Trial > %3 ORDER BY %4")
+                .arg(QString::fromLatin1(table), Literal(name), QString::number(period),
+                     QString::fromLatin1(order)));
     }
 
-    // Every event after period k of the continued run equals the uninterrupted run's.
-    void expectSameEventsAfter(int k) const {
-        const auto whole = eventsAfter("Whole", k);
-        const auto split = eventsAfter("Split", k);
-        ASSERT_EQ(split.size(), whole.size());
-        ASSERT_FALSE(whole.empty());
-        bool someInitialOrderArrives = false;
-        for (std::size_t i = 0; i < whole.size(); ++i) {
-            for (const char* column : kExactColumns) {
+    // Every row after period k of the continued run equals the uninterrupted run's.
+    std::vector<ExperimentDatabase::Row> expectSameRowsAfter(int k, const char* table,
+                                                             const char* order,
+                                                             const Columns& columns) const {
+        const auto whole = rowsAfter(table, order, "Whole", k);
+        const auto split = rowsAfter(table, order, "Split", k);
+        EXPECT_EQ(split.size(), whole.size()) << table;
+        EXPECT_FALSE(whole.empty()) << table;
+        for (std::size_t i = 0; i < std::min(whole.size(), split.size()); ++i) {
+            for (const char* column : columns.exact) {
                 EXPECT_EQ(split[i].at(column), whole[i].at(column))
-                    << column << " of event " << whole[i].at("EventID").toInt();
+                    << column << " of " << table << " row " << i + 1 << " after period " << k;
             }
-            for (const char* column : kAmountColumns) {
+            for (const char* column : columns.amounts) {
                 EXPECT_NEAR(split[i].at(column).toDouble(), whole[i].at(column).toDouble(), 1e-9)
-                    << column << " of event " << whole[i].at("EventID").toInt();
+                    << column << " of " << table << " row " << i + 1 << " after period " << k;
             }
-            someInitialOrderArrives |= whole[i].at("BackOrder").toDouble() != 0 &&
-                                       whole[i].at("eventType").toString() == "User Inflow";
+        }
+        return whole;
+    }
+
+    // The events and the period summaries, the first after the continuation included.
+    void expectSameRecordsAfter(int k) const {
+        expectSameRowsAfter(k, "datTrialSummary", "Trial", kSummaryColumns);
+        bool someInitialOrderArrives = false;
+        for (const auto& event :
+             expectSameRowsAfter(k, "datExperimentTrials", "EventID", kEventColumns)) {
+            someInitialOrderArrives |= event.at("BackOrder").toDouble() != 0 &&
+                                       event.at("eventType").toString() == "User Inflow";
         }
         if (GetParam().initialBackOrder != 0 && k < GetParam().delays[0].inValue - 1) {
             EXPECT_TRUE(someInitialOrderArrives) << "the case does not test the initial pipeline";
@@ -190,7 +213,7 @@ TEST_P(ResumeEquivalenceTest, ContinuesExactlyAsTheUninterruptedRun) {
     startProgram("Split");
     ASSERT_EQ(RunState.CurrentTrial, k);
     PlayUntil(12);
-    expectSameEventsAfter(k);
+    expectSameRecordsAfter(k);
 }
 
 TEST_P(ResumeEquivalenceTest, ContinuesOnTheScreenExactlyAsTheUninterruptedRun) {
@@ -205,7 +228,7 @@ TEST_P(ResumeEquivalenceTest, ContinuesOnTheScreenExactlyAsTheUninterruptedRun) 
     startProgram("Split");
     ASSERT_EQ(RunState.CurrentTrial, k);
     PlayOnScreenUntil(12);
-    expectSameEventsAfter(k);
+    expectSameRecordsAfter(k);
 }
 
 INSTANTIATE_TEST_SUITE_P(

@@ -46,7 +46,8 @@ class ResumeTest : public ::testing::Test {
 TEST_F(ResumeTest, GetLastTrialRestoresTheLatestEventOfTheParticipantAndVersion) {
     database.addEvent("Ann", "A", 7, 3, {{"TotBonus", "1"}});
     database.addEvent("ann", "A", 12, 4,
-                      {{"CurrentCost", "0.5"},
+                      {{"eventType", "'User Inflow'"},  // within the period: flags as recorded
+                       {"CurrentCost", "0.5"},
                        {"TotCost", "5.5"},
                        {"CurrentBonus", "0.25"},
                        {"TotBonus", "6.75"},
@@ -230,6 +231,47 @@ TEST_F(ResumeTest, AContinuedRunKeepsItsMoneyAndRebuildsTheInitialPipelineStillT
     EXPECT_TRUE(run.EnvActionDone);
 }
 
+// The flow flags a continued run starts with are those that stood after its last event. A
+// period's scoring ends it: the participant's flows are over then, and in participant-paced
+// runs the environment's too, while a time-driven period ends with the environment's phase.
+struct FlagsCase {
+    const char* name;
+    const char* eventType;
+    bool timeDriven;
+    bool userFlags, envFlags;  // restored from a row with all four set
+};
+
+std::ostream& operator<<(std::ostream& out, const FlagsCase& c) {
+    return out << c.name;
+}
+
+class RestoredFlagsTest : public ResumeTest, public ::testing::WithParamInterface<FlagsCase> {};
+
+TEST_P(RestoredFlagsTest, AreThoseAfterTheLastEvent) {
+    const FlagsCase& c = GetParam();
+    database.addEvent("Ann", "A", 9, 3,
+                      {{"eventType", Literal(QString::fromLatin1(c.eventType))},
+                       {"IsTimeDriven", c.timeDriven ? "-1" : "0"},
+                       {"IsUserInFlow", "-1"},
+                       {"IsUserOutFlow", "-1"},
+                       {"IsEnvInFlow", "-1"},
+                       {"IsEnvOutFlow", "-1"}});
+    EXPECT_EQ(GetLastTrial("datExperimentTrials"), 3);
+    EXPECT_EQ(RunState.IsUserInFlow, c.userFlags);
+    EXPECT_EQ(RunState.IsUserOutFlow, c.userFlags);
+    EXPECT_EQ(RunState.IsEnvInFlow, c.envFlags);
+    EXPECT_EQ(RunState.IsEnvOutFlow, c.envFlags);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    LastEvents, RestoredFlagsTest,
+    ::testing::Values(
+        FlagsCase{"ParticipantPacedScoring", "After Cost Calculation", false, false, false},
+        FlagsCase{"TimeDrivenScoring", "After Cost Calculation", true, false, true},
+        FlagsCase{"ParticipantPacedWithinThePeriod", "User Outflow", false, true, true},
+        FlagsCase{"TimeDrivenWithinThePeriod", "Environment Effect", true, true, true}),
+    [](const auto& info) { return std::string(info.param.name); });
+
 // Whether one of the participant's own orders is flowing in the interrupted period, which a
 // time-driven period clock asks when it opens the next period.
 struct PendingCase {
@@ -315,6 +357,43 @@ INSTANTIATE_TEST_SUITE_P(
                       StillDueCase{
                           "SegmentEndingInTheLastPeriodChangesNothing", 11, 1, {12}, {1, 9}, 11},
                       StillDueCase{"DelayZeroAfterTheLastSegment", 6, 2, {9}, {2, 0}, 5}),
+    [](const auto& info) { return std::string(info.param.name); });
+
+// Time-driven: after period `current`, how far the orders have fallen due (the highest
+// period its delay reached back to) under the starting delay and the schedule.
+struct ArrivalsCase {
+    const char* name;
+    long current;
+    std::int16_t startingDelay;
+    std::vector<std::int16_t> ends;
+    std::vector<double> values;
+    long ordersThrough;
+};
+
+std::ostream& operator<<(std::ostream& out, const ArrivalsCase& c) {
+    return out << c.name;
+}
+
+class ArrivalsTest : public ::testing::TestWithParam<ArrivalsCase> {};
+
+TEST_P(ArrivalsTest, CountWhatHasFallenDue) {
+    const ArrivalsCase& c = GetParam();
+    const FlowArrivals arrivals = ArrivalsThrough(
+        c.current, 12, c.startingDelay, static_cast<int>(c.ends.size()), c.ends, c.values);
+    EXPECT_EQ(arrivals.ordersThrough, c.ordersThrough);
+    EXPECT_EQ(arrivals.pipelineThrough, c.current);
+    EXPECT_FALSE(arrivals.pending);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Schedules, ArrivalsTest,
+    ::testing::Values(ArrivalsCase{"ConstantDelay", 6, 3, {40}, {3, 0}, 4},
+                      ArrivalsCase{"StillWithinThePipeline", 2, 4, {40}, {4, 0}, 0},
+                      ArrivalsCase{"DelayOne", 6, 1, {40}, {1, 0}, 6},
+                      // Orders 2 and 3 fell due in their own periods, not again at 4 and 5.
+                      ArrivalsCase{"RoseFromOneToThreeAtFour", 6, 1, {4, 40}, {1, 3, 0}, 4},
+                      // Orders 2 to 5 fell due together at 5.
+                      ArrivalsCase{"FellFromFourToOneAtFive", 6, 4, {5, 40}, {4, 1, 0}, 6}),
     [](const auto& info) { return std::string(info.param.name); });
 
 }  // namespace
