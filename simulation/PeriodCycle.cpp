@@ -124,6 +124,7 @@ void Cycle::CalCost(double& amount) {
 
 void Cycle::Submit() {
     view_.setSubmitEnabled(false);
+    submitPending_ = true;
     RunState.SubmitTime = runtime::TimeOfDay();
     if (!ExperimentSetup.IsTimeDriven) {
         RunState.PeriodEndTime = runtime::TimeOfDay();
@@ -138,6 +139,7 @@ void Cycle::Submit() {
 
 void Cycle::StoreOrders() {
     timers_.stop(Step::Timer1);
+    submitPending_ = false;
     if (RunState.CurrentTrial < ExperimentSetup.MaxTrial) {
         RunState.PeriodStartTime = runtime::TimeOfDay();
         if (!ExperimentSetup.IsTimeDriven) {
@@ -171,7 +173,8 @@ void Cycle::OpenPeriod() {
     StoreOrder(RunState.UserInFlow, RunState.CurrentTrial, 0);
     StoreOrder(RunState.UserOutFlow, RunState.CurrentTrial, 0);
     view_.showPeriodNumber();
-    view_.setSubmitEnabled(true);  // the period's one order
+    // The period's one order; a Submit pressed as the clock opened it is that order.
+    view_.setSubmitEnabled(!submitPending_);
     // Every period's due amounts act, whether or not the participant submits in it.
     processDecision();
 }

@@ -94,6 +94,7 @@ class Cycle {
 
     CycleView& view_;
     StepTimers& timers_;
+    bool submitPending_ = false;  // pressed, its orders not yet taken
 };
 
 }  // namespace period

@@ -12,6 +12,7 @@
 class ExperimentDatabase : public TempDatabase {
   public:
     using Row = std::map<QString, QVariant>;
+    using TempDatabase::TempDatabase;
 
     // A complete tblSetup row (12 periods, discrete mode, delay scenario 1, scenario 1);
     // each override is an SQL literal.

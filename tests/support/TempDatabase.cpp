@@ -1,5 +1,6 @@
 #include "tests/support/TempDatabase.h"
 
+#include <QDir>
 #include <QFile>
 
 #include "access/TableAccess.h"
@@ -23,7 +24,10 @@ const QString& EmptyDatabase() {
 
 }  // namespace
 
-TempDatabase::TempDatabase() : path_(dir_.filePath(QStringLiteral("Hydrovat.mdb"))) {
+TempDatabase::TempDatabase(const QString& parent)
+    : dir_(parent.isEmpty() ? QDir::tempPath() + QStringLiteral("/fluxmere-XXXXXX")
+                            : parent + QStringLiteral("/fluxmere-XXXXXX")),
+      path_(dir_.filePath(QStringLiteral("Hydrovat.mdb"))) {
     if (!QFile::copy(EmptyDatabase(), path_)) {
         throw db::Error(db::errors::CannotOpenFile,
                         QStringLiteral("Cannot copy the empty test database to '%1'.").arg(path_));
