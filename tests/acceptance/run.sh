@@ -132,7 +132,7 @@ scenario_paced() {
 }
 
 scenario_timed() {
-    make_database 1500  # time to type the orders within the three periods
+    make_database 2500  # time to type the orders and press twice within one period
     start_program
     log_in Ben TankT
     register Ben
@@ -141,13 +141,23 @@ scenario_timed() {
     wait_query "select count(*) > 0 from datExperimentTrials
                 where Subject='Ben' and eventType='Environment Effect'" 1
     enter_orders 5 2 Enter
+    step "two more quick Submits in the same period, by Enter and by a click"
+    press Return
+    click "$SIM" $SUBMIT
     earnings_message_ends_the_program
     expect_registered Ben TankT continuous
-    step "check the orders and that the clock ran every period"
+    step "check that one order was taken, and that the clock ran every period"
     expect_query "select count(*) from datExperimentTrials where Subject='Ben'
-                  and eventType='Submit Clicked' and UserInFlow=5 and UserOutFlow=2" 1
+                  and eventType='Submit Clicked'" 1
+    expect_query "select Trial, UserInFlow, UserOutFlow from datExperimentTrials
+                  where Subject='Ben' and eventType='Submit Clicked'" "1|5.0|2.0"
     expect_query "select max(Trial) from datExperimentTrials where Subject='Ben'" 3
     expect_query "select count(*) from datUserTimesSummary where Subject='Ben'" 1
+    step "check that the order arrived once, in period 2 (delays of 2), and nothing is on order"
+    expect_query "select count(*) from datExperimentTrials where Subject='Ben'
+                  and eventType='User Inflow' and Trial=2" 1
+    expect_query "select TotalBackOrder, TotalForwardDischarge from datExperimentTrials
+                  where Subject='Ben' order by EventID desc limit 1" "0.0|0.0"
 }
 
 scenario_resume() {
