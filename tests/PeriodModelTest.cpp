@@ -14,6 +14,8 @@ namespace {
 
 using Due = std::optional<double>;  // the amount applied in a period, or nothing due
 
+struct DelayCase;
+
 class PeriodModelTest : public ::testing::Test {
   protected:
     void SetUp() override {
@@ -40,6 +42,9 @@ class PeriodModelTest : public ::testing::Test {
         RunState.InflowDelayEnd = ends;
         RunState.InflowDelayValue = values;
     }
+
+    // Each case from a fresh run record: what its user phases apply, period by period.
+    void ExpectApplied(const std::vector<DelayCase>& cases, bool timeDriven);
 
     // Runs the user phases of periods 1..orders.size() with the given inflow orders and
     // returns what was applied to the tank in each period.
@@ -69,6 +74,19 @@ struct DelayCase {
     std::vector<double> orders;
     std::vector<Due> applied;
 };
+
+void PeriodModelTest::ExpectApplied(const std::vector<DelayCase>& cases, bool timeDriven) {
+    for (const DelayCase& c : cases) {
+        SCOPED_TRACE(c.name);
+        SetUp();
+        ExperimentSetup.IsTimeDriven = timeDriven;
+        RunState.UserInflowTP = c.startDelay;
+        InflowSchedule(c.ends, c.values);
+        for (std::size_t i = 0; i < c.pipeline.size(); ++i)
+            RunState.BackOrder[i + 1] = c.pipeline[i];
+        EXPECT_EQ(RunUserPhases(c.orders), c.applied);
+    }
+}
 
 TEST_F(PeriodModelTest, DueInflowFollowsTheDelayAndItsChanges) {
     const std::vector<DelayCase> cases = {
@@ -109,15 +127,56 @@ TEST_F(PeriodModelTest, DueInflowFollowsTheDelayAndItsChanges) {
          {5, 0, 7, 0},
          {4, 5, std::nullopt, 7}},
     };
-    for (const DelayCase& c : cases) {
-        SCOPED_TRACE(c.name);
-        SetUp();
-        RunState.UserInflowTP = c.startDelay;
-        InflowSchedule(c.ends, c.values);
-        for (std::size_t i = 0; i < c.pipeline.size(); ++i)
-            RunState.BackOrder[i + 1] = c.pipeline[i];
-        EXPECT_EQ(RunUserPhases(c.orders), c.applied);
-    }
+    ExpectApplied(cases, false);
+}
+
+// Time-driven, the clock's user phase and a Submit's may both run in a period: every order
+// falls due once, in the first period whose delay reaches back to it.
+TEST_F(PeriodModelTest, TimeDrivenEveryOrderFallsDueOnce) {
+    const std::vector<DelayCase> cases = {
+        {"delay 3: the pipeline first, then the order of period 1",
+         3,
+         {},
+         {0},
+         {3, 3},
+         {10, 20, 30, 40},
+         {3, 3, 10, 20}},
+        {"1 to 3 at period 5: orders of periods 3 and 4 do not come again",
+         1,
+         {5, 10},
+         {1, 3, 0},
+         {},
+         {10, 20, 30, 40, 50, 60, 70},
+         {10, 20, 30, 40, std::nullopt, std::nullopt, 50}},
+        {"3 to 1 at period 5: orders of periods 3 and 4 come with that of period 5",
+         3,
+         {5, 10},
+         {3, 1, 0},
+         {3, 3},
+         {10, 20, 30, 40, 50, 60},
+         {3, 3, 10, 20, 120, 60}},
+        {"a zero order falling due is not applied",
+         2,
+         {},
+         {0},
+         {4},
+         {5, 0, 7, 0},
+         {4, 5, std::nullopt, 7}},
+    };
+    ExpectApplied(cases, true);
+}
+
+TEST_F(PeriodModelTest, TimeDrivenSecondUserPhaseOfAPeriodBringsNothingAgain) {
+    ExperimentSetup.IsTimeDriven = true;
+    RunState.UserInflowTP = 2;
+    RunState.BackOrder[1] = 4;
+    RunState.TotalBackOrder = 4;
+    EXPECT_EQ(RunUserPhases({5, 7}), (std::vector<Due>{4, 5}));
+    // A Submit in period 2 runs a second user phase: what fell due does not come again.
+    const double before = RunState.AmountInTank;
+    EXPECT_FALSE(period::AnnounceInflow().due);
+    EXPECT_FALSE(period::ApplyInflow().due);
+    EXPECT_EQ(RunState.AmountInTank, before);
 }
 
 TEST_F(PeriodModelTest, ScheduleRowEndingAtTheLastPeriodNeverChangesTheDelay) {
