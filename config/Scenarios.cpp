@@ -7,6 +7,7 @@
 #include "config/ReadRules.h"
 #include "config/RuleBook.h"
 #include "core/RunRecord.h"
+#include "db/Schema.h"
 #include "runtime/NumberText.h"
 
 namespace {
@@ -71,8 +72,13 @@ std::vector<config::DelaySegment> ReadDelaySegments() {
     return config::ReportingDatabaseErrors(where, [&] {
         ConfigQuery query(QStringLiteral("Select * from tblDelayScenarios where DelayScenario=%1;")
                               .arg(ExperimentSetup.DelayScenario));
+        const QString orderColumn =
+            db::FindTable(QStringLiteral("tblDelayScenarios"))->order.column;
+        const bool numbered = query.rows().HasField(orderColumn);
         std::vector<config::DelaySegment> segments;
+        std::vector<QVariant> numbers;
         for (; !query.rows().Eof(); query.rows().MoveNext()) {
+            numbers.push_back(numbered ? query.rows().Field(orderColumn) : QVariant());
             const QString row = where + QStringLiteral(", segment %1").arg(segments.size() + 1);
             const auto read = [&](const char* name) {
                 const QString column = QString::fromLatin1(name);
@@ -85,7 +91,8 @@ std::vector<config::DelaySegment> ReadDelaySegments() {
             segment.outflowLength = read("outflowDelayLength");
             segments.push_back(segment);
         }
-        return segments;
+        // In SegmentNumber order; files made before that column existed keep stored order.
+        return db::InNumberOrder(segments, numbers);
     });
 }
 

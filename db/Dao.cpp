@@ -34,11 +34,11 @@ bool IsTableName(const QString& source) {
     return name.match(source).hasMatch();
 }
 
-// The one table a SELECT reads from, when its rows can be told apart by row id: a plain
-// SELECT (no DISTINCT) from a single table, optionally with WHERE and ORDER BY.
+// The one table a SELECT reads from, when its rows can be told apart by the engine's row key:
+// a plain SELECT (no DISTINCT) from a single table, optionally with WHERE and ORDER BY.
 struct SingleTableSelect {
     QString table;
-    QString withRowId;  // the same SELECT with the row id as its first column
+    QString columns;  // the SELECT from its column list on
 };
 
 std::optional<SingleTableSelect> ParseSingleTableSelect(const QString& sql) {
@@ -53,8 +53,7 @@ std::optional<SingleTableSelect> ParseSingleTableSelect(const QString& sql) {
     if (!match.hasMatch() || grouped.match(match.captured(u"rest")).hasMatch()) {
         return std::nullopt;
     }
-    return SingleTableSelect{match.captured(u"table"), QStringLiteral("SELECT rowid, ") +
-                                                           sql.mid(match.capturedStart(u"list"))};
+    return SingleTableSelect{match.captured(u"table"), sql.mid(match.capturedStart(u"list"))};
 }
 
 [[noreturn]] void RaiseConversion(const QVariant& value, const QString& column) {
@@ -115,20 +114,25 @@ QVariant WholeNumberOf(const QVariant& value, const QString& column) {
 }
 
 // The value a column stores for a value assigned to it, in the column's own type.
-QVariant StoredValue(const Connection::ColumnInfo& column, const QVariant& value) {
-    if (column.isBoolean()) {
+QVariant StoredValue(const ColumnInfo& column, const QVariant& value) {
+    if (column.type == ColumnType::Boolean) {
         // A yes/no column is never null; anything non-zero is the engine's true, -1.
         if (!value.isValid() || value.isNull()) return qlonglong(0);
         return qlonglong(TruthOf(value, column.name) ? -1 : 0);
     }
     if (!value.isValid() || value.isNull()) return QVariant();
-    if (column.isInteger()) return WholeNumberOf(value, column.name);
-    if (column.isReal()) return NumberOf(value, column.name);
-    if (value.typeId() == QMetaType::QDateTime) {
-        if (column.isDate()) return value.toDateTime().date();
-        if (column.isTime()) return value.toDateTime().time();
+    switch (column.type) {
+        case ColumnType::Integer:
+            return WholeNumberOf(value, column.name);
+        case ColumnType::Double:
+            return NumberOf(value, column.name);
+        case ColumnType::Date:
+            return value.typeId() == QMetaType::QDateTime ? value.toDateTime().date() : value;
+        case ColumnType::Time:
+            return value.typeId() == QMetaType::QDateTime ? value.toDateTime().time() : value;
+        default:
+            return value;
     }
-    return value;
 }
 
 }  // namespace
@@ -172,7 +176,7 @@ std::shared_ptr<Workspace> DefaultWorkspace() {
 
 struct Recordset::Impl {
     struct Row {
-        qlonglong rowId = 0;
+        qlonglong rowKey = 0;
         std::vector<QVariant> values;
     };
     enum class Pending { None, Adding, Editing };
@@ -180,12 +184,12 @@ struct Recordset::Impl {
     std::shared_ptr<Connection> connection;
     QString source;
     QString selectSql;
-    bool withRowId = false;  // column 0 of selectSql is the row id
+    bool withRowKey = false;  // column 0 of selectSql is the engine's row key
     bool updatable = false;
     bool ownsTransaction = false;
 
     QString table;                                // the table written to
-    std::vector<Connection::ColumnInfo> columns;  // of that table
+    std::vector<ColumnInfo> columns;              // of that table
     QStringList fieldNames;                       // columns of the result
     QHash<QString, int> fieldIndex;               // lower-case name -> result column
     std::vector<int> tableColumnOf;               // result column -> table column, or -1
@@ -219,10 +223,10 @@ struct Recordset::Impl {
     }
 
     void openCursor() {
-        cursor.emplace(*connection, selectSql);
+        cursor.emplace(connection->prepare(selectSql));
         if (!fieldNames.isEmpty()) return;
         QStringList names;
-        for (int c = withRowId ? 1 : 0; c < cursor->columnCount(); ++c) {
+        for (int c = withRowKey ? 1 : 0; c < cursor->columnCount(); ++c) {
             names << cursor->columnName(c);
         }
         setFields(names);
@@ -236,8 +240,8 @@ struct Recordset::Impl {
             return;
         }
         Row row;
-        const int first = withRowId ? 1 : 0;
-        if (withRowId) row.rowId = cursor->intValue(0);
+        const int first = withRowKey ? 1 : 0;
+        if (withRowKey) row.rowKey = cursor->intValue(0);
         row.values.reserve(cursor->columnCount() - first);
         for (int c = first; c < cursor->columnCount(); ++c) row.values.push_back(cursor->value(c));
         rows.push_back(std::move(row));
@@ -290,7 +294,7 @@ struct Recordset::Impl {
                 ? QStringLiteral("INSERT INTO %1 DEFAULT VALUES").arg(QuoteIdentifier(table))
                 : QStringLiteral("INSERT INTO %1 (%2) VALUES (%3)")
                       .arg(QuoteIdentifier(table), names.join(u','), places.join(u','));
-        Statement insert(*connection, sql);
+        Statement insert = connection->prepare(sql);
         int position = 1;
         for (const auto& entry : assigned) insert.bind(position++, entry.second);
         return insert;
@@ -302,11 +306,12 @@ struct Recordset::Impl {
             sets << QuoteIdentifier(columns[tableColumnOf[entry.first]].name) +
                         QStringLiteral(" = ?");
         }
-        Statement update(*connection, QStringLiteral("UPDATE %1 SET %2 WHERE rowid = ?")
-                                          .arg(QuoteIdentifier(table), sets.join(u',')));
+        Statement update = connection->prepare(
+            QStringLiteral("UPDATE %1 SET %2 WHERE %3 = ?")
+                .arg(QuoteIdentifier(table), sets.join(u','), connection->rowKey()));
         int place = 1;
         for (const auto& entry : assigned) update.bind(place++, entry.second);
-        update.bindInt(place, rows[position].rowId);
+        update.bindInt(place, rows[position].rowKey);
         return update;
     }
 
@@ -343,7 +348,7 @@ struct Recordset::Impl {
             throw Error(errors::RowLocked,
                         QStringLiteral("Could not update table '%1'; currently locked by another "
                                        "user of '%2'.")
-                            .arg(table, connection->path()));
+                            .arg(table, connection->location()));
         }
         connection->setBusyTimeout(0);
         ownsTransaction = false;
@@ -364,22 +369,24 @@ Recordset::Recordset(Database& database, const QString& source, RecordsetType ty
         if (d.columns.empty()) {
             throw Error(errors::TableNotFound,
                         QStringLiteral("The database '%1' has no table '%2'.")
-                            .arg(d.connection->path(), d.table));
+                            .arg(d.connection->location(), d.table));
         }
         QStringList names;
         for (const auto& column : d.columns) names << column.name;
         d.setFields(names);
-        d.withRowId = dynaset;
-        d.selectSql =
-            QStringLiteral("SELECT %1* FROM %2")
-                .arg(dynaset ? QStringLiteral("rowid, ") : QString(), QuoteIdentifier(d.table));
+        d.withRowKey = dynaset;
+        d.selectSql = QStringLiteral("SELECT %1* FROM %2")
+                          .arg(dynaset ? d.connection->rowKey() + QStringLiteral(", ") : QString(),
+                               QuoteIdentifier(d.table));
         d.updatable = dynaset;
     } else if (const auto single = dynaset ? ParseSingleTableSelect(source) : std::nullopt) {
         d.table = single->table;
         d.columns = d.connection->tableColumns(d.table);
-        d.withRowId = !d.columns.empty();
-        d.selectSql = d.withRowId ? single->withRowId : source;
-        d.updatable = d.withRowId;
+        d.withRowKey = !d.columns.empty();
+        d.selectSql = d.withRowKey ? QStringLiteral("SELECT %1, %2")
+                                         .arg(d.connection->rowKey(), single->columns)
+                                   : source;
+        d.updatable = d.withRowKey;
         d.openCursor();  // the SQL text is checked now, while the table access can react
     } else {
         d.selectSql = source;
@@ -452,12 +459,17 @@ QVariant Recordset::Field(const QString& name) const {
         if (assigned != d.assigned.end()) return assigned->second;
         if (d.pending == Impl::Pending::Adding) {
             const int column = d.tableColumnOf[field];
-            return column >= 0 && d.columns[column].isBoolean() ? QVariant(qlonglong(0))
+            return column >= 0 && d.columns[column].type == ColumnType::Boolean ? QVariant(qlonglong(0))
                                                                 : QVariant();
         }
     }
     d.requireCurrentRow();
     return d.rows[d.position].values[field];
+}
+
+bool Recordset::HasField(const QString& name) const {
+    impl_->requireOpen();
+    return impl_->fieldIndex.contains(name.toLower());
 }
 
 void Recordset::SetField(const QString& name, const QVariant& value) {

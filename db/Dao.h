@@ -66,13 +66,14 @@ class Recordset {
     // Unknown column: 3265; no current row: 3021.
     QVariant Field(const QString& name) const;
     QVariant operator[](const QString& name) const { return Field(name); }
+    bool HasField(const QString& name) const;
     // Assigns a column of the row being added or edited; any non-zero written to a
     // yes/no column is stored as -1.
     void SetField(const QString& name, const QVariant& value);
 
     void AddNew();
     void Edit();
-    // Appends the new row, or changes exactly the edited row (by its row id).
+    // Appends the new row, or changes exactly the edited row (by the engine's row key).
     void Update();
     void Close();
 

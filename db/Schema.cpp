@@ -1,5 +1,8 @@
 #include "db/Schema.h"
 
+#include <algorithm>
+#include <numeric>
+
 #include "db/Engine.h"
 
 namespace db {
@@ -7,24 +10,6 @@ namespace db {
 namespace {
 
 using T = ColumnType;
-
-QString DeclaredType(ColumnType type) {
-    switch (type) {
-        case T::Text:
-            return QStringLiteral("TEXT COLLATE NOCASE");
-        case T::Integer:
-            return QStringLiteral("INTEGER");
-        case T::Double:
-            return QStringLiteral("DOUBLE");
-        case T::Boolean:
-            return QStringLiteral("BOOLEAN NOT NULL DEFAULT 0");
-        case T::Date:
-            return QStringLiteral("DATE");
-        case T::Time:
-            return QStringLiteral("TIME");
-    }
-    return QString();
-}
 
 // Columns that several tables share, with one meaning each.
 ColumnDef Subject() {
@@ -94,22 +79,26 @@ TableDef ScenariosTable() {
                 {"inFlowRateEnviron", T::Double, "environment inflow rate of the period"},
                 {"outFlowRateEnviron", T::Double, "environment outflow rate of the period"},
             },
-            {"CREATE INDEX IF NOT EXISTS tblScenarios_Scenario ON tblScenarios (Scenario)"}};
+            {{"tblScenarios_Scenario", {"Scenario"}}}};
 }
 
-// No index here on purpose: segments are taken in row order, which a table scan keeps.
+// Segments are taken in SegmentNumber order; files made before that column existed have
+// their segments in stored order.
 TableDef DelayScenariosTable() {
     return {
         "tblDelayScenarios",
         false,
         {
-            {"DelayScenario", T::Integer, "delay scenario key; rows in order are segments"},
+            {"DelayScenario", T::Integer, "delay scenario key"},
             {"inflowDelayValue", T::Double, "user inflow delay in periods during the segment"},
             {"inflowDelayLength", T::Double, "periods of the segment (inflow)"},
             {"outflowDelayValue", T::Double, "user outflow delay in periods during the segment"},
             {"outflowDelayLength", T::Double, "periods of the segment (outflow)"},
+            {"SegmentNumber", T::Integer,
+             "order of the segment in its delay scenario, first lowest"},
         },
-        {}};
+        {},
+        {"SegmentNumber", "DelayScenario"}};
 }
 
 TableDef LabelsTable() {
@@ -120,8 +109,7 @@ TableDef LabelsTable() {
                 {"LabelNumber", T::Integer, "order of the label on the scale, lowest first"},
                 {"LabelName", T::Text, "caption of the scale mark"},
             },
-            {"CREATE INDEX IF NOT EXISTS tblLabels_version_LabelNumber ON tblLabels (version, "
-             "LabelNumber)"}};
+            {{"tblLabels_version_LabelNumber", {"version", "LabelNumber"}}}};
 }
 
 TableDef PasswordsTable() {
@@ -148,7 +136,7 @@ TableDef SubjectTable() {
                 {"Time", T::Time, "time of registration, hh:mm:ss"},
                 Flag("Simulated", "a simulated participant played by fluxmere-db simulate"),
             },
-            {"CREATE INDEX IF NOT EXISTS datSubject_Version ON datSubject (Version)"}};
+            {{"datSubject_Version", {"Version"}}}};
 }
 
 TableDef ExperimentTrialsTable() {
@@ -199,8 +187,7 @@ TableDef ExperimentTrialsTable() {
                  "largest gap in ms between the environment's action and Submit that still earns "
                  "the time-gap bonus"},
             },
-            {"CREATE INDEX IF NOT EXISTS datExperimentTrials_Subject_Version_EventID ON "
-             "datExperimentTrials (Subject, Version, EventID)"}};
+            {{"datExperimentTrials_Subject_Version_EventID", {"Subject", "Version", "EventID"}}}};
 }
 
 TableDef TrialSummaryTable() {
@@ -240,8 +227,7 @@ TableDef TrialSummaryTable() {
             {"TotalBackOrder", T::Double, "inflow orders on their way (set at the end)"},
             {"TotalForwardDischarge", T::Double, "outflow orders on their way (set at the end)"},
         },
-        {"CREATE INDEX IF NOT EXISTS datTrialSummary_Subject_Version_Trial ON "
-         "datTrialSummary (Subject, Version, Trial)"}};
+        {{"datTrialSummary_Subject_Version_Trial", {"Subject", "Version", "Trial"}}}};
 }
 
 TableDef UserTimesSummaryTable() {
@@ -255,17 +241,6 @@ TableDef UserTimesSummaryTable() {
                 {"SubmitClickTime", T::Time, "time of the Submit, hh:mm:ss"},
             },
             {}};
-}
-
-QString ColumnSql(const ColumnDef& column) {
-    return QuoteIdentifier(column.name) + QLatin1Char(' ') + DeclaredType(column.type);
-}
-
-QString CreateTableSql(const TableDef& table) {
-    QStringList columns;
-    for (const ColumnDef& column : table.columns) columns << ColumnSql(column);
-    return QStringLiteral("CREATE TABLE IF NOT EXISTS %1 (%2)")
-        .arg(QuoteIdentifier(table.name), columns.join(QStringLiteral(", ")));
 }
 
 }  // namespace
@@ -295,10 +270,7 @@ const TableDef* FindTable(const QString& name) {
 void CreateSchema(Connection& connection) {
     connection.beginWrite();
     try {
-        for (const TableDef& table : Tables()) {
-            connection.execute(CreateTableSql(table));
-            for (const QString& index : table.indexes) connection.execute(index);
-        }
+        for (const TableDef& table : Tables()) connection.createTable(table);
         connection.commit();
     } catch (...) {
         connection.rollback();
@@ -310,13 +282,39 @@ void AddMissingColumns(Connection& connection, const QString& table) {
     const TableDef* definition = FindTable(table);
     if (!definition) return;
     QStringList present;
-    for (const Connection::ColumnInfo& column : connection.tableColumns(definition->name))
+    for (const ColumnInfo& column : connection.tableColumns(definition->name))
         present << column.name.toLower();
     for (const ColumnDef& column : definition->columns) {
-        if (present.contains(column.name.toLower())) continue;
-        connection.execute(QStringLiteral("ALTER TABLE %1 ADD COLUMN %2")
-                               .arg(QuoteIdentifier(definition->name), ColumnSql(column)));
+        if (!present.contains(column.name.toLower()))
+            connection.addColumn(definition->name, column);
     }
+}
+
+QString OrderOfRows(Connection& connection, const QString& table) {
+    const TableDef* definition = FindTable(table);
+    QString order = connection.rowKey();
+    if (definition && !definition->order.column.isEmpty()) {
+        for (const ColumnInfo& column : connection.tableColumns(table)) {
+            if (column.name.compare(definition->order.column, Qt::CaseInsensitive) != 0) continue;
+            const QString number = QuoteIdentifier(column.name);
+            order = QStringLiteral("%1 IS NULL, %1, %2").arg(number, order);
+            break;
+        }
+    }
+    return QStringLiteral(" ORDER BY ") + order;
+}
+
+std::vector<int> OrderByNumber(const std::vector<QVariant>& numbers) {
+    std::vector<int> rows(numbers.size());
+    std::iota(rows.begin(), rows.end(), 0);
+    const auto numbered = [&](int row) {
+        bool isNumber = false;
+        const double number = numbers[row].toDouble(&isNumber);
+        return std::pair{!isNumber || numbers[row].isNull(), isNumber ? number : 0.0};
+    };
+    std::stable_sort(rows.begin(), rows.end(),
+                     [&](int a, int b) { return numbered(a) < numbered(b); });
+    return rows;
 }
 
 }  // namespace db

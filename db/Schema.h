@@ -1,8 +1,10 @@
 #pragma once
-// The schema of every table of the experiment database, in one place.
+// The schema of every table of the experiment database, in one place. Column types are
+// described here; each engine renders them in its own SQL.
 
 #include <QString>
 #include <QStringList>
+#include <QVariant>
 #include <vector>
 
 namespace db {
@@ -17,11 +19,23 @@ struct ColumnDef {
     QString meaning;  // one line for the codebook
 };
 
+struct IndexDef {
+    QString name;
+    QStringList columns;
+};
+
+// Rows whose order means something carry it in a column, numbered within a group of rows.
+struct RowOrderDef {
+    QString column;  // empty: the table's rows have no order of their own
+    QString within;  // the column whose equal values form one ordered group
+};
+
 struct TableDef {
     QString name;
     bool recorded;  // dat tables are recorded by the program, tbl tables are configuration
     std::vector<ColumnDef> columns;
-    QStringList indexes;  // CREATE INDEX statements
+    std::vector<IndexDef> indexes;
+    RowOrderDef order;
 };
 
 const std::vector<TableDef>& Tables();
@@ -32,5 +46,23 @@ void CreateSchema(Connection& connection);
 
 // Adds the columns of the table that a file made by an earlier program lacks.
 void AddMissingColumns(Connection& connection, const QString& table);
+
+// " ORDER BY ..." for a table's rows in their order: by its order column where the table has
+// one (files made before it existed have none), rows without a number last, ties and the
+// rest in stored order.
+QString OrderOfRows(Connection& connection, const QString& table);
+
+// The same order for rows already read, given each row's value of the order column:
+// the row indexes, numbers ascending, rows without a number last, ties as they came.
+std::vector<int> OrderByNumber(const std::vector<QVariant>& numbers);
+
+// The rows read, in that order.
+template <typename Row>
+std::vector<Row> InNumberOrder(const std::vector<Row>& rows, const std::vector<QVariant>& numbers) {
+    std::vector<Row> ordered;
+    ordered.reserve(rows.size());
+    for (const int row : OrderByNumber(numbers)) ordered.push_back(rows[row]);
+    return ordered;
+}
 
 }  // namespace db

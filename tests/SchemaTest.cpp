@@ -1,5 +1,5 @@
 // The schema as created in a fresh file: every table and column by its exact name, in order,
-// with its declared type, a meaning for the codebook, and the indexes the queries rely on.
+// with a meaning for the codebook; and the order of ordered rows.
 #include <gtest/gtest.h>
 
 #include "db/Engine.h"
@@ -51,7 +51,8 @@ const ExpectedTable Expected[] = {
     {"tblScenarios", {"Scenario", "Trial", "inFlowRateEnviron", "outFlowRateEnviron"}},
     {"tblDelayScenarios",
      {"DelayScenario", "inflowDelayValue", "inflowDelayLength", "outflowDelayValue",
-      "outflowDelayLength"}},
+      "outflowDelayLength",
+      "SegmentNumber"}},
     {"tblLabels", {"version", "LabelNumber", "LabelName"}},
     {"tblPasswords", {"username", "password"}},
     {"datSubject",
@@ -159,55 +160,14 @@ TEST_F(SchemaTest, EveryTableHasExactlyItsColumnsInOrder) {
     EXPECT_EQ(db::FindTable(QStringLiteral("tblNothing")), nullptr);
 }
 
-TEST_F(SchemaTest, DeclaredTypesShowWhatAColumnHolds) {
-    db::Connection connection = open();
-    std::map<QString, QString> types;
-    for (const auto& column : connection.tableColumns(QStringLiteral("datExperimentTrials"))) {
-        types[column.name] = column.declaredType;
-        EXPECT_EQ(column.isBoolean(), column.name.startsWith(QStringLiteral("Is")) ||
-                                          column.name == QStringLiteral("graphicalMode"))
-            << column.name.toStdString();
-    }
-    EXPECT_EQ(types["Date"], QStringLiteral("DATE"));
-    EXPECT_EQ(types["Time"], QStringLiteral("TIME"));
-    EXPECT_EQ(types["EventID"], QStringLiteral("INTEGER"));
-    EXPECT_EQ(types["AmountInTank"], QStringLiteral("DOUBLE"));
-    EXPECT_EQ(types["graphicalMode"], QStringLiteral("BOOLEAN"));
-}
 
-TEST_F(SchemaTest, TheQueriesFindTheirIndexes) {
-    db::Connection connection = open();
-    const struct {
-        const char* query;
-        const char* index;
-    } cases[] = {
-        {"SELECT * FROM datExperimentTrials WHERE datExperimentTrials.Subject='a' and version ='1' "
-         "ORDER BY  datExperimentTrials.EventID DESC;",
-         "datExperimentTrials_Subject_Version_EventID"},
-        {"select * from datTrialSummary where Version='1' and Subject='a' and Trial=3",
-         "datTrialSummary_Subject_Version_Trial"},
-        {"select * from datSubject where Version='1'", "datSubject_Version"},
-        {"Select * from tblScenarios where Scenario=2;", "tblScenarios_Scenario"},
-        {"Select LabelName from tblLabels where version='1' order by LabelNumber",
-         "tblLabels_version_LabelNumber"},
-    };
-    for (const auto& c : cases) {
-        db::Statement plan = connection.prepare(QStringLiteral("EXPLAIN QUERY PLAN ") +
-                                                QString::fromLatin1(c.query));
-        QString details;
-        while (plan.step()) details += plan.value(3).toString() + QLatin1Char('\n');
-        EXPECT_TRUE(details.contains(QString::fromLatin1(c.index))) << c.query << "\n"
-                                                                    << details.toStdString();
-    }
-}
-
-TEST_F(SchemaTest, CreatingAgainKeepsTheRows) {
-    file.execute(QStringLiteral("INSERT INTO tblSetup (Version, MaxTrial) VALUES ('A', 30)"));
-    db::Connection connection = open();
-    db::CreateSchema(connection);
-    db::Statement count = connection.prepare(QStringLiteral("SELECT count(*) FROM tblSetup"));
-    ASSERT_TRUE(count.step());
-    EXPECT_EQ(count.intValue(0), 1);
+// Rows with a number come first, in its order; equal numbers and rows without one keep the
+// order they came in.
+TEST(RowOrderTest, NumbersAscendTiesKeepTheirOrderRowsWithoutANumberGoLast) {
+    const std::vector<QVariant> numbers = {QVariant(),   qlonglong(3), qlonglong(1),
+                                           qlonglong(3), QVariant(),   2.5};
+    EXPECT_EQ(db::OrderByNumber(numbers), (std::vector<int>{2, 5, 1, 3, 0, 4}));
+    EXPECT_EQ(db::OrderByNumber({}), std::vector<int>{});
 }
 
 }  // namespace

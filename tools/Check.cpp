@@ -37,8 +37,8 @@ struct Table {
     Table(db::Connection& connection, const QString& table)
         : name(table),
           columns(ColumnsOf(connection, table)),
-          rows(connection,
-               QStringLiteral("SELECT * FROM %1 ORDER BY rowid").arg(db::QuoteIdentifier(table))) {}
+          rows(connection, QStringLiteral("SELECT * FROM %1 ORDER BY %2")
+                               .arg(db::QuoteIdentifier(table), connection.rowKey())) {}
 
     bool has(const QString& column) const {
         return std::any_of(columns.begin(), columns.end(), [&](const TableColumn& c) {
@@ -214,8 +214,9 @@ class Checker {
                       });
     }
 
+    // In the order the login takes them: by SegmentNumber, where the file has that column.
     std::optional<std::vector<config::DelaySegment>> delaySegments(double key) {
-        return rowsOf(
+        auto segments = rowsOf(
             delays_, QStringLiteral("DelayScenario"), key,
             [&](int r) -> std::optional<config::DelaySegment> {
                 const auto value = [&](const char* column) {
@@ -228,6 +229,13 @@ class Checker {
                 if (!inValue || !inLength || !outValue || !outLength) return std::nullopt;
                 return config::DelaySegment{r + 1, *inValue, *inLength, *outValue, *outLength};
             });
+        if (!segments) return segments;
+        const QString numberColumn = db::FindTable(kDelays)->order.column;
+        std::vector<QVariant> numbers;
+        for (const config::DelaySegment& segment : *segments)
+            numbers.push_back(delays_.has(numberColumn) ? delays_.at(segment.row - 1, numberColumn)
+                                                        : QVariant());
+        return db::InNumberOrder(*segments, numbers);
     }
 
     std::vector<config::LabelRow> labelRows(const QString& version) const {

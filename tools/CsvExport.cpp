@@ -17,9 +17,7 @@ namespace {
 const QString kPasswordsTable = QStringLiteral("tblPasswords");
 
 bool HasColumn(const std::vector<TableColumn>& columns, const QString& name) {
-    for (const TableColumn& column : columns)
-        if (column.name.compare(name, Qt::CaseInsensitive) == 0) return true;
-    return false;
+    return ColumnIndex(columns, name) >= 0;
 }
 
 struct TableQuery {
@@ -118,20 +116,22 @@ ExportedTable ExportTable(db::Connection& connection, const QString& table, cons
     CsvWriter writer(file.device());
     WriteCsvHeader(columns, writer);
 
-    query.conditions << QStringLiteral("rowid > ?");
+    // Slices follow the engine's row key, so each continues where the last one ended.
+    const QString rowKey = connection.rowKey();
+    query.conditions << rowKey + QStringLiteral(" > ?");
     db::Statement slice =
-        connection.prepare(SelectColumns(table, columns, QStringLiteral("rowid")) + query.where() +
-                           QStringLiteral(" ORDER BY rowid LIMIT %1").arg(kRowsPerRead));
-    const int rowidColumn = static_cast<int>(columns.size());
+        connection.prepare(SelectColumns(table, columns, rowKey) + query.where() +
+                           QStringLiteral(" ORDER BY %1 LIMIT %2").arg(rowKey).arg(kRowsPerRead));
+    const int rowKeyColumn = static_cast<int>(columns.size());
     long long rows = 0;
-    long long lastRowid = std::numeric_limits<long long>::min();
+    long long lastRowKey = std::numeric_limits<long long>::min();
     for (int inSlice = kRowsPerRead; inSlice == kRowsPerRead;) {
         slice.reset();
         BindAll(slice, query.parameters);
-        slice.bindInt(static_cast<int>(query.parameters.size()) + 1, lastRowid);
+        slice.bindInt(static_cast<int>(query.parameters.size()) + 1, lastRowKey);
         for (inSlice = 0; slice.step(); ++inSlice) {
             WriteCsvRow(slice, columns, writer);
-            lastRowid = slice.intValue(rowidColumn);
+            lastRowKey = slice.intValue(rowKeyColumn);
             progress.advance(++rows);
         }
     }
@@ -148,7 +148,8 @@ QStringList ExportedVersions(db::Connection& connection, const ExportFilter& fil
         const TableQuery query = FilterFor(table, ColumnsOf(connection, table), filter);
         const Rows rows(
             connection,
-            QStringLiteral("SELECT Version FROM %1%2 ORDER BY rowid").arg(table, query.where()),
+            QStringLiteral("SELECT Version FROM %1%2%3")
+                .arg(table, query.where(), db::OrderOfRows(connection, table)),
             query.parameters);
         for (int r = 0; r < rows.size(); ++r) {
             const QString version = rows.at(r, QStringLiteral("Version")).toString();
@@ -196,7 +197,8 @@ QString Codebook(db::Connection& connection, const QString& databasePath,
         "version's first row), tblScenarios (the rows of its ScenarioUsed), tblDelayScenarios "
         "(the rows of its DelayScenario) and tblLabels (the version's labels) in turn, a line "
         "with the table's name followed by those rows exactly as this export writes them "
-        "(header row included, rows in table order, CRLF line ends). Equal fingerprints mean "
+        "(header row included, rows in table order, delay segments in their SegmentNumber "
+        "order, CRLF line ends). Equal fingerprints mean "
         "equal configurations.\n\n"
         "| Version | SHA-256 |\n|---|---|\n");
     for (const QString& version : ExportedVersions(connection, filter)) {
@@ -258,10 +260,10 @@ void WriteCsvRow(const db::Statement& row, const std::vector<TableColumn>& colum
     const int count = static_cast<int>(columns.size());
     for (int c = 0; c < count; ++c) {
         switch (row.kind(c)) {
-            case db::Statement::Kind::Null:
+            case db::ValueKind::Null:
                 writer.null();
                 break;
-            case db::Statement::Kind::Integer: {
+            case db::ValueKind::Integer: {
                 const long long value = row.intValue(c);
                 if (columns[c].type == db::ColumnType::Boolean && (value == -1 || value == 0))
                     writer.plain(value ? "TRUE" : "FALSE");
@@ -269,11 +271,11 @@ void WriteCsvRow(const db::Statement& row, const std::vector<TableColumn>& colum
                     writer.number(value);
                 break;
             }
-            case db::Statement::Kind::Real:
+            case db::ValueKind::Real:
                 writer.number(row.doubleValue(c));
                 break;
-            case db::Statement::Kind::Text:
-            case db::Statement::Kind::Blob:
+            case db::ValueKind::Text:
+            case db::ValueKind::Blob:
                 writer.text(row.text(c));
                 break;
         }

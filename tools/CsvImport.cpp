@@ -7,6 +7,7 @@
 #include <QTime>
 #include <charconv>
 #include <cmath>
+#include <map>
 #include <optional>
 #include <set>
 
@@ -132,15 +133,14 @@ std::vector<TableColumn> HeaderColumns(const std::vector<CsvField>& header,
     for (std::size_t i = 0; i < header.size(); ++i) {
         const QString name = QString::fromUtf8(Trimmed(header[i].value));
         const auto where = QStringLiteral("%1:1: column %2").arg(sourceName).arg(i + 1);
-        auto match = std::find_if(
-            tableColumns.begin(), tableColumns.end(),
-            [&](const TableColumn& c) { return c.name.compare(name, Qt::CaseInsensitive) == 0; });
-        if (match == tableColumns.end())
+        const int match = ColumnIndex(tableColumns, name);
+        if (match < 0)
             throw ToolError(
                 QStringLiteral("%1: '%2' is not a column of %3").arg(where, name, table));
-        if (!seen.insert(match->name.toLower()).second)
-            throw ToolError(QStringLiteral("%1: column %2 is named twice").arg(where, match->name));
-        columns.push_back(*match);
+        const TableColumn& column = tableColumns[static_cast<std::size_t>(match)];
+        if (!seen.insert(column.name.toLower()).second)
+            throw ToolError(QStringLiteral("%1: column %2 is named twice").arg(where, column.name));
+        columns.push_back(column);
     }
     return columns;
 }
@@ -230,6 +230,58 @@ bool RefusedByTheImport(const Problem& problem) {
             problem.column == QStringLiteral("Version"));
 }
 
+// A table whose rows have an order of their own (delay segments) keeps it in a column. A
+// file without that column gives it by its line order: each row is numbered on from the
+// highest number its group (its delay scenario) already has.
+class LineOrder {
+  public:
+    LineOrder(db::Connection& connection, const QString& table,
+              const std::vector<TableColumn>& tableColumns,
+              const std::vector<TableColumn>& fileColumns)
+        : connection_(connection), table_(table) {
+        const db::TableDef* definition = db::FindTable(table);
+        if (!definition || definition->order.column.isEmpty()) return;
+        const int column = ColumnIndex(tableColumns, definition->order.column);
+        // Files made before the column existed keep their rows in stored order.
+        if (column < 0 || ColumnIndex(fileColumns, definition->order.column) >= 0) return;
+        column_ = tableColumns[static_cast<std::size_t>(column)].name;
+        within_ = definition->order.within;
+        withinCell_ = ColumnIndex(fileColumns, within_);
+    }
+
+    // The column the file leaves to its line order; none when the file gives the order or the
+    // table has none.
+    std::optional<TableColumn> column() const {
+        if (column_.isEmpty()) return std::nullopt;
+        return TableColumn{column_, db::ColumnType::Integer, QString()};
+    }
+
+    long long numberFor(const std::vector<CsvField>& record) {
+        const QString group =
+            withinCell_ < 0 ? QString() : QString::fromUtf8(Trimmed(record[withinCell_].value));
+        auto next = next_.find(group);
+        if (next == next_.end()) next = next_.emplace(group, highestOf(group) + 1).first;
+        return next->second++;
+    }
+
+  private:
+    long long highestOf(const QString& group) {
+        const Rows highest(connection_,
+                           QStringLiteral("SELECT max(%1) AS highest FROM %2 WHERE %3 = ?")
+                               .arg(db::QuoteIdentifier(column_), db::QuoteIdentifier(table_),
+                                    db::QuoteIdentifier(within_)),
+                           {group});
+        return highest.at(0, QStringLiteral("highest")).toLongLong();
+    }
+
+    db::Connection& connection_;
+    QString table_;
+    QString column_;
+    QString within_;
+    int withinCell_ = -1;
+    std::map<QString, long long> next_;
+};
+
 }  // namespace
 
 ImportedRows ImportCsv(db::Connection& connection, const QString& table, std::string_view csv,
@@ -240,13 +292,16 @@ ImportedRows ImportCsv(db::Connection& connection, const QString& table, std::st
         throw ToolError(
             QStringLiteral("%1: the file is empty; its first line must name the columns")
                 .arg(sourceName));
-    const std::vector<TableColumn> columns =
-        HeaderColumns(record, ColumnsOf(connection, table), table, sourceName);
+    const std::vector<TableColumn> tableColumns = ColumnsOf(connection, table);
+    const std::vector<TableColumn> columns = HeaderColumns(record, tableColumns, table, sourceName);
+    LineOrder lineOrder(connection, table, tableColumns, columns);
+    std::vector<TableColumn> written = columns;
+    if (const auto numbered = lineOrder.column()) written.push_back(*numbered);
 
     if (replace)
         connection.execute(QStringLiteral("DELETE FROM %1").arg(db::QuoteIdentifier(table)));
     ImportedRows imported{table, sourceName, RowCount(connection, table) + 1, {}};
-    db::Statement insert = connection.prepare(InsertSql(table, columns));
+    db::Statement insert = connection.prepare(InsertSql(table, written));
     progress.start(QStringLiteral("importing %1").arg(table), 0);
     while (reader.next(record)) {
         if (record.size() != columns.size())
@@ -265,12 +320,14 @@ ImportedRows ImportCsv(db::Connection& connection, const QString& table, std::st
                                     .arg(reader.line())
                                     .arg(columns[i].name, problem));
         }
+        if (written.size() > columns.size())
+            insert.bindInt(static_cast<int>(written.size()), lineOrder.numberFor(record));
         try {
             insert.step();
         } catch (const db::Error& error) {
             if (IsAboutTheDatabaseFile(error))
                 throw ToolError(
-                    QStringLiteral("%1: %2").arg(connection.path(), error.description()));
+                    QStringLiteral("%1: %2").arg(connection.location(), error.description()));
             throw ToolError(QStringLiteral("%1:%2: %3")
                                 .arg(sourceName)
                                 .arg(reader.line())

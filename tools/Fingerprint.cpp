@@ -13,20 +13,27 @@ namespace {
 
 struct Slice {
     const char* table;
-    const char* where;
+    const char* where;  // %1 selects the setup row the program would load for the version
+    bool manyRows;      // taken in the table's order of rows
 };
 
 // Each slice selects its rows by the version, through the setup row the program would load.
 constexpr Slice kSlices[] = {
-    {"tblSetup", "Version = ?1 ORDER BY rowid LIMIT 1"},
-    {"tblScenarios",
-     "Scenario = (SELECT ScenarioUsed FROM tblSetup WHERE Version = ?1 ORDER BY rowid LIMIT 1) "
-     "ORDER BY rowid"},
-    {"tblDelayScenarios",
-     "DelayScenario = (SELECT DelayScenario FROM tblSetup WHERE Version = ?1 ORDER BY rowid "
-     "LIMIT 1) ORDER BY rowid"},
-    {"tblLabels", "version = ?1 ORDER BY rowid"},
+    {"tblSetup", "%1", false},
+    {"tblScenarios", "Scenario = (SELECT ScenarioUsed FROM tblSetup WHERE %1)", true},
+    {"tblDelayScenarios", "DelayScenario = (SELECT DelayScenario FROM tblSetup WHERE %1)", true},
+    {"tblLabels", "version = ?1", true},
 };
+
+QString SliceSql(db::Connection& connection, const Slice& slice,
+                 const std::vector<TableColumn>& columns) {
+    const QString table = QString::fromLatin1(slice.table);
+    const QString setupRow =
+        QStringLiteral("Version = ?1 ORDER BY %1 LIMIT 1").arg(connection.rowKey());
+    return SelectColumns(table, columns) + QStringLiteral(" WHERE ") +
+           QString::fromLatin1(slice.where).arg(setupRow) +
+           (slice.manyRows ? db::OrderOfRows(connection, table) : QString());
+}
 
 }  // namespace
 
@@ -44,8 +51,7 @@ QString ConfigurationFingerprint(db::Connection& connection, const QString& vers
         const std::vector<TableColumn> columns = ColumnsOf(connection, table);
         writer.plain(slice.table);
         writer.endRow();
-        db::Statement select = connection.prepare(
-            SelectColumns(table, columns) + QStringLiteral(" WHERE ") + QLatin1String(slice.where));
+        db::Statement select = connection.prepare(SliceSql(connection, slice, columns));
         select.bind(1, version);
         WriteCsvHeader(columns, writer);
         while (select.step()) WriteCsvRow(select, columns, writer);

@@ -20,7 +20,8 @@ RunData LoadRun(db::Connection& connection, const QString& subject, const QStrin
         QStringLiteral("SELECT Trial, eventType, AmountInTank, GoalAmount, LowerBoundFromGoal, "
                        "UpperBoundFromGoal, UserInFlow, UserOutFlow, EnvInFlow, EnvOutFlow, "
                        "SimulationTime FROM datExperimentTrials WHERE Subject = ? AND Version = ? "
-                       "ORDER BY EventID, rowid"),
+                       "ORDER BY EventID, %1")
+            .arg(connection.rowKey()),
         {subject, version});
     if (events.empty())
         throw ToolError(QStringLiteral("participant '%1' has no recorded events in version '%2'")
@@ -30,7 +31,8 @@ RunData LoadRun(db::Connection& connection, const QString& subject, const QStrin
         subject, version, QString(), events.at(0, QStringLiteral("AmountInTank")).toDouble(), {}};
     const Rows setup(
         connection,
-        QStringLiteral("SELECT YUnits FROM tblSetup WHERE Version = ? ORDER BY rowid LIMIT 1"),
+        QStringLiteral("SELECT YUnits FROM tblSetup WHERE Version = ?%1 LIMIT 1")
+            .arg(db::OrderOfRows(connection, QStringLiteral("tblSetup"))),
         {version});
     if (!setup.empty()) run.units = setup.at(0, QStringLiteral("YUnits")).toString();
 

@@ -16,15 +16,6 @@ std::unique_ptr<db::Connection> OpenExperimentDatabase(const QString& path, db::
 
 namespace {
 
-db::ColumnType TypeFromDeclaration(const db::Connection::ColumnInfo& info) {
-    if (info.isBoolean()) return db::ColumnType::Boolean;
-    if (info.isInteger()) return db::ColumnType::Integer;
-    if (info.isReal()) return db::ColumnType::Double;
-    if (info.isDate()) return db::ColumnType::Date;
-    if (info.isTime()) return db::ColumnType::Time;
-    return db::ColumnType::Text;
-}
-
 const db::ColumnDef* FindColumn(const db::TableDef* table, const QString& name) {
     if (!table) return nullptr;
     for (const db::ColumnDef& column : table->columns)
@@ -41,7 +32,7 @@ std::vector<TableColumn> ColumnsOf(db::Connection& connection, const QString& ta
         if (const db::ColumnDef* known = FindColumn(definition, info.name))
             columns.push_back({info.name, known->type, known->meaning});
         else
-            columns.push_back({info.name, TypeFromDeclaration(info), QString()});
+            columns.push_back({info.name, info.type, QString()});
     }
     return columns;
 }
@@ -62,6 +53,12 @@ QString TypeName(db::ColumnType type) {
             return QStringLiteral("time of day (hh:mm:ss)");
     }
     return QString();
+}
+
+int ColumnIndex(const std::vector<TableColumn>& columns, const QString& name) {
+    for (std::size_t i = 0; i < columns.size(); ++i)
+        if (columns[i].name.compare(name, Qt::CaseInsensitive) == 0) return static_cast<int>(i);
+    return -1;
 }
 
 void BindAll(db::Statement& statement, const QVariantList& parameters) {

@@ -23,10 +23,13 @@ struct TableColumn {
 };
 
 // The columns of a table as the file has them, in table order, typed and described by the
-// schema (a column the schema does not know is typed by its declaration).
+// schema (a column the schema does not know is typed as the engine reports it).
 std::vector<TableColumn> ColumnsOf(db::Connection& connection, const QString& table);
 
 QString TypeName(db::ColumnType type);
+
+// The position of a column (name in any letter case) among columns; -1 if it is not there.
+int ColumnIndex(const std::vector<TableColumn>& columns, const QString& name);
 
 // A small query result held in memory; values as Statement::value gives them.
 class Rows {

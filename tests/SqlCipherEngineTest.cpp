@@ -1,5 +1,6 @@
-// The engine on real SQLCipher files: keys, passphrase compatibility with the sqlcipher
-// shell, clear errors, text comparison and value types.
+// The encrypted file engine on real SQLCipher files: keys, passphrase compatibility with the
+// sqlcipher shell, the file's own errors, declared types and indexes. What every engine does
+// is in EngineContractTest.
 #include <gtest/gtest.h>
 #include <sys/wait.h>
 #include <unistd.h>
@@ -10,11 +11,11 @@
 #include <QStandardPaths>
 #include <QTemporaryDir>
 #include <chrono>
+#include <map>
 #include <thread>
 
-#include "access/TableAccess.h"
 #include "db/Engine.h"
-#include "db/KeyCache.h"
+#include "db/sqlcipher/KeyCache.h"
 #include "tests/support/TempDatabase.h"
 #include "tests/support/WriteProtection.h"
 
@@ -49,7 +50,7 @@ int ErrorNumber(const std::function<void()>& action, QString* description = null
     return 0;
 }
 
-class EngineTest : public ::testing::Test {
+class SqlCipherEngineTest : public ::testing::Test {
   protected:
     Connection open(OpenMode mode = OpenMode::ReadWrite) {
         return Connection(file.path(), db::DatabasePassword(), mode);
@@ -57,7 +58,7 @@ class EngineTest : public ::testing::Test {
     TempDatabase file;
 };
 
-TEST_F(EngineTest, TheSqlcipherShellReadsOurFileWithThePassphrase) {
+TEST_F(SqlCipherEngineTest, TheSqlcipherShellReadsOurFileWithThePassphrase) {
     if (!HaveShell()) GTEST_SKIP() << "sqlcipher shell not installed";
     file.execute(
         QStringLiteral("INSERT INTO tblPasswords (username, password) VALUES ('lab', 'x1')"));
@@ -66,7 +67,7 @@ TEST_F(EngineTest, TheSqlcipherShellReadsOurFileWithThePassphrase) {
         QStringLiteral("lab/x1"));
 }
 
-TEST_F(EngineTest, AFileKeyedWithThePassphraseOpensThroughTheKeyCache) {
+TEST_F(SqlCipherEngineTest, AFileKeyedWithThePassphraseOpensThroughTheKeyCache) {
     if (!HaveShell()) GTEST_SKIP() << "sqlcipher shell not installed";
     QTemporaryDir dir;
     const QString path = dir.filePath(QStringLiteral("byShell.mdb"));
@@ -82,7 +83,7 @@ TEST_F(EngineTest, AFileKeyedWithThePassphraseOpensThroughTheKeyCache) {
     }
 }
 
-TEST_F(EngineTest, TheKeyIsDerivedOncePerFileNotPerOpen) {
+TEST_F(SqlCipherEngineTest, TheKeyIsDerivedOncePerFileNotPerOpen) {
     { Connection first = open(); }
     const int derivations = db::keys::DerivationCount();
     for (int i = 0; i < 5; ++i) {
@@ -91,7 +92,7 @@ TEST_F(EngineTest, TheKeyIsDerivedOncePerFileNotPerOpen) {
     EXPECT_EQ(db::keys::DerivationCount(), derivations);
 }
 
-TEST_F(EngineTest, AWrongPasswordIsRefusedAtOpenNamingTheFile) {
+TEST_F(SqlCipherEngineTest, AWrongPasswordIsRefusedAtOpenNamingTheFile) {
     QString description;
     EXPECT_EQ(
         ErrorNumber([&] { Connection(file.path(), QStringLiteral("wrong"), OpenMode::ReadOnly); },
@@ -102,7 +103,7 @@ TEST_F(EngineTest, AWrongPasswordIsRefusedAtOpenNamingTheFile) {
     EXPECT_TRUE(description.contains(file.path())) << description.toStdString();
 }
 
-TEST_F(EngineTest, AMissingFileIsReportedWithItsPathAndNeverCreated) {
+TEST_F(SqlCipherEngineTest, AMissingFileIsReportedWithItsPathAndNeverCreated) {
     QTemporaryDir dir;
     const QString missing = dir.filePath(QStringLiteral("data/Hydrovat.mdb"));
     for (OpenMode mode : {OpenMode::ReadOnly, OpenMode::ReadWrite}) {
@@ -115,7 +116,7 @@ TEST_F(EngineTest, AMissingFileIsReportedWithItsPathAndNeverCreated) {
     EXPECT_FALSE(QFile::exists(missing));
 }
 
-TEST_F(EngineTest, AFileThatIsNoDatabaseIsRefusedClearly) {
+TEST_F(SqlCipherEngineTest, AFileThatIsNoDatabaseIsRefusedClearly) {
     QTemporaryDir dir;
     const QString path = dir.filePath(QStringLiteral("notes.mdb"));
     QFile text(path);
@@ -144,51 +145,18 @@ TEST_F(EngineTest, AFileThatIsNoDatabaseIsRefusedClearly) {
     }
 }
 
-TEST_F(EngineTest, TextEqualityIgnoresLetterCase) {
-    file.execute(
-        QStringLiteral("INSERT INTO datSubject (Subject, Version) VALUES ('Alice', 'Tank A')"));
-    Connection connection = open(OpenMode::ReadOnly);
-    db::Statement select = connection.prepare(QStringLiteral(
-        "SELECT SUBJECT FROM DATSUBJECT WHERE subject = 'ALICE' AND version = 'tank a'"));
-    ASSERT_TRUE(select.step());
-    EXPECT_EQ(select.value(0).toString(), QStringLiteral("Alice"));
-}
-
-TEST_F(EngineTest, ValuesComeBackInTheirStorageType) {
-    Connection connection = open();
-    db::Statement select =
-        connection.prepare(QStringLiteral("SELECT 7, 2.5, 'text', NULL, ?1, ?2, ?3"));
-    select.bind(1, true);
-    select.bind(2, QDate(2024, 2, 29));
-    select.bind(3, QTime(7, 5, 9));
-    ASSERT_TRUE(select.step());
-    EXPECT_EQ(select.value(0).typeId(), QMetaType::LongLong);
-    EXPECT_EQ(select.value(1).typeId(), QMetaType::Double);
-    EXPECT_EQ(select.value(2).typeId(), QMetaType::QString);
-    EXPECT_FALSE(select.value(3).isValid());
-    EXPECT_EQ(select.value(4).toLongLong(), -1);
-    EXPECT_EQ(select.value(5).toString(), QStringLiteral("2024-02-29"));
-    EXPECT_EQ(select.value(6).toString(), QStringLiteral("07:05:09"));
-}
-
-TEST_F(EngineTest, AHeldWriteLockRefusesAnotherWriterAtOnce) {
+TEST_F(SqlCipherEngineTest, AHeldWriteLockIsReportedNamingTheFile) {
     Connection holder = open();
     holder.beginWrite();
     Connection writer = open();
     QString description;
     EXPECT_EQ(ErrorNumber([&] { writer.beginWrite(); }, &description), db::errors::FileLockRefused);
     EXPECT_TRUE(description.contains(file.path()));
-    // Readers are not blocked by a writer that has not committed yet.
-    Connection reader = open(OpenMode::ReadOnly);
-    EXPECT_FALSE(reader.prepare(QStringLiteral("SELECT * FROM datSubject")).step());
-    holder.rollback();
-    writer.beginWrite();
-    writer.commit();
 }
 
 // A connection given a busy timeout waits for a writer already while it opens, so a tool
 // started while a station commits does not fail at once.
-TEST_F(EngineTest, ABusyTimeoutCoversTheOpeningItself) {
+TEST_F(SqlCipherEngineTest, ABusyTimeoutCoversTheOpeningItself) {
     Connection holder = open();
     holder.execute(QStringLiteral("BEGIN EXCLUSIVE"));
     EXPECT_EQ(ErrorNumber([&] { open(OpenMode::ReadOnly); }), db::errors::FileLockRefused);
@@ -206,7 +174,7 @@ TEST_F(EngineTest, ABusyTimeoutCoversTheOpeningItself) {
 
 // A station that dies while it writes leaves the file's journal behind. Whoever opens the
 // file next, even only to read it, finds the write undone and the rows as they were.
-TEST_F(EngineTest, AnInterruptedWriteIsUndoneWhenTheFileIsNextOpenedEvenToRead) {
+TEST_F(SqlCipherEngineTest, AnInterruptedWriteIsUndoneWhenTheFileIsNextOpenedEvenToRead) {
     open().execute(QStringLiteral("INSERT INTO datSubject (Subject) VALUES ('Ann')"));
     const pid_t child = fork();
     if (child == 0) {
@@ -239,7 +207,7 @@ TEST_F(EngineTest, AnInterruptedWriteIsUndoneWhenTheFileIsNextOpenedEvenToRead) 
 
 // The engine would quietly open a write-protected file for reading only; a writer is told
 // at once, a reader is served.
-TEST_F(EngineTest, AWriteProtectedFileIsRefusedToAWriterAtOnce) {
+TEST_F(SqlCipherEngineTest, AWriteProtectedFileIsRefusedToAWriterAtOnce) {
     const ScopedWriteProtection protection(file.path());
     if (!protection.active()) GTEST_SKIP() << "the file system cannot write-protect the file";
     QString description;
@@ -251,18 +219,58 @@ TEST_F(EngineTest, AWriteProtectedFileIsRefusedToAWriterAtOnce) {
     EXPECT_EQ(ErrorNumber([&] { open(OpenMode::ReadOnly); }), 0);
 }
 
-TEST_F(EngineTest, BadSqlAndUnknownTablesHaveTheirOwnNumbers) {
+// The file declares each column's type so that the sqlcipher shell and other readers see
+// what it holds.
+TEST_F(SqlCipherEngineTest, DeclaredTypesShowWhatAColumnHolds) {
     Connection connection = open();
-    EXPECT_EQ(ErrorNumber([&] { connection.prepare(QStringLiteral("SELEKT 1")); }),
-              db::errors::SyntaxError);
-    EXPECT_EQ(ErrorNumber([&] { connection.prepare(QStringLiteral("SELECT * FROM tblNothing")); }),
-              db::errors::TableNotFound);
+    std::map<QString, QString> types;
+    Statement info = connection.prepare(QStringLiteral("PRAGMA table_info(datExperimentTrials)"));
+    while (info.step()) types[info.value(1).toString()] = info.value(2).toString();
+    EXPECT_EQ(types["Date"], QStringLiteral("DATE"));
+    EXPECT_EQ(types["Time"], QStringLiteral("TIME"));
+    EXPECT_EQ(types["EventID"], QStringLiteral("INTEGER"));
+    EXPECT_EQ(types["AmountInTank"], QStringLiteral("DOUBLE"));
+    EXPECT_EQ(types["graphicalMode"], QStringLiteral("BOOLEAN"));
+    EXPECT_EQ(types["Subject"], QStringLiteral("TEXT"));
 }
 
-TEST_F(EngineTest, AReadOnlyConnectionCannotWrite) {
-    Connection connection = open(OpenMode::ReadOnly);
-    EXPECT_EQ(ErrorNumber([&] { connection.execute(QStringLiteral("DELETE FROM datSubject")); }),
-              db::errors::ReadOnlyObject);
+// Files made by other programs declare types in their own words.
+TEST_F(SqlCipherEngineTest, ForeignDeclarationsAreTypedByTheirWords) {
+    file.execute(
+        QStringLiteral("CREATE TABLE foreign_types (a BIT, b BIGINT, c FLOAT, d DATE, "
+                       "e TIME, f DATETIME, g VARCHAR(10))"));
+    std::vector<db::ColumnType> types;
+    for (const db::ColumnInfo& column : open().tableColumns(QStringLiteral("foreign_types")))
+        types.push_back(column.type);
+    using T = db::ColumnType;
+    EXPECT_EQ(types, (std::vector<T>{T::Boolean, T::Integer, T::Double, T::Date, T::Time, T::Text,
+                                     T::Text}));
+}
+
+TEST_F(SqlCipherEngineTest, TheQueriesFindTheirIndexes) {
+    Connection connection = open();
+    const struct {
+        const char* query;
+        const char* index;
+    } cases[] = {
+        {"SELECT * FROM datExperimentTrials WHERE datExperimentTrials.Subject='a' and version ='1' "
+         "ORDER BY  datExperimentTrials.EventID DESC;",
+         "datExperimentTrials_Subject_Version_EventID"},
+        {"select * from datTrialSummary where Version='1' and Subject='a' and Trial=3",
+         "datTrialSummary_Subject_Version_Trial"},
+        {"select * from datSubject where Version='1'", "datSubject_Version"},
+        {"Select * from tblScenarios where Scenario=2;", "tblScenarios_Scenario"},
+        {"Select LabelName from tblLabels where version='1' order by LabelNumber",
+         "tblLabels_version_LabelNumber"},
+    };
+    for (const auto& c : cases) {
+        Statement plan = connection.prepare(QStringLiteral("EXPLAIN QUERY PLAN ") +
+                                            QString::fromLatin1(c.query));
+        QString details;
+        while (plan.step()) details += plan.value(3).toString() + QLatin1Char('\n');
+        EXPECT_TRUE(details.contains(QString::fromLatin1(c.index))) << c.query << "\n"
+                                                                    << details.toStdString();
+    }
 }
 
 }  // namespace

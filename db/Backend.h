@@ -1,0 +1,69 @@
+#pragma once
+// What an engine implements behind db::Connection and db::Statement. Each engine lives in a
+// folder of its own under db/ and is chosen by the database's location (db/Engines.cpp).
+// An engine raises every failure as db::Error with the numbers of db/Error.h.
+
+#include <QByteArray>
+#include <QString>
+#include <memory>
+#include <string_view>
+#include <vector>
+
+#include "db/Engine.h"
+
+namespace db::backend {
+
+class StatementBackend {
+  public:
+    virtual ~StatementBackend() = default;
+
+    // Positions count from 1.
+    virtual void bindText(int position, std::string_view utf8) = 0;
+    virtual void bindDouble(int position, double value) = 0;
+    virtual void bindInt(int position, long long value) = 0;
+    virtual void bindBlob(int position, const QByteArray& bytes) = 0;
+    virtual void bindNull(int position) = 0;
+
+    virtual bool step() = 0;
+    // Back before the first row, with no values bound.
+    virtual void reset() = 0;
+
+    virtual int columnCount() const = 0;
+    virtual QString columnName(int column) const = 0;
+    virtual ValueKind kind(int column) const = 0;
+    // Valid until the next step.
+    virtual std::string_view text(int column) const = 0;
+    virtual double doubleValue(int column) const = 0;
+    virtual long long intValue(int column) const = 0;
+    virtual QByteArray blob(int column) const = 0;
+};
+
+class ConnectionBackend {
+  public:
+    virtual ~ConnectionBackend() = default;
+
+    // The database as messages name it: a file path, or a server without its password.
+    virtual QString location() const = 0;
+
+    virtual void execute(const QString& sql) = 0;
+    virtual std::unique_ptr<StatementBackend> prepare(const QString& sql) = 0;
+
+    virtual void beginWrite() = 0;
+    virtual void commit() = 0;
+    virtual void rollback() = 0;
+    virtual bool inTransaction() const = 0;
+    virtual int changes() const = 0;
+    virtual void setBusyTimeout(int milliseconds) = 0;
+
+    // Columns of a table in table order, typed; the row key is not among them.
+    virtual std::vector<ColumnInfo> tableColumns(const QString& table) = 0;
+    virtual bool tableExists(const QString& table) = 0;
+    // The SQL name of the key the engine keeps for every row: a whole number, rising in the
+    // order rows are stored, never exported.
+    virtual QString rowKey() const = 0;
+    // Creates the table and its indexes unless they exist.
+    virtual void createTable(const TableDef& table) = 0;
+    virtual void addColumn(const QString& table, const ColumnDef& column) = 0;
+};
+
+}  // namespace db::backend

@@ -1,0 +1,282 @@
+#include "db/sqlcipher/FileConnection.h"
+
+#include <sqlite3.h>
+
+#include <QDir>
+#include <QFileInfo>
+
+#include "db/sqlcipher/FileStatement.h"
+#include "db/sqlcipher/KeyCache.h"
+#include "db/sqlcipher/SqlCipherEngine.h"
+
+namespace db::sqlcipher {
+
+namespace {
+
+// How the file declares each column type. Text compares without regard to letter case, and
+// a yes/no column is never empty.
+QString DeclaredType(ColumnType type) {
+    switch (type) {
+        case ColumnType::Text:
+            return QStringLiteral("TEXT COLLATE NOCASE");
+        case ColumnType::Integer:
+            return QStringLiteral("INTEGER");
+        case ColumnType::Double:
+            return QStringLiteral("DOUBLE");
+        case ColumnType::Boolean:
+            return QStringLiteral("BOOLEAN NOT NULL DEFAULT 0");
+        case ColumnType::Date:
+            return QStringLiteral("DATE");
+        case ColumnType::Time:
+            return QStringLiteral("TIME");
+    }
+    return QString();
+}
+
+QString ColumnSql(const ColumnDef& column) {
+    return QuoteIdentifier(column.name) + QLatin1Char(' ') + DeclaredType(column.type);
+}
+
+bool TypeHas(const QString& declared, const char* word) {
+    return declared.contains(QLatin1String(word), Qt::CaseInsensitive);
+}
+
+// Files made by other programs may declare any type: read it by its words.
+ColumnType TypeOfDeclaration(const QString& declared) {
+    if (TypeHas(declared, "BOOL") || declared.compare("BIT", Qt::CaseInsensitive) == 0)
+        return ColumnType::Boolean;
+    if (TypeHas(declared, "INT")) return ColumnType::Integer;
+    if (TypeHas(declared, "REAL") || TypeHas(declared, "FLOA") || TypeHas(declared, "DOUB"))
+        return ColumnType::Double;
+    if (TypeHas(declared, "DATE") && !TypeHas(declared, "TIME")) return ColumnType::Date;
+    if (TypeHas(declared, "TIME") && !TypeHas(declared, "DATE")) return ColumnType::Time;
+    return ColumnType::Text;
+}
+
+}  // namespace
+
+std::unique_ptr<backend::ConnectionBackend> Open(const QString& path, const QString& password,
+                                                 OpenMode mode, int busyTimeoutMilliseconds) {
+    return std::make_unique<FileConnection>(path, password, mode, busyTimeoutMilliseconds);
+}
+
+FileConnection::FileConnection(const QString& path, const QString& password, OpenMode mode,
+                               int busyTimeoutMilliseconds)
+    : path_(path), mode_(mode) {
+    const QFileInfo file(path);
+    if (mode != OpenMode::Create && !file.exists()) {
+        throw Error(
+            errors::FileNotFound,
+            QStringLiteral("Could not find file '%1'.").arg(QDir::toNativeSeparators(path)));
+    }
+    if (mode != OpenMode::Create && file.isFile() && file.size() == 0) {
+        throw Error(errors::NotADatabase,
+                    QStringLiteral("The file '%1' is empty: it is not an experiment database.")
+                        .arg(QDir::toNativeSeparators(path)));
+    }
+    if (file.isDir()) {
+        throw Error(errors::CannotOpenFile,
+                    QStringLiteral("Cannot open '%1': it is a folder, not a database file.")
+                        .arg(QDir::toNativeSeparators(path)));
+    }
+
+    if (open(password, busyTimeoutMilliseconds)) return;
+    // A reader cannot undo an interrupted write; a writable connection does so as it opens.
+    const Error leftJournal(
+        errors::ReadOnlyObject,
+        QStringLiteral("An interrupted write left '%1-journal' beside the database; it is undone "
+                       "the next time the file is opened with write permission. Keep that file "
+                       "with the database.")
+            .arg(QDir::toNativeSeparators(path)));
+    try {
+        FileConnection undo(path, password, OpenMode::ReadWrite, busyTimeoutMilliseconds);
+    } catch (const Error&) {
+        throw leftJournal;
+    }
+    if (!open(password, busyTimeoutMilliseconds)) throw leftJournal;
+}
+
+bool FileConnection::open(const QString& password, int busyTimeoutMilliseconds) {
+    int flags = mode_ == OpenMode::ReadOnly ? SQLITE_OPEN_READONLY : SQLITE_OPEN_READWRITE;
+    if (mode_ == OpenMode::Create) flags |= SQLITE_OPEN_CREATE;
+    const int rc = sqlite3_open_v2(path_.toUtf8().constData(), &db_, flags, nullptr);
+    try {
+        if (rc != SQLITE_OK) raise(rc);
+        setBusyTimeout(busyTimeoutMilliseconds);
+        if (!password.isEmpty()) key(password);
+        // Reading the schema checks the key at once: a wrong password fails here, not later.
+        execute(QStringLiteral("SELECT count(*) FROM sqlite_master"));
+        // The engine quietly opens a write-protected file for reading only; a writer must know
+        // now, not at its first write.
+        if (mode_ != OpenMode::ReadOnly && sqlite3_db_readonly(db_, "main") == 1) {
+            throw Error(errors::ReadOnlyObject,
+                        QStringLiteral("The database file '%1' is read-only: nothing can be "
+                                       "written into it.")
+                            .arg(QDir::toNativeSeparators(path_)));
+        }
+        execute(QStringLiteral("PRAGMA synchronous = FULL"));
+        if (mode_ == OpenMode::Create) execute(QStringLiteral("PRAGMA journal_mode = DELETE"));
+        return true;
+    } catch (...) {
+        const bool journalLeft = mode_ == OpenMode::ReadOnly && db_ &&
+                                 sqlite3_extended_errcode(db_) == SQLITE_READONLY_ROLLBACK;
+        close();
+        if (!journalLeft) throw;
+        return false;
+    }
+}
+
+FileConnection::~FileConnection() {
+    close();
+}
+
+void FileConnection::close() noexcept {
+    if (!db_) return;
+    if (!sqlite3_get_autocommit(db_)) sqlite3_exec(db_, "ROLLBACK", nullptr, nullptr, nullptr);
+    sqlite3_close_v2(db_);
+    db_ = nullptr;
+}
+
+void FileConnection::key(const QString& password) {
+    QByteArray salt = keys::FileSalt(path_);
+    if (salt.isEmpty()) salt = keys::NewSalt();
+    const QByteArray pragma = "PRAGMA key = \"" + keys::RawKey(password, salt) + "\"";
+    const int rc = sqlite3_exec(db_, pragma.constData(), nullptr, nullptr, nullptr);
+    if (rc != SQLITE_OK) raise(rc, QStringLiteral("setting the key"));
+    keyed_ = true;
+}
+
+void FileConnection::execute(const QString& sql) {
+    char* message = nullptr;
+    const int rc = sqlite3_exec(db_, sql.toUtf8().constData(), nullptr, nullptr, &message);
+    sqlite3_free(message);  // sqlite3_errmsg still holds it for raise()
+    if (rc != SQLITE_OK) raise(rc, sql);
+}
+
+std::unique_ptr<backend::StatementBackend> FileConnection::prepare(const QString& sql) {
+    return std::make_unique<FileStatement>(*this, sql);
+}
+
+void FileConnection::beginWrite() {
+    execute(QStringLiteral("BEGIN IMMEDIATE"));
+}
+void FileConnection::commit() {
+    execute(QStringLiteral("COMMIT"));
+}
+void FileConnection::rollback() {
+    if (inTransaction()) execute(QStringLiteral("ROLLBACK"));
+}
+bool FileConnection::inTransaction() const {
+    return db_ && !sqlite3_get_autocommit(db_);
+}
+int FileConnection::changes() const {
+    return sqlite3_changes(db_);
+}
+
+void FileConnection::setBusyTimeout(int milliseconds) {
+    sqlite3_busy_timeout(db_, milliseconds);
+}
+
+std::vector<ColumnInfo> FileConnection::tableColumns(const QString& table) {
+    std::vector<ColumnInfo> columns;
+    FileStatement info(*this, QStringLiteral("PRAGMA table_info(%1)").arg(QuoteIdentifier(table)));
+    while (info.step()) {
+        const std::string_view name = info.text(1);
+        const std::string_view declared = info.text(2);
+        columns.push_back(
+            {QString::fromUtf8(name.data(), qsizetype(name.size())),
+             TypeOfDeclaration(QString::fromUtf8(declared.data(), qsizetype(declared.size())))});
+    }
+    return columns;
+}
+
+bool FileConnection::tableExists(const QString& table) {
+    FileStatement find(*this, QStringLiteral("SELECT 1 FROM sqlite_master WHERE type = 'table' "
+                                             "AND name = ?1 COLLATE NOCASE"));
+    const QByteArray name = table.toUtf8();
+    find.bindText(1, std::string_view(name.constData(), std::size_t(name.size())));
+    return find.step();
+}
+
+QString FileConnection::rowKey() const {
+    return QStringLiteral("rowid");
+}
+
+void FileConnection::createTable(const TableDef& table) {
+    QStringList columns;
+    for (const ColumnDef& column : table.columns) columns << ColumnSql(column);
+    execute(QStringLiteral("CREATE TABLE IF NOT EXISTS %1 (%2)")
+                .arg(QuoteIdentifier(table.name), columns.join(QStringLiteral(", "))));
+    for (const IndexDef& index : table.indexes) {
+        execute(QStringLiteral("CREATE INDEX IF NOT EXISTS %1 ON %2 (%3)")
+                    .arg(index.name, table.name, index.columns.join(QStringLiteral(", "))));
+    }
+}
+
+void FileConnection::addColumn(const QString& table, const ColumnDef& column) {
+    execute(QStringLiteral("ALTER TABLE %1 ADD COLUMN %2")
+                .arg(QuoteIdentifier(table), ColumnSql(column)));
+}
+
+void FileConnection::raise(int engineResult, const QString& context) const {
+    const QString file = QDir::toNativeSeparators(path_);
+    const QString engineText = db_ ? QString::fromUtf8(sqlite3_errmsg(db_))
+                                   : QString::fromUtf8(sqlite3_errstr(engineResult));
+    const QString during = context.isEmpty() ? QString() : QStringLiteral(" (%1)").arg(context);
+    switch (engineResult & 0xFF) {
+        case SQLITE_BUSY:
+            throw Error(errors::FileLockRefused,
+                        QStringLiteral("Could not use '%1'; file already in use.").arg(file));
+        case SQLITE_LOCKED:
+            throw Error(errors::RowLocked,
+                        QStringLiteral("Could not update '%1'; currently locked.").arg(file));
+        case SQLITE_NOTADB:
+            if (keyed_) {
+                throw Error(errors::NotValidPassword,
+                            QStringLiteral("Not a valid password. The database password does not "
+                                           "open '%1', or it is not an experiment database.")
+                                .arg(file));
+            }
+            throw Error(errors::NotADatabase,
+                        QStringLiteral("Unrecognized database format '%1'.").arg(file));
+        case SQLITE_CORRUPT:
+            throw Error(
+                errors::NotADatabase,
+                QStringLiteral("The database file '%1' is damaged: %2.").arg(file, engineText));
+        case SQLITE_CANTOPEN:
+        case SQLITE_PERM:
+        case SQLITE_AUTH:
+            throw Error(errors::CannotOpenFile,
+                        QStringLiteral("Cannot open the database file '%1': %2. Check that it "
+                                       "exists and that you may read and write it and its "
+                                       "folder.")
+                            .arg(file, engineText));
+        case SQLITE_READONLY:
+            throw Error(
+                errors::ReadOnlyObject,
+                QStringLiteral("Cannot update. The database file '%1' is read-only.").arg(file));
+        case SQLITE_FULL:
+            throw Error(errors::DiskFull,
+                        QStringLiteral("Not enough space on disk to write '%1'.").arg(file));
+        case SQLITE_IOERR:
+            throw Error(errors::DiskOrNetworkError,
+                        QStringLiteral("Disk or network error on '%1': %2.").arg(file, engineText));
+        case SQLITE_MISMATCH:
+            throw Error(errors::DataTypeConversion,
+                        QStringLiteral("Data type conversion error%1.").arg(during));
+        case SQLITE_ERROR:
+            if (engineText.startsWith(QLatin1String("no such table"))) {
+                throw Error(errors::TableNotFound,
+                            QStringLiteral("The database '%1' has no table or query: %2%3.")
+                                .arg(file, engineText, during));
+            }
+            throw Error(errors::SyntaxError,
+                        QStringLiteral("Error in the SQL text: %1%2.").arg(engineText, during));
+        default:
+            throw Error(errors::EngineFailure,
+                        QStringLiteral("Database engine error on '%1': %2%3.")
+                            .arg(file, engineText, during));
+    }
+}
+
+}  // namespace db::sqlcipher

@@ -1,0 +1,49 @@
+#pragma once
+// A connection to an SQLCipher file. Every engine result is checked; failures are mapped to
+// the numbers the table access reacts to.
+
+#include "db/Backend.h"
+
+struct sqlite3;
+
+namespace db::sqlcipher {
+
+class FileConnection : public backend::ConnectionBackend {
+  public:
+    FileConnection(const QString& path, const QString& password, OpenMode mode,
+                   int busyTimeoutMilliseconds);
+    ~FileConnection() override;
+    FileConnection(const FileConnection&) = delete;
+    FileConnection& operator=(const FileConnection&) = delete;
+
+    QString location() const override { return path_; }
+    void execute(const QString& sql) override;
+    std::unique_ptr<backend::StatementBackend> prepare(const QString& sql) override;
+    void beginWrite() override;
+    void commit() override;
+    void rollback() override;
+    bool inTransaction() const override;
+    int changes() const override;
+    void setBusyTimeout(int milliseconds) override;
+    std::vector<ColumnInfo> tableColumns(const QString& table) override;
+    bool tableExists(const QString& table) override;
+    QString rowKey() const override;
+    void createTable(const TableDef& table) override;
+    void addColumn(const QString& table, const ColumnDef& column) override;
+
+    sqlite3* handle() const { return db_; }
+    [[noreturn]] void raise(int engineResult, const QString& context = QString()) const;
+
+  private:
+    // Opens and keys the file; false when a reader finds the journal of an interrupted write.
+    bool open(const QString& password, int busyTimeoutMilliseconds);
+    void key(const QString& password);
+    void close() noexcept;
+
+    QString path_;
+    OpenMode mode_;
+    bool keyed_ = false;
+    sqlite3* db_ = nullptr;
+};
+
+}  // namespace db::sqlcipher

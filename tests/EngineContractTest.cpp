@@ -1,0 +1,243 @@
+// What every engine behind the engine interface must do, as one table of cases run against
+// each engine: a fresh experiment database with every table, opened by its location.
+#include <gtest/gtest.h>
+
+#include <QDate>
+#include <QTime>
+#include <functional>
+#include <memory>
+#include <ostream>
+
+#include "db/Dao.h"
+#include "db/Engine.h"
+#include "db/Schema.h"
+#include "tests/support/TempDatabase.h"
+
+namespace {
+
+using db::Connection;
+using db::OpenMode;
+
+int ErrorNumber(const std::function<void()>& action) {
+    try {
+        action();
+    } catch (const db::Error& error) {
+        return error.number();
+    }
+    return 0;
+}
+
+// A fresh database with every table and no rows, for the life of the object.
+class EngineDatabase {
+  public:
+    virtual ~EngineDatabase() = default;
+    virtual QString location() const = 0;
+    Connection open(OpenMode mode = OpenMode::ReadWrite) const {
+        return Connection(location(), db::DatabasePassword(), mode);
+    }
+};
+
+class EncryptedFile : public EngineDatabase {
+  public:
+    QString location() const override { return file_.path(); }
+
+  private:
+    TempDatabase file_;
+};
+
+struct Engine {
+    const char* name;
+    std::function<std::unique_ptr<EngineDatabase>()> fresh;
+};
+
+const Engine kEngines[] = {
+    {"EncryptedFile", [] { return std::make_unique<EncryptedFile>(); }},
+};
+
+// The values of the first column of a query, as texts, in row order.
+QStringList Texts(Connection& connection, const QString& sql) {
+    db::Statement select = connection.prepare(sql);
+    QStringList texts;
+    while (select.step()) texts << select.value(0).toString();
+    return texts;
+}
+
+struct ContractCase {
+    const char* name;
+    std::function<void(const EngineDatabase&)> check;
+};
+
+const ContractCase kCases[] = {
+    {"EveryTableHasExactlyItsColumnsInOrderAndTypes",
+     [](const EngineDatabase& database) {
+         Connection connection = database.open(OpenMode::ReadOnly);
+         for (const db::TableDef& table : db::Tables()) {
+             const std::vector<db::ColumnInfo> columns = connection.tableColumns(table.name);
+             ASSERT_EQ(columns.size(), table.columns.size()) << table.name.toStdString();
+             for (std::size_t c = 0; c < columns.size(); ++c) {
+                 EXPECT_EQ(columns[c].name, table.columns[c].name);
+                 EXPECT_EQ(columns[c].type, table.columns[c].type)
+                     << columns[c].name.toStdString();
+             }
+             EXPECT_TRUE(connection.tableExists(table.name.toUpper()));
+         }
+         EXPECT_FALSE(connection.tableExists(QStringLiteral("tblNothing")));
+         EXPECT_TRUE(connection.tableColumns(QStringLiteral("tblNothing")).empty());
+     }},
+    {"CreatingAgainKeepsTheRows",
+     [](const EngineDatabase& database) {
+         Connection connection = database.open();
+         connection.execute(QStringLiteral("INSERT INTO tblSetup (Version, MaxTrial) VALUES ('A', 30)"));
+         db::CreateSchema(connection);
+         EXPECT_EQ(Texts(connection, QStringLiteral("SELECT count(*) FROM tblSetup")),
+                   QStringList{"1"});
+     }},
+    {"TextEqualityIgnoresLetterCase",
+     [](const EngineDatabase& database) {
+         database.open().execute(QStringLiteral(
+             "INSERT INTO datSubject (Subject, Version) VALUES ('Alice', 'Tank A')"));
+         Connection connection = database.open(OpenMode::ReadOnly);
+         EXPECT_EQ(Texts(connection, QStringLiteral("SELECT SUBJECT FROM DATSUBJECT WHERE "
+                                                    "subject = 'ALICE' AND version = 'tank a'")),
+                   QStringList{"Alice"});
+     }},
+    {"ValuesComeBackInTheirStorageType",
+     [](const EngineDatabase& database) {
+         Connection connection = database.open();
+         db::Statement select =
+             connection.prepare(QStringLiteral("SELECT 7, 2.5, 'text', NULL, ?, ?, ?"));
+         select.bind(1, true);
+         select.bind(2, QDate(2024, 2, 29));
+         select.bind(3, QTime(7, 5, 9));
+         ASSERT_TRUE(select.step());
+         EXPECT_EQ(select.value(0).typeId(), QMetaType::LongLong);
+         EXPECT_EQ(select.value(1).typeId(), QMetaType::Double);
+         EXPECT_EQ(select.value(2).typeId(), QMetaType::QString);
+         EXPECT_FALSE(select.value(3).isValid());
+         EXPECT_TRUE(select.isNull(3));
+         EXPECT_EQ(select.kind(3), db::ValueKind::Null);
+         EXPECT_EQ(select.value(4).toLongLong(), -1);
+         EXPECT_EQ(select.value(5).toString(), QStringLiteral("2024-02-29"));
+         EXPECT_EQ(select.value(6).toString(), QStringLiteral("07:05:09"));
+     }},
+    {"AWrongPasswordIsRefusedAtOpen",
+     [](const EngineDatabase& database) {
+         EXPECT_EQ(ErrorNumber([&] {
+                       Connection(database.location(), QStringLiteral("wrong"),
+                                  OpenMode::ReadOnly);
+                   }),
+                   db::errors::NotValidPassword);
+     }},
+    {"AHeldWriteLockRefusesAnotherWriterAtOnce",
+     [](const EngineDatabase& database) {
+         Connection holder = database.open();
+         holder.beginWrite();
+         Connection writer = database.open();
+         EXPECT_EQ(ErrorNumber([&] { writer.beginWrite(); }), db::errors::FileLockRefused);
+         // Readers are not blocked by a writer that has not committed yet.
+         Connection reader = database.open(OpenMode::ReadOnly);
+         EXPECT_FALSE(reader.prepare(QStringLiteral("SELECT * FROM datSubject")).step());
+         holder.rollback();
+         writer.beginWrite();
+         writer.commit();
+     }},
+    {"ARolledBackWriteLeavesNothing",
+     [](const EngineDatabase& database) {
+         Connection connection = database.open();
+         connection.beginWrite();
+         EXPECT_TRUE(connection.inTransaction());
+         connection.execute(QStringLiteral("INSERT INTO datSubject (Subject) VALUES ('Ann')"));
+         EXPECT_EQ(connection.changes(), 1);
+         connection.rollback();
+         EXPECT_FALSE(connection.inTransaction());
+         EXPECT_TRUE(Texts(connection, QStringLiteral("SELECT Subject FROM datSubject")).isEmpty());
+     }},
+    {"BadSqlAndUnknownTablesHaveTheirOwnNumbers",
+     [](const EngineDatabase& database) {
+         Connection connection = database.open();
+         EXPECT_EQ(ErrorNumber([&] { connection.prepare(QStringLiteral("SELEKT 1")); }),
+                   db::errors::SyntaxError);
+         EXPECT_EQ(
+             ErrorNumber([&] { connection.prepare(QStringLiteral("SELECT * FROM tblNothing")); }),
+             db::errors::TableNotFound);
+     }},
+    {"AReadOnlyConnectionCannotWrite",
+     [](const EngineDatabase& database) {
+         Connection connection = database.open(OpenMode::ReadOnly);
+         EXPECT_TRUE(connection.readOnly());
+         EXPECT_EQ(
+             ErrorNumber([&] { connection.execute(QStringLiteral("DELETE FROM datSubject")); }),
+             db::errors::ReadOnlyObject);
+     }},
+    {"TheRowKeyRisesInStoredOrderAndIsNoColumn",
+     [](const EngineDatabase& database) {
+         Connection connection = database.open();
+         for (const char* subject : {"Cy", "Ann", "Bo"})
+             connection.execute(
+                 QStringLiteral("INSERT INTO datSubject (Subject) VALUES ('%1')").arg(subject));
+         EXPECT_EQ(Texts(connection, QStringLiteral("SELECT Subject FROM datSubject ORDER BY %1")
+                                         .arg(connection.rowKey())),
+                   (QStringList{"Cy", "Ann", "Bo"}));
+         for (const db::ColumnInfo& column :
+              connection.tableColumns(QStringLiteral("datSubject")))
+             EXPECT_NE(column.name.compare(connection.rowKey(), Qt::CaseInsensitive), 0);
+     }},
+    {"AnEditChangesExactlyTheCurrentRowEvenAmongEqualRows",
+     [](const EngineDatabase& database) {
+         database.open().execute(
+             QStringLiteral("INSERT INTO datTrialSummary (Subject, Trial) VALUES ('Ann', 1); "
+                            "INSERT INTO datTrialSummary (Subject, Trial) VALUES ('Ann', 1)"));
+         {
+             db::Database writable(database.location(), false,
+                                   QStringLiteral(";pwd=") + db::DatabasePassword());
+             auto rows = writable.OpenRecordset(
+                 QStringLiteral("select * from datTrialSummary where Subject='ann'"),
+                 db::dbOpenDynaset);
+             rows->MoveLast();
+             rows->Edit();
+             rows->SetField(QStringLiteral("AmountInTank"), 12.5);
+             rows->Update();
+         }
+         Connection connection = database.open(OpenMode::ReadOnly);
+         EXPECT_EQ(Texts(connection, QStringLiteral("SELECT coalesce(AmountInTank, -1) FROM "
+                                                    "datTrialSummary ORDER BY %1")
+                                         .arg(connection.rowKey())),
+                   (QStringList{"-1", "12.5"}));
+     }},
+    {"RowsTakeTheirOrderColumnThenStoredOrder",
+     [](const EngineDatabase& database) {
+         Connection connection = database.open();
+         connection.execute(QStringLiteral(
+             "INSERT INTO tblDelayScenarios (DelayScenario, inflowDelayValue, SegmentNumber) "
+             "VALUES (1, 30, NULL), (1, 20, 2), (1, 10, 1), (1, 21, 2)"));
+         EXPECT_EQ(Texts(connection,
+                         QStringLiteral("SELECT inflowDelayValue FROM tblDelayScenarios") +
+                             db::OrderOfRows(connection, QStringLiteral("tblDelayScenarios"))),
+                   (QStringList{"10", "20", "21", "30"}));
+     }},
+};
+
+void PrintTo(const Engine& engine, std::ostream* out) {
+    *out << engine.name;
+}
+void PrintTo(const ContractCase& contract, std::ostream* out) {
+    *out << contract.name;
+}
+
+class EngineContractTest : public ::testing::TestWithParam<std::tuple<Engine, ContractCase>> {};
+
+TEST_P(EngineContractTest, Holds) {
+    const auto& [engine, contract] = GetParam();
+    const std::unique_ptr<EngineDatabase> database = engine.fresh();
+    contract.check(*database);
+}
+
+INSTANTIATE_TEST_SUITE_P(Engines, EngineContractTest,
+                         ::testing::Combine(::testing::ValuesIn(kEngines),
+                                            ::testing::ValuesIn(kCases)),
+                         [](const auto& info) {
+                             return std::string(std::get<0>(info.param).name) + "_" +
+                                    std::get<1>(info.param).name;
+                         });
+
+}  // namespace
