@@ -188,11 +188,11 @@ struct Recordset::Impl {
     bool updatable = false;
     bool ownsTransaction = false;
 
-    QString table;                                // the table written to
-    std::vector<ColumnInfo> columns;              // of that table
-    QStringList fieldNames;                       // columns of the result
-    QHash<QString, int> fieldIndex;               // lower-case name -> result column
-    std::vector<int> tableColumnOf;               // result column -> table column, or -1
+    QString table;                    // the table written to
+    std::vector<ColumnInfo> columns;  // of that table
+    QStringList fieldNames;           // columns of the result
+    QHash<QString, int> fieldIndex;   // lower-case name -> result column
+    std::vector<int> tableColumnOf;   // result column -> table column, or -1
 
     std::optional<Statement> cursor;  // fetches rows on demand while more may come
     bool exhausted = false;
@@ -383,9 +383,10 @@ Recordset::Recordset(Database& database, const QString& source, RecordsetType ty
         d.table = single->table;
         d.columns = d.connection->tableColumns(d.table);
         d.withRowKey = !d.columns.empty();
-        d.selectSql = d.withRowKey ? QStringLiteral("SELECT %1, %2")
-                                         .arg(d.connection->rowKey(), single->columns)
-                                   : source;
+        d.selectSql =
+            d.withRowKey
+                ? QStringLiteral("SELECT %1, %2").arg(d.connection->rowKey(), single->columns)
+                : source;
         d.updatable = d.withRowKey;
         d.openCursor();  // the SQL text is checked now, while the table access can react
     } else {
@@ -459,8 +460,9 @@ QVariant Recordset::Field(const QString& name) const {
         if (assigned != d.assigned.end()) return assigned->second;
         if (d.pending == Impl::Pending::Adding) {
             const int column = d.tableColumnOf[field];
-            return column >= 0 && d.columns[column].type == ColumnType::Boolean ? QVariant(qlonglong(0))
-                                                                : QVariant();
+            return column >= 0 && d.columns[column].type == ColumnType::Boolean
+                       ? QVariant(qlonglong(0))
+                       : QVariant();
         }
     }
     d.requireCurrentRow();

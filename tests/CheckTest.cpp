@@ -106,34 +106,47 @@ INSTANTIATE_TEST_SUITE_P(
                 "Delay scenario 2 in tblDelayScenarios has 3 segments, more than the 2 that "
                 "MaxNumberOfAScenarioType (1) allows."}},
         Broken{"InitialBackOrderWithADelayOfOne",
-               "UPDATE tblDelayScenarios SET inflowDelayValue = 1 WHERE rowid = 1",
+               "UPDATE tblDelayScenarios SET inflowDelayValue = 1 WHERE DelayScenario = 1 AND "
+               "SegmentNumber = 1",
+               {"tblSetup", 1, "InitialBackOrder",
+                "Value of inFlowTPAfter or outFlowTPAfter is 1 and your initial Back or Forward "
+                "orders are not set to 0",
+                Severity::EndsProgram}},
+        Broken{"InitialBackOrderWithADelayOfOneInTheSegmentNumberedFirst",
+               "UPDATE tblDelayScenarios SET inflowDelayValue = 1, SegmentNumber = 0 WHERE "
+               "DelayScenario = 1 AND SegmentNumber = 3",
                {"tblSetup", 1, "InitialBackOrder",
                 "Value of inFlowTPAfter or outFlowTPAfter is 1 and your initial Back or Forward "
                 "orders are not set to 0",
                 Severity::EndsProgram}},
         Broken{"InitialDischargeWithADelayOfOne",
-               "UPDATE tblDelayScenarios SET outflowDelayValue = 1.4 WHERE rowid = 4",
+               "UPDATE tblDelayScenarios SET outflowDelayValue = 1.4 WHERE DelayScenario = 2 AND "
+               "SegmentNumber = 1",
                {"tblSetup", 4, "InitialForwardDischarge",
                 "Value of inFlowTPAfter or outFlowTPAfter is 1 and your initial Back or Forward "
                 "orders are not set to 0",
                 Severity::EndsProgram}},
         Broken{"DelayBelowOnePeriod",
-               "UPDATE tblDelayScenarios SET inflowDelayValue = 0 WHERE rowid = 5",
+               "UPDATE tblDelayScenarios SET inflowDelayValue = 0 WHERE DelayScenario = 2 AND "
+               "SegmentNumber = 2",
                {"tblDelayScenarios", 5, "inflowDelayValue",
                 "Delay scenario 2 in tblDelayScenarios, segment 2: inflowDelayValue is 0, outside "
                 "the range 1 to 32767."}},
         Broken{"DelayBeyondSixteenBits",
-               "UPDATE tblDelayScenarios SET outflowDelayValue = 40000 WHERE rowid = 3",
+               "UPDATE tblDelayScenarios SET outflowDelayValue = 40000 WHERE DelayScenario = 1 AND "
+               "SegmentNumber = 3",
                {"tblDelayScenarios", 3, "outflowDelayValue",
                 "Delay scenario 1 in tblDelayScenarios, segment 3: outflowDelayValue is 40000, "
                 "outside the range 1 to 32767."}},
         Broken{"NegativeDelayLength",
-               "UPDATE tblDelayScenarios SET outflowDelayLength = -1 WHERE rowid = 6",
+               "UPDATE tblDelayScenarios SET outflowDelayLength = -1 WHERE DelayScenario = 2 AND "
+               "SegmentNumber = 3",
                {"tblDelayScenarios", 6, "outflowDelayLength",
                 "Delay scenario 2 in tblDelayScenarios, segment 3: outflowDelayLength is -1, "
                 "outside the range 0 to 32767."}},
         Broken{"DelaySegmentsEndBeforeMaxTrial",  // 8 + 6 + 4.5 = 18.5, rounded to the even 18
-               "UPDATE tblDelayScenarios SET inflowDelayLength = 4.5 WHERE rowid = 6",
+               "UPDATE tblDelayScenarios SET inflowDelayLength = 4.5 WHERE DelayScenario = 2 AND "
+               "SegmentNumber = 3",
                {"tblSetup", 3, "DelayScenario",
                 "Version 'StoreP' in tblSetup: the inflow segments of delay scenario 2 end in "
                 "period 18, before MaxTrial 20; from period 18 the inflow delay would be 0 and "
@@ -157,7 +170,7 @@ INSTANTIATE_TEST_SUITE_P(
                 "would use only this later row.",
                 Severity::Warns}},
         Broken{"LabelNumberTwice",
-               "UPDATE tblLabels SET LabelNumber = 4 WHERE rowid = 15",
+               "UPDATE tblLabels SET LabelNumber = 4 WHERE version = 'TankT' AND LabelNumber = 5",
                {"tblLabels", 15, "LabelNumber",
                 "Version 'TankT' in tblLabels: LabelNumber 4 is also in row 14; the order of "
                 "their captions is not defined.",
@@ -169,7 +182,7 @@ INSTANTIATE_TEST_SUITE_P(
                 "(numMarks)",
                 Severity::Warns}},
         Broken{"LabelNumberWithAFraction",
-               "UPDATE tblLabels SET LabelNumber = 2.5 WHERE rowid = 12",
+               "UPDATE tblLabels SET LabelNumber = 2.5 WHERE version = 'TankT' AND LabelNumber = 2",
                {"tblLabels", 12, "LabelNumber",
                 "Version 'TankT' in tblLabels: LabelNumber 2.5 is not a whole number from 1 to 10 "
                 "(numMarks)",
@@ -221,8 +234,8 @@ INSTANTIATE_TEST_SUITE_P(
                 "to 100",
                 Severity::Warns}},
         Broken{"DuplicateVersion",
-               "INSERT INTO tblSetup SELECT * FROM tblSetup WHERE Version = 'StoreP'; "
-               "UPDATE tblSetup SET Version = 'storep' WHERE rowid = 5",
+               "CREATE TEMP TABLE copied AS SELECT * FROM tblSetup WHERE Version = 'StoreP'; "
+               "UPDATE copied SET Version = 'storep'; INSERT INTO tblSetup SELECT * FROM copied",
                {"tblSetup", 5, "Version", "Version 'storep' in tblSetup: also in row 3",
                 Severity::Warns}},
         Broken{"NullInSetup",
@@ -234,20 +247,22 @@ INSTANTIATE_TEST_SUITE_P(
                {"tblSetup", 2, "simTimeForTP",
                 "Version 'TankT' in tblSetup: simTimeForTP holds 'one', which is not a number."}},
         Broken{"NullInScenario",
-               "UPDATE tblScenarios SET outFlowRateEnviron = NULL WHERE rowid = 33",
+               "UPDATE tblScenarios SET outFlowRateEnviron = NULL WHERE Scenario = 2 AND Trial = 2",
                {"tblScenarios", 33, "outFlowRateEnviron",
                 "Environment scenario 2 in tblScenarios, Trial 2: outFlowRateEnviron is empty; it "
                 "must hold a number."}},
         Broken{"NullInDelayScenario",
-               "UPDATE tblDelayScenarios SET inflowDelayLength = NULL WHERE rowid = 2",
+               "UPDATE tblDelayScenarios SET inflowDelayLength = NULL WHERE DelayScenario = 1 AND "
+               "SegmentNumber = 2",
                {"tblDelayScenarios", 2, "inflowDelayLength",
                 "Delay scenario 1 in tblDelayScenarios, segment 2: inflowDelayLength is empty; it "
                 "must hold a number."}},
-        Broken{"NullLabelNumber",
-               "UPDATE tblLabels SET LabelNumber = NULL WHERE rowid = 12",
-               {"tblLabels", 12, "LabelNumber",
-                "Version 'TankT' in tblLabels: LabelNumber is empty; it must hold a number.",
-                Severity::Warns}},
+        Broken{
+            "NullLabelNumber",
+            "UPDATE tblLabels SET LabelNumber = NULL WHERE version = 'TankT' AND LabelNumber = 2",
+            {"tblLabels", 12, "LabelNumber",
+             "Version 'TankT' in tblLabels: LabelNumber is empty; it must hold a number.",
+             Severity::Warns}},
         Broken{"SixteenBitOverflow",
                "UPDATE tblSetup SET ScenarioUsed = 40000 WHERE Version = 'StoreP'",
                {"tblSetup", 3, "ScenarioUsed",
@@ -264,11 +279,11 @@ INSTANTIATE_TEST_SUITE_P(
 
 TEST(CheckTest, DiscreteVersionsNeedNoScale) {
     DemoDatabase demo;
-    EXPECT_EQ(
-        Texts(CheckAfter(demo,
-                         "UPDATE tblSetup SET numMarks = 0 WHERE Version = 'StoreP'; "
-                         "UPDATE tblDelayScenarios SET inflowDelayValue = 1.5 WHERE rowid = 1")),
-        QString());
+    EXPECT_EQ(Texts(CheckAfter(demo,
+                               "UPDATE tblSetup SET numMarks = 0 WHERE Version = 'StoreP'; "
+                               "UPDATE tblDelayScenarios SET inflowDelayValue = 1.5 WHERE "
+                               "DelayScenario = 1 AND SegmentNumber = 1")),
+              QString());
 }
 
 // Values that look odd but run: pauses of 0 ms or less last 1 ms, the bounds play no part when
@@ -285,8 +300,10 @@ TEST(CheckTest, SettingsThatRunAsTheyArePass) {
                   "InitialAmountInTank = 150, GoalLinePoisition = 0 WHERE Version = 'TankP'; "
                   "UPDATE tblSetup SET UpperBoundFromGoal = 0, LowerBoundFromGoal = 0, "
                   "GoalLinePoisition = 500 WHERE Version = 'StoreP'; "
-                  "UPDATE tblDelayScenarios SET inflowDelayLength = 5.5 WHERE rowid = 6; "
-                  "UPDATE tblDelayScenarios SET outflowDelayLength = 20 WHERE rowid = 3")),
+                  "UPDATE tblDelayScenarios SET inflowDelayLength = 5.5 WHERE DelayScenario = 2 "
+                  "AND SegmentNumber = 3; "
+                  "UPDATE tblDelayScenarios SET outflowDelayLength = 20 WHERE DelayScenario = 1 "
+                  "AND SegmentNumber = 3")),
               QString());
 }
 
@@ -307,8 +324,9 @@ TEST(CheckTest, TheCommandPrintsEachProblemAndExitsNonZero) {
     out.flush();
     EXPECT_EQ(output, QStringLiteral("no problems found\n"));
 
-    Execute(demo.path(),
-            "DELETE FROM tblPasswords; UPDATE tblSetup SET MaxTrial = NULL WHERE rowid = 1");
+    Execute(
+        demo.path(),
+        "DELETE FROM tblPasswords; UPDATE tblSetup SET MaxTrial = NULL WHERE Version = 'TankP'");
     output.clear();
     EXPECT_EQ(tool::RunTool({"check", demo.path()}, out, err), 1);
     out.flush();

@@ -76,8 +76,7 @@ const ContractCase kCases[] = {
              ASSERT_EQ(columns.size(), table.columns.size()) << table.name.toStdString();
              for (std::size_t c = 0; c < columns.size(); ++c) {
                  EXPECT_EQ(columns[c].name, table.columns[c].name);
-                 EXPECT_EQ(columns[c].type, table.columns[c].type)
-                     << columns[c].name.toStdString();
+                 EXPECT_EQ(columns[c].type, table.columns[c].type) << columns[c].name.toStdString();
              }
              EXPECT_TRUE(connection.tableExists(table.name.toUpper()));
          }
@@ -87,7 +86,8 @@ const ContractCase kCases[] = {
     {"CreatingAgainKeepsTheRows",
      [](const EngineDatabase& database) {
          Connection connection = database.open();
-         connection.execute(QStringLiteral("INSERT INTO tblSetup (Version, MaxTrial) VALUES ('A', 30)"));
+         connection.execute(
+             QStringLiteral("INSERT INTO tblSetup (Version, MaxTrial) VALUES ('A', 30)"));
          db::CreateSchema(connection);
          EXPECT_EQ(Texts(connection, QStringLiteral("SELECT count(*) FROM tblSetup")),
                    QStringList{"1"});
@@ -123,8 +123,7 @@ const ContractCase kCases[] = {
     {"AWrongPasswordIsRefusedAtOpen",
      [](const EngineDatabase& database) {
          EXPECT_EQ(ErrorNumber([&] {
-                       Connection(database.location(), QStringLiteral("wrong"),
-                                  OpenMode::ReadOnly);
+                       Connection(database.location(), QStringLiteral("wrong"), OpenMode::ReadOnly);
                    }),
                    db::errors::NotValidPassword);
      }},
@@ -178,8 +177,7 @@ const ContractCase kCases[] = {
          EXPECT_EQ(Texts(connection, QStringLiteral("SELECT Subject FROM datSubject ORDER BY %1")
                                          .arg(connection.rowKey())),
                    (QStringList{"Cy", "Ann", "Bo"}));
-         for (const db::ColumnInfo& column :
-              connection.tableColumns(QStringLiteral("datSubject")))
+         for (const db::ColumnInfo& column : connection.tableColumns(QStringLiteral("datSubject")))
              EXPECT_NE(column.name.compare(connection.rowKey(), Qt::CaseInsensitive), 0);
      }},
     {"AnEditChangesExactlyTheCurrentRowEvenAmongEqualRows",

@@ -35,7 +35,7 @@ class ImportTest : public ::testing::Test {
         return QString();
     }
     QStringList setupVersions() {
-        return Column(demo.path(), "SELECT Version FROM tblSetup ORDER BY rowid");
+        return StoredColumn(demo.path(), "SELECT Version FROM tblSetup");
     }
     // Whole tblSetup rows as CSV: the demo's StoreP, each with its own changes.
     QByteArray setupCsv(const std::vector<std::map<QString, QString>>& rows) {
@@ -68,16 +68,44 @@ TEST_F(ImportTest, HeaderInAnyCaseAndOrderRowsInFileOrderMissingColumnsEmpty) {
     const auto result = ImportTableFile(demo.path(), "TBLDELAYSCENARIOS", path, false, quiet);
     EXPECT_EQ(result.table, QStringLiteral("tblDelayScenarios"));
     EXPECT_EQ(result.rows, 3);
-    EXPECT_EQ(
-        Column(
-            demo.path(),
-            "SELECT inflowDelayValue FROM tblDelayScenarios WHERE DelayScenario=7 ORDER BY rowid"),
-        (QStringList{"1", "2", "5"}));
+    EXPECT_EQ(StoredColumn(demo.path(),
+                           "SELECT inflowDelayValue FROM tblDelayScenarios WHERE DelayScenario=7"),
+              (QStringList{"1", "2", "5"}));
     // A label of no version may lack its caption: the program never reads it.
     ImportTableFile(demo.path(), "tblLabels", csv("labels.csv", "LABELNUMBER,Version\n1,Nobody\n"),
                     false, quiet);
     EXPECT_EQ(Column(demo.path(), "SELECT LabelName FROM tblLabels WHERE version = 'Nobody'"),
               QStringList{"NULL"});
+}
+
+// A file without SegmentNumber gives the order of delay segments by its lines: each scenario
+// numbered on from the highest number it has; numbers a file gives are kept.
+TEST_F(ImportTest, DelaySegmentsAreNumberedByTheirLinesUnlessTheFileNumbersThem) {
+    ImportTableFile(demo.path(), "tblDelayScenarios",
+                    csv("more.csv", "DelayScenario,inflowDelayValue\n7,3\n9,9\n7,1\n"), false,
+                    quiet);
+    ImportTableFile(demo.path(), "tblDelayScenarios",
+                    csv("again.csv", "DelayScenario,inflowDelayValue\n7,5\n"), false, quiet);
+    ImportTableFile(demo.path(), "tblDelayScenarios",
+                    csv("numbered.csv",
+                        "SegmentNumber,DelayScenario,inflowDelayValue\n"
+                        "5,8,1\n,8,2\n"),
+                    false, quiet);
+    EXPECT_EQ(StoredColumn(demo.path(),
+                           "SELECT DelayScenario || ':' || "
+                           "coalesce(SegmentNumber, '-') || ':' || inflowDelayValue "
+                           "FROM tblDelayScenarios WHERE DelayScenario > 2"),
+              (QStringList{"7:1:3.0", "9:1:9.0", "7:2:1.0", "7:3:5.0", "8:5:1.0", "8:-:2.0"}));
+
+    ImportTableFile(demo.path(), "tblDelayScenarios",
+                    csv("replaced.csv",
+                        "DelayScenario,inflowDelayValue,inflowDelayLength,outflowDelayValue,"
+                        "outflowDelayLength\n1,4,20,2,20\n1,3,20,2,20\n2,2,20,2,20\n"),
+                    true, quiet);
+    EXPECT_EQ(StoredColumn(demo.path(),
+                           "SELECT DelayScenario || ':' || SegmentNumber || ':' || "
+                           "inflowDelayValue FROM tblDelayScenarios"),
+              (QStringList{"1:1:4.0", "1:2:3.0", "2:1:2.0"}));
 }
 
 TEST_F(ImportTest, ValuesAreStoredByTheirColumnsTypes) {
@@ -88,13 +116,14 @@ TEST_F(ImportTest, ValuesAreStoredByTheirColumnsTypes) {
             "O'Brien,TankP,+30.5,2026-03-04,23:59:59,\"\"\n"
             "Nobody,TankP,,,,\n");
     ImportTableFile(demo.path(), "datSubject", path, false, quiet);
-    EXPECT_EQ(Column(demo.path(),
+    EXPECT_EQ(
+        StoredColumn(demo.path(),
                      "SELECT Subject || '|' || typeof(Age) || Age || '|' || Date || '|' || Time "
                      "FROM datSubject "
-                     "WHERE Age IS NOT NULL ORDER BY rowid"),
-              (QStringList{"Müller|real21.0|2026-03-04|09:05:00",
-                           "O'Brien|real30.5|2026-03-04|23:59:59"}));
-    EXPECT_EQ(Column(demo.path(), "SELECT quote(Major) FROM datSubject ORDER BY rowid"),
+                     "WHERE Age IS NOT NULL"),
+        (QStringList{"Müller|real21.0|2026-03-04|09:05:00",
+                     "O'Brien|real30.5|2026-03-04|23:59:59"}));
+    EXPECT_EQ(StoredColumn(demo.path(), "SELECT quote(Major) FROM datSubject"),
               (QStringList{"'Civil & Environmental Engineering'", "''", "NULL"}));
 }
 
@@ -113,10 +142,11 @@ TEST_F(ImportTest, BooleansAreStoredAsTheEnginesTrueAndFalse) {
                                                      {"ShowBackOrder", "false"},
                                                      {"ShowTimePeriods", "false"}}}));
     ImportTableFile(demo.path(), "tblSetup", path, false, quiet);
-    EXPECT_EQ(Column(demo.path(),
+    EXPECT_EQ(
+        StoredColumn(demo.path(),
                      "SELECT graphicalMode || IsTimeDriven || IsBonusOnTimeGap || ShowBackOrder || "
-                     "ShowTimePeriods FROM tblSetup WHERE Version LIKE 'B_' ORDER BY rowid"),
-              (QStringList{"0-1-1-1-1", "00000"}));
+                     "ShowTimePeriods FROM tblSetup WHERE Version LIKE 'B_'"),
+        (QStringList{"0-1-1-1-1", "00000"}));
 }
 
 struct BadCell {

@@ -22,7 +22,7 @@ class NewSubjectTest : public ::testing::Test {
     }
 
     std::vector<ExperimentDatabase::Row> subjects() const {
-        return database.rows("SELECT * FROM datSubject ORDER BY rowid");
+        return database.storedRows("SELECT * FROM datSubject");
     }
 
     // Age, gender and major filled in as a participant would.

@@ -112,8 +112,8 @@ class PeriodCycle : public ScreenTest {
     }
 
     void ExpectEvents(const std::vector<Event>& expected) {
-        const auto rows = database.rows(QStringLiteral(
-            "select * from datExperimentTrials where Subject='O''Brien' order by rowid"));
+        const auto rows = database.storedRows(
+            QStringLiteral("select * from datExperimentTrials where Subject='O''Brien'"));
         ASSERT_EQ(rows.size(), expected.size());
         for (std::size_t i = 0; i < rows.size(); ++i) {
             const Event& e = expected[i];
@@ -134,8 +134,8 @@ class PeriodCycle : public ScreenTest {
     }
 
     void ExpectSummaries(const std::vector<Summary>& expected) {
-        const auto rows = database.rows(QStringLiteral(
-            "select * from datTrialSummary where Subject='O''Brien' order by rowid"));
+        const auto rows = database.storedRows(
+            QStringLiteral("select * from datTrialSummary where Subject='O''Brien'"));
         ASSERT_EQ(rows.size(), expected.size());
         for (std::size_t i = 0; i < rows.size(); ++i) {
             auto row = rows[i];
@@ -149,8 +149,9 @@ class PeriodCycle : public ScreenTest {
 
     std::vector<int> SubmitTrials() {
         std::vector<int> trials;
-        for (auto row : database.rows(QStringLiteral("select Trial from datUserTimesSummary where "
-                                                     "Subject='O''Brien' order by rowid"))) {
+        for (auto row :
+             database.storedRows(QStringLiteral("select Trial from datUserTimesSummary where "
+                                                "Subject='O''Brien'"))) {
             trials.push_back(row["Trial"].toInt());
         }
         return trials;

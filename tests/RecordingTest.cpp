@@ -98,8 +98,9 @@ class RecordingTest : public ::testing::Test {
     // Every row of a table, in the order written, with each column's stored value.
     std::vector<QVariantMap> Rows(const QString& table) const {
         db::Connection connection(database.path(), db::DatabasePassword(), db::OpenMode::ReadOnly);
-        db::Statement select = connection.prepare(QStringLiteral("SELECT * FROM ") + table +
-                                                  QStringLiteral(" ORDER BY rowid"));
+        db::Statement select =
+            connection.prepare(QStringLiteral("SELECT * FROM ") + table +
+                               QStringLiteral(" ORDER BY ") + connection.rowKey());
         std::vector<QVariantMap> rows;
         while (select.step()) {
             QVariantMap row;

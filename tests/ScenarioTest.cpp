@@ -150,6 +150,33 @@ TEST_F(ScenarioTest, SegmentsKeepTheOrderOfTheRows) {
     EXPECT_EQ(RunState.InflowDelayValue, (Rates{5, 3, 4, 0}));
 }
 
+// The order is the SegmentNumber's, whatever order the rows were stored in; segments without
+// a number come last, in stored order.
+TEST_F(ScenarioTest, SegmentsFollowTheirSegmentNumber) {
+    for (const char* segment : {"(2, 5, 1, 5, 1, 3)", "(2, 7, 1, 7, 1, NULL)", "(2, 3, 1, 6, 1, 1)",
+                                "(2, 4, 1, 4, 1, 2)", "(2, 8, 1, 8, 1, NULL)"})
+        database.execute(QStringLiteral("INSERT INTO tblDelayScenarios (DelayScenario, "
+                                        "inflowDelayValue, inflowDelayLength, outflowDelayValue, "
+                                        "outflowDelayLength, SegmentNumber) VALUES %1")
+                             .arg(segment));
+    LoadDelayScenario();
+    EXPECT_EQ(RunState.InflowDelayValue, (Rates{3, 4, 5, 7, 8, 0}));
+    EXPECT_EQ(RunState.OutflowDelayValue, (Rates{6, 4, 5, 7, 8, 0}));
+    EXPECT_EQ(RunState.UserOutflowTP, 6);
+}
+
+// Files made before SegmentNumber existed keep working: their segments are in stored order.
+TEST_F(ScenarioTest, AFileWithoutSegmentNumbersTakesTheStoredOrder) {
+    database.execute(QStringLiteral(
+        "DROP TABLE tblDelayScenarios; CREATE TABLE tblDelayScenarios (DelayScenario INTEGER, "
+        "inflowDelayValue DOUBLE, inflowDelayLength DOUBLE, outflowDelayValue DOUBLE, "
+        "outflowDelayLength DOUBLE)"));
+    addSegment(2, "5", "1", "5", "1");
+    addSegment(2, "3", "1", "3", "1");
+    LoadDelayScenario();
+    EXPECT_EQ(RunState.InflowDelayValue, (Rates{5, 3, 0}));
+}
+
 TEST_F(ScenarioTest, StartingDelayAndEndsRoundHalvesToEven) {
     addSegment(2, "2.5", "2.5", "3.5", "2.5");
     addSegment(2, "1", "2.5", "1", "2.5");

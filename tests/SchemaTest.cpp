@@ -51,8 +51,7 @@ const ExpectedTable Expected[] = {
     {"tblScenarios", {"Scenario", "Trial", "inFlowRateEnviron", "outFlowRateEnviron"}},
     {"tblDelayScenarios",
      {"DelayScenario", "inflowDelayValue", "inflowDelayLength", "outflowDelayValue",
-      "outflowDelayLength",
-      "SegmentNumber"}},
+      "outflowDelayLength", "SegmentNumber"}},
     {"tblLabels", {"version", "LabelNumber", "LabelName"}},
     {"tblPasswords", {"username", "password"}},
     {"datSubject",
@@ -159,7 +158,6 @@ TEST_F(SchemaTest, EveryTableHasExactlyItsColumnsInOrder) {
     }
     EXPECT_EQ(db::FindTable(QStringLiteral("tblNothing")), nullptr);
 }
-
 
 // Rows with a number come first, in its order; equal numbers and rows without one keep the
 // order they came in.

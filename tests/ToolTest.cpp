@@ -98,12 +98,13 @@ TEST(ToolTest, TheDemoCoversEveryModeWithHumaneSettings) {
     DemoDatabase demo;
     const QString path = demo.path();
     // Tank and store, paced and time-driven, both bonus rules.
-    EXPECT_EQ(Column(path,
+    EXPECT_EQ(
+        StoredColumn(path,
                      "SELECT Version || ':' || graphicalMode || IsTimeDriven || IsBonusOnTimeGap "
                      "|| ':' || YUnits "
-                     "FROM tblSetup ORDER BY rowid"),
-              (QStringList{"TankP:-100:Gallons", "TankT:-1-1-1:Gallons", "StoreP:000:People",
-                           "StoreT:0-10:People"}));
+                     "FROM tblSetup"),
+        (QStringList{"TankP:-100:Gallons", "TankT:-1-1-1:Gallons", "StoreP:000:People",
+                     "StoreT:0-10:People"}));
     // A period takes a couple of seconds; the run starts below the band around the goal.
     EXPECT_EQ(Column(path, "SELECT DISTINCT userDelay + UsrMv + envDelay + EnvMv FROM tblSetup"),
               QStringList{"2000"});
@@ -132,9 +133,8 @@ TEST(ToolTest, PasswdAddsAnAccountOrChangesItsPassword) {
     DemoDatabase demo;
     EXPECT_TRUE(tool::SetExperimenterPassword(demo.path(), " O'Brien ", "s3cret, \"quoted\""));
     EXPECT_FALSE(tool::SetExperimenterPassword(demo.path(), "EXPERIMENTER", "new one"));
-    EXPECT_EQ(
-        Column(demo.path(), "SELECT username || '=' || password FROM tblPasswords ORDER BY rowid"),
-        (QStringList{"experimenter=new one", "O'Brien=s3cret, \"quoted\""}));
+    EXPECT_EQ(StoredColumn(demo.path(), "SELECT username || '=' || password FROM tblPasswords"),
+              (QStringList{"experimenter=new one", "O'Brien=s3cret, \"quoted\""}));
     EXPECT_THROW(tool::SetExperimenterPassword(demo.path(), "  ", "x"), tool::ToolError);
 }
 

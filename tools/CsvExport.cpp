@@ -146,11 +146,10 @@ QStringList ExportedVersions(db::Connection& connection, const ExportFilter& fil
     QStringList versions;
     for (const QString& table : {QStringLiteral("tblSetup"), QStringLiteral("datSubject")}) {
         const TableQuery query = FilterFor(table, ColumnsOf(connection, table), filter);
-        const Rows rows(
-            connection,
-            QStringLiteral("SELECT Version FROM %1%2%3")
-                .arg(table, query.where(), db::OrderOfRows(connection, table)),
-            query.parameters);
+        const Rows rows(connection,
+                        QStringLiteral("SELECT Version FROM %1%2%3")
+                            .arg(table, query.where(), db::OrderOfRows(connection, table)),
+                        query.parameters);
         for (int r = 0; r < rows.size(); ++r) {
             const QString version = rows.at(r, QStringLiteral("Version")).toString();
             if (!versions.contains(version, Qt::CaseInsensitive)) versions << version;

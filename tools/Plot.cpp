@@ -29,11 +29,10 @@ RunData LoadRun(db::Connection& connection, const QString& subject, const QStrin
 
     RunData run{
         subject, version, QString(), events.at(0, QStringLiteral("AmountInTank")).toDouble(), {}};
-    const Rows setup(
-        connection,
-        QStringLiteral("SELECT YUnits FROM tblSetup WHERE Version = ?%1 LIMIT 1")
-            .arg(db::OrderOfRows(connection, QStringLiteral("tblSetup"))),
-        {version});
+    const Rows setup(connection,
+                     QStringLiteral("SELECT YUnits FROM tblSetup WHERE Version = ?%1 LIMIT 1")
+                         .arg(db::OrderOfRows(connection, QStringLiteral("tblSetup"))),
+                     {version});
     if (!setup.empty()) run.units = setup.at(0, QStringLiteral("YUnits")).toString();
 
     std::map<int, RunPeriod> periods;

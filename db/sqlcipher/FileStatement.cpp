@@ -29,7 +29,8 @@ FileStatement::~FileStatement() {
 }
 
 void FileStatement::check(int engineResult) {
-    if (engineResult != SQLITE_OK) connection_.raise(engineResult, QStringLiteral("binding a value"));
+    if (engineResult != SQLITE_OK)
+        connection_.raise(engineResult, QStringLiteral("binding a value"));
 }
 
 void FileStatement::bindText(int position, std::string_view utf8) {

@@ -134,9 +134,11 @@ void ExperimentDatabase::addEvent(const QString& subject, const QString& version
                 .arg(names.join(", "), values.join(", ")));
 }
 
-std::vector<ExperimentDatabase::Row> ExperimentDatabase::rows(const QString& sql) const {
+std::vector<ExperimentDatabase::Row> ExperimentDatabase::rows(const QString& sql,
+                                                              bool inStoredOrder) const {
     db::Connection connection(path(), db::DatabasePassword(), db::OpenMode::ReadOnly);
-    db::Statement statement = connection.prepare(sql);
+    db::Statement statement = connection.prepare(
+        inStoredOrder ? sql + QStringLiteral(" ORDER BY ") + connection.rowKey() : sql);
     std::vector<Row> result;
     while (statement.step()) {
         Row row;

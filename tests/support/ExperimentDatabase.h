@@ -28,8 +28,10 @@ class ExperimentDatabase : public TempDatabase {
     void addEvent(const QString& subject, const QString& version, int eventID, int trial,
                   const std::map<QString, QString>& columns = {}) const;
 
-    // The rows of a query, each column by name.
-    std::vector<Row> rows(const QString& sql) const;
+    // The rows of a query, each column by name; with inStoredOrder, the rows of a query without
+    // ORDER BY are taken in the order they were stored.
+    std::vector<Row> rows(const QString& sql, bool inStoredOrder = false) const;
+    std::vector<Row> storedRows(const QString& sql) const { return rows(sql, true); }
 };
 
 // A text as an SQL literal.

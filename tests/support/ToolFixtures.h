@@ -23,14 +23,21 @@ inline QByteArray ReadFile(const QString& path) {
     return file.readAll();
 }
 
-// The values of one column of a query, as text, in row order.
-inline QStringList Column(const QString& databasePath, const QString& sql) {
+// The values of one column of a query, as text, in row order; with inStoredOrder, the rows
+// of a query without ORDER BY are taken in the order they were stored.
+inline QStringList Column(const QString& databasePath, const QString& sql,
+                          bool inStoredOrder = false) {
     auto connection = tool::OpenExperimentDatabase(databasePath, db::OpenMode::ReadOnly);
-    db::Statement statement = connection->prepare(sql);
+    db::Statement statement = connection->prepare(
+        inStoredOrder ? sql + QStringLiteral(" ORDER BY ") + connection->rowKey() : sql);
     QStringList values;
     while (statement.step())
         values << (statement.isNull(0) ? QStringLiteral("NULL") : statement.value(0).toString());
     return values;
+}
+
+inline QStringList StoredColumn(const QString& databasePath, const QString& sql) {
+    return Column(databasePath, sql, true);
 }
 
 inline void Execute(const QString& databasePath, const QString& sql) {
