@@ -35,7 +35,7 @@ struct TableDef {
     bool recorded;  // dat tables are recorded by the program, tbl tables are configuration
     std::vector<ColumnDef> columns;
     std::vector<IndexDef> indexes;
-    RowOrderDef order;
+    RowOrderDef order = {};
 };
 
 const std::vector<TableDef>& Tables();

@@ -182,8 +182,9 @@ class HeadlessPlayerTest : public ScreenTest {
     }
 
     std::vector<ExperimentDatabase::Row> Recorded(const char* table, const char* subject) const {
-        return database.rows(QStringLiteral("select * from %1 where Subject='%2' order by rowid")
-                                 .arg(QString::fromLatin1(table), QString::fromLatin1(subject)));
+        return database.storedRows(
+            QStringLiteral("select * from %1 where Subject='%2'")
+                .arg(QString::fromLatin1(table), QString::fromLatin1(subject)));
     }
 
     void ExpectSameRows(const char* table) const {
