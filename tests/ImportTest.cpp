@@ -81,16 +81,21 @@ TEST_F(ImportTest, HeaderInAnyCaseAndOrderRowsInFileOrderMissingColumnsEmpty) {
 // A file without SegmentNumber gives the order of delay segments by its lines: each scenario
 // numbered on from the highest number it has; numbers a file gives are kept.
 TEST_F(ImportTest, DelaySegmentsAreNumberedByTheirLinesUnlessTheFileNumbersThem) {
+    // Segments of delay scenarios by their key and inflow delay; every segment lasts 20 periods.
+    const auto segments = [](const QByteArray& numbers, const QList<QByteArray>& rows) {
+        QByteArray text = numbers +
+                          "DelayScenario,inflowDelayValue,inflowDelayLength,"
+                          "outflowDelayValue,outflowDelayLength\n";
+        for (const QByteArray& row : rows) text += row + ",20,2,20\n";
+        return text;
+    };
     ImportTableFile(demo.path(), "tblDelayScenarios",
-                    csv("more.csv", "DelayScenario,inflowDelayValue\n7,3\n9,9\n7,1\n"), false,
-                    quiet);
-    ImportTableFile(demo.path(), "tblDelayScenarios",
-                    csv("again.csv", "DelayScenario,inflowDelayValue\n7,5\n"), false, quiet);
-    ImportTableFile(demo.path(), "tblDelayScenarios",
-                    csv("numbered.csv",
-                        "SegmentNumber,DelayScenario,inflowDelayValue\n"
-                        "5,8,1\n,8,2\n"),
+                    csv("more.csv", segments("", {"7,3", "9,9", "7,1"})), false, quiet);
+    ImportTableFile(demo.path(), "tblDelayScenarios", csv("again.csv", segments("", {"7,5"})),
                     false, quiet);
+    ImportTableFile(demo.path(), "tblDelayScenarios",
+                    csv("numbered.csv", segments("SegmentNumber,", {"5,8,1", ",8,2"})), false,
+                    quiet);
     EXPECT_EQ(StoredColumn(demo.path(),
                            "SELECT DelayScenario || ':' || "
                            "coalesce(SegmentNumber, '-') || ':' || inflowDelayValue "
@@ -98,10 +103,7 @@ TEST_F(ImportTest, DelaySegmentsAreNumberedByTheirLinesUnlessTheFileNumbersThem)
               (QStringList{"7:1:3.0", "9:1:9.0", "7:2:1.0", "7:3:5.0", "8:5:1.0", "8:-:2.0"}));
 
     ImportTableFile(demo.path(), "tblDelayScenarios",
-                    csv("replaced.csv",
-                        "DelayScenario,inflowDelayValue,inflowDelayLength,outflowDelayValue,"
-                        "outflowDelayLength\n1,4,20,2,20\n1,3,20,2,20\n2,2,20,2,20\n"),
-                    true, quiet);
+                    csv("replaced.csv", segments("", {"1,4", "1,3", "2,2"})), true, quiet);
     EXPECT_EQ(StoredColumn(demo.path(),
                            "SELECT DelayScenario || ':' || SegmentNumber || ':' || "
                            "inflowDelayValue FROM tblDelayScenarios"),
