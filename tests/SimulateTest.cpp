@@ -95,8 +95,8 @@ class SimulateTest : public ::testing::Test {
     }
 
     std::vector<ExperimentDatabase::Row> Recorded(const QString& table, const QString& subject) {
-        return database.rows(QStringLiteral("select * from %1 where Subject=%2 order by rowid")
-                                 .arg(table, Literal(subject)));
+        return database.storedRows(
+            QStringLiteral("select * from %1 where Subject=%2").arg(table, Literal(subject)));
     }
 
     void ExpectSameRows(const QString& table, const QString& a, const QString& b) {
@@ -150,9 +150,9 @@ TEST_F(SimulateTest, ReplayUnderTheSameVersionReproducesAmountsAndEarnings) {
     ASSERT_EQ(pilot.runs.size(), 1U);
     const tool::PilotRun& run = pilot.runs.front();
 
-    const auto scored = database.rows(QStringLiteral(
+    const auto scored = database.storedRows(QStringLiteral(
         "select Trial, AmountInTank, TotBonus from datExperimentTrials where Subject='Ann' and "
-        "eventType='After Cost Calculation' order by rowid"));
+        "eventType='After Cost Calculation'"));
     ASSERT_EQ(run.path.periods.size(), scored.size());
     for (std::size_t i = 0; i < scored.size(); ++i) {
         EXPECT_EQ(run.path.periods[i].trial, scored[i].at(QStringLiteral("Trial")).toInt());
@@ -317,7 +317,7 @@ TEST_F(SimulateTest, FilesWithoutTheMarkerColumnKeepWorking) {
     ASSERT_EQ(Tool({"simulate", "Rise", "--strategy", "naive", "--record"}), 0)
         << errors.toStdString();
     const auto marks =
-        database.rows(QStringLiteral("select Subject, Simulated from datSubject order by rowid"));
+        database.storedRows(QStringLiteral("select Subject, Simulated from datSubject"));
     ASSERT_EQ(marks.size(), 2U);
     EXPECT_EQ(marks[0].at(QStringLiteral("Simulated")).toInt(), 0);
     EXPECT_EQ(marks[1].at(QStringLiteral("Simulated")).toInt(), -1);
@@ -333,9 +333,9 @@ TEST_F(SimulateTest, TimeDrivenRunsSubmitWhenTheScriptSays) {
                     "700", "--record"}),
               0)
         << errors.toStdString();
-    const auto submits = database.rows(
+    const auto submits = database.storedRows(
         QStringLiteral("select Trial, UserInFlow, UserOutFlow from datExperimentTrials where "
-                       "eventType='Submit Clicked' order by rowid"));
+                       "eventType='Submit Clicked'"));
     ASSERT_EQ(submits.size(), 2U);
     EXPECT_EQ(submits[0].at(QStringLiteral("Trial")).toInt(), 1);
     EXPECT_EQ(submits[0].at(QStringLiteral("UserInFlow")).toDouble(), 4);

@@ -120,8 +120,7 @@ QString ResolveTableName(db::Connection& connection, const QString& name) {
 }
 
 bool MarksSimulated(db::Connection& connection) {
-    for (const db::Connection::ColumnInfo& column :
-         connection.tableColumns(QStringLiteral("datSubject")))
+    for (const db::ColumnInfo& column : connection.tableColumns(QStringLiteral("datSubject")))
         if (column.name.compare(QLatin1String("Simulated"), Qt::CaseInsensitive) == 0) return true;
     return false;
 }
