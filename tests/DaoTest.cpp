@@ -7,21 +7,13 @@
 
 #include "access/TableAccess.h"
 #include "db/Dao.h"
+#include "tests/support/EngineErrors.h"
 #include "tests/support/TempDatabase.h"
 
 namespace {
 
 using db::dbOpenDynaset;
 using db::dbOpenSnapshot;
-
-int ErrorNumber(const std::function<void()>& action) {
-    try {
-        action();
-    } catch (const db::Error& error) {
-        return error.number();
-    }
-    return 0;
-}
 
 class DaoTest : public ::testing::Test {
   protected:

@@ -11,21 +11,13 @@
 #include "db/Dao.h"
 #include "db/Engine.h"
 #include "db/Schema.h"
+#include "tests/support/EngineErrors.h"
 #include "tests/support/TempDatabase.h"
 
 namespace {
 
 using db::Connection;
 using db::OpenMode;
-
-int ErrorNumber(const std::function<void()>& action) {
-    try {
-        action();
-    } catch (const db::Error& error) {
-        return error.number();
-    }
-    return 0;
-}
 
 // A fresh database with every table and no rows, for the life of the object.
 class EngineDatabase {

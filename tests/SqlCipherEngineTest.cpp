@@ -16,6 +16,7 @@
 
 #include "db/Engine.h"
 #include "db/sqlcipher/KeyCache.h"
+#include "tests/support/EngineErrors.h"
 #include "tests/support/TempDatabase.h"
 #include "tests/support/WriteProtection.h"
 
@@ -38,16 +39,6 @@ QString Shell(const QString& path, const QString& sql) {
 
 bool HaveShell() {
     return !QStandardPaths::findExecutable(QStringLiteral("sqlcipher")).isEmpty();
-}
-
-int ErrorNumber(const std::function<void()>& action, QString* description = nullptr) {
-    try {
-        action();
-    } catch (const db::Error& error) {
-        if (description) *description = error.description();
-        return error.number();
-    }
-    return 0;
 }
 
 class SqlCipherEngineTest : public ::testing::Test {
