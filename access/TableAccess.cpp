@@ -95,7 +95,7 @@ QString DatabasePath() {
 std::unique_ptr<db::Recordset> OpenTable(const QString& source, bool readOnly,
                                          const QString& status) {
     Opening opening(source, readOnly);
-    int counter = 0;
+    db::BackOff backOff;
     int immediateRepeats = 0;
     for (;;) {
         try {
@@ -116,18 +116,39 @@ std::unique_ptr<db::Recordset> OpenTable(const QString& source, bool readOnly,
                     AskProblemsOpening(error, status);
                     break;
                 case db::ErrorReaction::BackOff:
-                    if (++counter > db::RetriesBeforeQuestion) {
+                    if (backOff.spent()) {
                         if (!AskRetry(error, source, status)) {
                             AskProblemsOpening(error, status);
                             break;  // repeat at once; the next failure asks again
                         }
-                        counter = 1;
+                        backOff.restartAt(1);
                     }
-                    runtime::DoEvents();
-                    db::WaitResponsively(db::BackOffWait(counter, runtime::Rnd()));
+                    backOff.wait();
                     break;
             }
         }
+    }
+}
+
+TableRead::TableRead(const QString& sql, const QString& status) {
+    try {
+        rows_ = OpenTable(sql, true, status);
+    } catch (...) {
+        CloseDatabase();
+        throw;
+    }
+}
+
+TableRead::~TableRead() {
+    // Nothing was written, so a failure to close loses nothing; it must not escape a
+    // destructor that may run while another error unwinds.
+    try {
+        rows_->Close();
+    } catch (const db::Error&) {
+    }
+    try {
+        CloseDatabase();
+    } catch (const db::Error&) {
     }
 }
 
@@ -143,16 +164,16 @@ void CloseDatabase() {
 }
 
 HeldTransaction::HeldTransaction()
-    : database_(OpenDatabaseAt(*db::DefaultWorkspace(), DatabasePath(), false)) {
-    database_->connection().beginWrite();
+    : database_(OpenDatabaseAt(*db::DefaultWorkspace(), DatabasePath(), false)),
+      transaction_(std::make_unique<db::Transaction>(database_->connection())) {
     g_heldDatabase = database_;
 }
 
 HeldTransaction::~HeldTransaction() {
     g_heldDatabase.reset();
     if (RunState.Database == database_) CloseDatabase();
+    transaction_.reset();  // undoes the rows unless committed
     try {
-        if (database_->connection().inTransaction()) database_->connection().rollback();
         database_->Close();
     } catch (const db::Error&) {
         // Closing without the commit undoes the rows all the same.
@@ -160,7 +181,7 @@ HeldTransaction::~HeldTransaction() {
 }
 
 void HeldTransaction::commit() {
-    database_->connection().commit();
+    transaction_->commit();
 }
 
 QString SqlText(const QString& value) {
@@ -186,6 +207,16 @@ ErrorReaction ReactionTo(int errorNumber) {
         default:
             return ErrorReaction::AskUser;
     }
+}
+
+bool PassesByItself(int errorNumber) {
+    const ErrorReaction reaction = ReactionTo(errorNumber);
+    return reaction == ErrorReaction::BackOff || reaction == ErrorReaction::RepeatAtOnce;
+}
+
+void BackOff::wait() const {
+    runtime::DoEvents();
+    WaitResponsively(BackOffWait(count_, runtime::Rnd()));
 }
 
 std::chrono::microseconds BackOffWait(int counter, double random) {

@@ -18,6 +18,21 @@ std::unique_ptr<db::Recordset> OpenTable(const QString& source, bool readOnly,
                                          const QString& status);
 void CloseDatabase();
 
+// One read through OpenTable, read-only with the caller's status text: the recordset and the
+// database are closed however the read ends, by a return or by an error.
+class TableRead {
+  public:
+    TableRead(const QString& sql, const QString& status);
+    ~TableRead();
+    TableRead(const TableRead&) = delete;
+    TableRead& operator=(const TableRead&) = delete;
+
+    db::Recordset& rows() const { return *rows_; }
+
+  private:
+    std::unique_ptr<db::Recordset> rows_;
+};
+
 // While alive, every table opened goes through one connection to the database and one write
 // transaction: the rows written meanwhile are stored together by commit(), or not at all.
 class HeldTransaction {
@@ -30,6 +45,7 @@ class HeldTransaction {
 
   private:
     std::shared_ptr<db::Database> database_;
+    std::unique_ptr<db::Transaction> transaction_;
 };
 
 // Quotes a text for an SQL text: wrapped in single quotes, inner quotes doubled.
@@ -46,6 +62,10 @@ enum class ErrorReaction {
 };
 ErrorReaction ReactionTo(int errorNumber);
 
+// A conflict with another station that passes by itself (a lock, a row changed under us):
+// waited for and tried again before the user is troubled.
+bool PassesByItself(int errorNumber);
+
 // Back-offs before the user is asked whether to go on retrying.
 constexpr int RetriesBeforeQuestion = 10;
 // Immediate repeats of a persisting "data changed" before the user is asked, so that a
@@ -58,5 +78,19 @@ std::chrono::microseconds BackOffWait(int counter, double random);
 
 // Waits that long in real time while the window keeps handling its events.
 void WaitResponsively(std::chrono::microseconds wait);
+
+// The growing pause between the tries of one operation, and when to ask the user instead.
+class BackOff {
+  public:
+    // Counts one more failure; true once RetriesBeforeQuestion pauses have not helped.
+    bool spent() { return ++count_ > RetriesBeforeQuestion; }
+    // Counts on from this many failures (after the user chose to go on).
+    void restartAt(int count) { count_ = count; }
+    // Lets pending events run once, then waits the pause for the failures counted.
+    void wait() const;
+
+  private:
+    int count_ = 0;
+};
 
 }  // namespace db

@@ -36,19 +36,6 @@ void ShowFor(int milliseconds) {
     wait.exec();
 }
 
-// A lock held by another station passes; the table access waits for it.
-bool PassingLock(int number) {
-    switch (number) {
-        case db::errors::FileLockRefused:
-        case db::errors::ShareLockCountExceeded:
-        case db::errors::RowLocked:
-        case db::errors::DataChanged:
-            return true;
-        default:
-            return false;
-    }
-}
-
 void ShowSplashAndLoadVersions() {
     frmSplash splash;
     splash.show();
@@ -127,7 +114,8 @@ QString DatabaseProblem() {
         database->Close();
         return QString();
     } catch (const db::Error& error) {
-        if (PassingLock(error.number())) return QString();
+        // A lock held by another station passes; the table access waits for it.
+        if (db::PassesByItself(error.number())) return QString();
         return QStringLiteral(
                    "The experiment database could not be opened:\r\n%1\r\nError %2: "
                    "%3\r\nPlease call the experimenter.")

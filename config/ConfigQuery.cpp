@@ -5,31 +5,11 @@
 
 namespace config {
 
-ConfigQuery::ConfigQuery(const QString& sql, const QString& status) {
-    try {
-        recordset_ = OpenTable(sql, true, status);
-    } catch (...) {
-        CloseDatabase();
-        throw;
-    }
-}
-
-ConfigQuery::~ConfigQuery() {
-    // Nothing was written, so a failure to close loses nothing; it must not escape a
-    // destructor that may run while another error unwinds.
-    try {
-        recordset_->Close();
-    } catch (const db::Error&) {
-    }
-    try {
-        CloseDatabase();
-    } catch (const db::Error&) {
-    }
-}
+ConfigQuery::ConfigQuery(const QString& sql, const QString& status) : read_(sql, status) {}
 
 QVariant ConfigQuery::column(const QString& name, const QString& where) const {
     try {
-        return recordset_->Field(name);
+        return read_.rows().Field(name);
     } catch (const db::Error& error) {
         if (error.number() != db::errors::ItemNotFound) throw;
         throw MissingColumn(name, where);

@@ -7,6 +7,7 @@
 #include <QVariant>
 #include <memory>
 
+#include "access/TableAccess.h"
 #include "config/ConfigError.h"
 #include "db/Dao.h"
 #include "db/Error.h"
@@ -18,18 +19,15 @@ class ConfigQuery {
     // Every configuration load but the version list reports this status.
     explicit ConfigQuery(const QString& sql,
                          const QString& status = QStringLiteral("Loading configuration setup"));
-    ~ConfigQuery();
-    ConfigQuery(const ConfigQuery&) = delete;
-    ConfigQuery& operator=(const ConfigQuery&) = delete;
 
-    db::Recordset& rows() { return *recordset_; }
+    db::Recordset& rows() { return read_.rows(); }
 
     // The value of a column of the current row; a table without that column is a
     // ConfigError naming `where`.
     QVariant column(const QString& name, const QString& where) const;
 
   private:
-    std::unique_ptr<db::Recordset> recordset_;
+    TableRead read_;
 };
 
 // "<where>: the database reported error <number> (<description>)."

@@ -47,12 +47,6 @@ std::int32_t ReadInt32(const QVariant& value, const QString& column, const QStri
     return ReadWhole<std::int32_t>(value, column, where, runtime::ToInt32);
 }
 
-bool ReadBoolean(const QVariant& value) {
-    bool ok = false;
-    const double x = value.toDouble(&ok);
-    return !value.isNull() && ok && x == -1;
-}
-
 QString ReadText(const QVariant& value) {
     return value.isNull() ? QString() : value.toString();
 }

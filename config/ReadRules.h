@@ -18,9 +18,6 @@ double ReadDouble(const QVariant& value, const QString& column, const QString& w
 std::int16_t ReadInt16(const QVariant& value, const QString& column, const QString& where);
 std::int32_t ReadInt32(const QVariant& value, const QString& column, const QString& where);
 
-// True exactly for the engine's true value, -1; anything else, null included, is false.
-bool ReadBoolean(const QVariant& value);
-
 // The text of the value; null gives the empty text.
 QString ReadText(const QVariant& value);
 

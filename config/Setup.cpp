@@ -7,6 +7,7 @@
 #include "config/ReadRules.h"
 #include "config/RuleBook.h"
 #include "core/RunRecord.h"
+#include "db/Schema.h"
 
 namespace config {
 
@@ -79,7 +80,7 @@ void ReadColumn(const QVariant& value, const QString& column, const QString& whe
             } else if constexpr (std::is_same_v<Target, std::int32_t>) {
                 target = config::ReadInt32(value, column, where);
             } else if constexpr (std::is_same_v<Target, bool>) {
-                target = config::ReadBoolean(value);
+                target = db::IsTrue(value);
             } else {
                 target = config::ReadText(value);
             }

@@ -73,6 +73,26 @@ void Connection::addColumn(const QString& table, const ColumnDef& column) {
     backend_->addColumn(table, column);
 }
 
+// ---- transaction ---------------------------------------------------------------------------
+
+Transaction::Transaction(Connection& connection) : connection_(connection) {
+    if (!connection_.inTransaction()) connection_.beginWrite();
+}
+
+Transaction::~Transaction() {
+    if (!open_) return;
+    try {
+        connection_.rollback();
+    } catch (const Error&) {
+        // The engine has already undone a statement that failed; nothing was written.
+    }
+}
+
+void Transaction::commit() {
+    connection_.commit();
+    open_ = false;
+}
+
 // ---- statement -----------------------------------------------------------------------------
 
 Statement::Statement(std::unique_ptr<backend::StatementBackend> backend)

@@ -91,6 +91,22 @@ class Connection {
     OpenMode mode_;
 };
 
+// A write transaction: takes the write lock, or joins the transaction the connection holds
+// already, and is rolled back unless committed, so that a failure half-way leaves the
+// database as it was.
+class Transaction {
+  public:
+    explicit Transaction(Connection& connection);
+    ~Transaction();
+    Transaction(const Transaction&) = delete;
+    Transaction& operator=(const Transaction&) = delete;
+    void commit();
+
+  private:
+    Connection& connection_;
+    bool open_ = true;
+};
+
 class Statement {
   public:
     explicit Statement(std::unique_ptr<backend::StatementBackend> backend);

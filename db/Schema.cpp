@@ -245,6 +245,12 @@ TableDef UserTimesSummaryTable() {
 
 }  // namespace
 
+bool IsTrue(const QVariant& value) {
+    bool isNumber = false;
+    const double number = value.toDouble(&isNumber);
+    return !value.isNull() && isNumber && number == -1;
+}
+
 const std::vector<TableDef>& Tables() {
     static const std::vector<TableDef> tables = {
         SetupTable(),
@@ -268,14 +274,9 @@ const TableDef* FindTable(const QString& name) {
 }
 
 void CreateSchema(Connection& connection) {
-    connection.beginWrite();
-    try {
-        for (const TableDef& table : Tables()) connection.createTable(table);
-        connection.commit();
-    } catch (...) {
-        connection.rollback();
-        throw;
-    }
+    Transaction transaction(connection);
+    for (const TableDef& table : Tables()) connection.createTable(table);
+    transaction.commit();
 }
 
 void AddMissingColumns(Connection& connection, const QString& table) {

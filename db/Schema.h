@@ -38,6 +38,9 @@ struct TableDef {
     RowOrderDef order = {};
 };
 
+// A yes/no value as the tables hold it: -1 is true; anything else, empty included, is false.
+bool IsTrue(const QVariant& value);
+
 const std::vector<TableDef>& Tables();
 const TableDef* FindTable(const QString& name);  // case-insensitive; nullptr if unknown
 

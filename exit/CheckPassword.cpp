@@ -25,15 +25,8 @@ bool AnyRowHolds(db::Recordset& rows, const QString& password) {
 
 void CheckPassword(const QString& username, const QString& password) {
     RunState.PasswordMatched = false;
-    try {
-        const auto rows = OpenTable(
-            QStringLiteral("Select password from tblPasswords where username=") + SqlText(username),
-            true, QStringLiteral("Checking password"));
-        if (!rows->Eof()) RunState.PasswordMatched = AnyRowHolds(*rows, password);
-        rows->Close();
-    } catch (const db::Error&) {
-        CloseDatabase();
-        throw;
-    }
-    CloseDatabase();
+    const TableRead read(
+        QStringLiteral("Select password from tblPasswords where username=") + SqlText(username),
+        QStringLiteral("Checking password"));
+    if (!read.rows().Eof()) RunState.PasswordMatched = AnyRowHolds(read.rows(), password);
 }

@@ -14,27 +14,17 @@ namespace {
 // The Subject of the version's registration row whose name equals SubjectName without
 // regard to letter case, as it was registered.
 std::optional<QString> RegisteredName() {
-    std::unique_ptr<db::Recordset> rows;
-    try {
-        rows = OpenTable(
-            QStringLiteral("select * from datSubject where Version=") + SqlText(RunState.Version),
-            true, QStringLiteral("Check New User"));
-        std::optional<QString> found;
-        const QString typed = RunState.SubjectName.toLower();
-        for (; !rows->Eof() && !found; rows->MoveNext()) {
-            const QVariant subject = rows->Field(QStringLiteral("Subject"));
-            if (!subject.isNull() && subject.toString().toLower() == typed) {
-                found = subject.toString();
-            }
-        }
-        rows->Close();
-        CloseDatabase();
-        return found;
-    } catch (...) {
-        rows.reset();
-        CloseDatabase();
-        throw;
+    const TableRead read(
+        QStringLiteral("select * from datSubject where Version=") + SqlText(RunState.Version),
+        QStringLiteral("Check New User"));
+    db::Recordset& rows = read.rows();
+    std::optional<QString> found;
+    const QString typed = RunState.SubjectName.toLower();
+    for (; !rows.Eof() && !found; rows.MoveNext()) {
+        const QVariant subject = rows.Field(QStringLiteral("Subject"));
+        if (!subject.isNull() && subject.toString().toLower() == typed) found = subject.toString();
     }
+    return found;
 }
 
 // The database compares text ignoring the case of the letters A to Z only.

@@ -26,13 +26,6 @@ void CloseQuietly(std::unique_ptr<db::Recordset>& record) {
     }
 }
 
-// Another station holding the file, or a row changed under us: passes by itself, so it is
-// tried again after a pause before the user is troubled, as when opening.
-bool IsPassingConflict(int number) {
-    const db::ErrorReaction reaction = db::ReactionTo(number);
-    return reaction == db::ErrorReaction::BackOff || reaction == db::ErrorReaction::RepeatAtOnce;
-}
-
 // Yes returns (the row is written again); No ends the program, saying that the database
 // stopped the session.
 void AskToWriteAgain(const runtime::RuntimeError& error, const QString& table,
@@ -60,7 +53,7 @@ QString WriteFailureText(int number, const QString& description, const QString& 
 void WriteRecord(const QString& table, const QString& source, const QString& status,
                  const std::function<void(db::Recordset&)>& write) {
     if (g_recordingOff > 0) return;
-    int retries = 0;
+    db::BackOff backOff;
     for (;;) {
         std::unique_ptr<db::Recordset> record;
         try {
@@ -68,12 +61,12 @@ void WriteRecord(const QString& table, const QString& source, const QString& sta
             write(*record);
         } catch (const runtime::RuntimeError& error) {
             CloseQuietly(record);
-            if (IsPassingConflict(error.number()) && ++retries <= db::RetriesBeforeQuestion) {
-                runtime::DoEvents();
-                db::WaitResponsively(db::BackOffWait(retries, runtime::Rnd()));
+            // Passing conflicts are waited for, as when opening, before the user is asked.
+            if (db::PassesByItself(error.number()) && !backOff.spent()) {
+                backOff.wait();
                 continue;
             }
-            retries = 0;
+            backOff.restartAt(0);
             AskToWriteAgain(error, table, status);
             continue;
         }

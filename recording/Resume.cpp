@@ -7,43 +7,12 @@
 #include "core/RunRecord.h"
 #include "core/RunValues.h"
 #include "db/Error.h"
+#include "db/Schema.h"
 #include "runtime/NumberText.h"
 
 namespace {
 
 const QString kStatus = QStringLiteral("Getting last trial");
-
-// One read of the participant's event rows, latest first; the recordset and the database
-// are closed however the read ends.
-class EventRows {
-  public:
-    explicit EventRows(const QString& sql) {
-        try {
-            rows_ = OpenTable(sql, true, kStatus);
-        } catch (...) {
-            CloseDatabase();
-            throw;
-        }
-    }
-    ~EventRows() {
-        // Nothing was written, so a failure to close loses nothing.
-        try {
-            rows_->Close();
-        } catch (const db::Error&) {
-        }
-        try {
-            CloseDatabase();
-        } catch (const db::Error&) {
-        }
-    }
-    EventRows(const EventRows&) = delete;
-    EventRows& operator=(const EventRows&) = delete;
-
-    db::Recordset& rows() { return *rows_; }
-
-  private:
-    std::unique_ptr<db::Recordset> rows_;
-};
 
 // "SELECT <what> FROM T WHERE T.Subject='…' and version ='…'<more> ORDER BY  T.EventID DESC;"
 QString ParticipantRows(const QString& what, const QString& table, const QString& more) {
@@ -56,11 +25,6 @@ QString ParticipantRows(const QString& what, const QString& table, const QString
 
 double Number(const QVariant& value) {
     return value.toDouble();
-}
-
-// Yes/no columns hold -1 for true.
-bool IsTrue(const QVariant& value) {
-    return value.toLongLong() == -1;
 }
 
 // Everything GetLastTrial takes from the latest row, read completely before any field
@@ -126,13 +90,13 @@ LastEvent ReadLastEvent(db::Recordset& row) {
     last.amountInTank = number("AmountInTank");
     last.userInflowTP = RecordedWhole(row, "UserInflowTP", runtime::ToInt16);
     last.userOutflowTP = RecordedWhole(row, "UserOutflowTP", runtime::ToInt16);
-    last.isUserInFlow = IsTrue(field("IsUserInFlow"));
-    last.isUserOutFlow = IsTrue(field("IsUserOutFlow"));
-    last.isEnvInFlow = IsTrue(field("IsEnvInFlow"));
-    last.isEnvOutFlow = IsTrue(field("IsEnvOutFlow"));
-    last.graphicalMode = IsTrue(field("graphicalMode"));
-    last.isTimeDriven = IsTrue(field("IsTimeDriven"));
-    last.isBonusOnTimeGap = IsTrue(field("IsBonusOnTimeGap"));
+    last.isUserInFlow = db::IsTrue(field("IsUserInFlow"));
+    last.isUserOutFlow = db::IsTrue(field("IsUserOutFlow"));
+    last.isEnvInFlow = db::IsTrue(field("IsEnvInFlow"));
+    last.isEnvOutFlow = db::IsTrue(field("IsEnvOutFlow"));
+    last.graphicalMode = db::IsTrue(field("graphicalMode"));
+    last.isTimeDriven = db::IsTrue(field("IsTimeDriven"));
+    last.isBonusOnTimeGap = db::IsTrue(field("IsBonusOnTimeGap"));
     last.timeBetweenEnvTries = number("TimeBetweenEnvTries");
     last.deltaTmeBetweenEnvUsr = number("deltaTmeBetweenEnvUsr");
     last.isScoring = field("eventType").toString() == QStringLiteral("After Cost Calculation");
@@ -180,8 +144,9 @@ void Restore(const LastEvent& last) {
 
 double GetLastUserFlow(const QString& column, const QString& table, std::int16_t trial) {
     if (table.isEmpty()) return 0;
-    EventRows query(
-        ParticipantRows(column, table, QStringLiteral(" and Trial =") + QString::number(trial)));
+    TableRead query(
+        ParticipantRows(column, table, QStringLiteral(" and Trial =") + QString::number(trial)),
+        kStatus);
     db::Recordset& rows = query.rows();
     return rows.Eof() ? 0 : Number(rows.Field(column));
 }
@@ -275,7 +240,7 @@ void Continue() {
 
 std::int16_t GetLastTrial(const QString& table) {
     if (table.isEmpty()) return 0;
-    EventRows query(ParticipantRows(QStringLiteral("*"), table, QString()));
+    TableRead query(ParticipantRows(QStringLiteral("*"), table, QString()), kStatus);
     db::Recordset& rows = query.rows();
     if (rows.Eof()) return 0;
     const LastEvent last = ReadLastEvent(rows);

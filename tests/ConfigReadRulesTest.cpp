@@ -7,6 +7,7 @@
 #include "config/ConfigError.h"
 #include "config/ConfigQuery.h"
 #include "config/ReadRules.h"
+#include "db/Schema.h"
 
 namespace {
 
@@ -93,7 +94,7 @@ std::ostream& operator<<(std::ostream& out, const BooleanCase& c) {
 class BooleanReadTest : public ::testing::TestWithParam<BooleanCase> {};
 
 TEST_P(BooleanReadTest, IsTrueOnlyForMinusOne) {
-    EXPECT_EQ(config::ReadBoolean(GetParam().value), GetParam().expected)
+    EXPECT_EQ(db::IsTrue(GetParam().value), GetParam().expected)
         << GetParam().value.toString().toStdString();
 }
 

@@ -72,7 +72,7 @@ class ExportTest : public ::testing::Test {
     // the configuration could run: the round trip covers every value a column can hold.
     void importEveryValue(const QString& database, const QString& folder) {
         auto connection = tool::OpenExperimentDatabase(database, db::OpenMode::ReadWrite);
-        tool::WriteTransaction transaction(*connection);
+        db::Transaction transaction(*connection);
         for (const QFileInfo& file : QDir(folder).entryInfoList({"*.csv"}, QDir::Files)) {
             const QByteArray csv = ReadFile(file.filePath());
             tool::ImportCsv(*connection, file.completeBaseName(),

@@ -356,7 +356,7 @@ ImportedTable ImportTableFile(const QString& databasePath, const QString& table,
     auto connection = OpenExperimentDatabase(databasePath, db::OpenMode::ReadWrite);
     const QString name = ResolveTableName(*connection, table);
     const MappedFile file(csvPath);
-    WriteTransaction transaction(*connection);
+    db::Transaction transaction(*connection);
     if (const long long recorded = replace ? RecordedRows(*connection, name) : 0; recorded > 0)
         throw ToolError(QStringLiteral("%1 holds %2 recorded %3, and --replace never deletes "
                                        "recorded data; import without --replace to add rows")
@@ -384,7 +384,7 @@ std::vector<ImportedTable> ImportFolder(const QString& databasePath, const QStri
     std::set<QString> tablesSeen;
     std::vector<ImportedTable> imported;
     std::vector<ImportedRows> importedRows;
-    WriteTransaction transaction(*connection);
+    db::Transaction transaction(*connection);
     const std::vector<Problem> before = CheckConfiguration(*connection);
     for (const QFileInfo& info : files) {
         QString table;

@@ -124,7 +124,7 @@ QByteArray LabelsCsv() {
 void CreateDemoDatabase(const QString& path) {
     auto connection = CreateNewDatabase(path);
     try {
-        WriteTransaction transaction(*connection);
+        db::Transaction transaction(*connection);
         NoProgress quiet;
         const std::pair<const char*, QByteArray> tables[] = {
             {"tblSetup", SetupCsv()},

@@ -92,24 +92,6 @@ const QVariant& Rows::at(int row, const QString& column) const {
 
 namespace tool {
 
-WriteTransaction::WriteTransaction(db::Connection& connection) : connection_(connection) {
-    connection_.beginWrite();
-}
-
-WriteTransaction::~WriteTransaction() {
-    if (!open_) return;
-    try {
-        connection_.rollback();
-    } catch (const db::Error&) {
-        // The engine has already abandoned the transaction; nothing was written.
-    }
-}
-
-void WriteTransaction::commit() {
-    connection_.commit();
-    open_ = false;
-}
-
 QString ResolveTableName(db::Connection& connection, const QString& name) {
     if (const db::TableDef* table = db::FindTable(name)) return table->name;
     if (connection.tableExists(name)) return name;

@@ -54,21 +54,6 @@ void BindAll(db::Statement& statement, const QVariantList& parameters);
 
 namespace tool {
 
-// A write transaction that is rolled back unless committed, so that a failure half-way
-// leaves the file as it was.
-class WriteTransaction {
-  public:
-    explicit WriteTransaction(db::Connection& connection);
-    ~WriteTransaction();
-    WriteTransaction(const WriteTransaction&) = delete;
-    WriteTransaction& operator=(const WriteTransaction&) = delete;
-    void commit();
-
-  private:
-    db::Connection& connection_;
-    bool open_ = true;
-};
-
 // Whether datSubject has the column that marks simulated participants (files made before
 // simulated participants lack it and hold none).
 bool MarksSimulated(db::Connection& connection);
