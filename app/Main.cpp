@@ -1,6 +1,9 @@
 #include "app/Main.h"
 
+#include <QDir>
 #include <QEventLoop>
+#include <QFileInfo>
+#include <QTemporaryFile>
 #include <QTimer>
 #include <memory>
 
@@ -11,6 +14,7 @@
 #include "core/RunRecord.h"
 #include "core/Shutdown.h"
 #include "db/Dao.h"
+#include "db/Schema.h"
 #include "intake/frmLogin.h"
 #include "recording/Resume.h"
 #include "runtime/Clock.h"
@@ -34,6 +38,26 @@ void ShowFor(int milliseconds) {
     QEventLoop wait;
     QTimer::singleShot(milliseconds, &wait, &QEventLoop::quit);
     wait.exec();
+}
+
+// Every recording writes a journal beside the database, so its folder must take new files;
+// without this, a read-only folder would pass start-up and fail at the first recording.
+QString FolderProblem(const QString& databasePath) {
+    const QString folder = QFileInfo(databasePath).absolutePath();
+    if (!QFileInfo(folder).isDir()) return QString();  // the database check names the path
+    QTemporaryFile probe(folder + QStringLiteral("/.fluxmere-write-check-XXXXXX"));
+    if (probe.open()) return QString();
+    return QStringLiteral(
+               "The folder of the experiment database cannot be written:\r\n%1\r\n%2. The "
+               "program writes a journal beside the database while it records.\r\nPlease call "
+               "the experimenter.")
+        .arg(QDir::toNativeSeparators(folder), probe.errorString());
+}
+
+// Files made before runs were claimed by stations get the claims table.
+void AddClaimsTable(db::Connection& connection) {
+    const db::TableDef& claims = *db::FindTable(QStringLiteral("datRunClaims"));
+    if (!connection.tableExists(claims.name)) connection.createTable(claims);
 }
 
 void ShowSplashAndLoadVersions() {
@@ -104,6 +128,7 @@ void UnloadSimulationScreen() {
 
 QString DatabaseProblem() {
     const QString path = DatabasePath();
+    if (const QString problem = FolderProblem(path); !problem.isEmpty()) return problem;
     try {
         // Opened for writing: a file the program cannot record into is refused before anyone
         // logs in.
@@ -111,6 +136,7 @@ QString DatabaseProblem() {
             path, false, false, QStringLiteral(";pwd=") + db::DatabasePassword());
         database->OpenRecordset(QStringLiteral("select Version from tblSetup"), db::dbOpenSnapshot)
             ->Close();
+        AddClaimsTable(database->connection());
         database->Close();
         return QString();
     } catch (const db::Error& error) {

@@ -243,6 +243,24 @@ TableDef UserTimesSummaryTable() {
             {}};
 }
 
+// A station's claim on a participant's run: one station plays a participant at a time.
+TableDef RunClaimsTable() {
+    return {"datRunClaims",
+            true,
+            {
+                Subject(),
+                Version(),
+                {"Station", T::Text, "host name of the station that played the run"},
+                {"Claim", T::Text, "the claim's own key, unique to one login on one station"},
+                {"ClaimedAt", T::Text, "when the station took the run, yyyy-MM-ddThh:mm:ssZ (UTC)"},
+                {"LastSeen", T::Text,
+                 "when the station last confirmed it is playing the run, yyyy-MM-ddThh:mm:ssZ "
+                 "(UTC); refreshed every few seconds while the program runs"},
+                Flag("Released", "the station gave the run up (the login was cancelled)"),
+            },
+            {{"datRunClaims_Subject_Version", {"Subject", "Version"}}}};
+}
+
 }  // namespace
 
 bool IsTrue(const QVariant& value) {
@@ -262,6 +280,7 @@ const std::vector<TableDef>& Tables() {
         ExperimentTrialsTable(),
         TrialSummaryTable(),
         UserTimesSummaryTable(),
+        RunClaimsTable(),
     };
     return tables;
 }

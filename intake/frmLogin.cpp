@@ -18,6 +18,7 @@
 #include "intake/Subjects.h"
 #include "intake/frmNewSubject.h"
 #include "recording/Resume.h"
+#include "recording/RunClaim.h"
 #include "runtime/ProgramEnd.h"
 #include "runtime/RuntimeError.h"
 #include "ui/Dialogs.h"
@@ -204,24 +205,48 @@ bool frmLogin::LoadVersion() {
     }
 }
 
+// A participant plays on one station at a time: while another station plays this name and
+// version, the login says where and stays.
+bool frmLogin::ClaimForThisStation() {
+    std::optional<RunHolder> holder;
+    try {
+        holder = ClaimRun();
+    } catch (const runtime::RuntimeError& error) {
+        ForgetRestoredRun();
+        runtime::MsgBox(UnreadableRunMessage(error), runtime::vbOKOnly + runtime::vbExclamation);
+        return false;
+    }
+    if (!holder) return true;
+    ForgetRestoredRun();
+    runtime::MsgBox(RunHeldMessage(*holder), runtime::vbOKOnly + runtime::vbExclamation);
+    return false;
+}
+
 void frmLogin::RegisterNewParticipant() {
+    if (!ClaimForThisStation()) return;
     hide();
     frmNewSubject registration;
     ui::ShowModal(registration);
     if (registration.Registered) {
         Accept();
     } else {
+        ReleaseRun();
         ui::ShowModal(*this);
     }
 }
 
 void frmLogin::OfferContinuation() {
     if (RunState.CurrentTrial >= ExperimentSetup.MaxTrial) EndProgram();
+    if (!ClaimForThisStation()) return;
     const int answer = runtime::MsgBox(
         QStringLiteral("Continue with Trial #") + QString::number(RunState.CurrentTrial + 1),
         runtime::vbYesNo,
         QStringLiteral("Login ") + RunState.SubjectName + QStringLiteral(" already used"));
-    if (answer == runtime::vbYes) Accept();
+    if (answer == runtime::vbYes) {
+        Accept();
+    } else {
+        ReleaseRun();
+    }
 }
 
 void frmLogin::Accept() {

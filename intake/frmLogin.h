@@ -40,6 +40,7 @@ class frmLogin : public QWidget {
 
   private:
     bool LoadVersion();
+    bool ClaimForThisStation();
     void RegisterNewParticipant();
     void OfferContinuation();
     void Accept();

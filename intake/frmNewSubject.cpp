@@ -5,13 +5,23 @@
 #include "intake/KeyPress.h"
 #include "intake/Subjects.h"
 #include "runtime/NumberText.h"
+#include "ui/TextRule.h"
 
 namespace {
 
 constexpr int kBackspace = 8;
 constexpr int kEnter = 13;
+constexpr int kMostAgeDigits = 3;
 
 }  // namespace
+
+bool IsAgeText(const QString& text) {
+    if (text.isEmpty()) return true;
+    if (text.size() > kMostAgeDigits) return false;
+    for (const QChar c : text)
+        if (c < u'0' || c > u'9') return false;
+    return text.toInt() >= 1;
+}
 
 const QStringList& Majors() {
     static const QStringList majors{
@@ -76,6 +86,7 @@ frmNewSubject::frmNewSubject() {
     setTabOrder(&cboMajor, &btnBegin);
     setTabOrder(&btnBegin, &btnCancel);
 
+    ui::AcceptOnly(txtAge, IsAgeText);
     connect(&txtAge, &QLineEdit::textChanged, this, [this] { txtAge_Change(); });
     new intake::KeyPressFilter(txtAge, [this](int& key) { txtAge_KeyPress(key); });
     connect(&optFemale, &QRadioButton::clicked, this, [this] { optFemale_Click(); });

@@ -43,5 +43,9 @@ class frmNewSubject : public QWidget {
     void EnableBegin();
 };
 
+// What the age box may hold, however it gets there (keys, paste, drop): nothing, or a whole
+// age from 1 to 999 in digits.
+bool IsAgeText(const QString& text);
+
 // The majors offered, in their order.
 const QStringList& Majors();

@@ -24,11 +24,12 @@ TimeValue TimeFromText(const QString& text) {
     return TimeValue{};
 }
 
-namespace {
 QDateTime Now() {
     const auto& now = CurrentContext().now;
     return now ? now() : QDateTime::currentDateTime();
 }
+
+namespace {
 
 QElapsedTimer& TickBase() {
     static QElapsedTimer timer = [] {

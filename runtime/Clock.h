@@ -4,6 +4,7 @@
 // random generator, and letting pending events run.
 
 #include <QDate>
+#include <QDateTime>
 #include <QString>
 #include <cstdint>
 
@@ -22,6 +23,8 @@ struct TimeValue {
 // Parses "hh:mm:ss" (24-hour) or "h:mm:ss AM/PM"; anything else gives midnight.
 TimeValue TimeFromText(const QString& text);
 
+// The context's date and time (the system clock unless a test set another).
+QDateTime Now();
 QDate Today();
 TimeValue TimeOfDay();
 // The current time of day as "hh:mm:ss", 24-hour.

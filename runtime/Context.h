@@ -32,6 +32,7 @@ struct Context {
     std::function<QDateTime()> now;                  // empty: the system clock
     std::mt19937 random{5489u};
     QString databasePath;  // empty: data/Hydrovat.mdb beside the program
+    QString stationName;   // empty: this computer's host name
     double twipsPerPixel = kDesignTwipsPerPixel;
 };
 

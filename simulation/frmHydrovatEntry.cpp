@@ -3,29 +3,19 @@
 
 #include <QCloseEvent>
 #include <QKeyEvent>
-#include <QValidator>
 
 #include "core/RunRecord.h"
 #include "exit/frmPasswordAuth.h"
 #include "simulation/EntryFilter.h"
 #include "simulation/frmHydrovat.h"
 #include "ui/Dialogs.h"
+#include "ui/TextRule.h"
 
 namespace {
 
 constexpr char16_t kNoCharacter = 0;
 constexpr char16_t kTab = 9;
 constexpr char16_t kEnter = 13;
-
-// Guards every change the keyboard filter does not see (paste by menu, Shift+Insert or the
-// middle button, drag and drop, Delete): a change that would leave no number is refused.
-class OrderValidator : public QValidator {
-  public:
-    using QValidator::QValidator;
-    State validate(QString& input, int& /*pos*/) const override {
-        return entry::IsValidEntry(input, ExperimentSetup.graphicalMode) ? Acceptable : Invalid;
-    }
-};
 
 // The character code the key types: Ctrl with a letter gives its control code (Ctrl+X is
 // 24); keys that type nothing (arrows, Delete, Home) give none.
@@ -49,7 +39,10 @@ bool BypassesFilter(char16_t code) {
 
 void frmHydrovat::InstallEntryFilters() {
     for (QLineEdit* box : {&txtUsrInflowVal, &txtUsrOutflowVal}) {
-        box->setValidator(new OrderValidator(box));
+        // A change that would leave no number is refused, however it comes.
+        ui::AcceptOnly(*box, [](const QString& text) {
+            return entry::IsValidEntry(text, ExperimentSetup.graphicalMode);
+        });
         box->installEventFilter(this);
     }
     cmdNextTrial.installEventFilter(this);

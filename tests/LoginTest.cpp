@@ -8,6 +8,7 @@
 #include "core/Shutdown.h"
 #include "intake/frmLogin.h"
 #include "intake/frmNewSubject.h"
+#include "recording/RunClaim.h"
 #include "runtime/ProgramEnd.h"
 #include "support/ExperimentDatabase.h"
 #include "support/IntakeScripts.h"
@@ -469,6 +470,33 @@ TEST_F(LoginTest, QuitEndsWithoutTheEarningsMessage) {
     EXPECT_EQ(EndingOf([&] { form.cmdQuit_Click(); }), runtime::ExitStatus::QuitAtLogin);
     EXPECT_TRUE(RunState.QuitAtLogin);
     EXPECT_TRUE(dialogs.shown().empty());
+}
+
+// While another station plays the participant, the login names that station and stays; no
+// registration or continuation happens. A cancelled registration gives the claim up.
+TEST_F(LoginTest, ASecondStationsLoginOfAParticipantInPlayIsRefused) {
+    recordRun("Ann", "A", 3);
+    database.execute(
+        QStringLiteral(
+            "INSERT INTO datRunClaims (Subject, Version, Station, Claim, LastSeen, Released) "
+            "VALUES ('Ann', 'A', 'lab-pc-03', 'k', '%1', 0)")
+            .arg(QDateTime::currentDateTimeUtc().toString(Qt::ISODate)));
+    frmLogin& form = loadedForm();
+    start("ann");
+    ASSERT_EQ(dialogs.shown().size(), 1u);
+    EXPECT_TRUE(lastMessage().text.startsWith("ann is playing version A on station lab-pc-03"))
+        << lastMessage().text.toStdString();
+    EXPECT_FALSE(form.Accepted());
+    EXPECT_EQ(RunState.CurrentTrial, 0) << "the refused run stayed restored";
+
+    dialogs.onNextModal(
+        [](QWidget& shown) { dynamic_cast<frmNewSubject&>(shown).btnCancel_Click(); });
+    start("Ben");
+    const auto claims =
+        database.rows("SELECT Station, Released FROM datRunClaims WHERE Subject = 'Ben'");
+    ASSERT_EQ(claims.size(), 1u);
+    EXPECT_EQ(claims[0].at("Station").toString(), StationName());
+    EXPECT_EQ(claims[0].at("Released").toInt(), -1);
 }
 
 }  // namespace

@@ -1,5 +1,7 @@
 #include <gtest/gtest.h>
 
+#include <QClipboard>
+#include <QGuiApplication>
 #include <functional>
 #include <ostream>
 
@@ -130,6 +132,24 @@ TEST_F(NewSubjectTest, ControlCharactersSuchAsPasteAreRefused) {
     TypeKeys(form.txtAge, "4");
     PressKey(form.txtAge, Qt::Key_V, Qt::ControlModifier, QStringLiteral("\x16"));
     EXPECT_EQ(form.txtAge.text(), "4");
+}
+
+// A paste is judged as keys are: what no keys could type never reaches the box.
+TEST_F(NewSubjectTest, PastesAreJudgedAsKeysAre) {
+    const struct {
+        const char* pasted;
+        const char* text;
+    } cases[] = {{"-5", ""},   {"0", ""},   {"1e23", ""}, {"12abc", ""},
+                 {"1000", ""}, {" 42", ""}, {"42", "42"}, {"105", "105"}};
+    for (const auto& c : cases) {
+        frmNewSubject form;
+        QGuiApplication::clipboard()->setText(QString::fromLatin1(c.pasted));
+        form.txtAge.paste();
+        EXPECT_EQ(form.txtAge.text(), c.text) << c.pasted;
+        EXPECT_EQ(form.FieldFilled[0], std::string(c.text) != "") << c.pasted;
+    }
+    EXPECT_FALSE(IsAgeText("0"));
+    EXPECT_TRUE(IsAgeText(""));
 }
 
 // Which entries are made, and whether Begin is then enabled.

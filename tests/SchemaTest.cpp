@@ -130,6 +130,8 @@ const ExpectedTable Expected[] = {
       "TotalBackOrder",
       "TotalForwardDischarge"}},
     {"datUserTimesSummary", {"Subject", "Version", "Trial", "Date", "SubmitClickTime"}},
+    {"datRunClaims",
+     {"Subject", "Version", "Station", "Claim", "ClaimedAt", "LastSeen", "Released"}},
 };
 
 class SchemaTest : public ::testing::Test {

@@ -21,6 +21,7 @@
 #include "support/IntakeScripts.h"
 #include "support/WriteProtection.h"
 #include "tests/support/Ending.h"
+#include "tests/support/ScratchDisk.h"
 #include "ui/Dialogs.h"
 
 namespace {
@@ -187,6 +188,32 @@ TEST_F(StartupTest, AWriteProtectedDatabaseIsNamedBeforeAnyoneLogsIn) {
 
 TEST_F(StartupTest, AGoodDatabaseHasNoProblem) {
     EXPECT_EQ(DatabaseProblem(), "");
+}
+
+// Every recording writes a journal beside the database: a folder that takes no new file
+// would pass start-up and fail at the first recording, so start-up names it.
+TEST_F(StartupTest, AReadOnlyDataFolderIsNamedBeforeAnyoneLogsIn) {
+    ScratchDisk disk(4 * 1024 * 1024);
+    const QString path = disk.filePath("Hydrovat.mdb");
+    ASSERT_TRUE(QFile::copy(database.path(), path));
+    disk.makeReadOnly();
+    runtime::ScopedContext context;
+    context->databasePath = path;
+    const auto shown = endedMain();
+    ASSERT_EQ(shown.size(), 1u);
+    EXPECT_EQ(shown[0].text, "The folder of the experiment database cannot be written:\r\n" +
+                                 disk.path() +
+                                 "\r\nRead-only file system. The program writes a journal beside "
+                                 "the database while it records.\r\nPlease call the experimenter.");
+    EXPECT_EQ(ended, runtime::ExitStatus::StartUpRefused);
+    EXPECT_TRUE(dialogs.modalForms().empty()) << "the login was shown";
+}
+
+// Files made before stations claimed runs get the claims table at start-up.
+TEST_F(StartupTest, AnOlderDatabaseGetsTheClaimsTable) {
+    database.execute("DROP TABLE datRunClaims");
+    EXPECT_EQ(DatabaseProblem(), "");
+    EXPECT_TRUE(database.rows("SELECT * FROM datRunClaims").empty());
 }
 
 // Versions that start-up could not run are refused by the login's Start, before anything is

@@ -40,6 +40,12 @@ ScratchDisk::~ScratchDisk() {
     umount2(QFile::encodeName(path()).constData(), MNT_DETACH);
 }
 
+void ScratchDisk::makeReadOnly() const {
+    if (mount("fluxmere-scratch", QFile::encodeName(path()).constData(), "tmpfs",
+              MS_REMOUNT | MS_RDONLY, nullptr) != 0)
+        Refused("remount read-only");
+}
+
 void ScratchDisk::fill() const {
     QFile filler(filePath(QStringLiteral("filler")));
     filler.open(QIODevice::WriteOnly | QIODevice::Unbuffered);

@@ -20,6 +20,8 @@ class ScratchDisk {
     QString filePath(const QString& name) const { return dir_.filePath(name); }
     // Takes every free byte, so the next write fails for want of space.
     void fill() const;
+    // From now on nothing on the disk can be written.
+    void makeReadOnly() const;
 
   private:
     QTemporaryDir dir_;
