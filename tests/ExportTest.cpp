@@ -255,7 +255,7 @@ TEST_F(ExportTest, AFolderThatHoldsFilesIsRefusedUnlessOverwriting) {
 
     const QString error = exportError({});
     EXPECT_TRUE(error.startsWith(out.path() + " already holds files (codebook.md, "
-                                              "datExperimentTrials.csv, datSubject.csv and 7 "
+                                              "datExperimentTrials.csv, datRunClaims.csv and 8 "
                                               "more); "))
         << error.toStdString();
     EXPECT_TRUE(error.endsWith("give --overwrite to write over them")) << error.toStdString();

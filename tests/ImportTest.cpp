@@ -310,7 +310,7 @@ TEST_F(ImportTest, AnUnknownTableIsNamedWithTheTablesThereAre) {
         QStringLiteral(
             "there is no table tblNothing (tables: tblSetup, tblScenarios, tblDelayScenarios, "
             "tblLabels, tblPasswords, datSubject, datExperimentTrials, datTrialSummary, "
-            "datUserTimesSummary)"));
+            "datUserTimesSummary, datRunClaims)"));
 }
 
 TEST_F(ImportTest, AFailureHalfWayThroughAReplaceLeavesTheTableAsItWas) {
