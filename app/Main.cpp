@@ -8,6 +8,7 @@
 #include <memory>
 
 #include "access/TableAccess.h"
+#include "app/IntegrityCheck.h"
 #include "app/frmSplash.h"
 #include "config/ConfigError.h"
 #include "config/ScreenSetup.h"
@@ -64,9 +65,11 @@ void ShowSplashAndLoadVersions() {
     frmSplash splash;
     splash.show();
     splash.repaint();
+    IntegrityCheck integrity(DatabasePath());
     ShowFor(g_splashMilliseconds);
     runtime::Randomize(runtime::TickCount());
     if (const QString problem = DatabaseProblem(); !problem.isEmpty()) EndStartUp(problem);
+    if (const QString damage = integrity.damage(); !damage.isEmpty()) EndStartUp(damage);
     try {
         LoadVersions();
     } catch (const ConfigError& error) {

@@ -61,6 +61,10 @@ class ConnectionBackend {
     // The SQL name of the key the engine keeps for every row: a whole number, rising in the
     // order rows are stored, never exported.
     virtual QString rowKey() const = 0;
+    // An engine that cannot check its storage through a connection says so by an empty report.
+    virtual IntegrityReport checkIntegrity(IntegrityDepth /*depth*/, int /*maxFaults*/) {
+        return {};
+    }
     // Creates the table and its indexes unless they exist.
     virtual void createTable(const TableDef& table) = 0;
     virtual void addColumn(const QString& table, const ColumnDef& column) = 0;

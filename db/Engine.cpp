@@ -65,6 +65,10 @@ QString Connection::rowKey() const {
     return backend_->rowKey();
 }
 
+IntegrityReport Connection::checkIntegrity(IntegrityDepth depth, int maxFaults) {
+    return backend_->checkIntegrity(depth, maxFaults);
+}
+
 void Connection::createTable(const TableDef& table) {
     backend_->createTable(table);
 }

@@ -6,6 +6,7 @@
 
 #include <QByteArray>
 #include <QString>
+#include <QStringList>
 #include <QVariant>
 #include <memory>
 #include <string_view>
@@ -38,6 +39,18 @@ enum class ValueKind { Null, Integer, Real, Text, Blob };
 struct ColumnInfo {
     QString name;
     ColumnType type;
+};
+
+// How much an integrity check reads: every page and row (Quick), or also whether every index
+// agrees with its table (Full), which takes about twice as long.
+enum class IntegrityDepth { Quick, Full };
+
+struct IntegrityReport {
+    // What the engine checked ("every page and row of the file"); empty when it cannot check
+    // its storage through a connection.
+    QString checked;
+    // Each fault found, in the engine's words; none when the database is sound.
+    QStringList faults;
 };
 
 class Statement;
@@ -80,6 +93,9 @@ class Connection {
     // The SQL name of the key the engine keeps for every row: a whole number that rises in
     // the order rows are stored. No table column carries it, so exports leave it out.
     QString rowKey() const;
+
+    // Reads the database for damage; at most maxFaults faults are listed.
+    IntegrityReport checkIntegrity(IntegrityDepth depth, int maxFaults);
 
     // Creates the table and its indexes unless they exist (see CreateSchema).
     void createTable(const TableDef& table);

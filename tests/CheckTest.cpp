@@ -5,6 +5,7 @@
 #include <QTextStream>
 #include <ostream>
 
+#include "tests/support/DamagedFile.h"
 #include "tests/support/ToolFixtures.h"
 #include "tools/Check.h"
 #include "tools/CommandLine.h"
@@ -27,6 +28,25 @@ QString Texts(const std::vector<Problem>& problems) {
 
 TEST(CheckTest, TheDemoDatabasePasses) {
     DemoDatabase demo;
+    EXPECT_EQ(Texts(tool::CheckDatabase(demo.path())), QString());
+}
+
+TEST(CheckTest, RandomBytesInARecordedPageAreReportedFirst) {
+    DemoDatabase demo;
+    RecordEvents(demo.path(), 5000);
+    DamageTheMiddlePage(demo.path());
+    const std::vector<Problem> problems = tool::CheckDatabase(demo.path());
+    ASSERT_FALSE(problems.empty());
+    EXPECT_TRUE(problems[0].text().startsWith("database file: damaged: "))
+        << Texts(problems).toStdString();
+    EXPECT_FALSE(problems[0].message.contains('\n')) << "one fault a line";
+    // The configuration lies elsewhere and is still checked.
+    EXPECT_FALSE(Texts(problems).contains("cannot be read")) << Texts(problems).toStdString();
+}
+
+TEST(CheckTest, ARecordedDatabaseIsSound) {
+    DemoDatabase demo;
+    RecordEvents(demo.path(), 5000);
     EXPECT_EQ(Texts(tool::CheckDatabase(demo.path())), QString());
 }
 

@@ -17,6 +17,7 @@
 #include "intake/frmLogin.h"
 #include "runtime/ProgramEnd.h"
 #include "simulation/frmHydrovat.h"
+#include "support/DamagedFile.h"
 #include "support/ExperimentDatabase.h"
 #include "support/IntakeScripts.h"
 #include "support/WriteProtection.h"
@@ -182,6 +183,22 @@ TEST_F(StartupTest, AWriteProtectedDatabaseIsNamedBeforeAnyoneLogsIn) {
     EXPECT_TRUE(shown[0].text.contains(QStringLiteral("is read-only")))
         << shown[0].text.toStdString();
     EXPECT_TRUE(shown[0].text.contains(database.path()));
+    EXPECT_EQ(ended, runtime::ExitStatus::StartUpRefused);
+    EXPECT_TRUE(dialogs.modalForms().empty()) << "the login was shown";
+}
+
+TEST_F(StartupTest, ADamagedPageOfTheRecordedTablesIsRefusedBeforeAnyoneLogsIn) {
+    database.execute(
+        "WITH RECURSIVE n(i) AS (SELECT 1 UNION ALL SELECT i + 1 FROM n WHERE i < 5000) INSERT "
+        "INTO datExperimentTrials (Subject, Version, EventID) SELECT 'P', 'A', i FROM n");
+    DamageTheMiddlePage(database.path());
+    // The versions can still be read: only a look at every page finds it.
+    EXPECT_EQ(DatabaseProblem(), "");
+    const auto shown = endedMain();
+    ASSERT_EQ(shown.size(), 1u);
+    EXPECT_TRUE(shown[0].text.startsWith("The experiment database is damaged:\r\n" +
+                                         database.path() + "\r\n"))
+        << shown[0].text.toStdString();
     EXPECT_EQ(ended, runtime::ExitStatus::StartUpRefused);
     EXPECT_TRUE(dialogs.modalForms().empty()) << "the login was shown";
 }

@@ -21,6 +21,10 @@ const QString kScenarios = QStringLiteral("tblScenarios");
 const QString kDelays = QStringLiteral("tblDelayScenarios");
 const QString kLabels = QStringLiteral("tblLabels");
 const QString kPasswords = QStringLiteral("tblPasswords");
+const QString kDatabaseFile = QStringLiteral("database file");
+
+// Enough to show where the damage is; the rest follows from the same pages.
+constexpr int kFaultsListed = 20;
 
 std::optional<double> Number(const QVariant& value) {
     if (value.typeId() == QMetaType::LongLong || value.typeId() == QMetaType::Double)
@@ -289,9 +293,31 @@ std::vector<Problem> CheckConfiguration(db::Connection& connection) {
     return Checker(connection).run();
 }
 
+std::vector<Problem> CheckIntegrity(db::Connection& connection) {
+    const db::IntegrityReport report =
+        connection.checkIntegrity(db::IntegrityDepth::Full, kFaultsListed);
+    std::vector<Problem> problems;
+    for (const QString& fault : report.faults)
+        problems.push_back({kDatabaseFile, 0, {}, QStringLiteral("damaged: ") + fault});
+    return problems;
+}
+
 std::vector<Problem> CheckDatabase(const QString& databasePath) {
     auto connection = OpenExperimentDatabase(databasePath, db::OpenMode::ReadOnly);
-    return CheckConfiguration(*connection);
+    std::vector<Problem> problems = CheckIntegrity(*connection);
+    if (problems.empty()) return CheckConfiguration(*connection);
+    // The configuration may sit on a damaged page; what can be read is still worth knowing.
+    try {
+        for (Problem& problem : CheckConfiguration(*connection))
+            problems.push_back(std::move(problem));
+    } catch (const db::Error& error) {
+        problems.push_back(
+            {kDatabaseFile,
+             0,
+             {},
+             QStringLiteral("the configuration cannot be read: ") + error.description()});
+    }
+    return problems;
 }
 
 }  // namespace tool

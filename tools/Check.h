@@ -1,7 +1,8 @@
 #pragma once
-// Validation of an experiment database's configuration before a session: what the rule book
-// says of every version (what would stop a login or start-up, and what runs but is worth a
-// warning), every cell the program reads, and whether the experimenter can end a session.
+// Validation of an experiment database before a session: that the file is not damaged, what
+// the rule book says of every version (what would stop a login or start-up, and what runs but
+// is worth a warning), every cell the program reads, and whether the experimenter can end a
+// session.
 
 #include <QString>
 #include <vector>
@@ -28,6 +29,9 @@ struct Problem {
 };
 
 std::vector<Problem> CheckConfiguration(db::Connection& connection);
+// Damage the engine finds in the database, each a problem of the "database file".
+std::vector<Problem> CheckIntegrity(db::Connection& connection);
+// The damage first, then the configuration's problems.
 std::vector<Problem> CheckDatabase(const QString& databasePath);
 
 }  // namespace tool

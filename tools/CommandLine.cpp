@@ -291,7 +291,9 @@ const std::vector<Command>& Commands() {
          Demo},
         {"check",
          "check PATH",
-         "Checks the configuration and prints every problem with its table, row and column: a\n"
+         "Reads the whole file for damage and names it first (\"database file: damaged: ...\").\n"
+         "Then checks the configuration and prints every problem with its table, row and column: "
+         "a\n"
          "scenario or delay scenario without rows, MaxTrial beyond the scenario's periods, a "
          "scale\n"
          "that cannot be drawn, initial orders the login refuses, duplicate versions, missing\n"

@@ -28,6 +28,7 @@ class FileConnection : public backend::ConnectionBackend {
     std::vector<ColumnInfo> tableColumns(const QString& table) override;
     bool tableExists(const QString& table) override;
     QString rowKey() const override;
+    IntegrityReport checkIntegrity(IntegrityDepth depth, int maxFaults) override;
     void createTable(const TableDef& table) override;
     void addColumn(const QString& table, const ColumnDef& column) override;
 

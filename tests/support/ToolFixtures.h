@@ -58,3 +58,13 @@ class DemoDatabase {
     QTemporaryDir dir_;
     QString path_;
 };
+
+// A recorded event log of rows events that fills most of the file.
+inline void RecordEvents(const QString& databasePath, int rows) {
+    Execute(databasePath, QStringLiteral("WITH RECURSIVE n(i) AS (SELECT 1 UNION ALL SELECT i + 1 "
+                                         "FROM n WHERE i < %1) INSERT INTO datExperimentTrials "
+                                         "(Subject, Version, EventID, eventType) SELECT "
+                                         "'Participant ' || (i / 100), 'TankP', i, 'Submit "
+                                         "Clicked' FROM n")
+                              .arg(rows));
+}
