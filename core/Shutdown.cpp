@@ -30,9 +30,13 @@ QString WhatIsKept() {
 
 }  // namespace
 
+QString EarningsFigure(double totBonus) {
+    return runtime::FormatNumber(RoundAwayFromZero(totBonus, 1), QStringLiteral("00.00"));
+}
+
 QString EarningsMessage() {
     return QStringLiteral("The game is over and you have earned ") +
-           runtime::FormatNumber(RoundAwayFromZero(RunState.TotBonus, 1), QStringLiteral("00.00")) +
+           EarningsFigure(RunState.TotBonus) +
            QStringLiteral(
                " dollars. Thank you for your participation. Please call the experimenter for "
                "further instructions.");

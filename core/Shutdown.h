@@ -5,7 +5,11 @@ namespace runtime {
 class RuntimeError;
 }
 
-// The closing message: the earnings, RoundAwayFromZero(TotBonus, 1) as "00.00".
+// The money the closing message names for a bonus total: RoundAwayFromZero(totBonus, 1) as
+// "00.00". The payment sheet shows the same text.
+QString EarningsFigure(double totBonus);
+
+// The closing message with the earnings of RunState.TotBonus.
 QString EarningsMessage();
 
 // Shows the closing message unless ExitConfirmed or QuitAtLogin is set, then ends the

@@ -11,6 +11,7 @@ packages=(
   xvfb xdotool x11-utils imagemagick libx11-dev
   fonts-liberation fonts-dejavu-core
   dpkg-dev file desktop-file-utils man-db
+  poppler-utils
 )
 export DEBIAN_FRONTEND=noninteractive
 $SUDO apt-get update -qq

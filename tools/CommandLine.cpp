@@ -17,8 +17,10 @@
 #include "tools/CsvExport.h"
 #include "tools/CsvImport.h"
 #include "tools/Passwd.h"
+#include "tools/Payments.h"
 #include "tools/Plot.h"
 #include "tools/Simulate.h"
+#include "tools/Status.h"
 #include "tools/TableData.h"
 #include "tools/ToolError.h"
 
@@ -265,6 +267,47 @@ int Passwd(const Arguments& a, QTextStream& out) {
     return kDone;
 }
 
+QDateTime SinceOption(const Arguments& a) {
+    const QString since = a.has(QStringLiteral("--since")) ? a.value(QStringLiteral("--since"))
+                                                           : QStringLiteral("today");
+    const QDateTime start = SessionStart(since, SessionNow().date());
+    if (!start.isValid())
+        throw UsageError(QStringLiteral("--since needs today, yyyy-mm-dd or yyyy-mm-ddThh:mm, not "
+                                        "'%1'")
+                             .arg(since));
+    return start;
+}
+
+int Status(const Arguments& a, QTextStream& out) {
+    if (a.has(QStringLiteral("--csv")) && a.has(QStringLiteral("--watch")))
+        throw UsageError(QStringLiteral("--watch redraws the table; it does not go with --csv"));
+    PrintStatus({a.positional[0], SinceOption(a), a.has(QStringLiteral("--csv")),
+                 a.has(QStringLiteral("--watch"))},
+                out);
+    return kDone;
+}
+
+int Payments(const Arguments& a, QTextStream& out) {
+    const QDateTime since = SinceOption(a);
+    SessionReader reader(since, a.has(QStringLiteral("--simulated")));
+    {
+        auto connection = OpenExperimentDatabase(a.positional[0], db::OpenMode::ReadOnly);
+        reader.read(*connection);
+    }
+    const std::vector<Payment> payments = PaymentsOf(reader.runs());
+    out << PaymentsText(payments);
+    if (a.has(QStringLiteral("--csv"))) {
+        WritePaymentsCsv(payments, a.value(QStringLiteral("--csv")));
+        out << "wrote " << a.value(QStringLiteral("--csv")) << '\n';
+    }
+    if (a.has(QStringLiteral("--pdf"))) {
+        WritePaymentsPdf(payments, {a.positional[0], since, SessionNow()},
+                         a.value(QStringLiteral("--pdf")));
+        out << "wrote " << a.value(QStringLiteral("--pdf")) << '\n';
+    }
+    return kDone;
+}
+
 const std::vector<Command>& Commands() {
     static const std::vector<Command> commands = {
         {"create",
@@ -395,6 +438,41 @@ const std::vector<Command>& Commands() {
          {},
          {},
          Passwd},
+        {"status",
+         "status PATH [--since WHEN] [--csv] [--watch]",
+         "One line per participant of the session: station, participant, version, period n of\n"
+         "MaxTrial, amount, goal, bonus so far, seconds since the last recorded event and the\n"
+         "state: running; waiting for the participant (registering, or Submit offered in a\n"
+         "participant-paced version); finished; stalled (the station's heartbeat stopped 30 s "
+         "ago,\n"
+         "or no event for longer than the version's pauses and period clock explain, plus 10 s);\n"
+         "resumed (a later login continued the run). Simulated participants are left out.\n"
+         "  --since WHEN   participants registered or recording since WHEN: today (default),\n"
+         "                 yyyy-mm-dd or yyyy-mm-ddThh:mm\n"
+         "  --csv          the table as CSV, with the seconds since the station's last heartbeat\n"
+         "  --watch        redraw the table every second until Ctrl+C",
+         1,
+         1,
+         {"--csv", "--watch"},
+         {"--since"},
+         Status},
+        {"payments",
+         "payments PATH [--since WHEN] [--csv FILE.csv] [--pdf FILE.pdf] [--simulated]",
+         "What each participant of the session earned, exactly as their earnings message said it\n"
+         "(the bonus total rounded up to whole dollars, as 00.00), whether they finished or\n"
+         "stopped early and in which period, and the total. Participants without a recorded\n"
+         "period are left out.\n"
+         "  --since WHEN      participants registered or recording since WHEN: today (default),\n"
+         "                    yyyy-mm-dd or yyyy-mm-ddThh:mm\n"
+         "  --csv FILE.csv    the sheet as CSV, with a closing total row\n"
+         "  --pdf FILE.pdf    a printable A4 sheet with the date, the versions and a line for\n"
+         "                    each participant's signature\n"
+         "  --simulated       include the participants fluxmere-db simulate recorded",
+         1,
+         1,
+         {"--simulated"},
+         {"--since", "--csv", "--pdf"},
+         Payments},
     };
     return commands;
 }
@@ -469,7 +547,8 @@ int ToolMain(int argc, char** argv) {
     qInstallMessageHandler(QuietQtMessages);
     // Only a picture needs the GUI part of Qt; it never opens a window.
     std::unique_ptr<QCoreApplication> application;
-    if (argc > 1 && (QByteArray(argv[1]) == "plot" || QByteArray(argv[1]) == "simulate")) {
+    if (argc > 1 && (QByteArray(argv[1]) == "plot" || QByteArray(argv[1]) == "simulate" ||
+                     QByteArray(argv[1]) == "payments")) {
         qputenv("QT_QPA_PLATFORM", "offscreen");
         application = std::make_unique<QGuiApplication>(argc, argv);
     } else {
