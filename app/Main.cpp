@@ -55,10 +55,12 @@ QString FolderProblem(const QString& databasePath) {
         .arg(QDir::toNativeSeparators(folder), probe.errorString());
 }
 
-// Files made before runs were claimed by stations get the claims table.
-void AddClaimsTable(db::Connection& connection) {
+// Files made before runs were claimed by stations get the claims table, and their
+// registrations the station's column.
+void AddSessionTables(db::Connection& connection) {
     const db::TableDef& claims = *db::FindTable(QStringLiteral("datRunClaims"));
     if (!connection.tableExists(claims.name)) connection.createTable(claims);
+    db::AddMissingColumns(connection, QStringLiteral("datSubject"));
 }
 
 void ShowSplashAndLoadVersions() {
@@ -139,7 +141,7 @@ QString DatabaseProblem() {
             path, false, false, QStringLiteral(";pwd=") + db::DatabasePassword());
         database->OpenRecordset(QStringLiteral("select Version from tblSetup"), db::dbOpenSnapshot)
             ->Close();
-        AddClaimsTable(database->connection());
+        AddSessionTables(database->connection());
         database->Close();
         return QString();
     } catch (const db::Error& error) {

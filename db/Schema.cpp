@@ -135,6 +135,7 @@ TableDef SubjectTable() {
                 Date(),
                 {"Time", T::Time, "time of registration, hh:mm:ss"},
                 Flag("Simulated", "a simulated participant played by fluxmere-db simulate"),
+                {"Station", T::Text, "host name of the station the participant registered on"},
             },
             {{"datSubject_Version", {"Version"}}}};
 }

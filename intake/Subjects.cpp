@@ -7,6 +7,7 @@
 #include "core/RunRecord.h"
 #include "recording/RecordWriter.h"
 #include "recording/Resume.h"
+#include "recording/RunClaim.h"
 #include "runtime/Clock.h"
 
 namespace {
@@ -67,6 +68,9 @@ void RecordDemographics(const Demographics& subject) {
         row.SetField(QStringLiteral("Age"), subject.age);
         row.SetField(QStringLiteral("Date"), runtime::Today());
         row.SetField(QStringLiteral("Time"), runtime::TimeText());
+        // Start-up adds the column to older files; one it could not add goes on without it.
+        if (row.HasField(QStringLiteral("Station")))
+            row.SetField(QStringLiteral("Station"), StationName());
         row.Update();
     });
 }

@@ -133,7 +133,7 @@ TEST_F(ExportTest, BooleansAreTrueOrFalseAndDatesAndTimesIso) {
                     .split('\n')[1]
                     .startsWith("TankP,20,5,10,40,60,4,2,1,1,1,0,0,0.25,Gallons,TRUE,"));
     EXPECT_TRUE(
-        exported("datSubject.csv").endsWith("\r\nAnn,TankP,,,,,2026-12-10,08:05:09,FALSE\r\n"));
+        exported("datSubject.csv").endsWith("\r\nAnn,TankP,,,,,2026-12-10,08:05:09,FALSE,\r\n"));
 }
 
 TEST_F(ExportTest, TheCodebookDescribesEveryColumnAndWhatProducedTheData) {
@@ -212,8 +212,8 @@ TEST_F(ExportTest, ASubjectFilterTakesOnlyThatParticipantsRecordedRows) {
     record("Subject,Version\nAnn,TankP\nBen,StoreP\n");
     const auto tables = exportTo(demo.path(), out.path(), {{}, "ann"});
     EXPECT_EQ(exported("datSubject.csv"),
-              "Subject,Version,Condition,Major,Gender,Age,Date,Time,Simulated\r\nAnn,TankP,,,,,,,"
-              "FALSE\r\n");
+              "Subject,Version,Condition,Major,Gender,Age,Date,Time,Simulated,Station\r\nAnn,"
+              "TankP,,,,,,,FALSE,\r\n");
     EXPECT_EQ(tables.front().rows, 4);  // the configuration stays whole
 }
 

@@ -7,6 +7,7 @@
 
 #include "core/RunRecord.h"
 #include "intake/frmNewSubject.h"
+#include "recording/RunClaim.h"
 #include "runtime/Clock.h"
 #include "support/ExperimentDatabase.h"
 #include "support/Typing.h"
@@ -249,6 +250,22 @@ TEST_F(NewSubjectTest, EnterWithEverythingFilledRecordsTheRowAndCloses) {
     EXPECT_EQ(row.at("Date").toString(), runtime::Today().toString("yyyy-MM-dd"));
     const QString time = row.at("Time").toString();
     EXPECT_TRUE(time == before || time == after) << time.toStdString();
+    EXPECT_EQ(row.at("Station").toString(), StationName());
+}
+
+// Start-up adds the station's column to older files; should it fail to, the registration
+// is still recorded.
+TEST_F(NewSubjectTest, AFileWithoutTheStationColumnStillRegisters) {
+    database.execute(
+        "DROP TABLE datSubject; CREATE TABLE datSubject (Subject TEXT, Version TEXT, Condition "
+        "TEXT, Major TEXT, Gender TEXT, Age REAL, Date TEXT, Time TEXT)");
+    frmNewSubject form;
+    FillIn(form);
+    form.btnBegin.click();
+    const auto rows = subjects();
+    ASSERT_EQ(rows.size(), 1u);
+    EXPECT_EQ(rows[0].at("Subject").toString(), "Ann");
+    EXPECT_EQ(rows[0].at("Major").toString(), "History");
 }
 
 TEST_F(NewSubjectTest, EnterBeforeEverythingIsFilledRecordsNothing) {

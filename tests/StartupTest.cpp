@@ -226,11 +226,20 @@ TEST_F(StartupTest, AReadOnlyDataFolderIsNamedBeforeAnyoneLogsIn) {
     EXPECT_TRUE(dialogs.modalForms().empty()) << "the login was shown";
 }
 
-// Files made before stations claimed runs get the claims table at start-up.
-TEST_F(StartupTest, AnOlderDatabaseGetsTheClaimsTable) {
+// Files made before stations claimed runs get the claims table at start-up, and their
+// registrations the station's column, keeping the rows they hold.
+TEST_F(StartupTest, AnOlderDatabaseGetsTheClaimsTableAndTheStationColumn) {
     database.execute("DROP TABLE datRunClaims");
+    database.execute(
+        "DROP TABLE datSubject; CREATE TABLE datSubject (Subject TEXT, Version TEXT, Condition "
+        "TEXT, Major TEXT, Gender TEXT, Age REAL, Date TEXT, Time TEXT); INSERT INTO datSubject "
+        "(Subject, Version) VALUES ('Ann', 'A')");
     EXPECT_EQ(DatabaseProblem(), "");
     EXPECT_TRUE(database.rows("SELECT * FROM datRunClaims").empty());
+    const auto subjects = database.rows("SELECT Subject, Station FROM datSubject");
+    ASSERT_EQ(subjects.size(), 1u);
+    EXPECT_EQ(subjects[0].at("Subject").toString(), "Ann");
+    EXPECT_TRUE(subjects[0].at("Station").isNull());
 }
 
 // Versions that start-up could not run are refused by the login's Start, before anything is

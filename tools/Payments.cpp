@@ -56,7 +56,7 @@ class Sheet {
   private:
     static constexpr double kLeft = 15, kWidth = 180, kTop = 15, kBottom = 280, kRow = 12;
     // Participant, station, version, outcome, earned, signature.
-    static constexpr double kColumns[] = {34, 26, 20, 44, 18, 38};
+    static constexpr double kColumns[] = {32, 24, 18, 52, 16, 38};
 
     double px(double mm) const { return mm * writer_.resolution() / 25.4; }
     QRectF rect(const QRectF& mm) const {

@@ -256,7 +256,7 @@ std::vector<SessionRun> SessionReader::runs() const {
 QDateTime SessionStart(const QString& since, const QDate& today) {
     if (since.compare(QLatin1String("today"), Qt::CaseInsensitive) == 0)
         return QDateTime(today, QTime(0, 0));
-    const QDate day = QDate::fromString(since, Qt::ISODate);
+    const QDate day = QDate::fromString(since, QStringLiteral("yyyy-MM-dd"));
     if (day.isValid()) return QDateTime(day, QTime(0, 0));
     for (const char* format : {"yyyy-MM-ddTHH:mm", "yyyy-MM-ddTHH:mm:ss"}) {
         const QDateTime moment = QDateTime::fromString(since, QLatin1String(format));

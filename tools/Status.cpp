@@ -14,7 +14,7 @@ namespace tool {
 namespace {
 
 // Names longer than this are cut so that a line fits a terminal.
-constexpr int kNameWidth = 14;
+constexpr int kNameWidth = 18;
 const QString kClearScreen = QStringLiteral("\x1b[H\x1b[2J");
 
 QString Cut(const QString& text) {

@@ -1,0 +1,337 @@
+// fluxmere-db status and payments: a session of three stations (one finished, one in the
+// middle of its run, one killed), played headless through the program's cycle and recording.
+#include <gtest/gtest.h>
+
+#include <QProcess>
+#include <QTemporaryDir>
+#include <QTextStream>
+#include <ostream>
+
+#include "core/RunRecord.h"
+#include "core/Shutdown.h"
+#include "runtime/Context.h"
+#include "tests/support/ExperimentDatabase.h"
+#include "tests/support/ToolFixtures.h"
+#include "tools/CommandLine.h"
+#include "tools/Session.h"
+#include "tools/Simulate.h"
+
+namespace {
+
+const QDate kDay(2026, 3, 2);
+const QDateTime kNow(kDay, QTime(10, 5, 3));
+
+struct Station {
+    const char* host;
+    const char* subject;  // recorded by simulate as PREFIX-heuristic-1
+    int stoppedIn;        // the period whose environment effect was the last event; 0: none
+    const char* lastEvent;
+    const char* lastSeen;  // UTC, as claims write it
+};
+
+// Finished at 09:50; mid-run, its last event two seconds ago; killed five minutes ago.
+const Station kStations[] = {
+    {"lab-01", "done-heuristic-1", 0, "09:50:00", "2026-03-02T09:50:01Z"},
+    {"lab-02", "busy-heuristic-1", 2, "10:05:01", "2026-03-02T10:05:00Z"},
+    {"lab-03", "gone-heuristic-1", 3, "10:00:00", "2026-03-02T10:00:02Z"},
+};
+
+class SessionTest : public ::testing::Test {
+  protected:
+    void SetUp() override {
+        ResetRunRecord();
+        // A bonus of 0.3 a period on a base of 5 leaves cents for the earnings to round up.
+        database.addVersion(QStringLiteral("Paced"),
+                            {{"MaxTrial", "6"}, {"BonusAmount", "0.3"}, {"userDelay", "500"}});
+        database.addDelaySegment(1, 1, 10, 1, 10);
+        for (int trial = 1; trial <= 6; ++trial) database.addRate(1, trial, 2, 1);
+        context->databasePath = database.path();
+        context->now = [] { return QDateTime(kDay, QTime(9, 0)); };
+    }
+    void TearDown() override { ResetRunRecord(); }
+
+    // Plays one participant headless to the end; the earnings message it ends with.
+    QString Play(const QString& prefix) {
+        tool::SimulateOptions options;
+        options.databasePath = database.path();
+        options.version = QStringLiteral("Paced");
+        options.record = true;
+        options.subjectPrefix = prefix;
+        options.strategy.name = QStringLiteral("heuristic");
+        tool::Simulate(options);
+        return EarningsMessage();
+    }
+
+    // A participant of the lab: the run cut where the station stopped, its station, its
+    // times and its claim.
+    void PlaceAt(const Station& station) {
+        const QString subject = Literal(QString::fromLatin1(station.subject));
+        if (station.stoppedIn > 0)
+            database.execute(
+                QStringLiteral("DELETE FROM datExperimentTrials WHERE Subject=%1 AND EventID>"
+                               "(SELECT EventID FROM datExperimentTrials WHERE Subject=%1 AND "
+                               "Trial=%2 AND eventType='Environment Effect')")
+                    .arg(subject)
+                    .arg(station.stoppedIn));
+        database.execute(QStringLiteral("UPDATE datSubject SET Simulated=0, Station=%1, "
+                                        "Date='2026-03-02', Time='09:30:00' WHERE Subject=%2")
+                             .arg(Literal(QString::fromLatin1(station.host)), subject));
+        database.execute(QStringLiteral("UPDATE datExperimentTrials SET Date='2026-03-02', "
+                                        "Time=%1 WHERE Subject=%2 AND EventID=(SELECT "
+                                        "MAX(EventID) FROM datExperimentTrials WHERE Subject=%2)")
+                             .arg(Literal(QString::fromLatin1(station.lastEvent)), subject));
+        database.execute(QStringLiteral("UPDATE datExperimentTrials SET Date='2026-03-02', "
+                                        "Time='09:40:00' WHERE Subject=%1 AND Time<>%2")
+                             .arg(subject, Literal(QString::fromLatin1(station.lastEvent))));
+        claim(station.subject, station.host, station.lastSeen);
+    }
+
+    void claim(const QString& subject, const QString& host, const QString& lastSeen) {
+        database.execute(
+            QStringLiteral("INSERT INTO datRunClaims (Subject, Version, Station, Claim, "
+                           "ClaimedAt, LastSeen) VALUES (%1, 'Paced', %2, %3, %4, %4)")
+                .arg(Literal(subject), Literal(host), Literal(subject + host + lastSeen),
+                     Literal(lastSeen)));
+    }
+
+    // The three stations; the earnings message of each, as its station showed it.
+    std::vector<QString> PlayThreeStations() {
+        std::vector<QString> messages;
+        for (const char* prefix : {"done", "busy", "gone"})
+            messages.push_back(Play(QString::fromLatin1(prefix)));
+        for (const Station& station : kStations) PlaceAt(station);
+        context->now = [] { return kNow; };
+        return messages;
+    }
+
+    int Tool(const QStringList& arguments) {
+        output.clear();
+        errors.clear();
+        QTextStream out(&output);
+        QTextStream err(&errors);
+        return tool::RunTool(QStringList{arguments.front(), database.path()} + arguments.mid(1),
+                             out, err);
+    }
+
+    QString Line(const QString& subject) const {
+        for (const QString& line : output.split(QLatin1Char('\n')))
+            if (line.contains(subject)) return line;
+        return QString();
+    }
+
+    ExperimentDatabase database;
+    runtime::ScopedContext context;
+    QTemporaryDir folder;
+    QString output;
+    QString errors;
+};
+
+TEST_F(SessionTest, StatusShowsEachStationInItsState) {
+    PlayThreeStations();
+    ASSERT_EQ(Tool({"status"}), 0) << errors.toStdString();
+    const QString done = Line("done-heuristic-1");
+    const QString busy = Line("busy-heuristic-1");
+    const QString gone = Line("gone-heuristic-1");
+    EXPECT_TRUE(done.startsWith("lab-01")) << done.toStdString();
+    EXPECT_TRUE(done.contains(" 6/6 ")) << done.toStdString();
+    EXPECT_TRUE(done.endsWith("finished")) << done.toStdString();
+    EXPECT_TRUE(busy.startsWith("lab-02")) << busy.toStdString();
+    EXPECT_TRUE(busy.endsWith("running")) << busy.toStdString();
+    EXPECT_TRUE(busy.contains(" 2 ")) << "seconds since the last event: " << busy.toStdString();
+    EXPECT_TRUE(gone.startsWith("lab-03")) << gone.toStdString();
+    EXPECT_TRUE(gone.contains(" 303 ")) << gone.toStdString();
+    EXPECT_TRUE(gone.endsWith("stalled")) << gone.toStdString();
+    EXPECT_TRUE(output.endsWith("3 participants at 10:05:03: 1 running, 1 finished, 1 stalled\n"))
+        << output.toStdString();
+}
+
+TEST_F(SessionTest, StatusCsvGivesTheFiguresForMachines) {
+    PlayThreeStations();
+    ASSERT_EQ(Tool({"status", "--csv"}), 0) << errors.toStdString();
+    const QStringList lines = output.split(QStringLiteral("\r\n"), Qt::SkipEmptyParts);
+    ASSERT_EQ(lines.size(), 4) << output.toStdString();
+    EXPECT_EQ(lines[0],
+              "station,participant,version,period,max_trial,amount,goal,lower_bound,upper_bound,"
+              "bonus,seconds_since_event,seconds_since_seen,state");
+    EXPECT_TRUE(lines[1].startsWith("lab-01,done-heuristic-1,Paced,6,6,"))
+        << lines[1].toStdString();
+    EXPECT_TRUE(lines[1].endsWith(",903,902,finished")) << lines[1].toStdString();
+    EXPECT_TRUE(lines[3].endsWith(",303,301,stalled")) << lines[3].toStdString();
+}
+
+TEST_F(SessionTest, PaymentsSayWhatEachEarningsMessageSaid) {
+    const std::vector<QString> messages = PlayThreeStations();
+    const QString csv = folder.filePath("pay.csv");
+    ASSERT_EQ(Tool({"payments", "--csv", csv}), 0) << errors.toStdString();
+
+    const tool::SessionRun finished = [&] {
+        tool::SessionReader reader(QDateTime(kDay, QTime(0, 0)), false);
+        auto connection = tool::OpenExperimentDatabase(database.path(), db::OpenMode::ReadOnly);
+        reader.read(*connection);
+        return reader.runs().front();
+    }();
+    ASSERT_TRUE(finished.finished());
+    const QString figure = EarningsFigure(finished.totBonus);
+    EXPECT_NE(finished.totBonus, std::round(finished.totBonus)) << "the test needs cents";
+    EXPECT_TRUE(messages[0].contains(" earned " + figure + " dollars"))
+        << messages[0].toStdString();
+    EXPECT_TRUE(Line("done-heuristic-1")
+                    .contains(figure + "  done-heuristic-1 (Paced, lab-01): "
+                                       "finished"))
+        << output.toStdString();
+    EXPECT_TRUE(output.contains("busy-heuristic-1 (Paced, lab-02): stopped early in period 2 of 6"))
+        << output.toStdString();
+
+    const QStringList rows =
+        QString::fromUtf8(ReadFile(csv)).split(QStringLiteral("\r\n"), Qt::SkipEmptyParts);
+    ASSERT_EQ(rows.size(), 5);
+    EXPECT_EQ(rows[0], "participant,station,version,outcome,period,max_trial,dollars");
+    EXPECT_EQ(rows[1], "done-heuristic-1,lab-01,Paced,finished,6,6," + figure);
+    double total = 0;
+    for (int row = 1; row <= 3; ++row) total += rows[row].section(',', -1).toDouble();
+    EXPECT_EQ(rows[4], QStringLiteral("total,,,,,,%1").arg(EarningsFigure(total)));
+    EXPECT_TRUE(output.contains(EarningsFigure(total) + "  total, 3 participants"));
+}
+
+TEST_F(SessionTest, ThePdfSheetHasTheDateVersionsRowsAndTotal) {
+    PlayThreeStations();
+    const QString pdf = folder.filePath("pay.pdf");
+    ASSERT_EQ(Tool({"payments", "--pdf", pdf}), 0) << errors.toStdString();
+    QProcess text;
+    text.start(QStringLiteral("pdftotext"), {QStringLiteral("-layout"), pdf, QStringLiteral("-")});
+    ASSERT_TRUE(text.waitForFinished(30000));
+    const QString page = QString::fromUtf8(text.readAllStandardOutput());
+    for (const char* expected :
+         {"Fluxmere payment sheet", "Date: 2026-03-02 10:05", "Versions: Paced", "Signature",
+          "done-heuristic-1", "lab-03", "stopped early in period 3 of 6", "Total: "})
+        EXPECT_TRUE(page.contains(QLatin1String(expected))) << expected << "\n"
+                                                            << page.toStdString();
+}
+
+TEST_F(SessionTest, SimulatedParticipantsAndEarlierDaysAreLeftOut) {
+    PlayThreeStations();
+    Play(QStringLiteral("sim"));  // recorded at 09:00, marked Simulated
+    database.execute(
+        "UPDATE datExperimentTrials SET Date='2026-03-01' WHERE Subject='gone-heuristic-1'");
+    database.execute("UPDATE datSubject SET Date='2026-03-01' WHERE Subject='gone-heuristic-1'");
+    database.execute(
+        "UPDATE datRunClaims SET LastSeen='2026-03-01T10:00:00Z' WHERE "
+        "Subject='gone-heuristic-1'");
+
+    ASSERT_EQ(Tool({"payments"}), 0) << errors.toStdString();
+    EXPECT_TRUE(output.contains("total, 2 participants")) << output.toStdString();
+    ASSERT_EQ(Tool({"payments", "--simulated", "--since", "2026-03-01"}), 0);
+    EXPECT_TRUE(output.contains("sim-heuristic-1")) << output.toStdString();
+    EXPECT_TRUE(output.contains("total, 4 participants")) << output.toStdString();
+    ASSERT_EQ(Tool({"status", "--since", "2026-03-02T09:55"}), 0);
+    EXPECT_TRUE(output.contains("1 participant at")) << output.toStdString();
+    EXPECT_EQ(Tool({"status", "--since", "yesterday"}), 2);
+    EXPECT_TRUE(errors.contains("--since needs today, yyyy-mm-dd or yyyy-mm-ddThh:mm"));
+    EXPECT_EQ(Tool({"status", "--csv", "--watch"}), 2);
+}
+
+TEST_F(SessionTest, AReaderKeptBetweenReadsTakesOnlyWhatIsNew) {
+    Play(QStringLiteral("done"));
+    database.execute("UPDATE datSubject SET Simulated=0");
+    tool::SessionReader kept(QDateTime(kDay, QTime(0, 0)), false);
+    auto read = [&](tool::SessionReader& reader) {
+        auto connection = tool::OpenExperimentDatabase(database.path(), db::OpenMode::ReadOnly);
+        return reader.read(*connection, 1);
+    };
+    EXPECT_TRUE(read(kept));
+    ASSERT_EQ(kept.runs().size(), 1u);
+    EXPECT_TRUE(kept.runs()[0].finished());
+    const std::map<int, double> path = kept.runs()[0].amountAfter;
+    EXPECT_EQ(path.size(), 6u);
+
+    // A second participant plays; the kept reader reads the new rows and only those.
+    Play(QStringLiteral("next"));
+    database.execute("UPDATE datSubject SET Simulated=0");
+    EXPECT_TRUE(read(kept));
+    tool::SessionReader fresh(QDateTime(kDay, QTime(0, 0)), false);
+    EXPECT_TRUE(read(fresh));
+    const auto keptRuns = kept.runs();
+    const auto freshRuns = fresh.runs();
+    ASSERT_EQ(freshRuns.size(), 2u);
+    ASSERT_EQ(keptRuns.size(), 2u);
+    EXPECT_EQ(keptRuns[0].amountAfter, path);
+    for (const auto& run : freshRuns) {
+        const auto same = std::find_if(keptRuns.begin(), keptRuns.end(),
+                                       [&](const auto& k) { return k.subject == run.subject; });
+        ASSERT_NE(same, keptRuns.end()) << run.subject.toStdString();
+        EXPECT_EQ(same->lastEventId, run.lastEventId);
+        EXPECT_EQ(same->amountAfter, run.amountAfter);
+    }
+}
+
+// When a run needs the experimenter. Times are seconds before now; -1 means none.
+struct ConditionCase {
+    const char* name;
+    bool timeDriven;
+    const char* lastEventType;  // nullptr: no event yet
+    int trial;
+    qint64 eventAgo;
+    qint64 seenAgo;
+    int claims;
+    bool registered;
+    tool::RunCondition expected;
+};
+
+std::ostream& operator<<(std::ostream& out, const ConditionCase& c) {
+    return out << c.name;
+}
+
+class ConditionTest : public ::testing::TestWithParam<ConditionCase> {};
+
+TEST_P(ConditionTest, IsDecidedFromTheLogTheHeartbeatAndThePacing) {
+    const ConditionCase& c = GetParam();
+    tool::SessionRun run;
+    run.maxTrial = 10;
+    // Pauses of 2 s a period; a period clock of 20 s.
+    run.pacing = {c.timeDriven, 20000, 2000};
+    run.hasEvents = c.lastEventType != nullptr;
+    run.lastEventType = QString::fromLatin1(c.lastEventType);
+    run.trial = c.trial;
+    if (c.registered) run.registered = kNow.addSecs(-3600);
+    if (c.eventAgo >= 0) run.lastEvent = kNow.addSecs(-c.eventAgo);
+    if (c.seenAgo >= 0) run.lastSeen = kNow.addSecs(-c.seenAgo);
+    run.claims = c.claims;
+    EXPECT_EQ(tool::ConditionText(run.conditionAt(kNow)), tool::ConditionText(c.expected));
+}
+
+using C = tool::RunCondition;
+const char* const kScored = "After Cost Calculation";
+const char* const kEnv = "Environment Effect";
+
+INSTANTIATE_TEST_SUITE_P(
+    Runs, ConditionTest,
+    ::testing::Values(
+        ConditionCase{"LastPeriodScored", false, kScored, 10, 900, 900, 1, true, C::Finished},
+        ConditionCase{"PacedMidPeriod", false, kEnv, 4, 5, 2, 1, true, C::Running},
+        // 2 s of pauses and 10 s of slack
+        ConditionCase{"PacedMidPeriodAtTheLimit", false, kEnv, 4, 12, 2, 1, true, C::Running},
+        ConditionCase{"PacedMidPeriodTooLong", false, kEnv, 4, 13, 2, 1, true, C::Stalled},
+        ConditionCase{"PacedSubmitOffered", false, kScored, 4, 600, 3, 1, true, C::Waiting},
+        ConditionCase{"PacedSubmitOfferedWithoutHeartbeats", false, kScored, 4, 600, -1, 0, true,
+                      C::Waiting},
+        ConditionCase{"HeartbeatStopped", false, kScored, 4, 600, 31, 1, true, C::Stalled},
+        ConditionCase{"HeartbeatAtTheLapse", false, kScored, 4, 600, 30, 1, true, C::Waiting},
+        ConditionCase{"RegisteredPacedNoEvent", false, nullptr, 0, 600, 3, 1, true, C::Waiting},
+        ConditionCase{"RegisteringOnTheForm", true, nullptr, 0, -1, 3, 1, false, C::Waiting},
+        // 20 s clock, 2 s of pauses and 10 s of slack
+        ConditionCase{"ClockBetweenPeriods", true, kScored, 4, 32, 2, 1, true, C::Running},
+        ConditionCase{"ClockSilentTooLong", true, kScored, 4, 33, 2, 1, true, C::Stalled},
+        ConditionCase{"ClockRegisteredNeverStarted", true, nullptr, 0, 3600, 2, 1, true,
+                      C::Stalled},
+        ConditionCase{"ContinuedByASecondLogin", false, kEnv, 7, 1, 1, 2, true, C::Resumed},
+        ConditionCase{"ContinuedThenStalled", false, kEnv, 7, 100, 100, 2, true, C::Stalled}),
+    [](const auto& info) { return std::string(info.param.name); });
+
+TEST(SessionNumbers, KeepAtMostThreeDecimals) {
+    EXPECT_EQ(tool::SessionNumber(52), "52");
+    EXPECT_EQ(tool::SessionNumber(52.5), "52.5");
+    EXPECT_EQ(tool::SessionNumber(1.0625), "1.063");
+    EXPECT_EQ(tool::SessionNumber(-0.0001), "0");
+}
+
+}  // namespace
