@@ -282,7 +282,8 @@ TEST_F(ExportTest, AFailedWriteNamesTheFileAndTheReason) {
          full.filePath("results/tblSetup.csv") + ": cannot write: No space left on device"},
         {readOnly.filePath("results"),
          readOnly.filePath("results") + ": cannot create the folder: Read-only file system"},
-        {readOnly.path(), readOnly.filePath("tblSetup.csv") + ": cannot write: "},
+        {readOnly.path(),
+         readOnly.path() + ": cannot write into the folder: Read-only file system"},
         {demo.file("plain.txt/results"),
          demo.file("plain.txt/results") + ": cannot create the folder: Not a directory"},
     };
@@ -291,7 +292,29 @@ TEST_F(ExportTest, AFailedWriteNamesTheFileAndTheReason) {
         EXPECT_TRUE(error.startsWith(c.error)) << error.toStdString();
         EXPECT_FALSE(error.endsWith("Unknown error")) << error.toStdString();
     }
-    EXPECT_EQ(QDir(full.filePath("results")).entryList(QDir::Files), QStringList());
+    EXPECT_EQ(QDir(full.path()).entryList(QDir::AllEntries | QDir::NoDotAndDotDot | QDir::Hidden),
+              QStringList{"filler"})
+        << "a half folder was left";
+}
+
+// The files appear together: an export that fails half-way leaves an earlier export whole,
+// as it was, and nothing of its own.
+TEST_F(ExportTest, AFailedExportLeavesTheEarlierExportAsItWas) {
+    ScratchDisk disk(256 * 1024);
+    const QString results = disk.filePath("results");
+    exportTo(demo.path(), results);
+    const QByteArray before = ReadFile(results + "/tblSetup.csv");
+    RecordEvents(demo.path(), 20000);
+    Execute(demo.path(), "DELETE FROM tblSetup WHERE Version <> 'TankP'");
+    const QStringList held =
+        QDir(results).entryList(QDir::AllEntries | QDir::NoDotAndDotDot | QDir::Hidden);
+
+    EXPECT_THROW(exportTo(demo.path(), results, {}, tool::ExistingFiles::Overwrite),
+                 tool::ToolError);
+    EXPECT_EQ(QDir(results).entryList(QDir::AllEntries | QDir::NoDotAndDotDot | QDir::Hidden),
+              held);
+    EXPECT_EQ(ReadFile(results + "/tblSetup.csv"), before);
+    EXPECT_FALSE(ReadFile(results + "/datExperimentTrials.csv").contains("Submit Clicked"));
 }
 
 }  // namespace

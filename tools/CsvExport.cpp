@@ -8,6 +8,7 @@
 #include "tools/Csv.h"
 #include "tools/Fingerprint.h"
 #include "tools/OutputFile.h"
+#include "tools/OutputFolder.h"
 #include "tools/ToolError.h"
 
 namespace tool {
@@ -104,13 +105,14 @@ long long CountRows(db::Connection& connection, const QString& table, const Tabl
 // never held up for long.
 constexpr int kRowsPerRead = 20000;
 
-ExportedTable ExportTable(db::Connection& connection, const QString& table, const QDir& outDir,
-                          const ExportFilter& filter, Progress& progress) {
+ExportedTable ExportTable(db::Connection& connection, const QString& table,
+                          const OutputFolder& outDir, const ExportFilter& filter,
+                          Progress& progress) {
     const std::vector<TableColumn> columns = ColumnsOf(connection, table);
     TableQuery query = FilterFor(table, columns, filter);
-    const QString path = outDir.filePath(table + QStringLiteral(".csv"));
+    const QString name = table + QStringLiteral(".csv");
 
-    OutputFile file(path);
+    OutputFile file(outDir.stagingPath(name));
     progress.start(QStringLiteral("exporting %1").arg(table),
                    progress.visible() ? CountRows(connection, table, query) : 0);
     CsvWriter writer(file.device());
@@ -138,7 +140,7 @@ ExportedTable ExportTable(db::Connection& connection, const QString& table, cons
     writer.flush();
     progress.finish();
     file.commit();
-    return {table, path, rows};
+    return {table, outDir.finalPath(name), rows};
 }
 
 // The versions whose configuration the exported data rests on, in order of appearance.
@@ -288,19 +290,23 @@ std::vector<ExportedTable> ExportDatabase(const QString& databasePath, const QSt
     auto connection = OpenExperimentDatabase(databasePath, db::OpenMode::ReadOnly);
     RequireFilterMatches(*connection, filter);
     if (existing == ExistingFiles::Refuse) RequireEmptyFolder(outDir);
-    MakeFolder(outDir);
     ExportFilter chosen = filter;
     // A file from before simulated participants holds none.
     chosen.withoutSimulated = filter.withoutSimulated && MarksSimulated(*connection);
-    const QDir dir(outDir);
 
+    OutputFolder folder(outDir);
     std::vector<ExportedTable> exported;
-    for (const db::TableDef& table : db::Tables()) {
-        if (table.name == kPasswordsTable || !connection->tableExists(table.name)) continue;
-        exported.push_back(ExportTable(*connection, table.name, dir, chosen, progress));
+    try {
+        for (const db::TableDef& table : db::Tables()) {
+            if (table.name == kPasswordsTable || !connection->tableExists(table.name)) continue;
+            exported.push_back(ExportTable(*connection, table.name, folder, chosen, progress));
+        }
+        WriteWholeFile(folder.stagingPath(QStringLiteral("codebook.md")),
+                       Codebook(*connection, databasePath, chosen, exported).toUtf8());
+    } catch (const ToolError& error) {
+        throw folder.named(error);
     }
-    WriteWholeFile(dir.filePath(QStringLiteral("codebook.md")),
-                   Codebook(*connection, databasePath, chosen, exported).toUtf8());
+    folder.commit();
     return exported;
 }
 

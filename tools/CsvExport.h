@@ -29,7 +29,8 @@ struct ExportedTable {
 // What an export does with a folder that already holds files.
 enum class ExistingFiles { Refuse, Overwrite };
 
-// Writes OUTDIR/<table>.csv for every table and OUTDIR/codebook.md; creates OUTDIR. A folder
+// Writes OUTDIR/<table>.csv for every table and OUTDIR/codebook.md; creates OUTDIR. The files
+// appear there together once all are written; a failure leaves OUTDIR as it was. A folder
 // that holds files is refused unless they may be written over.
 std::vector<ExportedTable> ExportDatabase(const QString& databasePath, const QString& outDir,
                                           const ExportFilter& filter, Progress& progress,
