@@ -1,8 +1,11 @@
 #include "runtime/NumberText.h"
 
 #include <algorithm>
+#include <array>
+#include <charconv>
 #include <cmath>
 #include <limits>
+#include <string>
 
 #include "runtime/RuntimeError.h"
 
@@ -23,64 +26,120 @@ Pattern ParsePattern(const QString& pattern) {
     return parsed;
 }
 
+// |x| rounded to 15 significant digits: |x| = d.dddddddddddddd * 10^exponent.
+struct FifteenDigits {
+    std::string digits;  // empty for infinity and NaN
+    int exponent = 0;
+};
+
+// Adds one to the last digit, carrying; true when the carry runs out of digits (999 → 000).
+bool IncrementLast(std::string& digits, std::size_t count) {
+    std::size_t i = count;
+    for (; i > 0 && digits[i - 1] == '9'; --i) digits[i - 1] = '0';
+    if (i == 0) return true;
+    ++digits[i - 1];
+    return false;
+}
+
+FifteenDigits FromScientific(const std::string& scientific) {
+    const std::size_t ePos = scientific.find('e');
+    if (ePos == std::string::npos) return {};
+    FifteenDigits decimal{scientific.substr(0, ePos), 0};
+    decimal.digits.erase(1, 1);  // the point
+    const std::size_t exponentStart = ePos + (scientific[ePos + 1] == '+' ? 2 : 1);
+    std::from_chars(scientific.data() + exponentStart, scientific.data() + scientific.size(),
+                    decimal.exponent);
+    return decimal;
+}
+
+// An exact half at the 16th digit goes up, as the runtime's number form always rounded it.
+// The correctly rounded 16-digit form tells every other case apart; a 5 there may be such a
+// half, and that rare form is made the slow way.
+FifteenDigits ToFifteenDigits(double magnitude) {
+    std::array<char, 32> buffer{};
+    const char* end = std::to_chars(buffer.data(), buffer.data() + buffer.size(), magnitude,
+                                    std::chars_format::scientific, 15)
+                          .ptr;
+    FifteenDigits decimal =
+        FromScientific(std::string(static_cast<const char*>(buffer.data()), end));
+    if (decimal.digits.empty()) return decimal;
+    const char sixteenth = decimal.digits.back();
+    if (sixteenth == '5') return FromScientific(QString::number(magnitude, 'e', 14).toStdString());
+    decimal.digits.pop_back();
+    if (sixteenth > '5' && IncrementLast(decimal.digits, decimal.digits.size())) {
+        decimal.digits.insert(0, 1, '1');
+        decimal.digits.pop_back();
+        ++decimal.exponent;
+    }
+    return decimal;
+}
+
 // |x| as a fixed-point text with the given decimals, halves away from zero. The rounding is
-// done on the 15-digit decimal form of x, so that 2.675 and 1.0625 round as they read.
-QString RoundedMagnitude(double magnitude, int decimals) {
-    const QString scientific = QString::number(magnitude, 'e', 14);  // d.dddddddddddddde+XX
-    const qsizetype ePos = scientific.indexOf(QLatin1Char('e'));
-    QString digits = scientific.left(ePos).remove(QLatin1Char('.'));  // 15 digits
-    const int exponent = scientific.mid(ePos + 1).toInt();
+// done on the 15-digit decimal form of x, so that 2.675 and 1.0625 round as they read. Worked
+// in a byte string: the period cycle formats several readouts per step.
+std::string RoundedMagnitude(double magnitude, int decimals) {
+    FifteenDigits decimal = ToFifteenDigits(magnitude);
+    if (decimal.digits.empty()) return QString::number(magnitude).toStdString();  // inf, nan
+    std::string& digits = decimal.digits;
+    const int exponent = decimal.exponent;
     // value = 0.digits * 10^(exponent + 1): pad so that the point sits after `integerCount`
     int integerCount = exponent + 1;
     if (integerCount <= 0) {
-        digits.prepend(QString(1 - integerCount, QLatin1Char('0')));
+        digits.insert(0, std::size_t(1 - integerCount), '0');
         integerCount = 1;
     }
-    const int keep = integerCount + decimals;
-    if (digits.size() < keep) digits.append(QString(keep - digits.size(), QLatin1Char('0')));
-    const bool roundUp = digits.size() > keep && digits[keep] >= QLatin1Char('5');
-    digits.truncate(keep);
-    if (roundUp) {
-        int i = keep - 1;
-        for (; i >= 0 && digits[i] == QLatin1Char('9'); --i) digits[i] = QLatin1Char('0');
-        if (i >= 0) {
-            digits[i] = QChar(digits[i].unicode() + 1);
-        } else {
-            digits.prepend(QLatin1Char('1'));
-            ++integerCount;
-        }
+    const std::size_t keep = std::size_t(integerCount + decimals);
+    if (digits.size() < keep) digits.append(keep - digits.size(), '0');
+    const bool roundUp = digits.size() > keep && digits[keep] >= '5';
+    digits.resize(keep);
+    if (roundUp && IncrementLast(digits, keep)) {
+        digits.insert(0, 1, '1');
+        ++integerCount;
     }
-    QString integerPart = digits.left(integerCount);
-    while (integerPart.size() > 1 && integerPart.startsWith(QLatin1Char('0')))
-        integerPart.remove(0, 1);
-    const QString decimalPart = digits.mid(integerCount);
-    return decimals > 0 ? integerPart + QLatin1Char('.') + decimalPart : integerPart;
+    const std::size_t firstKept =
+        std::min(digits.find_first_not_of('0'), std::size_t(integerCount - 1));
+    std::string text = digits.substr(firstKept, std::size_t(integerCount) - firstKept);
+    if (decimals > 0) text += '.' + digits.substr(std::size_t(integerCount));
+    return text;
 }
 
 }  // namespace
 
 QString FormatNumber(double x, const QString& pattern) {
     const Pattern parsed = ParsePattern(pattern);
-    QString digits = RoundedMagnitude(std::abs(x), parsed.decimals);
-    const qsizetype point = digits.indexOf(QLatin1Char('.'));
-    const qsizetype integerLength = point < 0 ? digits.size() : point;
-    if (integerLength < parsed.integerDigits) {
-        digits.prepend(QString(parsed.integerDigits - integerLength, QLatin1Char('0')));
-    } else if (parsed.integerDigits == 0 && digits.startsWith(QLatin1String("0."))) {
-        digits.remove(0, 1);
+    std::string digits = RoundedMagnitude(std::abs(x), parsed.decimals);
+    const std::size_t point = digits.find('.');
+    const std::size_t integerLength = point == std::string::npos ? digits.size() : point;
+    if (integerLength < std::size_t(parsed.integerDigits)) {
+        digits.insert(0, std::size_t(parsed.integerDigits) - integerLength, '0');
+    } else if (parsed.integerDigits == 0 && digits.starts_with("0.")) {
+        digits.erase(0, 1);
     }
-    const bool showsNonZero =
-        std::any_of(digits.begin(), digits.end(), [](QChar c) { return c >= u'1' && c <= u'9'; });
-    return (x < 0 && showsNonZero) ? QLatin1Char('-') + digits : digits;
+    const bool showsNonZero = digits.find_first_of("123456789") != std::string::npos;
+    if (x < 0 && showsNonZero) digits.insert(0, 1, '-');
+    return QString::fromLatin1(digits);
 }
 
 QString Plain(double x) {
     if (x == 0) return QStringLiteral("0");
-    QString text = QString::number(x, 'g', 15);
-    if (text.contains(QLatin1Char('e'))) return text.toUpper();
-    if (text.startsWith(QLatin1String("0."))) text.remove(0, 1);
-    if (text.startsWith(QLatin1String("-0."))) text.remove(1, 1);
-    return text;
+    FifteenDigits decimal = ToFifteenDigits(std::abs(x));
+    // The exponent form (below 1E-4, from 1E+15) and what is no number are rare: Qt writes them.
+    if (decimal.digits.empty() || decimal.exponent < -4 || decimal.exponent >= 15) {
+        const QString text = QString::number(x, 'g', 15);
+        return text.contains(QLatin1Char('e')) ? text.toUpper() : text;
+    }
+    std::string& digits = decimal.digits;
+    digits.erase(digits.find_last_not_of('0') + 1);
+    if (decimal.exponent < 0) {
+        digits.insert(0, std::size_t(-decimal.exponent - 1), '0');
+        digits.insert(0, 1, '.');  // no leading zero below 1
+    } else if (digits.size() > std::size_t(decimal.exponent) + 1) {
+        digits.insert(std::size_t(decimal.exponent) + 1, 1, '.');
+    } else {
+        digits.append(std::size_t(decimal.exponent) + 1 - digits.size(), '0');
+    }
+    if (x < 0) digits.insert(0, 1, '-');
+    return QString::fromLatin1(digits);
 }
 
 double LeadingNumber(const QString& text) {
