@@ -7,6 +7,7 @@
 #include <QElapsedTimer>
 #include <QFileInfo>
 #include <QTemporaryDir>
+#include <algorithm>
 #include <map>
 #include <vector>
 
@@ -44,12 +45,18 @@ tool::SimulateOptions Options(const QString& path, int runs) {
     return options;
 }
 
+// The best of three rounds: other work on the machine only ever slows a round down.
 double PeriodsPerSecond() {
     const QString path = DemoFile(QStringLiteral("speed.mdb"));
-    QElapsedTimer timer;
-    timer.start();
-    const tool::Pilot pilot = tool::Simulate(Options(path, 2000));
-    return static_cast<double>(pilot.periodsPlayed) / (timer.nsecsElapsed() / 1e9);
+    double best = 0;
+    for (int round = 0; round < 3; ++round) {
+        QElapsedTimer timer;
+        timer.start();
+        const tool::Pilot pilot = tool::Simulate(Options(path, 1000));
+        best =
+            std::max(best, static_cast<double>(pilot.periodsPlayed) / (timer.nsecsElapsed() / 1e9));
+    }
+    return best;
 }
 
 void RecordSimulatedRuns(benchmark::State& state) {

@@ -13,6 +13,17 @@ namespace db {
 
 namespace {
 
+// Field names are found without regard to letter case. They are nearly always ASCII, folded
+// here without the Unicode tables: a recordset looks up every column of every recorded row.
+QString FoldedName(const QString& name) {
+    QString folded = name;
+    for (QChar& c : folded) {
+        if (c.unicode() >= 128) return name.toLower();
+        if (c >= u'A' && c <= u'Z') c = QChar(c.unicode() + (u'a' - u'A'));
+    }
+    return folded;
+}
+
 // A write that cannot take the lock within this time fails instead of freezing the window.
 constexpr int CommitWaitMilliseconds = 1000;
 
@@ -208,17 +219,16 @@ struct Recordset::Impl {
     }
 
     void setFields(const QStringList& names) {
+        QHash<QString, int> columnIndex;  // lower-case name -> first table column of that name
+        for (int c = int(columns.size()) - 1; c >= 0; --c)
+            columnIndex.insert(FoldedName(columns[std::size_t(c)].name), c);
         fieldNames = names;
         fieldIndex.clear();
-        for (int i = names.size() - 1; i >= 0; --i) fieldIndex.insert(names[i].toLower(), i);
         tableColumnOf.assign(names.size(), -1);
-        for (int i = 0; i < names.size(); ++i) {
-            for (std::size_t c = 0; c < columns.size(); ++c) {
-                if (columns[c].name.compare(names[i], Qt::CaseInsensitive) == 0) {
-                    tableColumnOf[i] = int(c);
-                    break;
-                }
-            }
+        for (int i = names.size() - 1; i >= 0; --i) {
+            const QString lower = FoldedName(names[i]);
+            fieldIndex.insert(lower, i);
+            tableColumnOf[std::size_t(i)] = columnIndex.value(lower, -1);
         }
     }
 
@@ -264,7 +274,7 @@ struct Recordset::Impl {
     }
 
     int fieldNumber(const QString& name) const {
-        const auto found = fieldIndex.constFind(name.toLower());
+        const auto found = fieldIndex.constFind(FoldedName(name));
         if (found == fieldIndex.cend()) {
             throw Error(errors::ItemNotFound,
                         QStringLiteral("Item not found in this collection: no column '%1' in %2.")
@@ -471,7 +481,7 @@ QVariant Recordset::Field(const QString& name) const {
 
 bool Recordset::HasField(const QString& name) const {
     impl_->requireOpen();
-    return impl_->fieldIndex.contains(name.toLower());
+    return impl_->fieldIndex.contains(FoldedName(name));
 }
 
 void Recordset::SetField(const QString& name, const QVariant& value) {

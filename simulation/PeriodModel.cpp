@@ -237,7 +237,7 @@ PanelTexts PanelReadouts() {
 UserPhaseTexts UserPhaseReadouts() {
     const EnvironmentRates rates = CurrentEnvironmentRates();
     return {Readout(rates.in), Readout(rates.out), DueOrderReadout(kInflow),
-            DueOrderReadout(kOutflow), PanelReadouts()};
+            DueOrderReadout(kOutflow)};
 }
 
 EnvironmentRates CurrentEnvironmentRates() {

@@ -59,14 +59,13 @@ struct PanelTexts {
 };
 PanelTexts PanelReadouts();
 
-// The read-outs after the user phase: the environment rates, the participant's due
-// orders (0 while the initial pipeline flows) and the panel.
+// The read-outs after the user phase: the environment rates and the participant's due
+// orders (0 while the initial pipeline flows); the panel is read by PanelReadouts.
 struct UserPhaseTexts {
     QString envIn;    // lblInFlowStatusEnvVal
     QString envOut;   // lblOutFlowStatusEnvVal
     QString userIn;   // lblInFlowStatusVal
     QString userOut;  // lblOutFlowStatusVal
-    PanelTexts panel;
 };
 UserPhaseTexts UserPhaseReadouts();
 

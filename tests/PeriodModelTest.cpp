@@ -341,19 +341,21 @@ TEST_F(PeriodModelTest, ReadoutsShowDueOrdersAndThePanel) {
     EXPECT_EQ(discrete.envOut, "02");
     EXPECT_EQ(discrete.userIn, "00");
     EXPECT_EQ(discrete.userOut, "04");
-    EXPECT_EQ(discrete.panel.goal, "50");
-    EXPECT_EQ(discrete.panel.amount, "07");
-    EXPECT_EQ(discrete.panel.backOrder, "03");
-    EXPECT_EQ(discrete.panel.forwardOrder, "12");
+    const auto discretePanel = period::PanelReadouts();
+    EXPECT_EQ(discretePanel.goal, "50");
+    EXPECT_EQ(discretePanel.amount, "07");
+    EXPECT_EQ(discretePanel.backOrder, "03");
+    EXPECT_EQ(discretePanel.forwardOrder, "12");
 
     ExperimentSetup.graphicalMode = true;
     RunState.TwipsPerMark = 100;
     const auto graphical = period::UserPhaseReadouts();
     EXPECT_EQ(graphical.envIn, "01.500");
     EXPECT_EQ(graphical.userIn, "00.000");
-    EXPECT_EQ(graphical.panel.goal, "00.500");
-    EXPECT_EQ(graphical.panel.amount, "00.070");
-    EXPECT_EQ(graphical.panel.forwardOrder, "12.000");  // totals are never scaled
+    const auto graphicalPanel = period::PanelReadouts();
+    EXPECT_EQ(graphicalPanel.goal, "00.500");
+    EXPECT_EQ(graphicalPanel.amount, "00.070");
+    EXPECT_EQ(graphicalPanel.forwardOrder, "12.000");  // totals are never scaled
 }
 
 struct EnvironmentCase {

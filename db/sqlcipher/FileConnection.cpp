@@ -132,6 +132,8 @@ FileConnection::~FileConnection() {
 
 void FileConnection::close() noexcept {
     if (!db_) return;
+    for (sqlite3_stmt* statement : std::as_const(kept_)) sqlite3_finalize(statement);
+    kept_.clear();
     if (!sqlite3_get_autocommit(db_)) sqlite3_exec(db_, "ROLLBACK", nullptr, nullptr, nullptr);
     sqlite3_close_v2(db_);
     db_ = nullptr;
@@ -157,14 +159,52 @@ std::unique_ptr<backend::StatementBackend> FileConnection::prepare(const QString
     return std::make_unique<FileStatement>(*this, sql);
 }
 
+sqlite3_stmt* FileConnection::takeStatement(const QString& sql) {
+    if (!db_) {
+        throw Error(errors::ObjectNotSet, QStringLiteral("The database connection is closed."));
+    }
+    if (sqlite3_stmt* kept = kept_.take(sql)) return kept;
+    const QByteArray utf8 = sql.toUtf8();
+    sqlite3_stmt* statement = nullptr;
+    const int rc = sqlite3_prepare_v2(db_, utf8.constData(), static_cast<int>(utf8.size()),
+                                      &statement, nullptr);
+    if (rc != SQLITE_OK) {
+        sqlite3_finalize(statement);
+        raise(rc, sql);
+    }
+    if (!statement) {
+        throw Error(errors::SyntaxError, QStringLiteral("The SQL text is empty: '%1'.").arg(sql));
+    }
+    return statement;
+}
+
+void FileConnection::returnStatement(const QString& sql, sqlite3_stmt* statement) noexcept {
+    // A pragma may make its rows while being prepared, so it is never reused; a second
+    // statement of a text already kept is not needed.
+    constexpr int kMostKept = 64;
+    if (!db_ || sql.startsWith(QLatin1String("PRAGMA"), Qt::CaseInsensitive) ||
+        kept_.contains(sql) || kept_.size() >= kMostKept) {
+        sqlite3_finalize(statement);
+        return;
+    }
+    sqlite3_reset(statement);
+    sqlite3_clear_bindings(statement);
+    kept_.insert(sql, statement);
+}
+
+void FileConnection::runKept(const QString& sql) {
+    FileStatement statement(*this, sql);
+    statement.step();
+}
+
 void FileConnection::beginWrite() {
-    execute(QStringLiteral("BEGIN IMMEDIATE"));
+    runKept(QStringLiteral("BEGIN IMMEDIATE"));
 }
 void FileConnection::commit() {
-    execute(QStringLiteral("COMMIT"));
+    runKept(QStringLiteral("COMMIT"));
 }
 void FileConnection::rollback() {
-    if (inTransaction()) execute(QStringLiteral("ROLLBACK"));
+    if (inTransaction()) runKept(QStringLiteral("ROLLBACK"));
 }
 bool FileConnection::inTransaction() const {
     return db_ && !sqlite3_get_autocommit(db_);
@@ -177,7 +217,25 @@ void FileConnection::setBusyTimeout(int milliseconds) {
     sqlite3_busy_timeout(db_, milliseconds);
 }
 
+std::optional<QString> FileConnection::tableDefinition(const QString& table) {
+    FileStatement find(*this, QStringLiteral("SELECT sql FROM sqlite_master WHERE type = 'table' "
+                                             "AND name = ?1 COLLATE NOCASE"));
+    const QByteArray name = table.toUtf8();
+    find.bindText(1, std::string_view(name.constData(), std::size_t(name.size())));
+    if (!find.step()) return std::nullopt;
+    const std::string_view sql = find.text(0);
+    return QString::fromUtf8(sql.data(), qsizetype(sql.size()));
+}
+
 std::vector<ColumnInfo> FileConnection::tableColumns(const QString& table) {
+    // A table's definition changes with its columns, also when another connection adds one:
+    // while it stays the same, the columns read before still hold.
+    const std::optional<QString> definition = tableDefinition(table);
+    const QString key = table.toLower();
+    if (definition) {
+        const auto known = knownTables_.constFind(key);
+        if (known != knownTables_.cend() && known->definition == *definition) return known->columns;
+    }
     std::vector<ColumnInfo> columns;
     FileStatement info(*this, QStringLiteral("PRAGMA table_info(%1)").arg(QuoteIdentifier(table)));
     while (info.step()) {
@@ -187,15 +245,12 @@ std::vector<ColumnInfo> FileConnection::tableColumns(const QString& table) {
             {QString::fromUtf8(name.data(), qsizetype(name.size())),
              TypeOfDeclaration(QString::fromUtf8(declared.data(), qsizetype(declared.size())))});
     }
+    if (definition) knownTables_.insert(key, {*definition, columns});
     return columns;
 }
 
 bool FileConnection::tableExists(const QString& table) {
-    FileStatement find(*this, QStringLiteral("SELECT 1 FROM sqlite_master WHERE type = 'table' "
-                                             "AND name = ?1 COLLATE NOCASE"));
-    const QByteArray name = table.toUtf8();
-    find.bindText(1, std::string_view(name.constData(), std::size_t(name.size())));
-    return find.step();
+    return tableDefinition(table).has_value();
 }
 
 QString FileConnection::rowKey() const {

@@ -2,9 +2,13 @@
 // A connection to an SQLCipher file. Every engine result is checked; failures are mapped to
 // the numbers the table access reacts to.
 
+#include <QHash>
+#include <optional>
+
 #include "db/Backend.h"
 
 struct sqlite3;
+struct sqlite3_stmt;
 
 namespace db::sqlcipher {
 
@@ -35,16 +39,31 @@ class FileConnection : public backend::ConnectionBackend {
     sqlite3* handle() const { return db_; }
     [[noreturn]] void raise(int engineResult, const QString& context = QString()) const;
 
+    // A statement for the SQL text: one kept from an earlier use of the same text, or prepared
+    // now. The recording path asks for the same few statements for every row.
+    sqlite3_stmt* takeStatement(const QString& sql);
+    // Back from its user: kept, reset and unbound, for the next use of the same text.
+    void returnStatement(const QString& sql, sqlite3_stmt* statement) noexcept;
+
   private:
     // Opens and keys the file; false when a reader finds the journal of an interrupted write.
     bool open(const QString& password, int busyTimeoutMilliseconds);
     void key(const QString& password);
     void close() noexcept;
+    void runKept(const QString& sql);
+    // The CREATE text of a table; none when there is no such table.
+    std::optional<QString> tableDefinition(const QString& table);
 
     QString path_;
     OpenMode mode_;
     bool keyed_ = false;
     sqlite3* db_ = nullptr;
+    QHash<QString, sqlite3_stmt*> kept_;
+    struct KnownTable {
+        QString definition;
+        std::vector<ColumnInfo> columns;
+    };
+    QHash<QString, KnownTable> knownTables_;  // by lower-case name
 };
 
 }  // namespace db::sqlcipher

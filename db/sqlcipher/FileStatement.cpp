@@ -7,25 +7,10 @@
 namespace db::sqlcipher {
 
 FileStatement::FileStatement(FileConnection& connection, const QString& sql)
-    : connection_(connection) {
-    if (!connection.handle()) {
-        throw Error(errors::ObjectNotSet, QStringLiteral("The database connection is closed."));
-    }
-    const QByteArray utf8 = sql.toUtf8();
-    const int rc = sqlite3_prepare_v2(connection.handle(), utf8.constData(),
-                                      static_cast<int>(utf8.size()), &stmt_, nullptr);
-    if (rc != SQLITE_OK) {
-        sqlite3_finalize(stmt_);
-        stmt_ = nullptr;
-        connection.raise(rc, sql);
-    }
-    if (!stmt_) {
-        throw Error(errors::SyntaxError, QStringLiteral("The SQL text is empty: '%1'.").arg(sql));
-    }
-}
+    : connection_(connection), sql_(sql), stmt_(connection.takeStatement(sql)) {}
 
 FileStatement::~FileStatement() {
-    sqlite3_finalize(stmt_);
+    connection_.returnStatement(sql_, stmt_);
 }
 
 void FileStatement::check(int engineResult) {

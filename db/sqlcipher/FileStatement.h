@@ -35,6 +35,7 @@ class FileStatement : public backend::StatementBackend {
     void check(int engineResult);
 
     FileConnection& connection_;
+    QString sql_;
     sqlite3_stmt* stmt_ = nullptr;
 };
 
