@@ -194,6 +194,43 @@ const ContractCase kCases[] = {
                                          .arg(connection.rowKey())),
                    (QStringList{"-1", "12.5"}));
      }},
+    {"AColumnAddedByAnotherConnectionIsSeenByOneAlreadyOpen",
+     [](const EngineDatabase& database) {
+         Connection reader = database.open();
+         const std::size_t before = reader.tableColumns(QStringLiteral("datSubject")).size();
+         EXPECT_EQ(reader.prepare(QStringLiteral("SELECT * FROM datSubject")).columnCount(),
+                   int(before));
+         database.open().addColumn(QStringLiteral("datSubject"),
+                                   {QStringLiteral("Extra"), db::ColumnType::Text, ""});
+         const std::vector<db::ColumnInfo> after =
+             reader.tableColumns(QStringLiteral("datSubject"));
+         ASSERT_EQ(after.size(), before + 1);
+         EXPECT_EQ(after.back().name, QStringLiteral("Extra"));
+         db::Statement again = reader.prepare(QStringLiteral("SELECT * FROM datSubject"));
+         reader.execute(
+             QStringLiteral("INSERT INTO datSubject (Subject, Extra) VALUES ('A', 'x')"));
+         ASSERT_TRUE(again.step());
+         EXPECT_EQ(again.columnCount(), int(before + 1));
+     }},
+    {"AStatementAskedForAgainStartsUnboundAndHoldsNoRead",
+     [](const EngineDatabase& database) {
+         Connection connection = database.open();
+         connection.execute(QStringLiteral(
+             "INSERT INTO datSubject (Subject) VALUES ('Ann'); INSERT INTO datSubject (Subject) "
+             "VALUES ('Bo')"));
+         const QString sql = QStringLiteral("SELECT Subject FROM datSubject WHERE Subject <> ?");
+         {
+             db::Statement first = connection.prepare(sql);
+             first.bind(1, QStringLiteral("Bo"));
+             ASSERT_TRUE(first.step());  // left in the middle of its rows
+         }
+         Connection writer = database.open();
+         writer.beginWrite();
+         writer.execute(QStringLiteral("DELETE FROM datSubject WHERE Subject = 'Bo'"));
+         writer.commit();  // no read of the first connection is still open
+         db::Statement second = connection.prepare(sql);
+         EXPECT_FALSE(second.step());  // unbound: compares with nothing
+     }},
     {"RowsTakeTheirOrderColumnThenStoredOrder",
      [](const EngineDatabase& database) {
          Connection connection = database.open();
