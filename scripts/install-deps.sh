@@ -7,6 +7,7 @@ packages=(
   build-essential cmake pkg-config ccache clang-format
   qt6-base-dev libgl-dev
   libsqlcipher-dev sqlcipher libssl-dev
+  postgresql-15 libpq-dev
   libgtest-dev libbenchmark-dev
   xvfb xdotool x11-utils imagemagick libx11-dev
   fonts-liberation fonts-dejavu-core

@@ -1,0 +1,340 @@
+#include "db/postgresql/ServerSession.h"
+
+#include <QMutex>
+#include <map>
+
+#include "db/postgresql/ServerErrors.h"
+
+namespace db::postgresql {
+
+namespace {
+
+// A station must not hang on a server that does not answer.
+constexpr char kConnectTimeoutSeconds[] = "10";
+
+// Type numbers of the server's built-in types that come back as numbers.
+constexpr Oid kInt8 = 20, kInt2 = 21, kInt4 = 23, kOid = 26, kFloat4 = 700, kFloat8 = 701,
+              kNumeric = 1700, kBytea = 17;
+
+// Statements prepared on one session before they are all dropped and prepared afresh.
+constexpr int kMostPreparedStatements = 500;
+
+PGconn* Connect(const ServerLocation& location) {
+    std::vector<QByteArray> keys;
+    std::vector<QByteArray> values;
+    for (const auto& [key, value] : location.settings) {
+        keys.push_back(key);
+        values.push_back(value);
+    }
+    std::vector<const char*> keyPointers;
+    std::vector<const char*> valuePointers;
+    for (std::size_t i = 0; i < keys.size(); ++i) {
+        keyPointers.push_back(keys[i].constData());
+        valuePointers.push_back(values[i].constData());
+    }
+    keyPointers.push_back(nullptr);
+    valuePointers.push_back(nullptr);
+    return PQconnectdbParams(keyPointers.data(), valuePointers.data(), 0);
+}
+
+ServerLocation WithSessionDefaults(const ServerLocation& location) {
+    ServerLocation withDefaults =
+        location.with("client_encoding", "UTF8").with("fallback_application_name", "fluxmere");
+    if (location.setting("connect_timeout").isEmpty())
+        withDefaults = withDefaults.with("connect_timeout", kConnectTimeoutSeconds);
+    return withDefaults;
+}
+
+QString LockTimeoutSetting(int milliseconds) {
+    // The server's 0 waits for ever; the program's 0 means not to wait.
+    return QStringLiteral("SET lock_timeout = %1").arg(std::max(milliseconds, 1));
+}
+
+}  // namespace
+
+ServerSession::ServerSession(const ServerLocation& location, bool readOnly)
+    : shown_(location.shown), readOnly_(readOnly) {
+    connection_ = Connect(WithSessionDefaults(location));
+    if (PQstatus(connection_) != CONNECTION_OK) {
+        const QString message = QString::fromUtf8(PQerrorMessage(connection_));
+        PQfinish(connection_);
+        connection_ = nullptr;
+        throw ConnectError(message, shown_);
+    }
+    send(QByteArray("SET DateStyle = ISO, YMD; SET client_min_messages = warning; "
+                    "SET default_transaction_read_only = ") +
+         (readOnly ? "on" : "off"));
+}
+
+ServerSession::~ServerSession() {
+    PQfinish(connection_);
+}
+
+bool ServerSession::reusable() const {
+    return connection_ && PQstatus(connection_) == CONNECTION_OK &&
+           PQtransactionStatus(connection_) == PQTRANS_IDLE && !beginPending_;
+}
+
+void ServerSession::begin() {
+    beginPending_ = true;
+}
+
+bool ServerSession::inTransaction() const {
+    return beginPending_ || PQtransactionStatus(connection_) != PQTRANS_IDLE;
+}
+
+void ServerSession::commit() {
+    if (beginPending_) {
+        beginPending_ = false;  // nothing was sent, so nothing is to be committed
+        return;
+    }
+    send("COMMIT");
+}
+
+void ServerSession::rollback() {
+    beginPending_ = false;
+    if (PQtransactionStatus(connection_) != PQTRANS_IDLE) send("ROLLBACK");
+}
+
+void ServerSession::setLockTimeout(int milliseconds) {
+    lockTimeoutWanted_ = milliseconds;
+}
+
+QByteArrayList ServerSession::takePrelude() {
+    QByteArrayList prelude;
+    if (lockTimeoutWanted_ != lockTimeoutApplied_) {
+        prelude << LockTimeoutSetting(lockTimeoutWanted_).toUtf8();
+        lockTimeoutApplied_ = lockTimeoutWanted_;
+    }
+    if (beginPending_) {
+        prelude << "BEGIN";
+        beginPending_ = false;
+    }
+    return prelude;
+}
+
+void ServerSession::raise(const PGresult* result, const QString& sql) {
+    const QString message =
+        QString::fromUtf8(result ? PQresultErrorMessage(result) : PQerrorMessage(connection_));
+    if (PQstatus(connection_) != CONNECTION_OK) throw LostConnectionError(message, shown_);
+    const char* state = result ? PQresultErrorField(result, PG_DIAG_SQLSTATE) : nullptr;
+    const char* primary = result ? PQresultErrorField(result, PG_DIAG_MESSAGE_PRIMARY) : nullptr;
+    throw StatementError(state, primary ? QString::fromUtf8(primary) : message, shown_, sql);
+}
+
+Result ServerSession::checked(PGresult* raw, const QString& sql) {
+    Result result(raw);
+    const ExecStatusType status = result ? PQresultStatus(result.get()) : PGRES_FATAL_ERROR;
+    if (status != PGRES_COMMAND_OK && status != PGRES_TUPLES_OK) raise(result.get(), sql);
+    const char* tuples = PQcmdTuples(result.get());
+    changes_ = tuples && *tuples ? QByteArray(tuples).toInt() : 0;
+    return result;
+}
+
+void ServerSession::execute(const QString& sql) {
+    send(ToServerSql(sql, catalog()).text, sql);
+}
+
+void ServerSession::send(const QByteArray& text, const QString& sql) {
+    if (!connection_)
+        throw Error(errors::ObjectNotSet, QStringLiteral("The connection is closed."));
+    QByteArrayList statements = takePrelude();
+    statements << text;
+    // Several statements in one text run in one round trip.
+    checked(PQexec(connection_, statements.join(';').constData()),
+            sql.isEmpty() ? QString::fromUtf8(text) : sql);
+}
+
+const PreparedStatement& ServerSession::prepare(const QString& sql) {
+    const auto known = prepared_.constFind(sql);
+    if (known != prepared_.cend()) return *known;
+    if (prepared_.size() >= kMostPreparedStatements) {
+        prepared_.clear();
+        send("DEALLOCATE ALL");
+    }
+    const ServerSql server = ToServerSql(sql, catalog());
+    PreparedStatement statement;
+    statement.name = "fx" + QByteArray::number(++nextStatement_);
+    statement.parameters = server.parameters;
+    checked(PQprepare(connection_, statement.name.constData(), server.text.constData(), 0, nullptr),
+            sql);
+    const Result described =
+        checked(PQdescribePrepared(connection_, statement.name.constData()), sql);
+    for (int c = 0; c < PQnfields(described.get()); ++c) {
+        const QString name = QString::fromUtf8(PQfname(described.get(), c));
+        if (c > 0 && name == QLatin1String(kRowKey)) continue;
+        statement.visible.push_back(c);
+        statement.names.push_back(name);
+        statement.kinds.push_back(kindOf(PQftype(described.get(), c)));
+    }
+    return *prepared_.insert(sql, statement);
+}
+
+Result ServerSession::run(const PreparedStatement& statement, const Parameters& parameters) {
+    if (!connection_)
+        throw Error(errors::ObjectNotSet, QStringLiteral("The connection is closed."));
+    return runPipelined(statement, parameters);
+}
+
+Result ServerSession::runPipelined(const PreparedStatement& statement,
+                                   const Parameters& parameters) {
+    std::vector<const char*> values;
+    for (const auto& value : parameters) values.push_back(value ? value->constData() : nullptr);
+    values.resize(std::size_t(statement.parameters), nullptr);
+    const QString sqlName = QString::fromLatin1(statement.name);
+    const QByteArrayList prelude = takePrelude();
+    if (prelude.isEmpty()) {
+        return checked(PQexecPrepared(connection_, statement.name.constData(), statement.parameters,
+                                      values.data(), nullptr, nullptr, 0),
+                       sqlName);
+    }
+    // The prelude (a BEGIN, a setting) travels with the statement: one round trip for all.
+    PQenterPipelineMode(connection_);
+    for (const QByteArray& command : prelude)
+        PQsendQueryParams(connection_, command.constData(), 0, nullptr, nullptr, nullptr, nullptr,
+                          0);
+    PQsendQueryPrepared(connection_, statement.name.constData(), statement.parameters,
+                        values.data(), nullptr, nullptr, 0);
+    PQpipelineSync(connection_);
+    std::vector<Result> results;
+    for (qsizetype i = 0; i <= prelude.size(); ++i) {
+        Result result(PQgetResult(connection_));
+        if (!result) break;
+        while (PGresult* rest = PQgetResult(connection_)) PQclear(rest);
+        results.push_back(std::move(result));
+    }
+    while (PGresult* sync = PQgetResult(connection_)) {
+        const bool done = PQresultStatus(sync) == PGRES_PIPELINE_SYNC;
+        PQclear(sync);
+        if (done) break;
+    }
+    PQexitPipelineMode(connection_);
+    if (results.size() != std::size_t(prelude.size()) + 1) raise(nullptr, sqlName);
+    for (Result& result : results) {
+        if (PQresultStatus(result.get()) == PGRES_PIPELINE_ABORTED) continue;
+        Result kept = checked(result.release(), sqlName);
+        if (&result == &results.back()) return kept;
+    }
+    raise(nullptr, sqlName);
+}
+
+void ServerSession::loadCatalog() {
+    const Result columns = checked(
+        PQexec(connection_,
+               "SELECT c.relname, a.attname, t.typname FROM pg_class c "
+               "JOIN pg_attribute a ON a.attrelid = c.oid AND a.attnum > 0 AND NOT a.attisdropped "
+               "JOIN pg_type t ON t.oid = a.atttypid "
+               "WHERE c.relnamespace = current_schema()::regnamespace "
+               "AND c.relkind IN ('r', 'v', 'p') ORDER BY c.relname, a.attnum"),
+        QStringLiteral("reading the tables"));
+    Catalog catalog;
+    for (int r = 0; r < PQntuples(columns.get()); ++r) {
+        const QString table = QString::fromUtf8(PQgetvalue(columns.get(), r, 0));
+        const QString column = QString::fromUtf8(PQgetvalue(columns.get(), r, 1));
+        Catalog::Table& entry = catalog.tables[table.toLower()];
+        entry.name = table;
+        if (column == QLatin1String(kRowKey)) continue;
+        entry.columns.push_back(
+            {column, ColumnTypeOf(QString::fromUtf8(PQgetvalue(columns.get(), r, 2)))});
+        entry.spelling.insert(column.toLower(), column);
+    }
+    const Result domains =
+        checked(PQexec(connection_, "SELECT oid, typbasetype FROM pg_type WHERE typtype = 'd'"),
+                QStringLiteral("reading the types"));
+    domainBase_.clear();
+    for (int r = 0; r < PQntuples(domains.get()); ++r) {
+        domainBase_.insert(Oid(QByteArray(PQgetvalue(domains.get(), r, 0)).toUInt()),
+                           Oid(QByteArray(PQgetvalue(domains.get(), r, 1)).toUInt()));
+    }
+    catalog_ = std::move(catalog);
+}
+
+const Catalog& ServerSession::catalog() {
+    if (!catalog_) loadCatalog();
+    return *catalog_;
+}
+
+const Catalog::Table* ServerSession::findTable(const QString& name) {
+    for (int attempt = 0; attempt < 2; ++attempt) {
+        const auto found = catalog().tables.constFind(name.toLower());
+        if (found != catalog_->tables.cend()) return &*found;
+        catalog_.reset();  // another station or tool may have made it since
+    }
+    return nullptr;
+}
+
+void ServerSession::createDatabaseObjects() {
+    if (databaseObjectsMade_) return;
+    execute(DatabaseObjectsSql());
+    databaseObjectsMade_ = true;
+    schemaChanged();
+}
+
+void ServerSession::schemaChanged() {
+    // Statements prepared before stay on the server unused until the session ends.
+    catalog_.reset();
+    prepared_.clear();
+}
+
+ValueKind ServerSession::kindOf(Oid type) const {
+    switch (type) {
+        case kInt2:
+        case kInt4:
+        case kInt8:
+        case kOid:
+            return ValueKind::Integer;
+        case kFloat4:
+        case kFloat8:
+        case kNumeric:
+            return ValueKind::Real;
+        case kBytea:
+            return ValueKind::Blob;
+        default:
+            break;
+    }
+    const auto base = domainBase_.constFind(type);
+    return base == domainBase_.cend() ? ValueKind::Text : kindOf(*base);
+}
+
+// ---- pool ----------------------------------------------------------------------------------
+
+namespace {
+
+QMutex& PoolLock() {
+    static QMutex lock;
+    return lock;
+}
+
+std::multimap<QByteArray, std::shared_ptr<ServerSession>>& Idle() {
+    static std::multimap<QByteArray, std::shared_ptr<ServerSession>> idle;
+    return idle;
+}
+
+QByteArray PoolKey(const ServerLocation& location, bool readOnly) {
+    QByteArray key = readOnly ? "r" : "w";
+    for (const auto& [keyword, value] : location.settings) key += '\0' + keyword + '=' + value;
+    return key;
+}
+
+}  // namespace
+
+std::shared_ptr<ServerSession> SessionPool::take(const ServerLocation& location, bool readOnly) {
+    {
+        const QMutexLocker lock(&PoolLock());
+        const auto found = Idle().find(PoolKey(location, readOnly));
+        if (found != Idle().end()) {
+            std::shared_ptr<ServerSession> session = std::move(found->second);
+            Idle().erase(found);
+            return session;
+        }
+    }
+    return std::make_shared<ServerSession>(location, readOnly);
+}
+
+void SessionPool::giveBack(std::shared_ptr<ServerSession> session, const ServerLocation& location) {
+    if (!session->reusable()) return;
+    const QMutexLocker lock(&PoolLock());
+    Idle().emplace(PoolKey(location, session->readOnly()), std::move(session));
+}
+
+}  // namespace db::postgresql

@@ -1,0 +1,105 @@
+#pragma once
+// One open libpq connection to a lab server, kept for reuse by later opens of the same
+// database in this process (see SessionPool): it keeps what it learnt (the tables, the
+// prepared statements) so that opening the database around every operation costs no extra
+// round trip to the server.
+
+#include <libpq-fe.h>
+
+#include <QByteArray>
+#include <QHash>
+#include <QString>
+#include <memory>
+#include <optional>
+#include <vector>
+
+#include "db/Engine.h"
+#include "db/postgresql/ServerLocation.h"
+#include "db/postgresql/SqlDialect.h"
+
+namespace db::postgresql {
+
+struct ResultDeleter {
+    void operator()(PGresult* result) const { PQclear(result); }
+};
+using Result = std::unique_ptr<PGresult, ResultDeleter>;
+
+// A statement prepared on the server, with the columns it returns.
+struct PreparedStatement {
+    QByteArray name;
+    int parameters = 0;
+    std::vector<int> visible;  // result columns shown: the row key only where asked first
+    std::vector<QString> names;
+    std::vector<ValueKind> kinds;  // the kind of a non-null value, by column
+};
+
+using Parameters = std::vector<std::optional<QByteArray>>;
+
+class ServerSession {
+  public:
+    // Errors: refused login (3031), no such database (3024), unreachable server (3043).
+    ServerSession(const ServerLocation& location, bool readOnly);
+    ~ServerSession();
+    ServerSession(const ServerSession&) = delete;
+    ServerSession& operator=(const ServerSession&) = delete;
+
+    const QString& shown() const { return shown_; }
+    bool readOnly() const { return readOnly_; }
+    // Open, idle and in no transaction: fit to be handed to the next user.
+    bool reusable() const;
+
+    // The transaction starts with the next statement sent, in the same round trip.
+    void begin();
+    bool inTransaction() const;
+    void commit();
+    void rollback();
+    // Applied with the next statement sent.
+    void setLockTimeout(int milliseconds);
+
+    // One or more statements without parameters.
+    void execute(const QString& sql);
+    // Sends statements the engine wrote itself (no names to respell, no parameters).
+    void send(const QByteArray& text, const QString& sql = QString());
+    const PreparedStatement& prepare(const QString& sql);
+    Result run(const PreparedStatement& statement, const Parameters& parameters);
+    int changes() const { return changes_; }
+
+    // The tables as the server holds them; reread when a table is not found in it.
+    const Catalog& catalog();
+    const Catalog::Table* findTable(const QString& name);
+    // Creates the collation and types the tables use, once per session.
+    void createDatabaseObjects();
+    // After a change of the schema: tables, and statements that may read them, are forgotten.
+    void schemaChanged();
+
+  private:
+    [[noreturn]] void raise(const PGresult* result, const QString& sql);
+    Result checked(PGresult* result, const QString& sql);
+    Result runPipelined(const PreparedStatement& statement, const Parameters& parameters);
+    QByteArrayList takePrelude();
+    void loadCatalog();
+    ValueKind kindOf(Oid type) const;
+
+    PGconn* connection_ = nullptr;
+    QString shown_;
+    bool readOnly_;
+    bool beginPending_ = false;
+    int lockTimeoutApplied_ = -1;
+    int lockTimeoutWanted_ = 0;
+    bool databaseObjectsMade_ = false;
+    int changes_ = 0;
+    int nextStatement_ = 0;
+    QHash<QString, PreparedStatement> prepared_;
+    std::optional<Catalog> catalog_;
+    QHash<Oid, Oid> domainBase_;
+};
+
+// Open sessions by database, login and mode, for reuse within the process.
+class SessionPool {
+  public:
+    static std::shared_ptr<ServerSession> take(const ServerLocation& location, bool readOnly);
+    // A session that can be reused goes back to the pool; any other is closed.
+    static void giveBack(std::shared_ptr<ServerSession> session, const ServerLocation& location);
+};
+
+}  // namespace db::postgresql

@@ -1,0 +1,102 @@
+#include "tests/support/TestServer.h"
+
+#include <QCoreApplication>
+#include <QProcess>
+#include <QStandardPaths>
+#include <cstdlib>
+
+#include "db/Engine.h"
+#include "db/Schema.h"
+
+namespace {
+
+const QString kScript = QStringLiteral(FLUXMERE_SOURCE_DIR "/scripts/test-server.sh");
+
+void RunScript(const QString& action, const QString& folder) {
+    QProcess script;
+    script.setProcessChannelMode(QProcess::ForwardedChannels);
+    script.start(QStringLiteral("bash"), {kScript, action, folder});
+    if (!script.waitForFinished(120000) || script.exitCode() != 0) {
+        throw db::Error(db::errors::EngineFailure,
+                        QStringLiteral("The test server could not %1 in %2.").arg(action, folder));
+    }
+}
+
+// A server of this test program's own, stopped when the program ends.
+class OwnServer {
+  public:
+    OwnServer()
+        : folder_(QStringLiteral("/dev/shm/fxpg-own-%1").arg(QCoreApplication::applicationPid())) {
+        RunScript(QStringLiteral("start"), folder_);
+    }
+    ~OwnServer() {
+        try {
+            RunScript(QStringLiteral("stop"), folder_);
+        } catch (const db::Error&) {
+            // Ending anyway; the folder is in memory and goes with the machine.
+        }
+    }
+    const QString& folder() const { return folder_; }
+
+  private:
+    QString folder_;
+};
+
+void Maintain(const QString& sql) {
+    db::Connection(TestServerLocation(QStringLiteral("postgres")), db::DatabasePassword(),
+                   db::OpenMode::ReadWrite)
+        .execute(sql);
+}
+
+// Every fresh database is a copy of one template made once per test program.
+const QString& TemplateDatabase() {
+    static const QString name = [] {
+        const QString name =
+            QStringLiteral("fx_template_%1").arg(QCoreApplication::applicationPid());
+        Maintain(QStringLiteral("DROP DATABASE IF EXISTS %1").arg(name));
+        {
+            db::Connection connection(TestServerLocation(name), db::DatabasePassword(),
+                                      db::OpenMode::Create);
+            db::CreateSchema(connection);
+        }
+        // A template is copied only while nobody is connected to it.
+        Maintain(QStringLiteral("SELECT pg_terminate_backend(pid) FROM pg_stat_activity WHERE "
+                                "datname = '%1' AND pid <> pg_backend_pid()")
+                     .arg(name));
+        return name;
+    }();
+    return name;
+}
+
+}  // namespace
+
+QString TestServerFolder() {
+    const QByteArray fromCtest = qgetenv("FLUXMERE_TEST_PGHOST");
+    if (!fromCtest.isEmpty()) return QString::fromLocal8Bit(fromCtest);
+    static const OwnServer server;
+    return server.folder();
+}
+
+QString TestServerLocation(const QString& database) {
+    return QStringLiteral("postgresql://postgres@/%1?host=%2").arg(database, TestServerFolder());
+}
+
+TempServerDatabase::TempServerDatabase() {
+    static int made = 0;
+    name_ = QStringLiteral("fx_test_%1_%2").arg(QCoreApplication::applicationPid()).arg(++made);
+    const QString source = TemplateDatabase();
+    Maintain(QStringLiteral("CREATE DATABASE %1 TEMPLATE %2").arg(name_, source));
+    location_ = TestServerLocation(name_);
+}
+
+TempServerDatabase::~TempServerDatabase() {
+    try {
+        Maintain(QStringLiteral("DROP DATABASE IF EXISTS %1 WITH (FORCE)").arg(name_));
+    } catch (const db::Error&) {
+        // The server goes with the test run.
+    }
+}
+
+void TempServerDatabase::execute(const QString& sql) const {
+    db::Connection(location_, db::DatabasePassword(), db::OpenMode::ReadWrite).execute(sql);
+}

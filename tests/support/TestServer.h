@@ -1,0 +1,30 @@
+#pragma once
+// The throwaway PostgreSQL server of the tests, and fresh experiment databases on it.
+// ctest starts the server once for all tests (FLUXMERE_TEST_PGHOST names its socket folder);
+// a test program run by hand starts one of its own and stops it when it ends.
+
+#include <QString>
+
+// The socket folder of the running test server.
+QString TestServerFolder();
+
+// The location of a database on the test server, without password: the server's superuser
+// logs in with the experiment database's password.
+QString TestServerLocation(const QString& database);
+
+// A fresh experiment database with every table and no rows on the test server, dropped with
+// the object.
+class TempServerDatabase {
+  public:
+    TempServerDatabase();
+    ~TempServerDatabase();
+    TempServerDatabase(const TempServerDatabase&) = delete;
+    TempServerDatabase& operator=(const TempServerDatabase&) = delete;
+
+    const QString& location() const { return location_; }
+    void execute(const QString& sql) const;
+
+  private:
+    QString name_;
+    QString location_;
+};
