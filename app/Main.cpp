@@ -15,12 +15,15 @@
 #include "core/RunRecord.h"
 #include "core/Shutdown.h"
 #include "db/Dao.h"
+#include "db/Location.h"
 #include "db/Schema.h"
 #include "intake/frmLogin.h"
 #include "recording/Resume.h"
 #include "runtime/Clock.h"
+#include "runtime/Context.h"
 #include "runtime/ProgramEnd.h"
 #include "simulation/frmHydrovat.h"
+#include "station/StationServer.h"
 #include "ui/Dialogs.h"
 
 namespace {
@@ -44,6 +47,7 @@ void ShowFor(int milliseconds) {
 // Every recording writes a journal beside the database, so its folder must take new files;
 // without this, a read-only folder would pass start-up and fail at the first recording.
 QString FolderProblem(const QString& databasePath) {
+    if (db::IsServerLocation(databasePath)) return QString();  // a server keeps its own journal
     const QString folder = QFileInfo(databasePath).absolutePath();
     if (!QFileInfo(folder).isDir()) return QString();  // the database check names the path
     QTemporaryFile probe(folder + QStringLiteral("/.fluxmere-write-check-XXXXXX"));
@@ -63,6 +67,18 @@ void AddSessionTables(db::Connection& connection) {
     db::AddMissingColumns(connection, QStringLiteral("datSubject"));
 }
 
+// When the station's file names a lab server, every load and recording goes there.
+void FollowStationServer() {
+    const QString file = DatabasePath();
+    if (db::IsServerLocation(file)) return;
+    try {
+        const QString server = station::ServerOf(file);
+        if (!server.isEmpty()) runtime::CurrentContext().databasePath = server;
+    } catch (const db::Error&) {
+        // A file that cannot be read is named by the check of the database that follows.
+    }
+}
+
 void ShowSplashAndLoadVersions() {
     frmSplash splash;
     splash.show();
@@ -70,6 +86,7 @@ void ShowSplashAndLoadVersions() {
     IntegrityCheck integrity(DatabasePath());
     ShowFor(g_splashMilliseconds);
     runtime::Randomize(runtime::TickCount());
+    FollowStationServer();
     if (const QString problem = DatabaseProblem(); !problem.isEmpty()) EndStartUp(problem);
     if (const QString damage = integrity.damage(); !damage.isEmpty()) EndStartUp(damage);
     try {
@@ -150,7 +167,7 @@ QString DatabaseProblem() {
         return QStringLiteral(
                    "The experiment database could not be opened:\r\n%1\r\nError %2: "
                    "%3\r\nPlease call the experimenter.")
-            .arg(path)
+            .arg(db::LocationForMessages(path))
             .arg(error.number())
             .arg(error.description());
     }

@@ -13,6 +13,7 @@
 #include "config/Setup.h"
 #include "core/RunRecord.h"
 #include "core/Shutdown.h"
+#include "db/Location.h"
 #include "intake/FormLayout.h"
 #include "intake/KeyPress.h"
 #include "intake/Subjects.h"
@@ -36,7 +37,8 @@ QString NoVersionsMessage() {
     return QStringLiteral(
                "No version of the experiment is set up: the table tblSetup of the experiment "
                "database is empty.\r\n") +
-           DatabasePath() + QStringLiteral("\r\nPlease call the experimenter.");
+           db::LocationForMessages(DatabasePath()) +
+           QStringLiteral("\r\nPlease call the experimenter.");
 }
 
 QString UnreadableRunMessage(const runtime::RuntimeError& error) {

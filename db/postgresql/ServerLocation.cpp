@@ -2,9 +2,8 @@
 
 #include <libpq-fe.h>
 
-#include <QRegularExpression>
-
 #include "db/Error.h"
+#include "db/Location.h"
 
 namespace db::postgresql {
 
@@ -27,21 +26,9 @@ ServerLocation ServerLocation::with(const char* keyword, const QByteArray& value
     return changed;
 }
 
-QString WithoutPassword(const QString& uri) {
-    static const QRegularExpression userPassword(
-        QStringLiteral("^([A-Za-z]+://[^/@:?]*):[^@/?]*@"));
-    static const QRegularExpression passwordParameter(QStringLiteral("([?&])password=[^&]*(&|$)"),
-                                                      QRegularExpression::CaseInsensitiveOption);
-    QString shown = uri;
-    shown.replace(userPassword, QStringLiteral("\\1@"));
-    shown.replace(passwordParameter, QStringLiteral("\\1"));
-    if (shown.endsWith(QLatin1Char('?')) || shown.endsWith(QLatin1Char('&'))) shown.chop(1);
-    return shown;
-}
-
 ServerLocation ParseLocation(const QString& uri) {
     ServerLocation location;
-    location.shown = WithoutPassword(uri);
+    location.shown = LocationForMessages(uri);
     char* error = nullptr;
     PQconninfoOption* options = PQconninfoParse(uri.toUtf8().constData(), &error);
     if (!options) {

@@ -22,7 +22,4 @@ struct ServerLocation {
 // password.
 ServerLocation ParseLocation(const QString& uri);
 
-// The URI with any password taken out of it (user:password@ and password=...).
-QString WithoutPassword(const QString& uri);
-
 }  // namespace db::postgresql

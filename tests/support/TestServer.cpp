@@ -10,7 +10,7 @@
 
 namespace {
 
-const QString kScript = QStringLiteral(FLUXMERE_SOURCE_DIR "/scripts/test-server.sh");
+const QString kScript = QStringLiteral(FX_TEST_SERVER_SCRIPT);
 
 void RunScript(const QString& action, const QString& folder) {
     QProcess script;
