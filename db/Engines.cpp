@@ -2,6 +2,7 @@
 
 #include <QRegularExpression>
 
+#include "db/postgresql/PostgresEngine.h"
 #include "db/sqlcipher/SqlCipherEngine.h"
 
 namespace db {
@@ -19,6 +20,8 @@ struct EngineEntry {
 // A new engine is one folder under db/ and one line here.
 constexpr EngineEntry kEngines[] = {
     {"", sqlcipher::Open},
+    {"postgresql", postgresql::Open},
+    {"postgres", postgresql::Open},
 };
 
 // The scheme of a URI ("postgresql" of "postgresql://..."); empty for a file path.

@@ -19,6 +19,7 @@ constexpr int ReadOnlyObject = 3027;      // a snapshot or read-only database wa
 constexpr int NotValidPassword = 3031;    // the key does not open the file
 constexpr int FileLockRefused = 3050;     // another connection holds a conflicting lock
 constexpr int ShareLockCountExceeded = 3052;
+constexpr int DuplicateKey = 3022;  // the row would repeat a unique key of its table
 constexpr int DataChanged = 3197;   // the row changed under an Edit
 constexpr int RowLocked = 3260;     // a table or row is locked by another connection
 constexpr int ItemNotFound = 3265;  // no column of that name

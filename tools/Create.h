@@ -10,9 +10,12 @@ class Connection;
 
 namespace tool {
 
-// Creates the file with every table and returns it open; refuses a file that exists, so
-// that no experiment's data is ever overwritten.
+// Creates the file (or the database on a server) with every table and returns it open;
+// refuses one that exists, so that no experiment's data is ever overwritten.
 std::unique_ptr<db::Connection> CreateNewDatabase(const QString& path);
+
+// Removes a database file that failed while it was being made.
+void DiscardNewDatabase(const QString& path);
 
 // An empty database with every table.
 void CreateDatabase(const QString& path);

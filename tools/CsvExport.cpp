@@ -5,6 +5,7 @@
 #include <QFileInfo>
 #include <limits>
 
+#include "db/Location.h"
 #include "tools/Csv.h"
 #include "tools/Fingerprint.h"
 #include "tools/OutputFile.h"
@@ -171,7 +172,9 @@ QString Codebook(db::Connection& connection, const QString& databasePath,
     text += QStringLiteral("- Exported by: fluxmere-db %1\n").arg(QStringLiteral(FLUXMERE_VERSION));
     text += QStringLiteral("- Exported at: %1 (UTC)\n")
                 .arg(QDateTime::currentDateTimeUtc().toString(Qt::ISODate));
-    text += QStringLiteral("- Database: %1\n").arg(QFileInfo(databasePath).fileName());
+    text += QStringLiteral("- Database: %1\n")
+                .arg(db::IsServerLocation(databasePath) ? db::LocationForMessages(databasePath)
+                                                        : QFileInfo(databasePath).fileName());
     text += QStringLiteral("- Version: %1\n")
                 .arg(filter.version.isEmpty() ? QStringLiteral("all") : filter.version);
     text += QStringLiteral("- Participant: %1\n")

@@ -139,7 +139,7 @@ void CreateDemoDatabase(const QString& path) {
         transaction.commit();
     } catch (...) {
         connection.reset();
-        QFile::remove(path);
+        DiscardNewDatabase(path);
         throw;
     }
 }

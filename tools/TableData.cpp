@@ -1,5 +1,6 @@
 #include "tools/TableData.h"
 
+#include "db/Location.h"
 #include "tools/ToolError.h"
 
 namespace tool {
@@ -10,7 +11,8 @@ std::unique_ptr<db::Connection> OpenExperimentDatabase(const QString& path, db::
         // first read on.
         return std::make_unique<db::Connection>(path, db::DatabasePassword(), mode, 10000);
     } catch (const db::Error& error) {
-        throw ToolError(QStringLiteral("%1: %2").arg(path, error.description()));
+        throw ToolError(
+            QStringLiteral("%1: %2").arg(db::LocationForMessages(path), error.description()));
     }
 }
 

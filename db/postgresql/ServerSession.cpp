@@ -2,6 +2,7 @@
 
 #include <QMutex>
 #include <map>
+#include <utility>
 
 #include "db/postgresql/ServerErrors.h"
 
@@ -160,9 +161,11 @@ const PreparedStatement& ServerSession::prepare(const QString& sql) {
             sql);
     const Result described =
         checked(PQdescribePrepared(connection_, statement.name.constData()), sql);
+    // The row key shows once, where the text asks for it; a "*" never shows it.
+    bool keyAsked = server.text.contains(kRowKey);
     for (int c = 0; c < PQnfields(described.get()); ++c) {
         const QString name = QString::fromUtf8(PQfname(described.get(), c));
-        if (c > 0 && name == QLatin1String(kRowKey)) continue;
+        if (name == QLatin1String(kRowKey) && !std::exchange(keyAsked, false)) continue;
         statement.visible.push_back(c);
         statement.names.push_back(name);
         statement.kinds.push_back(kindOf(PQftype(described.get(), c)));

@@ -28,7 +28,7 @@ using Result = std::unique_ptr<PGresult, ResultDeleter>;
 struct PreparedStatement {
     QByteArray name;
     int parameters = 0;
-    std::vector<int> visible;  // result columns shown: the row key only where asked first
+    std::vector<int> visible;  // result columns shown: the row key only where asked for
     std::vector<QString> names;
     std::vector<ValueKind> kinds;  // the kind of a non-null value, by column
 };

@@ -108,12 +108,23 @@ bool IsFunctionCall(const std::vector<Token>& tokens, std::size_t at) {
     return next && next->text == QLatin1String("(");
 }
 
+// The name a word or a quoted name stands for; empty for anything else.
+QString NameIn(const Token& token) {
+    if (token.kind == TokenKind::Word) return token.text;
+    if (token.text.size() > 1 && token.text.startsWith(QLatin1Char('"')) &&
+        token.text.endsWith(QLatin1Char('"')))
+        return token.text.mid(1, token.text.size() - 2)
+            .replace(QStringLiteral("\"\""), QStringLiteral("\""));
+    return QString();
+}
+
 // Stored spellings of the columns of the tables the text names; the first table wins.
 QHash<QString, QString> ColumnSpellings(const std::vector<Token>& tokens, const Catalog& catalog) {
     QHash<QString, QString> spellings;
     for (const Token& token : tokens) {
-        if (token.kind != TokenKind::Word) continue;
-        const auto table = catalog.tables.constFind(token.text.toLower());
+        const QString name = NameIn(token);
+        if (name.isEmpty()) continue;
+        const auto table = catalog.tables.constFind(name.toLower());
         if (table == catalog.tables.cend()) continue;
         for (auto column = table->spelling.cbegin(); column != table->spelling.cend(); ++column) {
             if (!spellings.contains(column.key())) spellings.insert(column.key(), column.value());

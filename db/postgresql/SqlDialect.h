@@ -15,7 +15,7 @@
 namespace db::postgresql {
 
 // The name of the row key every table keeps: a whole number from a sequence, rising in the
-// order rows are stored. Queries see it only where they ask for it first.
+// order rows are stored. Queries see it only where they name it.
 inline constexpr char kRowKey[] = "fluxmere_row";
 
 // What the database holds: its tables and their columns, by lower-case name.

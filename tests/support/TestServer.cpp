@@ -81,11 +81,12 @@ QString TestServerLocation(const QString& database) {
     return QStringLiteral("postgresql://postgres@/%1?host=%2").arg(database, TestServerFolder());
 }
 
-TempServerDatabase::TempServerDatabase() {
+TempServerDatabase::TempServerDatabase(Contents contents) {
     static int made = 0;
     name_ = QStringLiteral("fx_test_%1_%2").arg(QCoreApplication::applicationPid()).arg(++made);
-    const QString source = TemplateDatabase();
-    Maintain(QStringLiteral("CREATE DATABASE %1 TEMPLATE %2").arg(name_, source));
+    Maintain(contents == Contents::Empty
+                 ? QStringLiteral("CREATE DATABASE %1").arg(name_)
+                 : QStringLiteral("CREATE DATABASE %1 TEMPLATE %2").arg(name_, TemplateDatabase()));
     location_ = TestServerLocation(name_);
 }
 

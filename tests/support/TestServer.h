@@ -12,11 +12,12 @@ QString TestServerFolder();
 // logs in with the experiment database's password.
 QString TestServerLocation(const QString& database);
 
-// A fresh experiment database with every table and no rows on the test server, dropped with
-// the object.
+// A fresh experiment database with every table and no rows on the test server (or, empty,
+// a database without tables, as an experimenter makes one), dropped with the object.
 class TempServerDatabase {
   public:
-    TempServerDatabase();
+    enum class Contents { EveryTable, Empty };
+    explicit TempServerDatabase(Contents contents = Contents::EveryTable);
     ~TempServerDatabase();
     TempServerDatabase(const TempServerDatabase&) = delete;
     TempServerDatabase& operator=(const TempServerDatabase&) = delete;

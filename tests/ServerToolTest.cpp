@@ -1,0 +1,117 @@
+// fluxmere-db on a lab server: every command takes the server's address in place of a file,
+// a file and a server holding the same experiment export the same data, and a station is
+// pointed at the server without its password ever being shown.
+#include <gtest/gtest.h>
+
+#include <QDir>
+#include <QTemporaryDir>
+#include <QTextStream>
+
+#include "station/StationServer.h"
+#include "tests/support/TestServer.h"
+#include "tests/support/ToolFixtures.h"
+#include "tools/CommandLine.h"
+
+namespace {
+
+struct ToolRun {
+    int code;
+    QString out;
+    QString err;
+};
+
+ToolRun Tool(const QStringList& arguments) {
+    QString out;
+    QString err;
+    QTextStream outStream(&out);
+    QTextStream errStream(&err);
+    const int code = tool::RunTool(arguments, outStream, errStream);
+    outStream.flush();
+    errStream.flush();
+    return {code, out, err};
+}
+
+// The server's address with the login's password in it, as a station is given it.
+QString WithPassword(const QString& location) {
+    return QString(location).replace(QStringLiteral("postgres@"),
+                                     QStringLiteral("postgres:") + db::DatabasePassword() + '@');
+}
+
+TEST(ServerToolTest, AFileAndAServerWithTheSameExperimentExportTheSameData) {
+    const TempServerDatabase server(TempServerDatabase::Contents::Empty);
+    QTemporaryDir dir;
+    const QString file = dir.filePath(QStringLiteral("demo.mdb"));
+    for (const QString& database : {file, server.location()}) {
+        ASSERT_EQ(Tool({"demo", database}).code, 0);
+        Execute(database,
+                QStringLiteral("INSERT INTO datSubject (Subject, Version, Age, Date, Time) VALUES "
+                               "('O''Brien', 'TankP', 21.5, '2026-12-10', '09:05:00')"));
+        Execute(database, QStringLiteral("INSERT INTO datExperimentTrials (Subject, Version, "
+                                         "EventID, AmountInTank, IsTimeDriven) VALUES "
+                                         "('O''Brien', 'TankP', 1, 0.1, -1)"));
+    }
+    ASSERT_EQ(Tool({"export", file, dir.filePath("from-file")}).code, 0);
+    const ToolRun exported = Tool({"export", server.location(), dir.filePath("from-server")});
+    ASSERT_EQ(exported.code, 0) << exported.err.toStdString();
+    const QStringList csvFiles = QDir(dir.filePath("from-file")).entryList({"*.csv"});
+    EXPECT_GE(csvFiles.size(), 8);
+    for (const QString& csv : csvFiles) {
+        EXPECT_EQ(ReadFile(dir.filePath("from-server/" + csv)),
+                  ReadFile(dir.filePath("from-file/" + csv)))
+            << csv.toStdString();
+    }
+}
+
+TEST(ServerToolTest, CreateRefusesAServerDatabaseThatHoldsAnExperiment) {
+    const TempServerDatabase server;
+    const ToolRun created = Tool({"create", server.location()});
+    EXPECT_EQ(created.code, 1);
+    EXPECT_TRUE(created.err.contains(QStringLiteral("never overwrites")))
+        << created.err.toStdString();
+}
+
+TEST(ServerToolTest, AStationIsPointedShownAndTakenBackWithoutThePasswordShown) {
+    const TempServerDatabase server;
+    QTemporaryDir dir;
+    const QString station = dir.filePath(QStringLiteral("Hydrovat.mdb"));
+    ASSERT_EQ(Tool({"create", station}).code, 0);
+    const QString address = WithPassword(server.location());
+
+    const ToolRun pointed = Tool({"station", station, address});
+    ASSERT_EQ(pointed.code, 0) << pointed.err.toStdString();
+    EXPECT_EQ(station::ServerOf(station), address);
+    const ToolRun shown = Tool({"station", station});
+    EXPECT_TRUE(shown.out.contains(server.location())) << shown.out.toStdString();
+    for (const ToolRun& run : {pointed, shown})
+        EXPECT_FALSE((run.out + run.err).contains(db::DatabasePassword()));
+    EXPECT_FALSE(ReadFile(station).contains("postgresql://")) << "the file is encrypted";
+
+    EXPECT_TRUE(Tool({"station", station, "--remove"}).out.contains("records into itself again"));
+    EXPECT_TRUE(station::ServerOf(station).isEmpty());
+    EXPECT_TRUE(Tool({"station", station}).out.contains("names no lab server"));
+}
+
+TEST(ServerToolTest, AStationIsNotPointedAtWhatHoldsNoExperiment) {
+    const TempServerDatabase empty(TempServerDatabase::Contents::Empty);
+    QTemporaryDir dir;
+    const QString station = dir.filePath(QStringLiteral("Hydrovat.mdb"));
+    ASSERT_EQ(Tool({"create", station}).code, 0);
+    const struct {
+        QString server;
+        int code;
+        const char* says;
+    } cases[] = {
+        {WithPassword(empty.location()), 1, "holds no experiment database"},
+        {QStringLiteral("/tmp/other.mdb"), 2, "not a server's address"},
+        {QStringLiteral("postgresql://postgres:pw@/x?host=/nonexistent"), 1, "Cannot reach"},
+    };
+    for (const auto& c : cases) {
+        const ToolRun run = Tool({"station", station, c.server});
+        EXPECT_EQ(run.code, c.code) << run.err.toStdString();
+        EXPECT_TRUE(run.err.contains(QLatin1String(c.says))) << run.err.toStdString();
+        EXPECT_FALSE(run.err.contains(QStringLiteral(":pw@")));
+    }
+    EXPECT_TRUE(station::ServerOf(station).isEmpty());
+}
+
+}  // namespace
