@@ -1,6 +1,8 @@
 // record_ratio: recording one event-log row the way the program does (OpenTable, AddNew,
 // every column, Update, Close, CloseDatabase) against an INSERT of the same row through a
 // connection to the same file that is already open and keyed.
+// server_record_ratio: the same two on a lab server (the baseline's connection already open
+// and logged in, on the same socket).
 #include <QDir>
 #include <QTemporaryDir>
 #include <algorithm>
@@ -8,6 +10,7 @@
 #include <vector>
 
 #include "access/TableAccess.h"
+#include "bench/BenchServer.h"
 #include "bench/Figure.h"
 #include "db/Engine.h"
 #include "db/Schema.h"
@@ -24,7 +27,6 @@ const QString& BenchDatabase() {
         const QString file = dir.filePath(QStringLiteral("Hydrovat.mdb"));
         db::Connection connection(file, db::DatabasePassword(), db::OpenMode::Create);
         db::CreateSchema(connection);
-        runtime::CurrentContext().databasePath = file;
         return file;
     }();
     return path;
@@ -77,8 +79,13 @@ Row EventRow() {
     return row;
 }
 
-void RecordThroughOpenTable(benchmark::State& state) {
-    BenchDatabase();
+const QString& BenchServerDatabase() {
+    static const QString location = NewServerDatabase(QStringLiteral("fx_bench_record"));
+    return location;
+}
+
+void RecordThroughOpenTable(benchmark::State& state, const QString& location) {
+    runtime::CurrentContext().databasePath = location;
     const Row row = EventRow();
     for (auto _ : state) {
         auto rows = OpenTable(QStringLiteral("datExperimentTrials"), false,
@@ -91,8 +98,8 @@ void RecordThroughOpenTable(benchmark::State& state) {
     }
 }
 
-void InsertOnOpenConnection(benchmark::State& state) {
-    db::Connection connection(BenchDatabase(), db::DatabasePassword(), db::OpenMode::ReadWrite);
+void InsertOnOpenConnection(benchmark::State& state, const QString& location) {
+    db::Connection connection(location, db::DatabasePassword(), db::OpenMode::ReadWrite);
     const Row row = EventRow();
     QStringList names;
     QStringList places;
@@ -110,6 +117,20 @@ void InsertOnOpenConnection(benchmark::State& state) {
     }
 }
 
+void RecordToFile(benchmark::State& state) {
+    RecordThroughOpenTable(state, BenchDatabase());
+}
+void InsertIntoFile(benchmark::State& state) {
+    InsertOnOpenConnection(state, BenchDatabase());
+}
+void RecordToServer(benchmark::State& state) {
+    RecordThroughOpenTable(state, BenchServerDatabase());
+}
+void InsertIntoServer(benchmark::State& state) {
+    InsertOnOpenConnection(state, BenchServerDatabase());
+}
+
 }  // namespace
 
-FX_FIGURE(record_ratio, RecordThroughOpenTable, InsertOnOpenConnection);
+FX_FIGURE(record_ratio, RecordToFile, InsertIntoFile);
+FX_FIGURE(server_record_ratio, RecordToServer, InsertIntoServer);

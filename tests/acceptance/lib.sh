@@ -33,6 +33,7 @@ fail() {
 cleanup() {
     [ -n "$PROGRAM_PID" ] && kill -9 "$PROGRAM_PID" 2>/dev/null
     release_write_lock
+    drop_server_database
     [ -n "$XVFB_PID" ] && kill "$XVFB_PID" 2>/dev/null
     if [ -n "$WORK" ] && [ -z "${KEEP_WORK:-}" ]; then rm -rf "$WORK"; fi
 }
@@ -60,6 +61,9 @@ make_database() {
     step "build the test database"
     mkdir -p "$WORK/data" "$WORK/csv" "$WORK/setup"
     DB="$WORK/data/Hydrovat.mdb"
+    if [ -n "$SERVER_DB" ]; then
+        DB="postgresql://postgres:$DB_KEY@/$SERVER_DB?host=$FLUXMERE_TEST_PGHOST"
+    fi
     "$TOOL" demo "$DB" >/dev/null || fail "fluxmere-db demo"
     "$TOOL" export "$DB" "$WORK/csv" >/dev/null || fail "fluxmere-db export"
     awk -F, -v OFS=, -v period="$period_ms" '
@@ -74,6 +78,11 @@ make_database() {
         }' "$WORK/csv/tblSetup.csv" >"$WORK/setup/tblSetup.csv"
     "$TOOL" import "$DB" "$WORK/setup" --replace >/dev/null || fail "fluxmere-db import"
     cp "$PROGRAM" "$WORK/fluxmere"
+    if [ -n "$SERVER_DB" ]; then
+        step "point the station at the server"
+        "$TOOL" create "$WORK/data/Hydrovat.mdb" >/dev/null || fail "fluxmere-db create"
+        "$TOOL" station "$WORK/data/Hydrovat.mdb" "$DB" >/dev/null || fail "fluxmere-db station"
+    fi
 }
 
 # The write lock of the test database, held by the sqlcipher shell (as an import would hold
@@ -96,9 +105,27 @@ release_write_lock() {
     LOCK_PID=""
 }
 
-# One value (or rows, "|" between columns) from the test database.
+# The server's database of this run goes with it.
+drop_server_database() {
+    [ -n "$SERVER_DB" ] && PGPASSWORD="$DB_KEY" psql -h "$FLUXMERE_TEST_PGHOST" -U postgres \
+        -d postgres -qc "DROP DATABASE IF EXISTS $SERVER_DB WITH (FORCE)" >/dev/null 2>&1
+}
+
+# The database as the experiment's tables are made: the demo, with three periods and short
+# pauses (see make_database), on the test server when the run points the station at it.
+SERVER_DB=""
+
+# One value (or rows, "|" between columns) from the test database. On the server the tables
+# keep their names' letter case, which its SQL wants quoted.
 query() {
-    printf "PRAGMA key='%s';\n.headers off\n%s;\n" "$DB_KEY" "$1" | sqlcipher -batch "$DB"
+    if [ -n "$SERVER_DB" ]; then
+        local names='datExperimentTrials|datSubject|datTrialSummary|datUserTimesSummary|Subject'
+        names+='|Version|eventType|Trial|EventID|UserInFlow|UserOutFlow|Condition|Major|Gender|Age'
+        PGPASSWORD="$DB_KEY" psql -h "$FLUXMERE_TEST_PGHOST" -U postgres -d "$SERVER_DB" -qAt \
+            -F '|' -c "$(sed -E "s/\b($names)\b/\"\1\"/g" <<<"$1")"
+    else
+        printf "PRAGMA key='%s';\n.headers off\n%s;\n" "$DB_KEY" "$1" | sqlcipher -batch "$DB"
+    fi
 }
 
 expect_query() {

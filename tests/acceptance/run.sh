@@ -2,7 +2,8 @@
 # One whole-program run: the real fluxmere in a real X window, driven with keys and clicks as
 # a participant and an experimenter would, then the recorded tables checked.
 #   run.sh SCENARIO FLUXMERE FLUXMERE-DB CLOSE-WINDOW
-# Scenarios: paced, timed, resume, exit-password, close-cancel, database-failure, quit.
+# Scenarios: paced, timed, resume, exit-password, close-cancel, database-failure, quit,
+# server (the station pointed at the test server that ctest started).
 # Each checks the program's exit status: 0 only for a finished experiment.
 set -uo pipefail
 
@@ -196,6 +197,37 @@ scenario_resume() {
                   where Subject='Cleo' and $AFTER_COST order by EventID)" "1,2,3"
 }
 
+# The paced run with the station pointed at the lab server: every row goes to the server,
+# none into the station's own file.
+scenario_server() {
+    local name="Ann O'Brien" quoted="Ann O''Brien"
+    SERVER_DB="fx_acceptance_$$"
+    make_database 700
+    start_program
+    log_in "$name" TankP
+    register "$name"
+    simulation_window
+    enter_orders 2.5 1 Enter
+    wait_periods_scored "$quoted" 1
+    enter_orders 3 $'\b0' click
+    wait_periods_scored "$quoted" 2
+    enter_orders 4 2 Enter
+    wait_periods_scored "$quoted" 3
+    earnings_message_ends_the_program
+    step "check datSubject and the orders of every period on the server"
+    expect_query "select Subject, Version, Condition, Major, Gender, Age from datSubject" \
+        "$name|TankP|continuous|Physics|Female|23"
+    [ "$(submit_rows "$quoted")" = $'1|2.5|1\n2|3|0\n3|4|2' ] ||
+        fail "Submit rows: $(submit_rows "$quoted" | tr '\n' ' ')"
+    expect_query "select count(*) from datTrialSummary where Subject='$quoted'" 3
+    expect_query "select count(*) from datUserTimesSummary where Subject='$quoted'" 3
+    step "the station's own file recorded nothing"
+    local server=$SERVER_DB
+    SERVER_DB="" DB="$WORK/data/Hydrovat.mdb"
+    expect_query "select count(*) from datSubject" 0
+    SERVER_DB=$server
+}
+
 # Ctrl+X in an order box brings the prompt; Escape answers No, Enter Yes.
 exit_key_prompt() {
     local answer=$1 prompt
@@ -339,6 +371,7 @@ case "$SCENARIO" in
     close-cancel) scenario_close_cancel ;;
     database-failure) scenario_database_failure ;;
     quit) scenario_quit ;;
+    server) scenario_server ;;
     *) fail "unknown scenario '$SCENARIO'" ;;
 esac
 echo "ACCEPTANCE PASSED [$SCENARIO]"
