@@ -73,7 +73,7 @@ ServerSession::~ServerSession() {
 
 bool ServerSession::reusable() const {
     return connection_ && PQstatus(connection_) == CONNECTION_OK &&
-           PQtransactionStatus(connection_) == PQTRANS_IDLE && !beginPending_;
+           PQtransactionStatus(connection_) == PQTRANS_IDLE && !beginPending_ && !deferred_;
 }
 
 void ServerSession::begin() {
@@ -86,15 +86,23 @@ bool ServerSession::inTransaction() const {
 
 void ServerSession::commit() {
     if (beginPending_) {
-        beginPending_ = false;  // nothing was sent, so nothing is to be committed
+        // Nothing was sent but perhaps one write: alone, it is a transaction of its own.
+        beginPending_ = false;
+        if (!deferred_) return;
+        const DeferredWrite write = std::move(*deferred_);
+        deferred_.reset();
+        runPipelined(write.statement, write.parameters);
         return;
     }
-    send("COMMIT");
+    flush();
+    checked(PQexec(connection_, "COMMIT"), QStringLiteral("COMMIT"));
 }
 
 void ServerSession::rollback() {
     beginPending_ = false;
-    if (PQtransactionStatus(connection_) != PQTRANS_IDLE) send("ROLLBACK");
+    deferred_.reset();
+    if (PQtransactionStatus(connection_) != PQTRANS_IDLE)
+        checked(PQexec(connection_, "ROLLBACK"), QStringLiteral("ROLLBACK"));
 }
 
 void ServerSession::setLockTimeout(int milliseconds) {
@@ -126,7 +134,10 @@ void ServerSession::raise(const PGresult* result, const QString& sql) {
 Result ServerSession::checked(PGresult* raw, const QString& sql) {
     Result result(raw);
     const ExecStatusType status = result ? PQresultStatus(result.get()) : PGRES_FATAL_ERROR;
-    if (status != PGRES_COMMAND_OK && status != PGRES_TUPLES_OK) raise(result.get(), sql);
+    if (status != PGRES_COMMAND_OK && status != PGRES_TUPLES_OK) {
+        lockTimeoutApplied_ = -1;  // a setting sent with a failed statement was undone with it
+        raise(result.get(), sql);
+    }
     const char* tuples = PQcmdTuples(result.get());
     changes_ = tuples && *tuples ? QByteArray(tuples).toInt() : 0;
     return result;
@@ -136,9 +147,28 @@ void ServerSession::execute(const QString& sql) {
     send(ToServerSql(sql, catalog()).text, sql);
 }
 
+bool ServerSession::defer(const PreparedStatement& statement, const Parameters& parameters) {
+    if (!beginPending_ || deferred_ || !statement.names.empty()) return false;
+    deferred_ = DeferredWrite{statement, parameters};
+    return true;
+}
+
+void ServerSession::flush() {
+    if (!deferred_) return;
+    const DeferredWrite write = std::move(*deferred_);
+    deferred_.reset();
+    runPipelined(write.statement, write.parameters);
+}
+
+int ServerSession::changes() {
+    flush();
+    return changes_;
+}
+
 void ServerSession::send(const QByteArray& text, const QString& sql) {
     if (!connection_)
         throw Error(errors::ObjectNotSet, QStringLiteral("The connection is closed."));
+    flush();
     QByteArrayList statements = takePrelude();
     statements << text;
     // Several statements in one text run in one round trip.
@@ -176,6 +206,7 @@ const PreparedStatement& ServerSession::prepare(const QString& sql) {
 Result ServerSession::run(const PreparedStatement& statement, const Parameters& parameters) {
     if (!connection_)
         throw Error(errors::ObjectNotSet, QStringLiteral("The connection is closed."));
+    flush();
     return runPipelined(statement, parameters);
 }
 

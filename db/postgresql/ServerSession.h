@@ -62,7 +62,11 @@ class ServerSession {
     void send(const QByteArray& text, const QString& sql = QString());
     const PreparedStatement& prepare(const QString& sql);
     Result run(const PreparedStatement& statement, const Parameters& parameters);
-    int changes() const { return changes_; }
+    // A write that opens a transaction waits to travel with the commit when it is the
+    // transaction's only statement: one round trip, as for a write on its own. Its failure
+    // then shows at the commit. False when it must run now.
+    bool defer(const PreparedStatement& statement, const Parameters& parameters);
+    int changes();
 
     // The tables as the server holds them; reread when a table is not found in it.
     const Catalog& catalog();
@@ -76,6 +80,8 @@ class ServerSession {
     [[noreturn]] void raise(const PGresult* result, const QString& sql);
     Result checked(PGresult* result, const QString& sql);
     Result runPipelined(const PreparedStatement& statement, const Parameters& parameters);
+    // Sends a deferred write inside its transaction before anything else is sent.
+    void flush();
     QByteArrayList takePrelude();
     void loadCatalog();
     ValueKind kindOf(Oid type) const;
@@ -88,6 +94,11 @@ class ServerSession {
     int lockTimeoutWanted_ = 0;
     bool databaseObjectsMade_ = false;
     int changes_ = 0;
+    struct DeferredWrite {
+        PreparedStatement statement;
+        Parameters parameters;
+    };
+    std::optional<DeferredWrite> deferred_;
     int nextStatement_ = 0;
     QHash<QString, PreparedStatement> prepared_;
     std::optional<Catalog> catalog_;

@@ -43,13 +43,21 @@ void ServerStatement::bindNull(int position) {
 }
 
 bool ServerStatement::step() {
-    if (!result_) result_ = session_->run(statement_, parameters_);
+    if (deferred_) return false;
+    if (!result_) {
+        if (session_->defer(statement_, parameters_)) {
+            deferred_ = true;  // a write returns no rows; it is sent with the commit
+            return false;
+        }
+        result_ = session_->run(statement_, parameters_);
+    }
     ++row_;
     return row_ < PQntuples(result_.get());
 }
 
 void ServerStatement::reset() {
     result_.reset();
+    deferred_ = false;
     row_ = -1;
     parameters_.clear();
 }

@@ -36,6 +36,7 @@ class ServerStatement : public backend::StatementBackend {
     const PreparedStatement statement_;
     Parameters parameters_;
     Result result_;
+    bool deferred_ = false;
     int row_ = -1;
 };
 

@@ -1,8 +1,8 @@
 #include "tests/support/TestServer.h"
 
 #include <QCoreApplication>
+#include <QFileInfo>
 #include <QProcess>
-#include <QStandardPaths>
 #include <cstdlib>
 
 #include "db/Engine.h"
@@ -71,8 +71,11 @@ const QString& TemplateDatabase() {
 }  // namespace
 
 QString TestServerFolder() {
-    const QByteArray fromCtest = qgetenv("FLUXMERE_TEST_PGHOST");
-    if (!fromCtest.isEmpty()) return QString::fromLocal8Bit(fromCtest);
+    const QByteArray fromEnvironment = qgetenv("FLUXMERE_TEST_PGHOST");
+    if (!fromEnvironment.isEmpty()) return QString::fromLocal8Bit(fromEnvironment);
+    // The server ctest started for this build answers on its socket there.
+    const QString fromCtest = QStringLiteral(FX_TEST_SERVER_FOLDER);
+    if (QFileInfo::exists(fromCtest + QStringLiteral("/.s.PGSQL.5432"))) return fromCtest;
     static const OwnServer server;
     return server.folder();
 }

@@ -1,7 +1,8 @@
 #pragma once
 // The throwaway PostgreSQL server of the tests, and fresh experiment databases on it.
-// ctest starts the server once for all tests (FLUXMERE_TEST_PGHOST names its socket folder);
-// a test program run by hand starts one of its own and stops it when it ends.
+// ctest starts the server once for all tests, in a folder of the build's own; a test program
+// run by hand while it is not running starts one of its own and stops it when it ends.
+// FLUXMERE_TEST_PGHOST names another server's socket folder.
 
 #include <QString>
 
