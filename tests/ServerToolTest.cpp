@@ -62,6 +62,14 @@ TEST(ServerToolTest, AFileAndAServerWithTheSameExperimentExportTheSameData) {
     }
 }
 
+TEST(ServerToolTest, CreatingOnAServerNeverShowsThePassword) {
+    const TempServerDatabase server(TempServerDatabase::Contents::Empty);
+    const ToolRun created = Tool({"create", WithPassword(server.location())});
+    EXPECT_EQ(created.code, 0) << created.err.toStdString();
+    EXPECT_TRUE(created.out.contains(server.location())) << created.out.toStdString();
+    EXPECT_FALSE(created.out.contains(db::DatabasePassword()));
+}
+
 TEST(ServerToolTest, CreateRefusesAServerDatabaseThatHoldsAnExperiment) {
     const TempServerDatabase server;
     const ToolRun created = Tool({"create", server.location()});

@@ -105,13 +105,14 @@ Arguments Parse(const Command& command, const QStringList& words) {
 
 int Create(const Arguments& a, QTextStream& out) {
     CreateDatabase(a.positional[0]);
-    out << "created the empty experiment database " << a.positional[0] << '\n';
+    out << "created the empty experiment database " << db::LocationForMessages(a.positional[0])
+        << '\n';
     return kDone;
 }
 
 int Demo(const Arguments& a, QTextStream& out) {
     CreateDemoDatabase(a.positional[0]);
-    out << "created the demo database " << a.positional[0]
+    out << "created the demo database " << db::LocationForMessages(a.positional[0])
         << " (versions TankP, TankT, StoreP, StoreT; "
         << "experimenter account '" << kDemoUser << "', password '" << kDemoPassword << "')\n";
     return kDone;
