@@ -1,6 +1,7 @@
 // Runs the benchmarks of one program and prints each registered figure (subject time over
 // baseline time, from the same run) on its own line as "name: value".
 #include <QApplication>
+#include <cmath>
 #include <cstdio>
 #include <cstdlib>
 #include <iostream>
@@ -80,7 +81,10 @@ int main(int argc, char** argv) {
         }
     }
     for (const auto& [name, measure] : fxbench::Values()) {
-        std::printf("%s: %.2f\n", name.c_str(), measure());
+        // A count (rows lost) is a whole number and is printed as one.
+        const double value = measure();
+        std::printf(value == std::floor(value) ? "%s: %.0f\n" : "%s: %.2f\n", name.c_str(),
+                    value);
     }
     return 0;
 }

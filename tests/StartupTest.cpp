@@ -17,6 +17,7 @@
 #include "intake/frmLogin.h"
 #include "runtime/ProgramEnd.h"
 #include "simulation/frmHydrovat.h"
+#include "station/StationServer.h"
 #include "support/DamagedFile.h"
 #include "support/ExperimentDatabase.h"
 #include "support/IntakeScripts.h"
@@ -199,6 +200,19 @@ TEST_F(StartupTest, ADamagedPageOfTheRecordedTablesIsRefusedBeforeAnyoneLogsIn) 
     EXPECT_TRUE(shown[0].text.startsWith("The experiment database is damaged:\r\n" +
                                          database.path() + "\r\n"))
         << shown[0].text.toStdString();
+    EXPECT_EQ(ended, runtime::ExitStatus::StartUpRefused);
+    EXPECT_TRUE(dialogs.modalForms().empty()) << "the login was shown";
+}
+
+TEST_F(StartupTest, AStationPointedAtAServerItCannotReachNamesItWithoutThePasswordAndEnds) {
+    station::PointAt(database.path(),
+                     QStringLiteral("postgresql://fluxmere:Pw-9@/fluxmere?host=/nonexistent"));
+    const auto shown = endedMain();
+    ASSERT_EQ(shown.size(), 1u);
+    EXPECT_TRUE(
+        shown[0].text.contains(QStringLiteral("postgresql://fluxmere@/fluxmere?host=/nonexistent")))
+        << shown[0].text.toStdString();
+    EXPECT_FALSE(shown[0].text.contains(QStringLiteral("Pw-9")));
     EXPECT_EQ(ended, runtime::ExitStatus::StartUpRefused);
     EXPECT_TRUE(dialogs.modalForms().empty()) << "the login was shown";
 }
