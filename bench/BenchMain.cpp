@@ -83,8 +83,7 @@ int main(int argc, char** argv) {
     for (const auto& [name, measure] : fxbench::Values()) {
         // A count (rows lost) is a whole number and is printed as one.
         const double value = measure();
-        std::printf(value == std::floor(value) ? "%s: %.0f\n" : "%s: %.2f\n", name.c_str(),
-                    value);
+        std::printf(value == std::floor(value) ? "%s: %.0f\n" : "%s: %.2f\n", name.c_str(), value);
     }
     return 0;
 }
