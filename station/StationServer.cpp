@@ -45,14 +45,14 @@ void PointAt(const QString& stationFile, const QString& serverLocation) {
     }
     db::Connection connection = OpenStationFile(stationFile, db::OpenMode::ReadWrite);
     connection.createTable(StationTable());
-    connection.beginWrite();
+    db::Transaction transaction(connection);
     connection.execute(QStringLiteral("DELETE FROM %1").arg(QLatin1String(kTable)));
     db::Statement insert =
         connection.prepare(QStringLiteral("INSERT INTO %1 (%2) VALUES (?)")
                                .arg(QLatin1String(kTable), QLatin1String(kColumn)));
     insert.bind(1, serverLocation);
     insert.step();
-    connection.commit();
+    transaction.commit();
 }
 
 bool Unpoint(const QString& stationFile) {

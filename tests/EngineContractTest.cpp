@@ -254,6 +254,20 @@ const ContractCase kCases[] = {
          db::Statement second = connection.prepare(sql);
          EXPECT_FALSE(second.step());  // unbound: compares with nothing
      }},
+    {"AnAddedColumnJoinsTheTableAndExistingRowsReadNo",
+     [](const EngineDatabase& database) {
+         Connection connection = database.open();
+         connection.execute(QStringLiteral("INSERT INTO datSubject (Subject) VALUES ('Ann')"));
+         connection.addColumn(QStringLiteral("datSubject"),
+                              {QStringLiteral("Later"), db::ColumnType::Boolean, QString()});
+         const std::vector<db::ColumnInfo> columns =
+             connection.tableColumns(QStringLiteral("datSubject"));
+         ASSERT_FALSE(columns.empty());
+         EXPECT_EQ(columns.back().name, QStringLiteral("Later"));
+         EXPECT_EQ(columns.back().type, db::ColumnType::Boolean);
+         EXPECT_EQ(Texts(connection, QStringLiteral("SELECT Later FROM datSubject")),
+                   QStringList{"0"});
+     }},
     {"RowsTakeTheirOrderColumnThenStoredOrder",
      [](const EngineDatabase& database) {
          Connection connection = database.open();

@@ -98,11 +98,12 @@ TEST_F(PostgresEngineTest, TextComparisonIgnoresTheCaseOfEveryLetter) {
 TEST_F(PostgresEngineTest, TheRowKeyIsHiddenFromEveryRowReadWhole) {
     Connection connection = Open(database_.location());
     connection.execute(QStringLiteral("INSERT INTO datSubject (Subject) VALUES ('Ann')"));
+    const int columns = int(db::FindTable(QStringLiteral("datSubject"))->columns.size());
     db::Statement whole = connection.prepare(QStringLiteral("SELECT * FROM datSubject"));
-    EXPECT_EQ(whole.columnCount(), 8);
+    EXPECT_EQ(whole.columnCount(), columns);
     db::Statement keyed =
         connection.prepare(QStringLiteral("SELECT %1, * FROM datSubject").arg(connection.rowKey()));
-    EXPECT_EQ(keyed.columnCount(), 9);
+    EXPECT_EQ(keyed.columnCount(), columns + 1);
     ASSERT_TRUE(keyed.step());
     EXPECT_EQ(keyed.kind(0), db::ValueKind::Integer);
 }

@@ -112,4 +112,9 @@ void ServerConnection::createTable(const TableDef& table) {
     session_->schemaChanged();
 }
 
+void ServerConnection::addColumn(const QString& table, const ColumnDef& column) {
+    session_->send(AddColumnSql(table, column).toUtf8());
+    session_->schemaChanged();
+}
+
 }  // namespace db::postgresql

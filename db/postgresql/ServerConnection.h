@@ -30,6 +30,7 @@ class ServerConnection : public backend::ConnectionBackend {
     bool tableExists(const QString& table) override;
     QString rowKey() const override;
     void createTable(const TableDef& table) override;
+    void addColumn(const QString& table, const ColumnDef& column) override;
 
   private:
     ServerLocation location_;

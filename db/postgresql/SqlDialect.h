@@ -40,6 +40,8 @@ ServerSql ToServerSql(const QString& sql, const Catalog& catalog);
 QString DatabaseObjectsSql();
 // CREATE TABLE and CREATE INDEX for a table, unless they exist.
 QString CreateTableSql(const TableDef& table);
+// ALTER TABLE that adds a column to a table made before the column existed.
+QString AddColumnSql(const QString& table, const ColumnDef& column);
 
 // The column type the program describes for a server type (by its name).
 ColumnType ColumnTypeOf(const QString& serverType);
