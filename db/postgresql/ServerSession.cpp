@@ -252,26 +252,51 @@ Result ServerSession::runPipelined(const PreparedStatement& statement,
     raise(nullptr, sqlName);
 }
 
-void ServerSession::loadCatalog() {
-    const Result columns = checked(
-        PQexec(connection_,
-               "SELECT c.relname, a.attname, t.typname FROM pg_class c "
-               "JOIN pg_attribute a ON a.attrelid = c.oid AND a.attnum > 0 AND NOT a.attisdropped "
-               "JOIN pg_type t ON t.oid = a.atttypid "
-               "WHERE c.relnamespace = current_schema()::regnamespace "
-               "AND c.relkind IN ('r', 'v', 'p') ORDER BY c.relname, a.attnum"),
-        QStringLiteral("reading the tables"));
-    Catalog catalog;
-    for (int r = 0; r < PQntuples(columns.get()); ++r) {
-        const QString table = QString::fromUtf8(PQgetvalue(columns.get(), r, 0));
-        const QString column = QString::fromUtf8(PQgetvalue(columns.get(), r, 1));
+namespace {
+
+// The tables and columns of the database's schema, one row per column; the parameter, when
+// given, keeps one table (by its name in any letter case).
+constexpr char kColumnsSql[] =
+    "SELECT c.relname, a.attname, t.typname FROM pg_class c "
+    "JOIN pg_attribute a ON a.attrelid = c.oid AND a.attnum > 0 AND NOT a.attisdropped "
+    "JOIN pg_type t ON t.oid = a.atttypid "
+    "WHERE c.relnamespace = current_schema()::regnamespace "
+    "AND c.relkind IN ('r', 'v', 'p') AND ($1::text IS NULL OR lower(c.relname) = lower($1)) "
+    "ORDER BY c.relname, a.attnum";
+
+void AddColumns(Catalog& catalog, const PGresult* columns) {
+    for (int r = 0; r < PQntuples(columns); ++r) {
+        const QString table = QString::fromUtf8(PQgetvalue(columns, r, 0));
+        const QString column = QString::fromUtf8(PQgetvalue(columns, r, 1));
         Catalog::Table& entry = catalog.tables[table.toLower()];
         entry.name = table;
         if (column == QLatin1String(kRowKey)) continue;
         entry.columns.push_back(
-            {column, ColumnTypeOf(QString::fromUtf8(PQgetvalue(columns.get(), r, 2)))});
+            {column, ColumnTypeOf(QString::fromUtf8(PQgetvalue(columns, r, 2)))});
         entry.spelling.insert(column.toLower(), column);
     }
+}
+
+bool SameColumns(const Catalog::Table& a, const Catalog::Table& b) {
+    if (a.name != b.name || a.columns.size() != b.columns.size()) return false;
+    for (std::size_t c = 0; c < a.columns.size(); ++c) {
+        if (a.columns[c].name != b.columns[c].name || a.columns[c].type != b.columns[c].type)
+            return false;
+    }
+    return true;
+}
+
+}  // namespace
+
+Result ServerSession::readColumns(const QByteArray* table) {
+    const char* values[] = {table ? table->constData() : nullptr};
+    return checked(PQexecParams(connection_, kColumnsSql, 1, nullptr, values, nullptr, nullptr, 0),
+                   QStringLiteral("reading the tables"));
+}
+
+void ServerSession::loadCatalog() {
+    Catalog catalog;
+    AddColumns(catalog, readColumns(nullptr).get());
     const Result domains =
         checked(PQexec(connection_, "SELECT oid, typbasetype FROM pg_type WHERE typtype = 'd'"),
                 QStringLiteral("reading the types"));
@@ -281,6 +306,23 @@ void ServerSession::loadCatalog() {
                            Oid(QByteArray(PQgetvalue(domains.get(), r, 1)).toUInt()));
     }
     catalog_ = std::move(catalog);
+}
+
+const Catalog::Table* ServerSession::currentTable(const QString& name) {
+    if (!connection_)
+        throw Error(errors::ObjectNotSet, QStringLiteral("The connection is closed."));
+    const QByteArray wanted = name.toUtf8();
+    Catalog read;
+    AddColumns(read, readColumns(&wanted).get());
+    const QString key = name.toLower();
+    const auto now = read.tables.constFind(key);
+    const auto known = catalog().tables.constFind(key);
+    const bool same = now == read.tables.cend()
+                          ? known == catalog_->tables.cend()
+                          : known != catalog_->tables.cend() && SameColumns(*known, *now);
+    // Another station or tool changed the table: what was learnt of it no longer holds.
+    if (!same) schemaChanged();
+    return findTable(name);
 }
 
 const Catalog& ServerSession::catalog() {

@@ -71,6 +71,9 @@ class ServerSession {
     // The tables as the server holds them; reread when a table is not found in it.
     const Catalog& catalog();
     const Catalog::Table* findTable(const QString& name);
+    // The table as the server holds it at this moment (one round trip), also when another
+    // connection has changed it since it was learnt; nullptr when there is none.
+    const Catalog::Table* currentTable(const QString& name);
     // Creates the collation and types the tables use, once per session.
     void createDatabaseObjects();
     // After a change of the schema: tables, and statements that may read them, are forgotten.
@@ -84,6 +87,7 @@ class ServerSession {
     void flush();
     QByteArrayList takePrelude();
     void loadCatalog();
+    Result readColumns(const QByteArray* table);
     ValueKind kindOf(Oid type) const;
 
     PGconn* connection_ = nullptr;
