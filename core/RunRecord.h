@@ -74,6 +74,9 @@ struct RunStateRecord {
     QString Condition;
     std::int32_t CurrentTrial = 0;
     std::int32_t EventID = 0;
+    // A continued run keeps the event rows up to this one, the end of its last complete
+    // period; the later rows were an interrupted attempt that the run plays again.
+    std::int32_t LastKeptEventID = 0;
     bool QuitAtLogin = false;
     bool ExitConfirmed = false;
 

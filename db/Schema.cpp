@@ -24,6 +24,12 @@ ColumnDef Date() {
 ColumnDef Flag(const char* name, const char* meaning) {
     return {name, T::Boolean, QString::fromLatin1(meaning) + " (-1 yes, 0 no)"};
 }
+// Set by a continuation on the rows of an interrupted attempt at a period, which the
+// continuation plays again in full; leaving these rows out gives the run as if uninterrupted.
+ColumnDef Superseded() {
+    return Flag("superseded",
+                "row of an interrupted attempt at its period, which a continued run played again");
+}
 
 TableDef SetupTable() {
     return {
@@ -187,6 +193,7 @@ TableDef ExperimentTrialsTable() {
                 {"deltaTmeBetweenEnvUsr", T::Double,
                  "largest gap in ms between the environment's action and Submit that still earns "
                  "the time-gap bonus"},
+                Superseded(),
             },
             {{"datExperimentTrials_Subject_Version_EventID", {"Subject", "Version", "EventID"}}}};
 }
@@ -240,6 +247,7 @@ TableDef UserTimesSummaryTable() {
                 {"Trial", T::Integer, "period counter at the moment of the Submit"},
                 Date(),
                 {"SubmitClickTime", T::Time, "time of the Submit, hh:mm:ss"},
+                Superseded(),
             },
             {}};
 }

@@ -8,6 +8,8 @@
 #include "core/RunValues.h"
 #include "db/Error.h"
 #include "db/Schema.h"
+#include "recording/InterruptedPeriod.h"
+#include "recording/TrialSummary.h"
 #include "runtime/NumberText.h"
 
 namespace {
@@ -188,6 +190,44 @@ bool OwnOrderDueNow() {
            (out >= 1 && ElementOrZero(RunState.UserOutFlow, out) > 0);
 }
 
+// The participant's event rows as the continuation judges them.
+struct RecordedRun {
+    std::vector<RecordedEvent> kept;  // not superseded, oldest first
+    std::int32_t highestEventID = 0;  // of all rows
+    bool latestTimeDriven = false;    // as the latest kept row records it
+};
+
+RecordedRun ReadRecordedRun(const QString& table) {
+    TableRead query(ParticipantRows(QStringLiteral("*"), table, QString()), kStatus);
+    db::Recordset& rows = query.rows();
+    RecordedRun run;
+    for (; !rows.Eof(); rows.MoveNext()) {
+        const auto eventID = RecordedWhole(rows, "EventID", runtime::ToInt32);
+        run.highestEventID = std::max(run.highestEventID, eventID);
+        if (IsSuperseded(rows)) continue;
+        if (run.kept.empty())
+            run.latestTimeDriven = db::IsTrue(rows.Field(QStringLiteral("IsTimeDriven")));
+        run.kept.push_back({eventID, RecordedWhole(rows, "Trial", runtime::ToInt16),
+                            rows.Field(QStringLiteral("eventType")).toString()});
+    }
+    std::reverse(run.kept.begin(), run.kept.end());
+    return run;
+}
+
+// Submit presses of the participant in a period, not superseded.
+long SubmitPressesIn(long trial) {
+    TableRead query(QStringLiteral("SELECT * FROM datUserTimesSummary WHERE Subject=") +
+                        SqlText(RunState.SubjectName) + QStringLiteral(" and Version=") +
+                        SqlText(RunState.Version) + QStringLiteral(" and Trial=") +
+                        QString::number(trial),
+                    kStatus);
+    long presses = 0;
+    for (db::Recordset& rows = query.rows(); !rows.Eof(); rows.MoveNext()) {
+        presses += !IsSuperseded(rows);
+    }
+    return presses;
+}
+
 void StartFresh() {
     RunStateRecord& run = RunState;
     const ExperimentSetupRecord& setup = ExperimentSetup;
@@ -240,12 +280,26 @@ void Continue() {
 
 std::int16_t GetLastTrial(const QString& table) {
     if (table.isEmpty()) return 0;
-    TableRead query(ParticipantRows(QStringLiteral("*"), table, QString()), kStatus);
-    db::Recordset& rows = query.rows();
-    if (rows.Eof()) return 0;
-    const LastEvent last = ReadLastEvent(rows);
-    Restore(last);
-    return last.trial;
+    const RecordedRun recorded = ReadRecordedRun(table);
+    const bool timeDriven = recorded.latestTimeDriven;
+    const long presses =
+        recorded.kept.empty() || !timeDriven ? 0 : SubmitPressesIn(recorded.kept.back().trial);
+    const CompletePeriod complete =
+        LastCompletePeriod(recorded.kept, timeDriven, presses, ExperimentSetup.MaxTrial);
+    std::int16_t trial = 0;
+    if (complete.period > 0) {
+        TableRead closing(ParticipantRows(QStringLiteral("*"), table,
+                                          QStringLiteral(" and EventID =") +
+                                              QString::number(complete.closingEventID)),
+                          kStatus);
+        const LastEvent last = ReadLastEvent(closing.rows());
+        Restore(last);
+        trial = last.trial;
+    }
+    // Numbering goes on after every recorded row, those of an interrupted attempt included.
+    RunState.EventID = recorded.highestEventID;
+    RunState.LastKeptEventID = complete.closingEventID;
+    return trial;
 }
 
 double GetLastUserInFlow(const QString& table, std::int16_t trial) {
@@ -261,6 +315,7 @@ void ForgetRestoredRun() {
     RunStateRecord& run = RunState;
     run.CurrentTrial = initial.CurrentTrial;
     run.EventID = initial.EventID;
+    run.LastKeptEventID = initial.LastKeptEventID;
     run.CurrentCost = initial.CurrentCost;
     run.TotCost = initial.TotCost;
     run.CurrentBonus = initial.CurrentBonus;
@@ -288,7 +343,12 @@ void InitRun() {
     run.TankIndex = 0;
     SizeArray(run.UserInFlow, ExperimentSetup.MaxTrial + 1L);
     SizeArray(run.UserOutFlow, ExperimentSetup.MaxTrial + 1L);
-    if (run.CurrentTrial != 0) Continue();
+    // A participant with recorded rows continues, even when no period was complete.
+    if (run.EventID != 0) SupersedeInterruptedAttempt();
+    if (run.CurrentTrial != 0) {
+        Continue();
+        CompleteRestoredTrialSummary();
+    }
 }
 
 void FillInitialPipeline(std::vector<double>& pipeline, double initial, std::int16_t startingDelay,

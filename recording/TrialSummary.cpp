@@ -1,5 +1,7 @@
 #include "recording/TrialSummary.h"
 
+#include <functional>
+
 #include "access/TableAccess.h"
 #include "core/RunRecord.h"
 #include "core/RunValues.h"
@@ -42,10 +44,10 @@ void AssignStart(db::Recordset& record, long beginning, const QString& inflowTex
     record.SetField(QStringLiteral("UpperBoundFromGoal"), setup.UpperBoundFromGoal);
 }
 
-// The columns overwritten at the end of period CurrentTrial.
-void AssignEnd(db::Recordset& record) {
+// The columns overwritten at the end of period CurrentTrial; the amount in model units.
+void AssignEnd(db::Recordset& record, double amountInTank) {
     const RunStateRecord& run = RunState;
-    record.SetField(QStringLiteral("AmountInTank"), InModelUnits(run.AmountInTank));
+    record.SetField(QStringLiteral("AmountInTank"), amountInTank);
     record.SetField(QStringLiteral("CurrentBonus"), run.CurrentBonus);
     record.SetField(QStringLiteral("TotBonus"), run.TotBonus);
     record.SetField(QStringLiteral("CurrentCost"), run.CurrentCost);
@@ -54,43 +56,85 @@ void AssignEnd(db::Recordset& record) {
     AssignPipelineColumns(record);
 }
 
+// A period played again after an interruption starts from a row as a new one is: no end
+// values, and false flags (AssignStart leaves false flags unassigned).
+void ClearForNewAttempt(db::Recordset& record) {
+    for (const char* column : {"CurrentBonus", "CurrentCost", "TotCost", "BackOrder",
+                               "ForwardDischarge", "TotalBackOrder", "TotalForwardDischarge"}) {
+        record.SetField(QString::fromLatin1(column), QVariant());
+    }
+    for (const char* flag :
+         {"IsUserInFlow", "IsUserOutFlow", "IsEnvInFlow", "IsEnvOutFlow", "graphicalMode"}) {
+        record.SetField(QString::fromLatin1(flag), 0);
+    }
+}
+
+// The query that finds the row of a period of the participant and version.
+QString SummaryRowOf(long trial) {
+    return QStringLiteral("select * from datTrialSummary where Version=") +
+           SqlText(RunState.Version) + QStringLiteral(" and Subject=") +
+           SqlText(RunState.SubjectName) + QStringLiteral(" and Trial=") + QString::number(trial);
+}
+
+// Edits the period's row when it exists; false when there is none.
+bool EditSummaryRow(long trial, const QString& status,
+                    const std::function<void(db::Recordset&)>& assign) {
+    bool found = false;
+    WriteRecord(kTable, SummaryRowOf(trial), status, [&](db::Recordset& record) {
+        found = !record.Eof();
+        if (!found) return;
+        record.Edit();
+        assign(record);
+        record.Update();
+    });
+    return found;
+}
+
 }  // namespace
 
 void RecordTrialSummary(const QString& inflowText, const QString& outflowText) {
-    WriteRecord(kTable, kTable, QStringLiteral("Recording data"), [&](db::Recordset& record) {
-        record.AddNew();
-        AssignStart(record, RunState.CurrentTrial + 1L, inflowText, outflowText);
-        record.Update();
-    });
+    const long beginning = RunState.CurrentTrial + 1L;
+    const auto assign = [&](db::Recordset& record) {
+        AssignStart(record, beginning, inflowText, outflowText);
+    };
+    // A period begun before an interruption keeps its one row: the new attempt takes it over.
+    const bool begunBefore =
+        EditSummaryRow(beginning, QStringLiteral("Recording data"), [&](db::Recordset& record) {
+            ClearForNewAttempt(record);
+            assign(record);
+        });
+    if (!begunBefore) {
+        WriteRecord(kTable, kTable, QStringLiteral("Recording data"), [&](db::Recordset& record) {
+            record.AddNew();
+            assign(record);
+            record.Update();
+        });
+    }
     RunState.PeriodStartTime = runtime::TimeValue{};
     RunState.PeriodEndTime = runtime::TimeValue{};
 }
 
 QString TrialSummaryQuery() {
-    return QStringLiteral("select * from datTrialSummary where Version=") +
-           SqlText(RunState.Version) + QStringLiteral(" and Subject=") +
-           SqlText(RunState.SubjectName) + QStringLiteral(" and Trial=") +
-           QString::number(RunState.CurrentTrial);
+    return SummaryRowOf(RunState.CurrentTrial);
 }
 
 void UpdateTrialAmount() {
     const QString status = QStringLiteral("Recording Amount");
-    bool found = false;
-    WriteRecord(kTable, TrialSummaryQuery(), status, [&](db::Recordset& record) {
-        found = !record.Eof();
-        if (!found) return;
-        record.Edit();
-        AssignEnd(record);
-        record.Update();
-    });
-    if (found) return;
+    const double amount = InModelUnits(RunState.AmountInTank);
+    const auto assignEnd = [amount](db::Recordset& record) { AssignEnd(record, amount); };
+    if (EditSummaryRow(RunState.CurrentTrial, status, assignEnd)) return;
     // The row of this period was never created (or was removed): append it complete, as
     // it would have been created at the start of the period and completed now. The entry
     // boxes of that moment are unknown, so the stored orders are recorded.
-    WriteRecord(kTable, kTable, status, [](db::Recordset& record) {
+    WriteRecord(kTable, kTable, status, [&](db::Recordset& record) {
         record.AddNew();
         AssignStart(record, RunState.CurrentTrial, QStringLiteral("0"), QStringLiteral("0"));
-        AssignEnd(record);
+        assignEnd(record);
         record.Update();
     });
+}
+
+void CompleteRestoredTrialSummary() {
+    EditSummaryRow(RunState.CurrentTrial, QStringLiteral("Recording Amount"),
+                   [](db::Recordset& record) { AssignEnd(record, RunState.AmountInTank); });
 }

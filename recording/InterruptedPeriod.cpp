@@ -1,0 +1,103 @@
+#include "recording/InterruptedPeriod.h"
+
+#include <algorithm>
+
+#include "access/TableAccess.h"
+#include "core/RunRecord.h"
+#include "db/Dao.h"
+#include "db/Error.h"
+#include "db/Schema.h"
+#include "recording/RecordWriter.h"
+
+namespace {
+
+// What the rows of one period show.
+struct PeriodRows {
+    long userPhases = 0;  // "No User Effect"
+    long closings = 0;    // "After Cost Calculation"
+    long submits = 0;     // "Submit Clicked"
+    const RecordedEvent* last = nullptr;
+};
+
+PeriodRows RowsOf(const std::vector<RecordedEvent>& events, long trial) {
+    PeriodRows rows;
+    for (const RecordedEvent& event : events) {
+        if (event.trial != trial) continue;
+        rows.userPhases += event.eventType == QLatin1String("No User Effect");
+        rows.closings += event.eventType == QLatin1String("After Cost Calculation");
+        rows.submits += event.eventType == QLatin1String("Submit Clicked");
+        rows.last = &event;
+    }
+    return rows;
+}
+
+// Phases of a period still running after its last row; `carried` ran on from the period
+// before.
+long RunningPhases(const PeriodRows& rows, bool timeDriven, long carried) {
+    return carried + rows.userPhases + (timeDriven ? 1 : 0) - rows.closings;
+}
+
+// The latest row of a period before `trial`.
+const RecordedEvent* LastRowBefore(const std::vector<RecordedEvent>& events, long trial) {
+    const RecordedEvent* last = nullptr;
+    for (const RecordedEvent& event : events) {
+        if (event.trial < trial) last = &event;
+    }
+    return last;
+}
+
+QString ParticipantCondition() {
+    return QStringLiteral(" WHERE Subject = ") + SqlText(RunState.SubjectName) +
+           QStringLiteral(" AND Version = ") + SqlText(RunState.Version);
+}
+
+}  // namespace
+
+CompletePeriod LastCompletePeriod(const std::vector<RecordedEvent>& events, bool timeDriven,
+                                  long pressesInLatestPeriod, long maxTrial) {
+    if (events.empty()) return {};
+    const long latest = events.back().trial;
+    const PeriodRows rows = RowsOf(events, latest);
+    // A phase a Submit began shortly before the clock opened the period closes in it.
+    const long carried =
+        timeDriven ? std::max(0L, RunningPhases(RowsOf(events, latest - 1), true, 0)) : 0;
+    const bool closed = rows.last->eventType == QLatin1String("After Cost Calculation") &&
+                        RunningPhases(rows, timeDriven, carried) <= 0;
+    const bool pressesTaken =
+        !timeDriven || latest >= maxTrial || pressesInLatestPeriod <= rows.submits;
+    if (closed && pressesTaken) return {latest, rows.last->eventID};
+    const RecordedEvent* before = LastRowBefore(events, latest);
+    if (!before || before->trial < 1) return {};
+    return {before->trial, before->eventID};
+}
+
+bool IsSuperseded(const db::Recordset& row) {
+    try {
+        return row.Field(QStringLiteral("superseded")).toLongLong() != 0;
+    } catch (const db::Error& error) {
+        if (error.number() != db::errors::ItemNotFound) throw;
+        return false;
+    }
+}
+
+void SupersedeInterruptedAttempt() {
+    const QString table = QStringLiteral("datExperimentTrials");
+    // A participant-paced period is begun by the Submit pressed in the period before it.
+    const long firstPressPlayedAgain =
+        RunState.CurrentTrial + (ExperimentSetup.IsTimeDriven ? 1L : 0L);
+    const QString presses =
+        QStringLiteral("UPDATE datUserTimesSummary SET superseded = -1") + ParticipantCondition() +
+        QStringLiteral(" AND Trial >= %1 AND superseded = 0").arg(firstPressPlayedAgain);
+    const QString events =
+        QStringLiteral("UPDATE datExperimentTrials SET superseded = -1") + ParticipantCondition() +
+        QStringLiteral(" AND EventID > %1 AND superseded = 0").arg(RunState.LastKeptEventID);
+    WriteRecord(table, table, QStringLiteral("Recording data"), [&](db::Recordset&) {
+        db::Connection& connection = RunState.Database->connection();
+        db::Transaction transaction(connection);
+        for (const QString& recorded : {table, QStringLiteral("datUserTimesSummary")})
+            db::AddMissingColumns(connection, recorded);
+        connection.execute(presses);
+        connection.execute(events);
+        transaction.commit();
+    });
+}
