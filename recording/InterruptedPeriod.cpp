@@ -59,16 +59,17 @@ CompletePeriod LastCompletePeriod(const std::vector<RecordedEvent>& events, bool
     const long latest = events.back().trial;
     const PeriodRows rows = RowsOf(events, latest);
     // A phase a Submit began shortly before the clock opened the period closes in it.
+    const PeriodRows before = RowsOf(events, latest - 1);
     const long carried =
-        timeDriven ? std::max(0L, RunningPhases(RowsOf(events, latest - 1), true, 0)) : 0;
+        timeDriven && before.last ? std::max(0L, RunningPhases(before, true, 0)) : 0;
     const bool closed = rows.last->eventType == QLatin1String("After Cost Calculation") &&
                         RunningPhases(rows, timeDriven, carried) <= 0;
     const bool pressesTaken =
         !timeDriven || latest >= maxTrial || pressesInLatestPeriod <= rows.submits;
     if (closed && pressesTaken) return {latest, rows.last->eventID};
-    const RecordedEvent* before = LastRowBefore(events, latest);
-    if (!before || before->trial < 1) return {};
-    return {before->trial, before->eventID};
+    const RecordedEvent* closing = LastRowBefore(events, latest);
+    if (!closing || closing->trial < 1) return {};
+    return {closing->trial, closing->eventID};
 }
 
 bool IsSuperseded(const db::Recordset& row) {

@@ -189,6 +189,7 @@ TEST_F(RecordingTest, EventRowHoldsTheRunColumnByColumn) {
                                {"IsBonusOnTimeGap", kFalse},
                                {"TimeBetweenEnvTries", 2500.0},
                                {"deltaTmeBetweenEnvUsr", 3000.0},
+                               {"superseded", kFalse},
                            });
     }
 }
@@ -281,14 +282,29 @@ TEST_F(RecordingTest, SummaryRowOfThePeriodThatBegins) {
     }
 }
 
+TEST_F(RecordingTest, APeriodBegunAgainKeepsItsOneSummaryRowAsNew) {
+    // The interrupted attempt began period 4 with other flags and completed its row.
+    RunState.IsUserOutFlow = true;
+    RunState.IsEnvInFlow = true;
+    RecordTrialSummary(QStringLiteral("9"), QStringLiteral("9"));
+    RunState.CurrentTrial = 4;
+    UpdateTrialAmount();
+    SetUp();
+    RecordTrialSummary(QStringLiteral("3.5"), QStringLiteral("2.25"));
+    const auto rows = Rows(QStringLiteral("datTrialSummary"));
+    ASSERT_EQ(rows.size(), 1u);
+    ExpectRow(rows[0], SummaryStart(3.5, 2.25, false));
+}
+
 TEST_F(RecordingTest, EmptyEntryBoxRecordsZeroWhateverTheStoredOrder) {
     RecordTrialSummary(QString(), QStringLiteral("0"));
+    RunState.CurrentTrial += 1;
     RecordTrialSummary(QStringLiteral("7"), QString());
     const auto rows = Rows(QStringLiteral("datTrialSummary"));
     ASSERT_EQ(rows.size(), 2u);
     EXPECT_EQ(rows[0]["UserInFlow"], 0.0);
     EXPECT_EQ(rows[0]["UserOutFlow"], 2.25);
-    EXPECT_EQ(rows[1]["UserInFlow"], 3.5);  // the box's text is not what is recorded
+    EXPECT_EQ(rows[1]["UserInFlow"], 4.5);  // the box's text is not what is recorded
     EXPECT_EQ(rows[1]["UserOutFlow"], 0.0);
 }
 
@@ -373,7 +389,8 @@ TEST_F(RecordingTest, SubmitTimeRowTakesThePressTimeOfTheMode) {
     const Row common = {{"Subject", QStringLiteral("O'Brien")},
                         {"Version", QStringLiteral("v'1")},
                         {"Trial", Int(3)},
-                        {"Date", TodayText()}};
+                        {"Date", TodayText()},
+                        {"superseded", kFalse}};
     Row paced = common;
     paced.emplace_back("SubmitClickTime", QStringLiteral("10:01:02"));
     Row timeDriven = common;

@@ -1,8 +1,12 @@
 #include <gtest/gtest.h>
 
+#include <QHash>
+#include <QStringList>
 #include <ostream>
 
 #include "core/RunRecord.h"
+#include "db/Engine.h"
+#include "recording/InterruptedPeriod.h"
 #include "recording/Resume.h"
 #include "support/ExperimentDatabase.h"
 
@@ -395,5 +399,179 @@ INSTANTIATE_TEST_SUITE_P(
                       // Orders 2 to 5 fell due together at 5.
                       ArrivalsCase{"FellFromFourToOneAtFive", 6, 4, {5, 40}, {4, 1, 0}, 6}),
     [](const auto& info) { return std::string(info.param.name); });
+
+// A run's event rows written compactly: per period its number, a colon and one letter per
+// row (S "Submit Clicked", E "Environment Effect", N "No User Effect", I "User Inflow", O "User
+// Outflow", A "After Cost Calculation"), EventIDs from 1 in order.
+std::vector<RecordedEvent> Events(const QString& text) {
+    const QHash<QChar, QString> types{{'S', "Submit Clicked"}, {'E', "Environment Effect"},
+                                      {'N', "No User Effect"}, {'I', "User Inflow"},
+                                      {'O', "User Outflow"},   {'A', "After Cost Calculation"}};
+    std::vector<RecordedEvent> events;
+    for (const QString& period : text.split(' ', Qt::SkipEmptyParts)) {
+        const QStringList parts = period.split(':');
+        for (const QChar letter : parts[1]) {
+            events.push_back({static_cast<std::int32_t>(events.size() + 1), parts[0].toLong(),
+                              types.value(letter)});
+        }
+    }
+    return events;
+}
+
+struct CompletenessCase {
+    const char* name;
+    bool timeDriven;
+    const char* events;
+    long presses;  // recorded in the latest period
+    long period;   // the last complete period, 0 for none
+    int closingEventID;
+};
+
+std::ostream& operator<<(std::ostream& out, const CompletenessCase& c) {
+    return out << c.name;
+}
+
+class CompletenessTest : public ::testing::TestWithParam<CompletenessCase> {};
+
+TEST_P(CompletenessTest, FindsTheEndOfTheLastCompletePeriod) {
+    const CompletenessCase& c = GetParam();
+    const CompletePeriod complete =
+        LastCompletePeriod(Events(c.events), c.timeDriven, c.presses, 5);
+    EXPECT_EQ(complete.period, c.period);
+    EXPECT_EQ(complete.closingEventID, c.closingEventID);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Runs, CompletenessTest,
+    ::testing::Values(
+        CompletenessCase{"PacedScored", false, "1:SENIA 2:SENOA", 0, 2, 10},
+        CompletenessCase{"PacedUserPhaseRunning", false, "1:SENIA 2:SENI", 0, 1, 5},
+        CompletenessCase{"PacedOnlySubmitted", false, "1:SENIA 2:S", 0, 1, 5},
+        CompletenessCase{"PacedFirstPeriodInterrupted", false, "1:SEN", 0, 0, 0},
+        CompletenessCase{"PacedLastPeriodScored", false, "4:SENA 5:SENA", 0, 5, 8},
+        CompletenessCase{"TimedUserPhaseThenEnvironmentScored", true, "1:NIAEA", 0, 1, 5},
+        CompletenessCase{"TimedEnvironmentStillToCome", true, "1:NAEA 2:NIA", 0, 1, 4},
+        CompletenessCase{"TimedFirstPeriodEnvironmentToCome", true, "1:NIA", 0, 0, 0},
+        CompletenessCase{"TimedEnvironmentFirstScored", true, "1:NAEA 2:EA", 0, 2, 6},
+        CompletenessCase{"TimedEnvironmentNotActingScored", true, "1:NAEA 2:A", 0, 2, 5},
+        CompletenessCase{"TimedSubmitPhaseRunning", true, "1:NAEA 2:EASNI", 1, 1, 4},
+        CompletenessCase{"TimedSubmitPhaseScored", true, "1:NAEA 2:EASNIA", 1, 2, 10},
+        CompletenessCase{"TimedPressNotTakenOver", true, "1:NAEA 2:EA", 1, 1, 4},
+        CompletenessCase{"TimedPressInTheLastPeriod", true, "4:EA 5:EA", 1, 5, 4},
+        CompletenessCase{"TimedPhaseFromThePeriodBeforeScored", true, "1:EASN 2:IANAEA", 0, 2, 10},
+        CompletenessCase{"TimedPhaseFromThePeriodBeforeOnly", true, "1:EASN 2:IANA", 0, 1, 4}),
+    [](const auto& info) { return std::string(info.param.name); });
+
+// The empty table as an earlier program created it, without the superseded column.
+void RecreateWithoutSuperseded(const TempDatabase& database, const QString& table) {
+    QStringList columns;
+    {
+        db::Connection connection(database.path(), db::DatabasePassword(), db::OpenMode::ReadOnly);
+        for (const auto& column : connection.tableColumns(table)) {
+            if (column.name != "superseded") columns << column.name + ' ' + column.declaredType;
+        }
+    }
+    database.execute(
+        QStringLiteral("DROP TABLE %1; CREATE TABLE %1 (%2)").arg(table, columns.join(", ")));
+}
+
+// A paced run stopped in period 2 after its Submit and environment phase.
+class InterruptedRunTest : public ResumeTest {
+  protected:
+    void recordInterruptedRun() {
+        ConstantDelays(2, 2);
+        int eventID = 0;
+        for (const char* type :
+             {"Submit Clicked", "Environment Effect", "No User Effect", "After Cost Calculation"}) {
+            database.addEvent("Ann", "A", ++eventID, 1,
+                              {{"eventType", Literal(type)},
+                               {"AmountInTank", "11.5"},
+                               {"TotBonus", "3"},
+                               {"UserInflowTP", "2"},
+                               {"UserOutflowTP", "2"}});
+        }
+        for (const char* type : {"Submit Clicked", "Environment Effect"}) {
+            database.addEvent("Ann", "A", ++eventID, 2, {{"eventType", Literal(type)}});
+        }
+        database.addEvent("Bob", "A", 7, 2, {{"eventType", "'Submit Clicked'"}});
+        for (const int trial : {0, 1}) {
+            database.execute(QStringLiteral("INSERT INTO datUserTimesSummary (Subject, Version, "
+                                            "Trial) VALUES ('Ann', 'A', %1)")
+                                 .arg(trial));
+        }
+        // Period 1's row was begun but not completed before the station stopped.
+        database.execute(QStringLiteral(
+            "INSERT INTO datTrialSummary (Subject, Version, Trial, AmountInTank) VALUES "
+            "('Ann', 'A', 1, 9), ('Ann', 'A', 2, 11.5)"));
+    }
+
+    void continueRun() {
+        RunState.CurrentTrial = GetLastTrial("datExperimentTrials");
+        InitRun();
+    }
+
+    QString supersededEvents() const {
+        QStringList ids;
+        for (const auto& row : database.rows(
+                 "SELECT EventID FROM datExperimentTrials WHERE superseded ORDER BY EventID")) {
+            ids << row.at("EventID").toString();
+        }
+        return ids.join(',');
+    }
+};
+
+TEST_F(InterruptedRunTest, GoesOnFromTheLastCompletePeriodAndSupersedesTheAttempt) {
+    recordInterruptedRun();
+    continueRun();
+    EXPECT_EQ(RunState.CurrentTrial, 1);
+    EXPECT_EQ(RunState.AmountInTank, 11.5);
+    EXPECT_EQ(RunState.EventID, 6) << "numbering goes on after every recorded row";
+    EXPECT_EQ(supersededEvents(), "5,6");
+    EXPECT_EQ(
+        database.rows("SELECT Trial FROM datUserTimesSummary WHERE superseded").at(0).at("Trial"),
+        1)
+        << "the press that began period 2";
+    EXPECT_EQ(database.rows("SELECT * FROM datUserTimesSummary WHERE superseded").size(), 1u);
+    const auto summary = database.rows("SELECT * FROM datTrialSummary ORDER BY Trial");
+    ASSERT_EQ(summary.size(), 2u);
+    EXPECT_EQ(summary[0].at("AmountInTank"), 11.5) << "completed from the closing row";
+    EXPECT_EQ(summary[0].at("TotBonus"), 3.0);
+}
+
+TEST_F(InterruptedRunTest, ASecondInterruptionJudgesOnlyTheKeptRows) {
+    recordInterruptedRun();
+    continueRun();
+    // The second attempt at period 2 is interrupted too, after its Submit.
+    database.addEvent("Ann", "A", 7, 2, {{"eventType", "'Submit Clicked'"}});
+    SetUp();
+    ConstantDelays(2, 2);
+    continueRun();
+    EXPECT_EQ(RunState.CurrentTrial, 1);
+    EXPECT_EQ(RunState.EventID, 7);
+    EXPECT_EQ(supersededEvents(), "5,6,7");
+}
+
+TEST_F(InterruptedRunTest, NoCompletePeriodStartsAfreshAfterTheRecordedRows) {
+    ConstantDelays(2, 2);
+    database.addEvent("Ann", "A", 1, 1, {{"eventType", "'Submit Clicked'"}});
+    database.addEvent("Ann", "A", 2, 1, {{"eventType", "'No User Effect'"}});
+    ExperimentSetup.BaseMoney = 5;
+    continueRun();
+    EXPECT_EQ(RunState.CurrentTrial, 0);
+    EXPECT_EQ(RunState.EventID, 2);
+    EXPECT_EQ(RunState.TotBonus, 5) << "a fresh start's money";
+    EXPECT_EQ(supersededEvents(), "1,2");
+}
+
+TEST_F(InterruptedRunTest, AFileFromAnEarlierProgramGetsTheMark) {
+    for (const QString table : {"datExperimentTrials", "datUserTimesSummary"}) {
+        RecreateWithoutSuperseded(database, table);
+    }
+    recordInterruptedRun();
+    continueRun();
+    EXPECT_EQ(RunState.CurrentTrial, 1);
+    EXPECT_EQ(supersededEvents(), "5,6");
+    EXPECT_EQ(database.rows("SELECT * FROM datUserTimesSummary WHERE superseded").size(), 1u);
+}
 
 }  // namespace

@@ -22,6 +22,20 @@ bool HasColumn(const std::vector<TableColumn>& columns, const QString& name) {
     return ColumnIndex(columns, name) >= 0;
 }
 
+// The file's columns and, for a recorded table, those the program added since the file was
+// recorded (the superseded mark), so every export has the same columns: a file no later
+// program has written to holds nothing superseded.
+std::vector<TableColumn> ExportedColumns(db::Connection& connection, const QString& table) {
+    std::vector<TableColumn> columns = ColumnsOf(connection, table);
+    const db::TableDef* definition = db::FindTable(table);
+    if (!definition || !definition->recorded) return columns;
+    for (const db::ColumnDef& column : definition->columns) {
+        if (!HasColumn(columns, column.name))
+            columns.push_back({column.name, column.type, column.meaning, false});
+    }
+    return columns;
+}
+
 struct TableQuery {
     QStringList conditions;
     QVariantList parameters;
@@ -109,7 +123,7 @@ constexpr int kRowsPerRead = 20000;
 ExportedTable ExportTable(db::Connection& connection, const QString& table,
                           const OutputFolder& outDir, const ExportFilter& filter,
                           Progress& progress) {
-    const std::vector<TableColumn> columns = ColumnsOf(connection, table);
+    const std::vector<TableColumn> columns = ExportedColumns(connection, table);
     TableQuery query = FilterFor(table, columns, filter);
     const QString name = table + QStringLiteral(".csv");
 
@@ -196,6 +210,15 @@ QString Codebook(db::Connection& connection, const QString& databasePath,
         "tblPasswords (the experimenters' accounts) is never exported.\n\n");
 
     text += QStringLiteral(
+        "## Continued runs\n\n"
+        "A run whose station stopped in the middle of a period is continued from the end of its "
+        "last complete period, and the interrupted period is played again in full. The rows of "
+        "the interrupted attempt stay, marked `superseded` TRUE (datExperimentTrials, "
+        "datUserTimesSummary); leave them out and the run reads as if it had never stopped: "
+        "`subset(d, !superseded)` in R, `d[~d.superseded]` in pandas. datTrialSummary holds one "
+        "row per period, that of the attempt that was played to its end.\n\n");
+
+    text += QStringLiteral(
         "## Configuration fingerprints\n\n"
         "SHA-256 of the version's configuration: the UTF-8 text made of, for tblSetup (the "
         "version's first row), tblScenarios (the rows of its ScenarioUsed), tblDelayScenarios "
@@ -223,7 +246,7 @@ QString Codebook(db::Connection& connection, const QString& databasePath,
                 .arg(table.rows)
                 .arg(definition && definition->recorded ? QStringLiteral("recorded by the program")
                                                         : QStringLiteral("configuration"));
-        for (const TableColumn& column : ColumnsOf(connection, table.table))
+        for (const TableColumn& column : ExportedColumns(connection, table.table))
             text += QStringLiteral("| %1 | %2 | %3 |\n")
                         .arg(column.name, TypeName(column.type), Cell(column.meaning));
     }
@@ -248,7 +271,13 @@ void RequireEmptyFolder(const QString& outDir) {
 QString SelectColumns(const QString& table, const std::vector<TableColumn>& columns,
                       const QString& extraColumn) {
     QStringList names;
-    for (const TableColumn& column : columns) names << db::QuoteIdentifier(column.name);
+    for (const TableColumn& column : columns) {
+        if (column.inFile)
+            names << db::QuoteIdentifier(column.name);
+        else  // the value the column's default gives
+            names << (column.type == db::ColumnType::Boolean ? QStringLiteral("0")
+                                                             : QStringLiteral("NULL"));
+    }
     if (!extraColumn.isEmpty()) names << extraColumn;
     return QStringLiteral("SELECT %1 FROM %2")
         .arg(names.join(QLatin1Char(',')), db::QuoteIdentifier(table));

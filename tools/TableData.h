@@ -20,6 +20,7 @@ struct TableColumn {
     QString name;
     db::ColumnType type;
     QString meaning;
+    bool inFile = true;  // false: a column of the schema that the file lacks
 };
 
 // The columns of a table as the file has them, in table order, typed and described by the
