@@ -225,16 +225,34 @@ TEST_F(ExportTest, LongTablesAreExportedWholeAndInOrderWithAndWithoutAFilter) {
         "THEN 'TankP' ELSE 'StoreP' END, i FROM n");
     Execute(demo.path(), "INSERT INTO datSubject (Subject, Version) VALUES ('S', 'TankP')");
     const auto trials = [&](int step) {
-        QByteArray expected = "Subject,Version,Trial,Date,SubmitClickTime\r\n";
+        QByteArray expected = "Subject,Version,Trial,Date,SubmitClickTime,superseded\r\n";
         for (int i = step; i <= 45001; i += step)
             expected += "S," + QByteArray(i % 3 == 0 ? "TankP" : "StoreP") + "," +
-                        QByteArray::number(i) + ",,\r\n";
+                        QByteArray::number(i) + ",,,FALSE\r\n";
         return expected;
     };
     exportTo(demo.path(), out.path());
     EXPECT_EQ(exported("datUserTimesSummary.csv"), trials(1));
     exportTo(demo.path(), out.path(), {"TankP", "S"}, tool::ExistingFiles::Overwrite);
     EXPECT_EQ(exported("datUserTimesSummary.csv"), trials(3));
+}
+
+TEST_F(ExportTest, AFileFromAnEarlierProgramHasTheSupersededMarkAllFalse) {
+    Execute(demo.path(),
+            "DROP TABLE datUserTimesSummary; CREATE TABLE datUserTimesSummary (Subject TEXT, "
+            "Version TEXT, Trial INTEGER, Date DATE, SubmitClickTime TIME); INSERT INTO "
+            "datUserTimesSummary (Subject, Version, Trial) VALUES ('Ann', 'TankP', 2)");
+    Execute(demo.path(),
+            "INSERT INTO datExperimentTrials (Subject, Version, EventID, superseded) "
+            "VALUES ('Ann', 'TankP', 1, -1), ('Ann', 'TankP', 2, 0)");
+    exportTo(demo.path(), out.path());
+    EXPECT_EQ(exported("datUserTimesSummary.csv"),
+              "Subject,Version,Trial,Date,SubmitClickTime,superseded\r\nAnn,TankP,2,,,FALSE\r\n");
+    const QByteArrayList events = exported("datExperimentTrials.csv").split('\n');
+    ASSERT_EQ(events.size(), 4);
+    EXPECT_TRUE(events[1].endsWith(",TRUE\r"));
+    EXPECT_TRUE(events[2].endsWith(",FALSE\r"));
+    EXPECT_TRUE(QString::fromUtf8(exported("codebook.md")).contains("| superseded | boolean"));
 }
 
 TEST_F(ExportTest, AFilterThatMatchesNothingIsAnError) {

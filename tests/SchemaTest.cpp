@@ -97,7 +97,8 @@ const ExpectedTable Expected[] = {
       "IsTimeDriven",
       "IsBonusOnTimeGap",
       "TimeBetweenEnvTries",
-      "deltaTmeBetweenEnvUsr"}},
+      "deltaTmeBetweenEnvUsr",
+      "superseded"}},
     {"datTrialSummary",
      {"Subject",
       "Version",
@@ -130,7 +131,8 @@ const ExpectedTable Expected[] = {
       "ForwardDischarge",
       "TotalBackOrder",
       "TotalForwardDischarge"}},
-    {"datUserTimesSummary", {"Subject", "Version", "Trial", "Date", "SubmitClickTime"}},
+    {"datUserTimesSummary",
+     {"Subject", "Version", "Trial", "Date", "SubmitClickTime", "superseded"}},
     {"datRunClaims",
      {"Subject", "Version", "Station", "Claim", "ClaimedAt", "LastSeen", "Released"}},
 };
@@ -169,6 +171,25 @@ TEST(RowOrderTest, NumbersAscendTiesKeepTheirOrderRowsWithoutANumberGoLast) {
                                            qlonglong(3), QVariant(),   2.5};
     EXPECT_EQ(db::OrderByNumber(numbers), (std::vector<int>{2, 5, 1, 3, 0, 4}));
     EXPECT_EQ(db::OrderByNumber({}), std::vector<int>{});
+}
+
+TEST_F(SchemaTest, AFileFromAnEarlierProgramGetsTheColumnsItLacks) {
+    db::Connection connection = open();
+    connection.execute(QStringLiteral(
+        "DROP TABLE datUserTimesSummary; CREATE TABLE datUserTimesSummary (Subject TEXT, "
+        "Version TEXT, Trial INTEGER, Date DATE, SubmitClickTime TIME); INSERT INTO "
+        "datUserTimesSummary (Subject, Trial) VALUES ('Ann', 3)"));
+    for (int time = 0; time < 2; ++time)  // a second time finds nothing missing
+        db::AddMissingColumns(connection, QStringLiteral("datUserTimesSummary"));
+    QStringList columns;
+    for (const auto& column : connection.tableColumns(QStringLiteral("datUserTimesSummary")))
+        columns << column.name;
+    EXPECT_EQ(columns.last(), QStringLiteral("superseded"));
+    EXPECT_EQ(columns.size(), 6);
+    db::Statement row = connection.prepare(
+        QStringLiteral("SELECT superseded FROM datUserTimesSummary WHERE Subject = 'Ann'"));
+    ASSERT_TRUE(row.step());
+    EXPECT_EQ(row.value(0).toLongLong(), 0) << "a recorded row was not superseded";
 }
 
 }  // namespace
