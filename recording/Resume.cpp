@@ -343,8 +343,8 @@ void InitRun() {
     run.TankIndex = 0;
     SizeArray(run.UserInFlow, ExperimentSetup.MaxTrial + 1L);
     SizeArray(run.UserOutFlow, ExperimentSetup.MaxTrial + 1L);
-    // A participant with recorded rows continues, even when no period was complete.
-    if (run.EventID != 0) SupersedeInterruptedAttempt();
+    // Also a returning participant without a complete period, whose Submit may be recorded.
+    SupersedeInterruptedAttempt();
     if (run.CurrentTrial != 0) {
         Continue();
         CompleteRestoredTrialSummary();

@@ -4,12 +4,27 @@
 // records exactly what the same run records without the stop. The run plays headless on a
 // simulated clock, in a child process that is killed at a random moment of real time.
 #include <gtest/gtest.h>
+#include <signal.h>
+#include <sys/wait.h>
+#include <unistd.h>
 
 #include <QHash>
 #include <QStringList>
+#include <chrono>
 #include <ostream>
+#include <random>
+#include <thread>
 
+#include "app/Main.h"
+#include "core/RunRecord.h"
+#include "intake/frmLogin.h"
 #include "recording/InterruptedPeriod.h"
+#include "runtime/NumberText.h"
+#include "runtime/ProgramEnd.h"
+#include "simulation/HeadlessPlayer.h"
+#include "support/ExperimentDatabase.h"
+#include "support/IntakeScripts.h"
+#include "ui/Dialogs.h"
 
 namespace {
 
@@ -76,5 +91,170 @@ INSTANTIATE_TEST_SUITE_P(
         CompletenessCase{"TimedPhaseFromThePeriodBeforeScored", true, "1:EASN 2:IANAEA", 0, 2, 10},
         CompletenessCase{"TimedPhaseFromThePeriodBeforeOnly", true, "1:EASN 2:IANA", 0, 1, 4}),
     [](const auto& info) { return std::string(info.param.name); });
+
+// ---- a run killed at random moments ----------------------------------------------------
+
+// The participant's orders, period 1 to 12; a time-driven participant leaves every third
+// period without a Submit.
+const double kInflowOrders[] = {5, 0, 7, 2, 0, 3, 4, 1, 6, 0, 2, 3};
+const double kOutflowOrders[] = {1, 2, 0, 3, 1, 0, 2, 2, 1, 0, 1, 4};
+constexpr int kPeriods = 12;
+constexpr int kKills = 50;
+
+bool PressesIn(int period) {
+    return !ExperimentSetup.IsTimeDriven || period % 3 != 0;
+}
+
+struct Pacing {
+    const char* name;
+    bool timeDriven;
+};
+
+std::ostream& operator<<(std::ostream& out, const Pacing& p) {
+    return out << p.name;
+}
+
+// Columns that hold the moment of recording or the numbering, which a continued run does not
+// share with the uninterrupted one.
+const QStringList kMomentColumns = {"Subject", "EventID",         "Date",      "Time", "startTime",
+                                    "endTime", "SubmitClickTime", "superseded"};
+
+class KilledRunTest : public ::testing::TestWithParam<Pacing> {
+  protected:
+    void SetUp() override {
+        SetSplashMilliseconds(0);
+        database.addVersion("V", {{"IsTimeDriven", GetParam().timeDriven ? "-1" : "0"},
+                                  {"InitialBackOrder", "6"},
+                                  {"InitialForwardDischarge", "3"}});
+        // Delays that rise and fall while the run goes on.
+        database.addDelaySegment(1, 3, 4, 2, 5);
+        database.addDelaySegment(1, 1, 3, 4, 3);
+        database.addDelaySegment(1, 2, 20, 1, 20);
+        for (int trial = 1; trial <= kPeriods; ++trial) {
+            // Period 5 has no environment action.
+            const bool acts = trial != 5;
+            database.addRate(1, trial, acts ? 1.5 + trial % 3 : -1, acts ? 0.75 * (trial % 4) : -1);
+        }
+    }
+    void TearDown() override {
+        UnloadSimulationScreen();
+        UnloadLoginForm();
+    }
+
+    // The program started for the participant up to its simulation screen, which goes: the
+    // run is played headless. False when the program ended at the login (a finished run).
+    bool startProgram(const QString& name) {
+        ResetRunRecord();
+        dialogs.clear();
+        ScriptLogin(dialogs, name, "V");
+        ScriptRegistration(dialogs);
+        dialogs.answerNext(runtime::vbYes);  // continue where the log stopped
+        try {
+            Main();
+        } catch (const runtime::ProgramEnded&) {
+            return false;
+        }
+        UnloadSimulationScreen();
+        return true;
+    }
+
+    // Plays from where the run stands to its end. Participant-paced: each period's orders,
+    // then Submit. Time-driven: the orders submitted as soon as the clock has opened a period.
+    static void PlayToEnd() {
+        period::HeadlessPlayer player;
+        while (!player.ended()) {
+            if (ExperimentSetup.IsTimeDriven) {
+                const int open = RunState.CurrentTrial;
+                player.playUntil([&] { return RunState.CurrentTrial != open; });
+            }
+            const int n = RunState.CurrentTrial + (ExperimentSetup.IsTimeDriven ? 0 : 1);
+            if (!player.ended() && n >= 1 && PressesIn(n)) {
+                player.type(runtime::Plain(kInflowOrders[n - 1]),
+                            runtime::Plain(kOutflowOrders[n - 1]));
+                player.submit();
+            }
+            if (!ExperimentSetup.IsTimeDriven)
+                player.playUntil([&] { return player.submitOffered(); });
+        }
+    }
+
+    // The participant's run played in a child process that is killed after `delay`.
+    static void PlayKilledAfter(std::chrono::microseconds delay) {
+        const pid_t child = fork();
+        ASSERT_GE(child, 0);
+        if (child == 0) {
+            PlayToEnd();
+            _exit(0);
+        }
+        std::this_thread::sleep_for(delay);
+        kill(child, SIGKILL);
+        waitpid(child, nullptr, 0);
+    }
+
+    // The participant's rows of a table that are not superseded (a period's summary row
+    // is never superseded: a continuation writes it again).
+    std::vector<ExperimentDatabase::Row> kept(const char* table, const QString& name) const {
+        const QString tableName = QString::fromLatin1(table);
+        return database.rows(QStringLiteral("SELECT * FROM %1 WHERE Subject = %2%3 ORDER BY rowid")
+                                 .arg(tableName, Literal(name),
+                                      tableName == QLatin1String("datTrialSummary")
+                                          ? QString()
+                                          : QStringLiteral(" AND NOT superseded")));
+    }
+
+    // The kept rows of a table equal the uninterrupted run's, row by row.
+    void expectSameRows(const char* table, const QString& name) const {
+        const auto whole = kept(table, "Whole");
+        const auto split = kept(table, name);
+        ASSERT_EQ(split.size(), whole.size()) << table;
+        for (std::size_t i = 0; i < whole.size(); ++i) {
+            for (const auto& [column, value] : whole[i]) {
+                if (kMomentColumns.contains(column)) continue;
+                EXPECT_EQ(split[i].at(column).toString().toStdString(),
+                          value.toString().toStdString())
+                    << table << " row " << i + 1 << " column " << column.toStdString();
+            }
+        }
+    }
+
+    // Plays the whole run once and says how long a run plays.
+    std::chrono::microseconds playWhole() {
+        EXPECT_TRUE(startProgram("Whole"));
+        const auto start = std::chrono::steady_clock::now();
+        PlayToEnd();
+        return std::chrono::duration_cast<std::chrono::microseconds>(
+            std::chrono::steady_clock::now() - start);
+    }
+
+    ExperimentDatabase database;
+    ui::ScopedScriptedDialogs dialogs;
+    runtime::ScopedEndObserver endObserver;
+};
+
+TEST_P(KilledRunTest, ContinuedRunKeepsExactlyTheRowsOfTheUninterruptedRun) {
+    const std::chrono::microseconds runTime = playWhole();
+    ASSERT_EQ(kept("datTrialSummary", "Whole").size(), std::size_t{kPeriods});
+    std::mt19937 random(GetParam().timeDriven ? 12 : 11);
+    std::uniform_int_distribution<long> moment(0, runTime.count());
+    for (int k = 0; k < kKills && !HasFailure(); ++k) {
+        const QString name = QStringLiteral("Split%1").arg(k);
+        const std::chrono::microseconds delay(moment(random));
+        SCOPED_TRACE(
+            QStringLiteral("%1 killed after %2 us").arg(name).arg(delay.count()).toStdString());
+        ASSERT_TRUE(startProgram(name));
+        PlayKilledAfter(delay);
+        if (startProgram(name)) PlayToEnd();
+
+        for (const char* table :
+             {"datExperimentTrials", "datTrialSummary", "datUserTimesSummary"}) {
+            expectSameRows(table, name);
+        }
+    }
+}
+
+INSTANTIATE_TEST_SUITE_P(Modes, KilledRunTest,
+                         ::testing::Values(Pacing{"ParticipantPaced", false},
+                                           Pacing{"TimeDriven", true}),
+                         [](const auto& info) { return std::string(info.param.name); });
 
 }  // namespace
