@@ -5,6 +5,7 @@
 
 #include "core/RunRecord.h"
 #include "db/Engine.h"
+#include "db/Schema.h"
 #include "recording/Resume.h"
 #include "support/ExperimentDatabase.h"
 
@@ -48,8 +49,7 @@ class ResumeTest : public ::testing::Test {
 TEST_F(ResumeTest, GetLastTrialRestoresTheLatestEventOfTheParticipantAndVersion) {
     database.addEvent("Ann", "A", 7, 3, {{"TotBonus", "1"}});
     database.addEvent("ann", "A", 12, 4,
-                      {{"eventType", "'User Inflow'"},  // within the period: flags as recorded
-                       {"CurrentCost", "0.5"},
+                      {{"CurrentCost", "0.5"},
                        {"TotCost", "5.5"},
                        {"CurrentBonus", "0.25"},
                        {"TotBonus", "6.75"},
@@ -233,14 +233,15 @@ TEST_F(ResumeTest, AContinuedRunKeepsItsMoneyAndRebuildsTheInitialPipelineStillT
     EXPECT_TRUE(run.EnvActionDone);
 }
 
-// The flow flags a continued run starts with are those that stood after its last event. A
+// The flow flags a continued run starts with are those that stood after the event it goes on
+// from: the scoring that closed its last complete period, never a row within a period. A
 // period's scoring ends it: the participant's flows are over then, and in participant-paced
 // runs the environment's too, while a time-driven period ends with the environment's phase.
 struct FlagsCase {
     const char* name;
-    const char* eventType;
     bool timeDriven;
-    bool userFlags, envFlags;  // restored from a row with all four set
+    const char* interruptedBy;  // a row of period 4 recorded before the stop, or none
+    bool userFlags, envFlags;   // restored from a scoring row with all four set
 };
 
 std::ostream& operator<<(std::ostream& out, const FlagsCase& c) {
@@ -249,15 +250,20 @@ std::ostream& operator<<(std::ostream& out, const FlagsCase& c) {
 
 class RestoredFlagsTest : public ResumeTest, public ::testing::WithParamInterface<FlagsCase> {};
 
-TEST_P(RestoredFlagsTest, AreThoseAfterTheLastEvent) {
+TEST_P(RestoredFlagsTest, AreThoseAfterTheScoringItGoesOnFrom) {
     const FlagsCase& c = GetParam();
+    const char* timeDriven = c.timeDriven ? "-1" : "0";
     database.addEvent("Ann", "A", 9, 3,
-                      {{"eventType", Literal(QString::fromLatin1(c.eventType))},
-                       {"IsTimeDriven", c.timeDriven ? "-1" : "0"},
+                      {{"IsTimeDriven", timeDriven},
                        {"IsUserInFlow", "-1"},
                        {"IsUserOutFlow", "-1"},
                        {"IsEnvInFlow", "-1"},
                        {"IsEnvOutFlow", "-1"}});
+    if (c.interruptedBy) {
+        database.addEvent("Ann", "A", 10, 4,
+                          {{"eventType", Literal(QString::fromLatin1(c.interruptedBy))},
+                           {"IsTimeDriven", timeDriven}});
+    }
     EXPECT_EQ(GetLastTrial("datExperimentTrials"), 3);
     EXPECT_EQ(RunState.IsUserInFlow, c.userFlags);
     EXPECT_EQ(RunState.IsUserOutFlow, c.userFlags);
@@ -268,10 +274,10 @@ TEST_P(RestoredFlagsTest, AreThoseAfterTheLastEvent) {
 INSTANTIATE_TEST_SUITE_P(
     LastEvents, RestoredFlagsTest,
     ::testing::Values(
-        FlagsCase{"ParticipantPacedScoring", "After Cost Calculation", false, false, false},
-        FlagsCase{"TimeDrivenScoring", "After Cost Calculation", true, false, true},
-        FlagsCase{"ParticipantPacedWithinThePeriod", "User Outflow", false, true, true},
-        FlagsCase{"TimeDrivenWithinThePeriod", "Environment Effect", true, true, true}),
+        FlagsCase{"ParticipantPacedScoring", false, nullptr, false, false},
+        FlagsCase{"TimeDrivenScoring", true, nullptr, false, true},
+        FlagsCase{"ParticipantPacedStoppedWithinThePeriod", false, "User Outflow", false, false},
+        FlagsCase{"TimeDrivenStoppedWithinThePeriod", true, "Environment Effect", false, true}),
     [](const auto& info) { return std::string(info.param.name); });
 
 // Whether one of the participant's own orders is flowing in the interrupted period, which a
@@ -400,15 +406,12 @@ INSTANTIATE_TEST_SUITE_P(
 
 // The empty table as an earlier program created it, without the superseded column.
 void RecreateWithoutSuperseded(const TempDatabase& database, const QString& table) {
-    QStringList columns;
-    {
-        db::Connection connection(database.path(), db::DatabasePassword(), db::OpenMode::ReadOnly);
-        for (const auto& column : connection.tableColumns(table)) {
-            if (column.name != "superseded") columns << column.name + ' ' + column.declaredType;
-        }
-    }
-    database.execute(
-        QStringLiteral("DROP TABLE %1; CREATE TABLE %1 (%2)").arg(table, columns.join(", ")));
+    db::TableDef earlier = *db::FindTable(table);
+    std::erase_if(earlier.columns,
+                  [](const db::ColumnDef& column) { return column.name == "superseded"; });
+    db::Connection connection(database.path(), db::DatabasePassword(), db::OpenMode::ReadWrite);
+    connection.execute(QStringLiteral("DROP TABLE %1").arg(table));
+    connection.createTable(earlier);
 }
 
 // A paced run stopped in period 2 after its Submit and environment phase.
