@@ -237,8 +237,21 @@ void frmLogin::RegisterNewParticipant() {
     }
 }
 
+// A station that stopped between the last period's closing event and the completion of its
+// summary row leaves that row begun only: it is completed as a continuation would complete it.
+// The run has ended either way, so a row that cannot be completed stays as it was.
+void frmLogin::SettleFinishedRun() {
+    try {
+        InitRun();
+    } catch (const runtime::RuntimeError&) {
+    }
+}
+
 void frmLogin::OfferContinuation() {
-    if (RunState.CurrentTrial >= ExperimentSetup.MaxTrial) EndProgram();
+    if (RunState.CurrentTrial >= ExperimentSetup.MaxTrial) {
+        SettleFinishedRun();
+        EndProgram();
+    }
     if (!ClaimForThisStation()) return;
     const int answer = runtime::MsgBox(
         QStringLiteral("Continue with Trial #") + QString::number(RunState.CurrentTrial + 1),

@@ -43,6 +43,7 @@ class frmLogin : public QWidget {
     bool ClaimForThisStation();
     void RegisterNewParticipant();
     void OfferContinuation();
+    void SettleFinishedRun();
     void Accept();
 
     bool accepted_ = false;

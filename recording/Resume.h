@@ -9,12 +9,13 @@
 
 #include "core/RunRecord.h"
 
-// The Trial of the participant's latest event row for Version, or 0 when there is none or
-// the table name is empty. Restores from that row the counters, money, order totals, the
-// amount (in model units), the delays, the flags and the version parameters recorded with
-// it; the row's BackOrder and ForwardDischarge go to the pipeline element of that Trial.
-// Nothing is restored unless the whole row was read. The caller stores the result in
-// CurrentTrial.
+// The last complete period of the participant's run in Version (see LastCompletePeriod), or
+// 0 when none is complete or the table name is empty. Restores from the event row that closed
+// it the counters, money, order totals, the amount (in model units), the delays, the flags as
+// they stood after that row and the version parameters recorded with it; the row's BackOrder
+// and ForwardDischarge go to the pipeline element of that Trial. EventID goes on after every
+// recorded row. Nothing is restored unless the whole row was read. The caller stores the
+// result in CurrentTrial.
 std::int16_t GetLastTrial(const QString& table);
 
 // The UserInFlow (UserOutFlow) of the participant's latest event row of that period, or 0.
@@ -27,7 +28,8 @@ void ForgetRestoredRun();
 
 // Once between the login and the simulation screen. A fresh start gets its money and the
 // initial order pipelines; both get empty order arrays; a continued run gets back every
-// order that can still fall due and the rest of the initial pipelines.
+// order that can still fall due and the rest of the initial pipelines, and its last complete
+// period's summary row completed. The rows of an interrupted attempt are marked superseded.
 void InitRun();
 
 // Fills the initial pipeline as a fresh start does: `initial` spread evenly over periods 1

@@ -465,6 +465,20 @@ TEST_F(LoginTest, AParticipantWhoseLastPeriodIsTheLastSeesTheEarningsAtOnce) {
     EXPECT_TRUE(lastMessage().text.contains(" 14.00 dollars"));
 }
 
+TEST_F(LoginTest, AFinishedRunStoppedBeforeItsLastSummaryRowWasCompletedHasItCompleted) {
+    recordRun("Ann", "A", 12, "13.25");
+    database.execute(
+        "INSERT INTO datTrialSummary (Subject, Version, Trial, AmountInTank, "
+        "TotBonus) VALUES ('Ann', 'A', 12, 29, 12.25)");
+    loadedForm();
+    EXPECT_EQ(EndingOf([&] { start("Ann"); }), runtime::ExitStatus::Finished);
+    const auto rows = database.rows("SELECT * FROM datTrialSummary");
+    ASSERT_EQ(rows.size(), 1u);
+    EXPECT_EQ(rows[0].at("AmountInTank"), 31.5) << "the amount the closing event recorded";
+    EXPECT_EQ(rows[0].at("TotBonus"), 13.25);
+    EXPECT_EQ(lastMessage().text, EarningsMessage());
+}
+
 TEST_F(LoginTest, QuitEndsWithoutTheEarningsMessage) {
     frmLogin& form = loadedForm();
     EXPECT_EQ(EndingOf([&] { form.cmdQuit_Click(); }), runtime::ExitStatus::QuitAtLogin);
