@@ -60,11 +60,13 @@ QString FolderProblem(const QString& databasePath) {
 }
 
 // Files made before runs were claimed by stations get the claims table, and their
-// registrations the station's column.
+// registrations the station's column and the key that lets one of two stations registering
+// the same name win.
 void AddSessionTables(db::Connection& connection) {
     const db::TableDef& claims = *db::FindTable(QStringLiteral("datRunClaims"));
     if (!connection.tableExists(claims.name)) connection.createTable(claims);
     db::AddMissingColumns(connection, QStringLiteral("datSubject"));
+    db::AddUniqueKeys(connection, QStringLiteral("datSubject"));
 }
 
 // When the station's file names a lab server, every load and recording goes there.

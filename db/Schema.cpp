@@ -143,7 +143,10 @@ TableDef SubjectTable() {
                 Flag("Simulated", "a simulated participant played by fluxmere-db simulate"),
                 {"Station", T::Text, "host name of the station the participant registered on"},
             },
-            {{"datSubject_Version", {"Version"}}}};
+            {{"datSubject_Version", {"Version"}}},
+            {},
+            // Two stations registering one name in one version at the same moment: one wins.
+            {{"datSubject_SubjectVersion", {"Subject", "Version"}}}};
 }
 
 TableDef ExperimentTrialsTable() {
@@ -316,6 +319,24 @@ void AddMissingColumns(Connection& connection, const QString& table) {
     for (const ColumnDef& column : definition->columns) {
         if (!present.contains(column.name.toLower()))
             connection.addColumn(definition->name, column);
+    }
+}
+
+void AddUniqueKeys(Connection& connection, const QString& table) {
+    const TableDef* definition = FindTable(table);
+    if (!definition) return;
+    for (const IndexDef& key : definition->uniqueKeys) {
+        QStringList columns;
+        for (const QString& column : key.columns) columns << QuoteIdentifier(column);
+        try {
+            connection.execute(QStringLiteral("CREATE UNIQUE INDEX IF NOT EXISTS %1 ON %2 (%3)")
+                                   .arg(key.name, QuoteIdentifier(definition->name),
+                                        columns.join(QStringLiteral(", "))));
+        } catch (const Error& error) {
+            // Rows that repeat the key stay as they are; so does a key that another
+            // connection made at the same moment.
+            if (error.number() != errors::DuplicateKey) throw;
+        }
     }
 }
 

@@ -36,6 +36,8 @@ struct TableDef {
     std::vector<ColumnDef> columns;
     std::vector<IndexDef> indexes;
     RowOrderDef order = {};
+    // Columns whose values no two rows may share; see AddUniqueKeys.
+    std::vector<IndexDef> uniqueKeys = {};
 };
 
 // A yes/no value as the tables hold it: -1 is true; anything else, empty included, is false.
@@ -49,6 +51,10 @@ void CreateSchema(Connection& connection);
 
 // Adds the columns of the table that a file made by an earlier program lacks.
 void AddMissingColumns(Connection& connection, const QString& table);
+
+// Adds the table's unique keys that it lacks. A database whose rows already repeat a key
+// (made before the key existed) keeps working without that key.
+void AddUniqueKeys(Connection& connection, const QString& table);
 
 // " ORDER BY ..." for a table's rows in their order: by its order column where the table has
 // one (files made before it existed have none), rows without a number last, ties and the

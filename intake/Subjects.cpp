@@ -41,23 +41,7 @@ bool SameForDatabase(const QString& a, const QString& b) {
     return true;
 }
 
-}  // namespace
-
-bool CheckNewUser() {
-    const std::optional<QString> registered = RegisteredName();
-    if (!registered) return true;
-    // The name keeps the letters as typed where the database finds the participant's
-    // rows under it; a name that differs in other letters (MÜLLER for Müller) goes on
-    // under the registered spelling, or its recorded run would not be found.
-    if (!SameForDatabase(*registered, RunState.SubjectName)) {
-        RunState.SubjectName = *registered;
-    }
-    RunState.CurrentTrial = GetLastTrial(QStringLiteral("datExperimentTrials"));
-    return false;
-}
-
-void RecordDemographics(const Demographics& subject) {
-    const QString table = QStringLiteral("datSubject");
+void WriteDemographics(const QString& table, const Demographics& subject) {
     WriteRecord(table, table, QStringLiteral("Recording demographics"), [&](db::Recordset& row) {
         row.AddNew();
         row.SetField(QStringLiteral("Subject"), RunState.SubjectName);
@@ -73,4 +57,37 @@ void RecordDemographics(const Demographics& subject) {
             row.SetField(QStringLiteral("Station"), StationName());
         row.Update();
     });
+}
+
+}  // namespace
+
+bool CheckNewUser() {
+    const std::optional<QString> registered = RegisteredName();
+    if (!registered) return true;
+    // The name keeps the letters as typed where the database finds the participant's
+    // rows under it; a name that differs in other letters (MÜLLER for Müller) goes on
+    // under the registered spelling, or its recorded run would not be found.
+    if (!SameForDatabase(*registered, RunState.SubjectName)) {
+        RunState.SubjectName = *registered;
+    }
+    RunState.CurrentTrial = GetLastTrial(QStringLiteral("datExperimentTrials"));
+    return false;
+}
+
+bool RecordDemographics(const Demographics& subject) {
+    try {
+        WriteDemographics(QStringLiteral("datSubject"), subject);
+    } catch (const db::Error& error) {
+        if (error.number() != db::errors::DuplicateKey) throw;
+        return false;
+    }
+    return true;
+}
+
+QString RegisteredMeanwhileMessage() {
+    return QStringLiteral(
+               "The name %1 was registered in version %2 on another station a moment ago. Two "
+               "participants cannot share a name.\r\nPlease choose another name, or call the "
+               "experimenter.")
+        .arg(RunState.SubjectName, RunState.Version);
 }

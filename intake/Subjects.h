@@ -18,4 +18,9 @@ struct Demographics {
 };
 
 // Appends the datSubject row: Subject, Version, Condition, Major, Gender, Age, Date, Time.
-void RecordDemographics(const Demographics& subject);
+// False, with nothing written, when another station registered the same name in the version
+// since CheckNewUser found it new.
+bool RecordDemographics(const Demographics& subject);
+
+// What the participant is told when RecordDemographics found the name taken meanwhile.
+QString RegisteredMeanwhileMessage();

@@ -5,6 +5,7 @@
 #include "intake/KeyPress.h"
 #include "intake/Subjects.h"
 #include "runtime/NumberText.h"
+#include "runtime/Questions.h"
 #include "ui/TextRule.h"
 
 namespace {
@@ -154,12 +155,14 @@ void frmNewSubject::cboMajor_Click() {
 void frmNewSubject::btnBegin_Click() {
     RunState.Condition =
         ExperimentSetup.graphicalMode ? QStringLiteral("continuous") : QStringLiteral("discrete");
-    RecordDemographics(Demographics{
+    Registered = RecordDemographics(Demographics{
         cboMajor.currentText(),
         optMale.isChecked() ? QStringLiteral("Male") : QStringLiteral("Female"),
         runtime::LeadingNumber(txtAge.text()),
     });
-    Registered = true;
+    // Taken meanwhile by another station: the login is shown again.
+    if (!Registered)
+        runtime::MsgBox(RegisteredMeanwhileMessage(), runtime::vbOKOnly + runtime::vbExclamation);
     close();
 }
 

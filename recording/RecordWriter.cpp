@@ -61,6 +61,7 @@ void WriteRecord(const QString& table, const QString& source, const QString& sta
             write(*record);
         } catch (const runtime::RuntimeError& error) {
             CloseQuietly(record);
+            if (error.number() == db::errors::DuplicateKey) throw;
             // Passing conflicts are waited for, as when opening, before the user is asked.
             if (db::PassesByItself(error.number()) && !backOff.spent()) {
                 backOff.wait();

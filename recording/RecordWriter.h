@@ -3,7 +3,8 @@
 // no row may be left half-written: the engine stores a row whole or not at all; when a
 // write fails, a passing conflict with another station is tried again after a pause, and
 // otherwise the user is asked whether to write the row again (Yes) or to end the program
-// (No).
+// (No). A row that repeats a unique key of its table would repeat it on every try: that
+// error goes to the caller, who knows what it means.
 
 #include <QString>
 #include <QVariant>

@@ -4,9 +4,12 @@
 
 #include <QDate>
 #include <QTime>
+#include <algorithm>
 #include <functional>
+#include <latch>
 #include <memory>
 #include <ostream>
+#include <thread>
 
 #include "db/Dao.h"
 #include "db/Engine.h"
@@ -62,6 +65,38 @@ QStringList Texts(Connection& connection, const QString& sql) {
     QStringList texts;
     while (select.step()) texts << select.value(0).toString();
     return texts;
+}
+
+// Each name inserted into datSubject (version A) by a thread of its own on a connection of
+// its own, all at the same moment; a lock is waited for and tried again. Each thread's
+// outcome: 0 when its row was stored, else the error number.
+std::vector<int> RaceToInsert(const EngineDatabase& database, const QStringList& names) {
+    std::vector<int> outcomes(std::size_t(names.size()), -1);
+    std::latch start(names.size());
+    std::vector<std::thread> writers;
+    for (qsizetype i = 0; i < names.size(); ++i) {
+        writers.emplace_back([&, i] {
+            Connection connection(database.location(), db::DatabasePassword(), OpenMode::ReadWrite,
+                                  5000);
+            const QString insert =
+                QStringLiteral("INSERT INTO datSubject (Subject, Version) VALUES ('%1', 'A')")
+                    .arg(names[i]);
+            start.arrive_and_wait();
+            for (;;) {
+                const int number = ErrorNumber([&] {
+                    db::Transaction transaction(connection);
+                    connection.execute(insert);
+                    transaction.commit();
+                });
+                if (number != db::errors::FileLockRefused && number != db::errors::RowLocked) {
+                    outcomes[std::size_t(i)] = number;
+                    return;
+                }
+            }
+        });
+    }
+    for (std::thread& writer : writers) writer.join();
+    return outcomes;
 }
 
 struct ContractCase {
@@ -267,6 +302,38 @@ const ContractCase kCases[] = {
          EXPECT_EQ(columns.back().type, db::ColumnType::Boolean);
          EXPECT_EQ(Texts(connection, QStringLiteral("SELECT Later FROM datSubject")),
                    QStringList{"0"});
+     }},
+    {"OfTwoWritersOfOneKeyAtTheSameMomentOneStoresItAndTheOtherIsTold",
+     [](const EngineDatabase& database) {
+         {
+             Connection connection = database.open();
+             db::AddUniqueKeys(connection, QStringLiteral("datSubject"));
+         }
+         constexpr int kRounds = 8;
+         for (int round = 0; round < kRounds; ++round) {
+             // The same name in another letter case is the same participant.
+             const QStringList names = {QStringLiteral("Pat%1").arg(round),
+                                        QStringLiteral("PAT%1").arg(round)};
+             const std::vector<int> outcomes = RaceToInsert(database, names);
+             EXPECT_EQ(std::count(outcomes.begin(), outcomes.end(), 0), 1) << round;
+             EXPECT_EQ(std::count(outcomes.begin(), outcomes.end(), db::errors::DuplicateKey), 1)
+                 << round;
+         }
+         Connection connection = database.open(OpenMode::ReadOnly);
+         EXPECT_EQ(Texts(connection, QStringLiteral("SELECT count(*) FROM datSubject")),
+                   QStringList{QString::number(kRounds)});
+     }},
+    {"AUniqueKeyIsNotAddedOverRowsThatRepeatIt",
+     [](const EngineDatabase& database) {
+         Connection connection = database.open();
+         connection.execute(
+             QStringLiteral("INSERT INTO datSubject (Subject, Version) VALUES ('Ann', 'A'); "
+                            "INSERT INTO datSubject (Subject, Version) VALUES ('ann', 'A')"));
+         db::AddUniqueKeys(connection, QStringLiteral("datSubject"));
+         connection.execute(
+             QStringLiteral("INSERT INTO datSubject (Subject, Version) VALUES ('ANN', 'A')"));
+         EXPECT_EQ(Texts(connection, QStringLiteral("SELECT count(*) FROM datSubject")),
+                   QStringList{"3"});
      }},
     {"RowsTakeTheirOrderColumnThenStoredOrder",
      [](const EngineDatabase& database) {

@@ -6,6 +6,7 @@
 #include <ostream>
 
 #include "core/RunRecord.h"
+#include "db/Engine.h"
 #include "intake/frmNewSubject.h"
 #include "recording/RunClaim.h"
 #include "runtime/Clock.h"
@@ -266,6 +267,27 @@ TEST_F(NewSubjectTest, AFileWithoutTheStationColumnStillRegisters) {
     ASSERT_EQ(rows.size(), 1u);
     EXPECT_EQ(rows[0].at("Subject").toString(), "Ann");
     EXPECT_EQ(rows[0].at("Major").toString(), "History");
+}
+
+// Another station registered the same name in the version after this login found it new.
+TEST_F(NewSubjectTest, ANameRegisteredMeanwhileOnAnotherStationIsToldAndNotRecordedTwice) {
+    {
+        db::Connection connection(database.path(), db::DatabasePassword(), db::OpenMode::ReadWrite);
+        db::AddUniqueKeys(connection, QStringLiteral("datSubject"));
+    }
+    frmNewSubject form;
+    FillIn(form);
+    database.registerSubject("ANN", "a");
+    form.btnBegin.click();
+    EXPECT_FALSE(form.Registered);
+    EXPECT_FALSE(form.isVisible());
+    ASSERT_EQ(dialogs.shown().size(), 1u);
+    EXPECT_TRUE(dialogs.shown()[0].text.startsWith(
+        "The name Ann was registered in version A on another station a moment ago."))
+        << dialogs.shown()[0].text.toStdString();
+    const auto rows = subjects();
+    ASSERT_EQ(rows.size(), 1u);
+    EXPECT_EQ(rows[0].at("Subject").toString(), "ANN");
 }
 
 TEST_F(NewSubjectTest, EnterBeforeEverythingIsFilledRecordsNothing) {

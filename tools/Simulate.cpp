@@ -230,6 +230,7 @@ class PilotSession {
             auto connection =
                 OpenExperimentDatabase(options_.databasePath, db::OpenMode::ReadWrite);
             db::AddMissingColumns(*connection, QStringLiteral("datSubject"));
+            db::AddUniqueKeys(*connection, QStringLiteral("datSubject"));
         }
         const QSet<QString> taken = RegisteredSubjects(options_.version);
         for (int n = 1; n <= options_.runs; ++n) {

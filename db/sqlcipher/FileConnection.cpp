@@ -53,6 +53,12 @@ ColumnType TypeOfDeclaration(const QString& declared) {
     return ColumnType::Text;
 }
 
+// A unique index or key refused the row (the other constraints are no situation of their own).
+bool RepeatsAKey(sqlite3* db, int engineResult) {
+    const int constraint = db ? sqlite3_extended_errcode(db) : engineResult;
+    return constraint == SQLITE_CONSTRAINT_UNIQUE || constraint == SQLITE_CONSTRAINT_PRIMARYKEY;
+}
+
 }  // namespace
 
 std::unique_ptr<backend::ConnectionBackend> Open(const QString& path, const QString& password,
@@ -353,6 +359,13 @@ void FileConnection::raise(int engineResult, const QString& context) const {
             }
             throw Error(errors::SyntaxError,
                         QStringLiteral("Error in the SQL text: %1%2.").arg(engineText, during));
+        case SQLITE_CONSTRAINT:
+            if (RepeatsAKey(db_, engineResult))
+                throw Error(errors::DuplicateKey,
+                            QStringLiteral("The row was not stored because it would duplicate a "
+                                           "key of the table: %1.")
+                                .arg(engineText));
+            [[fallthrough]];  // any other constraint is the engine's own failure
         default:
             throw Error(errors::EngineFailure,
                         QStringLiteral("Database engine error on '%1': %2%3.")
