@@ -3,9 +3,14 @@
 // connection to the same file that is already open and keyed.
 // server_record_ratio: the same two on a lab server (the baseline's connection already open
 // and logged in, on the same socket).
+// monitor_record_ratio: recording into the file while fluxmere-db monitor watches it, against
+// the recording alone.
 #include <QDir>
+#include <QElapsedTimer>
+#include <QProcess>
 #include <QTemporaryDir>
 #include <algorithm>
+#include <cstdlib>
 #include <utility>
 #include <vector>
 
@@ -84,18 +89,20 @@ const QString& BenchServerDatabase() {
     return location;
 }
 
+void RecordOnce(const Row& row) {
+    auto rows =
+        OpenTable(QStringLiteral("datExperimentTrials"), false, QStringLiteral("Recording data"));
+    rows->AddNew();
+    for (const auto& [name, value] : row) rows->SetField(name, value);
+    rows->Update();
+    rows->Close();
+    CloseDatabase();
+}
+
 void RecordThroughOpenTable(benchmark::State& state, const QString& location) {
     runtime::CurrentContext().databasePath = location;
     const Row row = EventRow();
-    for (auto _ : state) {
-        auto rows = OpenTable(QStringLiteral("datExperimentTrials"), false,
-                              QStringLiteral("Recording data"));
-        rows->AddNew();
-        for (const auto& [name, value] : row) rows->SetField(name, value);
-        rows->Update();
-        rows->Close();
-        CloseDatabase();
-    }
+    for (auto _ : state) RecordOnce(row);
 }
 
 void InsertOnOpenConnection(benchmark::State& state, const QString& location) {
@@ -130,7 +137,53 @@ void InsertIntoServer(benchmark::State& state) {
     InsertOnOpenConnection(state, BenchServerDatabase());
 }
 
+// fluxmere-db monitor on the bench file, refreshing ten times as often as by default.
+class OpenMonitor {
+  public:
+    OpenMonitor() {
+        QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+        environment.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("offscreen"));
+        process_.setProcessEnvironment(environment);
+        process_.start(
+            QStringLiteral(FLUXMERE_DB),
+            {QStringLiteral("monitor"), BenchDatabase(), QStringLiteral("--since"),
+             QStringLiteral("2025-03-04"), QStringLiteral("--interval"), QStringLiteral("100")});
+        // Its first read of the whole file is over before the station is timed.
+        if (!process_.waitForStarted() || process_.waitForFinished(1500)) std::abort();
+    }
+    ~OpenMonitor() {
+        process_.kill();
+        process_.waitForFinished();
+    }
+
+  private:
+    QProcess process_;
+};
+
+double MillisecondsPerRecording(const Row& row, int recordings) {
+    QElapsedTimer clock;
+    clock.start();
+    for (int i = 0; i < recordings; ++i) RecordOnce(row);
+    return static_cast<double>(clock.nsecsElapsed()) / 1e6 / recordings;
+}
+
+// A station's recording time with the monitor open over the time without it, alternating so
+// that the machine's changing load falls on both alike; the median of seven rounds.
+double MonitorRecordRatio() {
+    runtime::CurrentContext().databasePath = BenchDatabase();
+    const Row row = EventRow();
+    std::vector<double> ratios;
+    for (int round = 0; round < 7; ++round) {
+        const double alone = MillisecondsPerRecording(row, 40);
+        OpenMonitor monitor;
+        ratios.push_back(MillisecondsPerRecording(row, 40) / alone);
+    }
+    std::nth_element(ratios.begin(), ratios.begin() + 3, ratios.end());
+    return ratios[3];
+}
+
 }  // namespace
 
 FX_FIGURE(record_ratio, RecordToFile, InsertIntoFile);
 FX_FIGURE(server_record_ratio, RecordToServer, InsertIntoServer);
+FX_VALUE(monitor_record_ratio, MonitorRecordRatio);

@@ -1,5 +1,5 @@
-// fluxmere-db status and payments: a session of three stations (one finished, one in the
-// middle of its run, one killed), played headless through the program's cycle and recording.
+// fluxmere-db status and payments on a session of three stations: one finished, one in the
+// middle of its run, one killed.
 #include <gtest/gtest.h>
 
 #include <QProcess>
@@ -11,98 +11,23 @@
 #include "core/Shutdown.h"
 #include "runtime/Context.h"
 #include "tests/support/ExperimentDatabase.h"
+#include "tests/support/LabSession.h"
 #include "tests/support/ToolFixtures.h"
 #include "tools/CommandLine.h"
 #include "tools/Session.h"
-#include "tools/Simulate.h"
 
 namespace {
 
-const QDate kDay(2026, 3, 2);
-const QDateTime kNow(kDay, QTime(10, 5, 3));
-
-struct Station {
-    const char* host;
-    const char* subject;  // recorded by simulate as PREFIX-heuristic-1
-    int stoppedIn;        // the period whose environment effect was the last event; 0: none
-    const char* lastEvent;
-    const char* lastSeen;  // UTC, as claims write it
-};
-
-// Finished at 09:50; mid-run, its last event two seconds ago; killed five minutes ago.
-const Station kStations[] = {
-    {"lab-01", "done-heuristic-1", 0, "09:50:00", "2026-03-02T09:50:01Z"},
-    {"lab-02", "busy-heuristic-1", 2, "10:05:01", "2026-03-02T10:05:00Z"},
-    {"lab-03", "gone-heuristic-1", 3, "10:00:00", "2026-03-02T10:00:02Z"},
-};
+const QDate& kDay = LabSession::kDay;
+const QDateTime& kNow = LabSession::kNow;
 
 class SessionTest : public ::testing::Test {
   protected:
-    void SetUp() override {
-        ResetRunRecord();
-        // A bonus of 0.3 a period on a base of 5 leaves cents for the earnings to round up.
-        database.addVersion(QStringLiteral("Paced"),
-                            {{"MaxTrial", "6"}, {"BonusAmount", "0.3"}, {"userDelay", "500"}});
-        database.addDelaySegment(1, 1, 10, 1, 10);
-        for (int trial = 1; trial <= 6; ++trial) database.addRate(1, trial, 2, 1);
-        context->databasePath = database.path();
-        context->now = [] { return QDateTime(kDay, QTime(9, 0)); };
-    }
+    void SetUp() override { ResetRunRecord(); }
     void TearDown() override { ResetRunRecord(); }
 
-    // Plays one participant headless to the end; the earnings message it ends with.
-    QString Play(const QString& prefix) {
-        tool::SimulateOptions options;
-        options.databasePath = database.path();
-        options.version = QStringLiteral("Paced");
-        options.record = true;
-        options.subjectPrefix = prefix;
-        options.strategy.name = QStringLiteral("heuristic");
-        tool::Simulate(options);
-        return EarningsMessage();
-    }
-
-    // A participant of the lab: the run cut where the station stopped, its station, its
-    // times and its claim.
-    void PlaceAt(const Station& station) {
-        const QString subject = Literal(QString::fromLatin1(station.subject));
-        if (station.stoppedIn > 0)
-            database.execute(
-                QStringLiteral("DELETE FROM datExperimentTrials WHERE Subject=%1 AND EventID>"
-                               "(SELECT EventID FROM datExperimentTrials WHERE Subject=%1 AND "
-                               "Trial=%2 AND eventType='Environment Effect')")
-                    .arg(subject)
-                    .arg(station.stoppedIn));
-        database.execute(QStringLiteral("UPDATE datSubject SET Simulated=0, Station=%1, "
-                                        "Date='2026-03-02', Time='09:30:00' WHERE Subject=%2")
-                             .arg(Literal(QString::fromLatin1(station.host)), subject));
-        database.execute(QStringLiteral("UPDATE datExperimentTrials SET Date='2026-03-02', "
-                                        "Time=%1 WHERE Subject=%2 AND EventID=(SELECT "
-                                        "MAX(EventID) FROM datExperimentTrials WHERE Subject=%2)")
-                             .arg(Literal(QString::fromLatin1(station.lastEvent)), subject));
-        database.execute(QStringLiteral("UPDATE datExperimentTrials SET Date='2026-03-02', "
-                                        "Time='09:40:00' WHERE Subject=%1 AND Time<>%2")
-                             .arg(subject, Literal(QString::fromLatin1(station.lastEvent))));
-        claim(station.subject, station.host, station.lastSeen);
-    }
-
-    void claim(const QString& subject, const QString& host, const QString& lastSeen) {
-        database.execute(
-            QStringLiteral("INSERT INTO datRunClaims (Subject, Version, Station, Claim, "
-                           "ClaimedAt, LastSeen) VALUES (%1, 'Paced', %2, %3, %4, %4)")
-                .arg(Literal(subject), Literal(host), Literal(subject + host + lastSeen),
-                     Literal(lastSeen)));
-    }
-
-    // The three stations; the earnings message of each, as its station showed it.
-    std::vector<QString> PlayThreeStations() {
-        std::vector<QString> messages;
-        for (const char* prefix : {"done", "busy", "gone"})
-            messages.push_back(Play(QString::fromLatin1(prefix)));
-        for (const Station& station : kStations) PlaceAt(station);
-        context->now = [] { return kNow; };
-        return messages;
-    }
+    std::vector<QString> PlayThreeStations() { return lab.playThreeStations(); }
+    QString Play(const QString& prefix) { return lab.play(prefix); }
 
     int Tool(const QStringList& arguments) {
         output.clear();
@@ -121,6 +46,7 @@ class SessionTest : public ::testing::Test {
 
     ExperimentDatabase database;
     runtime::ScopedContext context;
+    LabSession lab{database, *context};
     QTemporaryDir folder;
     QString output;
     QString errors;

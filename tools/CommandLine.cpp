@@ -1,12 +1,18 @@
 #include "tools/CommandLine.h"
 
+#include <unistd.h>
+
 #include <QCoreApplication>
+#include <QDir>
+#include <QFile>
 #include <QFileInfo>
 #include <QGuiApplication>
 #include <QRegularExpression>
 #include <QTextStream>
+#include <cerrno>
 #include <cmath>
 #include <cstdio>
+#include <cstring>
 #include <functional>
 #include <map>
 #include <memory>
@@ -352,6 +358,25 @@ int Station(const Arguments& a, QTextStream& out) {
     return kDone;
 }
 
+// The window is a program of its own beside this one, so that the tool itself needs no
+// widgets and runs where there is no display. It takes this process's place, so that Ctrl+C,
+// a kill and the exit status reach it directly.
+int Monitor(const Arguments& a, QTextStream&) {
+    const long long interval = WholeOption(a, QStringLiteral("--interval"), 1000, 20, 60000);
+    const QByteArray program = QFile::encodeName(
+        QDir(QCoreApplication::applicationDirPath()).filePath(QStringLiteral("fluxmere-monitor")));
+    const QList<QByteArray> arguments = {program, QFile::encodeName(a.positional[0]),
+                                         SinceOption(a).toString(Qt::ISODate).toUtf8(),
+                                         QByteArray::number(interval)};
+    std::vector<char*> argv;
+    for (const QByteArray& argument : arguments) argv.push_back(const_cast<char*>(argument.data()));
+    argv.push_back(nullptr);
+    execv(program.constData(), argv.data());
+    throw ToolError(
+        QStringLiteral("%1 could not be started: %2")
+            .arg(QFile::decodeName(program), QString::fromLocal8Bit(std::strerror(errno))));
+}
+
 const std::vector<Command>& Commands() {
     static const std::vector<Command> commands = {
         {"create",
@@ -501,6 +526,21 @@ const std::vector<Command>& Commands() {
          {"--csv", "--watch"},
          {"--since"},
          Status},
+        {"monitor",
+         "monitor PATH [--since WHEN] [--interval MS]",
+         "The session in a window, as status shows it, refreshed every second: per participant a\n"
+         "small picture of the amount's path against the goal and its bonus band; stalled rows in\n"
+         "red, finished ones in green, resumed ones in yellow. It only reads: a connection opened\n"
+         "for each refresh and closed at once, short reads that wait at most 0.2 s for a "
+         "station's\n"
+         "write and otherwise try again at the next refresh.\n"
+         "  --since WHEN     as for status\n"
+         "  --interval MS    refresh every MS milliseconds (default 1000)",
+         1,
+         1,
+         {},
+         {"--since", "--interval"},
+         Monitor},
         {"payments",
          "payments PATH [--since WHEN] [--csv FILE.csv] [--pdf FILE.pdf] [--simulated]",
          "What each participant of the session earned, exactly as their earnings message said it\n"
@@ -593,16 +633,10 @@ int RunTool(const QStringList& arguments, QTextStream& out, QTextStream& err) {
     return kFailed;
 }
 
-namespace {
-
-// Qt's own notes (a missing runtime folder and the like) are not the experimenter's concern;
-// only what stops Qt reaches the terminal.
 void QuietQtMessages(QtMsgType type, const QMessageLogContext&, const QString& message) {
     if (type == QtCriticalMsg || type == QtFatalMsg)
         std::fprintf(stderr, "fluxmere-db: %s\n", message.toLocal8Bit().constData());
 }
-
-}  // namespace
 
 int ToolMain(int argc, char** argv) {
     qInstallMessageHandler(QuietQtMessages);

@@ -2,6 +2,7 @@
 // The command line of fluxmere-db: one command per call, each with --help.
 
 #include <QStringList>
+#include <QtGlobal>
 
 class QTextStream;
 
@@ -10,6 +11,10 @@ namespace tool {
 // Runs the command named by arguments[0]; returns the exit code (0 done, 1 failed or
 // problems found, 2 the command line was wrong). Results go to out, messages to err.
 int RunTool(const QStringList& arguments, QTextStream& out, QTextStream& err);
+
+// Keeps Qt's own notes (a missing runtime folder and the like) off the terminal; only what
+// stops Qt reaches it.
+void QuietQtMessages(QtMsgType type, const QMessageLogContext& context, const QString& message);
 
 // The whole program: sets up Qt (a picture needs a GUI application, offscreen) and runs.
 int ToolMain(int argc, char** argv);

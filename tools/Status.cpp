@@ -33,12 +33,39 @@ qint64 SecondsSinceSeen(const SessionRun& run, const QDateTime& now) {
     return run.lastSeen.isValid() ? std::max<qint64>(0, run.lastSeen.secsTo(now)) : -1;
 }
 
-using Line = std::vector<QString>;
+// Station, participant and version are cut for a terminal.
+QStringList TextLine(const SessionRun& run, const QDateTime& now) {
+    QStringList cells = StatusCells(run, now);
+    for (int name = 0; name < 3; ++name) cells[name] = Cut(cells[name]);
+    return cells;
+}
 
-Line TextLine(const SessionRun& run, const QDateTime& now) {
-    return {Cut(run.station.isEmpty() ? QStringLiteral("?") : run.station),
-            Cut(run.subject),
-            Cut(run.version),
+QString Aligned(const std::vector<QStringList>& lines) {
+    std::vector<int> widths(lines.front().size(), 0);
+    for (const QStringList& line : lines)
+        for (int c = 0; c < line.size(); ++c)
+            widths[c] = std::max(widths[c], static_cast<int>(line[c].size()));
+    QString text;
+    for (const QStringList& line : lines) {
+        QString row;
+        for (int c = 0; c < line.size(); ++c)
+            row += c + 1 == line.size() ? line[c] : line[c].leftJustified(widths[c] + 2);
+        text += row + QLatin1Char('\n');
+    }
+    return text;
+}
+
+}  // namespace
+
+QStringList StatusHeadings() {
+    return {"STATION", "PARTICIPANT", "VERSION",  "PERIOD", "AMOUNT",
+            "GOAL",    "BONUS",       "QUIET(S)", "STATE"};
+}
+
+QStringList StatusCells(const SessionRun& run, const QDateTime& now) {
+    return {run.station.isEmpty() ? QStringLiteral("?") : run.station,
+            run.subject,
+            run.version,
             Period(run),
             run.hasEvents ? SessionNumber(run.amount) : QStringLiteral("-"),
             run.hasEvents ? SessionNumber(run.goal) : QStringLiteral("-"),
@@ -47,22 +74,7 @@ Line TextLine(const SessionRun& run, const QDateTime& now) {
             ConditionText(run.conditionAt(now))};
 }
 
-QString Aligned(const std::vector<Line>& lines) {
-    std::vector<int> widths(lines.front().size(), 0);
-    for (const Line& line : lines)
-        for (std::size_t c = 0; c < line.size(); ++c)
-            widths[c] = std::max(widths[c], static_cast<int>(line[c].size()));
-    QString text;
-    for (const Line& line : lines) {
-        QString row;
-        for (std::size_t c = 0; c < line.size(); ++c)
-            row += c + 1 == line.size() ? line[c] : line[c].leftJustified(widths[c] + 2);
-        text += row + QLatin1Char('\n');
-    }
-    return text;
-}
-
-QString Counts(const std::vector<SessionRun>& runs, const QDateTime& now) {
+QString SessionSummary(const std::vector<SessionRun>& runs, const QDateTime& now) {
     std::map<int, int> counts;
     for (const SessionRun& run : runs) counts[static_cast<int>(run.conditionAt(now))] += 1;
     QStringList parts;
@@ -76,6 +88,8 @@ QString Counts(const std::vector<SessionRun>& runs, const QDateTime& now) {
         .arg(parts.isEmpty() ? QString() : QStringLiteral(": "))
         .arg(parts.join(QStringLiteral(", ")));
 }
+
+namespace {
 
 std::vector<SessionRun> ReadSession(SessionReader& reader, const QString& path) {
     auto connection = OpenExperimentDatabase(path, db::OpenMode::ReadOnly);
@@ -91,10 +105,9 @@ QDateTime SessionNow() {
 }
 
 QString StatusText(const std::vector<SessionRun>& runs, const QDateTime& now) {
-    std::vector<Line> lines{{"STATION", "PARTICIPANT", "VERSION", "PERIOD", "AMOUNT", "GOAL",
-                             "BONUS", "QUIET(S)", "STATE"}};
+    std::vector<QStringList> lines{StatusHeadings()};
     for (const SessionRun& run : runs) lines.push_back(TextLine(run, now));
-    return (runs.empty() ? QString() : Aligned(lines)) + Counts(runs, now);
+    return (runs.empty() ? QString() : Aligned(lines)) + SessionSummary(runs, now);
 }
 
 QByteArray StatusCsv(const std::vector<SessionRun>& runs, const QDateTime& now) {

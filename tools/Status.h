@@ -5,6 +5,7 @@
 #include <QByteArray>
 #include <QDateTime>
 #include <QString>
+#include <QStringList>
 #include <vector>
 
 #include "tools/Session.h"
@@ -16,7 +17,13 @@ namespace tool {
 // The clock of the session views: the context's when it has one, else the system's.
 QDateTime SessionNow();
 
-// The table for a terminal, with a closing line counting the states.
+// The columns of the session views and a run's values in them.
+QStringList StatusHeadings();
+QStringList StatusCells(const SessionRun& run, const QDateTime& now);
+// "3 participants at 10:05:03: 1 running, 1 finished, 1 stalled"
+QString SessionSummary(const std::vector<SessionRun>& runs, const QDateTime& now);
+
+// The table for a terminal (long names cut), with the summary as its closing line.
 QString StatusText(const std::vector<SessionRun>& runs, const QDateTime& now);
 QByteArray StatusCsv(const std::vector<SessionRun>& runs, const QDateTime& now);
 

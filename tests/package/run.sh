@@ -83,6 +83,7 @@ grep -v '^d' "$WORK/entries" | sort >"$WORK/files"
 sort >"$WORK/expected-files" <<'LIST'
 -rwxr-xr-x root/root /opt/fluxmere/fluxmere
 -rwxr-xr-x root/root /opt/fluxmere/fluxmere-db
+-rwxr-xr-x root/root /opt/fluxmere/fluxmere-monitor
 lrwxrwxrwx root/root /usr/bin/fluxmere -> ../../opt/fluxmere/fluxmere
 lrwxrwxrwx root/root /usr/bin/fluxmere-db -> ../../opt/fluxmere/fluxmere-db
 -rw-r--r-- root/root /usr/share/applications/fluxmere.desktop
@@ -119,7 +120,7 @@ desktop-file-validate "$WORK/root/usr/share/applications/fluxmere.desktop" ||
     fail "desktop entry"
 grep -qx 'Exec=fluxmere' "$WORK/root/usr/share/applications/fluxmere.desktop" ||
     fail "the desktop entry does not start fluxmere"
-for program in fluxmere fluxmere-db; do
+for program in fluxmere fluxmere-db fluxmere-monitor; do
     [[ "$(file "$WORK/root/opt/fluxmere/$program")" == *", stripped"* ]] ||
         fail "$program is not stripped"
     page="$WORK/root/usr/share/man/man1/$program.1.gz"
