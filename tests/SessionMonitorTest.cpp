@@ -117,17 +117,15 @@ TEST_F(SessionMonitorTest, AFileThatCannotBeReadIsNamedAndTriedAgain) {
 // fluxmere-db monitor becomes the window program beside it: it runs until it is stopped.
 TEST_F(SessionMonitorTest, TheToolOpensTheWindow) {
     QProcess tool;
-    tool.start(QStringLiteral(FLUXMERE_DB),
-               {QStringLiteral("monitor"), database.path(), QStringLiteral("--interval"),
-                QStringLiteral("50")});
+    tool.start(QStringLiteral(FLUXMERE_DB), {QStringLiteral("monitor"), database.path(),
+                                             QStringLiteral("--interval"), QStringLiteral("50")});
     ASSERT_TRUE(tool.waitForStarted());
     EXPECT_FALSE(tool.waitForFinished(1500)) << tool.readAllStandardError().toStdString();
     tool.kill();
     tool.waitForFinished();
 
-    tool.start(QStringLiteral(FLUXMERE_DB),
-               {QStringLiteral("monitor"), database.path(), QStringLiteral("--interval"),
-                QStringLiteral("5")});
+    tool.start(QStringLiteral(FLUXMERE_DB), {QStringLiteral("monitor"), database.path(),
+                                             QStringLiteral("--interval"), QStringLiteral("5")});
     ASSERT_TRUE(tool.waitForFinished());
     EXPECT_EQ(tool.exitCode(), 2);
     EXPECT_TRUE(tool.readAllStandardError().contains("--interval needs a number from 20 to 60000"));

@@ -190,6 +190,49 @@ TEST_F(SessionTest, AReaderKeptBetweenReadsTakesOnlyWhatIsNew) {
     }
 }
 
+// A file made before stations and claims were recorded: its participants show without them.
+TEST_F(SessionTest, AnOlderFileWithoutStationsOrClaimsShowsItsParticipants) {
+    PlayThreeStations();
+    database.execute("DROP TABLE datRunClaims");
+    database.execute(
+        "CREATE TABLE old AS SELECT Subject, Version, Condition, Major, Gender, Age, Date, Time "
+        "FROM datSubject; DROP TABLE datSubject; ALTER TABLE old RENAME TO datSubject");
+    ASSERT_EQ(Tool({"status"}), 0) << errors.toStdString();
+    EXPECT_TRUE(Line("busy-heuristic-1").startsWith("?")) << output.toStdString();
+    EXPECT_TRUE(Line("gone-heuristic-1").endsWith("stalled")) << output.toStdString();
+    EXPECT_TRUE(output.endsWith("3 participants at 10:05:03: 1 running, 1 finished, 1 stalled\n"))
+        << output.toStdString();
+}
+
+TEST_F(SessionTest, AFileThatIsNoExperimentDatabaseIsNamed) {
+    const QString path = folder.filePath("notes.mdb");
+    WriteFile(path, "shopping list\n");
+    for (const char* command : {"status", "payments"}) {
+        output.clear();
+        errors.clear();
+        QTextStream out(&output);
+        QTextStream err(&errors);
+        EXPECT_EQ(tool::RunTool({command, path}, out, err), 1) << command;
+        EXPECT_TRUE(errors.contains(path)) << errors.toStdString();
+    }
+}
+
+// --watch redraws the table in place, every second, until stopped.
+TEST_F(SessionTest, WatchRedrawsInPlace) {
+    PlayThreeStations();
+    QProcess watch;
+    watch.start(QStringLiteral(FLUXMERE_DB),
+                {QStringLiteral("status"), database.path(), QStringLiteral("--watch"),
+                 QStringLiteral("--since"), QStringLiteral("2026-03-02")});
+    ASSERT_TRUE(watch.waitForStarted());
+    EXPECT_FALSE(watch.waitForFinished(2500));
+    watch.kill();
+    watch.waitForFinished();
+    const QByteArray shown = watch.readAllStandardOutput();
+    EXPECT_GE(shown.count("\x1b[H\x1b[2J"), 2) << shown.toStdString();
+    EXPECT_GE(shown.count("busy-heuristic-1"), 2) << shown.toStdString();
+}
+
 // When a run needs the experimenter. Times are seconds before now; -1 means none.
 struct ConditionCase {
     const char* name;

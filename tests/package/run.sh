@@ -120,7 +120,9 @@ desktop-file-validate "$WORK/root/usr/share/applications/fluxmere.desktop" ||
     fail "desktop entry"
 grep -qx 'Exec=fluxmere' "$WORK/root/usr/share/applications/fluxmere.desktop" ||
     fail "the desktop entry does not start fluxmere"
-for program in fluxmere fluxmere-db fluxmere-monitor; do
+[[ "$(file "$WORK/root/opt/fluxmere/fluxmere-monitor")" == *", stripped"* ]] ||
+    fail "fluxmere-monitor is not stripped"
+for program in fluxmere fluxmere-db; do
     [[ "$(file "$WORK/root/opt/fluxmere/$program")" == *", stripped"* ]] ||
         fail "$program is not stripped"
     page="$WORK/root/usr/share/man/man1/$program.1.gz"
