@@ -8,6 +8,7 @@
 #include <algorithm>
 
 #include "db/Engine.h"
+#include "db/Location.h"
 #include "tools/Plot.h"
 #include "tools/Status.h"
 
@@ -78,7 +79,7 @@ QPixmap DrawRunPath(const SessionRun& run, QSize size) {
 
 SessionMonitor::SessionMonitor(QString location, QDateTime since, int intervalMs, QWidget* parent)
     : QWidget(parent), location_(std::move(location)), reader_(std::move(since), false) {
-    setWindowTitle(QStringLiteral("Fluxmere session: %1").arg(location_));
+    setWindowTitle(QStringLiteral("Fluxmere session: %1").arg(db::LocationForMessages(location_)));
     QStringList headings = StatusHeadings();
     headings << QStringLiteral("PATH");
     table_.setColumnCount(static_cast<int>(headings.size()));

@@ -12,6 +12,7 @@
 #include "runtime/Context.h"
 #include "tests/support/ExperimentDatabase.h"
 #include "tests/support/LabSession.h"
+#include "tests/support/TestServer.h"
 #include "tests/support/ToolFixtures.h"
 #include "tools/CommandLine.h"
 #include "tools/Session.h"
@@ -231,6 +232,34 @@ TEST_F(SessionTest, WatchRedrawsInPlace) {
     const QByteArray shown = watch.readAllStandardOutput();
     EXPECT_GE(shown.count("\x1b[H\x1b[2J"), 2) << shown.toStdString();
     EXPECT_GE(shown.count("busy-heuristic-1"), 2) << shown.toStdString();
+}
+
+// A lab server holding the same session shows the same status and the same payments.
+TEST_F(SessionTest, AServerHoldingTheSameSessionShowsTheSame) {
+    PlayThreeStations();
+    const TempServerDatabase server(TempServerDatabase::Contents::Empty);
+    const QString exported = folder.filePath("exported");
+    ASSERT_EQ(Tool({"export", exported}), 0) << errors.toStdString();
+    ASSERT_EQ(Tool({"create"}), 1);  // the file exists; the server is made below
+    output.clear();
+    errors.clear();
+    QTextStream out(&output);
+    QTextStream err(&errors);
+    ASSERT_EQ(tool::RunTool({"create", server.location()}, out, err), 0) << errors.toStdString();
+    ASSERT_EQ(tool::RunTool({"import", server.location(), exported}, out, err), 0)
+        << errors.toStdString();
+    for (const QStringList& command :
+         {QStringList{"status"}, QStringList{"status", "--csv"}, QStringList{"payments"}}) {
+        ASSERT_EQ(Tool(command), 0) << errors.toStdString();
+        const QString fromFile = output;
+        output.clear();
+        ASSERT_EQ(tool::RunTool(QStringList{command.front(), server.location()} + command.mid(1),
+                                out, err),
+                  0)
+            << errors.toStdString();
+        out.flush();
+        EXPECT_EQ(output.toStdString(), fromFile.toStdString()) << command.join(' ').toStdString();
+    }
 }
 
 // When a run needs the experimenter. Times are seconds before now; -1 means none.

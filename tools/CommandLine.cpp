@@ -310,7 +310,7 @@ int Payments(const Arguments& a, QTextStream& out) {
         out << "wrote " << a.value(QStringLiteral("--csv")) << '\n';
     }
     if (a.has(QStringLiteral("--pdf"))) {
-        WritePaymentsPdf(payments, {a.positional[0], since, SessionNow()},
+        WritePaymentsPdf(payments, {db::LocationForMessages(a.positional[0]), since, SessionNow()},
                          a.value(QStringLiteral("--pdf")));
         out << "wrote " << a.value(QStringLiteral("--pdf")) << '\n';
     }

@@ -31,6 +31,7 @@ LabSession::LabSession(const ExperimentDatabase& database, runtime::Context& con
     database.addVersion(QStringLiteral("Paced"),
                         {{"MaxTrial", "6"}, {"BonusAmount", "0.3"}, {"userDelay", "500"}});
     database.addDelaySegment(1, 1, 10, 1, 10);
+    database.execute(QStringLiteral("UPDATE tblDelayScenarios SET SegmentNumber=1"));
     for (int trial = 1; trial <= 6; ++trial) database.addRate(1, trial, 2, 1);
     context.databasePath = database.path();
     context.now = [] { return QDateTime(kDay, QTime(9, 0)); };
