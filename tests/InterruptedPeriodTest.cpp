@@ -90,7 +90,10 @@ INSTANTIATE_TEST_SUITE_P(
         CompletenessCase{"TimedPressNotTakenOver", true, "1:NAEA 2:EA", 1, 1, 4},
         CompletenessCase{"TimedPressInTheLastPeriod", true, "4:EA 5:EA", 1, 5, 4},
         CompletenessCase{"TimedPhaseFromThePeriodBeforeScored", true, "1:EASN 2:IANAEA", 0, 2, 10},
-        CompletenessCase{"TimedPhaseFromThePeriodBeforeOnly", true, "1:EASN 2:IANA", 0, 1, 4}),
+        CompletenessCase{"TimedPhaseFromThePeriodBeforeOnly", true, "1:EASN 2:IANA", 0, 1, 4},
+        // A Submit that joined the clock's phase in its first pause shares its scoring; the
+        // rows read as a phase still running, and the period is played again.
+        CompletenessCase{"TimedSubmitJoinedTheClocksPhase", true, "1:NAEA 2:NSNIAEA", 1, 1, 4}),
     [](const auto& info) { return std::string(info.param.name); });
 
 // ---- a run killed at random moments ----------------------------------------------------
