@@ -29,7 +29,7 @@ std::shared_ptr<db::Database> OpenDatabaseAt(db::Workspace& workspace, const QSt
 // already done are kept.
 class Opening {
   public:
-    Opening(const QString& source, bool readOnly) : source_(source), readOnly_(readOnly) {}
+    Opening(const db::Query& source, bool readOnly) : source_(source), readOnly_(readOnly) {}
 
     std::unique_ptr<db::Recordset> run() {
         if (step_ == 1) {
@@ -56,7 +56,7 @@ class Opening {
     }
 
   private:
-    QString source_;
+    db::Query source_;
     bool readOnly_;
     int step_ = 1;
     QString path_;
@@ -92,7 +92,7 @@ QString DatabasePath() {
            QStringLiteral("Hydrovat.mdb");
 }
 
-std::unique_ptr<db::Recordset> OpenTable(const QString& source, bool readOnly,
+std::unique_ptr<db::Recordset> OpenTable(const db::Query& source, bool readOnly,
                                          const QString& status) {
     Opening opening(source, readOnly);
     db::BackOff backOff;
@@ -117,7 +117,7 @@ std::unique_ptr<db::Recordset> OpenTable(const QString& source, bool readOnly,
                     break;
                 case db::ErrorReaction::BackOff:
                     if (backOff.spent()) {
-                        if (!AskRetry(error, source, status)) {
+                        if (!AskRetry(error, source.sql, status)) {
                             AskProblemsOpening(error, status);
                             break;  // repeat at once; the next failure asks again
                         }
@@ -163,8 +163,16 @@ void CloseDatabase() {
     }
 }
 
-HeldTransaction::HeldTransaction()
-    : database_(OpenDatabaseAt(*db::DefaultWorkspace(), DatabasePath(), false)),
+std::shared_ptr<db::Database> OpenDatabaseForWriting() {
+    return OpenDatabaseAt(*db::DefaultWorkspace(), DatabasePath(), false);
+}
+
+HeldTransaction::HeldTransaction() : HeldTransaction(OpenDatabaseForWriting()) {
+    closesDatabase_ = true;
+}
+
+HeldTransaction::HeldTransaction(std::shared_ptr<db::Database> database)
+    : database_(std::move(database)),
       transaction_(std::make_unique<db::Transaction>(database_->connection())) {
     g_heldDatabase = database_;
 }
@@ -173,6 +181,7 @@ HeldTransaction::~HeldTransaction() {
     g_heldDatabase.reset();
     if (RunState.Database == database_) CloseDatabase();
     transaction_.reset();  // undoes the rows unless committed
+    if (!closesDatabase_) return;
     try {
         database_->Close();
     } catch (const db::Error&) {

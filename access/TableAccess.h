@@ -14,7 +14,7 @@
 // "Hydrovat.mdb".
 QString DatabasePath();
 
-std::unique_ptr<db::Recordset> OpenTable(const QString& source, bool readOnly,
+std::unique_ptr<db::Recordset> OpenTable(const db::Query& source, bool readOnly,
                                          const QString& status);
 void CloseDatabase();
 
@@ -37,7 +37,11 @@ class TableRead {
 // transaction: the rows written meanwhile are stored together by commit(), or not at all.
 class HeldTransaction {
   public:
+    // On a connection of its own, closed with the transaction.
     HeldTransaction();
+    // On a database the caller keeps open for several transactions in turn: the connection
+    // keeps its prepared statements from one to the next.
+    explicit HeldTransaction(std::shared_ptr<db::Database> database);
     ~HeldTransaction();
     HeldTransaction(const HeldTransaction&) = delete;
     HeldTransaction& operator=(const HeldTransaction&) = delete;
@@ -46,7 +50,11 @@ class HeldTransaction {
   private:
     std::shared_ptr<db::Database> database_;
     std::unique_ptr<db::Transaction> transaction_;
+    bool closesDatabase_ = false;
 };
+
+// The experiment database opened for writing, for HeldTransactions in turn.
+std::shared_ptr<db::Database> OpenDatabaseForWriting();
 
 // Quotes a text for an SQL text: wrapped in single quotes, inner quotes doubled.
 QString SqlText(const QString& value);

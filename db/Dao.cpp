@@ -146,6 +146,40 @@ QVariant StoredValue(const ColumnInfo& column, const QVariant& value) {
     }
 }
 
+// Where a result's fields are found by name, and which table column each one writes.
+struct FieldMap {
+    QHash<QString, int> index;       // folded name -> first result column of that name
+    std::vector<int> tableColumnOf;  // result column -> first table column of that name, or -1
+    QStringList quotedColumns;       // the table's columns, quoted for an SQL text
+};
+
+FieldMap MapFields(const std::vector<ColumnInfo>& columns, const QStringList& names) {
+    QHash<QString, int> columnIndex;
+    for (int c = int(columns.size()) - 1; c >= 0; --c)
+        columnIndex.insert(FoldedName(columns[std::size_t(c)].name), c);
+    FieldMap map;
+    for (const ColumnInfo& column : columns) map.quotedColumns << QuoteIdentifier(column.name);
+    map.tableColumnOf.assign(std::size_t(names.size()), -1);
+    for (int i = int(names.size()) - 1; i >= 0; --i) {
+        const QString folded = FoldedName(names[i]);
+        map.index.insert(folded, i);
+        map.tableColumnOf[std::size_t(i)] = columnIndex.value(folded, -1);
+    }
+    return map;
+}
+
+// Recorded rows open the same few tables again and again: each shape is mapped once.
+FieldMap KnownFieldMap(const std::vector<ColumnInfo>& columns, const QStringList& names) {
+    constexpr int kMostKnown = 256;
+    thread_local QHash<QString, FieldMap> known;  // by the table's and the result's names
+    QString key;
+    for (const ColumnInfo& column : columns) key += column.name + QLatin1Char('\n');
+    key += QLatin1Char('\t') + names.join(QLatin1Char('\n'));
+    if (const auto found = known.constFind(key); found != known.cend()) return *found;
+    if (known.size() >= kMostKnown) known.clear();
+    return *known.insert(key, MapFields(columns, names));
+}
+
 }  // namespace
 
 // ---- database and workspace ----------------------------------------------------------------
@@ -156,7 +190,7 @@ Database::Database(const QString& path, bool readOnly, const QString& connect)
 
 Database::~Database() = default;
 
-std::unique_ptr<Recordset> Database::OpenRecordset(const QString& source, RecordsetType type) {
+std::unique_ptr<Recordset> Database::OpenRecordset(const Query& source, RecordsetType type) {
     return std::make_unique<Recordset>(*this, source, type);
 }
 
@@ -195,6 +229,7 @@ struct Recordset::Impl {
     std::shared_ptr<Connection> connection;
     QString source;
     QString selectSql;
+    QVariantList parameters;  // of selectSql's placeholders
     bool withRowKey = false;  // column 0 of selectSql is the engine's row key
     bool updatable = false;
     bool ownsTransaction = false;
@@ -202,8 +237,7 @@ struct Recordset::Impl {
     QString table;                    // the table written to
     std::vector<ColumnInfo> columns;  // of that table
     QStringList fieldNames;           // columns of the result
-    QHash<QString, int> fieldIndex;   // lower-case name -> result column
-    std::vector<int> tableColumnOf;   // result column -> table column, or -1
+    FieldMap fields;
 
     std::optional<Statement> cursor;  // fetches rows on demand while more may come
     bool exhausted = false;
@@ -219,21 +253,13 @@ struct Recordset::Impl {
     }
 
     void setFields(const QStringList& names) {
-        QHash<QString, int> columnIndex;  // lower-case name -> first table column of that name
-        for (int c = int(columns.size()) - 1; c >= 0; --c)
-            columnIndex.insert(FoldedName(columns[std::size_t(c)].name), c);
         fieldNames = names;
-        fieldIndex.clear();
-        tableColumnOf.assign(names.size(), -1);
-        for (int i = names.size() - 1; i >= 0; --i) {
-            const QString lower = FoldedName(names[i]);
-            fieldIndex.insert(lower, i);
-            tableColumnOf[std::size_t(i)] = columnIndex.value(lower, -1);
-        }
+        fields = KnownFieldMap(columns, names);
     }
 
     void openCursor() {
         cursor.emplace(connection->prepare(selectSql));
+        for (int i = 0; i < parameters.size(); ++i) cursor->bind(i + 1, parameters[i]);
         if (!fieldNames.isEmpty()) return;
         QStringList names;
         for (int c = withRowKey ? 1 : 0; c < cursor->columnCount(); ++c) {
@@ -274,8 +300,8 @@ struct Recordset::Impl {
     }
 
     int fieldNumber(const QString& name) const {
-        const auto found = fieldIndex.constFind(FoldedName(name));
-        if (found == fieldIndex.cend()) {
+        const auto found = fields.index.constFind(FoldedName(name));
+        if (found == fields.index.cend()) {
             throw Error(errors::ItemNotFound,
                         QStringLiteral("Item not found in this collection: no column '%1' in %2.")
                             .arg(name, source));
@@ -293,17 +319,20 @@ struct Recordset::Impl {
     }
 
     Statement insertStatement() {
-        QStringList names;
-        QStringList places;
-        for (const auto& [field, value] : assigned) {
-            names << QuoteIdentifier(columns[tableColumnOf[field]].name);
-            places << QStringLiteral("?");
+        QString sql = QStringLiteral("INSERT INTO ") + QuoteIdentifier(table);
+        if (assigned.empty()) {
+            sql += QStringLiteral(" DEFAULT VALUES");
+        } else {
+            QString places;
+            sql += QStringLiteral(" (");
+            for (const auto& entry : assigned) {
+                sql += fields.quotedColumns[fields.tableColumnOf[entry.first]] + u',';
+                places += QStringLiteral("?,");
+            }
+            sql.chop(1);
+            places.chop(1);
+            sql += QStringLiteral(") VALUES (") + places + u')';
         }
-        const QString sql =
-            names.isEmpty()
-                ? QStringLiteral("INSERT INTO %1 DEFAULT VALUES").arg(QuoteIdentifier(table))
-                : QStringLiteral("INSERT INTO %1 (%2) VALUES (%3)")
-                      .arg(QuoteIdentifier(table), names.join(u','), places.join(u','));
         Statement insert = connection->prepare(sql);
         int position = 1;
         for (const auto& entry : assigned) insert.bind(position++, entry.second);
@@ -313,7 +342,7 @@ struct Recordset::Impl {
     Statement updateStatement() {
         QStringList sets;
         for (const auto& entry : assigned) {
-            sets << QuoteIdentifier(columns[tableColumnOf[entry.first]].name) +
+            sets << fields.quotedColumns[fields.tableColumnOf[entry.first]] +
                         QStringLiteral(" = ?");
         }
         Statement update = connection->prepare(
@@ -365,11 +394,13 @@ struct Recordset::Impl {
     }
 };
 
-Recordset::Recordset(Database& database, const QString& source, RecordsetType type)
+Recordset::Recordset(Database& database, const Query& query, RecordsetType type)
     : impl_(std::make_unique<Impl>()), type_(type), readOnlyDatabase_(false) {
     Impl& d = *impl_;
     d.connection = database.sharedConnection();
+    const QString& source = query.sql;
     d.source = source;
+    d.parameters = query.parameters;
     readOnlyDatabase_ = d.connection->readOnly();
     const bool dynaset = type == dbOpenDynaset && !readOnlyDatabase_;
 
@@ -469,7 +500,7 @@ QVariant Recordset::Field(const QString& name) const {
         const auto assigned = d.assigned.find(field);
         if (assigned != d.assigned.end()) return assigned->second;
         if (d.pending == Impl::Pending::Adding) {
-            const int column = d.tableColumnOf[field];
+            const int column = d.fields.tableColumnOf[field];
             return column >= 0 && d.columns[column].type == ColumnType::Boolean
                        ? QVariant(qlonglong(0))
                        : QVariant();
@@ -481,7 +512,7 @@ QVariant Recordset::Field(const QString& name) const {
 
 bool Recordset::HasField(const QString& name) const {
     impl_->requireOpen();
-    return impl_->fieldIndex.contains(FoldedName(name));
+    return impl_->fields.index.contains(FoldedName(name));
 }
 
 void Recordset::SetField(const QString& name, const QVariant& value) {
@@ -493,7 +524,7 @@ void Recordset::SetField(const QString& name, const QVariant& value) {
                     QStringLiteral("Update or CancelUpdate without AddNew or Edit (setting %1).")
                         .arg(name));
     }
-    const int column = d.tableColumnOf[field];
+    const int column = d.fields.tableColumnOf[field];
     if (column < 0) {
         throw Error(errors::ReadOnlyObject,
                     QStringLiteral("Cannot update. The field '%1' is not a column of %2.")

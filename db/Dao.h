@@ -14,6 +14,16 @@ namespace db {
 
 enum RecordsetType { dbOpenDynaset = 2, dbOpenSnapshot = 4 };
 
+// A recordset's source: a table name or an SQL SELECT text, with the values of the text's ?
+// placeholders in order. A text that names its values itself converts to one.
+struct Query {
+    Query(const QString& text) : sql(text) {}  // NOLINT(google-explicit-constructor)
+    Query(QString text, QVariantList values)
+        : sql(std::move(text)), parameters(std::move(values)) {}
+    QString sql;
+    QVariantList parameters;
+};
+
 class Recordset;
 
 class Database {
@@ -25,7 +35,7 @@ class Database {
 
     // source: a table name (all its rows; appending) or an SQL SELECT text.
     // A dynaset on a read-only database, or a snapshot, can never write.
-    std::unique_ptr<Recordset> OpenRecordset(const QString& source, RecordsetType type);
+    std::unique_ptr<Recordset> OpenRecordset(const Query& source, RecordsetType type);
     void Close();
     bool isOpen() const { return connection_ != nullptr; }
     Connection& connection();  // raises 91 once closed
@@ -51,7 +61,7 @@ std::shared_ptr<Workspace> DefaultWorkspace();
 
 class Recordset {
   public:
-    Recordset(Database& database, const QString& source, RecordsetType type);
+    Recordset(Database& database, const Query& source, RecordsetType type);
     ~Recordset();
     Recordset(const Recordset&) = delete;
     Recordset& operator=(const Recordset&) = delete;

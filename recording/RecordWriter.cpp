@@ -50,7 +50,7 @@ QString WriteFailureText(int number, const QString& description, const QString& 
            QStringLiteral("Retry? (No to quit)");
 }
 
-void WriteRecord(const QString& table, const QString& source, const QString& status,
+void WriteRecord(const QString& table, const db::Query& source, const QString& status,
                  const std::function<void(db::Recordset&)>& write) {
     if (g_recordingOff > 0) return;
     db::BackOff backOff;

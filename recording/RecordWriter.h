@@ -16,7 +16,7 @@
 // Opens source (a table name or an SQL text on table) for writing, lets write fill and
 // store the row, closes the recordset and the database. On a failure the recordset and
 // the database are closed and nothing of the row stays stored before it is tried again.
-void WriteRecord(const QString& table, const QString& source, const QString& status,
+void WriteRecord(const QString& table, const db::Query& source, const QString& status,
                  const std::function<void(db::Recordset&)>& write);
 
 // While one is alive, WriteRecord stores nothing: a headless run that is only to be

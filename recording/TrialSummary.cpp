@@ -69,11 +69,12 @@ void ClearForNewAttempt(db::Recordset& record) {
     }
 }
 
-// The query that finds the row of a period of the participant and version.
-QString SummaryRowOf(long trial) {
-    return QStringLiteral("select * from datTrialSummary where Version=") +
-           SqlText(RunState.Version) + QStringLiteral(" and Subject=") +
-           SqlText(RunState.SubjectName) + QStringLiteral(" and Trial=") + QString::number(trial);
+// The query that finds the row of a period of the participant and version. One text for
+// every period: the engine prepares it once per connection.
+db::Query SummaryRowOf(long trial) {
+    return {QStringLiteral("select * from datTrialSummary where Version=? and Subject=? and "
+                           "Trial=?"),
+            {RunState.Version, RunState.SubjectName, qlonglong(trial)}};
 }
 
 // Edits the period's row when it exists; false when there is none.
@@ -114,7 +115,7 @@ void RecordTrialSummary(const QString& inflowText, const QString& outflowText) {
     RunState.PeriodEndTime = runtime::TimeValue{};
 }
 
-QString TrialSummaryQuery() {
+db::Query TrialSummaryQuery() {
     return SummaryRowOf(RunState.CurrentTrial);
 }
 

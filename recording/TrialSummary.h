@@ -1,6 +1,8 @@
 #pragma once
 #include <QString>
 
+#include "db/Dao.h"
+
 // Appends the summary row of the period that begins (Trial = CurrentTrial + 1), then sets
 // PeriodStartTime and PeriodEndTime to zero. A period that an interrupted attempt had begun
 // already has its row: that row is written afresh instead, so a period keeps one row. inflowText
@@ -18,4 +20,4 @@ void UpdateTrialAmount();
 void CompleteRestoredTrialSummary();
 
 // The query that finds the row of period CurrentTrial of the participant and version.
-QString TrialSummaryQuery();
+db::Query TrialSummaryQuery();

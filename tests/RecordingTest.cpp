@@ -357,9 +357,9 @@ TEST_F(RecordingTest, UpdateTrialAmountChangesOnlyTheParticipantsRow) {
     EXPECT_EQ(rows[0]["AmountInTank"], 1.0);
     EXPECT_EQ(rows[1]["AmountInTank"], 1.0);
     EXPECT_EQ(rows[2]["AmountInTank"], 42.5);  // names match regardless of letter case
-    EXPECT_EQ(TrialSummaryQuery(),
-              "select * from datTrialSummary where Version='v''1' and Subject='O''Brien' and "
-              "Trial=3");
+    const db::Query query = TrialSummaryQuery();
+    EXPECT_EQ(query.sql, "select * from datTrialSummary where Version=? and Subject=? and Trial=?");
+    EXPECT_EQ(query.parameters, (QVariantList{"v'1", "O'Brien", 3}));
 }
 
 TEST_F(RecordingTest, UpdateTrialAmountWithoutItsRowAppendsTheCompletedRow) {

@@ -273,7 +273,8 @@ class PilotSession {
         std::optional<ScopedRecordingOff> notRecorded;
         std::optional<HeldTransaction> recorded;
         if (options_.record) {
-            recorded.emplace();
+            if (!recordingDatabase_) recordingDatabase_ = OpenDatabaseForWriting();
+            recorded.emplace(recordingDatabase_);
         } else {
             notRecorded.emplace();
         }
@@ -296,6 +297,7 @@ class PilotSession {
     }
 
     const SimulateOptions& options_;
+    std::shared_ptr<db::Database> recordingDatabase_;  // one connection for every recorded run
     runtime::ScopedContext context_;
     NobodyToAsk nobody_;
     QDateTime start_;

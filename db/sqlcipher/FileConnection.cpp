@@ -223,40 +223,39 @@ void FileConnection::setBusyTimeout(int milliseconds) {
     sqlite3_busy_timeout(db_, milliseconds);
 }
 
-std::optional<QString> FileConnection::tableDefinition(const QString& table) {
+std::vector<ColumnInfo> FileConnection::tableColumns(const QString& table) {
+    // A table's definition changes with its columns, also when another connection adds one:
+    // while it stays the same, the columns read before still hold.
     FileStatement find(*this, QStringLiteral("SELECT sql FROM sqlite_master WHERE type = 'table' "
                                              "AND name = ?1 COLLATE NOCASE"));
     const QByteArray name = table.toUtf8();
     find.bindText(1, std::string_view(name.constData(), std::size_t(name.size())));
-    if (!find.step()) return std::nullopt;
-    const std::string_view sql = find.text(0);
-    return QString::fromUtf8(sql.data(), qsizetype(sql.size()));
-}
-
-std::vector<ColumnInfo> FileConnection::tableColumns(const QString& table) {
-    // A table's definition changes with its columns, also when another connection adds one:
-    // while it stays the same, the columns read before still hold.
-    const std::optional<QString> definition = tableDefinition(table);
+    const bool isTable = find.step();
+    const std::string_view definition = isTable ? find.text(0) : std::string_view();
     const QString key = table.toLower();
-    if (definition) {
-        const auto known = knownTables_.constFind(key);
-        if (known != knownTables_.cend() && known->definition == *definition) return known->columns;
-    }
+    const auto known = knownTables_.constFind(key);
+    if (isTable && known != knownTables_.cend() && known->definition == definition)
+        return known->columns;
+
     std::vector<ColumnInfo> columns;
     FileStatement info(*this, QStringLiteral("PRAGMA table_info(%1)").arg(QuoteIdentifier(table)));
     while (info.step()) {
-        const std::string_view name = info.text(1);
+        const std::string_view column = info.text(1);
         const std::string_view declared = info.text(2);
         columns.push_back(
-            {QString::fromUtf8(name.data(), qsizetype(name.size())),
+            {QString::fromUtf8(column.data(), qsizetype(column.size())),
              TypeOfDeclaration(QString::fromUtf8(declared.data(), qsizetype(declared.size())))});
     }
-    if (definition) knownTables_.insert(key, {*definition, columns});
+    if (isTable) knownTables_.insert(key, {std::string(definition), columns});
     return columns;
 }
 
 bool FileConnection::tableExists(const QString& table) {
-    return tableDefinition(table).has_value();
+    FileStatement find(*this, QStringLiteral("SELECT 1 FROM sqlite_master WHERE type = 'table' "
+                                             "AND name = ?1 COLLATE NOCASE"));
+    const QByteArray name = table.toUtf8();
+    find.bindText(1, std::string_view(name.constData(), std::size_t(name.size())));
+    return find.step();
 }
 
 QString FileConnection::rowKey() const {

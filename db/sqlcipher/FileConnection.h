@@ -3,7 +3,7 @@
 // the numbers the table access reacts to.
 
 #include <QHash>
-#include <optional>
+#include <string>
 
 #include "db/Backend.h"
 
@@ -51,8 +51,6 @@ class FileConnection : public backend::ConnectionBackend {
     void key(const QString& password);
     void close() noexcept;
     void runKept(const QString& sql);
-    // The CREATE text of a table; none when there is no such table.
-    std::optional<QString> tableDefinition(const QString& table);
 
     QString path_;
     OpenMode mode_;
@@ -60,7 +58,7 @@ class FileConnection : public backend::ConnectionBackend {
     sqlite3* db_ = nullptr;
     QHash<QString, sqlite3_stmt*> kept_;
     struct KnownTable {
-        QString definition;
+        std::string definition;
         std::vector<ColumnInfo> columns;
     };
     QHash<QString, KnownTable> knownTables_;  // by lower-case name
