@@ -1,7 +1,6 @@
 // stations_16_lost: 16 station processes record 500 event-log rows each through the
 // program's own recording code into one lab server at once; the rows lost or written twice.
 // stations_16_p95_ms: the 95th percentile of one recording's time under that load.
-#include <QCoreApplication>
 #include <QProcess>
 #include <algorithm>
 #include <cmath>
@@ -39,8 +38,7 @@ long long LostOrTwice(const QString& location) {
 
 Load PlayStations() {
     const QString location = NewServerDatabase(QStringLiteral("fx_bench_stations"));
-    const QString player =
-        QCoreApplication::applicationDirPath() + QStringLiteral("/station-player");
+    const QString player = QStringLiteral(FX_STATION_PLAYER);
     std::vector<std::unique_ptr<QProcess>> stations;
     for (int s = 1; s <= kStations; ++s) {
         auto station = std::make_unique<QProcess>();

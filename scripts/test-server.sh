@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # A throwaway PostgreSQL 15 for the tests: its own folder, a Unix socket there and no TCP.
 #   test-server.sh start DIR   starts it (initdb on first use) and waits until it answers
-#   test-server.sh stop DIR    stops it by its own pid file and removes DIR
+#   test-server.sh halt DIR    stops it by its own pid file and keeps its data for a start
+#   test-server.sh stop DIR    halts it and removes DIR
 # The superuser "postgres" logs in with the experiment database's password, so that the
 # tests can also see a wrong password refused.
 set -euo pipefail
@@ -31,7 +32,7 @@ start() {
     -o "-k $dir -c listen_addresses= -F -c max_connections=200" start >/dev/null
 }
 
-stop() {
+halt() {
   local pidfile="$dir/data/postmaster.pid"
   if [ -f "$pidfile" ]; then
     local pid
@@ -39,6 +40,10 @@ stop() {
     kill -INT "$pid" 2>/dev/null || true
     for _ in $(seq 100); do kill -0 "$pid" 2>/dev/null || break; sleep 0.1; done
   fi
+}
+
+stop() {
+  halt
   rm -rf "$dir"
 }
 

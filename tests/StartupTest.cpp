@@ -24,6 +24,7 @@
 #include "support/WriteProtection.h"
 #include "tests/support/Ending.h"
 #include "tests/support/ScratchDisk.h"
+#include "tests/support/TestServer.h"
 #include "ui/Dialogs.h"
 
 namespace {
@@ -204,18 +205,44 @@ TEST_F(StartupTest, ADamagedPageOfTheRecordedTablesIsRefusedBeforeAnyoneLogsIn) 
     EXPECT_TRUE(dialogs.modalForms().empty()) << "the login was shown";
 }
 
-TEST_F(StartupTest, AStationPointedAtAServerItCannotReachNamesItWithoutThePasswordAndEnds) {
-    station::PointAt(database.path(),
-                     QStringLiteral("postgresql://fluxmere:Pw-9@/fluxmere?host=/nonexistent"));
+// A station pointed at a server that cannot be reached, or that refuses its login: the
+// server as the message names it (never the password).
+struct ServerCase {
+    const char* name;
+    std::function<QString()> pointedAt;
+    std::function<QString()> named;
+};
+
+std::ostream& operator<<(std::ostream& out, const ServerCase& c) {
+    return out << c.name;
+}
+
+const ServerCase kServerCases[] = {
+    {"Unreachable",
+     [] { return QStringLiteral("postgresql://fluxmere:Pw-9@/fluxmere?host=/nonexistent"); },
+     [] { return QStringLiteral("postgresql://fluxmere@/fluxmere?host=/nonexistent"); }},
+    {"RefusingTheLogin",
+     [] {
+         return TestServerLocation(QStringLiteral("postgres"))
+             .replace(QStringLiteral("postgres@"), QStringLiteral("postgres:Pw-9@"));
+     },
+     [] { return TestServerLocation(QStringLiteral("postgres")); }},
+};
+
+class StartupServerTest : public StartupTest, public ::testing::WithParamInterface<ServerCase> {};
+
+TEST_P(StartupServerTest, AStationPointedAtItNamesTheServerWithoutThePasswordAndEnds) {
+    station::PointAt(database.path(), GetParam().pointedAt());
     const auto shown = endedMain();
     ASSERT_EQ(shown.size(), 1u);
-    EXPECT_TRUE(
-        shown[0].text.contains(QStringLiteral("postgresql://fluxmere@/fluxmere?host=/nonexistent")))
-        << shown[0].text.toStdString();
+    EXPECT_TRUE(shown[0].text.contains(GetParam().named())) << shown[0].text.toStdString();
     EXPECT_FALSE(shown[0].text.contains(QStringLiteral("Pw-9")));
     EXPECT_EQ(ended, runtime::ExitStatus::StartUpRefused);
     EXPECT_TRUE(dialogs.modalForms().empty()) << "the login was shown";
 }
+
+INSTANTIATE_TEST_SUITE_P(Servers, StartupServerTest, ::testing::ValuesIn(kServerCases),
+                         [](const auto& info) { return std::string(info.param.name); });
 
 TEST_F(StartupTest, AGoodDatabaseHasNoProblem) {
     EXPECT_EQ(DatabaseProblem(), "");

@@ -1,6 +1,7 @@
 #include "db/postgresql/ServerSession.h"
 
 #include <QMutex>
+#include <QSet>
 #include <map>
 #include <utility>
 
@@ -62,9 +63,26 @@ ServerSession::ServerSession(const ServerLocation& location, bool readOnly)
         connection_ = nullptr;
         throw ConnectError(message, shown_);
     }
+    configure();
+}
+
+void ServerSession::configure() {
     send(QByteArray("SET DateStyle = ISO, YMD; SET client_min_messages = warning; "
                     "SET default_transaction_read_only = ") +
-         (readOnly ? "on" : "off"));
+         (readOnly_ ? "on" : "off"));
+}
+
+void ServerSession::reconnectIfLost() {
+    if (!connection_)
+        throw Error(errors::ObjectNotSet, QStringLiteral("The connection is closed."));
+    if (PQstatus(connection_) == CONNECTION_OK) return;
+    PQreset(connection_);
+    if (PQstatus(connection_) != CONNECTION_OK)
+        throw LostConnectionError(QString::fromUtf8(PQerrorMessage(connection_)), shown_);
+    // A new server process: nothing prepared or set on the old one holds.
+    prepared_.clear();
+    lockTimeoutApplied_ = -1;
+    configure();
 }
 
 ServerSession::~ServerSession() {
@@ -166,8 +184,7 @@ int ServerSession::changes() {
 }
 
 void ServerSession::send(const QByteArray& text, const QString& sql) {
-    if (!connection_)
-        throw Error(errors::ObjectNotSet, QStringLiteral("The connection is closed."));
+    reconnectIfLost();
     flush();
     QByteArrayList statements = takePrelude();
     statements << text;
@@ -177,6 +194,7 @@ void ServerSession::send(const QByteArray& text, const QString& sql) {
 }
 
 const PreparedStatement& ServerSession::prepare(const QString& sql) {
+    reconnectIfLost();
     const auto known = prepared_.constFind(sql);
     if (known != prepared_.cend()) return *known;
     if (prepared_.size() >= kMostPreparedStatements) {
@@ -204,8 +222,7 @@ const PreparedStatement& ServerSession::prepare(const QString& sql) {
 }
 
 Result ServerSession::run(const PreparedStatement& statement, const Parameters& parameters) {
-    if (!connection_)
-        throw Error(errors::ObjectNotSet, QStringLiteral("The connection is closed."));
+    reconnectIfLost();
     flush();
     return runPipelined(statement, parameters);
 }
@@ -289,6 +306,7 @@ bool SameColumns(const Catalog::Table& a, const Catalog::Table& b) {
 }  // namespace
 
 Result ServerSession::readColumns(const QByteArray* table) {
+    reconnectIfLost();
     const char* values[] = {table ? table->constData() : nullptr};
     return checked(PQexecParams(connection_, kColumnsSql, 1, nullptr, values, nullptr, nullptr, 0),
                    QStringLiteral("reading the tables"));
@@ -309,8 +327,6 @@ void ServerSession::loadCatalog() {
 }
 
 const Catalog::Table* ServerSession::currentTable(const QString& name) {
-    if (!connection_)
-        throw Error(errors::ObjectNotSet, QStringLiteral("The connection is closed."));
     const QByteArray wanted = name.toUtf8();
     Catalog read;
     AddColumns(read, readColumns(&wanted).get());
@@ -386,6 +402,12 @@ std::multimap<QByteArray, std::shared_ptr<ServerSession>>& Idle() {
     return idle;
 }
 
+// The databases this process has logged in to, by PoolKey.
+QSet<QByteArray>& Reached() {
+    static QSet<QByteArray> reached;
+    return reached;
+}
+
 QByteArray PoolKey(const ServerLocation& location, bool readOnly) {
     QByteArray key = readOnly ? "r" : "w";
     for (const auto& [keyword, value] : location.settings) key += '\0' + keyword + '=' + value;
@@ -395,6 +417,7 @@ QByteArray PoolKey(const ServerLocation& location, bool readOnly) {
 }  // namespace
 
 std::shared_ptr<ServerSession> SessionPool::take(const ServerLocation& location, bool readOnly) {
+    const QByteArray server = PoolKey(location, false);
     {
         const QMutexLocker lock(&PoolLock());
         const auto found = Idle().find(PoolKey(location, readOnly));
@@ -404,7 +427,18 @@ std::shared_ptr<ServerSession> SessionPool::take(const ServerLocation& location,
             return session;
         }
     }
-    return std::make_shared<ServerSession>(location, readOnly);
+    try {
+        auto session = std::make_shared<ServerSession>(location, readOnly);
+        const QMutexLocker lock(&PoolLock());
+        Reached().insert(server);
+        return session;
+    } catch (const Error& error) {
+        const QMutexLocker lock(&PoolLock());
+        // A server this process has worked with is lost for now, not missing: it is waited
+        // for as a passing conflict is.
+        if (error.number() != errors::DiskOrNetworkError || !Reached().contains(server)) throw;
+        throw LostConnectionError(error.description(), location.shown);
+    }
 }
 
 void SessionPool::giveBack(std::shared_ptr<ServerSession> session, const ServerLocation& location) {

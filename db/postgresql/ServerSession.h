@@ -80,6 +80,11 @@ class ServerSession {
     void schemaChanged();
 
   private:
+    // The session's settings, sent once the connection is made.
+    void configure();
+    // A connection the server dropped (restarted, or lost on the network) is made again
+    // before the next statement. Raises 3050 while the server cannot be reached.
+    void reconnectIfLost();
     [[noreturn]] void raise(const PGresult* result, const QString& sql);
     Result checked(PGresult* result, const QString& sql);
     Result runPipelined(const PreparedStatement& statement, const Parameters& parameters);

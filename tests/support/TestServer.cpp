@@ -22,26 +22,6 @@ void RunScript(const QString& action, const QString& folder) {
     }
 }
 
-// A server of this test program's own, stopped when the program ends.
-class OwnServer {
-  public:
-    OwnServer()
-        : folder_(QStringLiteral("/dev/shm/fxpg-own-%1").arg(QCoreApplication::applicationPid())) {
-        RunScript(QStringLiteral("start"), folder_);
-    }
-    ~OwnServer() {
-        try {
-            RunScript(QStringLiteral("stop"), folder_);
-        } catch (const db::Error&) {
-            // Ending anyway; the folder is in memory and goes with the machine.
-        }
-    }
-    const QString& folder() const { return folder_; }
-
-  private:
-    QString folder_;
-};
-
 void Maintain(const QString& sql) {
     db::Connection(TestServerLocation(QStringLiteral("postgres")), db::DatabasePassword(),
                    db::OpenMode::ReadWrite)
@@ -70,18 +50,45 @@ const QString& TemplateDatabase() {
 
 }  // namespace
 
+OwnTestServer::OwnTestServer(const QString& name)
+    : folder_(
+          QStringLiteral("/dev/shm/fxpg-%1-%2").arg(name).arg(QCoreApplication::applicationPid())) {
+    start();
+}
+
+OwnTestServer::~OwnTestServer() {
+    try {
+        RunScript(QStringLiteral("stop"), folder_);
+    } catch (const db::Error&) {
+        // Ending anyway; the folder is in memory and goes with the machine.
+    }
+}
+
+void OwnTestServer::halt() const {
+    RunScript(QStringLiteral("halt"), folder_);
+}
+
+void OwnTestServer::start() const {
+    RunScript(QStringLiteral("start"), folder_);
+}
+
 QString TestServerFolder() {
     const QByteArray fromEnvironment = qgetenv("FLUXMERE_TEST_PGHOST");
     if (!fromEnvironment.isEmpty()) return QString::fromLocal8Bit(fromEnvironment);
     // The server ctest started for this build answers on its socket there.
     const QString fromCtest = QStringLiteral(FX_TEST_SERVER_FOLDER);
     if (QFileInfo::exists(fromCtest + QStringLiteral("/.s.PGSQL.5432"))) return fromCtest;
-    static const OwnServer server;
+    // A test program run by hand while ctest's server is not running: one of its own.
+    static const OwnTestServer server(QStringLiteral("own"));
     return server.folder();
 }
 
 QString TestServerLocation(const QString& database) {
-    return QStringLiteral("postgresql://postgres@/%1?host=%2").arg(database, TestServerFolder());
+    return ServerLocationIn(TestServerFolder(), database);
+}
+
+QString ServerLocationIn(const QString& folder, const QString& database) {
+    return QStringLiteral("postgresql://postgres@/%1?host=%2").arg(database, folder);
 }
 
 TempServerDatabase::TempServerDatabase(Contents contents) {

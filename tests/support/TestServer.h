@@ -6,12 +6,31 @@
 
 #include <QString>
 
+// A server of the caller's own in a folder of its own, stopped and removed with the object.
+class OwnTestServer {
+  public:
+    explicit OwnTestServer(const QString& name);
+    ~OwnTestServer();
+    OwnTestServer(const OwnTestServer&) = delete;
+    OwnTestServer& operator=(const OwnTestServer&) = delete;
+
+    const QString& folder() const { return folder_; }
+    // Stops the server and keeps its databases, for start() to start it with them again.
+    void halt() const;
+    void start() const;
+
+  private:
+    QString folder_;
+};
+
 // The socket folder of the running test server.
 QString TestServerFolder();
 
 // The location of a database on the test server, without password: the server's superuser
 // logs in with the experiment database's password.
 QString TestServerLocation(const QString& database);
+// The same on the server answering in the socket folder.
+QString ServerLocationIn(const QString& folder, const QString& database);
 
 // A fresh experiment database with every table and no rows on the test server (or, empty,
 // a database without tables, as an experimenter makes one), dropped with the object.
