@@ -94,7 +94,7 @@ void ServerConnection::setBusyTimeout(int milliseconds) {
 }
 
 std::vector<ColumnInfo> ServerConnection::tableColumns(const QString& table) {
-    const Catalog::Table* found = session_->currentTable(table);
+    const Catalog::Table* found = session_->findTable(table);
     return found ? found->columns : std::vector<ColumnInfo>{};
 }
 

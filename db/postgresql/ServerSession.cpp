@@ -2,6 +2,7 @@
 
 #include <QMutex>
 #include <QSet>
+#include <atomic>
 #include <map>
 #include <utility>
 
@@ -17,6 +18,12 @@ constexpr char kConnectTimeoutSeconds[] = "10";
 // Type numbers of the server's built-in types that come back as numbers.
 constexpr Oid kInt8 = 20, kInt2 = 21, kInt4 = 23, kOid = 26, kFloat4 = 700, kFloat8 = 701,
               kNumeric = 1700, kBytea = 17;
+
+// Changes of the tables by any session of this process, counted.
+std::atomic<quint64> g_schemaGeneration{0};
+// The channel on which a session that changed the tables tells the sessions of other
+// processes.
+constexpr char kSchemaChannel[] = "fluxmere_schema";
 
 // Statements prepared on one session before they are all dropped and prepared afresh.
 constexpr int kMostPreparedStatements = 500;
@@ -63,12 +70,14 @@ ServerSession::ServerSession(const ServerLocation& location, bool readOnly)
         connection_ = nullptr;
         throw ConnectError(message, shown_);
     }
+    seenGeneration_ = g_schemaGeneration;
     configure();
 }
 
 void ServerSession::configure() {
-    send(QByteArray("SET DateStyle = ISO, YMD; SET client_min_messages = warning; "
-                    "SET default_transaction_read_only = ") +
+    send(QByteArray("LISTEN ") + kSchemaChannel +
+         "; SET DateStyle = ISO, YMD; SET client_min_messages = warning; "
+         "SET default_transaction_read_only = " +
          (readOnly_ ? "on" : "off"));
 }
 
@@ -195,6 +204,7 @@ void ServerSession::send(const QByteArray& text, const QString& sql) {
 
 const PreparedStatement& ServerSession::prepare(const QString& sql) {
     reconnectIfLost();
+    forgetSchemaIfChanged();
     const auto known = prepared_.constFind(sql);
     if (known != prepared_.cend()) return *known;
     if (prepared_.size() >= kMostPreparedStatements) {
@@ -271,14 +281,13 @@ Result ServerSession::runPipelined(const PreparedStatement& statement,
 
 namespace {
 
-// The tables and columns of the database's schema, one row per column; the parameter, when
-// given, keeps one table (by its name in any letter case).
+// The tables and columns of the database's schema, one row per column.
 constexpr char kColumnsSql[] =
     "SELECT c.relname, a.attname, t.typname FROM pg_class c "
     "JOIN pg_attribute a ON a.attrelid = c.oid AND a.attnum > 0 AND NOT a.attisdropped "
     "JOIN pg_type t ON t.oid = a.atttypid "
     "WHERE c.relnamespace = current_schema()::regnamespace "
-    "AND c.relkind IN ('r', 'v', 'p') AND ($1::text IS NULL OR lower(c.relname) = lower($1)) "
+    "AND c.relkind IN ('r', 'v', 'p') "
     "ORDER BY c.relname, a.attnum";
 
 void AddColumns(Catalog& catalog, const PGresult* columns) {
@@ -294,27 +303,14 @@ void AddColumns(Catalog& catalog, const PGresult* columns) {
     }
 }
 
-bool SameColumns(const Catalog::Table& a, const Catalog::Table& b) {
-    if (a.name != b.name || a.columns.size() != b.columns.size()) return false;
-    for (std::size_t c = 0; c < a.columns.size(); ++c) {
-        if (a.columns[c].name != b.columns[c].name || a.columns[c].type != b.columns[c].type)
-            return false;
-    }
-    return true;
-}
-
 }  // namespace
 
-Result ServerSession::readColumns(const QByteArray* table) {
-    reconnectIfLost();
-    const char* values[] = {table ? table->constData() : nullptr};
-    return checked(PQexecParams(connection_, kColumnsSql, 1, nullptr, values, nullptr, nullptr, 0),
-                   QStringLiteral("reading the tables"));
-}
-
 void ServerSession::loadCatalog() {
+    reconnectIfLost();
     Catalog catalog;
-    AddColumns(catalog, readColumns(nullptr).get());
+    AddColumns(
+        catalog,
+        checked(PQexec(connection_, kColumnsSql), QStringLiteral("reading the tables")).get());
     const Result domains =
         checked(PQexec(connection_, "SELECT oid, typbasetype FROM pg_type WHERE typtype = 'd'"),
                 QStringLiteral("reading the types"));
@@ -326,22 +322,8 @@ void ServerSession::loadCatalog() {
     catalog_ = std::move(catalog);
 }
 
-const Catalog::Table* ServerSession::currentTable(const QString& name) {
-    const QByteArray wanted = name.toUtf8();
-    Catalog read;
-    AddColumns(read, readColumns(&wanted).get());
-    const QString key = name.toLower();
-    const auto now = read.tables.constFind(key);
-    const auto known = catalog().tables.constFind(key);
-    const bool same = now == read.tables.cend()
-                          ? known == catalog_->tables.cend()
-                          : known != catalog_->tables.cend() && SameColumns(*known, *now);
-    // Another station or tool changed the table: what was learnt of it no longer holds.
-    if (!same) schemaChanged();
-    return findTable(name);
-}
-
 const Catalog& ServerSession::catalog() {
+    forgetSchemaIfChanged();
     if (!catalog_) loadCatalog();
     return *catalog_;
 }
@@ -363,9 +345,29 @@ void ServerSession::createDatabaseObjects() {
 }
 
 void ServerSession::schemaChanged() {
+    ++g_schemaGeneration;
+    forgetSchema();
+    // The sessions of other stations learn it on the channel they listen to.
+    send(QByteArray("NOTIFY ") + kSchemaChannel);
+}
+
+void ServerSession::forgetSchema() {
     // Statements prepared before stay on the server unused until the session ends.
     catalog_.reset();
     prepared_.clear();
+    seenGeneration_ = g_schemaGeneration;
+}
+
+void ServerSession::forgetSchemaIfChanged() {
+    bool changed = seenGeneration_ != g_schemaGeneration;
+    // Notifications that came in meanwhile are read without waiting for the server.
+    if (connection_ && PQconsumeInput(connection_)) {
+        while (PGnotify* notification = PQnotifies(connection_)) {
+            PQfreemem(notification);
+            changed = true;
+        }
+    }
+    if (changed) forgetSchema();
 }
 
 ValueKind ServerSession::kindOf(Oid type) const {

@@ -71,12 +71,10 @@ class ServerSession {
     // The tables as the server holds them; reread when a table is not found in it.
     const Catalog& catalog();
     const Catalog::Table* findTable(const QString& name);
-    // The table as the server holds it at this moment (one round trip), also when another
-    // connection has changed it since it was learnt; nullptr when there is none.
-    const Catalog::Table* currentTable(const QString& name);
     // Creates the collation and types the tables use, once per session.
     void createDatabaseObjects();
-    // After a change of the schema: tables, and statements that may read them, are forgotten.
+    // After this session changed the schema: tables, and statements that may read them, are
+    // forgotten, here and in every other session.
     void schemaChanged();
 
   private:
@@ -92,7 +90,10 @@ class ServerSession {
     void flush();
     QByteArrayList takePrelude();
     void loadCatalog();
-    Result readColumns(const QByteArray* table);
+    void forgetSchema();
+    // What was learnt of the tables holds until a session of this process, or of another
+    // (told by a notification), changes them: checked without a round trip.
+    void forgetSchemaIfChanged();
     ValueKind kindOf(Oid type) const;
 
     PGconn* connection_ = nullptr;
@@ -109,6 +110,7 @@ class ServerSession {
     };
     std::optional<DeferredWrite> deferred_;
     int nextStatement_ = 0;
+    quint64 seenGeneration_ = 0;
     QHash<QString, PreparedStatement> prepared_;
     std::optional<Catalog> catalog_;
     QHash<Oid, Oid> domainBase_;
