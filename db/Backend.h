@@ -61,6 +61,15 @@ class ConnectionBackend {
     // The SQL name of the key the engine keeps for every row: a whole number, rising in the
     // order rows are stored, never exported.
     virtual QString rowKey() const = 0;
+    // Writes a consistent copy of the database into a new file at copyPath, opened by the same
+    // password, while others may go on writing. An engine whose copies are its server's
+    // business says so by an error.
+    virtual void backupTo(const QString& /*copyPath*/) {
+        throw Error(errors::EngineFailure,
+                    QStringLiteral("%1 is kept by a database server: take its backups with the "
+                                   "server's own tools.")
+                        .arg(location()));
+    }
     // An engine that cannot check its storage through a connection says so by an empty report.
     virtual IntegrityReport checkIntegrity(IntegrityDepth /*depth*/, int /*maxFaults*/) {
         return {};

@@ -65,6 +65,10 @@ QString Connection::rowKey() const {
     return backend_->rowKey();
 }
 
+void Connection::backupTo(const QString& copyPath) {
+    backend_->backupTo(copyPath);
+}
+
 IntegrityReport Connection::checkIntegrity(IntegrityDepth depth, int maxFaults) {
     return backend_->checkIntegrity(depth, maxFaults);
 }

@@ -94,6 +94,11 @@ class Connection {
     // the order rows are stored. No table column carries it, so exports leave it out.
     QString rowKey() const;
 
+    // Writes a consistent copy into a new file at copyPath, opened by the same password, while
+    // stations go on recording; an existing file is never overwritten. The copy appears under
+    // its name only when it is complete and reads back without damage.
+    void backupTo(const QString& copyPath);
+
     // Reads the database for damage; at most maxFaults faults are listed.
     IntegrityReport checkIntegrity(IntegrityDepth depth, int maxFaults);
 

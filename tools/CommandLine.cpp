@@ -266,6 +266,12 @@ int Simulate(const Arguments& a, QTextStream& out) {
     return kDone;
 }
 
+int Backup(const Arguments& a, QTextStream& out) {
+    OpenExperimentDatabase(a.positional[0], db::OpenMode::ReadOnly)->backupTo(a.positional[1]);
+    out << "copied " << a.positional[0] << " to " << a.positional[1] << '\n';
+    return kDone;
+}
+
 int Passwd(const Arguments& a, QTextStream& out) {
     // A wrong path is named before the password is asked for.
     auto connection = OpenExperimentDatabase(a.positional[0], db::OpenMode::ReadWrite);
@@ -499,6 +505,17 @@ const std::vector<Command>& Commands() {
          {"--strategy", "--script", "--participant", "--from-version", "--alpha", "--beta", "--min",
           "--max", "--runs", "--seed", "--submit-at", "--csv", "--plot", "--size", "--subject"},
          Simulate},
+        {"backup",
+         "backup PATH COPY",
+         "Copies the database into the new file COPY, which the same password opens, while\n"
+         "stations go on recording: the copy holds every write that was complete when it was\n"
+         "taken. COPY appears only once it is complete and reads back without damage; an\n"
+         "existing file is never written over. Take one after every session.",
+         2,
+         2,
+         {},
+         {},
+         Backup},
         {"passwd",
          "passwd PATH USER",
          "Adds an experimenter account or sets its password. The password is read from the\n"

@@ -1,9 +1,14 @@
 #include "db/sqlcipher/FileConnection.h"
 
 #include <sqlite3.h>
+#include <unistd.h>
 
 #include <QDir>
+#include <QFile>
 #include <QFileInfo>
+#include <cerrno>
+#include <cstdio>
+#include <cstring>
 
 #include "db/sqlcipher/FileStatement.h"
 #include "db/sqlcipher/KeyCache.h"
@@ -57,6 +62,29 @@ ColumnType TypeOfDeclaration(const QString& declared) {
 bool RepeatsAKey(sqlite3* db, int engineResult) {
     const int constraint = db ? sqlite3_extended_errcode(db) : engineResult;
     return constraint == SQLITE_CONSTRAINT_UNIQUE || constraint == SQLITE_CONSTRAINT_PRIMARYKEY;
+}
+
+// How long a backup waits for stations that hold the file, and between tries.
+constexpr int kCopyPatienceMilliseconds = 30000;
+constexpr int kCopyRetryMilliseconds = 20;
+
+// Gives a finished copy its name, unless a file took that name meanwhile.
+void PutInPlace(const QString& partial, const QString& copyPath) {
+    const QByteArray from = QFile::encodeName(partial);
+    const QByteArray to = QFile::encodeName(copyPath);
+    if (::link(from.constData(), to.constData()) == 0) {
+        ::unlink(from.constData());
+        return;
+    }
+    const int linkError = errno;
+    // A file system without hard links: a rename, after one more look.
+    if (linkError != EEXIST && !QFileInfo::exists(copyPath) &&
+        std::rename(from.constData(), to.constData()) == 0)
+        return;
+    throw Error(linkError == EEXIST ? errors::CannotOpenFile : errors::DiskOrNetworkError,
+                QStringLiteral("The copy cannot be named '%1': %2.")
+                    .arg(QDir::toNativeSeparators(copyPath),
+                         QString::fromLocal8Bit(std::strerror(linkError))));
 }
 
 }  // namespace
@@ -148,10 +176,14 @@ void FileConnection::close() noexcept {
 void FileConnection::key(const QString& password) {
     QByteArray salt = keys::FileSalt(path_);
     if (salt.isEmpty()) salt = keys::NewSalt();
-    const QByteArray pragma = "PRAGMA key = \"" + keys::RawKey(password, salt) + "\"";
+    applyKey("PRAGMA key = \"" + keys::RawKey(password, salt) + "\"");
+}
+
+void FileConnection::applyKey(const QByteArray& pragma) {
     const int rc = sqlite3_exec(db_, pragma.constData(), nullptr, nullptr, nullptr);
     if (rc != SQLITE_OK) raise(rc, QStringLiteral("setting the key"));
     keyed_ = true;
+    keyText_ = pragma;
 }
 
 void FileConnection::execute(const QString& sql) {
@@ -260,6 +292,62 @@ bool FileConnection::tableExists(const QString& table) {
 
 QString FileConnection::rowKey() const {
     return QStringLiteral("rowid");
+}
+
+void FileConnection::backupTo(const QString& copyPath) {
+    const QString shown = QDir::toNativeSeparators(copyPath);
+    if (QFileInfo::exists(copyPath)) {
+        throw Error(
+            errors::CannotOpenFile,
+            QStringLiteral("'%1' exists already; a backup never writes over a file.").arg(shown));
+    }
+    // Written under a name of its own until it is whole.
+    const QString partial = copyPath + QStringLiteral("-incomplete");
+    QFile::remove(partial);
+    try {
+        {
+            FileConnection copy(partial, *this);
+            copy.copyFrom(*this);
+            if (!copy.checkIntegrity(IntegrityDepth::Quick, 1).faults.isEmpty()) {
+                throw Error(errors::NotADatabase,
+                            QStringLiteral("The copy '%1' does not read back whole.").arg(shown));
+            }
+        }
+        PutInPlace(partial, copyPath);
+    } catch (...) {
+        QFile::remove(partial);
+        throw;
+    }
+}
+
+FileConnection::FileConnection(const QString& copyPath, const FileConnection& original)
+    : path_(copyPath), mode_(OpenMode::Create) {
+    const int rc = sqlite3_open_v2(path_.toUtf8().constData(), &db_,
+                                   SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE, nullptr);
+    try {
+        if (rc != SQLITE_OK) raise(rc);
+        if (!original.keyText_.isEmpty()) applyKey(original.keyText_);
+        execute(QStringLiteral("PRAGMA synchronous = FULL"));
+    } catch (...) {
+        close();
+        throw;
+    }
+}
+
+void FileConnection::copyFrom(FileConnection& original) {
+    sqlite3_backup* backup = sqlite3_backup_init(db_, "main", original.db_, "main");
+    if (!backup) raise(sqlite3_errcode(db_), QStringLiteral("starting the copy"));
+    // A station's write restarts the copy; whole steps let the copy finish between writes.
+    int rc = SQLITE_OK;
+    for (int waited = 0; rc == SQLITE_OK || rc == SQLITE_BUSY || rc == SQLITE_LOCKED;) {
+        rc = sqlite3_backup_step(backup, -1);
+        if (rc != SQLITE_BUSY && rc != SQLITE_LOCKED) continue;
+        if (waited >= kCopyPatienceMilliseconds) break;
+        sqlite3_sleep(kCopyRetryMilliseconds);
+        waited += kCopyRetryMilliseconds;
+    }
+    sqlite3_backup_finish(backup);
+    if (rc != SQLITE_DONE) raise(rc, QStringLiteral("copying"));
 }
 
 IntegrityReport FileConnection::checkIntegrity(IntegrityDepth depth, int maxFaults) {

@@ -32,6 +32,7 @@ class FileConnection : public backend::ConnectionBackend {
     std::vector<ColumnInfo> tableColumns(const QString& table) override;
     bool tableExists(const QString& table) override;
     QString rowKey() const override;
+    void backupTo(const QString& copyPath) override;
     IntegrityReport checkIntegrity(IntegrityDepth depth, int maxFaults) override;
     void createTable(const TableDef& table) override;
     void addColumn(const QString& table, const ColumnDef& column) override;
@@ -51,10 +52,16 @@ class FileConnection : public backend::ConnectionBackend {
     void key(const QString& password);
     void close() noexcept;
     void runKept(const QString& sql);
+    // A new file keyed as the original is (key and salt), so that the same password opens it.
+    FileConnection(const QString& copyPath, const FileConnection& original);
+    void applyKey(const QByteArray& pragma);
+    // Every page of the original, as of one moment.
+    void copyFrom(FileConnection& original);
 
     QString path_;
     OpenMode mode_;
     bool keyed_ = false;
+    QByteArray keyText_;  // the PRAGMA key text this file was opened with
     sqlite3* db_ = nullptr;
     QHash<QString, sqlite3_stmt*> kept_;
     struct KnownTable {
