@@ -24,6 +24,7 @@
 #include "tools/Create.h"
 #include "tools/CsvExport.h"
 #include "tools/CsvImport.h"
+#include "tools/Merge.h"
 #include "tools/Passwd.h"
 #include "tools/Payments.h"
 #include "tools/Plot.h"
@@ -272,6 +273,14 @@ int Backup(const Arguments& a, QTextStream& out) {
     return kDone;
 }
 
+int Merge(const Arguments& a, QTextStream& out) {
+    for (const MergedStation& station : MergeStations(a.positional[0], a.positional.mid(1)))
+        out << station.file << ": " << station.added
+            << (station.added == 1 ? " participant" : " participants") << " added (" << station.rows
+            << " rows), " << station.alreadyThere << " already there\n";
+    return kDone;
+}
+
 int Passwd(const Arguments& a, QTextStream& out) {
     // A wrong path is named before the password is asked for.
     auto connection = OpenExperimentDatabase(a.positional[0], db::OpenMode::ReadWrite);
@@ -516,6 +525,18 @@ const std::vector<Command>& Commands() {
          {},
          {},
          Backup},
+        {"merge",
+         "merge LAB STATION...",
+         "Appends what the stations recorded into their own files (the dat tables) to the lab's\n"
+         "file LAB, participant by participant. A participant LAB holds with the same rows is\n"
+         "left as it is, so merging a file again adds nothing. Refused, with nothing written: a\n"
+         "participant recorded in two files with different rows, a version LAB lacks or\n"
+         "configures differently from the station, a file named twice.",
+         2,
+         1000000,
+         {},
+         {},
+         Merge},
         {"passwd",
          "passwd PATH USER",
          "Adds an experimenter account or sets its password. The password is read from the\n"

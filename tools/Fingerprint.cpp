@@ -31,7 +31,7 @@ QString SliceSql(db::Connection& connection, const Slice& slice,
     const QString setupRow =
         QStringLiteral("Version = ?1 ORDER BY %1 LIMIT 1").arg(connection.rowKey());
     return SelectColumns(table, columns) + QStringLiteral(" WHERE ") +
-           QString::fromLatin1(slice.where).arg(setupRow) +
+           QString::fromLatin1(slice.where).replace(QStringLiteral("%1"), setupRow) +
            (slice.manyRows ? db::OrderOfRows(connection, table) : QString());
 }
 
