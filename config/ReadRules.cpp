@@ -3,6 +3,7 @@
 #include <limits>
 
 #include "config/ConfigError.h"
+#include "runtime/MessageText.h"
 #include "runtime/NumberText.h"
 #include "runtime/RuntimeError.h"
 
@@ -34,7 +35,7 @@ double ReadDouble(const QVariant& value, const QString& column, const QString& w
     const double x = value.toDouble(&ok);
     if (!ok) {
         throw ConfigError(QStringLiteral("%1: %2 holds '%3', which is not a number.")
-                              .arg(where, column, value.toString()));
+                              .arg(where, column, runtime::ValueForMessage(value.toString())));
     }
     return x;
 }

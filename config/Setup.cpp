@@ -8,11 +8,12 @@
 #include "config/RuleBook.h"
 #include "core/RunRecord.h"
 #include "db/Schema.h"
+#include "runtime/MessageText.h"
 
 namespace config {
 
 QString VersionName(const QString& version) {
-    return QStringLiteral("Version '%1'").arg(version);
+    return QStringLiteral("Version '%1'").arg(runtime::ValueForMessage(version));
 }
 
 }  // namespace config

@@ -11,12 +11,16 @@
 #include <QStandardPaths>
 #include <QTemporaryDir>
 #include <chrono>
+#include <functional>
 #include <map>
+#include <ostream>
 #include <thread>
 
 #include "db/Engine.h"
 #include "db/sqlcipher/KeyCache.h"
+#include "tests/support/DamagedFile.h"
 #include "tests/support/EngineErrors.h"
+#include "tests/support/ScratchDisk.h"
 #include "tests/support/TempDatabase.h"
 #include "tests/support/WriteProtection.h"
 
@@ -89,7 +93,7 @@ TEST_F(SqlCipherEngineTest, AWrongPasswordIsRefusedAtOpenNamingTheFile) {
         ErrorNumber([&] { Connection(file.path(), QStringLiteral("wrong"), OpenMode::ReadOnly); },
                     &description),
         db::errors::NotValidPassword);
-    EXPECT_TRUE(description.startsWith(QStringLiteral("Not a valid password.")))
+    EXPECT_TRUE(description.contains(QStringLiteral("cannot be read with the database password")))
         << description.toStdString();
     EXPECT_TRUE(description.contains(file.path())) << description.toStdString();
 }
@@ -136,6 +140,77 @@ TEST_F(SqlCipherEngineTest, AFileThatIsNoDatabaseIsRefusedClearly) {
     }
 }
 
+// What a damaged or foreign file is, as far as its bytes tell; the password is blamed only as
+// one of the reasons it cannot be read.
+struct UnreadableCase {
+    const char* name;
+    std::function<void(const QString& path)> spoil;
+    const char* says;
+};
+
+std::ostream& operator<<(std::ostream& out, const UnreadableCase& c) {
+    return out << c.name;
+}
+
+class UnreadableFileTest : public SqlCipherEngineTest,
+                           public ::testing::WithParamInterface<UnreadableCase> {};
+
+TEST_P(UnreadableFileTest, IsNamedAsDamagedOrNotAnExperimentDatabase) {
+    GetParam().spoil(file.path());
+    for (const OpenMode mode : {OpenMode::ReadOnly, OpenMode::ReadWrite}) {
+        QString description;
+        EXPECT_NE(ErrorNumber([&] { open(mode); }, &description), 0);
+        EXPECT_TRUE(description.contains(QString::fromUtf8(GetParam().says)))
+            << description.toStdString();
+        EXPECT_TRUE(description.contains(file.path())) << description.toStdString();
+        EXPECT_FALSE(description.startsWith(QStringLiteral("Not a valid password")));
+    }
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Files, UnreadableFileTest,
+    ::testing::Values(
+        UnreadableCase{"PlainSqlite",
+                       [](const QString& path) {
+                           QFile::remove(path);
+                           Connection plain(path, QString(), OpenMode::Create);
+                           plain.execute(QStringLiteral("CREATE TABLE tblSetup (Version TEXT)"));
+                       },
+                       "is an SQLite database without encryption: it is not an experiment "
+                       "database"},
+        UnreadableCase{"CutInsideTheFirstPage", [](const QString& path) { CutShort(path, 700); },
+                       "is damaged: it ends inside a page (700 bytes)"},
+        UnreadableCase{"CutInsideALaterPage", [](const QString& path) { CutShort(path, 5000); },
+                       "is damaged"},
+        UnreadableCase{"SaltOverwritten",
+                       [](const QString& path) { OverwriteWithRandomBytes(path, 0, 16); },
+                       "it is damaged, or it is not an experiment database"},
+        UnreadableCase{"FirstPageOverwritten",
+                       [](const QString& path) { OverwriteWithRandomBytes(path, 200, 64); },
+                       "it is damaged, or it is not an experiment database"}),
+    [](const auto& info) { return std::string(info.param.name); });
+
+// A second name would keep a crashed writer's journal where the other name's stations do not
+// look; the file is opened by one name only.
+TEST_F(SqlCipherEngineTest, AFileWithOtherHardLinksIsRefusedSayingWhy) {
+    const QString other = file.path() + QStringLiteral("-other-name");
+    ASSERT_EQ(
+        ::link(QFile::encodeName(file.path()).constData(), QFile::encodeName(other).constData()),
+        0);
+    for (const QString& name : {file.path(), other}) {
+        for (const OpenMode mode : {OpenMode::ReadOnly, OpenMode::ReadWrite}) {
+            QString description;
+            EXPECT_EQ(
+                ErrorNumber([&] { Connection(name, db::DatabasePassword(), mode); }, &description),
+                db::errors::CannotOpenFile);
+            EXPECT_TRUE(description.contains(name + QStringLiteral("' has 2 names (hard links)")))
+                << description.toStdString();
+        }
+    }
+    ASSERT_TRUE(QFile::remove(other));
+    EXPECT_EQ(ErrorNumber([&] { open(); }), 0);
+}
+
 TEST_F(SqlCipherEngineTest, AHeldWriteLockIsReportedNamingTheFile) {
     Connection holder = open();
     holder.beginWrite();
@@ -165,11 +240,11 @@ TEST_F(SqlCipherEngineTest, ABusyTimeoutCoversTheOpeningItself) {
 
 // A station that dies while it writes leaves the file's journal behind. Whoever opens the
 // file next, even only to read it, finds the write undone and the rows as they were.
-TEST_F(SqlCipherEngineTest, AnInterruptedWriteIsUndoneWhenTheFileIsNextOpenedEvenToRead) {
-    open().execute(QStringLiteral("INSERT INTO datSubject (Subject) VALUES ('Ann')"));
+// A station that writes into the file and dies with its write open.
+void DieWhileWriting(const QString& path) {
     const pid_t child = fork();
     if (child == 0) {
-        Connection writer = open();
+        Connection writer(path, db::DatabasePassword(), OpenMode::ReadWrite);
         // A tiny cache sends changed pages to the file before the commit, as a long write does.
         writer.execute(QStringLiteral("PRAGMA cache_size = 1"));
         writer.beginWrite();
@@ -186,7 +261,13 @@ TEST_F(SqlCipherEngineTest, AnInterruptedWriteIsUndoneWhenTheFileIsNextOpenedEve
     int status = 0;
     waitpid(child, &status, 0);
     ASSERT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0);
-    ASSERT_TRUE(QFileInfo::exists(file.path() + QStringLiteral("-journal")));
+    ASSERT_TRUE(QFileInfo::exists(path + QStringLiteral("-journal")));
+}
+
+TEST_F(SqlCipherEngineTest, AnInterruptedWriteIsUndoneWhenTheFileIsNextOpenedEvenToRead) {
+    open().execute(QStringLiteral("INSERT INTO datSubject (Subject) VALUES ('Ann')"));
+    DieWhileWriting(file.path());
+    if (HasFatalFailure()) return;
 
     Connection reader = open(OpenMode::ReadOnly);
     Statement subjects = reader.prepare(QStringLiteral("SELECT Subject FROM datSubject"));
@@ -194,6 +275,30 @@ TEST_F(SqlCipherEngineTest, AnInterruptedWriteIsUndoneWhenTheFileIsNextOpenedEve
     EXPECT_EQ(subjects.value(0).toString(), QStringLiteral("Ann"));
     EXPECT_FALSE(subjects.step());
     EXPECT_FALSE(QFileInfo::exists(file.path() + QStringLiteral("-journal")));
+}
+
+// In a folder that may not be written, the journal cannot be undone: that is said, not a
+// "disk I/O error".
+TEST_F(SqlCipherEngineTest, AJournalInAReadOnlyFolderIsNamedAsSuch) {
+    ScratchDisk disk(4 * 1024 * 1024);
+    const QString path = disk.filePath(QStringLiteral("Hydrovat.mdb"));
+    {
+        Connection created(path, db::DatabasePassword(), OpenMode::Create);
+        db::CreateSchema(created);
+    }
+    DieWhileWriting(path);
+    if (HasFatalFailure()) return;
+    disk.makeReadOnly();
+    for (const OpenMode mode : {OpenMode::ReadOnly, OpenMode::ReadWrite}) {
+        QString description;
+        EXPECT_NE(
+            ErrorNumber([&] { Connection(path, db::DatabasePassword(), mode); }, &description), 0);
+        EXPECT_TRUE(description.contains(path + QStringLiteral("-journal")))
+            << description.toStdString();
+        EXPECT_TRUE(description.contains(QStringLiteral("may not be written")))
+            << description.toStdString();
+        EXPECT_FALSE(description.contains(QStringLiteral("disk I/O error")));
+    }
 }
 
 // The engine would quietly open a write-protected file for reading only; a writer is told

@@ -1,6 +1,7 @@
 #include "db/sqlcipher/FileConnection.h"
 
 #include <sqlite3.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include <QDir>
@@ -64,6 +65,70 @@ bool RepeatsAKey(sqlite3* db, int engineResult) {
     return constraint == SQLITE_CONSTRAINT_UNIQUE || constraint == SQLITE_CONSTRAINT_PRIMARYKEY;
 }
 
+// SQLCipher 3's page size, which every experiment database keeps.
+constexpr qint64 kPageSize = 1024;
+
+// What a file the key does not open is, as far as its bytes tell. A damaged first page and a
+// file made with another password cannot be told apart.
+Error UnreadableFile(const QString& path) {
+    const QString file = QDir::toNativeSeparators(path);
+    QFile bytes(path);
+    const QByteArray head = bytes.open(QIODevice::ReadOnly) ? bytes.read(16) : QByteArray();
+    if (head == QByteArray("SQLite format 3", 16)) {
+        return Error(errors::NotADatabase,
+                     QStringLiteral("The file '%1' is an SQLite database without encryption: it "
+                                    "is not an experiment database.")
+                         .arg(file));
+    }
+    if (bytes.size() % kPageSize != 0) {
+        return Error(errors::NotADatabase,
+                     QStringLiteral("The database file '%1' is damaged: it ends inside a page "
+                                    "(%2 bytes), as a copy cut short does.")
+                         .arg(file)
+                         .arg(bytes.size()));
+    }
+    return Error(errors::NotValidPassword,
+                 QStringLiteral("The database file '%1' cannot be read with the database "
+                                "password: it is damaged, or it is not an experiment database "
+                                "(a file of another program, or one made with another "
+                                "password).")
+                     .arg(file));
+}
+
+// A file with other names (hard links) would keep the journal of an interrupted write beside
+// the name its writer used, where a station opening it by another name cannot see it.
+void RequireOneName(const QString& path) {
+    struct stat status {};
+    if (::stat(QFile::encodeName(path).constData(), &status) != 0 || status.st_nlink <= 1) return;
+    throw Error(errors::CannotOpenFile,
+                QStringLiteral("The database file '%1' has %2 names (hard links). An interrupted "
+                               "write would leave its journal beside one name only, where "
+                               "stations that open another name would not see it: give the "
+                               "file one name (remove the other links, or use a copy).")
+                    .arg(QDir::toNativeSeparators(path))
+                    .arg(status.st_nlink));
+}
+
+// An interrupted write's journal lies beside the file, and the folder may not be written, so
+// the engine can neither undo the write nor remove the journal.
+bool JournalCannotBeUndone(const QString& path) {
+    const QFileInfo journal(path + QStringLiteral("-journal"));
+    return journal.exists() &&
+           ::access(QFile::encodeName(journal.absolutePath()).constData(), W_OK) != 0;
+}
+
+Error StuckJournal(const QString& path) {
+    const QFileInfo file(path);
+    return Error(
+        errors::ReadOnlyObject,
+        QStringLiteral("An interrupted write left '%1-journal' beside the database, and "
+                       "the folder '%2' may not be written, so the write cannot be "
+                       "undone. Let the folder be written (or move the database and "
+                       "its journal together into one that can be), then open the "
+                       "database again; keep the journal with it.")
+            .arg(QDir::toNativeSeparators(path), QDir::toNativeSeparators(file.absolutePath())));
+}
+
 // How long a backup waits for stations that hold the file, and between tries.
 constexpr int kCopyPatienceMilliseconds = 30000;
 constexpr int kCopyRetryMilliseconds = 20;
@@ -114,6 +179,18 @@ FileConnection::FileConnection(const QString& path, const QString& password, Ope
                         .arg(QDir::toNativeSeparators(path)));
     }
 
+    if (file.isFile()) RequireOneName(path);
+
+    try {
+        openUndoingAnInterruptedWrite(password, busyTimeoutMilliseconds);
+    } catch (const Error&) {
+        if (JournalCannotBeUndone(path)) throw StuckJournal(path);
+        throw;
+    }
+}
+
+void FileConnection::openUndoingAnInterruptedWrite(const QString& password,
+                                                   int busyTimeoutMilliseconds) {
     if (open(password, busyTimeoutMilliseconds)) return;
     // A reader cannot undo an interrupted write; a writable connection does so as it opens.
     const Error leftJournal(
@@ -121,9 +198,9 @@ FileConnection::FileConnection(const QString& path, const QString& password, Ope
         QStringLiteral("An interrupted write left '%1-journal' beside the database; it is undone "
                        "the next time the file is opened with write permission. Keep that file "
                        "with the database.")
-            .arg(QDir::toNativeSeparators(path)));
+            .arg(QDir::toNativeSeparators(path_)));
     try {
-        FileConnection undo(path, password, OpenMode::ReadWrite, busyTimeoutMilliseconds);
+        FileConnection undo(path_, password, OpenMode::ReadWrite, busyTimeoutMilliseconds);
     } catch (const Error&) {
         throw leftJournal;
     }
@@ -405,12 +482,7 @@ void FileConnection::raise(int engineResult, const QString& context) const {
             throw Error(errors::RowLocked,
                         QStringLiteral("Could not update '%1'; currently locked.").arg(file));
         case SQLITE_NOTADB:
-            if (keyed_) {
-                throw Error(errors::NotValidPassword,
-                            QStringLiteral("Not a valid password. The database password does not "
-                                           "open '%1', or it is not an experiment database.")
-                                .arg(file));
-            }
+            if (keyed_) throw UnreadableFile(path_);
             throw Error(errors::NotADatabase,
                         QStringLiteral("Unrecognized database format '%1'.").arg(file));
         case SQLITE_CORRUPT:

@@ -47,6 +47,9 @@ class FileConnection : public backend::ConnectionBackend {
     void returnStatement(const QString& sql, sqlite3_stmt* statement) noexcept;
 
   private:
+    // Opens and keys the file; a reader that finds the journal of an interrupted write has a
+    // writer undo it first.
+    void openUndoingAnInterruptedWrite(const QString& password, int busyTimeoutMilliseconds);
     // Opens and keys the file; false when a reader finds the journal of an interrupted write.
     bool open(const QString& password, int busyTimeoutMilliseconds);
     void key(const QString& password);
