@@ -44,6 +44,19 @@ TEST(CheckTest, RandomBytesInARecordedPageAreReportedFirst) {
     EXPECT_FALSE(Texts(problems).contains("cannot be read")) << Texts(problems).toStdString();
 }
 
+// A pasted page of text in a cell is named by its start and its length.
+TEST(CheckTest, LongValuesAreCutInTheLinesItPrints) {
+    DemoDatabase demo;
+    Execute(
+        demo.path(),
+        "UPDATE tblLabels SET LabelNumber = 'n' || hex(zeroblob(5000000)) WHERE LabelNumber = 1");
+    const QString texts = Texts(tool::CheckDatabase(demo.path()));
+    EXPECT_TRUE(texts.contains("LabelNumber holds 'n000")) << texts.left(2000).toStdString();
+    EXPECT_TRUE(texts.contains("… (10000001 characters in all)'"))
+        << texts.left(2000).toStdString();
+    for (const QString& line : texts.split('\n')) EXPECT_LT(line.size(), 400);
+}
+
 TEST(CheckTest, ARecordedDatabaseIsSound) {
     DemoDatabase demo;
     RecordEvents(demo.path(), 5000);
