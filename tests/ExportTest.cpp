@@ -302,6 +302,8 @@ TEST_F(ExportTest, AFailedWriteNamesTheFileAndTheReason) {
          readOnly.filePath("results") + ": cannot create the folder: Read-only file system"},
         {readOnly.path(),
          readOnly.path() + ": cannot write into the folder: Read-only file system"},
+        {demo.file("plain.txt"),
+         demo.file("plain.txt") + ": cannot create the folder: a file has that name"},
         {demo.file("plain.txt/results"),
          demo.file("plain.txt/results") + ": cannot create the folder: Not a directory"},
     };

@@ -32,6 +32,9 @@ void Move(const QString& from, const QString& to, const QString& shownAs) {
 
 OutputFolder::OutputFolder(const QString& path)
     : path_(QDir::cleanPath(path)), existed_(QFileInfo(path_).isDir()) {
+    if (!existed_ && QFileInfo::exists(path_))
+        throw ToolError(
+            QStringLiteral("%1: cannot create the folder: a file has that name").arg(path_));
     try {
         MakeFolder(existed_ ? path_ : QFileInfo(path_).absolutePath());
     } catch (const ToolError&) {
