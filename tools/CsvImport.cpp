@@ -12,6 +12,7 @@
 #include <set>
 
 #include "db/Error.h"
+#include "runtime/MessageText.h"
 #include "tools/Csv.h"
 #include "tools/TableData.h"
 #include "tools/ToolError.h"
@@ -57,9 +58,8 @@ bool ParseBoolean(std::string_view text, bool& value) {
 }
 
 QString Shown(std::string_view text) {
-    QString shown = QString::fromUtf8(text);
-    if (shown.size() > 40) shown = shown.left(37) + QStringLiteral("...");
-    return QLatin1Char('\'') + shown + QLatin1Char('\'');
+    return QLatin1Char('\'') + runtime::ValueForMessage(QString::fromUtf8(text)) +
+           QLatin1Char('\'');
 }
 
 // Binds one cell to its column's type; returns what is wrong with it, or an empty text.
@@ -135,8 +135,8 @@ std::vector<TableColumn> HeaderColumns(const std::vector<CsvField>& header,
         const auto where = QStringLiteral("%1:1: column %2").arg(sourceName).arg(i + 1);
         const int match = ColumnIndex(tableColumns, name);
         if (match < 0)
-            throw ToolError(
-                QStringLiteral("%1: '%2' is not a column of %3").arg(where, name, table));
+            throw ToolError(QStringLiteral("%1: '%2' is not a column of %3")
+                                .arg(where, runtime::ValueForMessage(name), table));
         const TableColumn& column = tableColumns[static_cast<std::size_t>(match)];
         if (!seen.insert(column.name.toLower()).second)
             throw ToolError(QStringLiteral("%1: column %2 is named twice").arg(where, column.name));

@@ -4,6 +4,7 @@
 #include <map>
 
 #include "db/Schema.h"
+#include "runtime/MessageText.h"
 #include "tools/Fingerprint.h"
 #include "tools/TableData.h"
 #include "tools/ToolError.h"
@@ -90,7 +91,8 @@ TableRows RowsOf(db::Connection& connection, const QString& table, const QString
 
 QString Named(const Participant& participant) {
     return QStringLiteral("participant '%1' in version '%2'")
-        .arg(participant.subject, participant.version);
+        .arg(runtime::ValueForMessage(participant.subject),
+             runtime::ValueForMessage(participant.version));
 }
 
 class Merger {
