@@ -14,8 +14,7 @@ QString FirstFault(const QString& path) {
     try {
         db::Connection connection(path, db::DatabasePassword(), db::OpenMode::ReadOnly,
                                   kBusyTimeoutMilliseconds);
-        const db::IntegrityReport report = connection.checkIntegrity(db::IntegrityDepth::Quick, 1);
-        return report.faults.value(0);
+        return connection.checkIntegrity(db::IntegrityDepth::Quick, 1).value(0);
     } catch (const db::Error&) {
         return QString();
     }

@@ -14,7 +14,7 @@ namespace {
 void Check(db::IntegrityDepth depth) {
     db::Connection connection(fxbench::EventLogDatabase(), db::DatabasePassword(),
                               db::OpenMode::ReadOnly);
-    if (!connection.checkIntegrity(depth, 1).faults.isEmpty()) std::abort();
+    if (!connection.checkIntegrity(depth, 1).isEmpty()) std::abort();
 }
 
 void RunCheck(benchmark::State& state, db::IntegrityDepth depth) {

@@ -70,10 +70,8 @@ class ConnectionBackend {
                                    "server's own tools.")
                         .arg(location()));
     }
-    // An engine that cannot check its storage through a connection says so by an empty report.
-    virtual IntegrityReport checkIntegrity(IntegrityDepth /*depth*/, int /*maxFaults*/) {
-        return {};
-    }
+    // A server engine leaves its storage to the server, which checks it itself.
+    virtual QStringList checkIntegrity(IntegrityDepth /*depth*/, int /*maxFaults*/) { return {}; }
     // Creates the table and its indexes unless they exist.
     virtual void createTable(const TableDef& table) = 0;
     virtual void addColumn(const QString& table, const ColumnDef& column) = 0;

@@ -69,7 +69,7 @@ void Connection::backupTo(const QString& copyPath) {
     backend_->backupTo(copyPath);
 }
 
-IntegrityReport Connection::checkIntegrity(IntegrityDepth depth, int maxFaults) {
+QStringList Connection::checkIntegrity(IntegrityDepth depth, int maxFaults) {
     return backend_->checkIntegrity(depth, maxFaults);
 }
 

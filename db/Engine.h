@@ -45,14 +45,6 @@ struct ColumnInfo {
 // agrees with its table (Full), which takes about twice as long.
 enum class IntegrityDepth { Quick, Full };
 
-struct IntegrityReport {
-    // What the engine checked ("every page and row of the file"); empty when it cannot check
-    // its storage through a connection.
-    QString checked;
-    // Each fault found, in the engine's words; none when the database is sound.
-    QStringList faults;
-};
-
 class Statement;
 
 class Connection {
@@ -99,8 +91,10 @@ class Connection {
     // its name only when it is complete and reads back without damage.
     void backupTo(const QString& copyPath);
 
-    // Reads the database for damage; at most maxFaults faults are listed.
-    IntegrityReport checkIntegrity(IntegrityDepth depth, int maxFaults);
+    // Reads the database for damage; each fault found (at most maxFaults), in the engine's
+    // words. None when the database is sound, or when the engine's storage is its server's
+    // to check.
+    QStringList checkIntegrity(IntegrityDepth depth, int maxFaults);
 
     // Creates the table and its indexes unless they exist (see CreateSchema).
     void createTable(const TableDef& table);

@@ -294,10 +294,8 @@ std::vector<Problem> CheckConfiguration(db::Connection& connection) {
 }
 
 std::vector<Problem> CheckIntegrity(db::Connection& connection) {
-    const db::IntegrityReport report =
-        connection.checkIntegrity(db::IntegrityDepth::Full, kFaultsListed);
     std::vector<Problem> problems;
-    for (const QString& fault : report.faults)
+    for (const QString& fault : connection.checkIntegrity(db::IntegrityDepth::Full, kFaultsListed))
         problems.push_back({kDatabaseFile, 0, {}, QStringLiteral("damaged: ") + fault});
     return problems;
 }

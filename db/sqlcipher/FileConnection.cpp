@@ -385,7 +385,7 @@ void FileConnection::backupTo(const QString& copyPath) {
         {
             FileConnection copy(partial, *this);
             copy.copyFrom(*this);
-            if (!copy.checkIntegrity(IntegrityDepth::Quick, 1).faults.isEmpty()) {
+            if (!copy.checkIntegrity(IntegrityDepth::Quick, 1).isEmpty()) {
                 throw Error(errors::NotADatabase,
                             QStringLiteral("The copy '%1' does not read back whole.").arg(shown));
             }
@@ -427,11 +427,8 @@ void FileConnection::copyFrom(FileConnection& original) {
     if (rc != SQLITE_DONE) raise(rc, QStringLiteral("copying"));
 }
 
-IntegrityReport FileConnection::checkIntegrity(IntegrityDepth depth, int maxFaults) {
-    IntegrityReport report;
-    report.checked = depth == IntegrityDepth::Full
-                         ? QStringLiteral("every page, row and index of the file")
-                         : QStringLiteral("every page and row of the file");
+QStringList FileConnection::checkIntegrity(IntegrityDepth depth, int maxFaults) {
+    QStringList faults;
     const QString pragma = depth == IntegrityDepth::Full ? QStringLiteral("integrity_check")
                                                          : QStringLiteral("quick_check");
     try {
@@ -442,15 +439,15 @@ IntegrityReport FileConnection::checkIntegrity(IntegrityDepth depth, int maxFaul
             for (const QString& line :
                  QString::fromUtf8(text.data(), qsizetype(text.size())).split(QLatin1Char('\n'))) {
                 if (line != QLatin1String("ok") && !line.startsWith(QLatin1String("***")))
-                    report.faults << line;
+                    faults << line;
             }
         }
     } catch (const Error& error) {
         // A page the check itself cannot read is damage too.
         if (error.number() != errors::NotADatabase) throw;
-        report.faults << error.description();
+        faults << error.description();
     }
-    return report;
+    return faults;
 }
 
 void FileConnection::createTable(const TableDef& table) {

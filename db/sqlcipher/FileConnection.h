@@ -33,7 +33,7 @@ class FileConnection : public backend::ConnectionBackend {
     bool tableExists(const QString& table) override;
     QString rowKey() const override;
     void backupTo(const QString& copyPath) override;
-    IntegrityReport checkIntegrity(IntegrityDepth depth, int maxFaults) override;
+    QStringList checkIntegrity(IntegrityDepth depth, int maxFaults) override;
     void createTable(const TableDef& table) override;
     void addColumn(const QString& table, const ColumnDef& column) override;
 
