@@ -122,4 +122,35 @@ TEST(ServerToolTest, AStationIsNotPointedAtWhatHoldsNoExperiment) {
     EXPECT_TRUE(station::ServerOf(station).isEmpty());
 }
 
+// One file per station, brought into the lab server after the session; a second merge adds
+// nothing.
+TEST(ServerToolTest, AStationFileIsMergedIntoTheServer) {
+    const TempServerDatabase server(TempServerDatabase::Contents::Empty);
+    QTemporaryDir dir;
+    const QString station = dir.filePath(QStringLiteral("station.mdb"));
+    for (const QString& database : {station, server.location()})
+        ASSERT_EQ(Tool({"demo", database}).code, 0);
+    const ToolRun played = Tool({"simulate", station, "TankT", "--runs", "2", "--record"});
+    ASSERT_EQ(played.code, 0) << played.err.toStdString();
+
+    const ToolRun merged = Tool({"merge", server.location(), station});
+    ASSERT_EQ(merged.code, 0) << merged.err.toStdString();
+    EXPECT_TRUE(merged.out.startsWith(station + ": 2 participants added"))
+        << merged.out.toStdString();
+    const QString events = QStringLiteral("SELECT count(*) FROM datExperimentTrials");
+    EXPECT_EQ(Column(server.location(), events), Column(station, events));
+    EXPECT_TRUE(Tool({"merge", server.location(), station}).out.contains("2 already there"));
+    EXPECT_EQ(Column(server.location(), events), Column(station, events));
+}
+
+TEST(ServerToolTest, AServersBackupIsLeftToTheServersOwnTools) {
+    const TempServerDatabase server;
+    QTemporaryDir dir;
+    const ToolRun backup = Tool({"backup", server.location(), dir.filePath("copy.mdb")});
+    EXPECT_EQ(backup.code, 1);
+    EXPECT_TRUE(backup.err.contains("take its backups with the server's own tools"))
+        << backup.err.toStdString();
+    EXPECT_FALSE(QFile::exists(dir.filePath("copy.mdb")));
+}
+
 }  // namespace
