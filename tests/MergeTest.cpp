@@ -103,7 +103,8 @@ TEST_F(MergeTest, AParticipantRecordedDifferentlyOnTwoFilesIsNamedAndNothingIsMe
     play(file("station1"), 1);
     play(file("station2"), 2);
     play(file("station3"), 2);
-    Execute(file("station3"), "UPDATE datTrialSummary SET AmountInTank = AmountInTank + 1 WHERE Trial = 3");
+    Execute(file("station3"),
+            "UPDATE datTrialSummary SET AmountInTank = AmountInTank + 1 WHERE Trial = 3");
     const QStringList before = recorded(file("lab"));
     EXPECT_EQ(tool({"merge", file("lab"), file("station1"), file("station2"), file("station3")}),
               1);
