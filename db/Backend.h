@@ -73,6 +73,11 @@ class ConnectionBackend {
     // A server engine leaves its storage to the server, which checks it itself.
     virtual QStringList checkIntegrity(IntegrityDepth /*depth*/, int /*maxFaults*/) { return {}; }
     // Creates the table and its indexes unless they exist.
+    // Rows recorded by any station, told as they commit: a socket that becomes readable then,
+    // or -1 when the engine cannot tell and its callers poll.
+    virtual int recordingSocket() { return -1; }
+    // Whether rows were recorded since it was last asked; reads what the socket holds.
+    virtual bool recordedSinceAsked() { return false; }
     virtual void createTable(const TableDef& table) = 0;
     virtual void addColumn(const QString& table, const ColumnDef& column) = 0;
 };

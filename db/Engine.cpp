@@ -73,6 +73,14 @@ QStringList Connection::checkIntegrity(IntegrityDepth depth, int maxFaults) {
     return backend_->checkIntegrity(depth, maxFaults);
 }
 
+int Connection::recordingSocket() {
+    return backend_->recordingSocket();
+}
+
+bool Connection::recordedSinceAsked() {
+    return backend_->recordedSinceAsked();
+}
+
 void Connection::createTable(const TableDef& table) {
     backend_->createTable(table);
 }

@@ -97,6 +97,12 @@ class Connection {
     QStringList checkIntegrity(IntegrityDepth depth, int maxFaults);
 
     // Creates the table and its indexes unless they exist (see CreateSchema).
+    // Rows recorded by any station, told as they commit: a socket that becomes readable then,
+    // or -1 when the engine cannot tell (a file), and its callers poll.
+    int recordingSocket();
+    // Whether rows were recorded since it was last asked. Raises when the engine lost the way
+    // it is told.
+    bool recordedSinceAsked();
     void createTable(const TableDef& table);
     // Adds a column to a table made before the column existed (see AddMissingColumns).
     void addColumn(const QString& table, const ColumnDef& column);

@@ -95,7 +95,34 @@ SessionMonitor::SessionMonitor(QString location, QDateTime since, int intervalMs
     resize(1100, 420);
     connect(&poll_, &QTimer::timeout, this, &SessionMonitor::refresh);
     poll_.start(intervalMs);
+    listenForRecordings();
     QTimer::singleShot(0, this, &SessionMonitor::refresh);
+}
+
+void SessionMonitor::listenForRecordings() {
+    try {
+        // An idle session that only listens: it holds no lock and reads no table.
+        listener_.emplace(location_, db::DatabasePassword(), db::OpenMode::ReadOnly, kBusyWaitMs);
+        const int socket = listener_->recordingSocket();
+        if (socket < 0) {
+            listener_.reset();
+            return;
+        }
+        told_ = std::make_unique<QSocketNotifier>(socket, QSocketNotifier::Read);
+        connect(told_.get(), &QSocketNotifier::activated, this, &SessionMonitor::recordingsTold);
+    } catch (const db::Error&) {
+        listener_.reset();  // the poll names what is wrong and keeps trying
+    }
+}
+
+void SessionMonitor::recordingsTold() {
+    try {
+        if (listener_->recordedSinceAsked()) refresh();
+    } catch (const db::Error&) {
+        // The server went away: the poll carries on alone.
+        told_.reset();
+        listener_.reset();
+    }
 }
 
 void SessionMonitor::refresh() {

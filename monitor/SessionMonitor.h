@@ -6,10 +6,14 @@
 #include <QDateTime>
 #include <QLabel>
 #include <QPixmap>
+#include <QSocketNotifier>
 #include <QTableWidget>
 #include <QTimer>
 #include <QWidget>
+#include <memory>
+#include <optional>
 
+#include "db/Engine.h"
 #include "tools/Session.h"
 
 namespace tool {
@@ -34,11 +38,18 @@ class SessionMonitor : public QWidget {
     void showRuns(const std::vector<SessionRun>& runs, const QDateTime& now);
     void showRow(int row, const SessionRun& run, const QDateTime& now);
 
+    // A lab server tells of recorded rows at once; the poll stays as the backstop (and is all
+    // a file has).
+    void listenForRecordings();
+    void recordingsTold();
+
     QString location_;
     SessionReader reader_;
     QTableWidget table_;
     QLabel statusLine_;
     QTimer poll_;
+    std::optional<db::Connection> listener_;
+    std::unique_ptr<QSocketNotifier> told_;
 };
 
 }  // namespace tool

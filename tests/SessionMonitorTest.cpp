@@ -12,6 +12,7 @@
 #include "monitor/SessionMonitor.h"
 #include "tests/support/ExperimentDatabase.h"
 #include "tests/support/LabSession.h"
+#include "tests/support/TestServer.h"
 
 namespace {
 
@@ -112,6 +113,21 @@ TEST_F(SessionMonitorTest, AFileThatCannotBeReadIsNamedAndTriedAgain) {
     EXPECT_TRUE(Within5s([&] { return monitor.statusLine().text().startsWith("0 participants"); }))
         << monitor.statusLine().text().toStdString();
     QFile::remove(missing);
+}
+
+// A lab server tells the monitor of each recorded row: it shows long before the next poll.
+TEST_F(SessionMonitorTest, ALabServerTellsOfARecordedRowAtOnce) {
+    const TempServerDatabase server(TempServerDatabase::Contents::EveryTable);
+    constexpr int kHourMs = 3600 * 1000;
+    tool::SessionMonitor monitor(server.location(), QDateTime(QDate(2000, 1, 1), QTime(0, 0)),
+                                 kHourMs);
+    ASSERT_TRUE(Within5s([&] { return monitor.statusLine().text().startsWith("0 participants"); }))
+        << monitor.statusLine().text().toStdString();
+    server.execute(
+        QStringLiteral("INSERT INTO \"datSubject\" (\"Subject\", \"Version\", \"Date\", \"Time\", "
+                       "\"Station\") VALUES ('Ann', 'Paced', '2026-01-02', '10:00:00', 'lab-01')"));
+    EXPECT_TRUE(Within5s([&] { return monitor.table().rowCount() == 1; }))
+        << monitor.statusLine().text().toStdString();
 }
 
 // A server's password never shows, neither in the title nor in what went wrong.

@@ -106,6 +106,14 @@ QString ServerConnection::rowKey() const {
     return QLatin1String(kRowKey);
 }
 
+int ServerConnection::recordingSocket() {
+    return session_->listenForRecordings();
+}
+
+bool ServerConnection::recordedSinceAsked() {
+    return session_->takeRecordedSignal();
+}
+
 void ServerConnection::createTable(const TableDef& table) {
     session_->createDatabaseObjects();
     session_->send(CreateTableSql(table).toUtf8());

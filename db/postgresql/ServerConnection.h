@@ -29,6 +29,8 @@ class ServerConnection : public backend::ConnectionBackend {
     std::vector<ColumnInfo> tableColumns(const QString& table) override;
     bool tableExists(const QString& table) override;
     QString rowKey() const override;
+    int recordingSocket() override;
+    bool recordedSinceAsked() override;
     void createTable(const TableDef& table) override;
     void addColumn(const QString& table, const ColumnDef& column) override;
 

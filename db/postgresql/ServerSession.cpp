@@ -7,6 +7,7 @@
 #include <utility>
 
 #include "db/postgresql/ServerErrors.h"
+#include "db/postgresql/SqlDialect.h"
 
 namespace db::postgresql {
 
@@ -359,15 +360,37 @@ void ServerSession::forgetSchema() {
 }
 
 void ServerSession::forgetSchemaIfChanged() {
-    bool changed = seenGeneration_ != g_schemaGeneration;
+    const bool changed = seenGeneration_ != g_schemaGeneration;
+    if (readNotifications() || changed) forgetSchema();
+}
+
+bool ServerSession::readNotifications() {
+    bool schemaChanged = false;
     // Notifications that came in meanwhile are read without waiting for the server.
     if (connection_ && PQconsumeInput(connection_)) {
         while (PGnotify* notification = PQnotifies(connection_)) {
+            if (qstrcmp(notification->relname, kRecordedChannel) == 0) {
+                recordedSeen_ = true;
+            } else {
+                schemaChanged = true;
+            }
             PQfreemem(notification);
-            changed = true;
         }
     }
-    if (changed) forgetSchema();
+    return schemaChanged;
+}
+
+int ServerSession::listenForRecordings() {
+    reconnectIfLost();
+    send(QByteArray("LISTEN ") + kRecordedChannel);
+    return PQsocket(connection_);
+}
+
+bool ServerSession::takeRecordedSignal() {
+    if (!connection_ || !PQconsumeInput(connection_) || PQstatus(connection_) != CONNECTION_OK)
+        throw LostConnectionError(QString::fromUtf8(PQerrorMessage(connection_)), shown_);
+    if (readNotifications()) forgetSchema();
+    return std::exchange(recordedSeen_, false);
 }
 
 ValueKind ServerSession::kindOf(Oid type) const {

@@ -73,6 +73,10 @@ class ServerSession {
     const Catalog::Table* findTable(const QString& name);
     // Creates the collation and types the tables use, once per session.
     void createDatabaseObjects();
+    // Listens on the recorded tables' channel; the socket to watch.
+    int listenForRecordings();
+    // Whether rows were recorded since it was last asked; raises when the server is lost.
+    bool takeRecordedSignal();
     // After this session changed the schema: tables, and statements that may read them, are
     // forgotten, here and in every other session.
     void schemaChanged();
@@ -94,9 +98,12 @@ class ServerSession {
     // What was learnt of the tables holds until a session of this process, or of another
     // (told by a notification), changes them: checked without a round trip.
     void forgetSchemaIfChanged();
+    // Reads the notifications that came in without waiting; true when a table changed.
+    bool readNotifications();
     ValueKind kindOf(Oid type) const;
 
     PGconn* connection_ = nullptr;
+    bool recordedSeen_ = false;
     QString shown_;
     bool readOnly_;
     bool beginPending_ = false;

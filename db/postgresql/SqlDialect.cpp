@@ -198,8 +198,12 @@ QString DatabaseObjectsSql() {
                "CREATE COLLATION IF NOT EXISTS %1 (provider = icu, locale = 'und-u-ks-level2', "
                "deterministic = false);"
                "DO $$ BEGIN CREATE DOMAIN %2 AS smallint NOT NULL DEFAULT 0; "
-               "EXCEPTION WHEN duplicate_object THEN NULL; END $$;")
-        .arg(QLatin1String(kNoCaseCollation), QLatin1String(kYesNoType));
+               "EXCEPTION WHEN duplicate_object THEN NULL; END $$;"
+               // Watchers of the session (the monitor) learn of recorded rows as they commit.
+               "CREATE OR REPLACE FUNCTION fluxmere_recorded() RETURNS trigger LANGUAGE plpgsql "
+               "AS $$ BEGIN PERFORM pg_notify('%3', TG_TABLE_NAME); RETURN NULL; END $$;")
+        .arg(QLatin1String(kNoCaseCollation), QLatin1String(kYesNoType),
+             QLatin1String(kRecordedChannel));
 }
 
 QString CreateTableSql(const TableDef& table) {
@@ -215,6 +219,13 @@ QString CreateTableSql(const TableDef& table) {
         sql += QStringLiteral("CREATE INDEX IF NOT EXISTS %1 ON %2 (%3);")
                    .arg(QuoteIdentifier(index.name), QuoteIdentifier(table.name),
                         names.join(QStringLiteral(", ")));
+    }
+    if (table.recorded) {
+        sql += QStringLiteral(
+                   "CREATE OR REPLACE TRIGGER %1 AFTER INSERT OR UPDATE ON %2 "
+                   "FOR EACH STATEMENT EXECUTE FUNCTION fluxmere_recorded();")
+                   .arg(QuoteIdentifier(table.name + QStringLiteral("_recorded")),
+                        QuoteIdentifier(table.name));
     }
     return sql;
 }

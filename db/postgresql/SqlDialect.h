@@ -17,6 +17,8 @@ namespace db::postgresql {
 // The name of the row key every table keeps: a whole number from a sequence, rising in the
 // order rows are stored. Queries see it only where they name it.
 inline constexpr char kRowKey[] = "fluxmere_row";
+// The channel on which the recorded tables' triggers tell of rows committed.
+inline constexpr char kRecordedChannel[] = "fluxmere_recorded";
 
 // What the database holds: its tables and their columns, by lower-case name.
 struct Catalog {
