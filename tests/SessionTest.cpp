@@ -31,12 +31,7 @@ class SessionTest : public ::testing::Test {
     QString Play(const QString& prefix) { return lab.play(prefix); }
 
     int Tool(const QStringList& arguments) {
-        output.clear();
-        errors.clear();
-        QTextStream out(&output);
-        QTextStream err(&errors);
-        return tool::RunTool(QStringList{arguments.front(), database.path()} + arguments.mid(1),
-                             out, err);
+        return RunToolOn(database.path(), arguments, output, errors);
     }
 
     QString Line(const QString& subject) const {

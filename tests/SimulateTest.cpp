@@ -80,12 +80,7 @@ class SimulateTest : public ::testing::Test {
 
     // fluxmere-db with these arguments after the command's name and the database's path.
     int Tool(const QStringList& arguments) {
-        output.clear();
-        errors.clear();
-        QTextStream out(&output);
-        QTextStream err(&errors);
-        return tool::RunTool(QStringList{arguments.front(), database.path()} + arguments.mid(1),
-                             out, err);
+        return RunToolOn(database.path(), arguments, output, errors);
     }
 
     QString ScriptFile(const QByteArray& text) {

@@ -62,6 +62,11 @@ void CsvWriter::plain(std::string_view ascii) {
     buffer_.append(ascii);
 }
 
+void CsvWriter::header(std::initializer_list<std::string_view> names) {
+    for (const std::string_view name : names) plain(name);
+    endRow();
+}
+
 void CsvWriter::endRow() {
     buffer_.append("\r\n", 2);
     cellsInRow_ = 0;

@@ -3,6 +3,7 @@
 // track of lines so that every error can name its line and column.
 
 #include <QString>
+#include <initializer_list>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -31,6 +32,8 @@ class CsvWriter {
     void plain(std::string_view ascii);
     // Ends the row with CRLF.
     void endRow();
+    // A whole row of column names the caller knows need no quoting.
+    void header(std::initializer_list<std::string_view> names);
     // Writes what is buffered; throws ToolError when the device refuses.
     void flush();
 

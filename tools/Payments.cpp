@@ -172,10 +172,7 @@ QString PaymentsText(const std::vector<Payment>& payments) {
 void WritePaymentsCsv(const std::vector<Payment>& payments, const QString& path) {
     OutputFile file(path);
     CsvWriter csv(file.device());
-    for (const char* name :
-         {"participant", "station", "version", "outcome", "period", "max_trial", "dollars"})
-        csv.plain(name);
-    csv.endRow();
+    csv.header({"participant", "station", "version", "outcome", "period", "max_trial", "dollars"});
     for (const Payment& payment : payments) {
         csv.text(payment.subject);
         csv.text(payment.station);

@@ -114,11 +114,9 @@ QByteArray StatusCsv(const std::vector<SessionRun>& runs, const QDateTime& now) 
     QBuffer buffer;
     buffer.open(QIODevice::WriteOnly);
     CsvWriter csv(buffer);
-    for (const char* name : {"station", "participant", "version", "period", "max_trial", "amount",
-                             "goal", "lower_bound", "upper_bound", "bonus", "seconds_since_event",
-                             "seconds_since_seen", "state"})
-        csv.plain(name);
-    csv.endRow();
+    csv.header({"station", "participant", "version", "period", "max_trial", "amount", "goal",
+                "lower_bound", "upper_bound", "bonus", "seconds_since_event", "seconds_since_seen",
+                "state"});
     for (const SessionRun& run : runs) {
         csv.text(run.station);
         csv.text(run.subject);

@@ -5,8 +5,10 @@
 #include <QString>
 #include <QStringList>
 #include <QTemporaryDir>
+#include <QTextStream>
 
 #include "db/Engine.h"
+#include "tools/CommandLine.h"
 #include "tools/Create.h"
 #include "tools/TableData.h"
 
@@ -15,6 +17,17 @@ inline void WriteFile(const QString& path, const QByteArray& bytes) {
     if (!file.open(QIODevice::WriteOnly))
         throw std::runtime_error("cannot write " + path.toStdString());
     file.write(bytes);
+}
+
+// fluxmere-db with these arguments after the command's name and the database's path; what
+// it prints goes to output and errors, which are emptied first.
+inline int RunToolOn(const QString& databasePath, const QStringList& arguments, QString& output,
+                     QString& errors) {
+    output.clear();
+    errors.clear();
+    QTextStream out(&output);
+    QTextStream err(&errors);
+    return tool::RunTool(QStringList{arguments.front(), databasePath} + arguments.mid(1), out, err);
 }
 
 inline QByteArray ReadFile(const QString& path) {
