@@ -133,13 +133,13 @@ TEST_F(ImportTest, BooleansAreStoredAsTheEnginesTrueAndFalse) {
     // B1 stays a store: a tank would need labels of its own.
     const QString path = csv("setup.csv", setupCsv({{{"Version", "B1"},
                                                      {"graphicalMode", ""},
-                                                     {"IsTimeDriven", "yes"},
-                                                     {"IsBonusOnTimeGap", "1"},
+                                                     {"IsTimeDriven", "true"},
+                                                     {"IsBonusOnTimeGap", " True "},
                                                      {"ShowBackOrder", "-1"},
                                                      {"ShowTimePeriods", "TRUE"}},
                                                     {{"Version", "B2"},
                                                      {"graphicalMode", "FALSE"},
-                                                     {"IsTimeDriven", "No"},
+                                                     {"IsTimeDriven", "False"},
                                                      {"IsBonusOnTimeGap", "0"},
                                                      {"ShowBackOrder", "false"},
                                                      {"ShowTimePeriods", "false"}}}));
@@ -149,6 +149,19 @@ TEST_F(ImportTest, BooleansAreStoredAsTheEnginesTrueAndFalse) {
                      "SELECT graphicalMode || IsTimeDriven || IsBonusOnTimeGap || ShowBackOrder || "
                      "ShowTimePeriods FROM tblSetup WHERE Version LIKE 'B_'"),
         (QStringList{"0-1-1-1-1", "00000"}));
+}
+
+TEST_F(ImportTest, ALineOfBlankCellsIsNoRow) {
+    const auto result = ImportTableFile(
+        demo.path(), "tblLabels",
+        csv("labels.csv",
+            "version,LabelNumber,LabelName\nNobody,1,low\n,,\n , ,\nNobody,2,high\n,,\n"),
+        false, quiet);
+    EXPECT_EQ(result.rows, 2);
+    EXPECT_EQ(StoredColumn(demo.path(), "SELECT LabelName FROM tblLabels WHERE version = 'Nobody'"),
+              (QStringList{"low", "high"}));
+    EXPECT_EQ(Column(demo.path(), "SELECT count(*) FROM tblLabels WHERE version IS NULL"),
+              QStringList{"0"});
 }
 
 struct BadCell {
@@ -185,6 +198,10 @@ INSTANTIATE_TEST_SUITE_P(
                 "in.csv:2: column inFlowRateEnviron: 'nan' is not a number"},
         BadCell{"tblSetup", "Version,graphicalMode\nX,maybe\n",
                 "in.csv:2: column graphicalMode: 'maybe' is not TRUE or FALSE"},
+        BadCell{"tblSetup", "Version,graphicalMode\nX,yes\n",
+                "in.csv:2: column graphicalMode: 'yes' is not TRUE or FALSE"},
+        BadCell{"tblSetup", "Version,IsTimeDriven\nX,1\n",
+                "in.csv:2: column IsTimeDriven: '1' is not TRUE or FALSE"},
         BadCell{"datSubject", "Subject,Date\nA,2026-02-30\n",
                 "in.csv:2: column Date: '2026-02-30' is not a date (yyyy-mm-dd)"},
         BadCell{"datSubject", "Subject,Time\nA,25:00:00\n",

@@ -62,6 +62,32 @@ TEST(ServerToolTest, AFileAndAServerWithTheSameExperimentExportTheSameData) {
     }
 }
 
+// One set of yes/no forms on both engines: TRUE and FALSE in any letter case, -1 and 0.
+TEST(ServerToolTest, YesNoCellsTakeTheSameFormsOnAFileAndAServer) {
+    const TempServerDatabase server(TempServerDatabase::Contents::Empty);
+    QTemporaryDir dir;
+    const QString file = dir.filePath(QStringLiteral("demo.mdb"));
+    const QString taken = dir.filePath(QStringLiteral("taken.csv"));
+    const QString refused = dir.filePath(QStringLiteral("refused.csv"));
+    WriteFile(taken,
+              "Subject,Version,Simulated\nA,TankP,TRUE\nB,TankP,false\nC,TankP,-1\nD,TankP,0\n"
+              "E,TankP,\n");
+    WriteFile(refused, "Subject,Version,Simulated\nF,TankP,yes\n");
+    for (const QString& database : {file, server.location()}) {
+        ASSERT_EQ(Tool({"demo", database}).code, 0);
+        const ToolRun imported = Tool({"import", database, "datSubject", taken});
+        ASSERT_EQ(imported.code, 0) << imported.err.toStdString();
+        EXPECT_EQ(Column(database, "SELECT Simulated FROM datSubject ORDER BY Subject"),
+                  (QStringList{"-1", "0", "-1", "0", "0"}));
+        const ToolRun yes = Tool({"import", database, "datSubject", refused});
+        EXPECT_NE(yes.code, 0);
+        EXPECT_EQ(yes.err.trimmed().toStdString(),
+                  ("fluxmere-db import: " + refused +
+                   ":2: column Simulated: 'yes' is not TRUE or FALSE; nothing was imported")
+                      .toStdString());
+    }
+}
+
 TEST(ServerToolTest, CreatingOnAServerNeverShowsThePassword) {
     const TempServerDatabase server(TempServerDatabase::Contents::Empty);
     const ToolRun created = Tool({"create", WithPassword(server.location())});

@@ -5,6 +5,7 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QTime>
+#include <algorithm>
 #include <charconv>
 #include <cmath>
 #include <map>
@@ -49,12 +50,19 @@ bool ParseWhole(std::string_view text, long long& value) {
     return true;
 }
 
+// What export writes (TRUE, FALSE, in any letter case) and what the tables hold (-1, 0); one
+// set for every engine, so that a file means the same wherever it is imported.
 bool ParseBoolean(std::string_view text, bool& value) {
     const QString word = QString::fromUtf8(Trimmed(text)).toLower();
-    static const QStringList yes = {"true", "yes", "-1", "1"};
-    static const QStringList no = {"false", "no", "0"};
-    value = yes.contains(word);
-    return value || no.contains(word);
+    value = word == QStringLiteral("true") || word == QStringLiteral("-1");
+    return value || word == QStringLiteral("false") || word == QStringLiteral("0");
+}
+
+// A line of blank cells (a spreadsheet's trailing row) holds no row; "" is an empty text.
+bool HoldsNoValues(const std::vector<CsvField>& record) {
+    return std::all_of(record.begin(), record.end(), [](const CsvField& cell) {
+        return !cell.quoted && Trimmed(cell.value).empty();
+    });
 }
 
 QString Shown(std::string_view text) {
@@ -304,6 +312,7 @@ ImportedRows ImportCsv(db::Connection& connection, const QString& table, std::st
     db::Statement insert = connection.prepare(InsertSql(table, written));
     progress.start(QStringLiteral("importing %1").arg(table), 0);
     while (reader.next(record)) {
+        if (HoldsNoValues(record)) continue;
         if (record.size() != columns.size())
             throw ToolError(QStringLiteral("%1:%2: %3 values, but the header names %4 columns")
                                 .arg(sourceName)
