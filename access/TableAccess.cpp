@@ -4,6 +4,7 @@
 #include <QDeadlineTimer>
 #include <QEventLoop>
 #include <QTimer>
+#include <algorithm>
 #include <thread>
 
 #include "core/RunRecord.h"
@@ -225,12 +226,21 @@ bool PassesByItself(int errorNumber) {
 
 void BackOff::wait() const {
     runtime::DoEvents();
-    WaitResponsively(BackOffWait(count_, runtime::Rnd()));
+    const std::chrono::milliseconds pause = BackOffWait(count_, runtime::Rnd());
+    if (const auto& wait = runtime::CurrentContext().wait)
+        wait(pause);
+    else
+        WaitResponsively(pause);
 }
 
-std::chrono::microseconds BackOffWait(int counter, double random) {
-    const long long factor = static_cast<long long>(random * 3000 + 1000);
-    return std::chrono::microseconds(static_cast<long long>(counter) * counter * factor);
+std::chrono::milliseconds BackOffWait(int counter, double random) {
+    using std::chrono::milliseconds;
+    constexpr milliseconds kFirst(50);
+    constexpr milliseconds kLongest(1000);
+    milliseconds base = kFirst;
+    for (int retry = 1; retry < counter && base < kLongest; ++retry) base *= 2;
+    base = std::min(base, kLongest);
+    return milliseconds(static_cast<long long>(double(base.count()) * (0.5 + random)));
 }
 
 void WaitResponsively(std::chrono::microseconds wait) {

@@ -80,9 +80,11 @@ constexpr int RetriesBeforeQuestion = 10;
 // conflict that never clears cannot freeze the program in a tight loop.
 constexpr int ImmediateRepeatsBeforeQuestion = 100;
 
-// The wait before the given retry: counter squared times a whole factor of 1000 to 3999,
-// drawn from random in [0, 1), in microseconds.
-std::chrono::microseconds BackOffWait(int counter, double random);
+// The wait before the given retry: 50 ms doubling with each retry up to a second, times a
+// random factor of 0.5 to 1.5 from random in [0, 1), so that stations do not retry in step.
+// Ten retries wait about six and a half seconds in all, longer than a neighbour's write or
+// export holds the file.
+std::chrono::milliseconds BackOffWait(int counter, double random);
 
 // Waits that long in real time while the window keeps handling its events.
 void WaitResponsively(std::chrono::microseconds wait);
@@ -94,7 +96,8 @@ class BackOff {
     bool spent() { return ++count_ > RetriesBeforeQuestion; }
     // Counts on from this many failures (after the user chose to go on).
     void restartAt(int count) { count_ = count; }
-    // Lets pending events run once, then waits the pause for the failures counted.
+    // Lets pending events run once, then waits the pause for the failures counted, through
+    // the context's wait (a simulated clock in a test) or in real time.
     void wait() const;
 
   private:

@@ -1,26 +1,47 @@
-// A headless station for the load benchmark: records EVENTS event-log rows of one participant
+// A headless station for the load benchmarks: records EVENTS event-log rows of one participant
 // through the program's own recording code into the database at LOCATION, and prints how long
-// each recording took, in milliseconds, one a line.
-//   station-player LOCATION SUBJECT EVENTS
+// each recording took, in milliseconds, one a line. A question the recording asks (a lock that
+// outlasted the back-off) goes to the error stream as "question: TITLE" and is answered Yes,
+// as a participant would, so that the run goes on. With PAUSE, the station waits that many
+// milliseconds after each recording, as a participant's period takes its time.
+//   station-player LOCATION SUBJECT EVENTS [PAUSE]
 #include <QCoreApplication>
 #include <QElapsedTimer>
+#include <chrono>
 #include <cstdio>
+#include <thread>
 
 #include "core/RunRecord.h"
 #include "recording/EventLog.h"
 #include "runtime/Context.h"
+#include "runtime/Questions.h"
+
+namespace {
+
+class AnswerYes : public runtime::Questions {
+  public:
+    int messageBox(const runtime::MessageBoxRequest& request) override {
+        std::fprintf(stderr, "question: %s\n", qPrintable(request.title));
+        return request.isYesNo() ? runtime::vbYes : runtime::vbOK;
+    }
+};
+
+}  // namespace
 
 int main(int argc, char** argv) {
     QCoreApplication app(argc, argv);
     const QStringList arguments = app.arguments();
-    if (arguments.size() != 4) {
-        std::fprintf(stderr, "usage: station-player LOCATION SUBJECT EVENTS\n");
+    if (arguments.size() != 4 && arguments.size() != 5) {
+        std::fprintf(stderr, "usage: station-player LOCATION SUBJECT EVENTS [PAUSE]\n");
         return 2;
     }
+    AnswerYes participant;
     runtime::CurrentContext().databasePath = arguments[1];
+    runtime::CurrentContext().questions = &participant;
     RunState.SubjectName = arguments[2];
     RunState.Version = QStringLiteral("TankP");
     const int events = arguments[3].toInt();
+    const auto pause = std::chrono::milliseconds(arguments.value(4).toInt());
     QElapsedTimer clock;
     for (int event = 1; event <= events; ++event) {
         RunState.EventID = event;
@@ -28,6 +49,7 @@ int main(int argc, char** argv) {
         clock.start();
         RecordEvent(QStringLiteral("After Cost Calculation"));
         std::printf("%.3f\n", double(clock.nsecsElapsed()) / 1e6);
+        std::this_thread::sleep_for(pause);
     }
     return 0;
 }

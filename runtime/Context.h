@@ -6,6 +6,7 @@
 
 #include <QDateTime>
 #include <QString>
+#include <chrono>
 #include <functional>
 #include <random>
 
@@ -30,6 +31,8 @@ struct Context {
     ModalForms* modalForms = nullptr;                // nullptr: the real modal forms
     std::function<void(int exitStatus)> endHandler;  // empty: the process ends
     std::function<QDateTime()> now;                  // empty: the system clock
+    // A pause of the program's own (the back-off's); empty: real time, the window responsive.
+    std::function<void(std::chrono::milliseconds)> wait;
     std::mt19937 random{5489u};
     QString databasePath;  // empty: data/Hydrovat.mdb beside the program
     QString stationName;   // empty: this computer's host name

@@ -4,7 +4,9 @@
 
 #include <QCoreApplication>
 #include <QTimer>
+#include <chrono>
 #include <random>
+#include <vector>
 
 #include "access/TableAccess.h"
 #include "core/RunRecord.h"
@@ -38,17 +40,17 @@ TEST(TableAccessRulesTest, EachErrorNumberHasItsReaction) {
     for (const auto& c : cases) EXPECT_EQ(db::ReactionTo(c.number), c.reaction) << c.number;
 }
 
-TEST(TableAccessRulesTest, TheWaitGrowsWithTheSquareOfTheCounter) {
+TEST(TableAccessRulesTest, TheWaitDoublesWithTheCounterUpToASecondTimesARandomFactor) {
     const struct {
         int counter;
         double random;
-        long long microseconds;
+        long long milliseconds;
     } cases[] = {
-        {1, 0.0, 1000},    {1, 0.99999, 3999},    {2, 0.5, 10000},
-        {10, 0.0, 100000}, {10, 0.99999, 399900},
+        {1, 0.0, 25},  {1, 0.5, 50},   {1, 0.99999, 74},    {2, 0.5, 100},    {5, 0.5, 800},
+        {6, 0.0, 500}, {6, 0.5, 1000}, {10, 0.99999, 1499}, {100, 0.5, 1000},
     };
     for (const auto& c : cases) {
-        EXPECT_EQ(db::BackOffWait(c.counter, c.random).count(), c.microseconds) << c.counter;
+        EXPECT_EQ(db::BackOffWait(c.counter, c.random).count(), c.milliseconds) << c.counter;
     }
 }
 
@@ -127,9 +129,16 @@ class TableAccessTest : public ::testing::Test {
 
     QString retryTitle() const { return QStringLiteral("Error 3050: Recording demographics"); }
 
+    // The back-off waits on a simulated clock from here on: each wait is kept, none is spent.
+    void waitOnASimulatedClock() {
+        clock->wait = [this](std::chrono::milliseconds wait) { waits.push_back(wait); };
+    }
+
     TempDatabase file;
     runtime::ScopedScriptedQuestions dialogs;
     runtime::ScopedEndObserver endObserver;
+    runtime::ScopedContext clock;
+    std::vector<std::chrono::milliseconds> waits;
 };
 
 TEST_F(TableAccessTest, OpensAndClosesAroundEveryOperation) {
@@ -161,6 +170,7 @@ TEST_F(TableAccessTest, AReleasedLockIsWaitedOutWithoutAQuestion) {
 
 TEST_F(TableAccessTest, AHeldLockAsksAfterTheTenthRetryAndYesCountsAgainFromOne) {
     auto holder = holdWriteLock();
+    waitOnASimulatedClock();
     RunState.SubjectName = QStringLiteral("Ann");
     runtime::Randomize(7);
     dialogs.answerNext(runtime::vbYes);  // retry question: go on
@@ -200,6 +210,7 @@ TEST_F(TableAccessTest, AHeldLockAsksAfterTheTenthRetryAndYesCountsAgainFromOne)
 
 TEST_F(TableAccessTest, YesToProblemsRetriesAtOnceAndTheNextFailureAsksAgain) {
     auto holder = holdWriteLock();
+    waitOnASimulatedClock();
     runtime::Randomize(11);
     for (int answer : {runtime::vbNo, runtime::vbYes, runtime::vbNo, runtime::vbNo})
         dialogs.answerNext(answer);
@@ -211,6 +222,36 @@ TEST_F(TableAccessTest, YesToProblemsRetriesAtOnceAndTheNextFailureAsksAgain) {
     EXPECT_EQ(titles, (QStringList{retryTitle(), "Problems opening table", retryTitle(),
                                    "Problems opening table", DatabaseFailureTitle()}));
     EXPECT_EQ(drawsSince(11), 10);  // no wait after Yes to "Problems opening table"
+    EXPECT_EQ(waits.size(), 10u);
+}
+
+// Ten waits of a held lock, on a simulated clock: 50 ms doubling up to a second, each within
+// half and one and a half times that, several seconds in all before the question; pending
+// events run before each wait.
+TEST_F(TableAccessTest, TheWaitsBeforeTheQuestionLastSeveralSeconds) {
+    auto holder = holdWriteLock();
+    int eventsRun = 0;
+    QObject events;  // takes the last wait's event away with the test
+    clock->wait = [&](std::chrono::milliseconds wait) {
+        waits.push_back(wait);
+        QTimer::singleShot(0, &events, [&] { ++eventsRun; });  // runs at the next DoEvents
+    };
+    dialogs.answerNext(runtime::vbNo);
+    dialogs.answerNext(runtime::vbNo);
+    EXPECT_EQ(EndingOf([&] { recordSubject(QStringLiteral("Never")); }),
+              runtime::ExitStatus::DatabaseFailure);
+    ASSERT_EQ(waits.size(), 10u);
+    const long long bases[] = {50, 100, 200, 400, 800, 1000, 1000, 1000, 1000, 1000};
+    std::chrono::milliseconds total{0};
+    for (int retry = 0; retry < 10; ++retry) {
+        EXPECT_GE(waits[retry].count(), bases[retry] / 2) << retry;
+        EXPECT_LT(waits[retry].count(), bases[retry] * 3 / 2) << retry;
+        total += waits[retry];
+    }
+    EXPECT_GE(total, std::chrono::seconds(3));
+    EXPECT_LT(total, std::chrono::seconds(10));
+    EXPECT_EQ(eventsRun, 9);
+    EXPECT_EQ(dialogs.shown()[0].title, retryTitle());
 }
 
 TEST_F(TableAccessTest, OtherErrorsAskAtOnceAndNoEndsTheProgram) {
