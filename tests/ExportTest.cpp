@@ -51,7 +51,7 @@ class ExportTest : public ::testing::Test {
     std::vector<tool::ExportedTable> exportTo(
         const QString& database, const QString& folder, const tool::ExportFilter& filter = {},
         tool::ExistingFiles existing = tool::ExistingFiles::Refuse) {
-        return tool::ExportDatabase(database, folder, filter, quiet, existing);
+        return tool::ExportDatabase(database, folder, filter, quiet, existing).tables;
     }
     QString exportError(const tool::ExportFilter& filter, const QString& folder = QString()) {
         try {

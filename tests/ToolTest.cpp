@@ -4,6 +4,7 @@
 #include <QTextStream>
 
 #include "db/Schema.h"
+#include "tests/support/DamagedFile.h"
 #include "tests/support/ToolFixtures.h"
 #include "tools/CommandLine.h"
 #include "tools/Passwd.h"
@@ -157,6 +158,41 @@ TEST(ToolTest, APasswordFromAPipeIsOneLine) {
     EXPECT_EQ(read("Müller's pass word\r\nsecond line\n"), QStringLiteral("Müller's pass word"));
     EXPECT_EQ(read("last line without end"), QStringLiteral("last line without end"));
     EXPECT_EQ(read("\n"), QStringLiteral("error: the password is empty; nothing was changed"));
+}
+
+}  // namespace
+
+namespace {
+
+// Import refuses a damaged file and writes nothing; export writes what it can read, names the
+// damage and ends with a status of its own.
+TEST(ToolDamageTest, ImportRefusesADamagedFileAndExportSaysSoWithItsOwnStatus) {
+    DemoDatabase demo;
+    RecordEvents(demo.path(), 5000);
+    DamageTheMiddlePage(demo.path());
+    QString output, errors;
+
+    WriteFile(demo.file("labels.csv"), "version,LabelNumber,LabelName\nNobody,1,low\n");
+    EXPECT_EQ(
+        RunToolOn(demo.path(), {"import", "tblLabels", demo.file("labels.csv")}, output, errors),
+        1);
+    EXPECT_TRUE(errors.startsWith("fluxmere-db import: " + demo.path() +
+                                  ": the database file is damaged: "))
+        << errors.toStdString();
+    EXPECT_TRUE(errors.trimmed().endsWith("; nothing was imported")) << errors.toStdString();
+
+    const QString folder = demo.file("results");
+    EXPECT_EQ(RunToolOn(demo.path(), {"export", folder}, output, errors), 3);
+    EXPECT_TRUE(output.contains("\ndatabase file: damaged: ")) << output.toStdString();
+    EXPECT_TRUE(
+        output.endsWith("the database file is damaged: the files hold what could be read "
+                        "of it; replace it by the last backup\n"))
+        << output.toStdString();
+    // The configuration lies on sound pages and is whole.
+    EXPECT_EQ(ReadFile(folder + "/tblLabels.csv").count('\n'),
+              Column(demo.path(), "SELECT count(*) FROM tblLabels").front().toInt() + 1);
+    EXPECT_TRUE(QFile::exists(folder + "/datExperimentTrials.csv"));
+    EXPECT_TRUE(QFile::exists(folder + "/codebook.md"));
 }
 
 }  // namespace

@@ -40,6 +40,7 @@ namespace {
 constexpr int kDone = 0;
 constexpr int kFailed = 1;
 constexpr int kUsage = 2;
+constexpr int kExportedDamaged = 3;  // export: the files hold what a damaged file let be read
 
 struct Arguments {
     QStringList positional;
@@ -174,11 +175,16 @@ int Export(const Arguments& a, QTextStream& out) {
                               a.has(QStringLiteral("--no-simulated"))};
     const ExistingFiles existing =
         a.has(QStringLiteral("--overwrite")) ? ExistingFiles::Overwrite : ExistingFiles::Refuse;
-    for (const ExportedTable& table :
-         ExportDatabase(a.positional[0], a.positional[1], filter, ProgressForStderr(), existing))
+    const ExportResult exported =
+        ExportDatabase(a.positional[0], a.positional[1], filter, ProgressForStderr(), existing);
+    for (const ExportedTable& table : exported.tables)
         out << table.file << ": " << table.rows << " rows\n";
     out << QFileInfo(a.positional[1] + QStringLiteral("/codebook.md")).filePath() << '\n';
-    return kDone;
+    if (exported.damage.isEmpty()) return kDone;
+    for (const QString& fault : exported.damage) out << "database file: " << fault << '\n';
+    out << "the database file is damaged: the files hold what could be read of it; replace it "
+           "by the last backup\n";
+    return kExportedDamaged;
 }
 
 QSize PlotSize(const Arguments& a) {
@@ -461,7 +467,8 @@ const std::vector<Command>& Commands() {
          "ISO 8601 dates and times, booleans TRUE/FALSE) and OUTDIR/codebook.md, which describes\n"
          "each column and holds a fingerprint of each version's configuration. OUTDIR must be\n"
          "new or empty. The files appear there together once all are complete; a failure\n"
-         "leaves OUTDIR as it was.\n"
+         "leaves OUTDIR as it was. A damaged database file is exported as far as it can be read,\n"
+         "the damage is named, and the exit code is 3.\n"
          "  --version V   only version V, with its scenarios and labels\n"
          "  --subject S   only participant S's recorded rows\n"
          "  --overwrite   export into a folder that holds files, writing over earlier exports\n"

@@ -3,8 +3,10 @@
 #include <QDateTime>
 #include <QDir>
 #include <QFileInfo>
+#include <future>
 #include <limits>
 
+#include "db/Error.h"
 #include "db/Location.h"
 #include "tools/Csv.h"
 #include "tools/Fingerprint.h"
@@ -122,7 +124,7 @@ constexpr int kRowsPerRead = 20000;
 
 ExportedTable ExportTable(db::Connection& connection, const QString& table,
                           const OutputFolder& outDir, const ExportFilter& filter,
-                          Progress& progress) {
+                          Progress& progress, QStringList& damage) {
     const std::vector<TableColumn> columns = ExportedColumns(connection, table);
     TableQuery query = FilterFor(table, columns, filter);
     const QString name = table + QStringLiteral(".csv");
@@ -142,15 +144,22 @@ ExportedTable ExportTable(db::Connection& connection, const QString& table,
     const int rowKeyColumn = static_cast<int>(columns.size());
     long long rows = 0;
     long long lastRowKey = std::numeric_limits<long long>::min();
-    for (int inSlice = kRowsPerRead; inSlice == kRowsPerRead;) {
-        slice.reset();
-        BindAll(slice, query.parameters);
-        slice.bindInt(static_cast<int>(query.parameters.size()) + 1, lastRowKey);
-        for (inSlice = 0; slice.step(); ++inSlice) {
-            WriteCsvRow(slice, columns, writer);
-            lastRowKey = slice.intValue(rowKeyColumn);
-            progress.advance(++rows);
+    try {
+        for (int inSlice = kRowsPerRead; inSlice == kRowsPerRead;) {
+            slice.reset();
+            BindAll(slice, query.parameters);
+            slice.bindInt(static_cast<int>(query.parameters.size()) + 1, lastRowKey);
+            for (inSlice = 0; slice.step(); ++inSlice) {
+                WriteCsvRow(slice, columns, writer);
+                lastRowKey = slice.intValue(rowKeyColumn);
+                progress.advance(++rows);
+            }
         }
+    } catch (const db::Error& error) {
+        // The rows before a damaged page are kept; the damage is named with the result.
+        if (error.number() != db::errors::NotADatabase) throw;
+        damage
+            << QStringLiteral("%1 after row %2: %3").arg(table).arg(rows).arg(error.description());
     }
     writer.flush();
     progress.finish();
@@ -316,30 +325,36 @@ void WriteCsvRow(const db::Statement& row, const std::vector<TableColumn>& colum
     writer.endRow();
 }
 
-std::vector<ExportedTable> ExportDatabase(const QString& databasePath, const QString& outDir,
-                                          const ExportFilter& filter, Progress& progress,
-                                          ExistingFiles existing) {
+ExportResult ExportDatabase(const QString& databasePath, const QString& outDir,
+                            const ExportFilter& filter, Progress& progress,
+                            ExistingFiles existing) {
     auto connection = OpenExperimentDatabase(databasePath, db::OpenMode::ReadOnly);
     RequireFilterMatches(*connection, filter);
     if (existing == ExistingFiles::Refuse) RequireEmptyFolder(outDir);
     ExportFilter chosen = filter;
     // A file from before simulated participants holds none.
     chosen.withoutSimulated = filter.withoutSimulated && MarksSimulated(*connection);
+    // Read for damage beside the export, which it hardly slows on a machine of two cores.
+    auto damageFound = std::async(std::launch::async, [databasePath] {
+        return FirstDamage(*OpenExperimentDatabase(databasePath, db::OpenMode::ReadOnly));
+    });
 
     OutputFolder folder(outDir);
-    std::vector<ExportedTable> exported;
+    ExportResult result;
     try {
         for (const db::TableDef& table : db::Tables()) {
             if (table.name == kPasswordsTable || !connection->tableExists(table.name)) continue;
-            exported.push_back(ExportTable(*connection, table.name, folder, chosen, progress));
+            result.tables.push_back(
+                ExportTable(*connection, table.name, folder, chosen, progress, result.damage));
         }
         WriteWholeFile(folder.stagingPath(QStringLiteral("codebook.md")),
-                       Codebook(*connection, databasePath, chosen, exported).toUtf8());
+                       Codebook(*connection, databasePath, chosen, result.tables).toUtf8());
     } catch (const ToolError& error) {
         throw folder.named(error);
     }
+    if (const QString fault = damageFound.get(); !fault.isEmpty()) result.damage.prepend(fault);
     folder.commit();
-    return exported;
+    return result;
 }
 
 }  // namespace tool

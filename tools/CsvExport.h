@@ -4,6 +4,7 @@
 // configuration produced the data.
 
 #include <QString>
+#include <QStringList>
 #include <vector>
 
 #include "tools/Progress.h"
@@ -26,15 +27,22 @@ struct ExportedTable {
     long long rows = 0;
 };
 
+struct ExportResult {
+    std::vector<ExportedTable> tables;
+    // The damage found in the file, each fault on its own; the files hold what could be read.
+    QStringList damage;
+};
+
 // What an export does with a folder that already holds files.
 enum class ExistingFiles { Refuse, Overwrite };
 
 // Writes OUTDIR/<table>.csv for every table and OUTDIR/codebook.md; creates OUTDIR. The files
 // appear there together once all are written; a failure leaves OUTDIR as it was. A folder
-// that holds files is refused unless they may be written over.
-std::vector<ExportedTable> ExportDatabase(const QString& databasePath, const QString& outDir,
-                                          const ExportFilter& filter, Progress& progress,
-                                          ExistingFiles existing = ExistingFiles::Refuse);
+// that holds files is refused unless they may be written over. A damaged file is read for
+// damage meanwhile and exported as far as it can be read; the result names the damage.
+ExportResult ExportDatabase(const QString& databasePath, const QString& outDir,
+                            const ExportFilter& filter, Progress& progress,
+                            ExistingFiles existing = ExistingFiles::Refuse);
 
 // The header row of the columns, then rows: the current row of a query whose first columns
 // are those columns, in that order.

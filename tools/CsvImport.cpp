@@ -363,6 +363,7 @@ void RequireImportedRowsRunnable(db::Connection& connection, const std::vector<P
 ImportedTable ImportTableFile(const QString& databasePath, const QString& table,
                               const QString& csvPath, bool replace, Progress& progress) {
     auto connection = OpenExperimentDatabase(databasePath, db::OpenMode::ReadWrite);
+    RequireUndamaged(*connection);
     const QString name = ResolveTableName(*connection, table);
     const MappedFile file(csvPath);
     db::Transaction transaction(*connection);
@@ -390,6 +391,7 @@ std::vector<ImportedTable> ImportFolder(const QString& databasePath, const QStri
         throw ToolError(QStringLiteral("%1: no CSV files in the folder").arg(folder));
 
     auto connection = OpenExperimentDatabase(databasePath, db::OpenMode::ReadWrite);
+    RequireUndamaged(*connection);
     std::set<QString> tablesSeen;
     std::vector<ImportedTable> imported;
     std::vector<ImportedRows> importedRows;

@@ -16,6 +16,19 @@ std::unique_ptr<db::Connection> OpenExperimentDatabase(const QString& path, db::
     }
 }
 
+QString FirstDamage(db::Connection& connection) {
+    const QStringList faults = connection.checkIntegrity(db::IntegrityDepth::Quick, 1);
+    return faults.isEmpty() ? QString() : QStringLiteral("damaged: ") + faults.front();
+}
+
+void RequireUndamaged(db::Connection& connection) {
+    const QString damage = FirstDamage(connection);
+    if (damage.isEmpty()) return;
+    throw ToolError(QStringLiteral("%1: the database file is %2; replace it by the last backup "
+                                   "(fluxmere-db check names the damage)")
+                        .arg(connection.location(), damage));
+}
+
 namespace {
 
 const db::ColumnDef* FindColumn(const db::TableDef* table, const QString& name) {

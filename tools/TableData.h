@@ -16,6 +16,13 @@ namespace tool {
 // that names the file.
 std::unique_ptr<db::Connection> OpenExperimentDatabase(const QString& path, db::OpenMode mode);
 
+// The first fault a quick read of every page finds, as "damaged: ..."; empty when the file
+// reads as sound (a lab server keeps its own pages sound).
+QString FirstDamage(db::Connection& connection);
+
+// Refuses a damaged file before anything is written into it.
+void RequireUndamaged(db::Connection& connection);
+
 struct TableColumn {
     QString name;
     db::ColumnType type;

@@ -471,6 +471,9 @@ void FileConnection::raise(int engineResult, const QString& context) const {
     const QString engineText = db_ ? QString::fromUtf8(sqlite3_errmsg(db_))
                                    : QString::fromUtf8(sqlite3_errstr(engineResult));
     const QString during = context.isEmpty() ? QString() : QStringLiteral(" (%1)").arg(context);
+    const Error damaged(
+        errors::NotADatabase,
+        QStringLiteral("The database file '%1' is damaged: %2.").arg(file, engineText));
     switch (engineResult & 0xFF) {
         case SQLITE_BUSY:
             throw Error(errors::FileLockRefused,
@@ -483,9 +486,7 @@ void FileConnection::raise(int engineResult, const QString& context) const {
             throw Error(errors::NotADatabase,
                         QStringLiteral("Unrecognized database format '%1'.").arg(file));
         case SQLITE_CORRUPT:
-            throw Error(
-                errors::NotADatabase,
-                QStringLiteral("The database file '%1' is damaged: %2.").arg(file, engineText));
+            throw damaged;
         case SQLITE_CANTOPEN:
         case SQLITE_PERM:
         case SQLITE_AUTH:
@@ -508,6 +509,8 @@ void FileConnection::raise(int engineResult, const QString& context) const {
             throw Error(errors::DataTypeConversion,
                         QStringLiteral("Data type conversion error%1.").arg(during));
         case SQLITE_ERROR:
+            // The engine reports a schema it cannot parse as an error in the statement.
+            if (engineText.startsWith(QLatin1String("malformed database schema"))) throw damaged;
             if (engineText.startsWith(QLatin1String("no such table"))) {
                 throw Error(errors::TableNotFound,
                             QStringLiteral("The database '%1' has no table or query: %2%3.")
