@@ -64,8 +64,11 @@ ServerConnection::~ServerConnection() {
 
 void ServerConnection::execute(const QString& sql) {
     session_->execute(sql);
-    static const QRegularExpression schemaChange(QStringLiteral(R"(\b(create|alter|drop)\b)"),
-                                                 QRegularExpression::CaseInsensitiveOption);
+    // A database made or dropped changes no table of this one; its notice would only queue on
+    // the server-wide lock every notifying commit of every database takes.
+    static const QRegularExpression schemaChange(
+        QStringLiteral(R"(\b(create|alter|drop)\b(?!\s+database\b))"),
+        QRegularExpression::CaseInsensitiveOption);
     if (schemaChange.match(sql).hasMatch()) session_->schemaChanged();
 }
 
