@@ -26,6 +26,10 @@ std::atomic<quint64> g_schemaGeneration{0};
 // processes.
 constexpr char kSchemaChannel[] = "fluxmere_schema";
 
+// A commit that notifies queues on one lock of the whole server, held by every other notifying
+// commit for an instant; the lock timeout is for the rows and tables other stations hold.
+constexpr char kCommit[] = "SET LOCAL lock_timeout = 0; COMMIT";
+
 // Statements prepared on one session before they are all dropped and prepared afresh.
 constexpr int kMostPreparedStatements = 500;
 
@@ -123,7 +127,7 @@ void ServerSession::commit() {
         return;
     }
     flush();
-    checked(PQexec(connection_, "COMMIT"), QStringLiteral("COMMIT"));
+    checked(PQexec(connection_, kCommit), QStringLiteral("COMMIT"));
 }
 
 void ServerSession::rollback() {
@@ -349,7 +353,11 @@ void ServerSession::schemaChanged() {
     ++g_schemaGeneration;
     forgetSchema();
     // The sessions of other stations learn it on the channel they listen to.
-    send(QByteArray("NOTIFY ") + kSchemaChannel);
+    if (inTransaction()) {
+        send(QByteArray("NOTIFY ") + kSchemaChannel);
+    } else {
+        send(QByteArray("BEGIN; NOTIFY ") + kSchemaChannel + "; " + kCommit);
+    }
 }
 
 void ServerSession::forgetSchema() {
