@@ -158,6 +158,16 @@ QString DatabaseProblem() {
         // logs in.
         const auto database = db::DefaultWorkspace()->OpenDatabase(
             path, false, false, QStringLiteral(";pwd=") + db::DatabasePassword());
+        // Checked before anything is written: a file without a table of the program's would
+        // take a registration and then fail at the first recording.
+        if (const QStringList missing = db::MissingForTheProgram(database->connection());
+            !missing.isEmpty()) {
+            return QStringLiteral(
+                       "The experiment database lacks what the program needs:\r\n%1\r\n"
+                       "missing: %2\r\nNothing was recorded. Please call the "
+                       "experimenter.")
+                .arg(db::LocationForMessages(path), missing.join(QStringLiteral(", ")));
+        }
         database->OpenRecordset(QStringLiteral("select Version from tblSetup"), db::dbOpenSnapshot)
             ->Close();
         AddSessionTables(database->connection());

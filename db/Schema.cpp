@@ -27,8 +27,11 @@ ColumnDef Flag(const char* name, const char* meaning) {
 // Set by a continuation on the rows of an interrupted attempt at a period, which the
 // continuation plays again in full; leaving these rows out gives the run as if uninterrupted.
 ColumnDef Superseded() {
-    return Flag("superseded",
-                "row of an interrupted attempt at its period, which a continued run played again");
+    ColumnDef column =
+        Flag("superseded",
+             "row of an interrupted attempt at its period, which a continued run played again");
+    column.optional = true;
+    return column;
 }
 
 TableDef SetupTable() {
@@ -101,7 +104,7 @@ TableDef DelayScenariosTable() {
             {"outflowDelayValue", T::Double, "user outflow delay in periods during the segment"},
             {"outflowDelayLength", T::Double, "periods of the segment (outflow)"},
             {"SegmentNumber", T::Integer,
-             "order of the segment in its delay scenario, first lowest"},
+             "order of the segment in its delay scenario, first lowest", true},
         },
         {},
         {"SegmentNumber", "DelayScenario"}};
@@ -129,24 +132,26 @@ TableDef PasswordsTable() {
 }
 
 TableDef SubjectTable() {
-    return {"datSubject",
-            true,
-            {
-                Subject(),
-                Version(),
-                {"Condition", T::Text, "continuous (graphical mode) or discrete"},
-                {"Major", T::Text, "participant's major"},
-                {"Gender", T::Text, "Male or Female"},
-                {"Age", T::Double, "participant's age in years"},
-                Date(),
-                {"Time", T::Time, "time of registration, hh:mm:ss"},
-                Flag("Simulated", "a simulated participant played by fluxmere-db simulate"),
-                {"Station", T::Text, "host name of the station the participant registered on"},
-            },
-            {{"datSubject_Version", {"Version"}}},
-            {},
-            // Two stations registering one name in one version at the same moment: one wins.
-            {{"datSubject_SubjectVersion", {"Subject", "Version"}}}};
+    return {
+        "datSubject",
+        true,
+        {
+            Subject(),
+            Version(),
+            {"Condition", T::Text, "continuous (graphical mode) or discrete"},
+            {"Major", T::Text, "participant's major"},
+            {"Gender", T::Text, "Male or Female"},
+            {"Age", T::Double, "participant's age in years"},
+            Date(),
+            {"Time", T::Time, "time of registration, hh:mm:ss"},
+            {"Simulated", T::Boolean,
+             "a simulated participant played by fluxmere-db simulate (-1 yes, 0 no)", true},
+            {"Station", T::Text, "host name of the station the participant registered on", true},
+        },
+        {{"datSubject_Version", {"Version"}}},
+        {},
+        // Two stations registering one name in one version at the same moment: one wins.
+        {{"datSubject_SubjectVersion", {"Subject", "Version"}}}};
 }
 
 TableDef ExperimentTrialsTable() {
@@ -270,7 +275,10 @@ TableDef RunClaimsTable() {
                  "(UTC); refreshed every few seconds while the program runs"},
                 Flag("Released", "the station gave the run up (the login was cancelled)"),
             },
-            {{"datRunClaims_Subject_Version", {"Subject", "Version"}}}};
+            {{"datRunClaims_Subject_Version", {"Subject", "Version"}}},
+            {},
+            {},
+            true};
 }
 
 }  // namespace
@@ -302,6 +310,25 @@ const TableDef* FindTable(const QString& name) {
         if (table.name.compare(name, Qt::CaseInsensitive) == 0) return &table;
     }
     return nullptr;
+}
+
+QStringList MissingForTheProgram(Connection& connection) {
+    QStringList missing;
+    for (const TableDef& table : Tables()) {
+        if (table.madeAtStartUp) continue;
+        QStringList present;
+        for (const ColumnInfo& column : connection.tableColumns(table.name))
+            present << column.name.toLower();
+        if (present.isEmpty()) {
+            missing << QStringLiteral("table %1").arg(table.name);
+            continue;
+        }
+        for (const ColumnDef& column : table.columns) {
+            if (!column.optional && !present.contains(column.name.toLower()))
+                missing << QStringLiteral("column %1 of table %2").arg(column.name, table.name);
+        }
+    }
+    return missing;
 }
 
 void CreateSchema(Connection& connection) {

@@ -17,6 +17,8 @@ struct ColumnDef {
     QString name;
     ColumnType type;
     QString meaning;  // one line for the codebook
+    bool optional =
+        false;  // files of earlier programs lack it; the program adds it or does without
 };
 
 struct IndexDef {
@@ -38,6 +40,7 @@ struct TableDef {
     RowOrderDef order = {};
     // Columns whose values no two rows may share; see AddUniqueKeys.
     std::vector<IndexDef> uniqueKeys = {};
+    bool madeAtStartUp = false;  // files of earlier programs lack it; start-up makes it
 };
 
 // A yes/no value as the tables hold it: -1 is true; anything else, empty included, is false.
@@ -45,6 +48,10 @@ bool IsTrue(const QVariant& value);
 
 const std::vector<TableDef>& Tables();
 const TableDef* FindTable(const QString& name);  // case-insensitive; nullptr if unknown
+
+// What the program needs that the database lacks, each as "table T" or "column C of table T":
+// every table and column but those the program makes or does without.
+QStringList MissingForTheProgram(Connection& connection);
 
 // Creates every table and index that does not exist yet.
 void CreateSchema(Connection& connection);

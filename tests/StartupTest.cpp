@@ -283,6 +283,50 @@ TEST_F(StartupTest, AnOlderDatabaseGetsTheClaimsTableAndTheStationColumn) {
     EXPECT_TRUE(subjects[0].at("Station").isNull());
 }
 
+// A file without a table or column the program uses is refused at start-up, naming what is
+// missing in the program's words, before anyone logs in and anything is written.
+struct MissingPartCase {
+    const char* name;
+    const char* sql;
+    const char* missing;
+};
+
+std::ostream& operator<<(std::ostream& out, const MissingPartCase& c) {
+    return out << c.name;
+}
+
+class MissingPartTest : public StartupTest,
+                        public ::testing::WithParamInterface<MissingPartCase> {};
+
+TEST_P(MissingPartTest, IsNamedAndRefusedBeforeAnythingIsWritten) {
+    database.execute(GetParam().sql);
+    const auto shown = endedMain();
+    ASSERT_EQ(shown.size(), 1u);
+    EXPECT_EQ(shown[0].text.toStdString(),
+              ("The experiment database lacks what the program needs:\r\n" + database.path() +
+               "\r\nmissing: " + GetParam().missing +
+               "\r\nNothing was recorded. Please call the experimenter.")
+                  .toStdString());
+    EXPECT_EQ(ended, runtime::ExitStatus::StartUpRefused);
+    EXPECT_TRUE(dialogs.modalForms().empty()) << "the login was shown";
+    EXPECT_FALSE(
+        database.rows("SELECT name FROM sqlite_master WHERE name = 'datRunClaims'").empty())
+        << "the claims table was dropped by the case, never by start-up";
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Files, MissingPartTest,
+    ::testing::Values(
+        MissingPartCase{"EventLog", "DROP TABLE datExperimentTrials", "table datExperimentTrials"},
+        MissingPartCase{"Registrations", "DROP TABLE datSubject", "table datSubject"},
+        MissingPartCase{"TwoTables", "DROP TABLE tblLabels; DROP TABLE datUserTimesSummary",
+                        "table tblLabels, table datUserTimesSummary"},
+        MissingPartCase{"SubmitTimesColumn",
+                        "DROP TABLE datUserTimesSummary; CREATE TABLE datUserTimesSummary (Subject "
+                        "TEXT, Version TEXT, Trial INTEGER, Date TEXT)",
+                        "column SubmitClickTime of table datUserTimesSummary"}),
+    [](const auto& info) { return std::string(info.param.name); });
+
 // Versions that start-up could not run are refused by the login's Start, before anything is
 // recorded; the participant then closes the login.
 struct UnrunnableVersionCase {
