@@ -24,14 +24,17 @@ ColumnDef Date() {
 ColumnDef Flag(const char* name, const char* meaning) {
     return {name, T::Boolean, QString::fromLatin1(meaning) + " (-1 yes, 0 no)"};
 }
+// Files of earlier programs lack the column; the program adds it or does without.
+ColumnDef Optional(ColumnDef column) {
+    column.optional = true;
+    return column;
+}
 // Set by a continuation on the rows of an interrupted attempt at a period, which the
 // continuation plays again in full; leaving these rows out gives the run as if uninterrupted.
 ColumnDef Superseded() {
-    ColumnDef column =
+    return Optional(
         Flag("superseded",
-             "row of an interrupted attempt at its period, which a continued run played again");
-    column.optional = true;
-    return column;
+             "row of an interrupted attempt at its period, which a continued run played again"));
 }
 
 TableDef SetupTable() {
@@ -103,8 +106,8 @@ TableDef DelayScenariosTable() {
             {"inflowDelayLength", T::Double, "periods of the segment (inflow)"},
             {"outflowDelayValue", T::Double, "user outflow delay in periods during the segment"},
             {"outflowDelayLength", T::Double, "periods of the segment (outflow)"},
-            {"SegmentNumber", T::Integer,
-             "order of the segment in its delay scenario, first lowest", true},
+            Optional({"SegmentNumber", T::Integer,
+                      "order of the segment in its delay scenario, first lowest"}),
         },
         {},
         {"SegmentNumber", "DelayScenario"}};
@@ -144,9 +147,9 @@ TableDef SubjectTable() {
             {"Age", T::Double, "participant's age in years"},
             Date(),
             {"Time", T::Time, "time of registration, hh:mm:ss"},
-            {"Simulated", T::Boolean,
-             "a simulated participant played by fluxmere-db simulate (-1 yes, 0 no)", true},
-            {"Station", T::Text, "host name of the station the participant registered on", true},
+            Optional(Flag("Simulated", "a simulated participant played by fluxmere-db simulate")),
+            Optional(
+                {"Station", T::Text, "host name of the station the participant registered on"}),
         },
         {{"datSubject_Version", {"Version"}}},
         {},
