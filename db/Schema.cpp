@@ -129,7 +129,9 @@ TableDef PasswordsTable() {
             false,
             {
                 {"username", T::Text, "experimenter's user name"},
-                {"password", T::Text, "that experimenter's password (compared exactly)"},
+                {"password", T::Text,
+                 "that experimenter's password as a salted hash (pbkdf2-sha256$...); in files "
+                 "of earlier programs the password itself"},
             },
             {}};
 }

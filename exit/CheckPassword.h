@@ -4,9 +4,14 @@
 
 #include <QString>
 
+#include "accounts/StoredPassword.h"
+
 // Looks the user name up as the database compares text (letter case ignored) and sets
-// RunState.PasswordMatched when one of its rows holds exactly that password (every
-// character and its case count). A row without a password, or an empty one, matches nothing.
-// RunState.ExpectedPassword is the password of the matching row, else of the first row
-// found. Errors that the table access passes on reach the caller, the database closed.
+// RunState.PasswordMatched when one of its rows opens with that password: a salted hash, or
+// the password itself in files of earlier programs (every character and its case count). A
+// row without a password, or an empty one, matches nothing. RunState.ExpectedPassword is the
+// stored value of the matching row, else of the first row found. The slow hash is computed
+// off the window's thread, the window answering meanwhile. Errors that the table access
+// passes on reach the caller, the database closed; accounts::PasswordError when no row
+// matched and one of them could not be read, naming the account.
 void CheckPassword(const QString& username, const QString& password);

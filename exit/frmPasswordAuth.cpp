@@ -1,5 +1,6 @@
 #include "exit/frmPasswordAuth.h"
 
+#include <QCloseEvent>
 #include <QPointer>
 #include <QScopeGuard>
 #include <QShowEvent>
@@ -20,8 +21,12 @@ void Place(QWidget& control, double left, double top, double width, double heigh
     control.setFont(ui::DesignFont(kFontPoints, bold));
 }
 
-QString UncheckedMessage(const db::Error& error) {
-    return QStringLiteral("The password could not be checked: the database reported error %1 (%2).")
+QString UncheckedMessage(const QString& reason) {
+    return QStringLiteral("The password could not be checked: %1.").arg(reason);
+}
+
+QString DatabaseReported(const db::Error& error) {
+    return QStringLiteral("the database reported error %1 (%2)")
         .arg(error.number())
         .arg(error.description());
 }
@@ -84,11 +89,16 @@ void frmPasswordAuth::Command1_Click() {
         runtime::MsgBox(QStringLiteral("Please enter Password"));
         return;
     }
+    // Unverified is refused: the experiment goes on and the experimenter may try again.
     try {
-        CheckPassword(txtUsername.text(), txtPassword.text());
+        CheckWithoutASecondClick();
     } catch (const db::Error& error) {
-        // Unverified is refused: the experiment goes on and the experimenter may try again.
-        runtime::MsgBox(UncheckedMessage(error), runtime::vbOKOnly + runtime::vbExclamation);
+        runtime::MsgBox(UncheckedMessage(DatabaseReported(error)),
+                        runtime::vbOKOnly + runtime::vbExclamation);
+        return;
+    } catch (const accounts::PasswordError& error) {
+        runtime::MsgBox(UncheckedMessage(QString::fromStdString(error.what())),
+                        runtime::vbOKOnly + runtime::vbExclamation);
         return;
     }
     if (RunState.PasswordMatched) {
@@ -101,6 +111,25 @@ void frmPasswordAuth::Command1_Click() {
                     QStringLiteral("Password Incorrect"));
     ClearBoxes();
     txtUsername.setFocus();
+}
+
+// The slow hash lets the window's events run: the form takes no click, key or close until
+// the answer is in.
+void frmPasswordAuth::CheckWithoutASecondClick() {
+    setEnabled(false);
+    checking_ = true;
+    const auto reopen = qScopeGuard([this] {
+        checking_ = false;
+        setEnabled(true);
+    });
+    CheckPassword(txtUsername.text(), txtPassword.text());
+}
+
+void frmPasswordAuth::closeEvent(QCloseEvent* event) {
+    if (checking_)
+        event->ignore();
+    else
+        QWidget::closeEvent(event);
 }
 
 void frmPasswordAuth::Command2_Click() {

@@ -31,9 +31,13 @@ class frmPasswordAuth : public QWidget {
 
   protected:
     void showEvent(QShowEvent* event) override;
+    void closeEvent(QCloseEvent* event) override;
 
   private:
     void ClearBoxes();
+    void CheckWithoutASecondClick();
+
+    bool checking_ = false;
 };
 
 // Shows a fresh password form modally over the owner and returns RunState.ExitAuthorised

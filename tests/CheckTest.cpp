@@ -307,7 +307,23 @@ INSTANTIATE_TEST_SUITE_P(
                {"tblPasswords", 0, "", "no experimenter account", Severity::Warns}},
         Broken{"AccountWithoutPassword",
                "UPDATE tblPasswords SET password = NULL",
-               {"tblPasswords", 1, "password", "no password", Severity::Warns}}),
+               {"tblPasswords", 1, "password", "no password", Severity::Warns}},
+        Broken{"PasswordInClearFromAnEarlierProgram",
+               "UPDATE tblPasswords SET password = 'fluxmere'",
+               {"tblPasswords", 1, "password",
+                "the password is stored in clear; store it hashed with: fluxmere-db passwd "
+                "DATABASE 'experimenter'",
+                Severity::Warns}},
+        Broken{"UnreadableStoredPassword",
+               "UPDATE tblPasswords SET password = 'pbkdf2-sha256$600000$x'",
+               {"tblPasswords", 1, "password",
+                "the stored password cannot be read (it must be "
+                "pbkdf2-sha256$ITERATIONS$SALT$HASH): this account cannot end a session; set it "
+                "again with: fluxmere-db passwd DATABASE 'experimenter'",
+                Severity::Warns}},
+        Broken{"OnlyAnUnreadableAccount",
+               "UPDATE tblPasswords SET password = 'pbkdf2-sha256$600000$x'",
+               {"tblPasswords", 0, "", "no experimenter account", Severity::Warns}}),
     [](const auto& info) { return std::string(info.param.name); });
 
 TEST(CheckTest, DiscreteVersionsNeedNoScale) {

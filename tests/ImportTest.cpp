@@ -8,10 +8,12 @@
 #include <string_view>
 #include <vector>
 
+#include "accounts/StoredPassword.h"
 #include "tests/support/TempDatabase.h"
 #include "tests/support/ToolFixtures.h"
 #include "tools/CommandLine.h"
 #include "tools/CsvImport.h"
+#include "tools/Passwd.h"
 #include "tools/ToolError.h"
 
 namespace {
@@ -214,8 +216,34 @@ INSTANTIATE_TEST_SUITE_P(
                 "in.csv:1: column 3: column version is named twice"},
         BadCell{"tblLabels", "version,LabelNumber,LabelName\nA,1,10\nA,2\n",
                 "in.csv:3: 2 values, but the header names 3 columns"},
-        BadCell{"tblLabels", "",
-                "in.csv: the file is empty; its first line must name the columns"}));
+        BadCell{"tblLabels", "", "in.csv: the file is empty; its first line must name the columns"},
+        BadCell{"tblPasswords", "username,password\nkeeper,clear\nbroken,pbkdf2-sha256$1000$x\n",
+                "in.csv:3: column password: not a stored password the program can read: it must "
+                "be pbkdf2-sha256$ITERATIONS$SALT$HASH"}));
+
+// Accounts never hold a clear password: one in the file is stored as its salted hash, and a
+// hash taken from another database (its accounts move with it) is stored as it is.
+TEST_F(ImportTest, PasswordsAreStoredHashed) {
+    DemoDatabase other;
+    tool::SetExperimenterPassword(other.path(), "Moved", "from elsewhere");
+    const QString moved =
+        Column(other.path(), "SELECT password FROM tblPasswords WHERE username = 'Moved'").value(0);
+
+    const auto imported =
+        ImportTableFile(demo.path(), "tblpasswords",
+                        csv("accounts.csv", "Password,UserName\n\"it's, me\",O'Brien\n" +
+                                                moved.toUtf8() + ",Moved\n,nopass\n"),
+                        false, quiet);
+    EXPECT_EQ(imported.rows, 3);
+    const QStringList stored = StoredColumn(
+        demo.path(), "SELECT password FROM tblPasswords WHERE username <> 'experimenter'");
+    ASSERT_EQ(stored.size(), 3);
+    EXPECT_EQ(accounts::FormOf(stored[0]), accounts::StoredForm::Hashed);
+    EXPECT_EQ(accounts::Verify(stored[0], "it's, me"), accounts::Verdict::Matches);
+    EXPECT_EQ(stored[1], moved);
+    EXPECT_EQ(accounts::Verify(stored[1], "from elsewhere"), accounts::Verdict::Matches);
+    EXPECT_EQ(stored[2], "NULL");
+}
 
 // What the program would refuse to run is refused at the import, named by the file, line and
 // column it comes from, and nothing is imported. Rows are appended unless `replace`.

@@ -2,11 +2,13 @@
 
 #include <QApplication>
 #include <QStyle>
+#include <QTimer>
 #include <optional>
 #include <ostream>
 #include <vector>
 
 #include "access/TableAccess.h"
+#include "accounts/StoredPassword.h"
 #include "core/RunRecord.h"
 #include "exit/CheckPassword.h"
 #include "exit/frmPasswordAuth.h"
@@ -19,6 +21,8 @@
 namespace {
 
 const QString kIncorrectText = "Username or Password is incorrect. Please try again";
+// Enough for a stored hash the screen reads, few enough to keep the cases quick.
+constexpr int kFewIterations = 1000;
 
 class PasswordAuthTest : public ::testing::Test {
   protected:
@@ -28,6 +32,9 @@ class PasswordAuthTest : public ::testing::Test {
             "INSERT INTO tblPasswords (username, password) VALUES "
             "('Experimenter', 'Tank#42'), ('O''Brien', 'it''s me'), ('nopass', NULL), "
             "('blank', '')");
+        database.execute(QStringLiteral("INSERT INTO tblPasswords (username, password) VALUES "
+                                        "('Keeper', '%1'), ('Broken', 'pbkdf2-sha256$1$2')")
+                             .arg(accounts::HashPassword("Tank#42", kFewIterations)));
     }
     void TearDown() override {
         EXPECT_FALSE(RunState.Database) << "the database was left open";
@@ -140,7 +147,9 @@ INSTANTIATE_TEST_SUITE_P(
                       AttemptCase{"InjectedCondition", "x' OR '1'='1", "Tank#42"},
                       AttemptCase{"InjectedConditionInPassword", "Experimenter", "x' OR '1'='1"},
                       AttemptCase{"RowWithoutPassword", "nopass", "anything"},
-                      AttemptCase{"RowWithEmptyPassword", "blank", " "}),
+                      AttemptCase{"RowWithEmptyPassword", "blank", " "},
+                      AttemptCase{"HashedPasswordInOtherCase", "Keeper", "tank#42"},
+                      AttemptCase{"HashedPasswordWithTrailingBlank", "Keeper", "Tank#42 "}),
     [](const auto& info) { return std::string(info.param.name); });
 
 class AcceptedPairTest : public PasswordAuthTest,
@@ -158,14 +167,16 @@ TEST_P(AcceptedPairTest, EndsTheProgramWithoutTheEarningsMessage) {
     EXPECT_TRUE(RunState.PasswordMatched);
     EXPECT_TRUE(RunState.ExitConfirmed);
     EXPECT_TRUE(RunState.ExitAuthorised);
-    EXPECT_EQ(RunState.ExpectedPassword, GetParam().password);
+    EXPECT_EQ(accounts::Verify(RunState.ExpectedPassword, GetParam().password),
+              accounts::Verdict::Matches);
 }
 
 INSTANTIATE_TEST_SUITE_P(Pairs, AcceptedPairTest,
                          ::testing::Values(AttemptCase{"ExactPair", "Experimenter", "Tank#42"},
                                            AttemptCase{"UsernameInOtherCase", "EXPERIMENTER",
                                                        "Tank#42"},
-                                           AttemptCase{"QuotesInBoth", "O'Brien", "it's me"}),
+                                           AttemptCase{"QuotesInBoth", "O'Brien", "it's me"},
+                                           AttemptCase{"HashedPassword", "keeper", "Tank#42"}),
                          [](const auto& info) { return std::string(info.param.name); });
 
 // Only one box filled: the matching message, nothing looked up, the text kept.
@@ -250,6 +261,51 @@ TEST_F(PasswordAuthTest, UnreadableTableIsReportedAsCheckingPassword) {
     EXPECT_FALSE(RunState.ExitConfirmed);
     EXPECT_FALSE(RunState.ExitAuthorised);
     CloseDatabase();  // an ended program leaves it to the process's end
+}
+
+// A stored password the program cannot read is named, not taken for a wrong one; the
+// experiment goes on and the form takes the next try.
+TEST_F(PasswordAuthTest, UnreadableStoredPasswordIsNamed) {
+    frmPasswordAuth form;
+    form.show();
+    EXPECT_NO_THROW(Try(form, "Broken", "anything"));
+    ASSERT_EQ(dialogs.shown().size(), 1u);
+    EXPECT_EQ(dialogs.shown()[0].text,
+              "The password could not be checked: the stored password of 'Broken' is not in a "
+              "form this program reads; set it again with fluxmere-db passwd.");
+    EXPECT_EQ(dialogs.shown()[0].style, runtime::vbOKOnly + runtime::vbExclamation);
+    EXPECT_FALSE(RunState.ExitAuthorised);
+    EXPECT_TRUE(form.isEnabled());
+    EXPECT_THROW(Try(form, "Keeper", "Tank#42"), runtime::ProgramEnded);
+}
+
+// The slow hash of a password stored with the program's own iteration count runs while the
+// window's timers fire; meanwhile the form takes no second click and cannot be closed.
+TEST_F(PasswordAuthTest, WindowAnswersWhileTheSlowHashIsComputed) {
+    database.execute(
+        QStringLiteral("INSERT INTO tblPasswords (username, password) VALUES ('Slow', '%1')")
+            .arg(accounts::HashPassword("Tank#42")));
+    frmPasswordAuth form;
+    form.show();
+    int ticks = 0;
+    bool heldMeanwhile = true;
+    QTimer period;
+    QObject::connect(&period, &QTimer::timeout, [&] {
+        ++ticks;
+        form.Command2.click();
+        heldMeanwhile = heldMeanwhile && !form.isEnabled() && !form.close() && form.isVisible();
+    });
+    period.start(5);
+    Try(form, "Slow", "wrong");
+    period.stop();
+    EXPECT_GT(ticks, 0);
+    EXPECT_TRUE(heldMeanwhile);
+    ASSERT_EQ(dialogs.shown().size(), 1u);
+    EXPECT_EQ(dialogs.shown()[0].text, kIncorrectText);
+    EXPECT_TRUE(form.isEnabled());
+    EXPECT_TRUE(form.isVisible());
+    EXPECT_EQ(EndingOf([&] { Try(form, "Slow", "Tank#42"); }),
+              runtime::ExitStatus::EndedByExperimenter);
 }
 
 // Cancel closes the form and the experiment goes on; the next showing is a fresh form.

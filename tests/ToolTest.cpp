@@ -3,6 +3,7 @@
 
 #include <QTextStream>
 
+#include "accounts/StoredPassword.h"
 #include "db/Schema.h"
 #include "tests/support/DamagedFile.h"
 #include "tests/support/ToolFixtures.h"
@@ -126,16 +127,25 @@ TEST(ToolTest, TheDemoCoversEveryModeWithHumaneSettings) {
                      "SELECT version || count(*) || max(LabelName) FROM tblLabels GROUP BY version "
                      "ORDER BY version"),
               (QStringList{"TankP1090", "TankT1090"}));
-    EXPECT_EQ(Column(path, "SELECT username || '/' || password FROM tblPasswords"),
-              QStringList{QStringLiteral("%1/%2").arg(tool::kDemoUser, tool::kDemoPassword)});
+    EXPECT_EQ(Column(path, "SELECT username FROM tblPasswords"), QStringList{tool::kDemoUser});
+    EXPECT_EQ(accounts::Verify(Column(path, "SELECT password FROM tblPasswords").value(0),
+                               tool::kDemoPassword),
+              accounts::Verdict::Matches);
 }
 
 TEST(ToolTest, PasswdAddsAnAccountOrChangesItsPassword) {
     DemoDatabase demo;
     EXPECT_TRUE(tool::SetExperimenterPassword(demo.path(), " O'Brien ", "s3cret, \"quoted\""));
     EXPECT_FALSE(tool::SetExperimenterPassword(demo.path(), "EXPERIMENTER", "new one"));
-    EXPECT_EQ(StoredColumn(demo.path(), "SELECT username || '=' || password FROM tblPasswords"),
-              (QStringList{"experimenter=new one", "O'Brien=s3cret, \"quoted\""}));
+    EXPECT_EQ(StoredColumn(demo.path(), "SELECT username FROM tblPasswords"),
+              (QStringList{"experimenter", "O'Brien"}));
+    // Stored as salted hashes that open with the password given.
+    const QStringList stored = StoredColumn(demo.path(), "SELECT password FROM tblPasswords");
+    ASSERT_EQ(stored.size(), 2);
+    EXPECT_EQ(accounts::Verify(stored[0], "new one"), accounts::Verdict::Matches);
+    EXPECT_EQ(accounts::Verify(stored[1], "s3cret, \"quoted\""), accounts::Verdict::Matches);
+    for (const QString& value : stored)
+        EXPECT_FALSE(value.contains("s3cret") || value.contains("new one"));
     EXPECT_THROW(tool::SetExperimenterPassword(demo.path(), "  ", "x"), tool::ToolError);
 }
 

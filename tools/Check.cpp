@@ -5,6 +5,7 @@
 #include <optional>
 #include <type_traits>
 
+#include "accounts/StoredPassword.h"
 #include "config/ReadRules.h"
 #include "config/Setup.h"
 #include "runtime/NumberText.h"
@@ -62,6 +63,33 @@ struct Table {
         return at(row, column);
     }
 };
+
+const QString kPassword = QStringLiteral("password");
+
+// What is wrong with an account's stored password, or an empty text. A clear one from an
+// earlier program still opens, but anyone who can read the file can read it.
+QString PasswordProblem(const QString& user, const QString& stored) {
+    const QString passwd = QStringLiteral("fluxmere-db passwd DATABASE '%1'").arg(user);
+    if (stored.isEmpty()) return QStringLiteral("no password: this account cannot end a session");
+    QString fault;
+    switch (accounts::FormOf(stored, &fault)) {
+        case accounts::StoredForm::Hashed:
+            return {};
+        case accounts::StoredForm::Plain:
+            return QStringLiteral("the password is stored in clear; store it hashed with: ") +
+                   passwd;
+        case accounts::StoredForm::Malformed:
+            break;
+    }
+    return QStringLiteral(
+               "the stored password cannot be read (%1): this account cannot end a "
+               "session; set it again with: %2")
+        .arg(fault, passwd);
+}
+
+bool OpensASession(const QString& stored) {
+    return !stored.isEmpty() && accounts::FormOf(stored) != accounts::StoredForm::Malformed;
+}
 
 class Checker {
   public:
@@ -258,12 +286,13 @@ class Checker {
     void checkAccounts() {
         int usable = 0;
         for (int p = 0; p < passwords_.rows.size(); ++p) {
-            if (passwords_.text(p, QStringLiteral("username")).isEmpty()) continue;
-            if (passwords_.text(p, QStringLiteral("password")).isEmpty())
-                report({Severity::Warns, kPasswords, p + 1, QStringLiteral("password"),
-                        QStringLiteral("no password: this account cannot end a session")});
-            else
-                ++usable;
+            const QString user = passwords_.text(p, QStringLiteral("username"));
+            if (user.isEmpty()) continue;
+            const QString stored = passwords_.text(p, kPassword);
+            const QString message = PasswordProblem(user, stored);
+            if (!message.isEmpty())
+                report({Severity::Warns, kPasswords, p + 1, kPassword, message});
+            if (OpensASession(stored)) ++usable;
         }
         if (usable == 0)
             report({Severity::Warns,

@@ -430,8 +430,8 @@ const std::vector<Command>& Commands() {
          "scenario or delay scenario without rows, MaxTrial beyond the scenario's periods, a "
          "scale\n"
          "that cannot be drawn, initial orders the login refuses, duplicate versions, missing\n"
-         "numbers, no experimenter account. Rows are counted in table order, as in an imported "
-         "CSV.\n"
+         "numbers, no experimenter account, a password stored in clear. Rows are counted in\n"
+         "table order, as in an imported CSV.\n"
          "The login refuses what is reported without a tag; \"warning:\" marks what runs but is\n"
          "suspicious. Exit code 1 when there is a problem.",
          1,
@@ -449,7 +449,9 @@ const std::vector<Command>& Commands() {
          "TRUE/FALSE (any letter case) or -1/0, dates yyyy-mm-dd, times hh:mm:ss. A line of empty\n"
          "cells is skipped. Rows keep the file's order (the segments of a delay scenario are "
          "taken\n"
-         "in that order). What check would report as stopping a\n"
+         "in that order). A password in tblPasswords is stored as its salted hash; a stored "
+         "hash\n"
+         "from another database is kept as it is. What check would report as stopping a\n"
          "version (and a version named twice) is refused with its file, line and column. Nothing "
          "is\n"
          "written unless every row is right.\n"
@@ -548,7 +550,9 @@ const std::vector<Command>& Commands() {
         {"passwd",
          "passwd PATH USER",
          "Adds an experimenter account or sets its password. The password is read from the\n"
-         "terminal without echo (typed twice), or as one line from a pipe.",
+         "terminal without echo (typed twice), or as one line from a pipe. It is stored as a\n"
+         "salted slow hash (PBKDF2-HMAC-SHA256), never as typed; an account an earlier program\n"
+         "stored in clear (check warns of it) is stored hashed from then on.",
          2,
          2,
          {},

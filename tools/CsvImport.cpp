@@ -12,6 +12,7 @@
 #include <optional>
 #include <set>
 
+#include "accounts/StoredPassword.h"
 #include "db/Error.h"
 #include "runtime/MessageText.h"
 #include "tools/Csv.h"
@@ -128,6 +129,25 @@ QString BindCell(db::Statement& insert, int position, const CsvField& cell, db::
             insert.bindText(position, time.toString(QStringLiteral("hh:mm:ss")).toStdString());
             return {};
         }
+    }
+    return {};
+}
+
+// The column of an imported file that holds experimenters' passwords, or -1: they are
+// stored hashed, whatever the file holds.
+int PasswordColumn(const QString& table, const std::vector<TableColumn>& columns) {
+    if (table.compare(QStringLiteral("tblPasswords"), Qt::CaseInsensitive) != 0) return -1;
+    return ColumnIndex(columns, QStringLiteral("password"));
+}
+
+// A clear password becomes its salted hash; a stored hash (from another database) is kept.
+// Returns what is wrong with the cell, or an empty text.
+QString StorePasswordHashed(CsvField& cell) {
+    if (cell.value.empty() || !IsValidUtf8(cell.value)) return {};
+    try {
+        cell.value = accounts::StoredFormOf(QString::fromUtf8(cell.value)).toStdString();
+    } catch (const accounts::PasswordError& error) {
+        return QString::fromStdString(error.what());
     }
     return {};
 }
@@ -303,6 +323,7 @@ ImportedRows ImportCsv(db::Connection& connection, const QString& table, std::st
     const std::vector<TableColumn> tableColumns = ColumnsOf(connection, table);
     const std::vector<TableColumn> columns = HeaderColumns(record, tableColumns, table, sourceName);
     LineOrder lineOrder(connection, table, tableColumns, columns);
+    const int passwordColumn = PasswordColumn(table, columns);
     std::vector<TableColumn> written = columns;
     if (const auto numbered = lineOrder.column()) written.push_back(*numbered);
 
@@ -321,8 +342,10 @@ ImportedRows ImportCsv(db::Connection& connection, const QString& table, std::st
                                 .arg(columns.size()));
         insert.reset();
         for (std::size_t i = 0; i < columns.size(); ++i) {
-            const QString problem =
-                BindCell(insert, static_cast<int>(i + 1), record[i], columns[i].type);
+            QString problem =
+                static_cast<int>(i) == passwordColumn ? StorePasswordHashed(record[i]) : QString();
+            if (problem.isEmpty())
+                problem = BindCell(insert, static_cast<int>(i + 1), record[i], columns[i].type);
             if (!problem.isEmpty())
                 throw ToolError(QStringLiteral("%1:%2: column %3: %4")
                                     .arg(sourceName)

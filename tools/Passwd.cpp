@@ -6,6 +6,7 @@
 #include <csignal>
 #include <iterator>
 
+#include "accounts/StoredPassword.h"
 #include "tools/TableData.h"
 #include "tools/ToolError.h"
 
@@ -101,7 +102,7 @@ bool SetExperimenterPassword(db::Connection& connection, const QString& user,
     db::Statement write = connection.prepare(
         known ? QStringLiteral("UPDATE tblPasswords SET password = ?1 WHERE username = ?2")
               : QStringLiteral("INSERT INTO tblPasswords (password, username) VALUES (?1, ?2)"));
-    write.bind(1, password);
+    write.bind(1, accounts::HashPassword(password));
     write.bind(2, name);
     write.step();
     return !known;

@@ -11,7 +11,8 @@ class Connection;
 namespace tool {
 
 // Adds the account, or sets the password of every row with that user name (compared as
-// the program compares it, ignoring letter case). Returns true when the account is new.
+// the program compares it, ignoring letter case); the password is stored as a salted hash. Returns
+// true when the account is new.
 bool SetExperimenterPassword(db::Connection& connection, const QString& user,
                              const QString& password);
 bool SetExperimenterPassword(const QString& databasePath, const QString& user,

@@ -1,0 +1,44 @@
+#pragma once
+// Experimenter passwords as tblPasswords holds them. A password is stored as a salted slow
+// hash, "pbkdf2-sha256$ITERATIONS$SALT$HASH" (salt and hash in base64), so that a copied
+// database does not give the passwords away. Files from earlier programs hold the password
+// itself; it still opens, and `fluxmere-db passwd` stores it hashed.
+
+#include <QString>
+#include <stdexcept>
+
+namespace accounts {
+
+// About 0.3 s on one core of a lab PC of 2020; the password screen waits for it off the
+// window's thread.
+inline constexpr int kIterations = 600000;
+
+enum class StoredForm {
+    Hashed,     // a well-formed salted hash
+    Plain,      // the password itself, as earlier programs stored it
+    Malformed,  // names the hash's scheme but cannot be read
+};
+
+enum class Verdict { Matches, Differs, Unreadable };
+
+// The random source or the hash routine failed.
+class PasswordError : public std::runtime_error {
+  public:
+    using std::runtime_error::runtime_error;
+};
+
+// The stored form of a new password, with a fresh random salt. Throws PasswordError.
+QString HashPassword(const QString& password, int iterations = kIterations);
+
+// With fault, what is wrong with a malformed value.
+StoredForm FormOf(const QString& stored, QString* fault = nullptr);
+
+// Whether the typed password opens the stored value. An empty stored value or an empty typed
+// password never matches; a malformed stored value is Unreadable, whatever is typed.
+Verdict Verify(const QString& stored, const QString& typed);
+
+// What a clear password becomes when it is stored; a well-formed stored hash stays as it is.
+// Throws PasswordError for a malformed one, naming what is wrong with it.
+QString StoredFormOf(const QString& passwordOrHash);
+
+}  // namespace accounts
