@@ -35,12 +35,21 @@ Statement Connection::prepare(const QString& sql) {
 
 void Connection::beginWrite() {
     backend_->beginWrite();
+    transactionFailed_ = false;
 }
 void Connection::commit() {
+    if (transactionFailed_) {
+        rollback();
+        throw Error(errors::EngineFailure,
+                    QStringLiteral("Nothing was stored in %1: a part of the transaction failed, "
+                                   "so all of it was undone.")
+                        .arg(location()));
+    }
     backend_->commit();
 }
 void Connection::rollback() {
     backend_->rollback();
+    transactionFailed_ = false;
 }
 bool Connection::inTransaction() const {
     return backend_->inTransaction();
@@ -91,12 +100,18 @@ void Connection::addColumn(const QString& table, const ColumnDef& column) {
 
 // ---- transaction ---------------------------------------------------------------------------
 
-Transaction::Transaction(Connection& connection) : connection_(connection) {
-    if (!connection_.inTransaction()) connection_.beginWrite();
+Transaction::Transaction(Connection& connection)
+    : connection_(connection), joined_(connection.inTransaction()) {
+    if (!joined_) connection_.beginWrite();
 }
 
 Transaction::~Transaction() {
     if (!open_) return;
+    if (joined_) {
+        // Undoing now would leave the outer transaction's later writes to commit one by one.
+        connection_.transactionFailed_ = true;
+        return;
+    }
     try {
         connection_.rollback();
     } catch (const Error&) {
@@ -105,7 +120,7 @@ Transaction::~Transaction() {
 }
 
 void Transaction::commit() {
-    connection_.commit();
+    if (!joined_) connection_.commit();
     open_ = false;
 }
 

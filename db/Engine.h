@@ -68,6 +68,7 @@ class Connection {
 
     // Takes the write lock now so that a conflict shows at once.
     void beginWrite();
+    // Raises, having undone the transaction, when a Transaction joined to it ended uncommitted.
     void commit();
     // Undoes an open transaction; nothing when none is open.
     void rollback();
@@ -108,13 +109,18 @@ class Connection {
     void addColumn(const QString& table, const ColumnDef& column);
 
   private:
+    friend class Transaction;
     std::unique_ptr<backend::ConnectionBackend> backend_;
     OpenMode mode_;
+    // A part of the open transaction failed: it may only be undone.
+    bool transactionFailed_ = false;
 };
 
-// A write transaction: takes the write lock, or joins the transaction the connection holds
-// already, and is rolled back unless committed, so that a failure half-way leaves the
-// database as it was.
+// A write transaction: takes the write lock, and is rolled back unless committed, so that a
+// failure half-way leaves the database as it was. Opened while the connection holds a
+// transaction already, it joins that one: its commit stores nothing yet (the outermost
+// commits), and ending it uncommitted dooms the whole transaction, whose commit then undoes
+// everything and raises.
 class Transaction {
   public:
     explicit Transaction(Connection& connection);
@@ -125,6 +131,7 @@ class Transaction {
 
   private:
     Connection& connection_;
+    const bool joined_;
     bool open_ = true;
 };
 

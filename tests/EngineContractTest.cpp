@@ -201,6 +201,62 @@ const ContractCase kCases[] = {
          EXPECT_FALSE(connection.inTransaction());
          EXPECT_TRUE(Texts(connection, QStringLiteral("SELECT Subject FROM datSubject")).isEmpty());
      }},
+    {"ANestedTransactionIsStoredOnlyWithTheOutermost",
+     [](const EngineDatabase& database) {
+         Connection connection = database.open();
+         Connection reader = database.open(OpenMode::ReadOnly);
+         const QString count = QStringLiteral("SELECT count(*) FROM datSubject");
+         db::Transaction outer(connection);
+         connection.execute(QStringLiteral("INSERT INTO datSubject (Subject) VALUES ('Ann')"));
+         {
+             db::Transaction nested(connection);
+             connection.execute(QStringLiteral("INSERT INTO datSubject (Subject) VALUES ('Bob')"));
+             nested.commit();
+         }
+         EXPECT_TRUE(connection.inTransaction());
+         EXPECT_EQ(Texts(reader, count), QStringList{"0"});
+         outer.commit();
+         EXPECT_FALSE(connection.inTransaction());
+         EXPECT_EQ(Texts(reader, count), QStringList{"2"});
+     }},
+    {"ANestedTransactionEndingUncommittedUndoesTheOutermost",
+     [](const EngineDatabase& database) {
+         Connection connection = database.open();
+         const QString count = QStringLiteral("SELECT count(*) FROM datSubject");
+         const auto insert = [&](const char* name) {
+             connection.execute(
+                 QStringLiteral("INSERT INTO datSubject (Subject) VALUES ('%1')").arg(name));
+         };
+         // Ended by a failed statement, and ended without a word.
+         const std::function<void()> failures[] = {
+             [&] {
+                 EXPECT_NE(
+                     ErrorNumber([&] {
+                         db::Transaction nested(connection);
+                         connection.execute(QStringLiteral("INSERT INTO tblNothing VALUES (1)"));
+                         nested.commit();
+                     }),
+                     0);
+             },
+             [&] {
+                 db::Transaction nested(connection);
+                 insert("Bob");
+             },
+         };
+         for (const auto& fail : failures) {
+             db::Transaction outer(connection);
+             insert("Ann");
+             fail();
+             EXPECT_EQ(ErrorNumber([&] { outer.commit(); }), db::errors::EngineFailure);
+             EXPECT_FALSE(connection.inTransaction());
+             EXPECT_EQ(Texts(connection, count), QStringList{"0"});
+         }
+         // The next transaction is not held to the failure before it.
+         db::Transaction next(connection);
+         insert("Cid");
+         next.commit();
+         EXPECT_EQ(Texts(connection, count), QStringList{"1"});
+     }},
     {"BadSqlAndUnknownTablesHaveTheirOwnNumbers",
      [](const EngineDatabase& database) {
          Connection connection = database.open();
