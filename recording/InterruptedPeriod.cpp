@@ -92,8 +92,11 @@ void SupersedeInterruptedAttempt() {
     const QString events =
         QStringLiteral("UPDATE datExperimentTrials SET superseded = -1") + ParticipantCondition() +
         QStringLiteral(" AND EventID > %1 AND superseded = 0").arg(RunState.LastKeptEventID);
-    WriteRecord(table, table, QStringLiteral("Recording data"), [&](db::Recordset&) {
+    WriteRecord(table, table, QStringLiteral("Recording data"), [&](db::Recordset& record) {
         db::Connection& connection = RunState.Database->connection();
+        // The recordset's write lock is a transaction of its own that its close undoes: the
+        // one below would join it and be undone with it.
+        record.Close();
         db::Transaction transaction(connection);
         for (const QString& recorded : {table, QStringLiteral("datUserTimesSummary")})
             db::AddMissingColumns(connection, recorded);
