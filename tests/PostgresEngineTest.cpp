@@ -4,7 +4,9 @@
 
 #include <QCoreApplication>
 #include <QElapsedTimer>
+#include <atomic>
 #include <functional>
+#include <thread>
 
 #include "db/Engine.h"
 #include "tests/support/TestServer.h"
@@ -55,6 +57,70 @@ TEST_F(PostgresEngineTest, WritersOfDifferentParticipantsDoNotWaitForEachOther) 
     first.commit();
     EXPECT_EQ(Texts(first, QStringLiteral("SELECT count(*) FROM datExperimentTrials")),
               QStringList{"2"});
+}
+
+// Ways a recorded row reaches the server outside a transaction of the caller's.
+struct RecordedWrite {
+    const char* name;
+    std::function<void(Connection&, int)> write;
+};
+
+const RecordedWrite kRecordedWrites[] = {
+    {"one statement",
+     [](Connection& connection, int event) {
+         db::Statement insert = connection.prepare(QStringLiteral(
+             "INSERT INTO datExperimentTrials (Subject, EventID) VALUES ('Ann', ?)"));
+         insert.bind(1, event);
+         insert.step();
+     }},
+    {"a write begun and committed",
+     [](Connection& connection, int event) {
+         connection.beginWrite();
+         db::Statement insert = connection.prepare(QStringLiteral(
+             "INSERT INTO datExperimentTrials (Subject, EventID) VALUES ('Ann', ?)"));
+         insert.bind(1, event);
+         insert.step();
+         connection.commit();
+     }},
+    {"SQL text",
+     [](Connection& connection, int event) {
+         connection.execute(
+             QStringLiteral("INSERT INTO datExperimentTrials (Subject, EventID) VALUES ('Ann', %1)")
+                 .arg(event));
+     }},
+};
+
+// Every commit that notifies, in any database of the server, takes one lock of the whole
+// server in turn; a neighbour whose commits hold it long must not make a station's write fail.
+TEST_F(PostgresEngineTest, ARecordedRowIsNotRefusedWhileOtherCommitsNotify) {
+    constexpr int kWritesPerWay = 30;
+    std::atomic<bool> writing{true};
+    std::thread neighbour([&] {
+        // It waits for the lock as long as it takes; only the station's writes are judged.
+        Connection noisy(database_.location(), db::DatabasePassword(), OpenMode::ReadWrite, 60000);
+        while (writing) {
+            noisy.execute(
+                QStringLiteral("SELECT pg_notify('fx_neighbour', g || repeat('x', 2000)) FROM "
+                               "generate_series(1, 1000) g"));
+        }
+    });
+    std::vector<QString> failures;
+    for (const RecordedWrite& way : kRecordedWrites) {
+        Connection connection = Open(database_.location());
+        for (int event = 0; event < kWritesPerWay; ++event) {
+            const db::Error error = ErrorOf([&] { way.write(connection, event); });
+            if (error.number() != 0)
+                failures.push_back(
+                    QStringLiteral("%1: %2").arg(QLatin1String(way.name), error.description()));
+        }
+    }
+    writing = false;
+    neighbour.join();
+    EXPECT_TRUE(failures.empty()) << failures.size()
+                                  << " failed, first: " << failures.front().toStdString();
+    Connection connection = Open(database_.location());
+    EXPECT_EQ(Texts(connection, QStringLiteral("SELECT count(*) FROM datExperimentTrials")),
+              QStringList{QString::number(kWritesPerWay * std::size(kRecordedWrites))});
 }
 
 TEST_F(PostgresEngineTest, NamesMatchInAnyLetterCaseAndKeepTheirSpelling) {

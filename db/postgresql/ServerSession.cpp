@@ -1,6 +1,7 @@
 #include "db/postgresql/ServerSession.h"
 
 #include <QMutex>
+#include <QRegularExpression>
 #include <QSet>
 #include <atomic>
 #include <map>
@@ -26,9 +27,14 @@ std::atomic<quint64> g_schemaGeneration{0};
 // processes.
 constexpr char kSchemaChannel[] = "fluxmere_schema";
 
-// A commit that notifies queues on one lock of the whole server, held by every other notifying
-// commit for an instant; the lock timeout is for the rows and tables other stations hold.
+// A commit that notifies (a schema notice, or a recorded row's from the tables' trigger)
+// queues on one lock of the whole server, held in turn by every other notifying commit of every
+// database; the lock timeout is for the rows and tables other stations hold, so a transaction
+// lifts it once its statements are done.
+constexpr char kLiftLockTimeout[] = "SET LOCAL lock_timeout = 0";
 constexpr char kCommit[] = "SET LOCAL lock_timeout = 0; COMMIT";
+// The same in a pipeline's implicit transaction, where SET LOCAL would warn.
+constexpr char kLiftLockTimeoutInPipeline[] = "SELECT set_config('lock_timeout', '0', true)";
 
 // Statements prepared on one session before they are all dropped and prepared afresh.
 constexpr int kMostPreparedStatements = 500;
@@ -57,6 +63,19 @@ ServerLocation WithSessionDefaults(const ServerLocation& location) {
     if (location.setting("connect_timeout").isEmpty())
         withDefaults = withDefaults.with("connect_timeout", kConnectTimeoutSeconds);
     return withDefaults;
+}
+
+// Text that may write rows or notify, and so commit with a notice when sent on its own.
+bool MayNotify(const QString& sql) {
+    static const QRegularExpression writes(
+        QStringLiteral(R"(\b(insert|update|notify|pg_notify)\b)"),
+        QRegularExpression::CaseInsensitiveOption);
+    return writes.match(sql).hasMatch();
+}
+
+int ChangesOf(const PGresult* result) {
+    const char* tuples = PQcmdTuples(const_cast<PGresult*>(result));
+    return tuples && *tuples ? QByteArray(tuples).toInt() : 0;
 }
 
 QString LockTimeoutSetting(int milliseconds) {
@@ -170,13 +189,18 @@ Result ServerSession::checked(PGresult* raw, const QString& sql) {
         lockTimeoutApplied_ = -1;  // a setting sent with a failed statement was undone with it
         raise(result.get(), sql);
     }
-    const char* tuples = PQcmdTuples(result.get());
-    changes_ = tuples && *tuples ? QByteArray(tuples).toInt() : 0;
+    changes_ = ChangesOf(result.get());
     return result;
 }
 
 void ServerSession::execute(const QString& sql) {
-    send(ToServerSql(sql, catalog()).text, sql);
+    const QByteArray text = ToServerSql(sql, catalog()).text;
+    if (inTransaction() || !MayNotify(sql)) {
+        send(text, sql);
+        return;
+    }
+    // On its own the text is a transaction of its own, committed as it ends.
+    send(text + "; " + kLiftLockTimeout, sql, 1);
 }
 
 bool ServerSession::defer(const PreparedStatement& statement, const Parameters& parameters) {
@@ -197,14 +221,22 @@ int ServerSession::changes() {
     return changes_;
 }
 
-void ServerSession::send(const QByteArray& text, const QString& sql) {
+void ServerSession::send(const QByteArray& text, const QString& sql, int trailing) {
     reconnectIfLost();
     flush();
     QByteArrayList statements = takePrelude();
     statements << text;
-    // Several statements in one text run in one round trip.
-    checked(PQexec(connection_, statements.join(';').constData()),
-            sql.isEmpty() ? QString::fromUtf8(text) : sql);
+    const QString shownSql = sql.isEmpty() ? QString::fromUtf8(text) : sql;
+    // Several statements in one text run in one round trip; the caller's is the last but the
+    // trailing ones, and the first that fails ends it.
+    if (!PQsendQuery(connection_, statements.join(';').constData())) raise(nullptr, shownSql);
+    std::vector<Result> results;
+    while (PGresult* result = PQgetResult(connection_)) results.emplace_back(result);
+    if (results.empty()) raise(nullptr, shownSql);
+    for (Result& result : results) result = checked(result.release(), shownSql);
+    const std::size_t callers =
+        results.size() > std::size_t(trailing) ? results.size() - 1 - trailing : 0;
+    changes_ = ChangesOf(results[callers].get());
 }
 
 const PreparedStatement& ServerSession::prepare(const QString& sql) {
@@ -248,22 +280,29 @@ Result ServerSession::runPipelined(const PreparedStatement& statement,
     for (const auto& value : parameters) values.push_back(value ? value->constData() : nullptr);
     values.resize(std::size_t(statement.parameters), nullptr);
     const QString sqlName = QString::fromLatin1(statement.name);
+    // A write outside a transaction commits as it ends, perhaps with a recorded row's notice.
+    const bool commitsAlone = !inTransaction() && statement.names.empty();
     const QByteArrayList prelude = takePrelude();
-    if (prelude.isEmpty()) {
+    if (prelude.isEmpty() && !commitsAlone) {
         return checked(PQexecPrepared(connection_, statement.name.constData(), statement.parameters,
                                       values.data(), nullptr, nullptr, 0),
                        sqlName);
     }
-    // The prelude (a BEGIN, a setting) travels with the statement: one round trip for all.
+    // The prelude (a BEGIN, a setting) and the lifted timeout travel with the statement in one
+    // round trip; up to the sync they are one transaction.
     PQenterPipelineMode(connection_);
     for (const QByteArray& command : prelude)
         PQsendQueryParams(connection_, command.constData(), 0, nullptr, nullptr, nullptr, nullptr,
                           0);
     PQsendQueryPrepared(connection_, statement.name.constData(), statement.parameters,
                         values.data(), nullptr, nullptr, 0);
+    if (commitsAlone)
+        PQsendQueryParams(connection_, kLiftLockTimeoutInPipeline, 0, nullptr, nullptr, nullptr,
+                          nullptr, 0);
     PQpipelineSync(connection_);
+    const std::size_t expected = std::size_t(prelude.size()) + (commitsAlone ? 2 : 1);
     std::vector<Result> results;
-    for (qsizetype i = 0; i <= prelude.size(); ++i) {
+    while (results.size() < expected) {
         Result result(PQgetResult(connection_));
         if (!result) break;
         while (PGresult* rest = PQgetResult(connection_)) PQclear(rest);
@@ -275,13 +314,16 @@ Result ServerSession::runPipelined(const PreparedStatement& statement,
         if (done) break;
     }
     PQexitPipelineMode(connection_);
-    if (results.size() != std::size_t(prelude.size()) + 1) raise(nullptr, sqlName);
-    for (Result& result : results) {
-        if (PQresultStatus(result.get()) == PGRES_PIPELINE_ABORTED) continue;
-        Result kept = checked(result.release(), sqlName);
-        if (&result == &results.back()) return kept;
+    if (results.size() != expected) raise(nullptr, sqlName);
+    Result kept;
+    for (std::size_t i = 0; i < results.size(); ++i) {
+        if (PQresultStatus(results[i].get()) == PGRES_PIPELINE_ABORTED) continue;
+        Result result = checked(results[i].release(), sqlName);
+        if (i == std::size_t(prelude.size())) kept = std::move(result);
     }
-    raise(nullptr, sqlName);
+    if (!kept) raise(nullptr, sqlName);
+    changes_ = ChangesOf(kept.get());
+    return kept;
 }
 
 namespace {

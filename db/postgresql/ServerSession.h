@@ -58,8 +58,9 @@ class ServerSession {
 
     // One or more statements without parameters.
     void execute(const QString& sql);
-    // Sends statements the engine wrote itself (no names to respell, no parameters).
-    void send(const QByteArray& text, const QString& sql = QString());
+    // Sends statements the engine wrote itself (no names to respell, no parameters); the
+    // changes counted are those of the last statement but the trailing ones.
+    void send(const QByteArray& text, const QString& sql = QString(), int trailing = 0);
     const PreparedStatement& prepare(const QString& sql);
     Result run(const PreparedStatement& statement, const Parameters& parameters);
     // A write that opens a transaction waits to travel with the commit when it is the
