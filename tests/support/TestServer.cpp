@@ -1,6 +1,7 @@
 #include "tests/support/TestServer.h"
 
 #include <QCoreApplication>
+#include <QCryptographicHash>
 #include <QFileInfo>
 #include <QProcess>
 #include <cstdlib>
@@ -28,27 +29,66 @@ void Maintain(const QString& sql) {
         .execute(sql);
 }
 
-// Every fresh database is a copy of one template made once per test program.
+bool DatabaseExists(const QString& name) {
+    db::Connection maintenance(TestServerLocation(QStringLiteral("postgres")),
+                               db::DatabasePassword(), db::OpenMode::ReadOnly);
+    db::Statement found =
+        maintenance.prepare(QStringLiteral("SELECT 1 FROM pg_database WHERE datname = ?"));
+    found.bind(1, name);
+    return found.step();
+}
+
+void MakeTemplate(const QString& name) {
+    Maintain(QStringLiteral("DROP DATABASE IF EXISTS %1").arg(name));
+    {
+        db::Connection connection(TestServerLocation(name), db::DatabasePassword(),
+                                  db::OpenMode::Create);
+        db::CreateSchema(connection);
+    }
+    // A template is copied only while nobody is connected to it.
+    Maintain(QStringLiteral("SELECT pg_terminate_backend(pid) FROM pg_stat_activity WHERE "
+                            "datname = '%1' AND pid <> pg_backend_pid()")
+                 .arg(name));
+}
+
+// The template of a whole test run, named by the schema it holds: a build with other tables
+// does not copy it.
+QString SharedTemplateName() {
+    QCryptographicHash schema(QCryptographicHash::Sha1);
+    for (const db::TableDef& table : db::Tables()) {
+        schema.addData(table.name.toUtf8());
+        for (const db::ColumnDef& column : table.columns)
+            schema.addData(
+                QStringLiteral("|%1:%2").arg(column.name).arg(int(column.type)).toUtf8());
+        for (const auto& indexes : {table.indexes, table.uniqueKeys}) {
+            for (const db::IndexDef& index : indexes)
+                schema.addData((u'#' + index.name + index.columns.join(u',')).toUtf8());
+        }
+        schema.addData(table.recorded ? "*;" : ";");
+    }
+    return QStringLiteral("fx_template_%1")
+        .arg(QString::fromLatin1(schema.result().toHex().left(16)));
+}
+
+// Every fresh database is a copy of the run's template; a test program run on its own makes
+// one of its own.
 const QString& TemplateDatabase() {
     static const QString name = [] {
-        const QString name =
+        const QString shared = SharedTemplateName();
+        if (DatabaseExists(shared)) return shared;
+        const QString own =
             QStringLiteral("fx_template_%1").arg(QCoreApplication::applicationPid());
-        Maintain(QStringLiteral("DROP DATABASE IF EXISTS %1").arg(name));
-        {
-            db::Connection connection(TestServerLocation(name), db::DatabasePassword(),
-                                      db::OpenMode::Create);
-            db::CreateSchema(connection);
-        }
-        // A template is copied only while nobody is connected to it.
-        Maintain(QStringLiteral("SELECT pg_terminate_backend(pid) FROM pg_stat_activity WHERE "
-                                "datname = '%1' AND pid <> pg_backend_pid()")
-                     .arg(name));
-        return name;
+        MakeTemplate(own);
+        return own;
     }();
     return name;
 }
 
 }  // namespace
+
+void MakeSharedTestTemplate() {
+    MakeTemplate(SharedTemplateName());
+}
 
 OwnTestServer::OwnTestServer(const QString& name)
     : folder_(

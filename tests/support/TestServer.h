@@ -32,6 +32,10 @@ QString TestServerLocation(const QString& database);
 // The same on the server answering in the socket folder.
 QString ServerLocationIn(const QString& folder, const QString& database);
 
+// Makes the template the fresh databases of a whole test run are copied from, once, before
+// the tests start: making one per test program would build the whole schema in every one.
+void MakeSharedTestTemplate();
+
 // A fresh experiment database with every table and no rows on the test server (or, empty,
 // a database without tables, as an experimenter makes one), dropped with the object.
 class TempServerDatabase {
