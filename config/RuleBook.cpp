@@ -8,6 +8,7 @@
 #include "config/ReadRules.h"
 #include "config/ScreenSetup.h"
 #include "config/Setup.h"
+#include "runtime/MessageText.h"
 #include "runtime/NumberText.h"
 
 namespace config {
@@ -23,7 +24,7 @@ const QString kLabelTable = QStringLiteral("tblLabels");
 constexpr double kMostPeriods = std::numeric_limits<std::int16_t>::max();
 
 QString Quoted(const QString& text) {
-    return QLatin1Char('\'') + text + QLatin1Char('\'');
+    return QLatin1Char('\'') + runtime::ValueForMessage(text) + QLatin1Char('\'');
 }
 
 QString SetupPlace(const SetupRow& setup) {
@@ -42,6 +43,7 @@ class Collector {
         add(severity, kSetupTable, setup.row, column,
             SetupPlace(setup) + QStringLiteral(": ") + what);
     }
+    void add(Finding finding) { findings_.push_back(std::move(finding)); }
     void add(const Findings& findings) {
         findings_.insert(findings_.end(), findings.begin(), findings.end());
     }
@@ -302,23 +304,44 @@ Findings DelayRules(const SetupRow& setup, const std::vector<DelaySegment>& segm
     return found.take();
 }
 
+namespace {
+
+// An initial order would have to arrive in the period it starts in, which the program cannot do.
+QString InitialOrderFix(const SetupRow& setup, const QString& initialColumn, double initialAmount,
+                        const QString& delayColumn) {
+    return QStringLiteral(
+               "%1: %2 is %3, but the first segment of delay scenario %4 in "
+               "tblDelayScenarios has %5 1, so the initial orders would have to arrive "
+               "in the period they start in; set %2 to 0, or make the first segment's "
+               "%5 at least 2.")
+        .arg(SetupPlace(setup), initialColumn, NumberForMessage(initialAmount))
+        .arg(setup.setup.DelayScenario)
+        .arg(delayColumn);
+}
+
+}  // namespace
+
 Findings InitialOrderRules(const SetupRow& setup, double startingInflowDelay,
                            double startingOutflowDelay) {
     // The text the login has always shown for this before it ends the program.
     const QString message = QStringLiteral(
         "Value of inFlowTPAfter or outFlowTPAfter is 1 and your initial Back or Forward orders "
         "are not set to 0");
-    Collector found;
+    Findings found;
     const ExperimentSetupRecord& s = setup.setup;
     if (s.InitialBackOrder != 0 && runtime::RoundHalfEven(startingInflowDelay) == 1) {
-        found.add(Severity::EndsProgram, kSetupTable, setup.row, QStringLiteral("InitialBackOrder"),
-                  message);
+        const QString column = QStringLiteral("InitialBackOrder");
+        found.push_back({Severity::EndsProgram, kSetupTable, setup.row, column, message,
+                         InitialOrderFix(setup, column, s.InitialBackOrder,
+                                         QStringLiteral("inflowDelayValue"))});
     }
     if (s.InitialForwardDischarge != 0 && runtime::RoundHalfEven(startingOutflowDelay) == 1) {
-        found.add(Severity::EndsProgram, kSetupTable, setup.row,
-                  QStringLiteral("InitialForwardDischarge"), message);
+        const QString column = QStringLiteral("InitialForwardDischarge");
+        found.push_back({Severity::EndsProgram, kSetupTable, setup.row, column, message,
+                         InitialOrderFix(setup, column, s.InitialForwardDischarge,
+                                         QStringLiteral("outflowDelayValue"))});
     }
-    return found.take();
+    return found;
 }
 
 Findings ScenarioRules(const SetupRow& setup, const std::vector<ScenarioRow>& rows) {
@@ -389,11 +412,12 @@ Findings DuplicateVersionRules(const std::vector<std::pair<int, QString>>& versi
                    version.second.compare(later->second, Qt::CaseInsensitive) == 0;
         });
         if (earlier == later) continue;
-        found.add(Severity::Warns, kSetupTable, later->first, QStringLiteral("Version"),
-                  QStringLiteral("%1 in tblSetup: also in row %2; the program would load only "
-                                 "the first of them.")
-                      .arg(VersionName(later->second))
-                      .arg(earlier->first));
+        found.add(Finding{Severity::Warns, kSetupTable, later->first, QStringLiteral("Version"),
+                          QStringLiteral("%1 in tblSetup: also in row %2; the program would load "
+                                         "only the first of them.")
+                              .arg(VersionName(later->second))
+                              .arg(earlier->first),
+                          QString(), earlier->first});
     }
     return found.take();
 }

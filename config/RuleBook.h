@@ -27,6 +27,10 @@ struct Finding {
     int row = 0;      // 1-based row of that table; 0: the table as a whole, or not known
     QString column;   // empty: the row as a whole
     QString message;  // a whole sentence naming the version or scenario key and the table
+    // The experimenter's wording where the participant program keeps a message of its own:
+    // the file's columns and the fix. Empty: the message says it.
+    QString forExperimenter = {};
+    int repeats = 0;  // the earlier row a repeated key is also in; 0: none
     friend bool operator==(const Finding&, const Finding&) = default;
 };
 

@@ -77,6 +77,8 @@ struct RunStateRecord {
     // A continued run keeps the event rows up to this one, the end of its last complete
     // period; the later rows were an interrupted attempt that the run plays again.
     std::int32_t LastKeptEventID = 0;
+    // The last period recorded whole: every phase begun in it scored, no Submit of it pending.
+    std::int32_t LastCompletePeriod = 0;
     bool QuitAtLogin = false;
     bool ExitConfirmed = false;
 

@@ -23,9 +23,12 @@ QString WhatIsKept() {
     if (RunState.CurrentTrial <= 0)
         return QStringLiteral("No period of %1's run had been played yet.")
             .arg(RunState.SubjectName);
+    if (RunState.LastCompletePeriod <= 0)
+        return QStringLiteral("No period of %1's run had been completed yet.")
+            .arg(RunState.SubjectName);
     return QStringLiteral("Everything of %1's run recorded up to period %2 is kept.")
         .arg(RunState.SubjectName)
-        .arg(RunState.CurrentTrial);
+        .arg(RunState.LastCompletePeriod);
 }
 
 }  // namespace

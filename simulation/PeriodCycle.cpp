@@ -47,6 +47,8 @@ Cycle::Cycle(CycleView& view, StepTimers& timers) : view_(view), timers_(timers)
 
 void Cycle::Begin() {
     if (RunState.CurrentTrial == 0) RunState.AmountInTank = ExperimentSetup.InitialAmountInTank;
+    // A continued run starts at the end of its last complete period.
+    RunState.LastCompletePeriod = RunState.CurrentTrial;
     RunState.PeriodStartTime = runtime::TimeOfDay();
     if (!ExperimentSetup.IsTimeDriven) return;
     timers_.arm(Step::Timer2, PeriodClockInterval(ExperimentSetup.TimeBetweenEnvTries));
@@ -81,6 +83,12 @@ void Cycle::Record(const QString& eventType) {
     RecordEvent(eventType);
 }
 
+// Called once a closing row is recorded: what a database failure says is kept.
+void Cycle::NoteIfPeriodComplete() {
+    if (!userPhaseRunning_ && !environmentPhaseDue_ && !submitPending_)
+        RunState.LastCompletePeriod = RunState.CurrentTrial;
+}
+
 void Cycle::RecordTrialSummary() {
     ::RecordTrialSummary(view_.entryText(Entry::Inflow), view_.entryText(Entry::Outflow));
 }
@@ -95,6 +103,7 @@ void Cycle::Finish() {
 
 void Cycle::processDecision() {
     UpdateDelays();
+    userPhaseRunning_ = true;
     // Written at the start of every user phase, whether or not a flow falls due.
     Record(QStringLiteral("No User Effect"));
     const DueFlow in = AnnounceInflow();
@@ -167,6 +176,7 @@ void Cycle::OpenPeriod() {
     if (RunState.CurrentTrial >= ExperimentSetup.MaxTrial) return Finish();
     RecordTrialSummary();
     RunState.EnvActionDone = false;
+    environmentPhaseDue_ = true;
     RunState.CurrentTrial += 1;
     RunState.PeriodStartTime = runtime::TimeOfDay();
     // A period without a Submit orders nothing.
@@ -195,6 +205,8 @@ void Cycle::EndEnvironmentPhase() {
     CalCost(RunState.AmountInTank);
     UpdateTrialAmount();
     Record(QStringLiteral("After Cost Calculation"));
+    environmentPhaseDue_ = false;
+    NoteIfPeriodComplete();
     view_.showEnvironmentRates(Readout(rates.in), Readout(rates.out));
     view_.showPanel();
     timers_.arm(Step::Timer2, PeriodClockInterval(ExperimentSetup.TimeBetweenEnvTries));
@@ -221,6 +233,8 @@ void Cycle::EndUserPhase() {
     view_.clearUserDoors();
     CalCost(RunState.AmountInTank);
     Record(QStringLiteral("After Cost Calculation"));
+    userPhaseRunning_ = false;
+    NoteIfPeriodComplete();
 
     // Time-driven, Submit waits for the next period (one order a period).
     if (!ExperimentSetup.IsTimeDriven) view_.setSubmitEnabled(true);

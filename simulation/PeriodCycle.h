@@ -92,9 +92,13 @@ class Cycle {
     void RecordTrialSummary();
     void Finish();
 
+    void NoteIfPeriodComplete();
+
     CycleView& view_;
     StepTimers& timers_;
     bool submitPending_ = false;  // pressed, its orders not yet taken
+    bool userPhaseRunning_ = false;
+    bool environmentPhaseDue_ = false;  // time-driven: the period's own phase, not yet scored
 };
 
 }  // namespace period

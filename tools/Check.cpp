@@ -116,8 +116,10 @@ class Checker {
 
   private:
     void report(const config::Finding& finding) {
-        Problem problem{finding.table, finding.row, finding.column, finding.message,
-                        finding.severity};
+        const QString& message =
+            finding.forExperimenter.isEmpty() ? finding.message : finding.forExperimenter;
+        Problem problem{finding.table, finding.row,      finding.column,
+                        message,       finding.severity, finding.repeats};
         if (std::find(problems_.begin(), problems_.end(), problem) == problems_.end())
             problems_.push_back(std::move(problem));
     }

@@ -22,6 +22,7 @@ struct Problem {
     QString message;
     // A warning names something that runs but is suspicious; anything else stops a version.
     config::Severity severity = config::Severity::Refuses;
+    int repeats = 0;  // the earlier row a repeated key is also in; 0: none
 
     // "tblSetup, row 2, column MaxTrial: ...", a warning tagged "warning: "
     QString text() const;

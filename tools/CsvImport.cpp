@@ -152,6 +152,52 @@ QString StorePasswordHashed(CsvField& cell) {
     return {};
 }
 
+// How many letters must be inserted, deleted or replaced to make one name the other, in any
+// letter case.
+int EditDistance(const QString& from, const QString& to) {
+    const QString a = from.toLower(), b = to.toLower();
+    std::vector<int> previous(static_cast<std::size_t>(b.size()) + 1), current(previous.size());
+    for (std::size_t j = 0; j < previous.size(); ++j) previous[j] = static_cast<int>(j);
+    for (int i = 1; i <= a.size(); ++i) {
+        current[0] = i;
+        for (int j = 1; j <= b.size(); ++j) {
+            const int replace = previous[j - 1] + (a[i - 1] == b[j - 1] ? 0 : 1);
+            current[j] = std::min({replace, previous[j] + 1, current[j - 1] + 1});
+        }
+        std::swap(previous, current);
+    }
+    return previous.back();
+}
+
+// A spreadsheet set to another list separator writes the whole header into one cell; a name
+// near a column's is most likely that column, spelled as the table spells it.
+QString NotAColumn(const QString& name, const std::vector<TableColumn>& tableColumns,
+                   const QString& table) {
+    const QString refused =
+        QStringLiteral("'%1' is not a column of %2").arg(runtime::ValueForMessage(name), table);
+    for (const QChar separator : {QLatin1Char(';'), QLatin1Char('\t')}) {
+        if (name.contains(separator))
+            return refused + QStringLiteral(
+                                 "; the values must be separated by commas (the file "
+                                 "uses '%1': save it as \"CSV UTF-8\" with a comma "
+                                 "as the separator)")
+                                 .arg(separator == QLatin1Char(';') ? QStringLiteral(";")
+                                                                    : QStringLiteral("tab"));
+    }
+    const TableColumn* nearest = nullptr;
+    int nearestDistance = 0;
+    for (const TableColumn& column : tableColumns) {
+        const int distance = EditDistance(name, column.name);
+        if (!nearest || distance < nearestDistance) {
+            nearest = &column;
+            nearestDistance = distance;
+        }
+    }
+    if (nearest && nearestDistance <= std::max(2, static_cast<int>(nearest->name.size()) / 4))
+        return refused + QStringLiteral(" (did you mean %1?)").arg(nearest->name);
+    return refused;
+}
+
 // The header's columns, matched to the table's columns in any letter case.
 std::vector<TableColumn> HeaderColumns(const std::vector<CsvField>& header,
                                        const std::vector<TableColumn>& tableColumns,
@@ -163,8 +209,7 @@ std::vector<TableColumn> HeaderColumns(const std::vector<CsvField>& header,
         const auto where = QStringLiteral("%1:1: column %2").arg(sourceName).arg(i + 1);
         const int match = ColumnIndex(tableColumns, name);
         if (match < 0)
-            throw ToolError(QStringLiteral("%1: '%2' is not a column of %3")
-                                .arg(where, runtime::ValueForMessage(name), table));
+            throw ToolError(where + QStringLiteral(": ") + NotAColumn(name, tableColumns, table));
         const TableColumn& column = tableColumns[static_cast<std::size_t>(match)];
         if (!seen.insert(column.name.toLower()).second)
             throw ToolError(QStringLiteral("%1: column %2 is named twice").arg(where, column.name));
@@ -232,6 +277,17 @@ long long RecordedRows(db::Connection& connection, const QString& table) {
     return definition && definition->recorded ? RowCount(connection, table) : 0;
 }
 
+// A key the file repeats from a row the table held before: most often the same file imported
+// a second time.
+QString AlreadyThere(const Problem& problem, const ImportedRows& rows) {
+    if (problem.repeats <= 0 || problem.repeats >= rows.firstRow) return {};
+    return QStringLiteral(
+               " Row %1 is the one already in the database; to replace %2's rows by "
+               "the file's, import with --replace.")
+        .arg(problem.repeats)
+        .arg(rows.table);
+}
+
 // "FILE:LINE: column C: message" for a fault in an imported row, "FILE: message" for one in a
 // table the file replaced; nothing when the fault lies elsewhere.
 std::optional<QString> PlaceInFiles(const Problem& problem,
@@ -245,7 +301,7 @@ std::optional<QString> PlaceInFiles(const Problem& problem,
         if (index < 0 || index >= static_cast<long long>(rows.lines.size())) continue;
         QString place = QStringLiteral("%1:%2").arg(rows.source).arg(rows.lines[index]);
         if (!problem.column.isEmpty()) place += QStringLiteral(": column ") + problem.column;
-        return place + QStringLiteral(": ") + problem.message;
+        return place + QStringLiteral(": ") + problem.message + AlreadyThere(problem, rows);
     }
     return std::nullopt;
 }

@@ -7,6 +7,7 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <QTemporaryFile>
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
@@ -68,9 +69,29 @@ bool RepeatsAKey(sqlite3* db, int engineResult) {
 // SQLCipher 3's page size, which every experiment database keeps.
 constexpr qint64 kPageSize = 1024;
 
+// Whether the key reads the file's first page: true for an experiment database cut short
+// after it, false for another program's file. The page is read from a copy of its own, since
+// the engine judges the whole file by its length.
+bool FirstPageOpens(const QString& path, const QByteArray& keyPragma) {
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly)) return false;
+    const QByteArray page = file.read(kPageSize);
+    QTemporaryFile copy;
+    if (page.size() != kPageSize || !copy.open() || copy.write(page) != kPageSize || !copy.flush())
+        return false;
+    sqlite3* db = nullptr;
+    bool opens = sqlite3_open_v2(QFile::encodeName(copy.fileName()).constData(), &db,
+                                 SQLITE_OPEN_READONLY, nullptr) == SQLITE_OK &&
+                 sqlite3_exec(db, keyPragma.constData(), nullptr, nullptr, nullptr) == SQLITE_OK;
+    opens = opens && sqlite3_exec(db, "SELECT count(*) FROM sqlite_master", nullptr, nullptr,
+                                  nullptr) != SQLITE_NOTADB;
+    sqlite3_close_v2(db);
+    return opens;
+}
+
 // What a file the key does not open is, as far as its bytes tell. A damaged first page and a
 // file made with another password cannot be told apart.
-Error UnreadableFile(const QString& path) {
+Error UnreadableFile(const QString& path, const QByteArray& keyPragma) {
     const QString file = QDir::toNativeSeparators(path);
     QFile bytes(path);
     const QByteArray head = bytes.open(QIODevice::ReadOnly) ? bytes.read(16) : QByteArray();
@@ -81,6 +102,12 @@ Error UnreadableFile(const QString& path) {
                          .arg(file));
     }
     if (bytes.size() % kPageSize != 0) {
+        if (!FirstPageOpens(path, keyPragma)) {
+            return Error(errors::NotADatabase,
+                         QStringLiteral("The file '%1' is not an experiment database (a file of "
+                                        "another program, or one made with another password).")
+                             .arg(file));
+        }
         return Error(errors::NotADatabase,
                      QStringLiteral("The database file '%1' is damaged: it ends inside a page "
                                     "(%2 bytes), as a copy cut short does.")
@@ -378,6 +405,12 @@ void FileConnection::backupTo(const QString& copyPath) {
             errors::CannotOpenFile,
             QStringLiteral("'%1' exists already; a backup never writes over a file.").arg(shown));
     }
+    const QFileInfo folder(QFileInfo(copyPath).absolutePath());
+    if (!folder.isDir()) {
+        throw Error(errors::CannotOpenFile,
+                    QStringLiteral("The folder '%1' for the copy does not exist; make it first.")
+                        .arg(QDir::toNativeSeparators(QFileInfo(copyPath).path())));
+    }
     // Written under a name of its own until it is whole.
     const QString partial = copyPath + QStringLiteral("-incomplete");
     QFile::remove(partial);
@@ -482,7 +515,7 @@ void FileConnection::raise(int engineResult, const QString& context) const {
             throw Error(errors::RowLocked,
                         QStringLiteral("Could not update '%1'; currently locked.").arg(file));
         case SQLITE_NOTADB:
-            if (keyed_) throw UnreadableFile(path_);
+            if (keyed_) throw UnreadableFile(path_, keyText_);
             throw Error(errors::NotADatabase,
                         QStringLiteral("Unrecognized database format '%1'.").arg(file));
         case SQLITE_CORRUPT:
