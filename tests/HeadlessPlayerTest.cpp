@@ -232,6 +232,29 @@ TEST_F(HeadlessPlayerTest, TimeDrivenRunRecordsWhatTheScreenRecords) {
     ExpectSameTables();
 }
 
+// What a database failure says is kept: the last period whose every phase was scored. A
+// period whose Submit was taken but whose user phase (participant-paced) or environment phase
+// (time-driven) is not yet scored does not count.
+TEST_F(HeadlessPlayerTest, TheLastCompletePeriodFollowsThePhasesScored) {
+    for (const bool timeDriven : {false, true}) {
+        SCOPED_TRACE(timeDriven ? "time-driven" : "participant-paced");
+        Prepare(QStringLiteral("Headless"), timeDriven);
+        period::HeadlessPlayer player;
+        EXPECT_EQ(RunState.LastCompletePeriod, 0);
+        for (int period = 1; period <= 3; ++period) {
+            if (!timeDriven) player.submit();
+            player.playUntil(
+                [&] { return RunState.CurrentTrial == period && player.armed(Step::UserDelay); });
+            EXPECT_EQ(RunState.LastCompletePeriod, period - 1) << "period " << period << " begun";
+            player.playUntil([&] { return RunState.LastCompletePeriod == period; });
+            EXPECT_EQ(RunState.CurrentTrial, period);
+            if (timeDriven) {
+                EXPECT_FALSE(player.armed(Step::EnvMove)) << "period " << period;
+            }
+        }
+    }
+}
+
 // A long run costs only its computations and recordings: forty time-driven periods with
 // pauses of seconds end at once on the simulated clock, which has moved on by all of them.
 TEST_F(HeadlessPlayerTest, SimulatedClockRunsPausesWithoutWaiting) {

@@ -290,7 +290,8 @@ INSTANTIATE_TEST_SUITE_P(
                       {{{"Version", "storep"}}},
                       false,
                       "in.csv:2: column Version: Version 'storep' in tblSetup: also in row 3; the "
-                      "program would load only the first of them."},
+                      "program would load only the first of them. Row 3 is the one already in the "
+                      "database; to replace tblSetup's rows by the file's, import with --replace."},
         RefusedImport{"NoMaxTrialColumn",
                       "tblSetup",
                       "Version,BaseMoney\nNew,5\n",

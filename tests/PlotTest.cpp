@@ -152,4 +152,20 @@ TEST_F(PlotTest, AParticipantWithoutEventsIsAClearError) {
     }
 }
 
+// The period axis ends at the run's last period, not at the next round number: a run of 12
+// periods is drawn on an axis of 12, one of 20 on 20.
+class PeriodAxisTest : public ::testing::TestWithParam<int> {};
+
+TEST_P(PeriodAxisTest, EndsAtTheLastPeriod) {
+    tool::RunData run{"Ann", "TankP", "Gallons", 50, {}};
+    for (int trial = 1; trial <= GetParam(); ++trial)
+        run.periods.push_back({trial, 50.0 + trial % 3, 50, 5, 5, 1, 0, 2, 1});
+    const tool::ChartLayout layout(run, QSize(400, 300));
+    EXPECT_EQ(layout.periods().low, 0);
+    EXPECT_EQ(layout.periods().high, GetParam());
+    EXPECT_NEAR(layout.amountPoint(GetParam(), 50).x(), layout.amountArea().right(), 0.01);
+}
+
+INSTANTIATE_TEST_SUITE_P(Lengths, PeriodAxisTest, ::testing::Values(1, 3, 7, 12, 13, 20, 36));
+
 }  // namespace

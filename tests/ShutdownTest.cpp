@@ -81,6 +81,7 @@ TEST_F(ShutdownTest, EveryEndingHasAStatusOfItsOwn) {
 struct DatabaseFailureCase {
     const char* subject;
     int currentTrial;
+    int lastCompletePeriod;
     const char* kept;
 };
 
@@ -96,6 +97,7 @@ class DatabaseFailureTest : public ShutdownTest,
 TEST_P(DatabaseFailureTest, SaysWhatFailedAndWhatIsKeptInsteadOfTheEarnings) {
     RunState.SubjectName = QString::fromUtf8(GetParam().subject);
     RunState.CurrentTrial = GetParam().currentTrial;
+    RunState.LastCompletePeriod = GetParam().lastCompletePeriod;
     RunState.TotBonus = 7;
     const runtime::RuntimeError full(3035,
                                      "Not enough space on disk to write '/lab/Hydrovat.mdb'.");
@@ -114,10 +116,15 @@ TEST_P(DatabaseFailureTest, SaysWhatFailedAndWhatIsKeptInsteadOfTheEarnings) {
 
 INSTANTIATE_TEST_SUITE_P(
     Moments, DatabaseFailureTest,
-    ::testing::Values(DatabaseFailureCase{"", 0, "Nothing had been recorded yet."},
-                      DatabaseFailureCase{"Ann", 0, "No period of Ann's run had been played yet."},
-                      DatabaseFailureCase{
-                          "Ann", 7, "Everything of Ann's run recorded up to period 7 is kept."}));
+    ::testing::Values(
+        DatabaseFailureCase{"", 0, 0, "Nothing had been recorded yet."},
+        DatabaseFailureCase{"Ann", 0, 0, "No period of Ann's run had been played yet."},
+        DatabaseFailureCase{"Ann", 1, 0, "No period of Ann's run had been completed yet."},
+        DatabaseFailureCase{"Ann", 7, 7,
+                            "Everything of Ann's run recorded up to period 7 is kept."},
+        // Period 11 had begun (its summary row written) when the disk filled.
+        DatabaseFailureCase{"Ann", 11, 10,
+                            "Everything of Ann's run recorded up to period 10 is kept."}));
 
 TEST(RunRecordTest, ResetRestoresInitialValues) {
     RunState.CurrentTrial = 7;

@@ -116,10 +116,8 @@ class Checker {
 
   private:
     void report(const config::Finding& finding) {
-        const QString& message =
-            finding.forExperimenter.isEmpty() ? finding.message : finding.forExperimenter;
-        Problem problem{finding.table, finding.row,      finding.column,
-                        message,       finding.severity, finding.repeats};
+        Problem problem{finding.table,    finding.row,     finding.column,         finding.message,
+                        finding.severity, finding.repeats, finding.forExperimenter};
         if (std::find(problems_.begin(), problems_.end(), problem) == problems_.end())
             problems_.push_back(std::move(problem));
     }
@@ -317,7 +315,7 @@ QString Problem::text() const {
     if (!column.isEmpty()) place += QStringLiteral(", column %1").arg(column);
     const QString tag =
         severity == config::Severity::Warns ? QStringLiteral("warning: ") : QString();
-    return place + QStringLiteral(": ") + tag + message;
+    return place + QStringLiteral(": ") + tag + said();
 }
 
 std::vector<Problem> CheckConfiguration(db::Connection& connection) {

@@ -23,7 +23,11 @@ struct Problem {
     // A warning names something that runs but is suspicious; anything else stops a version.
     config::Severity severity = config::Severity::Refuses;
     int repeats = 0;  // the earlier row a repeated key is also in; 0: none
+    // The tool's wording where the participant program's message differs; empty: the message.
+    QString forExperimenter = {};
 
+    // The message as the experimenter reads it.
+    QString said() const { return forExperimenter.isEmpty() ? message : forExperimenter; }
     // "tblSetup, row 2, column MaxTrial: ...", a warning tagged "warning: "
     QString text() const;
     friend bool operator==(const Problem&, const Problem&) = default;

@@ -116,12 +116,6 @@ QString Counted(long long count, const char* one, const char* many) {
     return QStringLiteral("%1 %2").arg(count).arg(QLatin1String(count == 1 ? one : many));
 }
 
-// A database that is not there is named as such before anything else is tried.
-void RequireDatabaseFile(const QString& path, const QString& nextStep = QString()) {
-    if (db::IsServerLocation(path) || QFileInfo::exists(path)) return;
-    throw ToolError(QStringLiteral("%1: no such file%2").arg(path, nextStep));
-}
-
 int Create(const Arguments& a, QTextStream& out) {
     CreateDatabase(a.positional[0]);
     out << "created the empty experiment database " << db::LocationForMessages(a.positional[0])
@@ -171,9 +165,9 @@ int Import(const Arguments& a, QTextStream& out) {
     if (a.positional.size() == 2 && !QFileInfo::exists(a.positional[1]))
         throw ToolError(
             QStringLiteral("%1: no such folder; nothing was imported").arg(a.positional[1]));
-    RequireDatabaseFile(a.positional[0],
-                        QStringLiteral("; make the experiment database first with fluxmere-db "
-                                       "create %1 (or demo %1), then import")
+    if (!db::IsServerLocation(a.positional[0]) && !QFileInfo::exists(a.positional[0]))
+        throw ToolError(QStringLiteral("%1: no such file; make the experiment database first with "
+                                       "fluxmere-db create %1 (or demo %1), then import")
                             .arg(a.positional[0]));
     const std::vector<ImportedTable> imported = ImportAllOrNothing(a, replace);
     for (const ImportedTable& table : imported) {
@@ -688,10 +682,6 @@ int RunTool(const QStringList& arguments, QTextStream& out, QTextStream& err) {
             PrintHelp(*command, out);
             return kDone;
         }
-        // Import names its own folder first.
-        if (!QStringList{QStringLiteral("create"), QStringLiteral("demo"), QStringLiteral("import")}
-                 .contains(QLatin1String(command->name)))
-            RequireDatabaseFile(parsed.positional[0]);
         return command->run(parsed, out);
     } catch (const UsageError& error) {
         const QString synopsis =

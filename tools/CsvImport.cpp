@@ -296,12 +296,12 @@ std::optional<QString> PlaceInFiles(const Problem& problem,
         if (rows.table != problem.table) continue;
         // The file is the whole table only when it was imported into an empty one.
         if (problem.row == 0 && rows.firstRow == 1)
-            return rows.source + QStringLiteral(": ") + problem.message;
+            return rows.source + QStringLiteral(": ") + problem.said();
         const long long index = problem.row - rows.firstRow;
         if (index < 0 || index >= static_cast<long long>(rows.lines.size())) continue;
         QString place = QStringLiteral("%1:%2").arg(rows.source).arg(rows.lines[index]);
         if (!problem.column.isEmpty()) place += QStringLiteral(": column ") + problem.column;
-        return place + QStringLiteral(": ") + problem.message + AlreadyThere(problem, rows);
+        return place + QStringLiteral(": ") + problem.said() + AlreadyThere(problem, rows);
     }
     return std::nullopt;
 }

@@ -102,8 +102,10 @@ ChartLayout::ChartLayout(const std::vector<RunData>& runs, QSize size) {
             lastPeriod = std::max(lastPeriod, p.trial);
         }
     }
+    // The axis spans the run's periods exactly, whatever its tick step.
     periods_ = NiceAxis(0, lastPeriod, true);
     periods_.low = 0;
+    periods_.high = lastPeriod;
     amounts_ = NiceAxis(amountLow, amountHigh);
     flows_ = NiceAxis(flowLow, flowHigh);
 
@@ -182,7 +184,7 @@ class ChartPainter {
                               Qt::AlignRight | Qt::AlignVCenter, TickText(v));
             painter_.setPen(QPen(QColor(225, 225, 225), 1));
         }
-        for (double v = x.low; v <= x.high + x.step / 2; v += x.step) {
+        for (double v = x.low; v <= x.high + x.step * 1e-6; v += x.step) {
             const double px = Place(area, x, y, v, 0).x();
             painter_.drawLine(QPointF(px, area.top()), QPointF(px, area.bottom()));
             if (!periodLabels) continue;

@@ -210,6 +210,9 @@ class PilotSession {
     }
 
     Pilot run() {
+        // A file that is missing or no experiment database is named as the other commands name
+        // it, before the program's own loading would ask about it.
+        OpenExperimentDatabase(options_.databasePath, db::OpenMode::ReadOnly);
         const StrategyFactory strategies =
             MakeStrategyFactory(options_.strategy, options_.databasePath);
         PrepareFreshRun(options_.version);

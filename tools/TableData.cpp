@@ -1,11 +1,15 @@
 #include "tools/TableData.h"
 
+#include <QFileInfo>
+
 #include "db/Location.h"
 #include "tools/ToolError.h"
 
 namespace tool {
 
 std::unique_ptr<db::Connection> OpenExperimentDatabase(const QString& path, db::OpenMode mode) {
+    if (mode != db::OpenMode::Create && !db::IsServerLocation(path) && !QFileInfo::exists(path))
+        throw ToolError(QStringLiteral("%1: no such file").arg(path));
     try {
         // Stations recording meanwhile hold the file for moments: wait for them, from the
         // first read on.

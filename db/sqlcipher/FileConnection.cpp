@@ -8,6 +8,7 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QTemporaryFile>
+#include <algorithm>
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
@@ -69,13 +70,18 @@ bool RepeatsAKey(sqlite3* db, int engineResult) {
 // SQLCipher 3's page size, which every experiment database keeps.
 constexpr qint64 kPageSize = 1024;
 
-// Whether the key reads the file's first page: true for an experiment database cut short
-// after it, false for another program's file. The page is read from a copy of its own, since
+// Whether the file's start is an experiment database's: true for one cut short, false for
+// another program's file. The page is read from a copy of its own, since
 // the engine judges the whole file by its length.
 bool FirstPageOpens(const QString& path, const QByteArray& keyPragma) {
     QFile file(path);
     if (!file.open(QIODevice::ReadOnly)) return false;
     const QByteArray page = file.read(kPageSize);
+    // Shorter than a page, only its bytes can tell: encrypted bytes are never all text.
+    if (page.size() < kPageSize)
+        return !std::all_of(page.begin(), page.end(), [](char c) {
+            return static_cast<unsigned char>(c) >= 0x20 || c == '\t' || c == '\n' || c == '\r';
+        });
     QTemporaryFile copy;
     if (page.size() != kPageSize || !copy.open() || copy.write(page) != kPageSize || !copy.flush())
         return false;
@@ -408,8 +414,9 @@ void FileConnection::backupTo(const QString& copyPath) {
     const QFileInfo folder(QFileInfo(copyPath).absolutePath());
     if (!folder.isDir()) {
         throw Error(errors::CannotOpenFile,
-                    QStringLiteral("The folder '%1' for the copy does not exist; make it first.")
-                        .arg(QDir::toNativeSeparators(QFileInfo(copyPath).path())));
+                    QStringLiteral("The folder '%1' for the copy '%2' does not exist; make it "
+                                   "first.")
+                        .arg(QDir::toNativeSeparators(QFileInfo(copyPath).path()), shown));
     }
     // Written under a name of its own until it is whole.
     const QString partial = copyPath + QStringLiteral("-incomplete");
