@@ -11,6 +11,7 @@
 #include "core/Shutdown.h"
 #include "runtime/Clock.h"
 #include "runtime/Context.h"
+#include "runtime/ProgramEnd.h"
 #include "runtime/Questions.h"
 
 namespace {
@@ -256,7 +257,7 @@ void WaitResponsively(std::chrono::microseconds wait) {
             timer.setSingleShot(true);
             QObject::connect(&timer, &QTimer::timeout, &loop, &QEventLoop::quit);
             timer.start(whole);
-            loop.exec();
+            runtime::ExecUntilEnd(loop);
         }
     }
     const auto rest = deadline - steady_clock::now();

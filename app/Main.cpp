@@ -19,6 +19,7 @@
 #include "db/Schema.h"
 #include "intake/frmLogin.h"
 #include "recording/Resume.h"
+#include "recording/RunClaim.h"
 #include "runtime/Clock.h"
 #include "runtime/Context.h"
 #include "runtime/ProgramEnd.h"
@@ -34,14 +35,14 @@ std::unique_ptr<frmHydrovat> g_simulationScreen;
 // Ends the start-up with a message. No run has begun, so there are no earnings to announce.
 [[noreturn]] void EndStartUp(const QString& message) {
     runtime::MsgBox(message, runtime::vbOKOnly + runtime::vbCritical);
-    runtime::TerminateProgram(runtime::ExitStatus::StartUpRefused);
+    runtime::EndRun(runtime::ExitStatus::StartUpRefused, message);
 }
 
 // Keeps the splash up for a while; the window stays responsive meanwhile.
 void ShowFor(int milliseconds) {
     QEventLoop wait;
     QTimer::singleShot(milliseconds, &wait, &QEventLoop::quit);
-    wait.exec();
+    runtime::ExecUntilEnd(wait);
 }
 
 // Every recording writes a journal beside the database, so its folder must take new files;
@@ -136,6 +137,12 @@ void Main() {
     PrepareRun();
     g_simulationScreen = std::make_unique<frmHydrovat>();
     g_simulationScreen->show();
+}
+
+void CloseSession() {
+    ReleaseRun();
+    UnloadSimulationScreen();
+    UnloadLoginForm();
 }
 
 void SetSplashMilliseconds(int milliseconds) {

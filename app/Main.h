@@ -7,8 +7,13 @@
 class frmHydrovat;
 
 // Runs once when the program starts and returns once the simulation screen is shown.
-// Anything that stops the start-up ends the program with a message naming what is wrong.
+// Anything that stops the start-up ends the run (raises runtime::ProgramEnded) with a message
+// naming what is wrong.
 void Main();
+
+// Once the run has ended, however it did: gives the run's claim up and closes its windows,
+// which must go before the application.
+void CloseSession();
 
 // How long the splash screen stays up, in milliseconds (tests shorten it).
 void SetSplashMilliseconds(int milliseconds);

@@ -46,10 +46,12 @@ QString EarningsMessage() {
 }
 
 void EndProgram() {
+    QString shown;
     if (!RunState.ExitConfirmed && !RunState.QuitAtLogin) {
-        runtime::MsgBox(EarningsMessage(), runtime::vbOKOnly, QStringLiteral("Fluxmere"));
+        shown = EarningsMessage();
+        runtime::MsgBox(shown, runtime::vbOKOnly, QStringLiteral("Fluxmere"));
     }
-    runtime::TerminateProgram(StatusOfEnding());
+    runtime::EndRun(StatusOfEnding(), shown);
 }
 
 void EndExperiment() {
@@ -69,7 +71,7 @@ QString DatabaseFailureMessage(const runtime::RuntimeError& error, const QString
 }
 
 void EndAfterDatabaseFailure(const runtime::RuntimeError& error, const QString& status) {
-    runtime::MsgBox(DatabaseFailureMessage(error, status), runtime::vbOKOnly + runtime::vbCritical,
-                    DatabaseFailureTitle());
-    runtime::TerminateProgram(runtime::ExitStatus::DatabaseFailure);
+    const QString shown = DatabaseFailureMessage(error, status);
+    runtime::MsgBox(shown, runtime::vbOKOnly + runtime::vbCritical, DatabaseFailureTitle());
+    runtime::EndRun(runtime::ExitStatus::DatabaseFailure, shown);
 }

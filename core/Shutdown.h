@@ -12,9 +12,9 @@ QString EarningsFigure(double totBonus);
 // The closing message with the earnings of RunState.TotBonus.
 QString EarningsMessage();
 
-// Shows the closing message unless ExitConfirmed or QuitAtLogin is set, then ends the
-// program at once. Never returns. The exit status says which ending it was: finished,
-// ended by the experimenter, or quit at the login.
+// Shows the closing message unless ExitConfirmed or QuitAtLogin is set, then ends the run
+// (raises runtime::ProgramEnded). Never returns. The exit status says which ending it was:
+// finished, ended by the experimenter, or quit at the login.
 [[noreturn]] void EndProgram();
 
 // Called by the period cycle after the last period.
@@ -25,6 +25,6 @@ QString EarningsMessage();
 QString DatabaseFailureTitle();
 QString DatabaseFailureMessage(const runtime::RuntimeError& error, const QString& status);
 
-// Shows that message and ends the program with the database-failure status.
+// Shows that message and ends the run with the database-failure status.
 [[noreturn]] void EndAfterDatabaseFailure(const runtime::RuntimeError& error,
                                           const QString& status);

@@ -9,6 +9,7 @@
 #include "core/Shutdown.h"
 #include "db/Error.h"
 #include "exit/CheckPassword.h"
+#include "runtime/ProgramEnd.h"
 #include "ui/Dialogs.h"
 #include "ui/Twips.h"
 
@@ -55,8 +56,10 @@ frmPasswordAuth::frmPasswordAuth(QWidget* owner) : QWidget(owner, Qt::Dialog) {
     setTabOrder(&txtPassword, &Command1);
     setTabOrder(&Command1, &Command2);
 
-    connect(&Command1, &QPushButton::clicked, this, [this] { Command1_Click(); });
-    connect(&Command2, &QPushButton::clicked, this, [this] { Command2_Click(); });
+    connect(&Command1, &QPushButton::clicked, this,
+            runtime::EventHandler(this, &frmPasswordAuth::Command1_Click));
+    connect(&Command2, &QPushButton::clicked, this,
+            runtime::EventHandler(this, &frmPasswordAuth::Command2_Click));
     Form_Load();
 }
 

@@ -2,6 +2,8 @@
 
 #include <QKeyEvent>
 
+#include "runtime/ProgramEnd.h"
+
 namespace intake {
 
 int KeyAscii(const QKeyEvent& event) {
@@ -36,7 +38,8 @@ bool KeyPressFilter::eventFilter(QObject*, QEvent* event) {
     if (event->type() != QEvent::KeyPress) return false;
     int keyAscii = KeyAscii(*static_cast<QKeyEvent*>(event));
     if (keyAscii == 0) return false;
-    handler_(keyAscii);
+    // A key that ended the run is taken: nothing may act on it after the end.
+    if (!runtime::HandleEvent([&] { handler_(keyAscii); })) return true;
     return keyAscii == 0;
 }
 

@@ -77,12 +77,15 @@ frmLogin::frmLogin() {
     setTabOrder(&cboVersion, &cmdStart);
     setTabOrder(&cmdStart, &cmdQuit);
 
-    connect(&txtName, &QLineEdit::textChanged, this, [this] { txtName_Change(); });
+    connect(&txtName, &QLineEdit::textChanged, this,
+            runtime::EventHandler([this] { txtName_Change(); }));
     new intake::KeyPressFilter(txtName, [this](int& key) { txtName_KeyPress(key); });
     new intake::KeyPressFilter(cboVersion, [this](int& key) { cboVersion_KeyPress(key); });
     cboVersion.installEventFilter(this);
-    connect(&cmdStart, &QPushButton::clicked, this, [this] { cmdStart_Click(); });
-    connect(&cmdQuit, &QPushButton::clicked, this, [this] { cmdQuit_Click(); });
+    connect(&cmdStart, &QPushButton::clicked, this,
+            runtime::EventHandler([this] { cmdStart_Click(); }));
+    connect(&cmdQuit, &QPushButton::clicked, this,
+            runtime::EventHandler([this] { cmdQuit_Click(); }));
 }
 
 frmLogin::~frmLogin() {
@@ -96,7 +99,7 @@ bool frmLogin::eventFilter(QObject* watched, QEvent* event) {
     if (watched == &cboVersion && event->type() == QEvent::FocusOut) {
         const Qt::FocusReason reason = static_cast<QFocusEvent*>(event)->reason();
         if (reason != Qt::ActiveWindowFocusReason && reason != Qt::PopupFocusReason) {
-            cboVersion_Validate();
+            runtime::HandleEvent([this] { cboVersion_Validate(); });
         }
     }
     return QWidget::eventFilter(watched, event);
@@ -173,7 +176,7 @@ void frmLogin::cmdStart_Click() {
     if (const QString problem = SetupCheckProblem(); !problem.isEmpty()) {
         // The version cannot run: an ending without earnings, which were never played for.
         runtime::MsgBox(problem, runtime::vbOKOnly);
-        runtime::TerminateProgram(runtime::ExitStatus::StartUpRefused);
+        runtime::EndRun(runtime::ExitStatus::StartUpRefused, problem);
     }
     SizeArray(RunState.BackOrder, ExperimentSetup.MaxTrial + 1L);
     SizeArray(RunState.ForwardDischarge, ExperimentSetup.MaxTrial + 1L);

@@ -5,6 +5,7 @@
 #include "intake/KeyPress.h"
 #include "intake/Subjects.h"
 #include "runtime/NumberText.h"
+#include "runtime/ProgramEnd.h"
 #include "runtime/Questions.h"
 #include "ui/TextRule.h"
 
@@ -88,14 +89,22 @@ frmNewSubject::frmNewSubject() {
     setTabOrder(&btnBegin, &btnCancel);
 
     ui::AcceptOnly(txtAge, IsAgeText);
-    connect(&txtAge, &QLineEdit::textChanged, this, [this] { txtAge_Change(); });
+    using runtime::EventHandler;
+    connect(&txtAge, &QLineEdit::textChanged, this,
+            EventHandler(this, &frmNewSubject::txtAge_Change));
     new intake::KeyPressFilter(txtAge, [this](int& key) { txtAge_KeyPress(key); });
-    connect(&optFemale, &QRadioButton::clicked, this, [this] { optFemale_Click(); });
-    connect(&optMale, &QRadioButton::clicked, this, [this] { optMale_Click(); });
-    connect(&cboMajor, &QComboBox::editTextChanged, this, [this] { cboMajor_Change(); });
-    connect(&cboMajor, &QComboBox::activated, this, [this] { cboMajor_Click(); });
-    connect(&btnBegin, &QPushButton::clicked, this, [this] { btnBegin_Click(); });
-    connect(&btnCancel, &QPushButton::clicked, this, [this] { btnCancel_Click(); });
+    connect(&optFemale, &QRadioButton::clicked, this,
+            EventHandler(this, &frmNewSubject::optFemale_Click));
+    connect(&optMale, &QRadioButton::clicked, this,
+            EventHandler(this, &frmNewSubject::optMale_Click));
+    connect(&cboMajor, &QComboBox::editTextChanged, this,
+            EventHandler(this, &frmNewSubject::cboMajor_Change));
+    connect(&cboMajor, &QComboBox::activated, this,
+            EventHandler(this, &frmNewSubject::cboMajor_Click));
+    connect(&btnBegin, &QPushButton::clicked, this,
+            EventHandler(this, &frmNewSubject::btnBegin_Click));
+    connect(&btnCancel, &QPushButton::clicked, this,
+            EventHandler(this, &frmNewSubject::btnCancel_Click));
 
     Form_Load();
 }

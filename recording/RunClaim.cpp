@@ -10,6 +10,7 @@
 #include "db/Dao.h"
 #include "runtime/Clock.h"
 #include "runtime/Context.h"
+#include "runtime/ProgramEnd.h"
 
 namespace {
 
@@ -89,7 +90,8 @@ void StartHeartbeat() {
     auto& heartbeat = Held().heartbeat;
     heartbeat = std::make_unique<QTimer>();
     heartbeat->setInterval(claims::kRefreshEvery);
-    QObject::connect(heartbeat.get(), &QTimer::timeout, [] { RefreshRunClaim(); });
+    QObject::connect(heartbeat.get(), &QTimer::timeout,
+                     runtime::EventHandler([] { RefreshRunClaim(); }));
     heartbeat->start();
 }
 

@@ -1,8 +1,8 @@
 #pragma once
-// The process-wide seams in one place: whom to ask, who shows modal forms, how the program
-// ends, the clock, the random generator, the experiment database's path and the screen's
-// twip scale. The program sets them at start-up; a test changes what it needs inside a
-// ScopedContext, which gives the earlier settings back when it ends.
+// The process-wide seams in one place: whom to ask, who shows modal forms, the clock, the random
+// generator, the experiment database's path and the screen's twip scale. The program sets them at
+// start-up; a test changes what it needs inside a ScopedContext, which gives the earlier settings
+// back when it ends.
 
 #include <QDateTime>
 #include <QString>
@@ -27,10 +27,9 @@ class ModalForms {
 };
 
 struct Context {
-    Questions* questions = nullptr;                  // nullptr: nobody to ask
-    ModalForms* modalForms = nullptr;                // nullptr: the real modal forms
-    std::function<void(int exitStatus)> endHandler;  // empty: the process ends
-    std::function<QDateTime()> now;                  // empty: the system clock
+    Questions* questions = nullptr;    // nullptr: nobody to ask
+    ModalForms* modalForms = nullptr;  // nullptr: the real modal forms
+    std::function<QDateTime()> now;    // empty: the system clock
     // A pause of the program's own (the back-off's); empty: real time, the window responsive.
     std::function<void(std::chrono::milliseconds)> wait;
     std::mt19937 random{5489u};

@@ -1,19 +1,65 @@
 #include "runtime/ProgramEnd.h"
 
-#include <cstdio>
-#include <cstdlib>
+#include <QEventLoop>
+#include <optional>
+#include <utility>
+#include <vector>
 
 namespace runtime {
 
-void TerminateProgram(ExitStatus status) {
-    if (const auto& handler = CurrentContext().endHandler) handler(static_cast<int>(status));
-    // No database handle is held between operations, so nothing is left half-written.
-    std::fflush(nullptr);
-    std::_Exit(static_cast<int>(status));
+namespace {
+
+// The end a handler raised, until the code that ran the event loop raises it again.
+std::optional<ProgramEnded>& KeptEnd() {
+    static std::optional<ProgramEnded> end;
+    return end;
 }
 
-ScopedEndObserver::ScopedEndObserver() {
-    context_->endHandler = [](int status) { throw ProgramEnded{static_cast<ExitStatus>(status)}; };
+// How to quit each loop of RunUntilEnd that is running, innermost last.
+std::vector<const std::function<void()>*>& RunningLoops() {
+    static std::vector<const std::function<void()>*> loops;
+    return loops;
+}
+
+}  // namespace
+
+void EndRun(ExitStatus status, const QString& message) {
+    throw ProgramEnded{status, message};
+}
+
+bool HandleEvent(const std::function<void()>& handler) {
+    // Events the loops take before they return find the run ended: nothing acts after the end.
+    if (KeptEnd()) return false;
+    try {
+        handler();
+        return true;
+    } catch (const ProgramEnded& end) {
+        if (!KeptEnd()) KeptEnd() = end;
+        for (const auto* quit : RunningLoops()) (*quit)();
+        return false;
+    }
+}
+
+void RunUntilEnd(const std::function<void()>& run, const std::function<void()>& quit) {
+    RaiseKeptEnd();
+    auto& loops = RunningLoops();
+    loops.push_back(&quit);
+    struct Leave {
+        std::vector<const std::function<void()>*>& loops;
+        ~Leave() { loops.pop_back(); }
+    } leave{loops};
+    run();
+    RaiseKeptEnd();
+}
+
+void ExecUntilEnd(QEventLoop& loop) {
+    RunUntilEnd([&loop] { loop.exec(); }, [&loop] { loop.quit(); });
+}
+
+void RaiseKeptEnd() {
+    if (!KeptEnd()) return;
+    const ProgramEnded end = *std::exchange(KeptEnd(), std::nullopt);
+    throw end;
 }
 
 }  // namespace runtime

@@ -1,9 +1,14 @@
 #pragma once
-// Ending the process. The program ends at once: no further event runs. A test puts an end
-// handler into its context that throws ProgramEnded instead, so it can observe the end and
-// that nothing in the caller ran after it.
+// How a run ends before its code returns: the code that decides it raises ProgramEnded, which
+// carries the exit status and the message shown, up to the caller that runs the run. Only the
+// programs' main turns it into the process's end. Qt's event dispatch must not be unwound: the
+// handlers the event loop calls run through HandleEvent, which keeps the end, quits the event
+// loops run through ExecUntilEnd, and those raise it again once they have returned.
 
-#include "runtime/Context.h"
+#include <QString>
+#include <functional>
+
+class QEventLoop;
 
 namespace runtime {
 
@@ -19,18 +24,35 @@ enum class ExitStatus : int {
 
 struct ProgramEnded {
     ExitStatus status;
+    QString message;  // what the user was shown as it ended; empty when nothing was
 };
 
-// Ends the program with that status; never returns.
-[[noreturn]] void TerminateProgram(ExitStatus status);
+// Raises ProgramEnded; never returns.
+[[noreturn]] void EndRun(ExitStatus status, const QString& message = QString());
 
-// While alive, TerminateProgram throws ProgramEnded.
-class ScopedEndObserver {
-  public:
-    ScopedEndObserver();
+// Runs a handler that the event loop called (a slot, a timer, a key or close event). An end it
+// raises is kept and quits every loop of ExecUntilEnd; false then, and while an end is kept
+// no handler runs.
+bool HandleEvent(const std::function<void()>& handler);
 
-  private:
-    ScopedContext context_;
-};
+// The same as a callable for connect().
+template <typename Handler>
+auto EventHandler(Handler handler) {
+    return [handler = std::move(handler)] { HandleEvent(handler); };
+}
+template <typename Object>
+auto EventHandler(Object* object, void (Object::*member)()) {
+    return EventHandler([object, member] { (object->*member)(); });
+}
+
+// Runs the loop until it quits or an end kept by HandleEvent quits it, and raises that end.
+void ExecUntilEnd(QEventLoop& loop);
+
+// Runs an event loop that quit() makes return (the application's own, a dialog's), as
+// ExecUntilEnd does.
+void RunUntilEnd(const std::function<void()>& run, const std::function<void()>& quit);
+
+// Raises the end that HandleEvent kept, if any, for a caller that let events run itself.
+void RaiseKeptEnd();
 
 }  // namespace runtime

@@ -2,6 +2,7 @@
 // the six form timers carry them, and the form draws what each step shows.
 #include "core/RunRecord.h"
 #include "core/Shutdown.h"
+#include "runtime/ProgramEnd.h"
 #include "simulation/frmHydrovat.h"
 
 namespace {
@@ -19,13 +20,19 @@ void ShowPipeAmount(ui::Label& label, const QColor& back, const QString& caption
 }  // namespace
 
 void frmHydrovat::ConnectCycle() {
-    connect(&cmdNextTrial, &QPushButton::clicked, this, &frmHydrovat::cmdNextTrial_Click);
-    connect(&Timer1, &ui::FormTimer::Timer, this, &frmHydrovat::Timer1_Timer);
-    connect(&Timer2, &ui::FormTimer::Timer, this, &frmHydrovat::Timer2_Timer);
-    connect(&tmrUserDelay, &ui::FormTimer::Timer, this, &frmHydrovat::tmrUserDelay_Timer);
-    connect(&tmrUserMv, &ui::FormTimer::Timer, this, &frmHydrovat::tmrUserMv_Timer);
-    connect(&tmrEnvDelay, &ui::FormTimer::Timer, this, &frmHydrovat::tmrEnvDelay_Timer);
-    connect(&tmrEnvMv, &ui::FormTimer::Timer, this, &frmHydrovat::tmrEnvMv_Timer);
+    using runtime::EventHandler;
+    connect(&cmdNextTrial, &QPushButton::clicked, this,
+            EventHandler(this, &frmHydrovat::cmdNextTrial_Click));
+    connect(&Timer1, &ui::FormTimer::Timer, this, EventHandler(this, &frmHydrovat::Timer1_Timer));
+    connect(&Timer2, &ui::FormTimer::Timer, this, EventHandler(this, &frmHydrovat::Timer2_Timer));
+    connect(&tmrUserDelay, &ui::FormTimer::Timer, this,
+            EventHandler(this, &frmHydrovat::tmrUserDelay_Timer));
+    connect(&tmrUserMv, &ui::FormTimer::Timer, this,
+            EventHandler(this, &frmHydrovat::tmrUserMv_Timer));
+    connect(&tmrEnvDelay, &ui::FormTimer::Timer, this,
+            EventHandler(this, &frmHydrovat::tmrEnvDelay_Timer));
+    connect(&tmrEnvMv, &ui::FormTimer::Timer, this,
+            EventHandler(this, &frmHydrovat::tmrEnvMv_Timer));
 }
 
 void frmHydrovat::StopCycleTimers() {

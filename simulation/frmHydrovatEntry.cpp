@@ -6,6 +6,7 @@
 
 #include "core/RunRecord.h"
 #include "exit/frmPasswordAuth.h"
+#include "runtime/ProgramEnd.h"
 #include "simulation/EntryFilter.h"
 #include "simulation/frmHydrovat.h"
 #include "ui/Dialogs.h"
@@ -52,15 +53,14 @@ bool frmHydrovat::eventFilter(QObject* watched, QEvent* event) {
     if (event->type() != QEvent::KeyPress) return QWidget::eventFilter(watched, event);
     const char16_t code = CharacterCode(*static_cast<QKeyEvent*>(event));
     if (watched == &cmdNextTrial) {
-        cmdNextTrial_KeyPress(code);
-        return false;
+        return !runtime::HandleEvent([&] { cmdNextTrial_KeyPress(code); });
     }
     QLineEdit* box = nullptr;
     if (watched == &txtUsrInflowVal) box = &txtUsrInflowVal;
     if (watched == &txtUsrOutflowVal) box = &txtUsrOutflowVal;
     if (box == nullptr || BypassesFilter(code)) return QWidget::eventFilter(watched, event);
     char16_t keyAscii = code;
-    EntryBox_KeyPress(*box, keyAscii);
+    if (!runtime::HandleEvent([&] { EntryBox_KeyPress(*box, keyAscii); })) return true;
     // A key let through after the password form was cancelled only reaches a box that can
     // still take it: the cycle may have disabled it meanwhile.
     return keyAscii == 0 || !box->isEnabled();
@@ -112,8 +112,8 @@ void frmHydrovat::Form_QueryUnload(int& Cancel) {
 
 void frmHydrovat::closeEvent(QCloseEvent* event) {
     int cancel = 0;
-    Form_QueryUnload(cancel);
-    if (cancel != 0) {
+    const bool running = runtime::HandleEvent([&] { Form_QueryUnload(cancel); });
+    if (!running || cancel != 0) {
         event->ignore();
         return;
     }

@@ -212,7 +212,6 @@ class HeadlessPlayerTest : public ScreenTest {
 
     ExperimentDatabase database;
     ui::ScopedScriptedDialogs dialogs;
-    runtime::ScopedEndObserver endObserver;
 };
 
 TEST_F(HeadlessPlayerTest, ParticipantPacedRunRecordsWhatTheScreenRecords) {

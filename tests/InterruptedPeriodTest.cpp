@@ -237,7 +237,6 @@ class KilledRunTest : public ::testing::TestWithParam<Pacing> {
 
     ExperimentDatabase database;
     ui::ScopedScriptedDialogs dialogs;
-    runtime::ScopedEndObserver endObserver;
 };
 
 TEST_P(KilledRunTest, ContinuedRunKeepsExactlyTheRowsOfTheUninterruptedRun) {

@@ -61,7 +61,6 @@ class LoginTest : public ::testing::Test {
 
     ExperimentDatabase database;
     ui::ScopedScriptedDialogs dialogs;
-    runtime::ScopedEndObserver endObserver;
 };
 
 TEST_F(LoginTest, ShowsTheDesignedControls) {

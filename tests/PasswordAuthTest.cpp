@@ -46,11 +46,11 @@ class PasswordAuthTest : public ::testing::Test {
         form.txtUsername.setText(username);
         form.txtPassword.setText(password);
         form.Command1.click();
+        runtime::RaiseKeptEnd();  // as the event loop that ran the click would
     }
 
     TempDatabase database;
     ui::ScopedScriptedDialogs dialogs;
-    runtime::ScopedEndObserver endObserver;
 };
 
 // The form as its designer placed it: twips through the one mapping, captions and fonts.

@@ -168,7 +168,6 @@ class PeriodCycle : public ScreenTest {
 
     ExperimentDatabase database;
     ui::ScopedScriptedDialogs dialogs;
-    runtime::ScopedEndObserver endObserver;
 };
 
 // Participant-paced, delays 2, an initial back order of 4 in period 1 (and a discharge

@@ -459,7 +459,6 @@ TEST_F(RecordingFailureTest, NoEndsTheProgramAsADatabaseFailureWithNothingWritte
         database.execute(RefuseWrites(table));
         const QString before = Snapshot(table);
         runtime::ScopedScriptedQuestions dialogs;
-        runtime::ScopedEndObserver endObserver;
         dialogs.answerNext(runtime::vbNo);
         EXPECT_EQ(EndingOf([&] { procedure.record(); }), runtime::ExitStatus::DatabaseFailure);
 
@@ -507,7 +506,6 @@ TEST_F(RecordingFailureTest, TableMissingAColumnLeavesNoPartialRow) {
         "DROP TABLE datExperimentTrials; CREATE TABLE datExperimentTrials (Subject TEXT, Version "
         "TEXT, eventType TEXT, EventID INTEGER)"));
     runtime::ScopedScriptedQuestions dialogs;
-    runtime::ScopedEndObserver endObserver;
     dialogs.answerNext(runtime::vbNo);
     EXPECT_THROW(RecordEvent(QStringLiteral("Submit Clicked")), runtime::ProgramEnded);
     EXPECT_TRUE(dialogs.shown().at(0).text.contains(QStringLiteral("'Trial'")));

@@ -198,7 +198,6 @@ class ResumeEquivalenceTest : public ::testing::TestWithParam<ResumeCase> {
 
     ExperimentDatabase database;
     ui::ScopedScriptedDialogs dialogs;
-    runtime::ScopedEndObserver endObserver;
 };
 
 TEST_P(ResumeEquivalenceTest, ContinuesExactlyAsTheUninterruptedRun) {

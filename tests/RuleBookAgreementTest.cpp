@@ -65,7 +65,6 @@ class RuleBookAgreementTest : public ::testing::TestWithParam<Broken> {
     // Ann types the version and presses Start, as a participant would.
     LoginOutcome logIn() {
         ui::ScopedScriptedDialogs dialogs;
-        runtime::ScopedEndObserver endObserver;
         ScriptRegistration(dialogs);
         LoadVersions();
         frmLogin& form = LoginForm();

@@ -18,7 +18,6 @@ class ShutdownTest : public ::testing::Test {
     void TearDown() override { ResetRunRecord(); }
 
     runtime::ScopedScriptedQuestions dialogs;
-    runtime::ScopedEndObserver endObserver;
 };
 
 struct EarningsCase {

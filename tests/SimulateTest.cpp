@@ -61,7 +61,6 @@ class SimulateTest : public ::testing::Test {
         RunState.SubjectName = QStringLiteral("Ann");
         database.registerSubject(QStringLiteral("Ann"), QStringLiteral("Rise"));
         ui::ScopedScriptedDialogs dialogs;
-        runtime::ScopedEndObserver endObserver;
         frmHydrovat form;
         bool ended = false;
         for (const Typed& order : kOrders) {

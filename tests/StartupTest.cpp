@@ -56,7 +56,6 @@ class StartupTest : public ::testing::Test {
     std::optional<runtime::ExitStatus> ended;
     ExperimentDatabase database;
     ui::ScopedScriptedDialogs dialogs;
-    runtime::ScopedEndObserver endObserver;
 };
 
 TEST_F(StartupTest, SplashShowsTitleMakerNoticePlatformVersionAndAPicture) {

@@ -136,7 +136,6 @@ class TableAccessTest : public ::testing::Test {
 
     TempDatabase file;
     runtime::ScopedScriptedQuestions dialogs;
-    runtime::ScopedEndObserver endObserver;
     runtime::ScopedContext clock;
     std::vector<std::chrono::milliseconds> waits;
 };

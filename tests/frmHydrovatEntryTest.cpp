@@ -73,7 +73,6 @@ class EntryScreen : public ScreenTest {
   protected:
     void SetUp() override { PrepareScreenRun(true); }
     ui::ScopedScriptedDialogs dialogs;
-    runtime::ScopedEndObserver endObserver;
 };
 
 TEST_F(EntryScreen, SecondPointRefusedWhereverTheCaretIs) {

@@ -25,6 +25,7 @@
 #include "runtime/Clock.h"
 #include "runtime/Context.h"
 #include "runtime/NumberText.h"
+#include "runtime/ProgramEnd.h"
 #include "runtime/Questions.h"
 #include "simulation/EntryFilter.h"
 #include "simulation/HeadlessPlayer.h"
@@ -203,9 +204,6 @@ class PilotSession {
                                                            : QDateTime::currentDateTime())) {
         context_->databasePath = options.databasePath;
         context_->questions = &nobody_;
-        context_->endHandler = [](int) {
-            throw ToolError(QStringLiteral("the run ended the program"));
-        };
         context_->now = [this] { return start_.addMSecs(player_ ? player_->now() : 0); };
     }
 
@@ -258,17 +256,23 @@ class PilotSession {
         try {
             playOne(result, *strategies(result.seed));
         } catch (const ToolError& error) {
-            QString recorded;
-            if (options_.record)
-                recorded = n == 1 ? QStringLiteral("; nothing of the run was recorded")
-                                  : QStringLiteral(
-                                        "; nothing of the run was recorded (runs 1 to "
-                                        "%1 were)")
-                                        .arg(n - 1);
-            throw ToolError(QStringLiteral("run %1, %2%3").arg(n).arg(error.message(), recorded));
+            throw runFailed(n, error.message());
+        } catch (const runtime::ProgramEnded&) {
+            throw runFailed(n, QStringLiteral("the run ended the program"));
         }
         if (options_.record) result.subject = result.path.subject;
         return result;
+    }
+
+    ToolError runFailed(int n, const QString& why) const {
+        QString recorded;
+        if (options_.record)
+            recorded = n == 1 ? QStringLiteral("; nothing of the run was recorded")
+                              : QStringLiteral(
+                                    "; nothing of the run was recorded (runs 1 to "
+                                    "%1 were)")
+                                    .arg(n - 1);
+        return ToolError(QStringLiteral("run %1, %2%3").arg(n).arg(why, recorded));
     }
 
     void playOne(PilotRun& result, Strategy& strategy) {

@@ -6,6 +6,7 @@
 #include <QPointer>
 #include <QTimer>
 
+#include "runtime/ProgramEnd.h"
 #include "ui/Twips.h"
 
 namespace ui {
@@ -64,7 +65,8 @@ int RealDialogs::messageBox(const runtime::MessageBoxRequest& request) {
     box.setTextFormat(Qt::PlainText);
     // The boxes follow the screen's scale, as the forms do, so they read as easily.
     box.setFont(DesignFont(kMessageBoxPoints, false));
-    const int clicked = box.exec();
+    int clicked = QMessageBox::NoButton;
+    runtime::RunUntilEnd([&] { clicked = box.exec(); }, [&] { box.reject(); });
     if (!request.isYesNo()) return runtime::vbOK;
     return clicked == QMessageBox::Yes ? runtime::vbYes : runtime::vbNo;
 }
@@ -74,7 +76,8 @@ void WaitUntilHidden(QWidget& form) {
     if (!guard->isVisible()) return;
     QEventLoop loop;
     HideWatcher watcher(form, loop);
-    loop.exec();
+    // An end raised here leaves the filter to go with the watcher, as Qt drops it then.
+    runtime::ExecUntilEnd(loop);
     if (guard) guard->removeEventFilter(&watcher);
 }
 
@@ -101,14 +104,14 @@ void ScriptedDialogs::showModal(QWidget& form) {
         action = std::move(formActions_.front());
         formActions_.pop_front();
     }
-    QTimer::singleShot(0, &form, [guard, action] {
-        if (!guard) return;
-        if (action) {
-            action(*guard);
-        } else {
-            guard->hide();
-        }
-    });
+    QTimer::singleShot(0, &form, runtime::EventHandler([guard, action] {
+                           if (!guard) return;
+                           if (action) {
+                               action(*guard);
+                           } else {
+                               guard->hide();
+                           }
+                       }));
     WaitUntilHidden(form);
 }
 

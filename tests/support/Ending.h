@@ -1,6 +1,7 @@
 #pragma once
 // How the program ended while a part of a test ran: the status it would have exited with, or
-// nothing when it did not end. Needs a runtime::ScopedEndObserver in force.
+// nothing when it did not end. An end kept by a handler of an event the part sent (a click)
+// counts: the test stands in for the event loop that would raise it.
 
 #include <optional>
 
@@ -10,6 +11,7 @@ template <typename Action>
 std::optional<runtime::ExitStatus> EndingOf(Action&& action) {
     try {
         action();
+        runtime::RaiseKeptEnd();
     } catch (const runtime::ProgramEnded& ended) {
         return ended.status;
     }

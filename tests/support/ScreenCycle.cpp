@@ -17,6 +17,7 @@ bool RunScreenUntil(const std::function<bool()>& done) {
     try {
         while (!done() && limit.elapsed() < 30000) {
             QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents);
+            runtime::RaiseKeptEnd();
         }
     } catch (const runtime::ProgramEnded&) {
         return true;
