@@ -102,10 +102,19 @@ Finding OnSetup(Severity severity, const char* column, const QString& what) {
     return {severity, "tblSetup", 4, column, kSetupPlace + what};
 }
 
-Finding InitialOrders(const char* column) {
-    return {Severity::EndsProgram, "tblSetup", 4, column,
+// The participant program keeps its own text; the tool names the file's columns and the fix.
+Finding InitialOrders(const char* column, const char* amount, const char* delayColumn) {
+    return {Severity::EndsProgram,
+            "tblSetup",
+            4,
+            column,
             "Value of inFlowTPAfter or outFlowTPAfter is 1 and your initial Back or Forward "
-            "orders are not set to 0"};
+            "orders are not set to 0",
+            kSetupPlace + QStringLiteral("%1 is %2, but the first segment of delay scenario 2 in "
+                                         "tblDelayScenarios has %3 1, so the initial orders "
+                                         "would have to arrive in the period they start in; set "
+                                         "%1 to 0, or make the first segment's %3 at least 2.")
+                              .arg(column, amount, delayColumn)};
 }
 
 INSTANTIATE_TEST_SUITE_P(
@@ -204,13 +213,13 @@ INSTANTIATE_TEST_SUITE_P(
                      v.setup.setup.InitialBackOrder = 5;
                      v.segments[0].inflowValue = 1.4;
                  },
-                 InitialOrders("InitialBackOrder")},
+                 InitialOrders("InitialBackOrder", "5", "inflowDelayValue")},
         RuleCase{"InitialDischargeWithAStartingDelayOfOne",
                  [](Version& v) {
                      v.setup.setup.InitialForwardDischarge = 2;
                      v.segments[0].outflowValue = 1;
                  },
-                 InitialOrders("InitialForwardDischarge")},
+                 InitialOrders("InitialForwardDischarge", "2", "outflowDelayValue")},
         RuleCase{"ScenarioWithoutRows",
                  [](Version& v) { v.scenario.clear(); },
                  {Severity::Refuses, "tblSetup", 4, "ScenarioUsed",
