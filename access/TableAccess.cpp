@@ -132,9 +132,9 @@ std::unique_ptr<db::Recordset> OpenTable(const db::Query& source, bool readOnly,
     }
 }
 
-TableRead::TableRead(const QString& sql, const QString& status) {
+TableRead::TableRead(const db::Query& source, const QString& status) {
     try {
-        rows_ = OpenTable(sql, true, status);
+        rows_ = OpenTable(source, true, status);
     } catch (...) {
         CloseDatabase();
         throw;

@@ -22,7 +22,7 @@ void CloseDatabase();
 // database are closed however the read ends, by a return or by an error.
 class TableRead {
   public:
-    TableRead(const QString& sql, const QString& status);
+    TableRead(const db::Query& source, const QString& status);
     ~TableRead();
     TableRead(const TableRead&) = delete;
     TableRead& operator=(const TableRead&) = delete;

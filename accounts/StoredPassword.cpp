@@ -104,6 +104,15 @@ Verdict Verify(const QString& stored, const QString& typed) {
                : Verdict::Differs;
 }
 
+QString HashedLike(const QString& settings, const QString& typed) {
+    // Read as a stored hash whose own hash part is a placeholder.
+    const QString placeholder = QString::fromLatin1(QByteArray(kHashBytes, '\0').toBase64());
+    const std::optional<Hash> hash = Parse(settings + QLatin1Char('$') + placeholder);
+    if (!hash) return QString();
+    return settings + QLatin1Char('$') +
+           QString::fromLatin1(Derive(typed, hash->salt, hash->iterations).toBase64());
+}
+
 QString StoredFormOf(const QString& passwordOrHash) {
     QString fault;
     switch (FormOf(passwordOrHash, &fault)) {

@@ -37,6 +37,11 @@ StoredForm FormOf(const QString& stored, QString* fault = nullptr);
 // password never matches; a malformed stored value is Unreadable, whatever is typed.
 Verdict Verify(const QString& stored, const QString& typed);
 
+// The stored form the typed password has under the scheme, iterations and salt of a stored
+// hash ("pbkdf2-sha256$ITERATIONS$SALT", its hash left out): what a lab server compares with
+// the stored value without showing it. Empty when the settings cannot be read.
+QString HashedLike(const QString& settings, const QString& typed);
+
 // What a clear password becomes when it is stored; a well-formed stored hash stays as it is.
 // Throws PasswordError for a malformed one, naming what is wrong with it.
 QString StoredFormOf(const QString& passwordOrHash);

@@ -70,6 +70,17 @@ void AddSessionTables(db::Connection& connection) {
     db::AddUniqueKeys(connection, QStringLiteral("datSubject"));
 }
 
+// A station's login on a lab server may not add what an earlier program's database lacks.
+QString SchemaProblem(db::Connection& connection) {
+    if (db::SchemaIsCurrent(connection) || connection.holdsOwnersRights()) return QString();
+    return QStringLiteral(
+               "The experiment database on %1 was made by an earlier Fluxmere: it lacks tables "
+               "or columns this program records, which the station's login '%2' may not "
+               "add.\r\nThe experimenter brings it up to date with: fluxmere-db grant "
+               "postgresql://OWNER@HOST/DATABASE %2\r\nPlease call the experimenter.")
+        .arg(connection.location(), connection.loginName());
+}
+
 // When the station's file names a lab server, every load and recording goes there.
 void FollowStationServer() {
     const QString file = DatabasePath();
@@ -177,6 +188,8 @@ QString DatabaseProblem() {
         }
         database->OpenRecordset(QStringLiteral("select Version from tblSetup"), db::dbOpenSnapshot)
             ->Close();
+        if (const QString problem = SchemaProblem(database->connection()); !problem.isEmpty())
+            return problem;
         AddSessionTables(database->connection());
         database->Close();
         return QString();

@@ -58,6 +58,20 @@ class ConnectionBackend {
     // Columns of a table in table order, typed; the row key is not among them.
     virtual std::vector<ColumnInfo> tableColumns(const QString& table) = 0;
     virtual bool tableExists(const QString& table) = 0;
+    virtual bool indexExists(const QString& index) = 0;
+    // Whether the login may change the tables and accounts. A file's opener may; on a server,
+    // the database's owner or a superuser.
+    virtual bool holdsOwnersRights() { return true; }
+    // The login the connection uses; empty where there are none (a file).
+    virtual QString loginName() { return QString(); }
+    // Gives an existing login exactly a station's rights; an engine without logins says so.
+    virtual void grantStationRights(const QString& /*role*/,
+                                    const std::vector<TableRights>& /*rights*/) {
+        throw Error(errors::CannotOpenFile,
+                    QStringLiteral("%1 has no logins: a station's rights are given on a lab "
+                                   "server.")
+                        .arg(location()));
+    }
     // The SQL name of the key the engine keeps for every row: a whole number, rising in the
     // order rows are stored, never exported.
     virtual QString rowKey() const = 0;

@@ -70,6 +70,22 @@ bool Connection::tableExists(const QString& table) {
     return backend_->tableExists(table);
 }
 
+bool Connection::indexExists(const QString& index) {
+    return backend_->indexExists(index);
+}
+
+bool Connection::holdsOwnersRights() {
+    return backend_->holdsOwnersRights();
+}
+
+QString Connection::loginName() {
+    return backend_->loginName();
+}
+
+void Connection::grantStationRights(const QString& role) {
+    backend_->grantStationRights(role, StationRightsOnEveryTable());
+}
+
 QString Connection::rowKey() const {
     return backend_->rowKey();
 }

@@ -82,6 +82,16 @@ class Connection {
     // Column names and types of a table, in table order; empty if no such table.
     std::vector<ColumnInfo> tableColumns(const QString& table);
     bool tableExists(const QString& table);
+    bool indexExists(const QString& index);
+
+    // Whether this login may change the tables and the experimenters' accounts: whoever opens
+    // a file; on a lab server, the database's owner or a superuser.
+    bool holdsOwnersRights();
+    // The login used on a server; empty for a file.
+    QString loginName();
+    // Gives the server's existing login role exactly what a station does (see
+    // StationRightsOn), taking away anything more; the same rights however often it is run.
+    void grantStationRights(const QString& role);
 
     // The SQL name of the key the engine keeps for every row: a whole number that rises in
     // the order rows are stored. No table column carries it, so exports leave it out.

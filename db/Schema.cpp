@@ -336,6 +336,43 @@ QStringList MissingForTheProgram(Connection& connection) {
     return missing;
 }
 
+StationRights StationRightsOn(const TableDef& table) {
+    const auto named = [&](const char* name) { return table.name == QLatin1String(name); };
+    QStringList every;
+    for (const ColumnDef& column : table.columns) every << column.name;
+    StationRights rights;
+    if (!table.recorded) {
+        // The experimenters' accounts are checked by the server, never read by a station.
+        rights.readsEveryColumn = !named("tblPasswords");
+        return rights;
+    }
+    rights.inserts = true;
+    // Whether a name is registered, and where: never the participants' demographics.
+    if (named("datSubject")) {
+        rights.readColumns = {QStringLiteral("Subject"), QStringLiteral("Version"),
+                              QStringLiteral("Station")};
+        return rights;
+    }
+    rights.readsEveryColumn = true;
+    // A period's summary row is rewritten when it ends or is played again; a station's claim
+    // is refreshed, released and taken over.
+    if (named("datTrialSummary") || named("datRunClaims")) {
+        rights.updateColumns = every;
+        return rights;
+    }
+    for (const QString& column : every) {
+        if (column.compare(Superseded().name, Qt::CaseInsensitive) == 0)
+            rights.updateColumns << column;
+    }
+    return rights;
+}
+
+std::vector<TableRights> StationRightsOnEveryTable() {
+    std::vector<TableRights> rights;
+    for (const TableDef& table : Tables()) rights.push_back({table.name, StationRightsOn(table)});
+    return rights;
+}
+
 void CreateSchema(Connection& connection) {
     Transaction transaction(connection);
     for (const TableDef& table : Tables()) connection.createTable(table);
@@ -354,10 +391,43 @@ void AddMissingColumns(Connection& connection, const QString& table) {
     }
 }
 
+namespace {
+
+bool HasEveryColumn(Connection& connection, const TableDef& table) {
+    QStringList present;
+    for (const ColumnInfo& column : connection.tableColumns(table.name))
+        present << column.name.toLower();
+    return std::all_of(table.columns.begin(), table.columns.end(), [&](const ColumnDef& column) {
+        return present.contains(column.name.toLower());
+    });
+}
+
+}  // namespace
+
+bool SchemaIsCurrent(Connection& connection) {
+    return std::all_of(Tables().begin(), Tables().end(), [&](const TableDef& table) {
+        return connection.tableExists(table.name) && HasEveryColumn(connection, table) &&
+               std::all_of(table.uniqueKeys.begin(), table.uniqueKeys.end(),
+                           [&](const IndexDef& key) { return connection.indexExists(key.name); });
+    });
+}
+
+void UpdateSchema(Connection& connection) {
+    Transaction transaction(connection);
+    for (const TableDef& table : Tables()) {
+        if (!connection.tableExists(table.name)) connection.createTable(table);
+        AddMissingColumns(connection, table.name);
+    }
+    transaction.commit();
+    for (const TableDef& table : Tables()) AddUniqueKeys(connection, table.name);
+}
+
 void AddUniqueKeys(Connection& connection, const QString& table) {
     const TableDef* definition = FindTable(table);
     if (!definition) return;
     for (const IndexDef& key : definition->uniqueKeys) {
+        // Asked first: a login that may not change the table can still find it complete.
+        if (connection.indexExists(key.name)) continue;
         QStringList columns;
         for (const QString& column : key.columns) columns << QuoteIdentifier(column);
         try {

@@ -53,11 +53,44 @@ const TableDef* FindTable(const QString& name);  // case-insensitive; nullptr if
 // every table and column but those the program makes or does without.
 QStringList MissingForTheProgram(Connection& connection);
 
+// What a station's login may do with a table on a lab server: exactly what the program does
+// at a station. Everything not named here is refused by the server.
+struct StationRights {
+    bool readsEveryColumn = false;
+    QStringList readColumns;  // when not every column: the ones it may read
+    bool inserts = false;     // rows with any of the table's columns
+    QStringList updateColumns;
+};
+
+// A lab server's answers about the experimenters' accounts, for a login that may not read
+// them. Settings: for each account of the user name, its stored hash's scheme, iterations and
+// salt ("pbkdf2-sha256$ITERATIONS$SALT"), or an empty text for one stored in clear. Check:
+// given the user name and a stored form, -1 when an account holds exactly that, else 0.
+inline constexpr char kPasswordSettings[] = "fluxmere_password_settings";
+inline constexpr char kPasswordCheck[] = "fluxmere_password_right";
+
+// Follows the table's columns, so that a column added later is covered.
+StationRights StationRightsOn(const TableDef& table);
+
+struct TableRights {
+    QString table;
+    StationRights rights;
+};
+// A station's rights on every table.
+std::vector<TableRights> StationRightsOnEveryTable();
+
 // Creates every table and index that does not exist yet.
 void CreateSchema(Connection& connection);
 
 // Adds the columns of the table that a file made by an earlier program lacks.
 void AddMissingColumns(Connection& connection, const QString& table);
+
+// Whether every table exists with every column and unique key: a database that needs no
+// change before the program records into it.
+bool SchemaIsCurrent(Connection& connection);
+
+// Brings an existing database's tables up to date: missing tables, columns and unique keys.
+void UpdateSchema(Connection& connection);
 
 // Adds the table's unique keys that it lacks. A database whose rows already repeat a key
 // (made before the key existed) keeps working without that key.

@@ -6,6 +6,8 @@
 #include "access/TableAccess.h"
 #include "core/RunRecord.h"
 #include "db/Error.h"
+#include "db/Location.h"
+#include "db/Schema.h"
 #include "runtime/MessageText.h"
 #include "runtime/OffThread.h"
 
@@ -36,10 +38,60 @@ std::vector<accounts::Verdict> VerdictsOn(const QStringList& stored, const QStri
     return verdicts;
 }
 
+[[noreturn]] void RaiseUnreadable(const QString& username) {
+    throw accounts::PasswordError(
+        QStringLiteral("the stored password of '%1' is not in a form this program reads; "
+                       "set it again with fluxmere-db passwd")
+            .arg(runtime::ValueForMessage(username))
+            .toStdString());
+}
+
+// What a station function of the server answers, one value a row.
+QStringList ServerAnswers(const QString& function, const QVariantList& arguments) {
+    QStringList places;
+    for (qsizetype i = 0; i < arguments.size(); ++i) places << QStringLiteral("?");
+    const TableRead read(db::Query(QStringLiteral("select %1(%2) as Answer")
+                                       .arg(function, places.join(QStringLiteral(", "))),
+                                   arguments),
+                         QStringLiteral("Checking password"));
+    QStringList answers;
+    for (; !read.rows().Eof(); read.rows().MoveNext())
+        answers << read.rows().Field(QStringLiteral("Answer")).toString();
+    return answers;
+}
+
+// The typed password as each account of the name would store it: hashed with the account's
+// own scheme, iterations and salt (an empty text when they cannot be read), or as it is for
+// an account stored in clear.
+QStringList StoredFormsOfTyped(const QStringList& settings, const QString& password) {
+    QStringList forms;
+    runtime::RunOffThread([&] {
+        for (const QString& setting : settings)
+            forms << (setting.isEmpty() ? password : accounts::HashedLike(setting, password));
+    });
+    return forms;
+}
+
+void CheckOnTheServer(const QString& username, const QString& password) {
+    const QStringList settings = ServerAnswers(QLatin1String(db::kPasswordSettings), {username});
+    if (settings.isEmpty() || password.isEmpty()) return;
+    const QStringList forms = StoredFormsOfTyped(settings, password);
+    for (const QString& form : forms) {
+        if (form.isEmpty() ||
+            !db::IsTrue(ServerAnswers(QLatin1String(db::kPasswordCheck), {username, form}).value(0)))
+            continue;
+        RunState.ExpectedPassword = form;
+        RunState.PasswordMatched = true;
+        return;
+    }
+    if (forms.contains(QString())) RaiseUnreadable(username);
+}
+
 }  // namespace
 
 void CheckPassword(const QString& username, const QString& password) {
     RunState.PasswordMatched = false;
+    if (db::IsServerLocation(DatabasePath())) return CheckOnTheServer(username, password);
     const QStringList stored = StoredPasswordsOf(username);
     if (stored.isEmpty()) return;
     RunState.ExpectedPassword = stored.first();
@@ -51,9 +103,5 @@ void CheckPassword(const QString& username, const QString& password) {
     }
     if (std::find(verdicts.begin(), verdicts.end(), accounts::Verdict::Unreadable) !=
         verdicts.end())
-        throw accounts::PasswordError(
-            QStringLiteral("the stored password of '%1' is not in a form this program reads; "
-                           "set it again with fluxmere-db passwd")
-                .arg(runtime::ValueForMessage(username))
-                .toStdString());
+        RaiseUnreadable(username);
 }

@@ -14,4 +14,7 @@
 // off the window's thread, the window answering meanwhile. Errors that the table access
 // passes on reach the caller, the database closed; accounts::PasswordError when no row
 // matched and one of them could not be read, naming the account.
+// On a lab server the station never sees the stored values: the server gives each account's
+// scheme, iterations and salt, and says whether the typed password, hashed the same way, is
+// the stored value.
 void CheckPassword(const QString& username, const QString& password);

@@ -16,7 +16,7 @@ namespace {
 // regard to letter case, as it was registered.
 std::optional<QString> RegisteredName() {
     const TableRead read(
-        QStringLiteral("select * from datSubject where Version=") + SqlText(RunState.Version),
+        QStringLiteral("select Subject from datSubject where Version=") + SqlText(RunState.Version),
         QStringLiteral("Check New User"));
     db::Recordset& rows = read.rows();
     std::optional<QString> found;

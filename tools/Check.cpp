@@ -8,7 +8,9 @@
 #include "accounts/StoredPassword.h"
 #include "config/ReadRules.h"
 #include "config/Setup.h"
+#include "db/Location.h"
 #include "runtime/NumberText.h"
+#include "station/StationServer.h"
 #include "tools/TableData.h"
 
 namespace tool {
@@ -23,6 +25,7 @@ const QString kDelays = QStringLiteral("tblDelayScenarios");
 const QString kLabels = QStringLiteral("tblLabels");
 const QString kPasswords = QStringLiteral("tblPasswords");
 const QString kDatabaseFile = QStringLiteral("database file");
+const QString kStationFile = QStringLiteral("station file");
 
 // Enough to show where the damage is; the rest follows from the same pages.
 constexpr int kFaultsListed = 20;
@@ -97,8 +100,10 @@ class Checker {
         : setup_(connection, kSetup),
           scenarios_(connection, kScenarios),
           delays_(connection, kDelays),
-          labels_(connection, kLabels),
-          passwords_(connection, kPasswords) {}
+          labels_(connection, kLabels) {
+        // A station's login never reads the accounts: the server checks a password for it.
+        if (connection.holdsOwnersRights()) passwords_.emplace(connection, kPasswords);
+    }
 
     std::vector<Problem> run() {
         for (const Table* table : {&scenarios_, &delays_, &labels_}) checkCells(*table);
@@ -284,11 +289,12 @@ class Checker {
 
     // Without an account nobody can end a running session early.
     void checkAccounts() {
+        if (!passwords_) return;
         int usable = 0;
-        for (int p = 0; p < passwords_.rows.size(); ++p) {
-            const QString user = passwords_.text(p, QStringLiteral("username"));
+        for (int p = 0; p < passwords_->rows.size(); ++p) {
+            const QString user = passwords_->text(p, QStringLiteral("username"));
             if (user.isEmpty()) continue;
-            const QString stored = passwords_.text(p, kPassword);
+            const QString stored = passwords_->text(p, kPassword);
             const QString message = PasswordProblem(user, stored);
             if (!message.isEmpty())
                 report({Severity::Warns, kPasswords, p + 1, kPassword, message});
@@ -303,7 +309,8 @@ class Checker {
                                    "DATABASE USER")});
     }
 
-    Table setup_, scenarios_, delays_, labels_, passwords_;
+    Table setup_, scenarios_, delays_, labels_;
+    std::optional<Table> passwords_;
     std::vector<Problem> problems_;
 };
 
@@ -327,6 +334,32 @@ std::vector<Problem> CheckIntegrity(db::Connection& connection) {
     for (const QString& fault : connection.checkIntegrity(db::IntegrityDepth::Full, kFaultsListed))
         problems.push_back({kDatabaseFile, 0, {}, QStringLiteral("damaged: ") + fault});
     return problems;
+}
+
+StationCheck CheckStation(const QString& stationFile) {
+    StationCheck check;
+    try {
+        check.server = station::ServerOf(stationFile);
+    } catch (const db::Error&) {
+        return check;  // the file's own check names what is wrong with it
+    }
+    if (check.server.isEmpty()) return check;
+    auto connection = OpenExperimentDatabase(check.server, db::OpenMode::ReadOnly);
+    check.login = connection->loginName();
+    if (connection->holdsOwnersRights())
+        check.problems.push_back(
+            {kStationFile,
+             0,
+             {},
+             QStringLiteral("holds the login '%1', which owns the lab's database or is a "
+                            "superuser, and every participant account can read this file; give "
+                            "the station a login of its own (fluxmere-db grant) and point it there "
+                            "(fluxmere-db station)")
+                 .arg(check.login)});
+    connection.reset();
+    for (Problem& problem : CheckDatabase(check.server))
+        check.problems.push_back(std::move(problem));
+    return check;
 }
 
 std::vector<Problem> CheckDatabase(const QString& databasePath) {

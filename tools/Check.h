@@ -36,6 +36,16 @@ struct Problem {
 std::vector<Problem> CheckConfiguration(db::Connection& connection);
 // Damage the engine finds in the database, each a problem of the "database file".
 std::vector<Problem> CheckIntegrity(db::Connection& connection);
+// A station's file that names a lab server is checked there, through the login the station
+// uses, as the program at the station would read it.
+struct StationCheck {
+    QString server;  // empty: the file names no server (it is checked itself)
+    QString login;
+    // A login that owns the database or is a superuser first, then the server's problems.
+    std::vector<Problem> problems;
+};
+StationCheck CheckStation(const QString& stationFile);
+
 // The damage first, then the configuration's problems.
 std::vector<Problem> CheckDatabase(const QString& databasePath);
 

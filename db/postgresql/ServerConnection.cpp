@@ -3,7 +3,9 @@
 #include <QRegularExpression>
 
 #include "db/postgresql/PostgresEngine.h"
+#include "db/postgresql/ServerErrors.h"
 #include "db/postgresql/ServerStatement.h"
+#include "db/postgresql/StationRights.h"
 
 namespace db::postgresql {
 
@@ -12,10 +14,24 @@ namespace {
 // The maintenance database every server has, for creating the experiment's database.
 constexpr char kMaintenanceDatabase[] = "postgres";
 
+// In UTF8 whatever the server's own default: a cluster made under the C locale makes
+// SQL_ASCII databases, which cannot compare the texts as the program does.
 void CreateDatabase(const ServerLocation& location) {
     ServerSession maintenance(location.with("dbname", kMaintenanceDatabase), false);
     maintenance.send("CREATE DATABASE " +
-                     QuoteIdentifier(QString::fromUtf8(location.setting("dbname"))).toUtf8());
+                     QuoteIdentifier(QString::fromUtf8(location.setting("dbname"))).toUtf8() +
+                     " ENCODING 'UTF8' TEMPLATE template0");
+}
+
+// The experiment's texts and its collation need UTF8.
+void RequireUtf8(const ServerSession& session, const ServerLocation& location) {
+    const QString encoding = session.serverEncoding();
+    if (encoding.compare(QLatin1String("UTF8"), Qt::CaseInsensitive) == 0) return;
+    const QString database = QString::fromUtf8(location.setting("dbname"));
+    throw Error(errors::CannotOpenFile,
+                QStringLiteral("The database %1 on the lab server '%2' is in %3, not UTF8; make "
+                               "it anew with: createdb --encoding UTF8 --template template0 %1")
+                    .arg(database, location.shown, encoding));
 }
 
 std::shared_ptr<ServerSession> OpenSession(const ServerLocation& location, OpenMode mode) {
@@ -50,6 +66,7 @@ std::unique_ptr<backend::ConnectionBackend> Open(const QString& uri, const QStri
 ServerConnection::ServerConnection(const ServerLocation& location, OpenMode mode,
                                    int busyTimeoutMilliseconds)
     : location_(location), session_(OpenSession(location, mode)) {
+    RequireUtf8(*session_, location_);
     session_->setLockTimeout(busyTimeoutMilliseconds);
 }
 
@@ -103,6 +120,54 @@ std::vector<ColumnInfo> ServerConnection::tableColumns(const QString& table) {
 
 bool ServerConnection::tableExists(const QString& table) {
     return session_->findTable(table) != nullptr;
+}
+
+bool ServerConnection::indexExists(const QString& index) {
+    return !firstValue(QStringLiteral("SELECT 1 FROM pg_class WHERE relkind = 'i' AND relname = ? "
+                                      "AND relnamespace = current_schema()::regnamespace"),
+                       {index})
+                .isEmpty();
+}
+
+QString ServerConnection::firstValue(const QString& sql, const QStringList& values) {
+    const PreparedStatement& statement = session_->prepare(sql);
+    Parameters parameters;
+    for (const QString& value : values) parameters.push_back(value.toUtf8());
+    const Result rows = session_->run(statement, parameters);
+    if (PQntuples(rows.get()) == 0) return QString();
+    return QString::fromUtf8(PQgetvalue(rows.get(), 0, 0));
+}
+
+QString ServerConnection::ownersRightsOf(const QString& role) {
+    return firstValue(OwnersRightsSql(), {role});
+}
+
+bool ServerConnection::holdsOwnersRights() {
+    return ownersRightsOf(loginName()) == QLatin1String("1");
+}
+
+QString ServerConnection::loginName() {
+    return firstValue(QStringLiteral("SELECT current_user"), {});
+}
+
+void ServerConnection::grantStationRights(const QString& role,
+                                          const std::vector<TableRights>& rights) {
+    const QString owners = ownersRightsOf(role);
+    if (owners.isEmpty())
+        throw Error(errors::CannotOpenFile,
+                    QStringLiteral("The lab server '%1' has no login role '%2'; make it with: "
+                                   "createuser --pwprompt %2")
+                        .arg(location_.shown, role));
+    if (owners == QLatin1String("1"))
+        throw Error(errors::CannotOpenFile,
+                    QStringLiteral("'%1' owns the database on the lab server '%2' or is a "
+                                   "superuser: a station needs a login of its own, which holds "
+                                   "nothing more than a station's rights")
+                        .arg(role, location_.shown));
+    const QString schema = firstValue(QStringLiteral("SELECT current_schema()"), {});
+    const QString database = firstValue(QStringLiteral("SELECT current_database()"), {});
+    session_->createDatabaseObjects();
+    session_->send(GrantStationRightsSql(role, database, schema, rights).toUtf8());
 }
 
 QString ServerConnection::rowKey() const {

@@ -28,6 +28,10 @@ class ServerConnection : public backend::ConnectionBackend {
     void setBusyTimeout(int milliseconds) override;
     std::vector<ColumnInfo> tableColumns(const QString& table) override;
     bool tableExists(const QString& table) override;
+    bool indexExists(const QString& index) override;
+    bool holdsOwnersRights() override;
+    QString loginName() override;
+    void grantStationRights(const QString& role, const std::vector<TableRights>& rights) override;
     QString rowKey() const override;
     int recordingSocket() override;
     bool recordedSinceAsked() override;
@@ -35,6 +39,10 @@ class ServerConnection : public backend::ConnectionBackend {
     void addColumn(const QString& table, const ColumnDef& column) override;
 
   private:
+    // The first column of the first row the query gives for the texts; empty when no row.
+    QString firstValue(const QString& sql, const QStringList& values);
+    // 1 owner or superuser, 0 neither, empty: no such login.
+    QString ownersRightsOf(const QString& role);
     ServerLocation location_;
     std::shared_ptr<ServerSession> session_;
 };

@@ -122,6 +122,10 @@ ServerSession::~ServerSession() {
     PQfinish(connection_);
 }
 
+QString ServerSession::serverEncoding() const {
+    return QString::fromUtf8(PQparameterStatus(connection_, "server_encoding"));
+}
+
 bool ServerSession::reusable() const {
     return connection_ && PQstatus(connection_) == CONNECTION_OK &&
            PQtransactionStatus(connection_) == PQTRANS_IDLE && !beginPending_ && !deferred_;

@@ -44,6 +44,8 @@ class ServerSession {
     ServerSession& operator=(const ServerSession&) = delete;
 
     const QString& shown() const { return shown_; }
+    // The database's encoding, as the server told it at the login.
+    QString serverEncoding() const;
     bool readOnly() const { return readOnly_; }
     // Open, idle and in no transaction: fit to be handed to the next user.
     bool reusable() const;

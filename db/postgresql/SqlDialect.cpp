@@ -3,6 +3,7 @@
 #include <QSet>
 
 #include "db/Engine.h"
+#include "db/postgresql/StationRights.h"
 
 namespace db::postgresql {
 
@@ -202,8 +203,9 @@ QString DatabaseObjectsSql() {
                // Watchers of the session (the monitor) learn of recorded rows as they commit.
                "CREATE OR REPLACE FUNCTION fluxmere_recorded() RETURNS trigger LANGUAGE plpgsql "
                "AS $$ BEGIN PERFORM pg_notify('%3', TG_TABLE_NAME); RETURN NULL; END $$;")
-        .arg(QLatin1String(kNoCaseCollation), QLatin1String(kYesNoType),
-             QLatin1String(kRecordedChannel));
+               .arg(QLatin1String(kNoCaseCollation), QLatin1String(kYesNoType),
+                    QLatin1String(kRecordedChannel)) +
+           StationFunctionsSql();
 }
 
 QString CreateTableSql(const TableDef& table) {

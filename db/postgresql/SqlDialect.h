@@ -37,8 +37,9 @@ struct ServerSql {
 
 ServerSql ToServerSql(const QString& sql, const Catalog& catalog);
 
-// The SQL that makes what every experiment database needs before its tables: the collation
-// that compares text without regard to letter case and the yes/no type.
+// The SQL that makes what every experiment database needs beside its tables: the collation
+// that compares text without regard to letter case, the yes/no type, and the functions a
+// station's login asks.
 QString DatabaseObjectsSql();
 // CREATE TABLE and CREATE INDEX for a table, unless they exist.
 QString CreateTableSql(const TableDef& table);

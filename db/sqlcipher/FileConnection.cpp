@@ -392,12 +392,25 @@ std::vector<ColumnInfo> FileConnection::tableColumns(const QString& table) {
     return columns;
 }
 
-bool FileConnection::tableExists(const QString& table) {
-    FileStatement find(*this, QStringLiteral("SELECT 1 FROM sqlite_master WHERE type = 'table' "
-                                             "AND name = ?1 COLLATE NOCASE"));
-    const QByteArray name = table.toUtf8();
-    find.bindText(1, std::string_view(name.constData(), std::size_t(name.size())));
+namespace {
+
+bool SchemaHolds(FileConnection& connection, const char* type, const QString& name) {
+    FileStatement find(connection, QStringLiteral("SELECT 1 FROM sqlite_master WHERE type = ?1 "
+                                                  "AND name = ?2 COLLATE NOCASE"));
+    const QByteArray text = name.toUtf8();
+    find.bindText(1, type);
+    find.bindText(2, std::string_view(text.constData(), std::size_t(text.size())));
     return find.step();
+}
+
+}  // namespace
+
+bool FileConnection::tableExists(const QString& table) {
+    return SchemaHolds(*this, "table", table);
+}
+
+bool FileConnection::indexExists(const QString& index) {
+    return SchemaHolds(*this, "index", index);
 }
 
 QString FileConnection::rowKey() const {

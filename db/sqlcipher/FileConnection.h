@@ -31,6 +31,7 @@ class FileConnection : public backend::ConnectionBackend {
     void setBusyTimeout(int milliseconds) override;
     std::vector<ColumnInfo> tableColumns(const QString& table) override;
     bool tableExists(const QString& table) override;
+    bool indexExists(const QString& index) override;
     QString rowKey() const override;
     void backupTo(const QString& copyPath) override;
     QStringList checkIntegrity(IntegrityDepth depth, int maxFaults) override;

@@ -54,10 +54,10 @@ start_display() {
     export DISPLAY=":$(head -n1 "$WORK/display")"
 }
 
-# The demo database with three periods and pauses of tens of milliseconds; the time-driven
-# versions open a period every PERIOD_MS.
+# The demo database with three periods (or PERIODS) and pauses of tens of milliseconds; the
+# time-driven versions open a period every PERIOD_MS.
 make_database() {
-    local period_ms=$1
+    local period_ms=$1 periods=${2:-3}
     step "build the test database"
     mkdir -p "$WORK/data" "$WORK/csv" "$WORK/setup"
     DB="$WORK/data/Hydrovat.mdb"
@@ -66,11 +66,11 @@ make_database() {
     fi
     "$TOOL" demo "$DB" >/dev/null || fail "fluxmere-db demo"
     "$TOOL" export "$DB" "$WORK/csv" >/dev/null || fail "fluxmere-db export"
-    awk -F, -v OFS=, -v period="$period_ms" '
+    awk -F, -v OFS=, -v period="$period_ms" -v periods="$periods" '
         { sub(/\r$/, "") }
         NR == 1 { for (i = 1; i <= NF; i++) col[$i] = i; print; next }
         {
-            $col["MaxTrial"] = 3
+            $col["MaxTrial"] = periods
             $col["userDelay"] = 20; $col["envDelay"] = 20
             $col["UsrMv"] = 20; $col["EnvMv"] = 20
             $col["TimeBetweenEnvTries"] = period
@@ -79,9 +79,15 @@ make_database() {
     "$TOOL" import "$DB" "$WORK/setup" --replace >/dev/null || fail "fluxmere-db import"
     cp "$PROGRAM" "$WORK/fluxmere"
     if [ -n "$SERVER_DB" ]; then
-        step "point the station at the server"
+        step "give the station a login of its own and point the station at it"
+        STATION_ROLE="${SERVER_DB}_station"
+        server_sql postgres "CREATE ROLE $STATION_ROLE LOGIN PASSWORD '$STATION_PASSWORD'" ||
+            fail "creating the station's login"
+        "$TOOL" grant "$DB" "$STATION_ROLE" >/dev/null || fail "fluxmere-db grant"
         "$TOOL" create "$WORK/data/Hydrovat.mdb" >/dev/null || fail "fluxmere-db create"
-        "$TOOL" station "$WORK/data/Hydrovat.mdb" "$DB" >/dev/null || fail "fluxmere-db station"
+        "$TOOL" station "$WORK/data/Hydrovat.mdb" \
+            "postgresql://$STATION_ROLE:$STATION_PASSWORD@/$SERVER_DB?host=$FLUXMERE_TEST_PGHOST" \
+            >/dev/null || fail "fluxmere-db station"
     fi
 }
 
@@ -105,15 +111,26 @@ release_write_lock() {
     LOCK_PID=""
 }
 
-# The server's database of this run goes with it.
+# One statement as the server's superuser, in the named database.
+server_sql() {
+    PGPASSWORD="$DB_KEY" psql -h "$FLUXMERE_TEST_PGHOST" -U postgres -d "$1" -qc "$2" \
+        >/dev/null 2>&1
+}
+
+# The server's database of this run goes with it, and then the station's login.
 drop_server_database() {
-    [ -n "$SERVER_DB" ] && PGPASSWORD="$DB_KEY" psql -h "$FLUXMERE_TEST_PGHOST" -U postgres \
-        -d postgres -qc "DROP DATABASE IF EXISTS $SERVER_DB WITH (FORCE)" >/dev/null 2>&1
+    [ -n "$SERVER_DB" ] || return 0
+    server_sql postgres "DROP DATABASE IF EXISTS $SERVER_DB WITH (FORCE)"
+    [ -n "$STATION_ROLE" ] && server_sql postgres "DROP ROLE IF EXISTS $STATION_ROLE"
 }
 
 # The database as the experiment's tables are made: the demo, with three periods and short
-# pauses (see make_database), on the test server when the run points the station at it.
+# pauses (see make_database), on the test server when the run points the station at it. The
+# station then logs in as a login of its own with a station's rights.
 SERVER_DB=""
+STATION_ROLE=""
+readonly STATION_PASSWORD='Station-Pw-7'
+
 
 # One value (or rows, "|" between columns) from the test database. On the server the tables
 # keep their names' letter case, which its SQL wants quoted.

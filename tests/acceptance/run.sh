@@ -3,7 +3,8 @@
 # a participant and an experimenter would, then the recorded tables checked.
 #   run.sh SCENARIO FLUXMERE FLUXMERE-DB CLOSE-WINDOW
 # Scenarios: paced, timed, resume, exit-password, close-cancel, database-failure, quit,
-# server (the station pointed at the test server that ctest started).
+# server and server-exit (the station pointed at the test server that ctest started, logging in
+# with a station's own login).
 # Each checks the program's exit status: 0 only for a finished experiment.
 set -uo pipefail
 
@@ -228,6 +229,54 @@ scenario_server() {
     SERVER_DB=$server
 }
 
+# A station with a login of its own on the server: a run killed after two periods is
+# continued, its third period played, and the experimenter ends it with the password, which
+# the server checks for the station.
+scenario_server_exit() {
+    SERVER_DB="fx_acceptance_exit_$$"
+    make_database 700 5
+    start_program
+    log_in Dan TankP
+    register Dan
+    simulation_window
+    enter_orders 1 1 Enter
+    wait_periods_scored Dan 1
+    enter_orders 2 1 Enter
+    wait_periods_scored Dan 2
+    step "the station fails: the program is killed after period 2"
+    kill -9 "$PROGRAM_PID"
+    wait "$PROGRAM_PID" 2>/dev/null
+    PROGRAM_PID=""
+    start_program
+    log_in Dan TankP
+    step "'Continue with Trial #3' answered Yes"
+    local question
+    wait_window '^Login Dan already used$'
+    question=$WINDOW
+    focus "$question"
+    press Return
+    simulation_window
+    enter_orders 3 1 Enter
+    wait_periods_scored Dan 3
+    exit_key_opens_the_password_form
+    try_password wrong
+    step "the wrong password is refused"
+    wait_window '^Password Incorrect$'
+    focus "$WINDOW"
+    press Return
+    wait_window_gone "$WINDOW"
+    try_password fluxmere
+    step "the right password ends the program without the earnings message"
+    wait_program_end 4
+    step "check that every period was recorded once on the server"
+    expect_query "select count(*) from datSubject where Subject='Dan'" 1
+    [ "$(submit_rows Dan)" = $'1|1|1\n2|2|1\n3|3|1' ] ||
+        fail "Submit rows: $(submit_rows Dan | tr '\n' ' ')"
+    expect_query "select string_agg(Trial::text, ',' order by Trial) from datTrialSummary
+                  where Subject='Dan'" "1,2,3"
+    expect_query "select count(*) from datUserTimesSummary where Subject='Dan' and superseded = 0" 3
+}
+
 # Ctrl+X in an order box brings the prompt; Escape answers No, Enter Yes.
 exit_key_prompt() {
     local answer=$1 prompt
@@ -372,6 +421,7 @@ case "$SCENARIO" in
     database-failure) scenario_database_failure ;;
     quit) scenario_quit ;;
     server) scenario_server ;;
+    server-exit) scenario_server_exit ;;
     *) fail "unknown scenario '$SCENARIO'" ;;
 esac
 echo "ACCEPTANCE PASSED [$SCENARIO]"

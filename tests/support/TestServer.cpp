@@ -134,9 +134,11 @@ QString ServerLocationIn(const QString& folder, const QString& database) {
 TempServerDatabase::TempServerDatabase(Contents contents) {
     static int made = 0;
     name_ = QStringLiteral("fx_test_%1_%2").arg(QCoreApplication::applicationPid()).arg(++made);
-    Maintain(contents == Contents::Empty
-                 ? QStringLiteral("CREATE DATABASE %1").arg(name_)
-                 : QStringLiteral("CREATE DATABASE %1 TEMPLATE %2").arg(name_, TemplateDatabase()));
+    const QString from =
+        contents == Contents::EveryTable ? QStringLiteral("TEMPLATE %1").arg(TemplateDatabase())
+        : contents == Contents::Ascii    ? QStringLiteral("ENCODING 'SQL_ASCII' TEMPLATE template0")
+                                         : QString();
+    Maintain(QStringLiteral("CREATE DATABASE %1 %2").arg(name_, from));
     location_ = TestServerLocation(name_);
 }
 
@@ -150,4 +152,32 @@ TempServerDatabase::~TempServerDatabase() {
 
 void TempServerDatabase::execute(const QString& sql) const {
     db::Connection(location_, db::DatabasePassword(), db::OpenMode::ReadWrite).execute(sql);
+}
+
+namespace {
+
+constexpr char kRolePassword[] = "Station-Pw-7";
+
+}  // namespace
+
+TestLoginRole::TestLoginRole(const TempServerDatabase& database) : database_(database) {
+    static int made = 0;
+    name_ = QStringLiteral("fx_login_%1_%2").arg(QCoreApplication::applicationPid()).arg(++made);
+    Maintain(QStringLiteral("DROP ROLE IF EXISTS %1; CREATE ROLE %1 LOGIN PASSWORD '%2'")
+                 .arg(name_, QLatin1String(kRolePassword)));
+}
+
+TestLoginRole::~TestLoginRole() {
+    try {
+        database_.execute(QStringLiteral("DROP OWNED BY %1").arg(name_));
+        Maintain(QStringLiteral("DROP ROLE IF EXISTS %1").arg(name_));
+    } catch (const db::Error&) {
+        // The server goes with the test run.
+    }
+}
+
+QString TestLoginRole::location() const {
+    return QString(database_.location())
+        .replace(QStringLiteral("postgres@"),
+                 QStringLiteral("%1:%2@").arg(name_, QLatin1String(kRolePassword)));
 }

@@ -40,7 +40,9 @@ void MakeSharedTestTemplate();
 // a database without tables, as an experimenter makes one), dropped with the object.
 class TempServerDatabase {
   public:
-    enum class Contents { EveryTable, Empty };
+    // Ascii: a database without tables in SQL_ASCII, as a cluster made under the C locale
+    // makes them.
+    enum class Contents { EveryTable, Empty, Ascii };
     explicit TempServerDatabase(Contents contents = Contents::EveryTable);
     ~TempServerDatabase();
     TempServerDatabase(const TempServerDatabase&) = delete;
@@ -52,4 +54,22 @@ class TempServerDatabase {
   private:
     QString name_;
     QString location_;
+};
+
+// A login role of its own on the test server (a name no other test uses), with a password,
+// dropped with the object together with every right it was given in the database.
+class TestLoginRole {
+  public:
+    explicit TestLoginRole(const TempServerDatabase& database);
+    ~TestLoginRole();
+    TestLoginRole(const TestLoginRole&) = delete;
+    TestLoginRole& operator=(const TestLoginRole&) = delete;
+
+    const QString& name() const { return name_; }
+    // The database's location with this role's login and password in it.
+    QString location() const;
+
+  private:
+    const TempServerDatabase& database_;
+    QString name_;
 };

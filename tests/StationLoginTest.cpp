@@ -1,0 +1,124 @@
+// The program at a station that logs in to the lab server with a station's own login: it
+// starts without changing the tables, registers and finds participants without reading their
+// demographics, has the server check the experimenter's password, and refuses to start on a
+// server whose tables are older than the program, saying what the experimenter runs.
+#include <gtest/gtest.h>
+
+#include "accounts/StoredPassword.h"
+#include "app/Main.h"
+#include "core/RunRecord.h"
+#include "db/Engine.h"
+#include "db/Location.h"
+#include "exit/CheckPassword.h"
+#include "intake/Subjects.h"
+#include "runtime/Context.h"
+#include "tests/support/TestServer.h"
+
+namespace {
+
+class StationLoginTest : public ::testing::Test {
+  protected:
+    void SetUp() override {
+        ResetRunRecord();
+        server.execute(
+            "INSERT INTO \"tblPasswords\" (username, password) VALUES ('Experimenter', "
+            "'Tank#42'), ('Hashed', '" +
+            accounts::HashPassword("Hashed#1", 1000) +
+            "'), ('Broken', 'pbkdf2-sha256$many$salt$hash');"
+            "INSERT INTO \"datSubject\" (\"Subject\", \"Version\", \"Age\") VALUES ('Müller', 'A', "
+            "23)");
+        // As fluxmere-db grant does it: the tables brought up to date, then the rights.
+        db::Connection owner(server.location(), db::DatabasePassword(), db::OpenMode::ReadWrite);
+        db::UpdateSchema(owner);
+        owner.grantStationRights(role.name());
+        context->databasePath = role.location();
+    }
+    void TearDown() override {
+        EXPECT_FALSE(RunState.Database) << "the database was left open";
+        ResetRunRecord();
+    }
+
+    TempServerDatabase server;
+    TestLoginRole role{server};
+    runtime::ScopedContext context;
+};
+
+TEST_F(StationLoginTest, StartsWithoutChangingTheTables) {
+    EXPECT_EQ(DatabaseProblem(), "");
+}
+
+TEST_F(StationLoginTest, FindsARegisteredNameAndRegistersANewOne) {
+    RunState.Version = QStringLiteral("A");
+    RunState.SubjectName = QStringLiteral("MÜLLER");
+    EXPECT_FALSE(CheckNewUser());
+    EXPECT_EQ(RunState.SubjectName, "Müller");
+
+    RunState.SubjectName = QStringLiteral("Ann");
+    EXPECT_TRUE(CheckNewUser());
+    EXPECT_TRUE(RecordDemographics({QStringLiteral("Physics"), QStringLiteral("Female"), 21}));
+    EXPECT_FALSE(RecordDemographics({QStringLiteral("Physics"), QStringLiteral("Female"), 21}))
+        << "the same name registered twice";
+}
+
+struct PasswordCase {
+    const char* user;
+    const char* password;
+    bool matched;
+};
+
+// The station never reads the accounts: the server gives the hash's settings and says whether
+// the typed password, hashed the same way, is stored; the user name is compared as the column
+// compares it, the password exactly.
+TEST_F(StationLoginTest, TheServerChecksTheExperimentersPassword) {
+    const PasswordCase cases[] = {
+        {"Experimenter", "Tank#42", true}, {"experimenter", "Tank#42", true},
+        {"Experimenter", "tank#42", false}, {"Experimenter", "", false},
+        {"Hashed", "Hashed#1", true},       {"HASHED", "Hashed#1", true},
+        {"Hashed", "hashed#1", false},      {"Nobody", "Tank#42", false},
+    };
+    for (const PasswordCase& c : cases) {
+        RunState.ExpectedPassword.clear();
+        CheckPassword(QString::fromUtf8(c.user), QString::fromUtf8(c.password));
+        EXPECT_EQ(RunState.PasswordMatched, c.matched) << c.user << " / " << c.password;
+        EXPECT_EQ(RunState.ExpectedPassword.isEmpty(), !c.matched) << c.user;
+    }
+}
+
+TEST_F(StationLoginTest, AStoredPasswordTheProgramCannotReadIsNamed) {
+    EXPECT_THROW(CheckPassword(QStringLiteral("Broken"), QStringLiteral("x")),
+                 accounts::PasswordError);
+    EXPECT_FALSE(RunState.PasswordMatched);
+}
+
+// A server made by an earlier program lacks a column; a station's login may not add it.
+TEST_F(StationLoginTest, AnOlderServerIsRefusedNamingWhatTheExperimenterRuns) {
+    server.execute("ALTER TABLE \"datSubject\" DROP COLUMN \"Station\"");
+    const QString problem = DatabaseProblem();
+    EXPECT_TRUE(problem.startsWith("The experiment database on " +
+                                   db::LocationForMessages(role.location())))
+        << problem.toStdString();
+    EXPECT_TRUE(
+        problem.contains("The experimenter brings it up to date with: fluxmere-db grant "
+                         "postgresql://OWNER@HOST/DATABASE " +
+                         role.name()))
+        << problem.toStdString();
+    EXPECT_FALSE(problem.contains("Station-Pw")) << "the password is never shown";
+    // Nothing was changed: the column is still missing.
+    EXPECT_EQ(db::Connection(server.location(), db::DatabasePassword(), db::OpenMode::ReadOnly)
+                  .tableColumns(QStringLiteral("datSubject"))
+                  .size(),
+              db::FindTable(QStringLiteral("datSubject"))->columns.size() - 1);
+}
+
+TEST(StationLoginEncodingTest, AServerDatabaseNotInUtf8IsNamedAtStartUp) {
+    const TempServerDatabase ascii(TempServerDatabase::Contents::Ascii);
+    runtime::ScopedContext context;
+    context->databasePath = ascii.location();
+    const QString problem = DatabaseProblem();
+    EXPECT_TRUE(
+        problem.contains("is in SQL_ASCII, not UTF8; make it anew with: createdb "
+                         "--encoding UTF8 --template template0 "))
+        << problem.toStdString();
+}
+
+}  // namespace
