@@ -78,7 +78,8 @@ void CheckOnTheServer(const QString& username, const QString& password) {
     const QStringList forms = StoredFormsOfTyped(settings, password);
     for (const QString& form : forms) {
         if (form.isEmpty() ||
-            !db::IsTrue(ServerAnswers(QLatin1String(db::kPasswordCheck), {username, form}).value(0)))
+            !db::IsTrue(
+                ServerAnswers(QLatin1String(db::kPasswordCheck), {username, form}).value(0)))
             continue;
         RunState.ExpectedPassword = form;
         RunState.PasswordMatched = true;

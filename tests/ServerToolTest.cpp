@@ -7,6 +7,7 @@
 #include <QTemporaryDir>
 #include <QTextStream>
 
+#include "db/Location.h"
 #include "station/StationServer.h"
 #include "tests/support/TestServer.h"
 #include "tests/support/ToolFixtures.h"
@@ -106,18 +107,20 @@ TEST(ServerToolTest, CreateRefusesAServerDatabaseThatHoldsAnExperiment) {
 
 TEST(ServerToolTest, AStationIsPointedShownAndTakenBackWithoutThePasswordShown) {
     const TempServerDatabase server;
+    const TestLoginRole role(server);
+    ASSERT_EQ(Tool({"grant", server.location(), role.name()}).code, 0);
     QTemporaryDir dir;
     const QString station = dir.filePath(QStringLiteral("Hydrovat.mdb"));
     ASSERT_EQ(Tool({"create", station}).code, 0);
-    const QString address = WithPassword(server.location());
+    const QString address = role.location();
 
     const ToolRun pointed = Tool({"station", station, address});
     ASSERT_EQ(pointed.code, 0) << pointed.err.toStdString();
     EXPECT_EQ(station::ServerOf(station), address);
     const ToolRun shown = Tool({"station", station});
-    EXPECT_TRUE(shown.out.contains(server.location())) << shown.out.toStdString();
+    EXPECT_TRUE(shown.out.contains(db::LocationForMessages(address))) << shown.out.toStdString();
     for (const ToolRun& run : {pointed, shown})
-        EXPECT_FALSE((run.out + run.err).contains(db::DatabasePassword()));
+        EXPECT_FALSE((run.out + run.err).contains(role.password()));
     EXPECT_FALSE(ReadFile(station).contains("postgresql://")) << "the file is encrypted";
 
     EXPECT_TRUE(Tool({"station", station, "--remove"}).out.contains("records into itself again"));

@@ -71,7 +71,7 @@ struct PasswordCase {
 // compares it, the password exactly.
 TEST_F(StationLoginTest, TheServerChecksTheExperimentersPassword) {
     const PasswordCase cases[] = {
-        {"Experimenter", "Tank#42", true}, {"experimenter", "Tank#42", true},
+        {"Experimenter", "Tank#42", true},  {"experimenter", "Tank#42", true},
         {"Experimenter", "tank#42", false}, {"Experimenter", "", false},
         {"Hashed", "Hashed#1", true},       {"HASHED", "Hashed#1", true},
         {"Hashed", "hashed#1", false},      {"Nobody", "Tank#42", false},

@@ -153,8 +153,9 @@ TEST_F(StationRightsTest, AStationDoesWhatTheProgramDoesThere) {
 // says whether a stored form is the account's: the user name compared as the column
 // compares it, the stored form exactly; a blank one is never right.
 TEST_F(StationRightsTest, TheServerSaysWhetherAPasswordIsRightWithoutShowingTheAccounts) {
-    Execute(server.location(), "INSERT INTO tblPasswords (username, password) VALUES "
-                               "('clear', 's3cret'), ('blank', ''), ('none', NULL)");
+    Execute(server.location(),
+            "INSERT INTO tblPasswords (username, password) VALUES "
+            "('clear', 's3cret'), ('blank', ''), ('none', NULL)");
     const auto settingsOf = [&](const QString& user) {
         return Column(role.location(),
                       QStringLiteral("SELECT fluxmere_password_settings('%1')").arg(user));

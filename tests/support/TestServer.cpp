@@ -176,6 +176,10 @@ TestLoginRole::~TestLoginRole() {
     }
 }
 
+QString TestLoginRole::password() {
+    return QLatin1String(kRolePassword);
+}
+
 QString TestLoginRole::location() const {
     return QString(database_.location())
         .replace(QStringLiteral("postgres@"),

@@ -66,6 +66,7 @@ class TestLoginRole {
     TestLoginRole& operator=(const TestLoginRole&) = delete;
 
     const QString& name() const { return name_; }
+    static QString password();
     // The database's location with this role's login and password in it.
     QString location() const;
 
