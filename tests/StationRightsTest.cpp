@@ -8,6 +8,7 @@
 
 #include "accounts/StoredPassword.h"
 #include "db/Engine.h"
+#include "db/Location.h"
 #include "station/StationServer.h"
 #include "tests/support/TestServer.h"
 #include "tests/support/ToolFixtures.h"
@@ -263,7 +264,8 @@ TEST_F(StationRightsTest, CheckingAStationsFileChecksTheServerThroughItsLogin) {
     const ToolRun checked = Tool({"check", station});
     EXPECT_EQ(checked.code, 0) << checked.out.toStdString() << checked.err.toStdString();
     EXPECT_EQ(checked.out.toStdString(),
-              (station + " is a station's file that records to " + server.location() +
+              (station + " is a station's file that records to " +
+               db::LocationForMessages(role.location()) +
                ": checked there, through the station's login '" + role.name() +
                "', as the program at the station reads it\nno problems found\n")
                   .toStdString());

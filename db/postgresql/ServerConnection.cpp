@@ -123,9 +123,11 @@ bool ServerConnection::tableExists(const QString& table) {
 }
 
 bool ServerConnection::indexExists(const QString& index) {
-    return !firstValue(QStringLiteral("SELECT 1 FROM pg_class WHERE relkind = 'i' AND relname = ? "
-                                      "AND relnamespace = current_schema()::regnamespace"),
-                       {index})
+    return !firstValue(
+                QStringLiteral(
+                    "SELECT 1 FROM pg_class WHERE relkind = 'i' AND lower(relname) = lower(?) "
+                    "AND relnamespace = current_schema()::regnamespace"),
+                {index})
                 .isEmpty();
 }
 
