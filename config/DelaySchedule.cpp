@@ -3,6 +3,7 @@
 #include <algorithm>
 
 #include "core/RunRecord.h"
+#include "core/RunValues.h"
 #include "runtime/NumberText.h"
 
 namespace config {
@@ -18,6 +19,17 @@ std::vector<std::int16_t> DelayEnds(const std::vector<double>& lengths, int coun
         previousEnd = end;
     }
     return ends;
+}
+
+std::int16_t DelayIn(long period, long maxTrial, std::int16_t delay, int count,
+                     const std::vector<std::int16_t>& ends, const std::vector<double>& values) {
+    for (long i = 0; i < count; ++i) {
+        if (!HasElement(ends, i) || !HasElement(values, i + 1)) continue;
+        if (period == ends[static_cast<std::size_t>(i)] && period != maxTrial) {
+            delay = runtime::ToInt16(values[static_cast<std::size_t>(i) + 1]);
+        }
+    }
+    return delay;
 }
 
 }  // namespace config

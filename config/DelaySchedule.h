@@ -14,4 +14,10 @@ namespace config {
 // bits before a schedule is built.
 std::vector<std::int16_t> DelayEnds(const std::vector<double>& lengths, int count, int upperBound);
 
+// The delay in force in `period`, `delay` being the one before it: a period that ends one of
+// the first `count` segments takes the next segment's value (values[i + 1], rounded), except
+// the last period; a later matching segment overrides an earlier one.
+std::int16_t DelayIn(long period, long maxTrial, std::int16_t delay, int count,
+                     const std::vector<std::int16_t>& ends, const std::vector<double>& values);
+
 }  // namespace config

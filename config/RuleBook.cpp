@@ -1,10 +1,13 @@
 #include "config/RuleBook.h"
 
+#include <QStringList>
 #include <algorithm>
 #include <cmath>
 #include <limits>
 #include <map>
+#include <set>
 
+#include "config/DelaySchedule.h"
 #include "config/ReadRules.h"
 #include "config/ScreenSetup.h"
 #include "config/Setup.h"
@@ -152,6 +155,152 @@ void WarnEarlyEnd(Collector& found, const SetupRow& setup, std::optional<double>
                       .arg(setup.setup.MaxTrial));
 }
 
+QString PeriodRange(long first, long last) {
+    return first == last ? QStringLiteral("period %1").arg(first)
+                         : QStringLiteral("periods %1\u2013%2").arg(first).arg(last);
+}
+
+// One of the two user flows as its delay scenario and setup give it.
+struct FlowColumns {
+    double DelaySegment::*length;
+    double DelaySegment::*value;
+    double ExperimentSetupRecord::*initial;
+    const char* name;
+};
+
+constexpr FlowColumns kInflowColumns{&DelaySegment::inflowLength, &DelaySegment::inflowValue,
+                                     &ExperimentSetupRecord::InitialBackOrder, "inflow"};
+constexpr FlowColumns kOutflowColumns{&DelaySegment::outflowLength, &DelaySegment::outflowValue,
+                                      &ExperimentSetupRecord::InitialForwardDischarge, "outflow"};
+
+// Under the re-aiming rule the order due in period t is the one placed in period
+// t - (delay - 1), and the initial pipeline's entry t is due in period t while that reaches
+// back before period 1. A change of delay moves no order: a rise aims again at orders already
+// due, a fall skips orders and initial entries.
+class DueWalk {
+  public:
+    DueWalk(const SetupRow& setup, const std::vector<DelaySegment>& segments,
+            const FlowColumns& flow)
+        : maxTrial_(setup.setup.MaxTrial) {
+        std::vector<double> lengths;
+        for (const DelaySegment& segment : segments) {
+            lengths.push_back(segment.*flow.length);
+            values_.push_back(segment.*flow.value);
+        }
+        values_.push_back(0);  // after the last segment, as the schedule is loaded
+        count_ = static_cast<int>(segments.size());
+        ends_ = DelayEnds(lengths, count_, count_);
+        const std::int16_t start = runtime::ToInt16(values_.front());
+        if (setup.setup.*flow.initial != 0) lastInitialEntry_ = start - 1;
+        std::int16_t delay = start;
+        for (long t = 1; t <= maxTrial_; ++t) {
+            delay = DelayIn(t, maxTrial_, delay, count_, ends_, values_);
+            if (delay < 1) break;  // the early end is warned on its own
+            delays_.push_back(delay);
+            const long k = t - (delay - 1);
+            if (k >= 1) dueIn_[k].push_back(t);
+            if (k <= 0 && t <= lastInitialEntry_) initialDue_.push_back(t);
+        }
+    }
+
+    long periods() const { return static_cast<long>(delays_.size()); }
+    std::int16_t delayIn(long t) const { return delays_[static_cast<std::size_t>(t - 1)]; }
+    long aim(long t) const { return t - (delayIn(t) - 1); }
+
+    // The periods from `from` on in which the order of `placed` falls due.
+    std::vector<long> dueFrom(long placed, long from) const {
+        std::vector<long> periods;
+        const auto due = dueIn_.find(placed);
+        if (due == dueIn_.end()) return periods;
+        for (const long t : due->second)
+            if (t >= from) periods.push_back(t);
+        return periods;
+    }
+    // Initial entries from `from` on that never fall due.
+    std::vector<long> initialNeverDueFrom(long from) const {
+        std::vector<long> entries;
+        for (long e = std::max(from, 1L); e <= std::min<long>(lastInitialEntry_, maxTrial_); ++e)
+            if (std::find(initialDue_.begin(), initialDue_.end(), e) == initialDue_.end())
+                entries.push_back(e);
+        return entries;
+    }
+
+  private:
+    long maxTrial_;
+    int count_ = 0;
+    std::vector<std::int16_t> ends_;
+    std::vector<double> values_;
+    std::vector<std::int16_t> delays_;         // of periods 1 on, while the delay is at least 1
+    std::map<long, std::vector<long>> dueIn_;  // order period -> periods it falls due in
+    std::vector<long> initialDue_;
+    long lastInitialEntry_ = 0;  // 0: no initial orders on their way
+};
+
+// What a change of delay in period t does to placed orders, or nothing.
+QString TwiceOrNever(const DueWalk& walk, long t, std::set<long>& initialReported) {
+    const long before = walk.aim(t - 1);
+    const long now = walk.aim(t);
+    QStringList effects;
+    std::vector<long> again, againIn;
+    for (long placed = std::max(now, 1L); placed <= before; ++placed) {
+        const std::vector<long> periods = walk.dueFrom(placed, t);
+        if (periods.empty()) continue;
+        again.push_back(placed);
+        againIn.push_back(periods.front());
+    }
+    if (!again.empty())
+        effects << QStringLiteral("orders of %1 fall due again in %2")
+                       .arg(PeriodRange(again.front(), again.back()),
+                            PeriodRange(againIn.front(), againIn.back()));
+    std::vector<long> never;
+    for (long placed = std::max(before + 1, 1L); placed < now; ++placed)
+        if (walk.dueFrom(placed, 1).empty()) never.push_back(placed);
+    if (!never.empty())
+        effects << QStringLiteral("orders of %1 never fall due")
+                       .arg(PeriodRange(never.front(), never.back()));
+    // Only a fall skips initial entries.
+    std::vector<long> initial;
+    for (const long entry : now > before ? walk.initialNeverDueFrom(t) : std::vector<long>{})
+        if (initialReported.insert(entry).second) initial.push_back(entry);
+    if (!initial.empty())
+        effects << QStringLiteral("the initial orders due in %1 never fall due")
+                       .arg(PeriodRange(initial.front(), initial.back()));
+    return effects.join(QStringLiteral(" and "));
+}
+
+// Warns for each change of delay that makes placed orders fall due twice or never. Versions
+// where each order falls due once have nothing to fear from a change.
+void WarnTwiceOrNever(Collector& found, const SetupRow& setup,
+                      const std::vector<DelaySegment>& segments, const FlowColumns& flow) {
+    if (OrdersFallDueOnce(setup.setup)) return;
+    const DueWalk walk(setup, segments, flow);
+    std::set<long> initialReported;
+    for (long t = 2; t <= walk.periods(); ++t) {
+        if (walk.delayIn(t) == walk.delayIn(t - 1)) continue;
+        const QString effect = TwiceOrNever(walk, t, initialReported);
+        if (effect.isEmpty()) continue;
+        found.onSetup(Severity::Warns, setup, QStringLiteral("DelayScenario"),
+                      QStringLiteral("the %1 delay changes from %2 to %3 in period %4, so %5 (with "
+                                     "OrdersDueOnce TRUE each order falls due once).")
+                          .arg(QString::fromLatin1(flow.name))
+                          .arg(walk.delayIn(t - 1))
+                          .arg(walk.delayIn(t))
+                          .arg(t)
+                          .arg(effect));
+    }
+}
+
+// A flow's schedule: its sums of lengths, its end and its changes of delay (the last two
+// only from sums that fit).
+void ScheduleRules(Collector& found, const SetupRow& setup,
+                   const std::vector<DelaySegment>& segments, const FlowColumns& flow) {
+    const QString name = QString::fromLatin1(flow.name);
+    const std::optional<double> end =
+        ScheduleEnd(found, setup, segments, flow.length, name + QStringLiteral("DelayLength"));
+    WarnEarlyEnd(found, setup, end, name);
+    if (end) WarnTwiceOrNever(found, setup, segments, flow);
+}
+
 // A delay is at least 1 period (an order with a delay of 0 would fall due before it exists);
 // a segment lasts no negative number of periods.
 void SegmentRanges(Collector& found, const SetupRow& setup, const DelaySegment& segment,
@@ -291,14 +440,8 @@ Findings DelayRules(const SetupRow& setup, const std::vector<DelaySegment>& segm
     }
     // Sums of lengths out of range say nothing new.
     if (found.size() > before) return found.take();
-    WarnEarlyEnd(found, setup,
-                 ScheduleEnd(found, setup, segments, &DelaySegment::inflowLength,
-                             QStringLiteral("inflowDelayLength")),
-                 QStringLiteral("inflow"));
-    WarnEarlyEnd(found, setup,
-                 ScheduleEnd(found, setup, segments, &DelaySegment::outflowLength,
-                             QStringLiteral("outflowDelayLength")),
-                 QStringLiteral("outflow"));
+    ScheduleRules(found, setup, segments, kInflowColumns);
+    ScheduleRules(found, setup, segments, kOutflowColumns);
     found.add(
         InitialOrderRules(setup, segments.front().inflowValue, segments.front().outflowValue));
     return found.take();

@@ -66,7 +66,25 @@ const SetupColumn kSetupColumns[] = {
     {"TimeBetweenEnvTries", &ExperimentSetupRecord::TimeBetweenEnvTries},
     {"UsrMv", &ExperimentSetupRecord::UsrMv},
     {"EnvMv", &ExperimentSetupRecord::EnvMv},
+    {"OrdersDueOnce", &ExperimentSetupRecord::OrdersDueOnce},
 };
+
+// A column of tblSetup that files of earlier programs lack.
+bool IsOptional(const QString& name) {
+    for (const db::ColumnDef& column : db::FindTable(QStringLiteral("tblSetup"))->columns)
+        if (column.name.compare(name, Qt::CaseInsensitive) == 0) return column.optional;
+    return false;
+}
+
+// The cell of a column; an optional column reads as empty in a file made before it.
+QVariant CellOrEmpty(const config::CellOf& cell, const QString& name) {
+    try {
+        return cell(name);
+    } catch (const ConfigError&) {
+        if (!IsOptional(name)) throw;
+        return QVariant();
+    }
+}
 
 void ReadColumn(const QVariant& value, const QString& column, const QString& where,
                 ExperimentSetupRecord& setup, const SetupField& field) {
@@ -97,7 +115,7 @@ void ReadColumns(const config::CellOf& cell, const QString& where, ExperimentSet
     for (const SetupColumn& column : kSetupColumns) {
         const QString name = QString::fromLatin1(column.name);
         try {
-            ReadColumn(cell(name), name, where, setup, column.field);
+            ReadColumn(CellOrEmpty(cell, name), name, where, setup, column.field);
         } catch (const ConfigError& error) {
             unreadable(name, error);
         }

@@ -7,3 +7,7 @@ void ResetRunRecord() {
     ExperimentSetup = ExperimentSetupRecord{};
     RunState = RunStateRecord{};
 }
+
+bool OrdersFallDueOnce(const ExperimentSetupRecord& setup) {
+    return setup.IsTimeDriven || setup.OrdersDueOnce;
+}

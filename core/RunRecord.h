@@ -47,6 +47,7 @@ struct ExperimentSetupRecord {
     std::int32_t ExperimentTimeForInstructions = 0;
     std::int16_t MaxNumberOfAScenarioType = 0;
     bool IsTimeDriven = false;
+    bool OrdersDueOnce = false;  // empty (false) in files made before the column existed
     bool IsBonusOnTimeGap = false;
     bool ShowBackOrder = false;
     bool ShowDischargeOrder = false;
@@ -57,12 +58,18 @@ struct ExperimentSetupRecord {
     std::int32_t EnvMv = 0;
 };
 
-// Time-driven runs: how far one of the participant's flows has fallen due, so that nothing
-// falls due twice, and what fell due but has not yet reached the stock.
+// Each order falls due once, in the first period whose delay reaches back to it: always on a
+// clock (a period may run two user phases), by choice when paced by Submit. Otherwise a
+// change of delay re-aims the due period and moves no order.
+bool OrdersFallDueOnce(const ExperimentSetupRecord& setup);
+
+// Runs whose orders fall due once: how far one of the participant's flows has fallen due,
+// so that nothing falls due twice, and what fell due but has not yet reached the stock.
 struct FlowArrivals {
-    long pipelineThrough = 0;  // the last period whose initial pipeline entry fell due
-    long ordersThrough = 0;    // the last period whose order fell due
-    bool pending = false;      // fallen due, not yet applied
+    long pipelineThrough = 0;        // the last period whose initial pipeline entry fell due
+    bool pipelineRestTaken = false;  // the delay reached back to period 1: every entry came
+    long ordersThrough = 0;          // the last period whose order fell due
+    bool pending = false;            // fallen due, not yet applied
     bool pendingFromOrder = false;
     double pendingAmount = 0;
 };

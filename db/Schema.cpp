@@ -78,6 +78,12 @@ TableDef SetupTable() {
              "interval in ms of the period clock in time-driven mode"},
             {"UsrMv", T::Integer, "user flow animation interval in milliseconds"},
             {"EnvMv", T::Integer, "environment flow animation interval in milliseconds"},
+            // Files made before it have no such column and run as if it were FALSE.
+            Optional(Flag("OrdersDueOnce",
+                          "each order falls due once, in the first period whose delay reaches "
+                          "back to it; empty or FALSE: a change of delay re-aims the due period, "
+                          "so a rise delivers orders again and a fall skips them (clock-paced "
+                          "versions always fall due once)")),
         },
         {}};
 }

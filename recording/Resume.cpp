@@ -4,6 +4,7 @@
 #include <memory>
 
 #include "access/TableAccess.h"
+#include "config/DelaySchedule.h"
 #include "core/RunRecord.h"
 #include "core/RunValues.h"
 #include "db/Error.h"
@@ -153,19 +154,6 @@ double GetLastUserFlow(const QString& column, const QString& table, std::int16_t
     return rows.Eof() ? 0 : Number(rows.Field(column));
 }
 
-// The delay in force in `period`, `delay` being the one before it: a period that ends a
-// segment of the schedule takes the next segment's value, except the last period.
-std::int16_t DelayIn(long period, long maxTrial, std::int16_t delay, int count,
-                     const std::vector<std::int16_t>& ends, const std::vector<double>& values) {
-    for (long i = 0; i < count; ++i) {
-        if (!HasElement(ends, i) || !HasElement(values, i + 1)) continue;
-        if (period == ends[static_cast<std::size_t>(i)] && period != maxTrial) {
-            delay = runtime::ToInt16(values[static_cast<std::size_t>(i) + 1]);
-        }
-    }
-    return delay;
-}
-
 // The delay a run starts with: the first segment of the delay scenario, as loaded.
 std::int16_t StartingDelay(const std::vector<double>& values) {
     return runtime::ToInt16(ElementOrZero(values, 0));
@@ -267,7 +255,7 @@ void Continue() {
     // The last period was complete: its environment has acted.
     run.EnvActionDone = true;
     run.UserFlowPending = setup.IsTimeDriven && OwnOrderDueNow();
-    // Time-driven, what has fallen due never falls due again.
+    // Where each order falls due once, what has fallen due never falls due again.
     run.InflowArrivals =
         ArrivalsThrough(current, setup.MaxTrial, StartingDelay(run.InflowDelayValue),
                         run.InflowDelayCount, run.InflowDelayEnd, run.InflowDelayValue);
@@ -364,7 +352,7 @@ long FirstOrderStillDue(long current, long maxTrial, std::int16_t delay, int cou
                         const std::vector<std::int16_t>& ends, const std::vector<double>& values) {
     long first = current;
     for (long period = current; period <= std::max(current, maxTrial); ++period) {
-        if (period > current) delay = DelayIn(period, maxTrial, delay, count, ends, values);
+        if (period > current) delay = config::DelayIn(period, maxTrial, delay, count, ends, values);
         first = std::min(first, period - (delay - 1));
     }
     return std::max<long>(first, 1);
@@ -377,8 +365,10 @@ FlowArrivals ArrivalsThrough(long current, long maxTrial, std::int16_t startingD
     arrivals.pipelineThrough = current;
     std::int16_t delay = startingDelay;
     for (long period = 1; period <= current; ++period) {
-        delay = DelayIn(period, maxTrial, delay, count, ends, values);
-        arrivals.ordersThrough = std::max(arrivals.ordersThrough, period - (delay - 1));
+        delay = config::DelayIn(period, maxTrial, delay, count, ends, values);
+        const long reached = period - (delay - 1);
+        arrivals.ordersThrough = std::max(arrivals.ordersThrough, reached);
+        arrivals.pipelineRestTaken = arrivals.pipelineRestTaken || reached >= 1;
     }
     return arrivals;
 }

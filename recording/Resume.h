@@ -45,9 +45,10 @@ void FillInitialPipeline(std::vector<double>& pipeline, double initial, std::int
 long FirstOrderStillDue(long current, long maxTrial, std::int16_t delay, int count,
                         const std::vector<std::int16_t>& ends, const std::vector<double>& values);
 
-// Time-driven: how far a flow has fallen due after period `current` of a complete run, the
-// delay starting at startingDelay and following the schedule. Every pipeline entry through
-// `current` has had its period; an order falls due once its period's delay reaches back to it.
+// Where each order falls due once: how far a flow has fallen due after period `current` of
+// a complete run, the delay starting at startingDelay and following the schedule. Every
+// pipeline entry through `current` has had its period, and all of them once a delay reached
+// back to period 1; an order falls due once its period's delay reaches back to it.
 FlowArrivals ArrivalsThrough(long current, long maxTrial, std::int16_t startingDelay, int count,
                              const std::vector<std::int16_t>& ends,
                              const std::vector<double>& values);

@@ -3,6 +3,7 @@
 #include <cstdlib>
 #include <vector>
 
+#include "config/DelaySchedule.h"
 #include "core/Rounding.h"
 #include "core/RunRecord.h"
 #include "core/RunValues.h"
@@ -71,22 +72,34 @@ DueFlow Due(const FlowSide& side) {
     return WithCaptions(flow);
 }
 
-// Time-driven: what falls due now and has not fallen due before; marks it fallen due. In
-// this mode the clock's user phase and a Submit's may both run in a period, so a period's
-// pipeline entry and every order fall due once. An order falls due in the first period whose
-// delay reaches back to it: not again when the delay rises, and when the delay falls past
-// orders that have not yet fallen due, they fall due together.
+// Each order once (see OrdersFallDueOnce): what falls due now and has not fallen due before;
+// marks it fallen due. On a clock the clock's user phase and a Submit's may both run in a
+// period, so a period's pipeline entry and every order fall due once. An order falls due in
+// the first period whose delay reaches back to it: not again when the delay rises, and when
+// the delay falls past orders that have not yet fallen due, they fall due together; so do
+// the initial pipeline's entries not yet due when the delay first reaches back to period 1.
 DueFlow TakeNewlyDue(const FlowSide& side) {
     DueFlow flow;
     if (!HandlesDueFlows()) return flow;
     FlowArrivals& arrivals = RunState.*side.arrivals;
+    const std::vector<double>& pipeline = RunState.*side.pipeline;
     const long current = RunState.CurrentTrial;
     const long k = OrderPeriod(RunState.*side.delay);
     if (k <= 0) {
         if (current <= arrivals.pipelineThrough) return flow;
         flow.due = true;
-        flow.amount = ElementOrZero(RunState.*side.pipeline, current);
+        // An entry that came with the rest of the pipeline does not come again.
+        if (!arrivals.pipelineRestTaken) flow.amount = ElementOrZero(pipeline, current);
         arrivals.pipelineThrough = current;
+    } else if (!arrivals.pipelineRestTaken) {
+        arrivals.pipelineRestTaken = true;
+        double rest = 0;
+        for (long entry = arrivals.pipelineThrough + 1; HasElement(pipeline, entry); ++entry)
+            rest += pipeline[static_cast<std::size_t>(entry)];
+        if (rest != 0) {
+            flow.due = true;
+            flow.amount = rest;
+        }
     }
     for (long period = arrivals.ordersThrough + 1; period <= k; ++period) {
         const double order = ElementOrZero(RunState.*side.orders, period);
@@ -104,7 +117,7 @@ DueFlow TakeNewlyDue(const FlowSide& side) {
     return WithCaptions(flow);
 }
 
-// Time-driven: what fell due and has not yet reached the stock, taken out of waiting.
+// Each order once: what fell due and has not yet reached the stock, taken out of waiting.
 DueFlow TakePending(const FlowSide& side) {
     FlowArrivals& arrivals = RunState.*side.arrivals;
     DueFlow flow;
@@ -123,7 +136,7 @@ double DueOrder(const FlowSide& side) {
 }
 
 DueFlow Announce(const FlowSide& side) {
-    const DueFlow flow = ExperimentSetup.IsTimeDriven ? TakeNewlyDue(side) : Due(side);
+    const DueFlow flow = OrdersFallDueOnce(ExperimentSetup) ? TakeNewlyDue(side) : Due(side);
     if (flow.fromOrder) RunState.UserFlowPending = true;
     if (flow.due) RunState.*side.acted = true;
     if (HandlesDueFlows()) {
@@ -144,7 +157,7 @@ void ChangeAmount(double delta) {
 }
 
 DueFlow Apply(const FlowSide& side) {
-    const DueFlow flow = ExperimentSetup.IsTimeDriven ? TakePending(side) : Due(side);
+    const DueFlow flow = OrdersFallDueOnce(ExperimentSetup) ? TakePending(side) : Due(side);
     if (flow.fromOrder) RunState.UserFlowPending = true;
     if (flow.due) {
         ChangeAmount(side.sign * flow.amount);
@@ -156,13 +169,8 @@ DueFlow Apply(const FlowSide& side) {
 
 void UpdateDelay(std::int16_t& delay, long count, const std::vector<std::int16_t>& ends,
                  const std::vector<double>& values) {
-    for (long i = 0; i < count; ++i) {
-        if (!HasElement(ends, i) || !HasElement(values, i + 1)) continue;
-        const long end = ends[static_cast<std::size_t>(i)];
-        if (RunState.CurrentTrial == end && RunState.CurrentTrial != ExperimentSetup.MaxTrial) {
-            delay = runtime::ToInt16(values[static_cast<std::size_t>(i) + 1]);
-        }
-    }
+    delay = config::DelayIn(RunState.CurrentTrial, ExperimentSetup.MaxTrial, delay,
+                            static_cast<int>(count), ends, values);
 }
 
 QString DueOrderReadout(const FlowSide& side) {

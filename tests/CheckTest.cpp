@@ -26,9 +26,45 @@ QString Texts(const std::vector<Problem>& problems) {
     return texts.join('\n');
 }
 
+// The demo's participant-paced versions change their delays under the re-aiming rule: each
+// change that makes placed orders fall due twice or never is warned, and nothing else.
+QString DelayWarning(int row, const char* version, const char* change) {
+    return QStringLiteral(
+               "tblSetup, row %1, column DelayScenario: warning: Version '%2' in "
+               "tblSetup: the %3 (with OrdersDueOnce TRUE each order falls due once).")
+        .arg(row)
+        .arg(QLatin1String(version), QString::fromUtf8(change));
+}
+
+const QString kDemoDelayWarnings =
+    QStringList{
+        DelayWarning(1, "TankP",
+                     "inflow delay changes from 2 to 3 in period 6, so orders of period 4 fall due "
+                     "again in period 6"),
+        DelayWarning(1, "TankP",
+                     "inflow delay changes from 3 to 2 in period 13, so orders of period 11 never "
+                     "fall due"),
+        DelayWarning(1, "TankP",
+                     "outflow delay changes from 2 to 1 in period 6, so orders of period 5 never "
+                     "fall due"),
+        DelayWarning(1, "TankP",
+                     "outflow delay changes from 1 to 3 in period 13, so orders of periods 11–12 "
+                     "fall due again in periods 13–14"),
+        DelayWarning(3, "StoreP",
+                     "inflow delay changes from 3 to 2 in period 8, so orders of period 6 never "
+                     "fall due"),
+        DelayWarning(3, "StoreP",
+                     "inflow delay changes from 2 to 1 in period 14, so orders of period 13 never "
+                     "fall due"),
+        DelayWarning(3, "StoreP",
+                     "outflow delay changes from 2 to 1 in period 14, so orders of period 13 never "
+                     "fall due"),
+    }
+        .join('\n');
+
 TEST(CheckTest, TheDemoDatabasePasses) {
     DemoDatabase demo;
-    EXPECT_EQ(Texts(tool::CheckDatabase(demo.path())), QString());
+    EXPECT_EQ(Texts(tool::CheckDatabase(demo.path())), kDemoDelayWarnings);
 }
 
 TEST(CheckTest, RandomBytesInARecordedPageAreReportedFirst) {
@@ -60,7 +96,7 @@ TEST(CheckTest, LongValuesAreCutInTheLinesItPrints) {
 TEST(CheckTest, ARecordedDatabaseIsSound) {
     DemoDatabase demo;
     RecordEvents(demo.path(), 5000);
-    EXPECT_EQ(Texts(tool::CheckDatabase(demo.path())), QString());
+    EXPECT_EQ(Texts(tool::CheckDatabase(demo.path())), kDemoDelayWarnings);
 }
 
 struct Broken {
@@ -332,7 +368,7 @@ TEST(CheckTest, DiscreteVersionsNeedNoScale) {
                                "UPDATE tblSetup SET numMarks = 0 WHERE Version = 'StoreP'; "
                                "UPDATE tblDelayScenarios SET inflowDelayValue = 1.5 WHERE "
                                "DelayScenario = 1 AND SegmentNumber = 1")),
-              QString());
+              kDemoDelayWarnings);
 }
 
 // Values that look odd but run: pauses of 0 ms or less last 1 ms, the bounds play no part when
@@ -353,7 +389,7 @@ TEST(CheckTest, SettingsThatRunAsTheyArePass) {
                   "AND SegmentNumber = 3; "
                   "UPDATE tblDelayScenarios SET outflowDelayLength = 20 WHERE DelayScenario = 1 "
                   "AND SegmentNumber = 3")),
-              QString());
+              kDemoDelayWarnings);
 }
 
 TEST(CheckTest, ProblemTextsNameTableRowAndColumn) {
@@ -365,25 +401,42 @@ TEST(CheckTest, ProblemTextsNameTableRowAndColumn) {
               QStringLiteral("tblPasswords: warning: none"));
 }
 
+// Warnings are printed and counted apart; only a problem makes the exit status non-zero.
 TEST(CheckTest, TheCommandPrintsEachProblemAndExitsNonZero) {
     DemoDatabase demo;
+    // The demo's participant-paced versions run with the re-aiming rule on purpose.
+    Execute(demo.path(), "UPDATE tblSetup SET OrdersDueOnce = -1");
     QString output, errors;
     QTextStream out(&output), err(&errors);
     EXPECT_EQ(tool::RunTool({"check", demo.path()}, out, err), 0);
     out.flush();
     EXPECT_EQ(output, QStringLiteral("no problems found\n"));
 
-    Execute(
-        demo.path(),
-        "DELETE FROM tblPasswords; UPDATE tblSetup SET MaxTrial = NULL WHERE Version = 'TankP'");
+    Execute(demo.path(), "DELETE FROM tblPasswords");
+    output.clear();
+    EXPECT_EQ(tool::RunTool({"check", demo.path()}, out, err), 0);
+    out.flush();
+    const QString noAccount = QStringLiteral(
+        "tblPasswords: warning: no experimenter account; add one with: fluxmere-db passwd "
+        "DATABASE USER\n");
+    EXPECT_EQ(output, noAccount + "no problems found; 1 warning\n");
+
+    Execute(demo.path(), "UPDATE tblSetup SET MaxTrial = NULL WHERE Version = 'TankP'");
     output.clear();
     EXPECT_EQ(tool::RunTool({"check", demo.path()}, out, err), 1);
     out.flush();
     EXPECT_EQ(output, QStringLiteral("tblSetup, row 1, column MaxTrial: Version 'TankP' in "
-                                     "tblSetup: MaxTrial is empty; it must hold a number.\n"
-                                     "tblPasswords: warning: no experimenter account; add one "
-                                     "with: fluxmere-db passwd DATABASE USER\n"
-                                     "2 problems found\n"));
+                                     "tblSetup: MaxTrial is empty; it must hold a number.\n") +
+                          noAccount + "1 problem found; 1 warning\n");
+}
+
+TEST(CheckTest, TheDemoChecksWithWarningsOnlyAndExitsZero) {
+    DemoDatabase demo;
+    QString output, errors;
+    QTextStream out(&output), err(&errors);
+    EXPECT_EQ(tool::RunTool({"check", demo.path()}, out, err), 0);
+    out.flush();
+    EXPECT_EQ(output, kDemoDelayWarnings + "\nno problems found; 7 warnings\n");
 }
 
 }  // namespace

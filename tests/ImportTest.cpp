@@ -68,8 +68,9 @@ TEST_F(ImportTest, HeaderInAnyCaseAndOrderRowsInFileOrderMissingColumnsEmpty) {
                              "1,7,2,5,5\n"
                              "2,7,5,5,5\n");
     const auto result = ImportTableFile(demo.path(), "TBLDELAYSCENARIOS", path, false, quiet);
-    EXPECT_EQ(result.table, QStringLiteral("tblDelayScenarios"));
-    EXPECT_EQ(result.rows, 3);
+    ASSERT_EQ(result.tables.size(), 1u);
+    EXPECT_EQ(result.tables[0].table, QStringLiteral("tblDelayScenarios"));
+    EXPECT_EQ(result.tables[0].rows, 3);
     EXPECT_EQ(StoredColumn(demo.path(),
                            "SELECT inflowDelayValue FROM tblDelayScenarios WHERE DelayScenario=7"),
               (QStringList{"1", "2", "5"}));
@@ -159,7 +160,7 @@ TEST_F(ImportTest, ALineOfBlankCellsIsNoRow) {
         csv("labels.csv",
             "version,LabelNumber,LabelName\nNobody,1,low\n,,\n , ,\nNobody,2,high\n,,\n"),
         false, quiet);
-    EXPECT_EQ(result.rows, 2);
+    EXPECT_EQ(result.tables.at(0).rows, 2);
     EXPECT_EQ(StoredColumn(demo.path(), "SELECT LabelName FROM tblLabels WHERE version = 'Nobody'"),
               (QStringList{"low", "high"}));
     EXPECT_EQ(Column(demo.path(), "SELECT count(*) FROM tblLabels WHERE version IS NULL"),
@@ -394,7 +395,7 @@ TEST_F(ImportTest, AFolderIsImportedWhollyOrNotAtAll) {
 
     WriteFile(folder.filePath("tblSetup.csv"),
               setupCsv({{{"Version", "New"}, {"MaxTrial", "10"}}}));
-    const auto imported = tool::ImportFolder(demo.path(), folder.path(), true, quiet);
+    const auto imported = tool::ImportFolder(demo.path(), folder.path(), true, quiet).tables;
     ASSERT_EQ(imported.size(), 2u);
     EXPECT_EQ(setupVersions(), QStringList{"New"});
     EXPECT_EQ(Column(demo.path(), "SELECT count(*) FROM tblLabels"), QStringList{"1"});
@@ -405,7 +406,8 @@ TEST_F(ImportTest, AFolderIsImportedWhollyOrNotAtAll) {
 // while leaving the recorded table as it was.
 TEST_F(ImportTest, ReplacingNeverDeletesRecordedRows) {
     const QString subjects = csv("subjects.csv", "Subject,Version\nAnn,TankP\n");
-    EXPECT_EQ(ImportTableFile(demo.path(), "datSubject", subjects, true, quiet).rows, 1);
+    EXPECT_EQ(ImportTableFile(demo.path(), "datSubject", subjects, true, quiet).tables.at(0).rows,
+              1);
     EXPECT_EQ(importError("datSubject", "Subject,Version\nBea,TankP\n", true),
               QStringLiteral("datSubject holds 1 recorded row, and --replace never deletes "
                              "recorded data; import without --replace to add rows"));
@@ -413,7 +415,7 @@ TEST_F(ImportTest, ReplacingNeverDeletesRecordedRows) {
     QTemporaryDir folder;
     WriteFile(folder.filePath("datSubject.csv"), "Subject,Version\n");
     WriteFile(folder.filePath("tblSetup.csv"), setupCsv({{{"Version", "New"}}}));
-    const auto imported = tool::ImportFolder(demo.path(), folder.path(), true, quiet);
+    const auto imported = tool::ImportFolder(demo.path(), folder.path(), true, quiet).tables;
     EXPECT_EQ(setupVersions(), QStringList{"New"});
     EXPECT_EQ(Column(demo.path(), "SELECT Subject FROM datSubject"), QStringList{"Ann"});
     ASSERT_EQ(imported.size(), 2u);

@@ -166,6 +166,104 @@ TEST_F(PeriodModelTest, TimeDrivenEveryOrderFallsDueOnce) {
     ExpectApplied(cases, true);
 }
 
+// A change of delay under both rules: re-aimed (participant-paced, the default) and each
+// order once (chosen by a participant-paced version, always on a clock; one rule for both).
+struct RuleCase {
+    const char* name;
+    std::int16_t startDelay;
+    std::vector<std::int16_t> ends;
+    std::vector<double> values;
+    std::vector<double> pipeline;
+    std::vector<double> orders;
+    std::vector<Due> reaimed;
+    std::vector<Due> once;
+};
+
+TEST_F(PeriodModelTest, EachAmountFallsDueOnceWhereTheVersionSaysSoAndIsReaimedOtherwise) {
+    const std::vector<RuleCase> cases = {
+        {"rising, 1 to 3 at period 5",
+         1,
+         {5, 10},
+         {1, 3, 0},
+         {},
+         {10, 20, 30, 40, 50, 60, 70},
+         {10, 20, 30, 40, 30, 40, 50},
+         {10, 20, 30, 40, std::nullopt, std::nullopt, 50}},
+        {"falling, 3 to 1 at period 5",
+         3,
+         {5, 10},
+         {3, 1, 0},
+         {3, 3},
+         {10, 20, 30, 40, 50, 60},
+         {3, 3, 10, 20, 50, 60},
+         {3, 3, 10, 20, 120, 60}},
+        {"to 1, from 2 at period 4",
+         2,
+         {4, 10},
+         {2, 1, 0},
+         {5},
+         {10, 20, 30, 40, 50},
+         {5, 10, 20, 40, 50},
+         {5, 10, 20, 70, 50}},
+        {"from 1, to 2 at period 3",
+         1,
+         {3, 10},
+         {1, 2, 0},
+         {},
+         {10, 20, 30, 40},
+         {10, 20, 20, 30},
+         {10, 20, std::nullopt, 30}},
+        {"falling within the initial pipeline, 4 to 1 at period 2",
+         4,
+         {2, 10},
+         {4, 1, 0},
+         {2, 2, 2},
+         {10, 20, 30, 40},
+         {2, 20, 30, 40},
+         {2, 34, 30, 40}},
+        {"rising within the initial pipeline, 2 to 4 at period 2",
+         2,
+         {2, 10},
+         {2, 4, 0},
+         {6},
+         {10, 20, 30, 40, 50},
+         {6, 0, 0, 10, 20},
+         {6, 0, 0, 10, 20}},
+    };
+    struct Rule {
+        const char* name;
+        bool timeDriven;
+        bool ordersDueOnce;
+    };
+    for (const Rule rule : {Rule{"participant-paced", false, false},
+                            Rule{"participant-paced, OrdersDueOnce", false, true},
+                            Rule{"clock-paced", true, false}}) {
+        for (const RuleCase& c : cases) {
+            SCOPED_TRACE(std::string(rule.name) + ": " + c.name);
+            SetUp();
+            ExperimentSetup.IsTimeDriven = rule.timeDriven;
+            ExperimentSetup.OrdersDueOnce = rule.ordersDueOnce;
+            RunState.UserInflowTP = c.startDelay;
+            InflowSchedule(c.ends, c.values);
+            double onOrder = 0;
+            for (std::size_t i = 0; i < c.pipeline.size(); ++i) {
+                RunState.BackOrder[i + 1] = c.pipeline[i];
+                onOrder += c.pipeline[i];
+            }
+            RunState.TotalBackOrder = onOrder;
+            const std::vector<Due> applied = RunUserPhases(c.orders);
+            const bool once = rule.timeDriven || rule.ordersDueOnce;
+            EXPECT_EQ(applied, once ? c.once : c.reaimed);
+            if (!once) continue;
+            // Every amount once: what is still on order is what was ordered and never came.
+            for (const double order : c.orders) onOrder += order;
+            for (const Due& due : applied) onOrder -= due.value_or(0);
+            EXPECT_EQ(RunState.TotalBackOrder, onOrder);
+            EXPECT_GE(onOrder, 0);
+        }
+    }
+}
+
 TEST_F(PeriodModelTest, TimeDrivenSecondUserPhaseOfAPeriodBringsNothingAgain) {
     ExperimentSetup.IsTimeDriven = true;
     RunState.UserInflowTP = 2;

@@ -9,6 +9,7 @@
 #include <algorithm>
 #include <cmath>
 #include <functional>
+#include <map>
 #include <ostream>
 
 #include "app/Main.h"
@@ -40,6 +41,7 @@ struct ResumeCase {
     double initialForwardDischarge;
     std::vector<DelaySegment> delays;
     int interruptedAfter;
+    bool ordersDueOnce = false;  // each order falls due once instead of re-aimed
 };
 
 std::ostream& operator<<(std::ostream& out, const ResumeCase& c) {
@@ -69,13 +71,15 @@ class ResumeEquivalenceTest : public ::testing::TestWithParam<ResumeCase> {
     void SetUp() override {
         SetSplashMilliseconds(0);
         const ResumeCase& c = GetParam();
-        database.addVersion(
-            "V", {{"graphicalMode", c.graphical ? "-1" : "0"},
-                  {"InitialBackOrder", QString::number(c.initialBackOrder)},
-                  {"InitialForwardDischarge", QString::number(c.initialForwardDischarge)},
-                  {"InitialAmountInTank", "20.3"},
-                  {"GoalLinePoisition", "25"},
-                  {"numMarks", "8"}});
+        std::map<QString, QString> setup = {
+            {"graphicalMode", c.graphical ? "-1" : "0"},
+            {"InitialBackOrder", QString::number(c.initialBackOrder)},
+            {"InitialForwardDischarge", QString::number(c.initialForwardDischarge)},
+            {"InitialAmountInTank", "20.3"},
+            {"GoalLinePoisition", "25"},
+            {"numMarks", "8"}};
+        if (c.ordersDueOnce) setup["OrdersDueOnce"] = "-1";
+        database.addVersion("V", setup);
         for (const DelaySegment& s : c.delays) {
             database.addDelaySegment(1, s.inValue, s.inLength, s.outValue, s.outLength);
         }
@@ -251,8 +255,28 @@ INSTANTIATE_TEST_SUITE_P(
                    4},
         ResumeCase{
             "DelayRisesWithinTheFirstDelays", false, 4, 2, {{3, 2, 2, 2}, {6, 20, 5, 20}}, 1},
-        ResumeCase{
-            "DelayFallsAfterTheInterruption", true, 6, 0, {{4, 7, 3, 7}, {1, 20, 2, 20}}, 5}),
+        ResumeCase{"DelayFallsAfterTheInterruption", true, 6, 0, {{4, 7, 3, 7}, {1, 20, 2, 20}}, 5},
+        ResumeCase{"OnceDelayRisesAfterTheInterruption",
+                   false,
+                   0,
+                   2,
+                   {{1, 5, 2, 5}, {3, 20, 4, 20}},
+                   4,
+                   true},
+        ResumeCase{"OnceDelayFallsAfterTheInterruption",
+                   true,
+                   6,
+                   0,
+                   {{4, 7, 3, 7}, {1, 20, 2, 20}},
+                   5,
+                   true},
+        ResumeCase{"OnceDelayFallsWithinTheFirstDelays",
+                   false,
+                   6,
+                   3,
+                   {{4, 2, 3, 2}, {1, 20, 1, 20}},
+                   1,
+                   true}),
     [](const auto& info) { return std::string(info.param.name); });
 
 }  // namespace

@@ -48,7 +48,7 @@ struct Version {
         s.ScenarioUsed = 3;
         s.DelayScenario = 2;
         for (int trial = 1; trial <= 12; ++trial) scenario.push_back({trial, trial});
-        segments = {{7, 2, 8, 3, 8}, {8, 4, 10, 1, 10}};
+        segments = {{7, 2, 8, 3, 8}, {8, 2, 10, 3, 10}};
         for (int n = 1; n <= 10; ++n)
             labels.push_back({n, n, QString::number(10 * n) + QStringLiteral(" gallons")});
     }
@@ -274,6 +274,45 @@ INSTANTIATE_TEST_SUITE_P(
                          "label); the goal line would be drawn off the tank.")}),
     [](const auto& info) { return std::string(info.param.name); });
 
+// Changes of delay under the re-aiming rule: the rule book names the periods and the effect.
+INSTANTIATE_TEST_SUITE_P(
+    DelayChanges, RuleBookCaseTest,
+    ::testing::Values(
+        RuleCase{"RisingDelayDeliversOrdersTwice",
+                 [](Version& v) {
+                     v.segments[0].inflowValue = 1;
+                     v.segments[0].inflowLength = 4;
+                     v.segments[1].inflowValue = 3;
+                 },
+                 OnSetup(Severity::Warns, "DelayScenario",
+                         "the inflow delay changes from 1 to 3 in period 4, so orders of "
+                         "periods 2\u20133 fall due again in periods 4\u20135 (with "
+                         "OrdersDueOnce TRUE each order falls due once).")},
+        RuleCase{"FallingDelaySkipsOrders", [](Version& v) { v.segments[1].outflowValue = 1; },
+                 OnSetup(Severity::Warns, "DelayScenario",
+                         "the outflow delay changes from 3 to 1 in period 8, so orders of "
+                         "periods 6\u20137 never fall due (with OrdersDueOnce TRUE each order "
+                         "falls due once).")},
+        RuleCase{"RiseOfOneDeliversOneOrderTwice",
+                 [](Version& v) { v.segments[1].inflowValue = 3; },
+                 OnSetup(Severity::Warns, "DelayScenario",
+                         "the inflow delay changes from 2 to 3 in period 8, so orders of "
+                         "period 6 fall due again in period 8 (with OrdersDueOnce TRUE each "
+                         "order falls due once).")},
+        RuleCase{"FallWithinTheInitialPipelineSkipsInitialOrders",
+                 [](Version& v) {
+                     v.setup.setup.InitialBackOrder = 6;
+                     v.segments[0].inflowValue = 4;
+                     v.segments[0].inflowLength = 2;
+                     v.segments[1].inflowValue = 1;
+                 },
+                 OnSetup(Severity::Warns, "DelayScenario",
+                         "the inflow delay changes from 4 to 1 in period 2, so orders of "
+                         "period 1 never fall due and the initial orders due in periods "
+                         "2\u20133 never fall due (with OrdersDueOnce TRUE each order falls "
+                         "due once).")}),
+    [](const auto& info) { return std::string(info.param.name); });
+
 // What only a tank or only a clock needs is not asked of the others.
 TEST(RuleBookTest, StoresNeedNoScaleAndParticipantPacedVersionsNoClock) {
     Version version;
@@ -296,6 +335,29 @@ TEST(RuleBookTest, OnlyARefusalStopsTheLoading) {
         FAIL() << "a refusal passed";
     } catch (const ConfigError& error) {
         EXPECT_EQ(error.message(), "the first refusal");
+    }
+}
+
+// A change of delay that only reaches into the initial pipeline moves no placed order.
+TEST(RuleBookTest, ARiseWithinTheInitialPipelineIsNotWarned) {
+    Version version;
+    version.setup.setup.InitialBackOrder = 4;
+    version.segments[0].inflowLength = 2;
+    version.segments[1].inflowLength = 10;
+    version.segments[1].inflowValue = 4;
+    EXPECT_EQ(Texts(version.judged()), "");
+}
+
+// Where each order falls due once, a change of delay delivers nothing twice and skips
+// nothing: on a clock always, paced by Submit when the version chooses it.
+TEST(RuleBookTest, VersionsWhoseOrdersFallDueOnceAreNotWarnedOfDelayChanges) {
+    for (bool ExperimentSetupRecord::*once :
+         {&ExperimentSetupRecord::IsTimeDriven, &ExperimentSetupRecord::OrdersDueOnce}) {
+        Version version;
+        version.setup.setup.*once = true;
+        version.segments[1].inflowValue = 3;
+        version.segments[1].outflowValue = 1;
+        EXPECT_EQ(Texts(version.judged()), "");
     }
 }
 

@@ -6,6 +6,8 @@
 #include <QStringList>
 #include <QTemporaryDir>
 #include <QTextStream>
+#include <map>
+#include <ostream>
 #include <vector>
 
 #include "core/Rounding.h"
@@ -337,5 +339,73 @@ TEST_F(SimulateTest, TimeDrivenRunsSubmitWhenTheScriptSays) {
     EXPECT_EQ(submits[1].at(QStringLiteral("UserOutFlow")).toDouble(), 1);
     EXPECT_EQ(database.rows(QStringLiteral("select Trial from datUserTimesSummary")).size(), 2U);
 }
+
+// One order of 5 under a delay that rises or falls, played by the scripted strategy. With
+// OrdersDueOnce the amount arrives once; without it (empty, as in files made before the
+// column) the re-aimed due period delivers it twice or never, as recorded runs always had.
+struct OneOrder {
+    const char* name;
+    double firstDelay, firstLength, laterDelay;
+    const char* script;
+    const char* ordersDueOnce;       // the tblSetup cell; none: the column left out
+    std::map<int, double> arrivals;  // period -> amount that reached the stock
+};
+
+std::ostream& operator<<(std::ostream& out, const OneOrder& c) {
+    return out << c.name;
+}
+
+class SimulateOneOrderTest : public SimulateTest, public ::testing::WithParamInterface<OneOrder> {};
+
+TEST_P(SimulateOneOrderTest, ArrivesOnceWithOrdersDueOnceAndAsReaimedWithout) {
+    const OneOrder& c = GetParam();
+    std::map<QString, QString> setup = {
+        {"MaxTrial", "8"}, {"ScenarioUsed", "2"}, {"DelayScenario", "2"}};
+    if (c.ordersDueOnce) setup["OrdersDueOnce"] = c.ordersDueOnce;
+    database.addVersion(QStringLiteral("One"), setup);
+    database.addDelaySegment(2, c.firstDelay, c.firstLength, 1, 30);
+    database.addDelaySegment(2, c.laterDelay, 30, 1, 30);
+    for (int trial = 1; trial <= 8; ++trial) database.addRate(2, trial, 0, 0);
+    ASSERT_EQ(Tool({"simulate", "One", "--strategy", "scripted", "--script", ScriptFile(c.script),
+                    "--record"}),
+              0)
+        << errors.toStdString();
+    const auto rows = database.storedRows(QStringLiteral(
+        "select Trial, eventType, AmountInTank, TotalBackOrder from datExperimentTrials "
+        "where Version = 'One'"));
+    ASSERT_FALSE(rows.empty());
+    std::map<int, double> arrivals;
+    double before = 20;
+    for (const auto& row : rows) {
+        const double amount = row.at(QStringLiteral("AmountInTank")).toDouble();
+        if (row.at(QStringLiteral("eventType")).toString() == QStringLiteral("User Inflow") &&
+            amount != before)
+            arrivals[row.at(QStringLiteral("Trial")).toInt()] += amount - before;
+        before = amount;
+    }
+    EXPECT_EQ(arrivals, c.arrivals);
+    double arrived = 0;
+    for (const auto& [period, amount] : c.arrivals) arrived += amount;
+    EXPECT_EQ(rows.back().at(QStringLiteral("TotalBackOrder")).toDouble(), 5 - arrived);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Delays, SimulateOneOrderTest,
+    ::testing::Values(
+        // 1 for periods 1 to 3, 3 from period 4: the order of period 3 is aimed at again in 5.
+        OneOrder{"RisingOnce", 1, 4, 3, "period,inflow,outflow\n3,5,0\n", "-1", {{3, 5}}},
+        OneOrder{
+            "RisingReaimed", 1, 4, 3, "period,inflow,outflow\n3,5,0\n", nullptr, {{3, 5}, {5, 5}}},
+        OneOrder{"RisingReaimedWhenFalse",
+                 1,
+                 4,
+                 3,
+                 "period,inflow,outflow\n3,5,0\n",
+                 "0",
+                 {{3, 5}, {5, 5}}},
+        // 3 for periods 1 to 3, 1 from period 4: the order of period 2, due in 4, is skipped.
+        OneOrder{"FallingOnce", 3, 4, 1, "period,inflow,outflow\n2,5,0\n", "-1", {{4, 5}}},
+        OneOrder{"FallingReaimed", 3, 4, 1, "period,inflow,outflow\n2,5,0\n", nullptr, {}}),
+    [](const auto& info) { return std::string(info.param.name); });
 
 }  // namespace

@@ -191,7 +191,8 @@ void Play(Schedule& s) {
 
 // What the test expects of one flow, walking the recorded events: an order falls due in
 // the first period whose delay reaches back to it, once; the initial pipeline's entry of
-// a period falls due in its period while the delay reaches back before period 1.
+// a period falls due in its period while the delay reaches back before period 1, and the
+// entries not yet due fall due together when it first reaches back to period 1 or later.
 class FlowLedger {
   public:
     FlowLedger(const Flow& flow, int maxTrial) : flow_(flow), maxTrial_(maxTrial) {
@@ -213,8 +214,16 @@ class FlowLedger {
         }
         const int k = period - (delay_ - 1);
         if (k <= 0) {
-            if (pipelineDone_.insert(period).second) FallsDue(flow_.PipelineEntry(period));
+            // An entry that came with the rest of the pipeline does not come again.
+            if (pipelineDone_.insert(period).second)
+                FallsDue(restTaken_ ? 0 : flow_.PipelineEntry(period));
             return;
+        }
+        if (!restTaken_) {
+            restTaken_ = true;
+            const int last = pipelineDone_.empty() ? 0 : *pipelineDone_.rbegin();
+            for (int entry = last + 1; entry <= maxTrial_ + 1; ++entry)
+                FallsDue(flow_.PipelineEntry(entry));
         }
         for (const auto& [orderPeriod, amount] : placed_) {
             if (orderPeriod <= k && amount > 0 && ordersDone_.insert(orderPeriod).second) {
@@ -237,6 +246,7 @@ class FlowLedger {
     double arrived_ = 0;
     std::map<int, double> placed_;
     std::set<int> pipelineDone_;
+    bool restTaken_ = false;
     std::set<int> ordersDone_;
 };
 

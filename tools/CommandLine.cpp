@@ -9,6 +9,7 @@
 #include <QGuiApplication>
 #include <QRegularExpression>
 #include <QTextStream>
+#include <algorithm>
 #include <cerrno>
 #include <cmath>
 #include <cstdio>
@@ -132,6 +133,7 @@ int Demo(const Arguments& a, QTextStream& out) {
     return kDone;
 }
 
+// Warnings are printed and counted apart: a version with warnings only still runs.
 int Check(const Arguments& a, QTextStream& out) {
     const QString& path = a.positional[0];
     const StationCheck station = db::IsServerLocation(path) ? StationCheck{} : CheckStation(path);
@@ -143,19 +145,23 @@ int Check(const Arguments& a, QTextStream& out) {
     const std::vector<Problem> problems =
         station.server.isEmpty() ? CheckDatabase(path) : station.problems;
     for (const Problem& problem : problems) out << problem.text() << '\n';
-    if (problems.empty()) {
-        out << "no problems found\n";
-        return kDone;
-    }
-    out << problems.size() << (problems.size() == 1 ? " problem" : " problems") << " found\n";
-    return kFailed;
+    const auto warnings = std::count_if(problems.begin(), problems.end(), [](const Problem& p) {
+        return p.severity == config::Severity::Warns;
+    });
+    const auto refusals = static_cast<long long>(problems.size()) - warnings;
+    out << (refusals == 0 ? QStringLiteral("no problems")
+                          : Counted(refusals, "problem", "problems"))
+        << " found";
+    if (warnings > 0) out << "; " << Counted(warnings, "warning", "warnings");
+    out << '\n';
+    return refusals == 0 ? kDone : kFailed;
 }
 
-std::vector<ImportedTable> ImportAllOrNothing(const Arguments& a, bool replace) {
+ImportResult ImportAllOrNothing(const Arguments& a, bool replace) {
     try {
         if (a.positional.size() == 3)
-            return {ImportTableFile(a.positional[0], a.positional[1], a.positional[2], replace,
-                                    ProgressForStderr())};
+            return ImportTableFile(a.positional[0], a.positional[1], a.positional[2], replace,
+                                   ProgressForStderr());
         return ImportFolder(a.positional[0], a.positional[1], replace, ProgressForStderr());
     } catch (const ToolError& error) {
         // The rule book's messages are sentences; the note continues the last one.
@@ -178,8 +184,8 @@ int Import(const Arguments& a, QTextStream& out) {
         throw ToolError(QStringLiteral("%1: no such file; make the experiment database first with "
                                        "fluxmere-db create %1 (or demo %1), then import")
                             .arg(a.positional[0]));
-    const std::vector<ImportedTable> imported = ImportAllOrNothing(a, replace);
-    for (const ImportedTable& table : imported) {
+    const ImportResult imported = ImportAllOrNothing(a, replace);
+    for (const ImportedTable& table : imported.tables) {
         if (table.keptRecordedRows)
             out << table.table << ": left as it was (it holds recorded rows, which --replace "
                 << "never deletes)\n";
@@ -187,6 +193,8 @@ int Import(const Arguments& a, QTextStream& out) {
             out << table.table << ": " << Counted(table.rows, "row", "rows")
                 << (replace ? " (replacing the old ones)\n" : " added\n");
     }
+    // Written all the same: the version runs, but the experimenter should know.
+    for (const Problem& warning : imported.warnings) out << warning.text() << '\n';
     return kDone;
 }
 
@@ -479,10 +487,12 @@ const std::vector<Command>& Commands() {
          "numbers, no experimenter account, a password stored in clear. Rows are counted in\n"
          "table order, as in an imported CSV.\n"
          "The login refuses what is reported without a tag; \"warning:\" marks what runs but is\n"
-         "suspicious. A station's file that names a lab server is checked on the server, through\n"
-         "the station's login, as the program there reads it (the accounts are then the\n"
-         "server's to check); a station's file holding a login that owns the database or is a\n"
-         "superuser is a problem. Exit code 1 when there is a problem.",
+         "suspicious, such as a change of delay that makes placed orders fall due twice or never.\n"
+         "A station's file that names a lab server is checked on the server, through the\n"
+         "station's login, as the program there reads it (the accounts are then the server's to\n"
+         "check); a station's file holding a login that owns the database or is a superuser is a\n"
+         "problem. The last line counts both (\"no problems found; 2 warnings\"). Exit code 1\n"
+         "when there is a problem; warnings alone exit 0.",
          1,
          1,
          {},

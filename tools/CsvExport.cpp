@@ -228,6 +228,19 @@ QString Codebook(db::Connection& connection, const QString& databasePath,
         "row per period, that of the attempt that was played to its end.\n\n");
 
     text += QStringLiteral(
+        "## When orders fall due\n\n"
+        "An order placed in period p with a delay of d periods falls due in period p + d - 1. "
+        "When the delay changes, tblSetup's OrdersDueOnce says which rule the version "
+        "followed. Empty or FALSE (participant-paced versions, and every file made before the "
+        "column): re-aimed, each period takes the order placed d - 1 periods before it, so a "
+        "rise of the delay makes orders fall due again and a fall skips them. TRUE, and always "
+        "in clock-paced versions: each order falls due once, in the first period whose delay "
+        "reaches back to it; skipped orders come together. Example: inflow delay 1 in periods "
+        "1 to 3, then 3, and an order of 5 in period 3. Re-aimed, the 5 arrives in periods 3 "
+        "and 5 and TotalBackOrder ends at -5; each order once, it arrives in period 3 only. "
+        "`fluxmere-db check` warns of each change that makes orders fall due twice or never.\n\n");
+
+    text += QStringLiteral(
         "## Configuration fingerprints\n\n"
         "SHA-256 of the version's configuration: the UTF-8 text made of, for tblSetup (the "
         "version's first row), tblScenarios (the rows of its ScenarioUsed), tblDelayScenarios "

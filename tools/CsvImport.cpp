@@ -198,6 +198,23 @@ QString NotAColumn(const QString& name, const std::vector<TableColumn>& tableCol
     return refused;
 }
 
+// A database made before a column existed gains it when a file names it; until then it
+// stays as it was made.
+void AddColumnsTheFileNames(db::Connection& connection, const QString& table,
+                            const std::vector<CsvField>& header) {
+    const db::TableDef* definition = db::FindTable(table);
+    if (!definition) return;
+    const std::vector<TableColumn> present = ColumnsOf(connection, table);
+    for (const CsvField& field : header) {
+        const QString name = QString::fromUtf8(Trimmed(field.value));
+        const bool known = std::any_of(
+            definition->columns.begin(), definition->columns.end(),
+            [&](const db::ColumnDef& c) { return c.name.compare(name, Qt::CaseInsensitive) == 0; });
+        if (known && ColumnIndex(present, name) < 0)
+            return db::AddMissingColumns(connection, table);
+    }
+}
+
 // The header's columns, matched to the table's columns in any letter case.
 std::vector<TableColumn> HeaderColumns(const std::vector<CsvField>& header,
                                        const std::vector<TableColumn>& tableColumns,
@@ -376,6 +393,7 @@ ImportedRows ImportCsv(db::Connection& connection, const QString& table, std::st
         throw ToolError(
             QStringLiteral("%1: the file is empty; its first line must name the columns")
                 .arg(sourceName));
+    AddColumnsTheFileNames(connection, table, record);
     const std::vector<TableColumn> tableColumns = ColumnsOf(connection, table);
     const std::vector<TableColumn> columns = HeaderColumns(record, tableColumns, table, sourceName);
     LineOrder lineOrder(connection, table, tableColumns, columns);
@@ -428,19 +446,25 @@ ImportedRows ImportCsv(db::Connection& connection, const QString& table, std::st
     return imported;
 }
 
-void RequireImportedRowsRunnable(db::Connection& connection, const std::vector<Problem>& before,
-                                 const std::vector<ImportedRows>& imported) {
+std::vector<Problem> RequireImportedRowsRunnable(db::Connection& connection,
+                                                 const std::vector<Problem>& before,
+                                                 const std::vector<ImportedRows>& imported) {
+    std::vector<Problem> warnings;
     for (const Problem& problem : CheckConfiguration(connection)) {
-        if (!RefusedByTheImport(problem)) continue;
+        const bool isNew = std::find(before.begin(), before.end(), problem) == before.end();
+        if (!RefusedByTheImport(problem)) {
+            if (isNew) warnings.push_back(problem);
+            continue;
+        }
         if (const std::optional<QString> place = PlaceInFiles(problem, imported))
             throw ToolError(*place);
-        if (std::find(before.begin(), before.end(), problem) == before.end())
-            throw ToolError(QStringLiteral("the import would leave %1").arg(problem.text()));
+        if (isNew) throw ToolError(QStringLiteral("the import would leave %1").arg(problem.text()));
     }
+    return warnings;
 }
 
-ImportedTable ImportTableFile(const QString& databasePath, const QString& table,
-                              const QString& csvPath, bool replace, Progress& progress) {
+ImportResult ImportTableFile(const QString& databasePath, const QString& table,
+                             const QString& csvPath, bool replace, Progress& progress) {
     auto connection = OpenExperimentDatabase(databasePath, db::OpenMode::ReadWrite);
     RequireUndamaged(*connection);
     const QString name = ResolveTableName(*connection, table);
@@ -455,13 +479,13 @@ ImportedTable ImportTableFile(const QString& databasePath, const QString& table,
     const std::vector<Problem> before = CheckConfiguration(*connection);
     const ImportedRows rows =
         ImportCsv(*connection, name, file.bytes(), csvPath, replace, progress);
-    RequireImportedRowsRunnable(*connection, before, {rows});
+    std::vector<Problem> warnings = RequireImportedRowsRunnable(*connection, before, {rows});
     transaction.commit();
-    return {name, static_cast<long long>(rows.lines.size())};
+    return {{{name, static_cast<long long>(rows.lines.size())}}, std::move(warnings)};
 }
 
-std::vector<ImportedTable> ImportFolder(const QString& databasePath, const QString& folder,
-                                        bool replace, Progress& progress) {
+ImportResult ImportFolder(const QString& databasePath, const QString& folder, bool replace,
+                          Progress& progress) {
     const QDir dir(folder);
     if (!dir.exists()) throw ToolError(QStringLiteral("%1: no such folder").arg(folder));
     const QFileInfoList files =
@@ -495,9 +519,9 @@ std::vector<ImportedTable> ImportFolder(const QString& databasePath, const QStri
             ImportCsv(*connection, table, file.bytes(), info.filePath(), replace, progress));
         imported.push_back({table, static_cast<long long>(importedRows.back().lines.size())});
     }
-    RequireImportedRowsRunnable(*connection, before, importedRows);
+    std::vector<Problem> warnings = RequireImportedRowsRunnable(*connection, before, importedRows);
     transaction.commit();
-    return imported;
+    return {std::move(imported), std::move(warnings)};
 }
 
 }  // namespace tool

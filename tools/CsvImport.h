@@ -28,13 +28,20 @@ struct ImportedTable {
 
 // One CSV file into one table, in one transaction. With replace, the table's rows are
 // replaced; otherwise the file's rows are appended.
-ImportedTable ImportTableFile(const QString& databasePath, const QString& table,
-                              const QString& csvPath, bool replace, Progress& progress);
+// What an import wrote, and the warnings of the rule book that it brought (those the
+// database did not have before).
+struct ImportResult {
+    std::vector<ImportedTable> tables;
+    std::vector<Problem> warnings;
+};
+
+ImportResult ImportTableFile(const QString& databasePath, const QString& table,
+                             const QString& csvPath, bool replace, Progress& progress);
 
 // Every *.csv file of a folder into the table its name names (tblSetup.csv into tblSetup),
 // all in one transaction.
-std::vector<ImportedTable> ImportFolder(const QString& databasePath, const QString& folder,
-                                        bool replace, Progress& progress);
+ImportResult ImportFolder(const QString& databasePath, const QString& folder, bool replace,
+                          Progress& progress);
 
 // Where the rows of one file went: the table's rows from firstRow on (1-based, in table
 // order), each read from a line of the file.
@@ -52,8 +59,9 @@ ImportedRows ImportCsv(db::Connection& connection, const QString& table, std::st
 // The configuration an import leaves must pass what the program's rule book refuses (and hold
 // no version twice): a fault in an imported row is named by its file, line and column, one in
 // a table an import replaced by its file, and one the import brings elsewhere by its place.
-// `before` is what check found before the import.
-void RequireImportedRowsRunnable(db::Connection& connection, const std::vector<Problem>& before,
-                                 const std::vector<ImportedRows>& imported);
+// `before` is what check found before the import. Returns the warnings the import brings.
+std::vector<Problem> RequireImportedRowsRunnable(db::Connection& connection,
+                                                 const std::vector<Problem>& before,
+                                                 const std::vector<ImportedRows>& imported);
 
 }  // namespace tool

@@ -168,7 +168,8 @@ for tool in "$HOME_DIR/fluxmere-db" /usr/bin/fluxmere-db; do
     grep -q "^fluxmere-db $(field Version):" <<<"$help" || fail "$tool --help: $help"
 done
 /usr/bin/fluxmere-db demo "$WORK/demo.mdb" || fail "fluxmere-db demo"
-[ "$(/usr/bin/fluxmere-db check "$WORK/demo.mdb")" = 'no problems found' ] ||
+# The demo's participant-paced versions change their delays under the re-aiming rule: warned.
+/usr/bin/fluxmere-db check "$WORK/demo.mdb" | tail -n 1 | grep -qx 'no problems found; 7 warnings' ||
     fail "fluxmere-db check on the demo"
 dpkg_waiting --remove fluxmere >/dev/null || fail "dpkg --remove"
 gone=$(left_behind)
