@@ -235,7 +235,7 @@ TEST_F(ImportTest, PasswordsAreStoredHashed) {
                         csv("accounts.csv", "Password,UserName\n\"it's, me\",O'Brien\n" +
                                                 moved.toUtf8() + ",Moved\n,nopass\n"),
                         false, quiet);
-    EXPECT_EQ(imported.rows, 3);
+    EXPECT_EQ(imported.tables.at(0).rows, 3);
     const QStringList stored = StoredColumn(
         demo.path(), "SELECT password FROM tblPasswords WHERE username <> 'experimenter'");
     ASSERT_EQ(stored.size(), 3);
