@@ -263,12 +263,14 @@ TEST_F(StationRightsTest, CheckingAStationsFileChecksTheServerThroughItsLogin) {
     station::PointAt(station, role.location());
     const ToolRun checked = Tool({"check", station});
     EXPECT_EQ(checked.code, 0) << checked.out.toStdString() << checked.err.toStdString();
-    EXPECT_EQ(checked.out.toStdString(),
-              (station + " is a station's file that records to " +
-               db::LocationForMessages(role.location()) +
-               ": checked there, through the station's login '" + role.name() +
-               "', as the program at the station reads it\nno problems found\n")
-                  .toStdString());
+    // The demo's versions bring their delay-change warnings, and nothing else.
+    EXPECT_TRUE(checked.out.startsWith(station + " is a station's file that records to " +
+                                       db::LocationForMessages(role.location()) +
+                                       ": checked there, through the station's login '" +
+                                       role.name() + "', as the program at the station reads it\n"))
+        << checked.out.toStdString();
+    EXPECT_TRUE(checked.out.endsWith("\nno problems found; 7 warnings\n"))
+        << checked.out.toStdString();
 
     Execute(server.location(),
             "DELETE FROM tblScenarios WHERE Scenario IN (SELECT ScenarioUsed "
