@@ -15,23 +15,6 @@
 
 namespace {
 
-struct ToolRun {
-    int code;
-    QString out;
-    QString err;
-};
-
-ToolRun Tool(const QStringList& arguments) {
-    QString out;
-    QString err;
-    QTextStream outStream(&out);
-    QTextStream errStream(&err);
-    const int code = tool::RunTool(arguments, outStream, errStream);
-    outStream.flush();
-    errStream.flush();
-    return {code, out, err};
-}
-
 // The server's address with the login's password in it, as a station is given it.
 QString WithPassword(const QString& location) {
     return QString(location).replace(QStringLiteral("postgres@"),

@@ -16,23 +16,6 @@
 
 namespace {
 
-struct ToolRun {
-    int code;
-    QString out;
-    QString err;
-};
-
-ToolRun Tool(const QStringList& arguments) {
-    QString out;
-    QString err;
-    QTextStream outStream(&out);
-    QTextStream errStream(&err);
-    const int code = tool::RunTool(arguments, outStream, errStream);
-    outStream.flush();
-    errStream.flush();
-    return {code, out, err};
-}
-
 // The error number a statement meets as the login runs it; 0 when it runs.
 int Outcome(const QString& location, const QString& sql) {
     try {

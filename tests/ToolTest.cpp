@@ -13,20 +13,6 @@
 
 namespace {
 
-struct ToolRun {
-    int code;
-    QString out, err;
-};
-
-ToolRun Tool(const QStringList& arguments) {
-    ToolRun run{0, {}, {}};
-    QTextStream out(&run.out), err(&run.err);
-    run.code = tool::RunTool(arguments, out, err);
-    out.flush();
-    err.flush();
-    return run;
-}
-
 const QStringList kCommands = {"create", "demo", "check", "import", "export", "plot", "passwd"};
 
 TEST(ToolTest, EveryCommandHasHelp) {

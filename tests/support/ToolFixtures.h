@@ -30,6 +30,21 @@ inline int RunToolOn(const QString& databasePath, const QStringList& arguments, 
     return tool::RunTool(QStringList{arguments.front(), databasePath} + arguments.mid(1), out, err);
 }
 
+// What one run of fluxmere-db gave: its exit code and what it printed.
+struct ToolRun {
+    int code;
+    QString out, err;
+};
+
+inline ToolRun Tool(const QStringList& arguments) {
+    ToolRun run{0, {}, {}};
+    QTextStream out(&run.out), err(&run.err);
+    run.code = tool::RunTool(arguments, out, err);
+    out.flush();
+    err.flush();
+    return run;
+}
+
 inline QByteArray ReadFile(const QString& path) {
     QFile file(path);
     if (!file.open(QIODevice::ReadOnly)) return QByteArray();
