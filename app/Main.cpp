@@ -60,12 +60,10 @@ QString FolderProblem(const QString& databasePath) {
         .arg(QDir::toNativeSeparators(folder), probe.errorString());
 }
 
-// Files made before runs were claimed by stations get the claims table, and their
-// registrations the station's column and the key that lets one of two stations registering
-// the same name win.
+// Files made by earlier programs get what runs are claimed with, and their registrations the
+// station's column and the key that lets one of two stations registering the same name win.
 void AddSessionTables(db::Connection& connection) {
-    const db::TableDef& claims = *db::FindTable(QStringLiteral("datRunClaims"));
-    if (!connection.tableExists(claims.name)) connection.createTable(claims);
+    PrepareRunClaims(connection);
     db::AddMissingColumns(connection, QStringLiteral("datSubject"));
     db::AddUniqueKeys(connection, QStringLiteral("datSubject"));
 }

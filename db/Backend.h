@@ -13,6 +13,9 @@
 
 namespace db::backend {
 
+// "INTO table (columns) VALUES (?, ...)" of an INSERT, the names quoted.
+QString InsertTargetSql(const QString& table, const QStringList& columns);
+
 class StatementBackend {
   public:
     virtual ~StatementBackend() = default;
@@ -53,6 +56,9 @@ class ConnectionBackend {
     virtual void rollback() = 0;
     virtual bool inTransaction() const = 0;
     virtual int changes() const = 0;
+    // Connection::insertUnlessKeyTaken's statement, with a "?" for each value.
+    virtual QString insertUnlessKeyTakenSql(const QString& table,
+                                            const QStringList& columns) const = 0;
     virtual void setBusyTimeout(int milliseconds) = 0;
 
     // Columns of a table in table order, typed; the row key is not among them.

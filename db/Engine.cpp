@@ -13,6 +13,22 @@ QString DatabasePassword() {
     return QStringLiteral("KvNp_*R*_z");
 }
 
+namespace backend {
+
+QString InsertTargetSql(const QString& table, const QStringList& columns) {
+    QStringList names;
+    QStringList values;
+    for (const QString& column : columns) {
+        names << QuoteIdentifier(column);
+        values << QStringLiteral("?");
+    }
+    return QStringLiteral("INTO %1 (%2) VALUES (%3)")
+        .arg(QuoteIdentifier(table), names.join(QStringLiteral(", ")),
+             values.join(QStringLiteral(", ")));
+}
+
+}  // namespace backend
+
 // ---- connection ----------------------------------------------------------------------------
 
 Connection::Connection(const QString& location, const QString& password, OpenMode mode,
@@ -56,6 +72,14 @@ bool Connection::inTransaction() const {
 }
 int Connection::changes() const {
     return backend_->changes();
+}
+
+bool Connection::insertUnlessKeyTaken(const QString& table, const QStringList& columns,
+                                      const QVariantList& values) {
+    Statement insert = prepare(backend_->insertUnlessKeyTakenSql(table, columns));
+    for (qsizetype i = 0; i < values.size(); ++i) insert.bind(int(i) + 1, values[i]);
+    insert.step();
+    return changes() > 0;
 }
 
 void Connection::setBusyTimeout(int milliseconds) {

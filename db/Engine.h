@@ -75,6 +75,10 @@ class Connection {
     bool inTransaction() const;
     // Rows changed by the last INSERT, UPDATE or DELETE.
     int changes() const;
+    // Inserts one row in one statement unless it would repeat a unique key of the table: then
+    // the row holding the key stays and nothing is inserted (false). Values in column order.
+    bool insertUnlessKeyTaken(const QString& table, const QStringList& columns,
+                              const QVariantList& values);
 
     // Waits up to this long for another connection's lock before failing.
     void setBusyTimeout(int milliseconds);

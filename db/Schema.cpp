@@ -271,7 +271,19 @@ TableDef UserTimesSummaryTable() {
             {}};
 }
 
-// A station's claim on a participant's run: one station plays a participant at a time.
+// Of several open claims on one run that earlier programs left, all but the latest seen (then
+// the latest stored): each was left by a login that a later one took the run over from.
+QString SettleOpenClaimsSql() {
+    return QStringLiteral(
+        "UPDATE datRunClaims SET TakenOver = -1 WHERE Released = 0 AND TakenOver = 0 AND "
+        "EXISTS (SELECT 1 FROM datRunClaims AS later WHERE later.Subject = "
+        "datRunClaims.Subject AND later.Version = datRunClaims.Version AND "
+        "later.Released = 0 AND later.TakenOver = 0 AND (COALESCE(later.LastSeen, '') > "
+        "COALESCE(datRunClaims.LastSeen, '') OR (COALESCE(later.LastSeen, '') = "
+        "COALESCE(datRunClaims.LastSeen, '') AND later.%1 > datRunClaims.%1)))");
+}
+
+// A station's claim on a participant's run: one program plays a participant at a time.
 TableDef RunClaimsTable() {
     return {"datRunClaims",
             true,
@@ -279,16 +291,28 @@ TableDef RunClaimsTable() {
                 Subject(),
                 Version(),
                 {"Station", T::Text, "host name of the station that played the run"},
-                {"Claim", T::Text, "the claim's own key, unique to one login on one station"},
+                {"Claim", T::Text, "the claim's own key, made for one run of one program"},
                 {"ClaimedAt", T::Text, "when the station took the run, yyyy-MM-ddThh:mm:ssZ (UTC)"},
                 {"LastSeen", T::Text,
                  "when the station last confirmed it is playing the run, yyyy-MM-ddThh:mm:ssZ "
                  "(UTC); refreshed every few seconds while the program runs"},
-                Flag("Released", "the station gave the run up (the login was cancelled)"),
+                Flag("Released",
+                     "the program gave the run up: its login was cancelled or the run ended"),
+                {"Holder", T::Text,
+                 "the program holding the claim: machine id, boot id and process namespace of "
+                 "its computer, its process id and start time; a copy of the program on the "
+                 "same computer sees by it at once whether the holder still runs"},
+                Flag("TakenOver",
+                     "the program holding the claim had stopped, and a later login took the run "
+                     "over"),
             },
             {{"datRunClaims_Subject_Version", {"Subject", "Version"}}},
             {},
-            {},
+            // Two programs claiming one run at the same moment: one claim stays open.
+            {{"datRunClaims_OpenClaim",
+              {"Subject", "Version"},
+              "Released = 0 AND TakenOver = 0",
+              SettleOpenClaimsSql()}},
             true};
 }
 
@@ -360,10 +384,15 @@ StationRights StationRightsOn(const TableDef& table) {
         return rights;
     }
     rights.readsEveryColumn = true;
-    // A period's summary row is rewritten when it ends or is played again; a station's claim
-    // is refreshed, released and taken over.
-    if (named("datTrialSummary") || named("datRunClaims")) {
+    // A period's summary row is rewritten when it ends or is played again.
+    if (named("datTrialSummary")) {
         rights.updateColumns = every;
+        return rights;
+    }
+    // A claim is refreshed, given up and taken over; whose run it is and who holds it stay.
+    if (named("datRunClaims")) {
+        rights.updateColumns = {QStringLiteral("LastSeen"), QStringLiteral("Released"),
+                                QStringLiteral("TakenOver")};
         return rights;
     }
     for (const QString& column : every) {
@@ -434,12 +463,16 @@ void AddUniqueKeys(Connection& connection, const QString& table) {
     for (const IndexDef& key : definition->uniqueKeys) {
         // Asked first: a login that may not change the table can still find it complete.
         if (connection.indexExists(key.name)) continue;
+        if (!key.settleRepeats.isEmpty())
+            connection.execute(key.settleRepeats.arg(connection.rowKey()));
         QStringList columns;
         for (const QString& column : key.columns) columns << QuoteIdentifier(column);
         try {
-            connection.execute(QStringLiteral("CREATE UNIQUE INDEX IF NOT EXISTS %1 ON %2 (%3)")
+            const QString where =
+                key.where.isEmpty() ? QString() : QStringLiteral(" WHERE ") + key.where;
+            connection.execute(QStringLiteral("CREATE UNIQUE INDEX IF NOT EXISTS %1 ON %2 (%3)%4")
                                    .arg(key.name, QuoteIdentifier(definition->name),
-                                        columns.join(QStringLiteral(", "))));
+                                        columns.join(QStringLiteral(", ")), where));
         } catch (const Error& error) {
             // Rows that repeat the key stay as they are; so does a key that another
             // connection made at the same moment.

@@ -24,6 +24,11 @@ struct ColumnDef {
 struct IndexDef {
     QString name;
     QStringList columns;
+    QString where = {};  // a condition: the key holds among the rows that meet it
+    // Run before the key is made on a database of an earlier program: an UPDATE that takes
+    // the rows repeating the key out of its condition, so that the key can be made. "%1"
+    // stands for the row key's name.
+    QString settleRepeats = {};
 };
 
 // Rows whose order means something carry it in a column, numbered within a group of rows.
@@ -92,8 +97,9 @@ bool SchemaIsCurrent(Connection& connection);
 // Brings an existing database's tables up to date: missing tables, columns and unique keys.
 void UpdateSchema(Connection& connection);
 
-// Adds the table's unique keys that it lacks. A database whose rows already repeat a key
-// (made before the key existed) keeps working without that key.
+// Adds the table's unique keys that it lacks, settling the rows that repeat one first where
+// the key says how. A database whose rows still repeat a key (made before the key existed)
+// keeps working without that key.
 void AddUniqueKeys(Connection& connection, const QString& table);
 
 // " ORDER BY ..." for a table's rows in their order: by its order column where the table has

@@ -4,17 +4,21 @@
 #include <QTimer>
 #include <QUuid>
 #include <memory>
+#include <vector>
 
 #include "access/TableAccess.h"
 #include "core/RunRecord.h"
-#include "db/Dao.h"
+#include "db/Engine.h"
 #include "runtime/Clock.h"
 #include "runtime/Context.h"
 #include "runtime/ProgramEnd.h"
 
 namespace {
 
-const QString kStatus = QStringLiteral("Claiming the participant's run");
+const QString kTable = QStringLiteral("datRunClaims");
+// Rounds of taking over stopped programs' claims and claiming, each of which another program
+// claiming at the same moment may win.
+constexpr int kClaimRounds = 3;
 
 struct OwnClaim {
     QString key;  // empty: none held
@@ -30,63 +34,75 @@ QString Stamp(const QDateTime& time) {
     return time.toUTC().toString(QStringLiteral("yyyy-MM-ddTHH:mm:ssZ"));
 }
 
-bool IsTrue(const QVariant& flag) {
-    return !flag.isNull() && flag.toInt() != 0;
+struct OpenClaim {
+    qint64 row = 0;
+    QString station;
+    QDateTime lastSeen;
+    ClaimHolder holder;
+};
+
+std::vector<OpenClaim> OpenClaims(db::Connection& connection, const ClaimRequest& claim) {
+    db::Statement rows = connection.prepare(
+        QStringLiteral("SELECT %1, Station, LastSeen, Holder FROM datRunClaims WHERE Subject = ? "
+                       "AND Version = ? AND Released = 0 AND TakenOver = 0")
+            .arg(connection.rowKey()));
+    rows.bind(1, claim.subject);
+    rows.bind(2, claim.version);
+    std::vector<OpenClaim> open;
+    while (rows.step()) {
+        open.push_back({rows.intValue(0), rows.value(1).toString(),
+                        QDateTime::fromString(rows.value(2).toString(), Qt::ISODate),
+                        ClaimHolder::fromText(rows.value(3).toString())});
+    }
+    return open;
 }
 
-// A claim of another station that it has confirmed lately. This station's own earlier claims
-// (a run it ended, or a crash before it was restarted) never stand in its way.
-std::optional<RunHolder> LiveHolder(const db::Recordset& row, const QDateTime& now) {
-    const QString station = row.Field(QStringLiteral("Station")).toString();
-    if (IsTrue(row.Field(QStringLiteral("Released"))) ||
-        station.compare(StationName(), Qt::CaseInsensitive) == 0)
-        return std::nullopt;
-    const QDateTime seen =
-        QDateTime::fromString(row.Field(QStringLiteral("LastSeen")).toString(), Qt::ISODate);
-    if (!seen.isValid() || qAbs(seen.secsTo(now)) >= claims::kLapsesAfter.count())
-        return std::nullopt;
-    return RunHolder{station, seen};
+// A holder this program can see has stopped lets go at once; any other holder holds the run
+// until its claim falls silent.
+bool Lives(const OpenClaim& open, const QDateTime& now) {
+    if (StateOf(open.holder) == HolderState::Gone) return false;
+    return open.lastSeen.isValid() &&
+           qAbs(open.lastSeen.secsTo(now)) < claims::kLapsesAfter.count();
 }
 
-QString RunSource() {
-    return QStringLiteral("select * from datRunClaims where Subject=") +
-           SqlText(RunState.SubjectName) + QStringLiteral(" and Version=") +
-           SqlText(RunState.Version);
+void TakeOver(db::Connection& connection, qint64 row) {
+    db::Statement update = connection.prepare(
+        QStringLiteral("UPDATE datRunClaims SET TakenOver = -1 WHERE %1 = ? AND Released = 0 AND "
+                       "TakenOver = 0")
+            .arg(connection.rowKey()));
+    update.bind(1, row);
+    update.step();
 }
 
-void AddClaim(db::Recordset& rows, const QString& key, const QDateTime& now) {
-    rows.AddNew();
-    rows.SetField(QStringLiteral("Subject"), RunState.SubjectName);
-    rows.SetField(QStringLiteral("Version"), RunState.Version);
-    rows.SetField(QStringLiteral("Station"), StationName());
-    rows.SetField(QStringLiteral("Claim"), key);
-    rows.SetField(QStringLiteral("ClaimedAt"), Stamp(now));
-    rows.SetField(QStringLiteral("LastSeen"), Stamp(now));
-    rows.Update();
+bool InsertOpenClaim(db::Connection& connection, const ClaimRequest& claim) {
+    return connection.insertUnlessKeyTaken(
+        kTable,
+        {QStringLiteral("Subject"), QStringLiteral("Version"), QStringLiteral("Station"),
+         QStringLiteral("Claim"), QStringLiteral("ClaimedAt"), QStringLiteral("LastSeen"),
+         QStringLiteral("Released"), QStringLiteral("Holder")},
+        {claim.subject, claim.version, claim.station, claim.key, Stamp(claim.now), Stamp(claim.now),
+         0, claim.holder.text()});
 }
 
-// Claims are written on a connection of their own, quietly: the table access's questions are
-// for the run's own records, and a beat that cannot be written is simply tried again.
-void WriteOwnClaim(const QString& column, const QVariant& value) {
+// Claims are written on a connection of their own, quietly: a beat that cannot be written at
+// once is simply tried again, and a claim that cannot be given up within the wait lapses.
+void WriteOwnClaim(const QString& column, const QVariant& value,
+                   std::chrono::milliseconds wait = {}) {
     if (Held().key.isEmpty()) return;
     try {
-        const auto database = db::DefaultWorkspace()->OpenDatabase(
-            DatabasePath(), false, false, QStringLiteral(";pwd=") + db::DatabasePassword());
-        auto rows = database->OpenRecordset(
-            QStringLiteral("select * from datRunClaims where Claim=") + SqlText(Held().key),
-            db::dbOpenDynaset);
-        if (!rows->Eof()) {
-            rows->Edit();
-            rows->SetField(column, value);
-            rows->Update();
-        }
-        rows->Close();
-        database->Close();
+        db::Connection connection(DatabasePath(), db::DatabasePassword(), db::OpenMode::ReadWrite,
+                                  int(wait.count()));
+        db::Statement update = connection.prepare(
+            QStringLiteral("UPDATE datRunClaims SET %1 = ? WHERE Claim = ?").arg(column));
+        update.bind(1, value);
+        update.bind(2, Held().key);
+        update.step();
     } catch (const db::Error&) {
     }
 }
 
-void StartHeartbeat() {
+void Hold(const QString& key) {
+    Held().key = key;
     auto& heartbeat = Held().heartbeat;
     heartbeat = std::make_unique<QTimer>();
     heartbeat->setInterval(claims::kRefreshEvery);
@@ -102,35 +118,49 @@ QString StationName() {
     return chosen.isEmpty() ? QSysInfo::machineHostName() : chosen;
 }
 
+std::optional<RunHolder> TakeRun(db::Connection& connection, const ClaimRequest& claim) {
+    for (int round = 0; round < kClaimRounds; ++round) {
+        for (const OpenClaim& open : OpenClaims(connection, claim)) {
+            if (Lives(open, claim.now)) return RunHolder{open.station, open.lastSeen};
+            TakeOver(connection, open.row);
+        }
+        if (InsertOpenClaim(connection, claim)) return std::nullopt;
+    }
+    throw db::Error(db::errors::RowLocked,
+                    QStringLiteral("Other programs were claiming the run of %1 at the same time.")
+                        .arg(claim.subject));
+}
+
+void PrepareRunClaims(db::Connection& connection) {
+    const db::TableDef& table = *db::FindTable(kTable);
+    if (!connection.tableExists(table.name)) connection.createTable(table);
+    db::AddMissingColumns(connection, table.name);
+    db::AddUniqueKeys(connection, table.name);
+}
+
 std::optional<RunHolder> ClaimRun() {
     ReleaseRun();
-    const QDateTime now = runtime::Now();
-    const QString key = QUuid::createUuid().toString(QUuid::WithoutBraces);
-    std::unique_ptr<db::Recordset> rows;
-    try {
-        rows = OpenTable(RunSource(), false, kStatus);
-        for (; !rows->Eof(); rows->MoveNext()) {
-            if (const auto holder = LiveHolder(*rows, now)) {
-                rows->Close();
-                CloseDatabase();
-                return holder;
-            }
+    const ClaimRequest claim{
+        RunState.SubjectName, RunState.Version,
+        StationName(),        QUuid::createUuid().toString(QUuid::WithoutBraces),
+        ThisProgram(),        runtime::Now()};
+    db::BackOff backOff;
+    for (;;) {
+        try {
+            db::Connection connection(DatabasePath(), db::DatabasePassword(),
+                                      db::OpenMode::ReadWrite);
+            const std::optional<RunHolder> holder = TakeRun(connection, claim);
+            if (!holder) Hold(claim.key);
+            return holder;
+        } catch (const db::Error& error) {
+            if (!db::PassesByItself(error.number()) || backOff.spent()) throw;
+            backOff.wait();
         }
-        AddClaim(*rows, key, now);
-        rows->Close();
-        CloseDatabase();
-    } catch (...) {
-        rows.reset();
-        CloseDatabase();
-        throw;
     }
-    Held().key = key;
-    StartHeartbeat();
-    return std::nullopt;
 }
 
 void ReleaseRun() {
-    WriteOwnClaim(QStringLiteral("Released"), true);
+    WriteOwnClaim(QStringLiteral("Released"), -1, claims::kReleaseWaits);
     Held().heartbeat.reset();
     Held().key.clear();
 }

@@ -135,7 +135,8 @@ const ExpectedTable Expected[] = {
     {"datUserTimesSummary",
      {"Subject", "Version", "Trial", "Date", "SubmitClickTime", "superseded"}},
     {"datRunClaims",
-     {"Subject", "Version", "Station", "Claim", "ClaimedAt", "LastSeen", "Released"}},
+     {"Subject", "Version", "Station", "Claim", "ClaimedAt", "LastSeen", "Released", "Holder",
+      "TakenOver"}},
 };
 
 class SchemaTest : public ::testing::Test {

@@ -268,6 +268,7 @@ struct ConditionCase {
     int claims;
     bool registered;
     tool::RunCondition expected;
+    int givenUp = 0;
 };
 
 std::ostream& operator<<(std::ostream& out, const ConditionCase& c) {
@@ -289,6 +290,7 @@ TEST_P(ConditionTest, IsDecidedFromTheLogTheHeartbeatAndThePacing) {
     if (c.eventAgo >= 0) run.lastEvent = kNow.addSecs(-c.eventAgo);
     if (c.seenAgo >= 0) run.lastSeen = kNow.addSecs(-c.seenAgo);
     run.claims = c.claims;
+    run.givenUp = c.givenUp;
     EXPECT_EQ(tool::ConditionText(run.conditionAt(kNow)), tool::ConditionText(c.expected));
 }
 
@@ -317,7 +319,10 @@ INSTANTIATE_TEST_SUITE_P(
         ConditionCase{"ClockRegisteredNeverStarted", true, nullptr, 0, 3600, 2, 1, true,
                       C::Stalled},
         ConditionCase{"ContinuedByASecondLogin", false, kEnv, 7, 1, 1, 2, true, C::Resumed},
-        ConditionCase{"ContinuedThenStalled", false, kEnv, 7, 100, 100, 2, true, C::Stalled}),
+        ConditionCase{"ContinuedThenStalled", false, kEnv, 7, 100, 100, 2, true, C::Stalled},
+        // The experimenter ended it while Submit was offered: no login holds it any more.
+        ConditionCase{"EndedBeforeItsLastPeriod", false, kScored, 4, 5, -1, 0, true, C::Stalled, 1},
+        ConditionCase{"EndedThenContinued", false, kScored, 4, 5, 2, 1, true, C::Waiting, 1}),
     [](const auto& info) { return std::string(info.param.name); });
 
 TEST(SessionNumbers, KeepAtMostThreeDecimals) {

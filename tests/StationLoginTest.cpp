@@ -4,6 +4,8 @@
 // server whose tables are older than the program, saying what the experimenter runs.
 #include <gtest/gtest.h>
 
+#include <ostream>
+
 #include "accounts/StoredPassword.h"
 #include "app/Main.h"
 #include "core/RunRecord.h"
@@ -90,9 +92,22 @@ TEST_F(StationLoginTest, AStoredPasswordTheProgramCannotReadIsNamed) {
     EXPECT_FALSE(RunState.PasswordMatched);
 }
 
-// A server made by an earlier program lacks a column; a station's login may not add it.
-TEST_F(StationLoginTest, AnOlderServerIsRefusedNamingWhatTheExperimenterRuns) {
-    server.execute("ALTER TABLE \"datSubject\" DROP COLUMN \"Station\"");
+struct OlderServerCase {
+    const char* name;
+    const char* change;  // what the server lacks, undone on a current one
+};
+
+std::ostream& operator<<(std::ostream& out, const OlderServerCase& c) {
+    return out << c.name;
+}
+
+class OlderServerTest : public StationLoginTest,
+                        public ::testing::WithParamInterface<OlderServerCase> {};
+
+// A server made by an earlier program lacks what this one records; a station's login may not
+// add it.
+TEST_P(OlderServerTest, IsRefusedNamingWhatTheExperimenterRuns) {
+    server.execute(GetParam().change);
     const QString problem = DatabaseProblem();
     EXPECT_TRUE(problem.startsWith("The experiment database on " +
                                    db::LocationForMessages(role.location())))
@@ -103,12 +118,19 @@ TEST_F(StationLoginTest, AnOlderServerIsRefusedNamingWhatTheExperimenterRuns) {
                          role.name()))
         << problem.toStdString();
     EXPECT_FALSE(problem.contains("Station-Pw")) << "the password is never shown";
-    // Nothing was changed: the column is still missing.
-    EXPECT_EQ(db::Connection(server.location(), db::DatabasePassword(), db::OpenMode::ReadOnly)
-                  .tableColumns(QStringLiteral("datSubject"))
-                  .size(),
-              db::FindTable(QStringLiteral("datSubject"))->columns.size() - 1);
+    // Nothing was changed: it still lacks it.
+    db::Connection owner(server.location(), db::DatabasePassword(), db::OpenMode::ReadOnly);
+    EXPECT_FALSE(db::SchemaIsCurrent(owner));
 }
+
+INSTANTIATE_TEST_SUITE_P(
+    Lacks, OlderServerTest,
+    ::testing::Values(
+        OlderServerCase{"TheRegistrationsStation",
+                        "ALTER TABLE \"datSubject\" DROP COLUMN \"Station\""},
+        OlderServerCase{"TheClaimsHolder", "ALTER TABLE \"datRunClaims\" DROP COLUMN \"Holder\""},
+        OlderServerCase{"TheKeyOfOneOpenClaimARun", "DROP INDEX datRunClaims_OpenClaim"}),
+    [](const auto& info) { return std::string(info.param.name); });
 
 TEST(StationLoginEncodingTest, AServerDatabaseNotInUtf8IsNamedAtStartUp) {
     const TempServerDatabase ascii(TempServerDatabase::Contents::Ascii);

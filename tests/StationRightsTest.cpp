@@ -77,6 +77,8 @@ const StatementCase kRefused[] = {
     {"adding an account", "INSERT INTO tblPasswords (username, password) VALUES ('x', 'y')"},
     {"changing a recorded amount", "UPDATE datExperimentTrials SET AmountInTank = 0"},
     {"deleting a claim", "DELETE FROM datRunClaims"},
+    {"passing a claim to another program", "UPDATE datRunClaims SET Holder = 'x'"},
+    {"moving a claim to another run", "UPDATE datRunClaims SET Subject = 'x'"},
     {"adding a version", "INSERT INTO tblSetup (Version) VALUES ('X')"},
 };
 
@@ -118,11 +120,17 @@ const StatementCase kPermitted[] = {
     {"rewriting a summary row",
      "UPDATE datTrialSummary SET AmountInTank = 3, Subject = 'Bo' WHERE Subject = 'Bo'"},
     {"claiming a run",
-     "INSERT INTO datRunClaims (Subject, Version, Station, Claim) VALUES "
-     "('Bo', 'TankP', 'lab-2', 'k')"},
-    {"refreshing a claim",
-     "UPDATE datRunClaims SET LastSeen = 'now', Released = -1 WHERE "
-     "Claim = 'k'"},
+     "INSERT INTO datRunClaims (Subject, Version, Station, Claim, ClaimedAt, LastSeen, Released, "
+     "Holder) VALUES ('Bo', 'TankP', 'lab-2', 'k', 'now', 'now', 0, 'machine boot ns 7 9') "
+     "ON CONFLICT DO NOTHING"},
+    {"finding a run's open claims",
+     "SELECT fluxmere_row, Station, LastSeen, Holder FROM datRunClaims WHERE Subject = 'Bo' AND "
+     "Version = 'TankP' AND Released = 0 AND TakenOver = 0"},
+    {"taking a stopped program's claim over",
+     "UPDATE datRunClaims SET TakenOver = -1 WHERE fluxmere_row = 1 AND Released = 0 AND "
+     "TakenOver = 0"},
+    {"refreshing a claim", "UPDATE datRunClaims SET LastSeen = 'now' WHERE Claim = 'k'"},
+    {"giving a claim up", "UPDATE datRunClaims SET Released = -1 WHERE Claim = 'k'"},
     {"asking an account's hash settings", "SELECT fluxmere_password_settings('experimenter')"},
     {"asking whether a password is right",
      "SELECT fluxmere_password_right('experimenter', 'fluxmere')"},
@@ -186,16 +194,33 @@ TEST_F(StationRightsTest, GrantingAgainLeavesTheSameRightsEvenAfterTheSchemaGrew
     EXPECT_TRUE(rights.contains("fluxmere_password_right: EXECUTE"));
     EXPECT_TRUE(rights.contains("fluxmere_password_settings: EXECUTE"));
     EXPECT_TRUE(rights.filter("tblPasswords").isEmpty());
+    EXPECT_TRUE(rights.contains("datRunClaims.Holder: INSERT"));
+    EXPECT_TRUE(rights.contains("datRunClaims.TakenOver: UPDATE"));
+    EXPECT_FALSE(rights.contains("datRunClaims.Holder: UPDATE"));
 
     ASSERT_EQ(Tool({"grant", server.location(), role.name()}).code, 0);
     EXPECT_EQ(RightsOf(server.location(), role.name()), rights);
 
-    // A server made by an earlier program: the newer columns come with the next grant.
+    // A server made by an earlier program: the newer columns come with the next grant, and so
+    // does the key of one open claim a run, after the claims earlier programs left open on one
+    // run are settled.
     Execute(server.location(),
             "ALTER TABLE datSubject DROP COLUMN Station; ALTER TABLE "
-            "datUserTimesSummary DROP COLUMN superseded");
+            "datUserTimesSummary DROP COLUMN superseded; ALTER TABLE datRunClaims DROP COLUMN "
+            "Holder; ALTER TABLE datRunClaims DROP COLUMN TakenOver;"
+            "INSERT INTO datRunClaims (Subject, Version, Claim, LastSeen, Released) VALUES "
+            "('Ann', 'TankP', 'first', '2026-03-01T10:00:00Z', 0), "
+            "('Ann', 'TankP', 'latest', '2026-03-01T11:00:00Z', 0)");
     ASSERT_EQ(Tool({"grant", server.location(), role.name()}).code, 0);
     EXPECT_EQ(RightsOf(server.location(), role.name()), rights);
+    EXPECT_EQ(Column(server.location(),
+                     "SELECT Claim FROM datRunClaims WHERE Released = 0 AND TakenOver = 0"),
+              QStringList{"latest"});
+    EXPECT_EQ(Outcome(role.location(),
+                      "INSERT INTO datRunClaims (Subject, Version, Claim) VALUES ('ann', 'TankP', "
+                      "'second')"),
+              db::errors::DuplicateKey)
+        << "a second open claim on one run";
 }
 
 TEST_F(StationRightsTest, GrantRefusesWhatCannotBeAStationsLogin) {

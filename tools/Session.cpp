@@ -94,6 +94,9 @@ RunCondition SessionRun::conditionAt(const QDateTime& now) const {
     // A station that stopped beating is gone, whatever the run was doing.
     if (lastSeen.isValid() && lastSeen.secsTo(now) > kHeartbeatLapseSeconds)
         return RunCondition::Stalled;
+    // So is one whose program let the run go before its end (the experimenter's end, a
+    // database failure) and that no login holds since.
+    if (claims == 0 && givenUp > 0) return RunCondition::Stalled;
     // Registering, or a participant-paced run offering Submit: the participant has the turn.
     const bool participantsTurn =
         (!hasEvents && !registered.isValid()) ||
@@ -185,12 +188,19 @@ void SessionReader::readClaims(db::Connection& connection) {
                           .arg(connection.rowKey()));
     for (auto& [key, run] : runs_) {
         run.claims = 0;
+        run.givenUp = 0;
         run.lastSeen = QDateTime();
     }
     for (int r = 0; r < claims.size(); ++r) {
-        if (db::IsTrue(claims.at(r, QStringLiteral("Released")))) continue;
-        SessionRun& run = runOf(claims.at(r, QStringLiteral("Subject")).toString(),
-                                claims.at(r, QStringLiteral("Version")).toString());
+        const QString subject = claims.at(r, QStringLiteral("Subject")).toString();
+        const QString version = claims.at(r, QStringLiteral("Version")).toString();
+        if (db::IsTrue(claims.at(r, QStringLiteral("Released")))) {
+            // A login given up before registering names nobody to show.
+            const auto known = runs_.find(RunKey(subject, version));
+            if (known != runs_.end()) known->second.givenUp += 1;
+            continue;
+        }
+        SessionRun& run = runOf(subject, version);
         run.claims += 1;
         const QDateTime seen = UtcMoment(claims.at(r, QStringLiteral("LastSeen")));
         if (seen.isValid() && (!run.lastSeen.isValid() || seen > run.lastSeen)) {

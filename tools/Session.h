@@ -59,6 +59,7 @@ struct SessionRun {
     QDateTime lastEvent;   // station's local time; invalid without events
     QDateTime lastSeen;    // the latest heartbeat of a live claim; invalid without claims
     int claims = 0;        // logins that took the run and did not give it up
+    int givenUp = 0;       // logins that took the run and gave it up (cancelled, or it ended)
 
     bool finished() const;
     // The last sign of life that the event log or the heartbeat gives.

@@ -109,6 +109,12 @@ int ServerConnection::changes() const {
     return session_->changes();
 }
 
+QString ServerConnection::insertUnlessKeyTakenSql(const QString& table,
+                                                  const QStringList& columns) const {
+    return QStringLiteral("INSERT ") + backend::InsertTargetSql(table, columns) +
+           QStringLiteral(" ON CONFLICT DO NOTHING");
+}
+
 void ServerConnection::setBusyTimeout(int milliseconds) {
     session_->setLockTimeout(milliseconds);
 }

@@ -361,6 +361,11 @@ int FileConnection::changes() const {
     return sqlite3_changes(db_);
 }
 
+QString FileConnection::insertUnlessKeyTakenSql(const QString& table,
+                                                const QStringList& columns) const {
+    return QStringLiteral("INSERT OR IGNORE ") + backend::InsertTargetSql(table, columns);
+}
+
 void FileConnection::setBusyTimeout(int milliseconds) {
     sqlite3_busy_timeout(db_, milliseconds);
 }

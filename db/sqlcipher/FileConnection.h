@@ -28,6 +28,8 @@ class FileConnection : public backend::ConnectionBackend {
     void rollback() override;
     bool inTransaction() const override;
     int changes() const override;
+    QString insertUnlessKeyTakenSql(const QString& table,
+                                    const QStringList& columns) const override;
     void setBusyTimeout(int milliseconds) override;
     std::vector<ColumnInfo> tableColumns(const QString& table) override;
     bool tableExists(const QString& table) override;

@@ -138,6 +138,7 @@ query() {
     if [ -n "$SERVER_DB" ]; then
         local names='datExperimentTrials|datSubject|datTrialSummary|datUserTimesSummary|Subject'
         names+='|Version|eventType|Trial|EventID|UserInFlow|UserOutFlow|Condition|Major|Gender|Age'
+        names+='|datRunClaims|Released|TakenOver'
         PGPASSWORD="$DB_KEY" psql -h "$FLUXMERE_TEST_PGHOST" -U postgres -d "$SERVER_DB" -qAt \
             -F '|' -c "$(sed -E "s/\b($names)\b/\"\1\"/g" <<<"$1")"
     else

@@ -2,9 +2,9 @@
 # One whole-program run: the real fluxmere in a real X window, driven with keys and clicks as
 # a participant and an experimenter would, then the recorded tables checked.
 #   run.sh SCENARIO FLUXMERE FLUXMERE-DB CLOSE-WINDOW
-# Scenarios: paced, timed, resume, exit-password, close-cancel, database-failure, quit,
-# server and server-exit (the station pointed at the test server that ctest started, logging in
-# with a station's own login).
+# Scenarios: paced, timed, resume, second-copy, exit-password, close-cancel, database-failure,
+# quit, server and server-exit (the station pointed at the test server that ctest started,
+# logging in with a station's own login).
 # Each checks the program's exit status: 0 only for a finished experiment.
 set -uo pipefail
 
@@ -95,6 +95,13 @@ earnings_message_ends_the_program() {
     wait_program_end 0
 }
 
+# However the program ended, it gave up the one claim it held on the run.
+expect_claim_given_up() {
+    step "check that the run's claim was given up as the program ended"
+    expect_query "select count(*) from datRunClaims where Released = -1" 1
+    expect_query "select count(*) from datRunClaims where Released = 0 and TakenOver = 0" 0
+}
+
 submit_rows() {
     query "select Trial, UserInFlow, UserOutFlow from datExperimentTrials
            where Subject='$1' and eventType='Submit Clicked' order by EventID"
@@ -131,6 +138,7 @@ scenario_paced() {
     expect_query "select group_concat(Trial) from (select Trial from datTrialSummary
                   where Subject='$quoted' order by Trial)" "1,2,3"
     expect_query "select count(*) from datUserTimesSummary where Subject='$quoted'" 3
+    expect_claim_given_up
 }
 
 scenario_timed() {
@@ -196,6 +204,52 @@ scenario_resume() {
         fail "Submit rows: $(submit_rows Cleo | tr '\n' ' ')"
     expect_query "select group_concat(Trial) from (select Trial from datExperimentTrials
                   where Subject='Cleo' and $AFTER_COST order by EventID)" "1,2,3"
+    step "check that the killed program's claim was taken over at once and the last one given up"
+    expect_query "select group_concat(TakenOver || ' ' || Released, ',') from (select TakenOver,
+                  Released from datRunClaims where Subject='Cleo' order by rowid)" "-1 0,0 -1"
+}
+
+# Two copies of the program on one computer, under one host name: the second refuses the
+# participant the first plays and claims nothing; the first plays on to the end.
+scenario_second_copy() {
+    make_database 700
+    start_program
+    log_in Gil TankP
+    register Gil
+    simulation_window
+    enter_orders 1 1 Enter
+    wait_periods_scored Gil 1
+    local first=$PROGRAM_PID first_sim=$SIM box
+    start_program
+    log_in Gil TankP
+    step "the second copy refuses Gil, naming the station that plays the run"
+    SIM=$first_sim
+    for _ in $(seq $((WAIT_SECONDS * 10))); do
+        box=$(windows_named '^Fluxmere$' | grep -vx "$first_sim" | head -n1)
+        [ -n "$box" ] && break
+        sleep 0.1
+    done
+    [ -n "$box" ] || fail "no refusal after ${WAIT_SECONDS}s"
+    [ -z "$(windows_named '^Login Gil already used$')" ] || fail "the continuation was offered"
+    focus "$box"
+    press Return
+    wait_window_gone "$box"
+    expect_query "select count(*) from datRunClaims where Subject='Gil'" 1
+    step "the second copy's login is closed"
+    wait_window '^Welcome$'
+    "$CLOSE_WINDOW" "$WINDOW" || fail "close-window"
+    wait_program_end 5
+    step "the first copy plays on"
+    PROGRAM_PID=$first
+    enter_orders 2 1 Enter
+    wait_periods_scored Gil 2
+    enter_orders 3 1 Enter
+    wait_periods_scored Gil 3
+    earnings_message_ends_the_program
+    expect_query "select count(*) from datSubject where Subject='Gil'" 1
+    expect_query "select count(*) = count(distinct EventID) from datExperimentTrials
+                  where Subject='Gil'" 1
+    expect_query "select Released from datRunClaims where Subject='Gil'" -1
 }
 
 # The paced run with the station pointed at the lab server: every row goes to the server,
@@ -222,6 +276,7 @@ scenario_server() {
         fail "Submit rows: $(submit_rows "$quoted" | tr '\n' ' ')"
     expect_query "select count(*) from datTrialSummary where Subject='$quoted'" 3
     expect_query "select count(*) from datUserTimesSummary where Subject='$quoted'" 3
+    expect_claim_given_up
     step "the station's own file recorded nothing"
     local server=$SERVER_DB
     SERVER_DB="" DB="$WORK/data/Hydrovat.mdb"
@@ -275,6 +330,7 @@ scenario_server_exit() {
     expect_query "select string_agg(Trial::text, ',' order by Trial) from datTrialSummary
                   where Subject='Dan'" "1,2,3"
     expect_query "select count(*) from datUserTimesSummary where Subject='Dan' and superseded = 0" 3
+    expect_claim_given_up
 }
 
 # Ctrl+X in an order box brings the prompt; Escape answers No, Enter Yes.
@@ -338,6 +394,7 @@ scenario_exit_password() {
     step "the right password ends the program without the earnings message"
     wait_program_end 4
     expect_query "select count(*) from datExperimentTrials where Subject='Dan'" "$rows"
+    expect_claim_given_up
 }
 
 scenario_close_cancel() {
@@ -391,11 +448,13 @@ scenario_database_failure() {
     wait_window '^Database problem$'
     local box=$WINDOW
     [ -z "$(windows_named '^Fluxmere$' | grep -vx "$SIM")" ] || fail "the earnings message showed"
+    # The neighbour's write passes while the experimenter reads the message.
+    release_write_lock
     focus "$box"
     press Return
     wait_program_end 3
-    release_write_lock
     expect_query "select count(*) from datTrialSummary where Subject='Fay'" 1
+    expect_claim_given_up
 }
 
 scenario_quit() {
@@ -416,6 +475,7 @@ case "$SCENARIO" in
     paced) scenario_paced ;;
     timed) scenario_timed ;;
     resume) scenario_resume ;;
+    second-copy) scenario_second_copy ;;
     exit-password) scenario_exit_password ;;
     close-cancel) scenario_close_cancel ;;
     database-failure) scenario_database_failure ;;
