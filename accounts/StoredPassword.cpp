@@ -5,6 +5,7 @@
 #include <openssl/rand.h>
 
 #include <QByteArray>
+#include <QCryptographicHash>
 #include <QStringList>
 #include <optional>
 
@@ -111,6 +112,11 @@ QString HashedLike(const QString& settings, const QString& typed) {
     if (!hash) return QString();
     return settings + QLatin1Char('$') +
            QString::fromLatin1(Derive(typed, hash->salt, hash->iterations).toBase64());
+}
+
+QString ClearPasswordDigest(const QString& typed) {
+    return QString::fromLatin1(
+        QCryptographicHash::hash(typed.toUtf8(), QCryptographicHash::Sha256).toHex());
 }
 
 QString StoredFormOf(const QString& passwordOrHash) {

@@ -42,6 +42,10 @@ Verdict Verify(const QString& stored, const QString& typed);
 // the stored value without showing it. Empty when the settings cannot be read.
 QString HashedLike(const QString& settings, const QString& typed);
 
+// What a lab server compares for an account an earlier program stored in clear: the
+// password's SHA-256 in hex, so that no password travels or reaches a server's log as typed.
+QString ClearPasswordDigest(const QString& typed);
+
 // What a clear password becomes when it is stored; a well-formed stored hash stays as it is.
 // Throws PasswordError for a malformed one, naming what is wrong with it.
 QString StoredFormOf(const QString& passwordOrHash);

@@ -61,13 +61,14 @@ QStringList ServerAnswers(const QString& function, const QVariantList& arguments
 }
 
 // The typed password as each account of the name would store it: hashed with the account's
-// own scheme, iterations and salt (an empty text when they cannot be read), or as it is for
-// an account stored in clear.
+// own scheme, iterations and salt (an empty text when they cannot be read); for an account
+// stored in clear, its SHA-256, so that the password never leaves the station as typed.
 QStringList StoredFormsOfTyped(const QStringList& settings, const QString& password) {
     QStringList forms;
     runtime::RunOffThread([&] {
         for (const QString& setting : settings)
-            forms << (setting.isEmpty() ? password : accounts::HashedLike(setting, password));
+            forms << (setting.isEmpty() ? accounts::ClearPasswordDigest(password)
+                                        : accounts::HashedLike(setting, password));
     });
     return forms;
 }

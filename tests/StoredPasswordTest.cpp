@@ -91,6 +91,14 @@ TEST(StoredPasswordTest, StoringHashesAClearPasswordAndKeepsAStoredHash) {
     EXPECT_EQ(accounts::StoredFormOf(hashed), hashed);
 }
 
+// What a lab server compares for an account stored in clear: the password's SHA-256, in hex.
+TEST(StoredPasswordTest, AClearPasswordIsComparedOnAServerAsItsDigest) {
+    EXPECT_EQ(accounts::ClearPasswordDigest(QStringLiteral("abc")),
+              QStringLiteral("ba7816bf8f01cfea414140de5dae2223b00361a396177a9cb410ff61f20015ad"));
+    EXPECT_NE(accounts::ClearPasswordDigest(QStringLiteral("Abc")),
+              accounts::ClearPasswordDigest(QStringLiteral("abc")));
+}
+
 // A fresh database on one engine, the program's database while alive.
 class AccountsDatabase {
   public:

@@ -27,12 +27,15 @@ QString PasswordSettingsBody() {
         .arg(QLatin1String(kRowKey));
 }
 
-// -1 when an account of the user name holds exactly the stored form given, else 0. A blank
-// one is never right.
+// -1 when an account of the user name holds exactly the stored hash given, or, stored in
+// clear by an earlier program, a password whose SHA-256 (hex) is the text given; else 0. The
+// password as typed opens no account; a blank one is never right.
 QString PasswordCheckBody() {
     return QStringLiteral(
-        "BEGIN RETURN CASE WHEN $2 <> '' AND EXISTS (SELECT 1 FROM \"tblPasswords\" p "
-        "WHERE p.\"username\" = $1 AND p.\"password\" COLLATE \"C\" = $2) THEN -1 ELSE 0 END; "
+        "BEGIN RETURN CASE WHEN $2 <> '' AND EXISTS (SELECT 1 FROM (SELECT p.\"password\" "
+        "COLLATE \"C\" AS v FROM \"tblPasswords\" p WHERE p.\"username\" = $1 AND "
+        "p.\"password\" <> '') accounts WHERE CASE WHEN left(v, 14) = 'pbkdf2-sha256$' THEN "
+        "v = $2 ELSE encode(sha256(convert_to(v, 'UTF8')), 'hex') = $2 END) THEN -1 ELSE 0 END; "
         "END");
 }
 
