@@ -3,8 +3,9 @@
 # a participant and an experimenter would, then the recorded tables checked.
 #   run.sh SCENARIO FLUXMERE FLUXMERE-DB CLOSE-WINDOW
 # Scenarios: paced, timed, resume, second-copy, exit-password, close-cancel, database-failure,
-# quit, server and server-exit (the station pointed at the test server that ctest started,
-# logging in with a station's own login).
+# quit, guide (the experimenter's guide's commands in order, see guide.sh), server and
+# server-exit (the station pointed at the test server that ctest started, logging in with a
+# station's own login).
 # Each checks the program's exit status: 0 only for a finished experiment.
 set -uo pipefail
 
@@ -13,6 +14,7 @@ PROGRAM=$2
 TOOL=$3
 CLOSE_WINDOW=$4
 source "$(dirname "$0")/lib.sh"
+source "$(dirname "$0")/guide.sh"
 
 WORK=$(mktemp -d "${TMPDIR:-/tmp}/fluxmere-acceptance.XXXXXX")
 trap cleanup EXIT
@@ -482,6 +484,7 @@ case "$SCENARIO" in
     quit) scenario_quit ;;
     server) scenario_server ;;
     server-exit) scenario_server_exit ;;
+    guide) scenario_guide ;;
     *) fail "unknown scenario '$SCENARIO'" ;;
 esac
 echo "ACCEPTANCE PASSED [$SCENARIO]"
