@@ -60,12 +60,16 @@ QString FolderProblem(const QString& databasePath) {
         .arg(QDir::toNativeSeparators(folder), probe.errorString());
 }
 
-// Files made by earlier programs get what runs are claimed with, and their registrations the
-// station's column and the key that lets one of two stations registering the same name win.
+// Files made by earlier programs get what runs are claimed with, their registrations the
+// station's column and the key that lets one of two stations registering the same name win,
+// and their recorded rows the key of each write.
 void AddSessionTables(db::Connection& connection) {
     PrepareRunClaims(connection);
-    db::AddMissingColumns(connection, QStringLiteral("datSubject"));
-    db::AddUniqueKeys(connection, QStringLiteral("datSubject"));
+    for (const char* table :
+         {"datSubject", "datExperimentTrials", "datTrialSummary", "datUserTimesSummary"}) {
+        db::AddMissingColumns(connection, QLatin1String(table));
+        db::AddUniqueKeys(connection, QLatin1String(table));
+    }
 }
 
 // A station's login on a lab server may not add what an earlier program's database lacks.

@@ -246,7 +246,8 @@ struct Recordset::Impl {
     std::size_t visited = 0;
 
     Pending pending = Pending::None;
-    std::map<int, QVariant> assigned;  // result column -> value to store
+    std::map<int, QVariant> assigned;                   // result column -> value to store
+    std::optional<std::pair<QString, QVariant>> stamp;  // for the next row added
 
     void requireOpen() const {
         if (!connection) RaiseClosed("recordset");
@@ -537,6 +538,13 @@ void Recordset::AddNew() {
     impl_->requireUpdatable();
     impl_->assigned.clear();
     impl_->pending = Impl::Pending::Adding;
+    if (const auto stamp = std::exchange(impl_->stamp, std::nullopt)) {
+        if (HasField(stamp->first)) SetField(stamp->first, stamp->second);
+    }
+}
+
+void Recordset::StampNextAddedRow(const QString& column, const QVariant& value) {
+    impl_->stamp = std::pair{column, value};
 }
 
 void Recordset::Edit() {

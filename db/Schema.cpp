@@ -37,6 +37,16 @@ ColumnDef Superseded() {
              "row of an interrupted attempt at its period, which a continued run played again"));
 }
 
+// The key a station makes for each row it writes, unique in its table: a write tried again
+// after its reply was lost finds its row already stored instead of storing it twice.
+ColumnDef WriteKey() {
+    return Optional(
+        {kWriteKeyColumn, T::Text, "key of the station's write of the row, unique in the table"});
+}
+std::vector<IndexDef> WriteKeyUnique(const QString& table) {
+    return {{table + QStringLiteral("_WriteKey"), {QLatin1String(kWriteKeyColumn)}}};
+}
+
 TableDef SetupTable() {
     return {
         "tblSetup",
@@ -213,8 +223,11 @@ TableDef ExperimentTrialsTable() {
                  "largest gap in ms between the environment's action and Submit that still earns "
                  "the time-gap bonus"},
                 Superseded(),
+                WriteKey(),
             },
-            {{"datExperimentTrials_Subject_Version_EventID", {"Subject", "Version", "EventID"}}}};
+            {{"datExperimentTrials_Subject_Version_EventID", {"Subject", "Version", "EventID"}}},
+            {},
+            WriteKeyUnique("datExperimentTrials")};
 }
 
 TableDef TrialSummaryTable() {
@@ -253,8 +266,11 @@ TableDef TrialSummaryTable() {
             {"ForwardDischarge", T::Double, "outflow leaving in the period (set at its end)"},
             {"TotalBackOrder", T::Double, "inflow orders on their way (set at the end)"},
             {"TotalForwardDischarge", T::Double, "outflow orders on their way (set at the end)"},
+            WriteKey(),
         },
-        {{"datTrialSummary_Subject_Version_Trial", {"Subject", "Version", "Trial"}}}};
+        {{"datTrialSummary_Subject_Version_Trial", {"Subject", "Version", "Trial"}}},
+        {},
+        WriteKeyUnique("datTrialSummary")};
 }
 
 TableDef UserTimesSummaryTable() {
@@ -267,8 +283,11 @@ TableDef UserTimesSummaryTable() {
                 Date(),
                 {"SubmitClickTime", T::Time, "time of the Submit, hh:mm:ss"},
                 Superseded(),
+                WriteKey(),
             },
-            {}};
+            {},
+            {},
+            WriteKeyUnique("datUserTimesSummary")};
 }
 
 // Of several open claims on one run that earlier programs left, all but the latest seen (then

@@ -13,6 +13,10 @@ class Connection;
 
 enum class ColumnType { Text, Integer, Double, Boolean, Date, Time };
 
+// The column of the recorded tables that holds the key of the station's write of each row;
+// a receipt of the recording, not data of the experiment (exports leave it out).
+inline constexpr char kWriteKeyColumn[] = "WriteKey";
+
 struct ColumnDef {
     QString name;
     ColumnType type;

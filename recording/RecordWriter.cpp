@@ -1,6 +1,7 @@
 #include "recording/RecordWriter.h"
 
 #include <QTime>
+#include <QUuid>
 
 #include "access/TableAccess.h"
 #include "core/RunRecord.h"
@@ -36,6 +37,15 @@ void AskToWriteAgain(const runtime::RuntimeError& error, const QString& table,
     if (answer != runtime::vbYes) EndAfterDatabaseFailure(error, status);
 }
 
+// Whether the row of a write is stored: a write whose commit reached the server but whose reply
+// was lost is refused as a repeat of its own key when it is tried again.
+bool StoredBefore(const QString& table, const QString& writeKey, const QString& status) {
+    const TableRead stored(QStringLiteral("SELECT %1 FROM %2 WHERE %1 = %3")
+                               .arg(QLatin1String(db::kWriteKeyColumn), table, SqlText(writeKey)),
+                           status);
+    return !stored.rows().Eof();
+}
+
 }  // namespace
 
 QString WriteFailureTitle() {
@@ -53,15 +63,21 @@ QString WriteFailureText(int number, const QString& description, const QString& 
 void WriteRecord(const QString& table, const db::Query& source, const QString& status,
                  const std::function<void(db::Recordset&)>& write) {
     if (g_recordingOff > 0) return;
+    // One key for every try of this write: a try that finds it stored is done.
+    const QString writeKey = QUuid::createUuid().toString(QUuid::WithoutBraces);
     db::BackOff backOff;
     for (;;) {
         std::unique_ptr<db::Recordset> record;
         try {
             record = OpenTable(source, false, status);
+            record->StampNextAddedRow(QLatin1String(db::kWriteKeyColumn), writeKey);
             write(*record);
         } catch (const runtime::RuntimeError& error) {
             CloseQuietly(record);
-            if (error.number() == db::errors::DuplicateKey) throw;
+            if (error.number() == db::errors::DuplicateKey) {
+                if (StoredBefore(table, writeKey, status)) return;
+                throw;
+            }
             // Passing conflicts are waited for, as when opening, before the user is asked.
             if (db::PassesByItself(error.number()) && !backOff.spent()) {
                 backOff.wait();

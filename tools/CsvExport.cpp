@@ -29,10 +29,14 @@ bool HasColumn(const std::vector<TableColumn>& columns, const QString& name) {
 // program has written to holds nothing superseded.
 std::vector<TableColumn> ExportedColumns(db::Connection& connection, const QString& table) {
     std::vector<TableColumn> columns = ColumnsOf(connection, table);
+    // The key of each write is the recording's receipt, not data to analyse.
+    std::erase_if(columns, [](const TableColumn& column) {
+        return column.name.compare(QLatin1String(db::kWriteKeyColumn), Qt::CaseInsensitive) == 0;
+    });
     const db::TableDef* definition = db::FindTable(table);
     if (!definition || !definition->recorded) return columns;
     for (const db::ColumnDef& column : definition->columns) {
-        if (!HasColumn(columns, column.name))
+        if (!HasColumn(columns, column.name) && column.name != QLatin1String(db::kWriteKeyColumn))
             columns.push_back({column.name, column.type, column.meaning, false});
     }
     return columns;

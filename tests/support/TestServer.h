@@ -48,6 +48,7 @@ class TempServerDatabase {
     TempServerDatabase(const TempServerDatabase&) = delete;
     TempServerDatabase& operator=(const TempServerDatabase&) = delete;
 
+    const QString& name() const { return name_; }
     const QString& location() const { return location_; }
     void execute(const QString& sql) const;
 

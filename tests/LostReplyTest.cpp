@@ -1,0 +1,82 @@
+// A write whose commit reached the lab server but whose reply was lost on the way back: the
+// station tries it again, and the row is stored once, not twice; the run goes on.
+#include <gtest/gtest.h>
+
+#include <functional>
+
+#include "core/RunRecord.h"
+#include "db/Engine.h"
+#include "recording/EventLog.h"
+#include "recording/SubmitTime.h"
+#include "recording/TrialSummary.h"
+#include "runtime/Context.h"
+#include "runtime/Questions.h"
+#include "tests/support/CuttingProxy.h"
+#include "tests/support/TestServer.h"
+
+namespace {
+
+struct LostReplyCase {
+    const char* table;
+    std::function<void()> record;
+};
+
+void PrintTo(const LostReplyCase& c, std::ostream* out) {
+    *out << c.table;
+}
+
+const LostReplyCase kCases[] = {
+    {"datExperimentTrials", [] { RecordEvent(QStringLiteral("After Cost Calculation")); }},
+    {"datUserTimesSummary", [] { RecordSubmitTime(); }},
+    {"datTrialSummary", [] { RecordTrialSummary(QStringLiteral("1"), QStringLiteral("0")); }},
+};
+
+QStringList FirstRow(const QString& location, const QString& sql) {
+    db::Connection connection(location, db::DatabasePassword(), db::OpenMode::ReadOnly);
+    db::Statement select = connection.prepare(sql);
+    QStringList texts;
+    if (select.step()) {
+        for (int c = 0; c < select.columnCount(); ++c) texts << select.value(c).toString();
+    }
+    return texts;
+}
+
+class LostReplyTest : public ::testing::TestWithParam<LostReplyCase> {};
+
+TEST_P(LostReplyTest, AWriteWhoseReplyIsLostIsStoredOnceAndTheRunGoesOn) {
+    const QString table = QLatin1String(GetParam().table);
+    TempServerDatabase database;
+    {
+        // As the program's start does on every database.
+        db::Connection connection(database.location(), db::DatabasePassword(),
+                                  db::OpenMode::ReadWrite);
+        db::AddMissingColumns(connection, table);
+        db::AddUniqueKeys(connection, table);
+    }
+    CuttingProxy proxy(TestServerFolder());
+    runtime::ScopedScriptedQuestions questions;
+    runtime::CurrentContext().databasePath = ServerLocationIn(proxy.folder(), database.name());
+    ResetRunRecord();
+    RunState.SubjectName = QStringLiteral("Ann");
+    RunState.Version = QStringLiteral("TankP");
+
+    for (long period = 1; period <= 3; ++period) {
+        RunState.CurrentTrial = period;
+        RunState.EventID = period;
+        if (period == 2) proxy.cutAfterNextWriteTo(table);
+        GetParam().record();
+    }
+
+    EXPECT_EQ(proxy.cuts(), 1) << "the write was not cut after its commit";
+    EXPECT_TRUE(questions.shown().empty()) << questions.shown().front().text.toStdString();
+    EXPECT_EQ(FirstRow(database.location(),
+                       QStringLiteral("SELECT count(*), count(DISTINCT Trial), count(DISTINCT %1) "
+                                      "FROM %2")
+                           .arg(QLatin1String(db::kWriteKeyColumn), table)),
+              (QStringList{"3", "3", "3"}));
+}
+
+INSTANTIATE_TEST_SUITE_P(RecordedTables, LostReplyTest, ::testing::ValuesIn(kCases),
+                         [](const auto& info) { return std::string(info.param.table); });
+
+}  // namespace
