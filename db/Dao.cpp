@@ -538,9 +538,8 @@ void Recordset::AddNew() {
     impl_->requireUpdatable();
     impl_->assigned.clear();
     impl_->pending = Impl::Pending::Adding;
-    if (const auto stamp = std::exchange(impl_->stamp, std::nullopt)) {
-        if (HasField(stamp->first)) SetField(stamp->first, stamp->second);
-    }
+    if (const auto stamp = std::exchange(impl_->stamp, std::nullopt))
+        SetField(stamp->first, stamp->second);
 }
 
 void Recordset::StampNextAddedRow(const QString& column, const QVariant& value) {

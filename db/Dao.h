@@ -82,8 +82,7 @@ class Recordset {
     void SetField(const QString& name, const QVariant& value);
 
     void AddNew();
-    // The next row added also stores value in column, where the table has that column (a file
-    // of an earlier program may lack it).
+    // The next row added also stores value in column, whatever the write sets.
     void StampNextAddedRow(const QString& column, const QVariant& value);
     void Edit();
     // Appends the new row, or changes exactly the edited row (by the engine's row key).

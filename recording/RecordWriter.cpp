@@ -68,14 +68,17 @@ void WriteRecord(const QString& table, const db::Query& source, const QString& s
     db::BackOff backOff;
     for (;;) {
         std::unique_ptr<db::Recordset> record;
+        // Registrations carry no key (their own unique key tells two stations apart).
+        bool keyed = false;
         try {
             record = OpenTable(source, false, status);
-            record->StampNextAddedRow(QLatin1String(db::kWriteKeyColumn), writeKey);
+            keyed = record->HasField(QLatin1String(db::kWriteKeyColumn));
+            if (keyed) record->StampNextAddedRow(QLatin1String(db::kWriteKeyColumn), writeKey);
             write(*record);
         } catch (const runtime::RuntimeError& error) {
             CloseQuietly(record);
             if (error.number() == db::errors::DuplicateKey) {
-                if (StoredBefore(table, writeKey, status)) return;
+                if (keyed && StoredBefore(table, writeKey, status)) return;
                 throw;
             }
             // Passing conflicts are waited for, as when opening, before the user is asked.

@@ -33,14 +33,24 @@ QByteArray Variant(ColumnType type, int i) {
     return variants.at(type)[static_cast<std::size_t>(i % 6)];
 }
 
+// Every column but the key of each write, which stays in the database.
+std::vector<db::ColumnDef> ExportedColumns(const db::TableDef& table) {
+    std::vector<db::ColumnDef> columns = table.columns;
+    std::erase_if(columns, [](const db::ColumnDef& column) {
+        return column.name == QLatin1String(db::kWriteKeyColumn);
+    });
+    return columns;
+}
+
 QByteArray CanonicalCsv(const db::TableDef& table) {
+    const std::vector<db::ColumnDef> columns = ExportedColumns(table);
     QByteArrayList header;
-    for (const db::ColumnDef& column : table.columns) header << column.name.toUtf8();
+    for (const db::ColumnDef& column : columns) header << column.name.toUtf8();
     QByteArray csv = header.join(',') + "\r\n";
     for (int row = 0; row < 6; ++row) {
         QByteArrayList cells;
-        for (std::size_t c = 0; c < table.columns.size(); ++c)
-            cells << Variant(table.columns[c].type, row + static_cast<int>(c));
+        for (std::size_t c = 0; c < columns.size(); ++c)
+            cells << Variant(columns[c].type, row + static_cast<int>(c));
         csv += cells.join(',') + "\r\n";
     }
     return csv;
@@ -146,11 +156,12 @@ TEST_F(ExportTest, TheCodebookDescribesEveryColumnAndWhatProducedTheData) {
         if (table.name == "tblPasswords") continue;
         EXPECT_TRUE(codebook.contains("### " + table.name + "\n\nFile " + table.name + ".csv"))
             << table.name.toStdString();
-        for (const db::ColumnDef& column : table.columns)
+        for (const db::ColumnDef& column : ExportedColumns(table))
             EXPECT_TRUE(codebook.contains("| " + column.name + " | ") &&
                         codebook.contains(column.meaning))
                 << column.name.toStdString();
     }
+    EXPECT_FALSE(codebook.contains(QStringLiteral("| %1 | ").arg(db::kWriteKeyColumn)));
     auto connection = tool::OpenExperimentDatabase(demo.path(), db::OpenMode::ReadOnly);
     for (const char* version : {"TankP", "TankT", "StoreP", "StoreT"})
         EXPECT_TRUE(codebook.contains(

@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "core/RunRecord.h"
+#include "db/Schema.h"
 #include "runtime/ProgramEnd.h"
 #include "simulation/HeadlessPlayer.h"
 #include "simulation/SimulatedClock.h"
@@ -91,9 +92,10 @@ class HeadlessStation : public Station {
     period::HeadlessPlayer player_;
 };
 
-// Columns that hold the moment of recording, which real and simulated time do not share.
-const QStringList kMomentColumns = {"Subject",   "Date",    "Time",
-                                    "startTime", "endTime", "SubmitClickTime"};
+// Columns that hold the moment of recording, which real and simulated time do not share, and
+// the key made anew for each write.
+const QStringList kMomentColumns = {
+    "Subject", "Date", "Time", "startTime", "endTime", "SubmitClickTime", db::kWriteKeyColumn};
 
 class HeadlessPlayerTest : public ScreenTest {
   protected:

@@ -18,6 +18,7 @@
 
 #include "app/Main.h"
 #include "core/RunRecord.h"
+#include "db/Schema.h"
 #include "intake/frmLogin.h"
 #include "recording/InterruptedPeriod.h"
 #include "runtime/NumberText.h"
@@ -118,10 +119,11 @@ std::ostream& operator<<(std::ostream& out, const Pacing& p) {
     return out << p.name;
 }
 
-// Columns that hold the moment of recording or the numbering, which a continued run does not
-// share with the uninterrupted one.
-const QStringList kMomentColumns = {"Subject", "EventID",         "Date",      "Time", "startTime",
-                                    "endTime", "SubmitClickTime", "superseded"};
+// Columns that hold the moment of recording, the numbering or the key made anew for each
+// write, which a continued run does not share with the uninterrupted one.
+const QStringList kMomentColumns = {
+    "Subject",    "EventID",          "Date", "Time", "startTime", "endTime", "SubmitClickTime",
+    "superseded", db::kWriteKeyColumn};
 
 class KilledRunTest : public ::testing::TestWithParam<Pacing> {
   protected:

@@ -12,6 +12,7 @@
 
 #include "core/Rounding.h"
 #include "core/RunRecord.h"
+#include "db/Schema.h"
 #include "runtime/ProgramEnd.h"
 #include "simulation/frmHydrovat.h"
 #include "tests/support/ExperimentDatabase.h"
@@ -39,9 +40,9 @@ const std::vector<Typed> kOrders = {{"4", "0"}, {"0", "2"},  {"3", "1"},
 const char kScript[] = "period,inflow,outflow\n1,4,0\n2,0,2\n3,3,1\n4,0,0\n5,12,1\n6,1,0\n";
 
 // Columns that hold the moment of recording, which real and simulated time do not share,
-// and the name the run is recorded under.
-const QStringList kNotCompared = {"Subject",   "Date",    "Time",
-                                  "startTime", "endTime", "SubmitClickTime"};
+// the name the run is recorded under, and the key made anew for each write.
+const QStringList kNotCompared = {
+    "Subject", "Date", "Time", "startTime", "endTime", "SubmitClickTime", db::kWriteKeyColumn};
 
 class SimulateTest : public ::testing::Test {
   protected:

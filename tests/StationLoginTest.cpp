@@ -129,7 +129,10 @@ INSTANTIATE_TEST_SUITE_P(
         OlderServerCase{"TheRegistrationsStation",
                         "ALTER TABLE \"datSubject\" DROP COLUMN \"Station\""},
         OlderServerCase{"TheClaimsHolder", "ALTER TABLE \"datRunClaims\" DROP COLUMN \"Holder\""},
-        OlderServerCase{"TheKeyOfOneOpenClaimARun", "DROP INDEX datRunClaims_OpenClaim"}),
+        OlderServerCase{"TheKeyOfOneOpenClaimARun", "DROP INDEX datRunClaims_OpenClaim"},
+        OlderServerCase{"TheKeyOfEachWrite",
+                        "ALTER TABLE \"datExperimentTrials\" DROP COLUMN \"WriteKey\""},
+        OlderServerCase{"TheUniqueKeyOfEachWrite", "DROP INDEX datTrialSummary_WriteKey"}),
     [](const auto& info) { return std::string(info.param.name); });
 
 TEST(StationLoginEncodingTest, AServerDatabaseNotInUtf8IsNamedAtStartUp) {

@@ -107,16 +107,20 @@ const StatementCase kPermitted[] = {
      "'2026-12-10', '10:00:00', 0, 'lab-2')"},
     {"reading a run back", "SELECT * FROM datExperimentTrials WHERE Subject = 'Ann'"},
     {"recording an event",
-     "INSERT INTO datExperimentTrials (Subject, Version, EventID) VALUES "
-     "('Bo', 'TankP', 1)"},
+     "INSERT INTO datExperimentTrials (Subject, Version, EventID, WriteKey) VALUES "
+     "('Bo', 'TankP', 1, 'event-key')"},
+    {"finding a write's row stored",
+     "SELECT WriteKey FROM datExperimentTrials WHERE WriteKey = 'event-key'"},
     {"marking superseded events",
      "UPDATE datExperimentTrials SET superseded = -1 WHERE Subject = 'Bo' AND EventID > 0"},
     {"recording a submit time",
-     "INSERT INTO datUserTimesSummary (Subject, Version, Trial) VALUES ('Bo', 'TankP', 1)"},
+     "INSERT INTO datUserTimesSummary (Subject, Version, Trial, WriteKey) VALUES ('Bo', "
+     "'TankP', 1, 'submit-key')"},
     {"marking superseded submits",
      "UPDATE datUserTimesSummary SET superseded = -1 WHERE Subject = 'Bo'"},
     {"recording a summary row",
-     "INSERT INTO datTrialSummary (Subject, Version, Trial) VALUES ('Bo', 'TankP', 1)"},
+     "INSERT INTO datTrialSummary (Subject, Version, Trial, WriteKey) VALUES ('Bo', 'TankP', "
+     "1, 'summary-key')"},
     {"rewriting a summary row",
      "UPDATE datTrialSummary SET AmountInTank = 3, Subject = 'Bo' WHERE Subject = 'Bo'"},
     {"claiming a run",
@@ -203,18 +207,23 @@ TEST_F(StationRightsTest, GrantingAgainLeavesTheSameRightsEvenAfterTheSchemaGrew
     ASSERT_EQ(Tool({"grant", server.location(), role.name()}).code, 0);
     EXPECT_EQ(RightsOf(server.location(), role.name()), rights);
 
+    EXPECT_TRUE(rights.contains("datExperimentTrials.WriteKey: INSERT"));
+
     // A server made by an earlier program: the newer columns come with the next grant, and so
-    // does the key of one open claim a run, after the claims earlier programs left open on one
-    // run are settled.
+    // do the unique key of each write and the key of one open claim a run, after the claims
+    // earlier programs left open on one run are settled.
     Execute(server.location(),
             "ALTER TABLE datSubject DROP COLUMN Station; ALTER TABLE "
             "datUserTimesSummary DROP COLUMN superseded; ALTER TABLE datRunClaims DROP COLUMN "
-            "Holder; ALTER TABLE datRunClaims DROP COLUMN TakenOver;"
+            "Holder; ALTER TABLE datRunClaims DROP COLUMN TakenOver; ALTER TABLE "
+            "datExperimentTrials DROP COLUMN WriteKey;"
             "INSERT INTO datRunClaims (Subject, Version, Claim, LastSeen, Released) VALUES "
             "('Ann', 'TankP', 'first', '2026-03-01T10:00:00Z', 0), "
             "('Ann', 'TankP', 'latest', '2026-03-01T11:00:00Z', 0)");
     ASSERT_EQ(Tool({"grant", server.location(), role.name()}).code, 0);
     EXPECT_EQ(RightsOf(server.location(), role.name()), rights);
+    db::Connection owner(server.location(), db::DatabasePassword(), db::OpenMode::ReadOnly);
+    EXPECT_TRUE(owner.indexExists(QStringLiteral("datExperimentTrials_WriteKey")));
     EXPECT_EQ(Column(server.location(),
                      "SELECT Claim FROM datRunClaims WHERE Released = 0 AND TakenOver = 0"),
               QStringList{"latest"});
