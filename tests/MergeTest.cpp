@@ -49,8 +49,8 @@ class MergeTest : public ::testing::Test {
             << output.toStdString();
     }
 
-    // Every recorded table's rows in stored order, without the moments of recording, which
-    // two plays of the same run do not share.
+    // Every recorded table's rows in stored order, without the moments of recording and the
+    // keys of the writes, which two plays of the same run do not share.
     QStringList recorded(const QString& database) {
         auto connection = tool::OpenExperimentDatabase(database, db::OpenMode::ReadOnly);
         QStringList rows;
@@ -58,7 +58,8 @@ class MergeTest : public ::testing::Test {
             if (!table.recorded) continue;
             QStringList columns;
             for (const db::ColumnDef& column : table.columns)
-                if (column.type != db::ColumnType::Date && column.type != db::ColumnType::Time)
+                if (column.type != db::ColumnType::Date && column.type != db::ColumnType::Time &&
+                    column.name != QLatin1String(db::kWriteKeyColumn))
                     columns << db::QuoteIdentifier(column.name);
             db::Statement select =
                 connection->prepare(QStringLiteral("SELECT %1 FROM %2 ORDER BY %3")
@@ -71,6 +72,16 @@ class MergeTest : public ::testing::Test {
             }
         }
         return rows;
+    }
+
+    // The keys of every recorded write, sorted.
+    QStringList writeKeys(const QString& database) {
+        QStringList keys;
+        for (const char* table : {"datExperimentTrials", "datTrialSummary", "datUserTimesSummary"})
+            keys << Column(database,
+                           QStringLiteral("SELECT WriteKey FROM %1").arg(QLatin1String(table)));
+        keys.sort();
+        return keys;
     }
 
     DemoDatabase demo;
@@ -89,6 +100,10 @@ TEST_F(MergeTest, ThreeStationsMergedEqualTheFileAllThreeWouldHaveWritten) {
     const QStringList shared = recorded(file("shared"));
     EXPECT_GT(shared.size(), 100);
     EXPECT_EQ(recorded(file("lab")), shared);
+    QStringList stationKeys =
+        writeKeys(file("station1")) + writeKeys(file("station2")) + writeKeys(file("station3"));
+    stationKeys.sort();
+    EXPECT_EQ(writeKeys(file("lab")), stationKeys) << "the writes' keys came along";
 
     ASSERT_EQ(tool({"merge", file("lab"), file("station1"), file("station2"), file("station3")}), 0)
         << output.toStdString();
