@@ -2,6 +2,7 @@
 
 #include <QCoreApplication>
 #include <QFile>
+#include <QUuid>
 #include <string>
 
 #include "db/Engine.h"
@@ -40,6 +41,10 @@ void FillEventLog(db::Connection& connection) {
                         insert.bindText(position, subject);
                     else if (column.name == QLatin1String("eventType"))
                         insert.bindText(position, events[i % 6]);
+                    else if (column.name == QLatin1String(db::kWriteKeyColumn))
+                        insert.bindText(
+                            position,
+                            QUuid::createUuid().toString(QUuid::WithoutBraces).toStdString());
                     else
                         insert.bindText(position, i % 2 ? "TankP" : "StoreT");
                     break;

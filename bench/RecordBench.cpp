@@ -1,6 +1,7 @@
 // record_ratio: recording one event-log row the way the program does (OpenTable, AddNew,
-// every column, Update, Close, CloseDatabase) against an INSERT of the same row through a
-// connection to the same file that is already open and keyed.
+// every column and a new key of the write, Update, Close, CloseDatabase) against an INSERT of
+// the same row without the key through a connection to the same file that is already open
+// and keyed.
 // server_record_ratio: the same two on a lab server (the baseline's connection already open
 // and logged in, on the same socket).
 // monitor_record_ratio: recording into the file while fluxmere-db monitor watches it, against
@@ -9,6 +10,7 @@
 #include <QElapsedTimer>
 #include <QProcess>
 #include <QTemporaryDir>
+#include <QUuid>
 #include <algorithm>
 #include <cstdlib>
 #include <utility>
@@ -37,8 +39,8 @@ const QString& BenchDatabase() {
     return path;
 }
 
-// Every column of an event-log row, each with a value of its type; named columns keep
-// realistic texts and keys.
+// Every column of an event-log row but the key of the write, each with a value of its type;
+// named columns keep realistic texts and keys.
 Row EventRow() {
     const Row named = {
         {"Subject", QStringLiteral("O'Brien")},
@@ -53,6 +55,7 @@ Row EventRow() {
     Row row;
     for (const db::ColumnDef& column :
          db::FindTable(QStringLiteral("datExperimentTrials"))->columns) {
+        if (column.name == QLatin1String(db::kWriteKeyColumn)) continue;
         const auto given = std::find_if(named.begin(), named.end(), [&](const auto& pair) {
             return pair.first == column.name;
         });
@@ -94,6 +97,8 @@ void RecordOnce(const Row& row) {
         OpenTable(QStringLiteral("datExperimentTrials"), false, QStringLiteral("Recording data"));
     rows->AddNew();
     for (const auto& [name, value] : row) rows->SetField(name, value);
+    rows->SetField(QLatin1String(db::kWriteKeyColumn),
+                   QUuid::createUuid().toString(QUuid::WithoutBraces));
     rows->Update();
     rows->Close();
     CloseDatabase();
