@@ -2,15 +2,26 @@
 #include "app/Main.h"
 
 #include <QApplication>
+#include <cstdio>
+#include <memory>
 
+#include "app/Arguments.h"
 #include "runtime/Context.h"
 #include "runtime/ProgramEnd.h"
 #include "simulation/frmHydrovat.h"
 #include "ui/ButtonKeys.h"
 #include "ui/Dialogs.h"
+#include "ui/WholeScreen.h"
 
 int main(int argc, char** argv) {
     QApplication app(argc, argv);
+    QString problem;
+    const std::optional<ProgramArguments> arguments =
+        ParseArguments(QApplication::arguments().mid(1), problem);
+    if (!arguments) {
+        std::fprintf(stderr, "%s\n", qPrintable(problem));
+        return static_cast<int>(runtime::ExitStatus::StartUpRefused);
+    }
     // The program ends when its run ends, never because a window was closed.
     QApplication::setQuitOnLastWindowClosed(false);
     ui::RealDialogs dialogs;
@@ -18,6 +29,9 @@ int main(int argc, char** argv) {
     runtime::CurrentContext().modalForms = &dialogs;
     ui::InstallButtonKeys();
     frmHydrovat::ScaleToScreen();
+    // A station's screen shows nothing but the program; --windowed is for a desk.
+    std::unique_ptr<ui::WholeScreen> wholeScreen;
+    if (!arguments->windowed) wholeScreen = std::make_unique<ui::WholeScreen>();
     int status = 0;
     try {
         Main();
@@ -26,5 +40,6 @@ int main(int argc, char** argv) {
         status = static_cast<int>(end.status);
     }
     CloseSession();
+    wholeScreen.reset();
     return status;
 }

@@ -7,7 +7,8 @@ readonly WAIT_SECONDS=20
 # No single X request may hang a run.
 readonly XDO="timeout 10 xdotool"
 # A screen on which the forms keep their design size (15 twips a pixel).
-readonly SCREEN_SIZE=1088x800x24
+readonly SCREEN_WIDTH=1088 SCREEN_HEIGHT=800
+readonly SCREEN_SIZE=${SCREEN_WIDTH}x${SCREEN_HEIGHT}x24
 
 WORK=""
 XVFB_PID=""
@@ -164,11 +165,12 @@ wait_query() {
     fail "$sql: expected '$expected', still '$actual' after ${WAIT_SECONDS}s"
 }
 
+# start_program [ARGUMENT...]: the program on the whole screen unless told --windowed.
 start_program() {
-    step "start the program"
+    step "start the program $*"
     # A session's runtime folder, as a desktop login would give (Qt warns without one).
     mkdir -p -m 700 "$WORK/runtime"
-    (cd "$WORK" && XDG_RUNTIME_DIR="$WORK/runtime" QT_QPA_PLATFORM=xcb exec ./fluxmere \
+    (cd "$WORK" && XDG_RUNTIME_DIR="$WORK/runtime" QT_QPA_PLATFORM=xcb exec ./fluxmere "$@" \
         >>"$WORK/fluxmere.log" 2>&1) &
     PROGRAM_PID=$!
 }

@@ -399,22 +399,57 @@ scenario_exit_password() {
     expect_claim_given_up
 }
 
-scenario_close_cancel() {
-    make_database 700
-    start_program
-    log_in Eve TankP
-    register Eve
-    simulation_window
-    step "the window's close command opens the password form"
-    "$CLOSE_WINDOW" "$SIM" || fail "close-window"
-    wait_window '^Authentication$'
-    AUTH=$WINDOW
+cancel_keeps_the_simulation_window() {
     step "Cancel keeps the simulation window open"
     focus "$AUTH"
     click "$AUTH" $CANCEL_BUTTON
     wait_window_gone "$AUTH"
     windows_named '^Fluxmere$' | grep -qx "$SIM" || fail "the simulation window is gone"
     program_alive || fail "the program ended"
+}
+
+# X, Y, WIDTH and HEIGHT of a window.
+window_geometry() {
+    eval "$($XDO getwindowgeometry --shell "$1")" || fail "no geometry of window $1"
+}
+
+# On the whole screen the simulation window sits in the middle of the display.
+expect_centred() {
+    window_geometry "$1"
+    [ $((X * 2 + WIDTH)) -eq "$SCREEN_WIDTH" ] && [ $((Y * 2 + HEIGHT)) -eq "$SCREEN_HEIGHT" ] ||
+        fail "window $1 at $X,$Y ${WIDTH}x$HEIGHT is not centred on $SCREEN_SIZE"
+}
+
+# Whether the program's backdrop covers the whole display: yes or no.
+expect_whole_screen() {
+    local expected=$1 covered=no window
+    for window in $(windows_named '^Fluxmere station$'); do
+        window_geometry "$window"
+        [ "$X,$Y,$WIDTH,$HEIGHT" = "0,0,$SCREEN_WIDTH,$SCREEN_HEIGHT" ] && covered=yes
+    done
+    [ "$covered" = "$expected" ] || fail "the program covers the whole screen: $covered"
+}
+
+scenario_close_cancel() {
+    make_database 700
+    start_program
+    log_in Eve TankP
+    register Eve
+    simulation_window
+    expect_whole_screen yes
+    expect_centred "$SIM"
+    step "the window's close command opens the password form"
+    "$CLOSE_WINDOW" "$SIM" || fail "close-window"
+    wait_window '^Authentication$'
+    AUTH=$WINDOW
+    cancel_keeps_the_simulation_window
+    step "Alt+F4 opens the password form"
+    focus "$SIM"
+    click "$SIM" $INFLOW_BOX
+    press alt+F4
+    wait_window '^Authentication$'
+    AUTH=$WINDOW
+    cancel_keeps_the_simulation_window
     for period in 1 2 3; do
         enter_orders "$period" 1 Enter
         wait_periods_scored Eve "$period"
@@ -461,9 +496,10 @@ scenario_database_failure() {
 
 scenario_quit() {
     make_database 700
-    start_program
+    start_program --windowed
     step "the login window is closed"
     wait_window '^Welcome$'
+    expect_whole_screen no
     "$CLOSE_WINDOW" "$WINDOW" || fail "close-window"
     wait_program_end 5
     expect_query "select count(*) from datSubject" 0

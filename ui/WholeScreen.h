@@ -1,0 +1,39 @@
+#pragma once
+// A participant station's screen: a plain backdrop covers the whole screen for as long as the
+// object lives, and every screen form (the splash, the login, the registration, the
+// simulation screen) is shown on it without a frame, centred, at its design size. Dialogs
+// (message boxes, the password form) keep their own look and stay above it.
+// With no window manager to close a window, Alt+F4 asks the window to close itself, which
+// runs the same guarded close as a window manager's close command.
+
+#include <QObject>
+#include <QWidget>
+
+namespace ui {
+
+class WholeScreen : public QObject {
+  public:
+    WholeScreen();
+    ~WholeScreen() override;
+    WholeScreen(const WholeScreen&) = delete;
+    WholeScreen& operator=(const WholeScreen&) = delete;
+
+    QWidget& backdrop() { return backdrop_; }
+    bool eventFilter(QObject* watched, QEvent* event) override;
+
+  private:
+    // Plain, and never closed by a key or a window manager while the program runs.
+    class Backdrop : public QWidget {
+      protected:
+        void closeEvent(QCloseEvent* event) override;
+    };
+
+    void present(QWidget& form);
+
+    Backdrop backdrop_;
+};
+
+// Whether a window is one of the participant's screen forms rather than a dialog.
+bool IsScreenForm(const QWidget& window);
+
+}  // namespace ui
