@@ -113,6 +113,22 @@ TEST_F(MergeTest, ThreeStationsMergedEqualTheFileAllThreeWouldHaveWritten) {
     EXPECT_EQ(recorded(file("lab")), shared) << "the second merge added rows";
 }
 
+// A participant the lab already holds from an export imported (rows without their writes'
+// keys) is already there, not recorded differently.
+TEST_F(MergeTest, RowsThatReachedTheLabWithoutTheirKeysAreAlreadyThere) {
+    play(file("station1"), 1);
+    ASSERT_EQ(tool({"merge", file("lab"), file("station1")}), 0) << output.toStdString();
+    for (const char* table : {"datExperimentTrials", "datTrialSummary", "datUserTimesSummary"})
+        Execute(file("lab"),
+                QStringLiteral("UPDATE %1 SET WriteKey = NULL").arg(QLatin1String(table)));
+    const QStringList before = recorded(file("lab"));
+    ASSERT_EQ(tool({"merge", file("lab"), file("station1")}), 0) << output.toStdString();
+    EXPECT_TRUE(
+        output.contains(file("station1") + ": 0 participants added (0 rows), 2 already there"))
+        << output.toStdString();
+    EXPECT_EQ(recorded(file("lab")), before);
+}
+
 // Nothing is written unless everything can be: station1's participants stay out too.
 TEST_F(MergeTest, AParticipantRecordedDifferentlyOnTwoFilesIsNamedAndNothingIsMerged) {
     play(file("station1"), 1);

@@ -44,6 +44,18 @@ QStringList SharedColumns(db::Connection& lab, db::Connection& station, const QS
     return shared;
 }
 
+// The same records, whatever their writes' keys: a key is new for every write, and rows that
+// reached the lab another way (an export imported) have none.
+bool SameRecords(const QStringList& columns, const TableRows& ours, const TableRows& theirs) {
+    if (ours.size() != theirs.size()) return false;
+    for (std::size_t r = 0; r < ours.size(); ++r)
+        for (qsizetype c = 0; c < columns.size(); ++c)
+            if (columns[c].compare(QLatin1String(db::kWriteKeyColumn), Qt::CaseInsensitive) != 0 &&
+                ours[r][c] != theirs[r][c])
+                return false;
+    return true;
+}
+
 QString QuotedList(const QStringList& names) {
     QStringList quoted;
     for (const QString& name : names) quoted << db::QuoteIdentifier(name);
@@ -111,7 +123,7 @@ class Merger {
                 TableRows theirs = RowsOf(*station, table->name, columns, participant);
                 const TableRows ours = RowsOf(lab_, table->name, columns, participant);
                 inLab = inLab || !ours.empty();
-                same = same && ours == theirs;
+                same = same && SameRecords(columns, ours, theirs);
                 rows[table->name] = {columns, std::move(theirs)};
             }
             if (inLab && !same) {
