@@ -18,9 +18,6 @@ namespace {
 
 const QString CrLf = QStringLiteral("\r\n");
 
-// The database of the HeldTransaction alive, if any.
-std::shared_ptr<db::Database> g_heldDatabase;
-
 std::shared_ptr<db::Database> OpenDatabaseAt(db::Workspace& workspace, const QString& path,
                                              bool readOnly) {
     return workspace.OpenDatabase(path, false, readOnly,
@@ -31,33 +28,35 @@ std::shared_ptr<db::Database> OpenDatabaseAt(db::Workspace& workspace, const QSt
 // already done are kept.
 class Opening {
   public:
-    Opening(const db::Query& source, bool readOnly) : source_(source), readOnly_(readOnly) {}
+    Opening(Run& run, const db::Query& source, bool readOnly)
+        : run_(run), source_(source), readOnly_(readOnly) {}
 
     std::unique_ptr<db::Recordset> run() {
         if (step_ == 1) {
-            path_ = DatabasePath();
+            path_ = DatabasePath(run_);
             step_ = 2;
         }
         if (step_ == 2) {
             workspace_ = db::DefaultWorkspace();
-            RunState.Workspace = workspace_;
+            run_.session.workspace = workspace_;
             step_ = 3;
         }
         if (step_ == 3) {
-            database_ =
-                g_heldDatabase ? g_heldDatabase : OpenDatabaseAt(*workspace_, path_, readOnly_);
-            RunState.Database = database_;
+            database_ = run_.session.held ? run_.session.held
+                                          : OpenDatabaseAt(*workspace_, path_, readOnly_);
+            run_.session.database = database_;
             step_ = 4;
         }
         auto recordset =
             database_->OpenRecordset(source_, readOnly_ ? db::dbOpenSnapshot : db::dbOpenDynaset);
         // A call made by an event during a wait may have replaced or cleared them.
-        RunState.Workspace = workspace_;
-        RunState.Database = database_;
+        run_.session.workspace = workspace_;
+        run_.session.database = database_;
         return recordset;
     }
 
   private:
+    Run& run_;
     db::Query source_;
     bool readOnly_;
     int step_ = 1;
@@ -68,24 +67,29 @@ class Opening {
 
 // "Problems opening table": Yes returns (the caller repeats the step), No ends the program,
 // saying that the database stopped the session.
-void AskProblemsOpening(const db::Error& error, const QString& status) {
+void AskProblemsOpening(Run& run, const db::Error& error, const QString& status) {
     const QString text =
         QStringLiteral("Error %1: %2").arg(error.number()).arg(error.description()) + CrLf +
         QStringLiteral("Status was ") + status + CrLf + QStringLiteral("Retry?");
-    if (runtime::MsgBox(text, runtime::vbYesNo, QStringLiteral("Problems opening table")) ==
+    if (run.MsgBox(text, runtime::vbYesNo, QStringLiteral("Problems opening table")) ==
         runtime::vbNo) {
-        EndAfterDatabaseFailure(error, status);
+        EndAfterDatabaseFailure(run, error, status);
     }
 }
 
-bool AskRetry(const db::Error& error, const QString& source, const QString& status) {
+bool AskRetry(const Run& run, const db::Error& error, const QString& source,
+              const QString& status) {
     const QString title = QStringLiteral("Error %1: ").arg(error.number()) + status;
     const QString text =
         error.description() + CrLf + source + CrLf + QStringLiteral("Retry? (No to quit)");
-    return runtime::MsgBox(text, runtime::vbYesNo + runtime::vbQuestion, title) == runtime::vbYes;
+    return run.MsgBox(text, runtime::vbYesNo + runtime::vbQuestion, title) == runtime::vbYes;
 }
 
 }  // namespace
+
+QString DatabasePath(const Run& run) {
+    return run.session.databasePath.isEmpty() ? DatabasePath() : run.session.databasePath;
+}
 
 QString DatabasePath() {
     const QString& chosen = runtime::CurrentContext().databasePath;
@@ -94,9 +98,9 @@ QString DatabasePath() {
            QStringLiteral("Hydrovat.mdb");
 }
 
-std::unique_ptr<db::Recordset> OpenTable(const db::Query& source, bool readOnly,
+std::unique_ptr<db::Recordset> OpenTable(Run& run, const db::Query& source, bool readOnly,
                                          const QString& status) {
-    Opening opening(source, readOnly);
+    Opening opening(run, source, readOnly);
     db::BackOff backOff;
     int immediateRepeats = 0;
     for (;;) {
@@ -109,18 +113,18 @@ std::unique_ptr<db::Recordset> OpenTable(const db::Query& source, bool readOnly,
                 case db::ErrorReaction::RepeatAtOnce:
                     if (++immediateRepeats > db::ImmediateRepeatsBeforeQuestion) {
                         immediateRepeats = 0;
-                        AskProblemsOpening(error, status);
+                        AskProblemsOpening(run, error, status);
                     }
                     break;
                 case db::ErrorReaction::StartAgain:
-                    return Opening(source, readOnly).run();
+                    return Opening(run, source, readOnly).run();
                 case db::ErrorReaction::AskUser:
-                    AskProblemsOpening(error, status);
+                    AskProblemsOpening(run, error, status);
                     break;
                 case db::ErrorReaction::BackOff:
                     if (backOff.spent()) {
-                        if (!AskRetry(error, source.sql, status)) {
-                            AskProblemsOpening(error, status);
+                        if (!AskRetry(run, error, source.sql, status)) {
+                            AskProblemsOpening(run, error, status);
                             break;  // repeat at once; the next failure asks again
                         }
                         backOff.restartAt(1);
@@ -132,11 +136,11 @@ std::unique_ptr<db::Recordset> OpenTable(const db::Query& source, bool readOnly,
     }
 }
 
-TableRead::TableRead(const db::Query& source, const QString& status) {
+TableRead::TableRead(Run& run, const db::Query& source, const QString& status) : run_(run) {
     try {
-        rows_ = OpenTable(source, true, status);
+        rows_ = OpenTable(run, source, true, status);
     } catch (...) {
-        CloseDatabase();
+        CloseDatabase(run);
         throw;
     }
 }
@@ -149,39 +153,40 @@ TableRead::~TableRead() {
     } catch (const db::Error&) {
     }
     try {
-        CloseDatabase();
+        CloseDatabase(run_);
     } catch (const db::Error&) {
     }
 }
 
-void CloseDatabase() {
-    if (RunState.Database) {
-        if (RunState.Database != g_heldDatabase) RunState.Database->Close();
-        RunState.Database.reset();
+void CloseDatabase(Run& run) {
+    if (run.session.database) {
+        if (run.session.database != run.session.held) run.session.database->Close();
+        run.session.database.reset();
     }
-    if (RunState.Workspace) {
-        RunState.Workspace->Close();
-        RunState.Workspace.reset();
+    if (run.session.workspace) {
+        run.session.workspace->Close();
+        run.session.workspace.reset();
     }
 }
 
-std::shared_ptr<db::Database> OpenDatabaseForWriting() {
-    return OpenDatabaseAt(*db::DefaultWorkspace(), DatabasePath(), false);
+std::shared_ptr<db::Database> OpenDatabaseForWriting(const Run& run) {
+    return OpenDatabaseAt(*db::DefaultWorkspace(), DatabasePath(run), false);
 }
 
-HeldTransaction::HeldTransaction() : HeldTransaction(OpenDatabaseForWriting()) {
+HeldTransaction::HeldTransaction(Run& run) : HeldTransaction(run, OpenDatabaseForWriting(run)) {
     closesDatabase_ = true;
 }
 
-HeldTransaction::HeldTransaction(std::shared_ptr<db::Database> database)
-    : database_(std::move(database)),
+HeldTransaction::HeldTransaction(Run& run, std::shared_ptr<db::Database> database)
+    : run_(run),
+      database_(std::move(database)),
       transaction_(std::make_unique<db::Transaction>(database_->connection())) {
-    g_heldDatabase = database_;
+    run_.session.held = database_;
 }
 
 HeldTransaction::~HeldTransaction() {
-    g_heldDatabase.reset();
-    if (RunState.Database == database_) CloseDatabase();
+    run_.session.held.reset();
+    if (run_.session.database == database_) CloseDatabase(run_);
     transaction_.reset();  // undoes the rows unless committed
     if (!closesDatabase_) return;
     try {

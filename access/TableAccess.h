@@ -8,21 +8,24 @@
 #include <chrono>
 #include <memory>
 
+#include "core/RunRecord.h"
 #include "db/Dao.h"
 
 // The context's database path, by default the program's folder followed by "/data/" and
 // "Hydrovat.mdb".
 QString DatabasePath();
+// The run's own database, else the context's.
+QString DatabasePath(const Run& run);
 
-std::unique_ptr<db::Recordset> OpenTable(const db::Query& source, bool readOnly,
+std::unique_ptr<db::Recordset> OpenTable(Run& run, const db::Query& source, bool readOnly,
                                          const QString& status);
-void CloseDatabase();
+void CloseDatabase(Run& run);
 
 // One read through OpenTable, read-only with the caller's status text: the recordset and the
 // database are closed however the read ends, by a return or by an error.
 class TableRead {
   public:
-    TableRead(const db::Query& source, const QString& status);
+    TableRead(Run& run, const db::Query& source, const QString& status);
     ~TableRead();
     TableRead(const TableRead&) = delete;
     TableRead& operator=(const TableRead&) = delete;
@@ -30,31 +33,33 @@ class TableRead {
     db::Recordset& rows() const { return *rows_; }
 
   private:
+    Run& run_;
     std::unique_ptr<db::Recordset> rows_;
 };
 
-// While alive, every table opened goes through one connection to the database and one write
+// While alive, every table the run opens goes through one connection to the database and one write
 // transaction: the rows written meanwhile are stored together by commit(), or not at all.
 class HeldTransaction {
   public:
     // On a connection of its own, closed with the transaction.
-    HeldTransaction();
+    explicit HeldTransaction(Run& run);
     // On a database the caller keeps open for several transactions in turn: the connection
     // keeps its prepared statements from one to the next.
-    explicit HeldTransaction(std::shared_ptr<db::Database> database);
+    HeldTransaction(Run& run, std::shared_ptr<db::Database> database);
     ~HeldTransaction();
     HeldTransaction(const HeldTransaction&) = delete;
     HeldTransaction& operator=(const HeldTransaction&) = delete;
     void commit();
 
   private:
+    Run& run_;
     std::shared_ptr<db::Database> database_;
     std::unique_ptr<db::Transaction> transaction_;
     bool closesDatabase_ = false;
 };
 
 // The experiment database opened for writing, for HeldTransactions in turn.
-std::shared_ptr<db::Database> OpenDatabaseForWriting();
+std::shared_ptr<db::Database> OpenDatabaseForWriting(const Run& run);
 
 // Quotes a text for an SQL text: wrapped in single quotes, inner quotes doubled.
 QString SqlText(const QString& value);

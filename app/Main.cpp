@@ -29,9 +29,6 @@
 
 namespace {
 
-int g_splashMilliseconds = 1500;
-std::unique_ptr<frmHydrovat> g_simulationScreen;
-
 // Ends the start-up with a message. No run has begun, so there are no earnings to announce.
 [[noreturn]] void EndStartUp(const QString& message) {
     runtime::MsgBox(message, runtime::vbOKOnly + runtime::vbCritical);
@@ -83,30 +80,37 @@ QString SchemaProblem(db::Connection& connection) {
         .arg(connection.location(), connection.loginName());
 }
 
+}  // namespace
+
+Program::Program() = default;
+
+Program::~Program() = default;
+
 // When the station's file names a lab server, every load and recording goes there.
-void FollowStationServer() {
-    const QString file = DatabasePath();
+void Program::FollowStationServer() {
+    const QString file = DatabasePath(run_);
     if (db::IsServerLocation(file)) return;
     try {
         const QString server = station::ServerOf(file);
-        if (!server.isEmpty()) runtime::CurrentContext().databasePath = server;
+        if (!server.isEmpty()) run_.session.databasePath = server;
     } catch (const db::Error&) {
         // A file that cannot be read is named by the check of the database that follows.
     }
 }
 
-void ShowSplashAndLoadVersions() {
+void Program::ShowSplashAndLoadVersions() {
     frmSplash splash;
     splash.show();
     splash.repaint();
-    IntegrityCheck integrity(DatabasePath());
-    ShowFor(g_splashMilliseconds);
+    IntegrityCheck integrity(DatabasePath(run_));
+    ShowFor(splashMilliseconds_);
     runtime::Randomize(runtime::TickCount());
     FollowStationServer();
-    if (const QString problem = DatabaseProblem(); !problem.isEmpty()) EndStartUp(problem);
+    if (const QString problem = DatabaseProblem(DatabasePath(run_)); !problem.isEmpty())
+        EndStartUp(problem);
     if (const QString damage = integrity.damage(); !damage.isEmpty()) EndStartUp(damage);
     try {
-        LoadVersions();
+        LoginForm().LoadVersions();
     } catch (const ConfigError& error) {
         EndStartUp(error.message());
     }
@@ -114,64 +118,58 @@ void ShowSplashAndLoadVersions() {
 
 // The login, shown until an accepted Start unloads it. Closing its window ends the program
 // as Quit does.
-void LogIn() {
+void Program::LogIn() {
     ui::ShowModal(LoginForm());
     const bool accepted = LoginForm().Accepted();
-    UnloadLoginForm();
+    login_.reset();
     if (!accepted) {
-        RunState.QuitAtLogin = true;
-        EndProgram();
+        run_.state.QuitAtLogin = true;
+        EndProgram(run_);
     }
 }
 
-void PrepareRun() {
+void Program::PrepareRun() {
     // The login checked the same; the database may have changed since.
     try {
-        RequireRunnableVersion();
+        RequireRunnableVersion(run_);
     } catch (const ConfigError& error) {
         EndStartUp(error.message());
     }
     try {
-        InitRun();
+        InitRun(run_);
     } catch (const runtime::RuntimeError& error) {
         EndStartUp(QStringLiteral("The recorded decisions of %1 could not be read.\r\nError "
                                   "%2: %3\r\nPlease call the experimenter.")
-                       .arg(RunState.SubjectName)
+                       .arg(run_.state.SubjectName)
                        .arg(error.number())
                        .arg(error.description()));
     }
 }
 
-}  // namespace
-
-void Main() {
+void Program::Main() {
     ShowSplashAndLoadVersions();
     LogIn();
     PrepareRun();
-    g_simulationScreen = std::make_unique<frmHydrovat>();
-    g_simulationScreen->show();
+    screen_ = std::make_unique<frmHydrovat>(run_);
+    screen_->show();
 }
 
-void CloseSession() {
-    ReleaseRun();
-    UnloadSimulationScreen();
-    UnloadLoginForm();
+void Program::CloseSession() {
+    ReleaseRun(run_);
+    screen_.reset();
+    login_.reset();
 }
 
-void SetSplashMilliseconds(int milliseconds) {
-    g_splashMilliseconds = milliseconds;
+frmLogin& Program::LoginForm() {
+    if (!login_) login_ = std::make_unique<frmLogin>(run_);
+    return *login_;
 }
 
-frmHydrovat* SimulationScreen() {
-    return g_simulationScreen.get();
+void Program::UnloadSimulationScreen() {
+    screen_.reset();
 }
 
-void UnloadSimulationScreen() {
-    g_simulationScreen.reset();
-}
-
-QString DatabaseProblem() {
-    const QString path = DatabasePath();
+QString DatabaseProblem(const QString& path) {
     if (const QString problem = FolderProblem(path); !problem.isEmpty()) return problem;
     try {
         // Opened for writing: a file the program cannot record into is refused before anyone

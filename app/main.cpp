@@ -32,14 +32,15 @@ int main(int argc, char** argv) {
     // A station's screen shows nothing but the program; --windowed is for a desk.
     std::unique_ptr<ui::WholeScreen> wholeScreen;
     if (!arguments->windowed) wholeScreen = std::make_unique<ui::WholeScreen>();
+    Program program;
     int status = 0;
     try {
-        Main();
+        program.Main();
         runtime::RunUntilEnd([] { QApplication::exec(); }, [] { QApplication::exit(); });
     } catch (const runtime::ProgramEnded& end) {
         status = static_cast<int>(end.status);
     }
-    CloseSession();
+    program.CloseSession();
     wholeScreen.reset();
     return status;
 }

@@ -43,7 +43,6 @@ class RamDatabase {
         db::CreateSchema(connection);
         context_->databasePath = file;
     }
-    ~RamDatabase() { CloseDatabase(); }
 
   private:
     QTemporaryDir dir_;
@@ -52,19 +51,18 @@ class RamDatabase {
 
 // A fresh time-driven run in the store view: every pause and the period clock 20 ms, delays
 // of 1, an environment that alternately fills and empties.
-void PrepareRun() {
-    ResetRunRecord();
+void PrepareRun(Run& run) {
     runtime::CurrentContext().twipsPerPixel = ui::kDesignTwipsPerPixel;
-    ExperimentSetupRecord& setup = ExperimentSetup;
-    RunStateRecord& run = RunState;
-    run.SubjectName = QStringLiteral("Bench");
-    run.Version = QStringLiteral("V1");
-    run.PipeUserIn = 0;
-    run.PipeUserOut = 1;
-    run.PipeEnvIn = 2;
-    run.PipeEnvOut = 3;
-    run.UserInflowTP = 1;
-    run.UserOutflowTP = 1;
+    ExperimentSetupRecord& setup = run.setup;
+    RunStateRecord& state = run.state;
+    state.SubjectName = QStringLiteral("Bench");
+    state.Version = QStringLiteral("V1");
+    state.PipeUserIn = 0;
+    state.PipeUserOut = 1;
+    state.PipeEnvIn = 2;
+    state.PipeEnvOut = 3;
+    state.UserInflowTP = 1;
+    state.UserOutflowTP = 1;
     setup.IsTimeDriven = true;
     setup.graphicalMode = false;
     setup.YUnits = QStringLiteral("People");
@@ -85,13 +83,13 @@ void PrepareRun() {
     setup.UsrMv = kPauseMs;
     setup.EnvMv = kPauseMs;
     setup.TimeBetweenEnvTries = kPauseMs;
-    for (auto* values : {&run.UserInFlow, &run.UserOutFlow, &run.BackOrder, &run.ForwardDischarge,
-                         &run.EnvInFlow, &run.EnvOutFlow}) {
+    for (auto* values : {&state.UserInFlow, &state.UserOutFlow, &state.BackOrder,
+                         &state.ForwardDischarge, &state.EnvInFlow, &state.EnvOutFlow}) {
         SizeArray(*values, kPeriods + 1);
     }
     for (int trial = 1; trial <= kPeriods; ++trial) {
-        run.EnvInFlow[trial] = trial % 2 ? 6 : 2;
-        run.EnvOutFlow[trial] = trial % 2 ? 2 : 6;
+        state.EnvInFlow[trial] = trial % 2 ? 6 : 2;
+        state.EnvOutFlow[trial] = trial % 2 ? 2 : 6;
     }
 }
 
@@ -128,8 +126,9 @@ double Percentile(std::vector<double> values, double q) {
 // simulated clock.
 long StepsOfTheRun() {
     RamDatabase database;
-    PrepareRun();
-    period::HeadlessPlayer player;
+    Run run;
+    PrepareRun(run);
+    period::HeadlessPlayer player(run);
     player.playToEnd();
     return player.stepsPlayed();
 }
@@ -137,13 +136,14 @@ long StepsOfTheRun() {
 double PhaseLateP95() {
     const long steps = StepsOfTheRun();
     RamDatabase database;
-    PrepareRun();
+    Run run;
+    PrepareRun(run);
     ui::ScopedScriptedDialogs dialogs;  // the earnings message
     QTimer wake;  // waiting for events never blocks for long, even if the cycle stalled
     HandlerStarts starts(wake);
     QCoreApplication::instance()->installEventFilter(&starts);
     {
-        frmHydrovat form;
+        frmHydrovat form(run);
         wake.start(50);
         QElapsedTimer limit;
         limit.start();

@@ -92,22 +92,23 @@ const QString& BenchServerDatabase() {
     return location;
 }
 
-void RecordOnce(const Row& row) {
-    auto rows =
-        OpenTable(QStringLiteral("datExperimentTrials"), false, QStringLiteral("Recording data"));
+void RecordOnce(Run& run, const Row& row) {
+    auto rows = OpenTable(run, QStringLiteral("datExperimentTrials"), false,
+                          QStringLiteral("Recording data"));
     rows->AddNew();
     for (const auto& [name, value] : row) rows->SetField(name, value);
     rows->SetField(QLatin1String(db::kWriteKeyColumn),
                    QUuid::createUuid().toString(QUuid::WithoutBraces));
     rows->Update();
     rows->Close();
-    CloseDatabase();
+    CloseDatabase(run);
 }
 
 void RecordThroughOpenTable(benchmark::State& state, const QString& location) {
     runtime::CurrentContext().databasePath = location;
     const Row row = EventRow();
-    for (auto _ : state) RecordOnce(row);
+    Run run;
+    for (auto _ : state) RecordOnce(run, row);
 }
 
 void InsertOnOpenConnection(benchmark::State& state, const QString& location) {
@@ -167,8 +168,9 @@ class OpenMonitor {
 
 double MillisecondsPerRecording(const Row& row, int recordings) {
     QElapsedTimer clock;
+    Run run;
     clock.start();
-    for (int i = 0; i < recordings; ++i) RecordOnce(row);
+    for (int i = 0; i < recordings; ++i) RecordOnce(run, row);
     return static_cast<double>(clock.nsecsElapsed()) / 1e6 / recordings;
 }
 

@@ -5,7 +5,8 @@
 
 namespace config {
 
-ConfigQuery::ConfigQuery(const QString& sql, const QString& status) : read_(sql, status) {}
+ConfigQuery::ConfigQuery(Run& run, const QString& sql, const QString& status)
+    : read_(run, sql, status) {}
 
 QVariant ConfigQuery::column(const QString& name, const QString& where) const {
     try {

@@ -17,8 +17,8 @@ namespace config {
 class ConfigQuery {
   public:
     // Every configuration load but the version list reports this status.
-    explicit ConfigQuery(const QString& sql,
-                         const QString& status = QStringLiteral("Loading configuration setup"));
+    ConfigQuery(Run& run, const QString& sql,
+                const QString& status = QStringLiteral("Loading configuration setup"));
 
     db::Recordset& rows() { return read_.rows(); }
 

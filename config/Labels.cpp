@@ -13,59 +13,61 @@ using config::ConfigQuery;
 
 // The version's labels by label number, lowest first unless `order` is " Desc".
 template <typename ReadRows>
-auto ReadLabels(const QString& columns, const QString& order, ReadRows&& readRows) {
-    const QString where = config::VersionName(RunState.Version) + QStringLiteral(" in tblLabels");
+auto ReadLabels(Run& run, const QString& columns, const QString& order, ReadRows&& readRows) {
+    const QString where = config::VersionName(run.state.Version) + QStringLiteral(" in tblLabels");
     return config::ReportingDatabaseErrors(where, [&] {
-        ConfigQuery query(QStringLiteral("Select %1 from tblLabels where version=%2 "
-                                         "order by LabelNumber%3")
-                              .arg(columns, SqlText(RunState.Version), order));
+        ConfigQuery query(run, QStringLiteral("Select %1 from tblLabels where version=%2 "
+                                              "order by LabelNumber%3")
+                                   .arg(columns, SqlText(run.state.Version), order));
         return readRows(query.rows());
     });
 }
 
 template <typename ReadRows>
-auto ReadLabelNames(const QString& order, ReadRows&& readRows) {
-    return ReadLabels(QStringLiteral("LabelName"), order, readRows);
+auto ReadLabelNames(Run& run, const QString& order, ReadRows&& readRows) {
+    return ReadLabels(run, QStringLiteral("LabelName"), order, readRows);
 }
 
 }  // namespace
 
-void LoadLabels() {
-    RunState.MarkLabels = ReadLabelNames(QString(), [](db::Recordset& rows) {
+void LoadLabels(Run& run) {
+    run.state.MarkLabels = ReadLabelNames(run, QString(), [&](db::Recordset& rows) {
         std::vector<QString> captions;
-        SizeArray(captions, ExperimentSetup.numMarks);
-        for (int i = 0; i < ExperimentSetup.numMarks && !rows.Eof(); ++i, rows.MoveNext()) {
+        SizeArray(captions, run.setup.numMarks);
+        for (int i = 0; i < run.setup.numMarks && !rows.Eof(); ++i, rows.MoveNext()) {
             captions[i] = config::ReadText(rows.Field(QStringLiteral("LabelName")));
         }
         return captions;
     });
 }
 
-void LoadTopLabelValue() {
-    RunState.TopLabelValue = ReadLabelNames(QStringLiteral(" Desc"), [](db::Recordset& rows) {
-        return rows.Eof() ? 0.0
-                          : runtime::LeadingNumber(
-                                config::ReadText(rows.Field(QStringLiteral("LabelName"))));
-    });
+void LoadTopLabelValue(Run& run) {
+    run.state.TopLabelValue =
+        ReadLabelNames(run, QStringLiteral(" Desc"), [&](db::Recordset& rows) {
+            return rows.Eof() ? 0.0
+                              : runtime::LeadingNumber(
+                                    config::ReadText(rows.Field(QStringLiteral("LabelName"))));
+        });
 }
 
 namespace config {
 
-std::vector<LabelRow> ReadLabelRows() {
-    return ReadLabels(QStringLiteral("LabelNumber, LabelName"), QString(), [](db::Recordset& rows) {
-        std::vector<LabelRow> labels;
-        for (; !rows.Eof(); rows.MoveNext()) {
-            const QVariant number = rows.Field(QStringLiteral("LabelNumber"));
-            const QVariant name = rows.Field(QStringLiteral("LabelName"));
-            LabelRow label;
-            bool isNumber = false;
-            const double value = number.toDouble(&isNumber);
-            if (!number.isNull() && isNumber) label.number = value;
-            if (!name.isNull()) label.name = name.toString();
-            labels.push_back(label);
-        }
-        return labels;
-    });
+std::vector<LabelRow> ReadLabelRows(Run& run) {
+    return ReadLabels(run, QStringLiteral("LabelNumber, LabelName"), QString(),
+                      [&](db::Recordset& rows) {
+                          std::vector<LabelRow> labels;
+                          for (; !rows.Eof(); rows.MoveNext()) {
+                              const QVariant number = rows.Field(QStringLiteral("LabelNumber"));
+                              const QVariant name = rows.Field(QStringLiteral("LabelName"));
+                              LabelRow label;
+                              bool isNumber = false;
+                              const double value = number.toDouble(&isNumber);
+                              if (!number.isNull() && isNumber) label.number = value;
+                              if (!name.isNull()) label.name = name.toString();
+                              labels.push_back(label);
+                          }
+                          return labels;
+                      });
 }
 
 }  // namespace config

@@ -14,8 +14,8 @@ namespace {
 
 using config::ConfigQuery;
 
-config::SetupRow LoadedSetup() {
-    return {RunState.Version, 0, ExperimentSetup};
+config::SetupRow LoadedSetup(const Run& run) {
+    return {run.state.Version, 0, run.setup};
 }
 
 struct EnvironmentRates {
@@ -29,11 +29,11 @@ struct ScenarioRate {
     double outflow = 0;
 };
 
-std::vector<ScenarioRate> ReadScenarioRows() {
-    const QString where = config::ScenarioPlace(ExperimentSetup);
+std::vector<ScenarioRate> ReadScenarioRows(Run& run) {
+    const QString where = config::ScenarioPlace(run.setup);
     return config::ReportingDatabaseErrors(where, [&] {
-        ConfigQuery query(QStringLiteral("Select * from tblScenarios where Scenario=%1;")
-                              .arg(ExperimentSetup.ScenarioUsed));
+        ConfigQuery query(run, QStringLiteral("Select * from tblScenarios where Scenario=%1;")
+                                   .arg(run.setup.ScenarioUsed));
         std::vector<ScenarioRate> rows;
         for (; !query.rows().Eof(); query.rows().MoveNext()) {
             const QString trialColumn = QStringLiteral("Trial");
@@ -52,14 +52,14 @@ std::vector<ScenarioRate> ReadScenarioRows() {
     });
 }
 
-EnvironmentRates ReadEnvironmentRates() {
-    const std::vector<ScenarioRate> rows = ReadScenarioRows();
+EnvironmentRates ReadEnvironmentRates(Run& run) {
+    const std::vector<ScenarioRate> rows = ReadScenarioRows(run);
     std::vector<config::ScenarioRow> periods;
     for (const ScenarioRate& row : rows) periods.push_back(row.period);
-    config::RequireNoRefusal(config::ScenarioRules(LoadedSetup(), periods));
+    config::RequireNoRefusal(config::ScenarioRules(LoadedSetup(run), periods));
     EnvironmentRates rates;
-    SizeArray(rates.inflow, ExperimentSetup.MaxNumberOfAScenarioType + 1);
-    SizeArray(rates.outflow, ExperimentSetup.MaxNumberOfAScenarioType + 1);
+    SizeArray(rates.inflow, run.setup.MaxNumberOfAScenarioType + 1);
+    SizeArray(rates.outflow, run.setup.MaxNumberOfAScenarioType + 1);
     for (const ScenarioRate& row : rows) {
         rates.inflow[row.period.trial] = row.inflow;
         rates.outflow[row.period.trial] = row.outflow;
@@ -67,11 +67,12 @@ EnvironmentRates ReadEnvironmentRates() {
     return rates;
 }
 
-std::vector<config::DelaySegment> ReadDelaySegments() {
-    const QString where = config::DelayScenarioPlace(ExperimentSetup);
+std::vector<config::DelaySegment> ReadDelaySegments(Run& run) {
+    const QString where = config::DelayScenarioPlace(run.setup);
     return config::ReportingDatabaseErrors(where, [&] {
-        ConfigQuery query(QStringLiteral("Select * from tblDelayScenarios where DelayScenario=%1;")
-                              .arg(ExperimentSetup.DelayScenario));
+        ConfigQuery query(run,
+                          QStringLiteral("Select * from tblDelayScenarios where DelayScenario=%1;")
+                              .arg(run.setup.DelayScenario));
         const QString orderColumn =
             db::FindTable(QStringLiteral("tblDelayScenarios"))->order.column;
         const bool numbered = query.rows().HasField(orderColumn);
@@ -96,12 +97,12 @@ std::vector<config::DelaySegment> ReadDelaySegments() {
     });
 }
 
-// The segments as LoadDelayScenario left them in RunState.
-std::vector<config::DelaySegment> LoadedDelaySegments() {
-    std::vector<config::DelaySegment> segments(RunState.InflowDelayCount);
+// The segments as LoadDelayScenario left them in run.state.
+std::vector<config::DelaySegment> LoadedDelaySegments(const Run& run) {
+    std::vector<config::DelaySegment> segments(run.state.InflowDelayCount);
     for (std::size_t i = 0; i < segments.size(); ++i) {
-        segments[i] = {0, RunState.InflowDelayValue[i], RunState.InflowDelayLength[i],
-                       RunState.OutflowDelayValue[i], RunState.OutflowDelayLength[i]};
+        segments[i] = {0, run.state.InflowDelayValue[i], run.state.InflowDelayLength[i],
+                       run.state.OutflowDelayValue[i], run.state.OutflowDelayLength[i]};
     }
     return segments;
 }
@@ -117,33 +118,33 @@ std::vector<double> WithTail(const std::vector<config::DelaySegment>& segments,
 
 }  // namespace
 
-void LoadScenario() {
-    EnvironmentRates rates = ReadEnvironmentRates();
-    RunState.EnvInFlow = std::move(rates.inflow);
-    RunState.EnvOutFlow = std::move(rates.outflow);
+void LoadScenario(Run& run) {
+    EnvironmentRates rates = ReadEnvironmentRates(run);
+    run.state.EnvInFlow = std::move(rates.inflow);
+    run.state.EnvOutFlow = std::move(rates.outflow);
 }
 
-void LoadDelayScenario() {
-    const std::vector<config::DelaySegment> segments = ReadDelaySegments();
-    config::RequireNoRefusal(config::DelayRules(LoadedSetup(), segments));
+void LoadDelayScenario(Run& run) {
+    const std::vector<config::DelaySegment> segments = ReadDelaySegments(run);
+    config::RequireNoRefusal(config::DelayRules(LoadedSetup(run), segments));
     const auto count = static_cast<std::int16_t>(segments.size());
-    RunState.InflowDelayCount = count;
-    RunState.OutflowDelayCount = count;
-    RunState.UserInflowTP = runtime::ToInt16(segments[0].inflowValue);
-    RunState.UserOutflowTP = runtime::ToInt16(segments[0].outflowValue);
-    RunState.InflowDelayValue = WithTail(segments, &config::DelaySegment::inflowValue);
-    RunState.InflowDelayLength = WithTail(segments, &config::DelaySegment::inflowLength);
-    RunState.OutflowDelayValue = WithTail(segments, &config::DelaySegment::outflowValue);
-    RunState.OutflowDelayLength = WithTail(segments, &config::DelaySegment::outflowLength);
+    run.state.InflowDelayCount = count;
+    run.state.OutflowDelayCount = count;
+    run.state.UserInflowTP = runtime::ToInt16(segments[0].inflowValue);
+    run.state.UserOutflowTP = runtime::ToInt16(segments[0].outflowValue);
+    run.state.InflowDelayValue = WithTail(segments, &config::DelaySegment::inflowValue);
+    run.state.InflowDelayLength = WithTail(segments, &config::DelaySegment::inflowLength);
+    run.state.OutflowDelayValue = WithTail(segments, &config::DelaySegment::outflowValue);
+    run.state.OutflowDelayLength = WithTail(segments, &config::DelaySegment::outflowLength);
 }
 
-void BuildDelaySchedule() {
-    config::RequireNoRefusal(config::DelayRules(LoadedSetup(), LoadedDelaySegments()));
-    const int upperBound = ExperimentSetup.MaxNumberOfAScenarioType;
+void BuildDelaySchedule(Run& run) {
+    config::RequireNoRefusal(config::DelayRules(LoadedSetup(run), LoadedDelaySegments(run)));
+    const int upperBound = run.setup.MaxNumberOfAScenarioType;
     std::vector<std::int16_t> inflowEnds =
-        config::DelayEnds(RunState.InflowDelayLength, RunState.InflowDelayCount, upperBound);
+        config::DelayEnds(run.state.InflowDelayLength, run.state.InflowDelayCount, upperBound);
     std::vector<std::int16_t> outflowEnds =
-        config::DelayEnds(RunState.OutflowDelayLength, RunState.OutflowDelayCount, upperBound);
-    RunState.InflowDelayEnd = std::move(inflowEnds);
-    RunState.OutflowDelayEnd = std::move(outflowEnds);
+        config::DelayEnds(run.state.OutflowDelayLength, run.state.OutflowDelayCount, upperBound);
+    run.state.InflowDelayEnd = std::move(inflowEnds);
+    run.state.OutflowDelayEnd = std::move(outflowEnds);
 }

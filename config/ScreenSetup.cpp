@@ -10,19 +10,19 @@
 #include "core/RunRecord.h"
 #include "runtime/NumberText.h"
 
-void RequireRunnableVersion() {
-    const config::SetupRow setup{RunState.Version, 0, ExperimentSetup};
-    if (ExperimentSetup.graphicalMode) {
-        config::RequireNoRefusal(config::LabelRules(setup, config::ReadLabelRows()));
-        LoadLabels();
-        LoadTopLabelValue();
+void RequireRunnableVersion(Run& run) {
+    const config::SetupRow setup{run.state.Version, 0, run.setup};
+    if (run.setup.graphicalMode) {
+        config::RequireNoRefusal(config::LabelRules(setup, config::ReadLabelRows(run)));
+        LoadLabels(run);
+        LoadTopLabelValue(run);
     }
     try {
-        LoadScenario();
+        LoadScenario(run);
     } catch (const ConfigError& error) {
         // The scenario's messages name its key; this names the version that uses it.
         throw ConfigError(
-            QStringLiteral("Version '%1' cannot run: %2").arg(RunState.Version, error.message()));
+            QStringLiteral("Version '%1' cannot run: %2").arg(run.state.Version, error.message()));
     }
 }
 

@@ -123,11 +123,11 @@ void ReadColumns(const config::CellOf& cell, const QString& where, ExperimentSet
     setup.AfterEveryNTrials = 1;
 }
 
-ExperimentSetupRecord ReadSetup(const QString& version) {
+ExperimentSetupRecord ReadSetup(Run& run, const QString& version) {
     const QString where = config::VersionName(version) + QStringLiteral(" in tblSetup");
     return config::ReportingDatabaseErrors(where, [&] {
-        ConfigQuery query(QStringLiteral("Select * from tblSetup where version=") +
-                          SqlText(version));
+        ConfigQuery query(
+            run, QStringLiteral("Select * from tblSetup where version=") + SqlText(version));
         if (query.rows().Eof()) {
             throw ConfigError(config::VersionName(version) +
                               QStringLiteral(" has no row in tblSetup."));
@@ -142,9 +142,9 @@ ExperimentSetupRecord ReadSetup(const QString& version) {
 
 }  // namespace
 
-QStringList ReadVersions() {
-    return config::ReportingDatabaseErrors(QStringLiteral("The version list in tblSetup"), [] {
-        ConfigQuery query(QStringLiteral("select Version from tblSetup order by version"),
+QStringList ReadVersions(Run& run) {
+    return config::ReportingDatabaseErrors(QStringLiteral("The version list in tblSetup"), [&] {
+        ConfigQuery query(run, QStringLiteral("select Version from tblSetup order by version"),
                           QStringLiteral("Loading versions"));
         QStringList versions;
         for (; !query.rows().Eof(); query.rows().MoveNext()) {
@@ -154,8 +154,8 @@ QStringList ReadVersions() {
     });
 }
 
-void LoadSetup() {
-    ExperimentSetup = ReadSetup(RunState.Version);
+void LoadSetup(Run& run) {
+    run.setup = ReadSetup(run, run.state.Version);
 }
 
 namespace config {

@@ -13,11 +13,11 @@
 
 // The Version of every row of tblSetup in ascending order, duplicates as often as they
 // occur; empty when the table is.
-QStringList ReadVersions();
+QStringList ReadVersions(Run& run);
 
-// Reads the first tblSetup row whose Version equals RunState.Version into ExperimentSetup
-// and sets AfterEveryNTrials to 1. On a ConfigError ExperimentSetup is left as it was.
-void LoadSetup();
+// Reads the first tblSetup row whose Version equals run.state.Version into run.setup
+// and sets AfterEveryNTrials to 1. On a ConfigError run.setup is left as it was.
+void LoadSetup(Run& run);
 
 namespace config {
 // "Version 'A'": how messages name a version.

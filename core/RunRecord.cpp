@@ -1,13 +1,19 @@
 #include "core/RunRecord.h"
 
-ExperimentSetupRecord ExperimentSetup;
-RunStateRecord RunState;
-
-void ResetRunRecord() {
-    ExperimentSetup = ExperimentSetupRecord{};
-    RunState = RunStateRecord{};
-}
-
 bool OrdersFallDueOnce(const ExperimentSetupRecord& setup) {
     return setup.IsTimeDriven || setup.OrdersDueOnce;
+}
+
+QDateTime Run::Now() const {
+    return clock ? clock() : runtime::Now();
+}
+
+runtime::TimeValue Run::TimeOfDay() const {
+    return runtime::TimeValue{Now().time().msecsSinceStartOfDay() / 1000};
+}
+
+int Run::MsgBox(const QString& text, int style, const QString& title) const {
+    if (!asks) return runtime::MsgBox(text, style, title);
+    return asks->messageBox(runtime::MessageBoxRequest{
+        text, title.isEmpty() ? runtime::ApplicationTitle() : title, style});
 }

@@ -1,14 +1,21 @@
 #pragma once
-// The run record: the parameters of the chosen version (ExperimentSetup) and everything
-// else one participant's run shares between screens and procedures (RunState).
-// Both exist once per process; every procedure reads and writes their fields by name.
+// One participant's run: the parameters of the chosen version (setup), everything else the
+// run shares between screens and procedures (state), its database session, its clock and whom
+// it asks. A run is a value: the model, the cycle, recording, resume and the screens receive
+// it, so one process can hold several runs at once.
 
+#include <QDate>
+#include <QDateTime>
 #include <QString>
 #include <cstdint>
+#include <functional>
 #include <memory>
 #include <vector>
 
 #include "runtime/Clock.h"
+#include "runtime/Questions.h"
+
+class QTimer;
 
 namespace db {
 class Database;
@@ -89,10 +96,6 @@ struct RunStateRecord {
     bool QuitAtLogin = false;
     bool ExitConfirmed = false;
 
-    // Database handles: present only between OpenTable and CloseDatabase
-    std::shared_ptr<db::Database> Database;
-    std::shared_ptr<db::Workspace> Workspace;
-
     // Configuration tables loaded at login and start-up
     std::vector<double> EnvInFlow;           // 0..MaxNumberOfAScenarioType+1
     std::vector<double> EnvOutFlow;          // 0..MaxNumberOfAScenarioType+1
@@ -154,8 +157,34 @@ struct RunStateRecord {
     bool ExitAuthorised = false;
 };
 
-extern ExperimentSetupRecord ExperimentSetup;
-extern RunStateRecord RunState;
+// The run's connection to the experiment database.
+struct RunSession {
+    QString databasePath;  // empty: the context's
+    // Present only between OpenTable and CloseDatabase.
+    std::shared_ptr<db::Database> database;
+    std::shared_ptr<db::Workspace> workspace;
+    // The database of the run's HeldTransaction alive, if any.
+    std::shared_ptr<db::Database> held;
+    // While above 0 nothing is recorded: a run that is only measured.
+    int recordingOff = 0;
+    // This station's claim on the run (empty: none held) and the timer that keeps it alive.
+    QString claim;
+    std::shared_ptr<QTimer> claimHeartbeat;
+};
 
-// Puts both records back to their state at start-up (used by tests).
-void ResetRunRecord();
+struct Run {
+    ExperimentSetupRecord setup;
+    RunStateRecord state;
+    RunSession session;
+    std::function<QDateTime()> clock;    // empty: the context's clock
+    runtime::Questions* asks = nullptr;  // nullptr: whom the context asks
+
+    // The run's date and time.
+    QDateTime Now() const;
+    QDate Today() const { return Now().date(); }
+    runtime::TimeValue TimeOfDay() const;
+    QString TimeText() const { return TimeOfDay().toText(); }
+    // Asks whom the run asks; an empty title stands for the application title.
+    int MsgBox(const QString& text, int style = runtime::vbOKOnly,
+               const QString& title = QString()) const;
+};

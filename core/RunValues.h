@@ -21,6 +21,6 @@ bool HasElement(const std::vector<T>& array, long index) {
 
 // In graphical mode amounts are held in screen units (times TwipsPerMark); shown and
 // recorded values are in model units.
-inline double InModelUnits(double held) {
-    return ExperimentSetup.graphicalMode ? held / RunState.TwipsPerMark : held;
+inline double InModelUnits(const Run& run, double held) {
+    return run.setup.graphicalMode ? held / run.state.TwipsPerMark : held;
 }

@@ -11,24 +11,24 @@ namespace {
 
 const QString kLineBreak = QStringLiteral("\r\n");
 
-runtime::ExitStatus StatusOfEnding() {
-    if (RunState.ExitConfirmed) return runtime::ExitStatus::EndedByExperimenter;
-    if (RunState.QuitAtLogin) return runtime::ExitStatus::QuitAtLogin;
+runtime::ExitStatus StatusOfEnding(const Run& run) {
+    if (run.state.ExitConfirmed) return runtime::ExitStatus::EndedByExperimenter;
+    if (run.state.QuitAtLogin) return runtime::ExitStatus::QuitAtLogin;
     return runtime::ExitStatus::Finished;
 }
 
 // Every row is stored whole as it is recorded, so what was recorded before the failure stays.
-QString WhatIsKept() {
-    if (RunState.SubjectName.isEmpty()) return QStringLiteral("Nothing had been recorded yet.");
-    if (RunState.CurrentTrial <= 0)
+QString WhatIsKept(const Run& run) {
+    if (run.state.SubjectName.isEmpty()) return QStringLiteral("Nothing had been recorded yet.");
+    if (run.state.CurrentTrial <= 0)
         return QStringLiteral("No period of %1's run had been played yet.")
-            .arg(RunState.SubjectName);
-    if (RunState.LastCompletePeriod <= 0)
+            .arg(run.state.SubjectName);
+    if (run.state.LastCompletePeriod <= 0)
         return QStringLiteral("No period of %1's run had been completed yet.")
-            .arg(RunState.SubjectName);
+            .arg(run.state.SubjectName);
     return QStringLiteral("Everything of %1's run recorded up to period %2 is kept.")
-        .arg(RunState.SubjectName)
-        .arg(RunState.LastCompletePeriod);
+        .arg(run.state.SubjectName)
+        .arg(run.state.LastCompletePeriod);
 }
 
 }  // namespace
@@ -37,41 +37,46 @@ QString EarningsFigure(double totBonus) {
     return runtime::FormatNumber(RoundAwayFromZero(totBonus, 1), QStringLiteral("00.00"));
 }
 
-QString EarningsMessage() {
-    return QStringLiteral("The game is over and you have earned ") +
-           EarningsFigure(RunState.TotBonus) +
+QString EarningsMessage(const Run& run) {
+    return EarningsMessage(run.state.TotBonus);
+}
+
+QString EarningsMessage(double totBonus) {
+    return QStringLiteral("The game is over and you have earned ") + EarningsFigure(totBonus) +
            QStringLiteral(
                " dollars. Thank you for your participation. Please call the experimenter for "
                "further instructions.");
 }
 
-void EndProgram() {
+void EndProgram(Run& run) {
     QString shown;
-    if (!RunState.ExitConfirmed && !RunState.QuitAtLogin) {
-        shown = EarningsMessage();
-        runtime::MsgBox(shown, runtime::vbOKOnly, QStringLiteral("Fluxmere"));
+    if (!run.state.ExitConfirmed && !run.state.QuitAtLogin) {
+        shown = EarningsMessage(run);
+        run.MsgBox(shown, runtime::vbOKOnly, QStringLiteral("Fluxmere"));
     }
-    runtime::EndRun(StatusOfEnding(), shown);
+    runtime::EndRun(StatusOfEnding(run), shown);
 }
 
-void EndExperiment() {
-    EndProgram();
+void EndExperiment(Run& run) {
+    EndProgram(run);
 }
 
 QString DatabaseFailureTitle() {
     return QStringLiteral("Database problem");
 }
 
-QString DatabaseFailureMessage(const runtime::RuntimeError& error, const QString& status) {
+QString DatabaseFailureMessage(const Run& run, const runtime::RuntimeError& error,
+                               const QString& status) {
     return QStringLiteral("The session has stopped: the experiment database could not be used.") +
            kLineBreak +
            QStringLiteral("Error %1: %2").arg(error.number()).arg(error.description()) +
-           kLineBreak + QStringLiteral("Status was ") + status + kLineBreak + WhatIsKept() +
+           kLineBreak + QStringLiteral("Status was ") + status + kLineBreak + WhatIsKept(run) +
            kLineBreak + QStringLiteral("Please call the experimenter.");
 }
 
-void EndAfterDatabaseFailure(const runtime::RuntimeError& error, const QString& status) {
-    const QString shown = DatabaseFailureMessage(error, status);
-    runtime::MsgBox(shown, runtime::vbOKOnly + runtime::vbCritical, DatabaseFailureTitle());
+void EndAfterDatabaseFailure(const Run& run, const runtime::RuntimeError& error,
+                             const QString& status) {
+    const QString shown = DatabaseFailureMessage(run, error, status);
+    run.MsgBox(shown, runtime::vbOKOnly + runtime::vbCritical, DatabaseFailureTitle());
     runtime::EndRun(runtime::ExitStatus::DatabaseFailure, shown);
 }

@@ -15,8 +15,9 @@ namespace {
 
 // The stored passwords of the user name's rows, read and the database closed again before
 // the slow comparison, so that the period cycle may record meanwhile.
-QStringList StoredPasswordsOf(const QString& username) {
+QStringList StoredPasswordsOf(Run& run, const QString& username) {
     const TableRead read(
+        run,
         QStringLiteral("Select password from tblPasswords where username=") + SqlText(username),
         QStringLiteral("Checking password"));
     QStringList stored;
@@ -47,10 +48,11 @@ std::vector<accounts::Verdict> VerdictsOn(const QStringList& stored, const QStri
 }
 
 // What a station function of the server answers, one value a row.
-QStringList ServerAnswers(const QString& function, const QVariantList& arguments) {
+QStringList ServerAnswers(Run& run, const QString& function, const QVariantList& arguments) {
     QStringList places;
     for (qsizetype i = 0; i < arguments.size(); ++i) places << QStringLiteral("?");
-    const TableRead read(db::Query(QStringLiteral("select %1(%2) as Answer")
+    const TableRead read(run,
+                         db::Query(QStringLiteral("select %1(%2) as Answer")
                                        .arg(function, places.join(QStringLiteral(", "))),
                                    arguments),
                          QStringLiteral("Checking password"));
@@ -73,17 +75,18 @@ QStringList StoredFormsOfTyped(const QStringList& settings, const QString& passw
     return forms;
 }
 
-void CheckOnTheServer(const QString& username, const QString& password) {
-    const QStringList settings = ServerAnswers(QLatin1String(db::kPasswordSettings), {username});
+void CheckOnTheServer(Run& run, const QString& username, const QString& password) {
+    const QStringList settings =
+        ServerAnswers(run, QLatin1String(db::kPasswordSettings), {username});
     if (settings.isEmpty() || password.isEmpty()) return;
     const QStringList forms = StoredFormsOfTyped(settings, password);
     for (const QString& form : forms) {
         if (form.isEmpty() ||
             !db::IsTrue(
-                ServerAnswers(QLatin1String(db::kPasswordCheck), {username, form}).value(0)))
+                ServerAnswers(run, QLatin1String(db::kPasswordCheck), {username, form}).value(0)))
             continue;
-        RunState.ExpectedPassword = form;
-        RunState.PasswordMatched = true;
+        run.state.ExpectedPassword = form;
+        run.state.PasswordMatched = true;
         return;
     }
     if (forms.contains(QString())) RaiseUnreadable(username);
@@ -91,16 +94,16 @@ void CheckOnTheServer(const QString& username, const QString& password) {
 
 }  // namespace
 
-void CheckPassword(const QString& username, const QString& password) {
-    RunState.PasswordMatched = false;
-    if (db::IsServerLocation(DatabasePath())) return CheckOnTheServer(username, password);
-    const QStringList stored = StoredPasswordsOf(username);
+void CheckPassword(Run& run, const QString& username, const QString& password) {
+    run.state.PasswordMatched = false;
+    if (db::IsServerLocation(DatabasePath(run))) return CheckOnTheServer(run, username, password);
+    const QStringList stored = StoredPasswordsOf(run, username);
     if (stored.isEmpty()) return;
-    RunState.ExpectedPassword = stored.first();
+    run.state.ExpectedPassword = stored.first();
     const std::vector<accounts::Verdict> verdicts = VerdictsOn(stored, password);
     if (verdicts.back() == accounts::Verdict::Matches) {
-        RunState.ExpectedPassword = stored[static_cast<qsizetype>(verdicts.size() - 1)];
-        RunState.PasswordMatched = true;
+        run.state.ExpectedPassword = stored[static_cast<qsizetype>(verdicts.size() - 1)];
+        run.state.PasswordMatched = true;
         return;
     }
     if (std::find(verdicts.begin(), verdicts.end(), accounts::Verdict::Unreadable) !=

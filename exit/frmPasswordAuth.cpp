@@ -34,7 +34,7 @@ QString DatabaseReported(const db::Error& error) {
 
 }  // namespace
 
-frmPasswordAuth::frmPasswordAuth(QWidget* owner) : QWidget(owner, Qt::Dialog) {
+frmPasswordAuth::frmPasswordAuth(Run& run, QWidget* owner) : QWidget(owner, Qt::Dialog), run_(run) {
     setObjectName(QStringLiteral("frmPasswordAuth"));
     setWindowTitle(QStringLiteral("Authentication"));
     setFixedSize(ui::TwipsToPixelsX(kClientWidth), ui::TwipsToPixelsY(kClientHeight));
@@ -104,10 +104,10 @@ void frmPasswordAuth::Command1_Click() {
                         runtime::vbOKOnly + runtime::vbExclamation);
         return;
     }
-    if (RunState.PasswordMatched) {
-        RunState.ExitConfirmed = true;
-        RunState.ExitAuthorised = true;
-        EndProgram();
+    if (run_.state.PasswordMatched) {
+        run_.state.ExitConfirmed = true;
+        run_.state.ExitAuthorised = true;
+        EndProgram(run_);
     }
     runtime::MsgBox(QStringLiteral("Username or Password is incorrect. Please try again"),
                     runtime::vbOKOnly + runtime::vbExclamation,
@@ -125,7 +125,7 @@ void frmPasswordAuth::CheckWithoutASecondClick() {
         checking_ = false;
         setEnabled(true);
     });
-    CheckPassword(txtUsername.text(), txtPassword.text());
+    CheckPassword(run_, txtUsername.text(), txtPassword.text());
 }
 
 void frmPasswordAuth::closeEvent(QCloseEvent* event) {
@@ -136,15 +136,15 @@ void frmPasswordAuth::closeEvent(QCloseEvent* event) {
 }
 
 void frmPasswordAuth::Command2_Click() {
-    RunState.ExitAuthorised = false;
+    run_.state.ExitAuthorised = false;
     close();
 }
 
-bool ShowPasswordAuth(QWidget* owner) {
+bool ShowPasswordAuth(Run& run, QWidget* owner) {
     // A fresh form for every showing, gone once it returns or the program ends inside it. The
     // guarded pointer covers an owner that takes its child along first.
-    const QPointer<frmPasswordAuth> form = new frmPasswordAuth(owner);
+    const QPointer<frmPasswordAuth> form = new frmPasswordAuth(run, owner);
     const auto unload = qScopeGuard([&form] { delete form.data(); });
     ui::ShowModal(*form);
-    return RunState.ExitAuthorised;
+    return run.state.ExitAuthorised;
 }

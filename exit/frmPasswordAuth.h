@@ -8,6 +8,8 @@
 #include <QPushButton>
 #include <QWidget>
 
+#include "core/RunRecord.h"
+
 class frmPasswordAuth : public QWidget {
   public:
     // The client area in twips.
@@ -15,7 +17,7 @@ class frmPasswordAuth : public QWidget {
     static constexpr double kClientHeight = 3090;
 
     // Creating the form loads it (Form_Load). A given owner keeps it over that window.
-    explicit frmPasswordAuth(QWidget* owner = nullptr);
+    explicit frmPasswordAuth(Run& run, QWidget* owner = nullptr);
 
     QLabel Label1{this};
     QLineEdit txtUsername{this};
@@ -37,10 +39,11 @@ class frmPasswordAuth : public QWidget {
     void ClearBoxes();
     void CheckWithoutASecondClick();
 
+    Run& run_;
     bool checking_ = false;
 };
 
-// Shows a fresh password form modally over the owner and returns RunState.ExitAuthorised
+// Shows a fresh password form modally over the owner and returns run.state.ExitAuthorised
 // once it has closed: false, since an accepted password ends the program inside the form.
 // The period cycle's timers go on firing meanwhile.
-bool ShowPasswordAuth(QWidget* owner = nullptr);
+bool ShowPasswordAuth(Run& run, QWidget* owner = nullptr);

@@ -14,13 +14,14 @@ namespace {
 
 // The Subject of the version's registration row whose name equals SubjectName without
 // regard to letter case, as it was registered.
-std::optional<QString> RegisteredName() {
-    const TableRead read(
-        QStringLiteral("select Subject from datSubject where Version=") + SqlText(RunState.Version),
-        QStringLiteral("Check New User"));
+std::optional<QString> RegisteredName(Run& run) {
+    const TableRead read(run,
+                         QStringLiteral("select Subject from datSubject where Version=") +
+                             SqlText(run.state.Version),
+                         QStringLiteral("Check New User"));
     db::Recordset& rows = read.rows();
     std::optional<QString> found;
-    const QString typed = RunState.SubjectName.toLower();
+    const QString typed = run.state.SubjectName.toLower();
     for (; !rows.Eof() && !found; rows.MoveNext()) {
         const QVariant subject = rows.Field(QStringLiteral("Subject"));
         if (!subject.isNull() && subject.toString().toLower() == typed) found = subject.toString();
@@ -41,42 +42,44 @@ bool SameForDatabase(const QString& a, const QString& b) {
     return true;
 }
 
-void WriteDemographics(const QString& table, const Demographics& subject) {
-    WriteRecord(table, table, QStringLiteral("Recording demographics"), [&](db::Recordset& row) {
-        row.AddNew();
-        row.SetField(QStringLiteral("Subject"), RunState.SubjectName);
-        row.SetField(QStringLiteral("Version"), RunState.Version);
-        row.SetField(QStringLiteral("Condition"), RunState.Condition);
-        row.SetField(QStringLiteral("Major"), subject.major);
-        row.SetField(QStringLiteral("Gender"), subject.gender);
-        row.SetField(QStringLiteral("Age"), subject.age);
-        row.SetField(QStringLiteral("Date"), runtime::Today());
-        row.SetField(QStringLiteral("Time"), runtime::TimeText());
-        // Start-up adds the column to older files; one it could not add goes on without it.
-        if (row.HasField(QStringLiteral("Station")))
-            row.SetField(QStringLiteral("Station"), StationName());
-        row.Update();
-    });
+void WriteDemographics(Run& run, const QString& table, const Demographics& subject) {
+    WriteRecord(run, table, table, QStringLiteral("Recording demographics"),
+                [&](db::Recordset& row) {
+                    row.AddNew();
+                    row.SetField(QStringLiteral("Subject"), run.state.SubjectName);
+                    row.SetField(QStringLiteral("Version"), run.state.Version);
+                    row.SetField(QStringLiteral("Condition"), run.state.Condition);
+                    row.SetField(QStringLiteral("Major"), subject.major);
+                    row.SetField(QStringLiteral("Gender"), subject.gender);
+                    row.SetField(QStringLiteral("Age"), subject.age);
+                    row.SetField(QStringLiteral("Date"), run.Today());
+                    row.SetField(QStringLiteral("Time"), run.TimeText());
+                    // Start-up adds the column to older files; one it could not add goes on without
+                    // it.
+                    if (row.HasField(QStringLiteral("Station")))
+                        row.SetField(QStringLiteral("Station"), StationName());
+                    row.Update();
+                });
 }
 
 }  // namespace
 
-bool CheckNewUser() {
-    const std::optional<QString> registered = RegisteredName();
+bool CheckNewUser(Run& run) {
+    const std::optional<QString> registered = RegisteredName(run);
     if (!registered) return true;
     // The name keeps the letters as typed where the database finds the participant's
     // rows under it; a name that differs in other letters (MÜLLER for Müller) goes on
     // under the registered spelling, or its recorded run would not be found.
-    if (!SameForDatabase(*registered, RunState.SubjectName)) {
-        RunState.SubjectName = *registered;
+    if (!SameForDatabase(*registered, run.state.SubjectName)) {
+        run.state.SubjectName = *registered;
     }
-    RunState.CurrentTrial = GetLastTrial(QStringLiteral("datExperimentTrials"));
+    run.state.CurrentTrial = GetLastTrial(run, QStringLiteral("datExperimentTrials"));
     return false;
 }
 
-bool RecordDemographics(const Demographics& subject) {
+bool RecordDemographics(Run& run, const Demographics& subject) {
     try {
-        WriteDemographics(QStringLiteral("datSubject"), subject);
+        WriteDemographics(run, QStringLiteral("datSubject"), subject);
     } catch (const db::Error& error) {
         if (error.number() != db::errors::DuplicateKey) throw;
         return false;
@@ -84,10 +87,10 @@ bool RecordDemographics(const Demographics& subject) {
     return true;
 }
 
-QString RegisteredMeanwhileMessage() {
+QString RegisteredMeanwhileMessage(const Run& run) {
     return QStringLiteral(
                "The name %1 was registered in version %2 on another station a moment ago. Two "
                "participants cannot share a name.\r\nPlease choose another name, or call the "
                "experimenter.")
-        .arg(RunState.SubjectName, RunState.Version);
+        .arg(run.state.SubjectName, run.state.Version);
 }

@@ -4,11 +4,13 @@
 
 #include <QString>
 
+#include "core/RunRecord.h"
+
 // True for a participant not yet registered under Version. The name is compared without
 // regard to letter case (any alphabet). For a returning participant CurrentTrial and the
 // state of the last recorded event are restored (GetLastTrial). A database error is passed
 // on: taking an unreadable participant for a new one would register and record them twice.
-bool CheckNewUser();
+bool CheckNewUser(Run& run);
 
 // What the registration form asks.
 struct Demographics {
@@ -20,7 +22,7 @@ struct Demographics {
 // Appends the datSubject row: Subject, Version, Condition, Major, Gender, Age, Date, Time.
 // False, with nothing written, when another station registered the same name in the version
 // since CheckNewUser found it new.
-bool RecordDemographics(const Demographics& subject);
+bool RecordDemographics(Run& run, const Demographics& subject);
 
 // What the participant is told when RecordDemographics found the name taken meanwhile.
-QString RegisteredMeanwhileMessage();
+QString RegisteredMeanwhileMessage(const Run& run);

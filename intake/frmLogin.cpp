@@ -27,33 +27,31 @@
 
 namespace {
 
-std::unique_ptr<frmLogin> g_loginForm;
-
 constexpr int kEnter = 13;
 constexpr QRect kNameBoxTwips(1080, 360, 2895, 375);
 constexpr QRect kVersionBoxTwips(5280, 360, 855, 420);
 
-QString NoVersionsMessage() {
+QString NoVersionsMessage(const Run& run) {
     return QStringLiteral(
                "No version of the experiment is set up: the table tblSetup of the experiment "
                "database is empty.\r\n") +
-           db::LocationForMessages(DatabasePath()) +
+           db::LocationForMessages(DatabasePath(run)) +
            QStringLiteral("\r\nPlease call the experimenter.");
 }
 
-QString UnreadableRunMessage(const runtime::RuntimeError& error) {
+QString UnreadableRunMessage(const Run& run, const runtime::RuntimeError& error) {
     return QStringLiteral(
                "The records of %1 in version %2 cannot be read, so the run can neither "
                "continue nor start again under this name.\r\nError %3: %4\r\nPlease "
                "call the experimenter.")
-        .arg(RunState.SubjectName, RunState.Version)
+        .arg(run.state.SubjectName, run.state.Version)
         .arg(error.number())
         .arg(error.description());
 }
 
 }  // namespace
 
-frmLogin::frmLogin() {
+frmLogin::frmLogin(Run& run) : run_(run) {
     intake::SetUpForm(*this, QStringLiteral("frmLogin"), QStringLiteral("Welcome"), 6375, 1725);
     intake::SetUpLabel(lblLogin, QStringLiteral("Login: "));
     intake::Place(lblLogin, 360, 360, 735, 375);
@@ -157,35 +155,36 @@ void frmLogin::FitVersionBoxToItsVersions() {
 }
 
 void frmLogin::cmdQuit_Click() {
-    RunState.QuitAtLogin = true;
-    EndProgram();
+    run_.state.QuitAtLogin = true;
+    EndProgram(run_);
 }
 
 void frmLogin::cmdStart_Click() {
-    RunState.SubjectName = txtName.text().trimmed();
-    RunState.Version = cboVersion.currentText();
+    run_.state.SubjectName = txtName.text().trimmed();
+    run_.state.Version = cboVersion.currentText();
     txtName.setSelection(0, static_cast<int>(txtName.text().size()));
     txtName.setFocus();
     // Each press starts from a clean run: nothing restored for an earlier name stays.
-    ForgetRestoredRun();
+    ForgetRestoredRun(run_);
     if (cboVersion.count() == 0) {
-        runtime::MsgBox(NoVersionsMessage(), runtime::vbOKOnly + runtime::vbExclamation);
+        runtime::MsgBox(NoVersionsMessage(run_), runtime::vbOKOnly + runtime::vbExclamation);
         return;
     }
     if (!LoadVersion()) return;
-    if (const QString problem = SetupCheckProblem(); !problem.isEmpty()) {
+    if (const QString problem = SetupCheckProblem(run_); !problem.isEmpty()) {
         // The version cannot run: an ending without earnings, which were never played for.
         runtime::MsgBox(problem, runtime::vbOKOnly);
         runtime::EndRun(runtime::ExitStatus::StartUpRefused, problem);
     }
-    SizeArray(RunState.BackOrder, ExperimentSetup.MaxTrial + 1L);
-    SizeArray(RunState.ForwardDischarge, ExperimentSetup.MaxTrial + 1L);
+    SizeArray(run_.state.BackOrder, run_.setup.MaxTrial + 1L);
+    SizeArray(run_.state.ForwardDischarge, run_.setup.MaxTrial + 1L);
     bool isNew = false;
     try {
-        isNew = CheckNewUser();
+        isNew = CheckNewUser(run_);
     } catch (const runtime::RuntimeError& error) {
-        ForgetRestoredRun();
-        runtime::MsgBox(UnreadableRunMessage(error), runtime::vbOKOnly + runtime::vbExclamation);
+        ForgetRestoredRun(run_);
+        runtime::MsgBox(UnreadableRunMessage(run_, error),
+                        runtime::vbOKOnly + runtime::vbExclamation);
         return;
     }
     if (isNew) {
@@ -199,10 +198,10 @@ void frmLogin::cmdStart_Click() {
 // a version that cannot be used is named in a message and the login stays.
 bool frmLogin::LoadVersion() {
     try {
-        LoadSetup();
-        LoadDelayScenario();
-        BuildDelaySchedule();
-        RequireRunnableVersion();
+        LoadSetup(run_);
+        LoadDelayScenario(run_);
+        BuildDelaySchedule(run_);
+        RequireRunnableVersion(run_);
         return true;
     } catch (const ConfigError& error) {
         runtime::MsgBox(error.message(), runtime::vbOKOnly + runtime::vbExclamation);
@@ -215,27 +214,28 @@ bool frmLogin::LoadVersion() {
 bool frmLogin::ClaimForThisStation() {
     std::optional<RunHolder> holder;
     try {
-        holder = ClaimRun();
+        holder = ClaimRun(run_);
     } catch (const runtime::RuntimeError& error) {
-        ForgetRestoredRun();
-        runtime::MsgBox(UnreadableRunMessage(error), runtime::vbOKOnly + runtime::vbExclamation);
+        ForgetRestoredRun(run_);
+        runtime::MsgBox(UnreadableRunMessage(run_, error),
+                        runtime::vbOKOnly + runtime::vbExclamation);
         return false;
     }
     if (!holder) return true;
-    ForgetRestoredRun();
-    runtime::MsgBox(RunHeldMessage(*holder), runtime::vbOKOnly + runtime::vbExclamation);
+    ForgetRestoredRun(run_);
+    runtime::MsgBox(RunHeldMessage(run_, *holder), runtime::vbOKOnly + runtime::vbExclamation);
     return false;
 }
 
 void frmLogin::RegisterNewParticipant() {
     if (!ClaimForThisStation()) return;
     hide();
-    frmNewSubject registration;
+    frmNewSubject registration(run_);
     ui::ShowModal(registration);
     if (registration.Registered) {
         Accept();
     } else {
-        ReleaseRun();
+        ReleaseRun(run_);
         ui::ShowModal(*this);
     }
 }
@@ -245,25 +245,25 @@ void frmLogin::RegisterNewParticipant() {
 // The run has ended either way, so a row that cannot be completed stays as it was.
 void frmLogin::SettleFinishedRun() {
     try {
-        InitRun();
+        InitRun(run_);
     } catch (const runtime::RuntimeError&) {
     }
 }
 
 void frmLogin::OfferContinuation() {
-    if (RunState.CurrentTrial >= ExperimentSetup.MaxTrial) {
+    if (run_.state.CurrentTrial >= run_.setup.MaxTrial) {
         SettleFinishedRun();
-        EndProgram();
+        EndProgram(run_);
     }
     if (!ClaimForThisStation()) return;
     const int answer = runtime::MsgBox(
-        QStringLiteral("Continue with Trial #") + QString::number(RunState.CurrentTrial + 1),
+        QStringLiteral("Continue with Trial #") + QString::number(run_.state.CurrentTrial + 1),
         runtime::vbYesNo,
-        QStringLiteral("Login ") + RunState.SubjectName + QStringLiteral(" already used"));
+        QStringLiteral("Login ") + run_.state.SubjectName + QStringLiteral(" already used"));
     if (answer == runtime::vbYes) {
         Accept();
     } else {
-        ReleaseRun();
+        ReleaseRun(run_);
     }
 }
 
@@ -272,25 +272,15 @@ void frmLogin::Accept() {
     hide();
 }
 
-frmLogin& LoginForm() {
-    if (!g_loginForm) g_loginForm = std::make_unique<frmLogin>();
-    return *g_loginForm;
+void frmLogin::LoadVersions() {
+    cboVersion.addItems(ReadVersions(run_));
+    if (cboVersion.count() > 0) cboVersion.setCurrentIndex(0);
+    FitVersionBoxToItsVersions();
+    ShowVersionFromItsStart();
 }
 
-void UnloadLoginForm() {
-    g_loginForm.reset();
-}
-
-void LoadVersions() {
-    QComboBox& box = LoginForm().cboVersion;
-    box.addItems(ReadVersions());
-    if (box.count() > 0) box.setCurrentIndex(0);
-    LoginForm().FitVersionBoxToItsVersions();
-    LoginForm().ShowVersionFromItsStart();
-}
-
-QString SetupCheckProblem() {
+QString SetupCheckProblem(const Run& run) {
     const config::Findings findings = config::InitialOrderRules(
-        {RunState.Version, 0, ExperimentSetup}, RunState.UserInflowTP, RunState.UserOutflowTP);
+        {run.state.Version, 0, run.setup}, run.state.UserInflowTP, run.state.UserOutflowTP);
     return findings.empty() ? QString() : findings.front().message;
 }

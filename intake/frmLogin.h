@@ -9,9 +9,11 @@
 #include <QPushButton>
 #include <QWidget>
 
+#include "core/RunRecord.h"
+
 class frmLogin : public QWidget {
   public:
-    frmLogin();
+    explicit frmLogin(Run& run);
     ~frmLogin() override;
 
     QLabel lblLogin{this};
@@ -28,6 +30,8 @@ class frmLogin : public QWidget {
     void cmdStart_Click();
     void cmdQuit_Click();
 
+    // Fills the version box with the versions of tblSetup, the first selected.
+    void LoadVersions();
     void ShowVersionFromItsStart();
     // Widens the version box, and the form with it, until the longest version shows whole.
     void FitVersionBoxToItsVersions();
@@ -46,16 +50,10 @@ class frmLogin : public QWidget {
     void SettleFinishedRun();
     void Accept();
 
+    Run& run_;
     bool accepted_ = false;
 };
 
-// The login form, created on first use; UnloadLoginForm destroys it.
-frmLogin& LoginForm();
-void UnloadLoginForm();
-
-// Fills the login form's version box with the versions of tblSetup, the first selected.
-void LoadVersions();
-
 // The login's setup check, asked of the rule book for the loaded setup and starting delays:
 // the message when an initial order could never be delivered with a delay of 1, else empty.
-QString SetupCheckProblem();
+QString SetupCheckProblem(const Run& run);

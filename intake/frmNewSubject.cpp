@@ -58,7 +58,7 @@ const QStringList& Majors() {
     return majors;
 }
 
-frmNewSubject::frmNewSubject() {
+frmNewSubject::frmNewSubject(Run& run) : run_(run) {
     intake::SetUpForm(*this, QStringLiteral("frmNewSubject"), QStringLiteral("Subject Info: "),
                       5055, 2550);
     intake::SetUpLabel(tagAge, QStringLiteral("Age:"));
@@ -113,7 +113,7 @@ void frmNewSubject::Form_Load() {
     cboMajor.addItems(Majors());
     cboMajor.setCurrentIndex(-1);
     cboMajor.setEditText(QStringLiteral("Major"));
-    setWindowTitle(windowTitle() + RunState.SubjectName);
+    setWindowTitle(windowTitle() + run_.state.SubjectName);
     // Setting the major's text above counts as a change; this undoes it.
     FieldFilled = {false, false, false};
     Registered = false;
@@ -162,16 +162,18 @@ void frmNewSubject::cboMajor_Click() {
 }
 
 void frmNewSubject::btnBegin_Click() {
-    RunState.Condition =
-        ExperimentSetup.graphicalMode ? QStringLiteral("continuous") : QStringLiteral("discrete");
-    Registered = RecordDemographics(Demographics{
-        cboMajor.currentText(),
-        optMale.isChecked() ? QStringLiteral("Male") : QStringLiteral("Female"),
-        runtime::LeadingNumber(txtAge.text()),
-    });
+    run_.state.Condition =
+        run_.setup.graphicalMode ? QStringLiteral("continuous") : QStringLiteral("discrete");
+    Registered = RecordDemographics(
+        run_, Demographics{
+                  cboMajor.currentText(),
+                  optMale.isChecked() ? QStringLiteral("Male") : QStringLiteral("Female"),
+                  runtime::LeadingNumber(txtAge.text()),
+              });
     // Taken meanwhile by another station: the login is shown again.
     if (!Registered)
-        runtime::MsgBox(RegisteredMeanwhileMessage(), runtime::vbOKOnly + runtime::vbExclamation);
+        runtime::MsgBox(RegisteredMeanwhileMessage(run_),
+                        runtime::vbOKOnly + runtime::vbExclamation);
     close();
 }
 

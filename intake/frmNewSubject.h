@@ -11,9 +11,11 @@
 #include <QWidget>
 #include <array>
 
+#include "core/RunRecord.h"
+
 class frmNewSubject : public QWidget {
   public:
-    frmNewSubject();
+    explicit frmNewSubject(Run& run);
 
     QLabel tagAge{this};
     QLineEdit txtAge{this};
@@ -41,6 +43,8 @@ class frmNewSubject : public QWidget {
   private:
     void Form_Load();
     void EnableBegin();
+
+    Run& run_;
 };
 
 // What the age box may hold, however it gets there (keys, paste, drop): nothing, or a whole

@@ -7,29 +7,29 @@
 
 namespace {
 
-void AssignEvent(db::Recordset& record, const QString& eventType) {
-    const ExperimentSetupRecord& setup = ExperimentSetup;
-    const RunStateRecord& run = RunState;
-    const long trial = run.CurrentTrial;
-    record.SetField(QStringLiteral("Subject"), run.SubjectName);
-    record.SetField(QStringLiteral("Version"), run.Version);
+void AssignEvent(const Run& run, db::Recordset& record, const QString& eventType) {
+    const ExperimentSetupRecord& setup = run.setup;
+    const RunStateRecord& state = run.state;
+    const long trial = state.CurrentTrial;
+    record.SetField(QStringLiteral("Subject"), state.SubjectName);
+    record.SetField(QStringLiteral("Version"), state.Version);
     record.SetField(QStringLiteral("eventType"), eventType);
-    record.SetField(QStringLiteral("EventID"), run.EventID);
-    record.SetField(QStringLiteral("Trial"), run.CurrentTrial);
-    record.SetField(QStringLiteral("Date"), runtime::Today());
-    record.SetField(QStringLiteral("Time"), runtime::TimeText());
-    record.SetField(QStringLiteral("CurrentCost"), run.CurrentCost);
-    record.SetField(QStringLiteral("TotCost"), run.TotCost);
-    AssignOrderColumns(record);
-    record.SetField(QStringLiteral("EnvInFlow"), ElementOrZero(run.EnvInFlow, trial));
-    record.SetField(QStringLiteral("EnvOutFlow"), ElementOrZero(run.EnvOutFlow, trial));
-    AssignPipelineColumns(record);
-    AssignTankColumns(record);
+    record.SetField(QStringLiteral("EventID"), state.EventID);
+    record.SetField(QStringLiteral("Trial"), state.CurrentTrial);
+    record.SetField(QStringLiteral("Date"), run.Today());
+    record.SetField(QStringLiteral("Time"), run.TimeText());
+    record.SetField(QStringLiteral("CurrentCost"), state.CurrentCost);
+    record.SetField(QStringLiteral("TotCost"), state.TotCost);
+    AssignOrderColumns(run, record);
+    record.SetField(QStringLiteral("EnvInFlow"), ElementOrZero(state.EnvInFlow, trial));
+    record.SetField(QStringLiteral("EnvOutFlow"), ElementOrZero(state.EnvOutFlow, trial));
+    AssignPipelineColumns(run, record);
+    AssignTankColumns(run, record);
     record.SetField(QStringLiteral("AfterEveryNTrials"), setup.AfterEveryNTrials);
-    AssignFlowFlags(record);
+    AssignFlowFlags(run, record);
     record.SetField(QStringLiteral("BonusAmount"), setup.BonusAmount);
-    record.SetField(QStringLiteral("CurrentBonus"), run.CurrentBonus);
-    record.SetField(QStringLiteral("TotBonus"), run.TotBonus);
+    record.SetField(QStringLiteral("CurrentBonus"), state.CurrentBonus);
+    record.SetField(QStringLiteral("TotBonus"), state.TotBonus);
     record.SetField(QStringLiteral("LowerBoundFromGoal"), setup.LowerBoundFromGoal);
     record.SetField(QStringLiteral("UpperBoundFromGoal"), setup.UpperBoundFromGoal);
     record.SetField(QStringLiteral("ExperimentTimeForInstructions"),
@@ -43,11 +43,11 @@ void AssignEvent(db::Recordset& record, const QString& eventType) {
 
 }  // namespace
 
-void RecordEvent(const QString& eventType) {
+void RecordEvent(Run& run, const QString& eventType) {
     const QString table = QStringLiteral("datExperimentTrials");
-    WriteRecord(table, table, QStringLiteral("Recording data"), [&](db::Recordset& record) {
+    WriteRecord(run, table, table, QStringLiteral("Recording data"), [&](db::Recordset& record) {
         record.AddNew();
-        AssignEvent(record, eventType);
+        AssignEvent(run, record, eventType);
         record.Update();
     });
 }

@@ -1,6 +1,8 @@
 #pragma once
 #include <QString>
 
+#include "core/RunRecord.h"
+
 // Appends one row to datExperimentTrials: a snapshot of the run at this event. The caller
 // advances EventID first.
-void RecordEvent(const QString& eventType);
+void RecordEvent(Run& run, const QString& eventType);

@@ -46,9 +46,9 @@ const RecordedEvent* LastRowBefore(const std::vector<RecordedEvent>& events, lon
     return last;
 }
 
-QString ParticipantCondition() {
-    return QStringLiteral(" WHERE Subject = ") + SqlText(RunState.SubjectName) +
-           QStringLiteral(" AND Version = ") + SqlText(RunState.Version);
+QString ParticipantCondition(const Run& run) {
+    return QStringLiteral(" WHERE Subject = ") + SqlText(run.state.SubjectName) +
+           QStringLiteral(" AND Version = ") + SqlText(run.state.Version);
 }
 
 }  // namespace
@@ -81,19 +81,20 @@ bool IsSuperseded(const db::Recordset& row) {
     }
 }
 
-void SupersedeInterruptedAttempt() {
+void SupersedeInterruptedAttempt(Run& run) {
     const QString table = QStringLiteral("datExperimentTrials");
     // A participant-paced period is begun by the Submit pressed in the period before it.
-    const long firstPressPlayedAgain =
-        RunState.CurrentTrial + (ExperimentSetup.IsTimeDriven ? 1L : 0L);
+    const long firstPressPlayedAgain = run.state.CurrentTrial + (run.setup.IsTimeDriven ? 1L : 0L);
     const QString presses =
-        QStringLiteral("UPDATE datUserTimesSummary SET superseded = -1") + ParticipantCondition() +
+        QStringLiteral("UPDATE datUserTimesSummary SET superseded = -1") +
+        ParticipantCondition(run) +
         QStringLiteral(" AND Trial >= %1 AND superseded = 0").arg(firstPressPlayedAgain);
     const QString events =
-        QStringLiteral("UPDATE datExperimentTrials SET superseded = -1") + ParticipantCondition() +
-        QStringLiteral(" AND EventID > %1 AND superseded = 0").arg(RunState.LastKeptEventID);
-    WriteRecord(table, table, QStringLiteral("Recording data"), [&](db::Recordset& record) {
-        db::Connection& connection = RunState.Database->connection();
+        QStringLiteral("UPDATE datExperimentTrials SET superseded = -1") +
+        ParticipantCondition(run) +
+        QStringLiteral(" AND EventID > %1 AND superseded = 0").arg(run.state.LastKeptEventID);
+    WriteRecord(run, table, table, QStringLiteral("Recording data"), [&](db::Recordset& record) {
+        db::Connection& connection = run.session.database->connection();
         // The recordset's write lock is a transaction of its own that its close undoes: the
         // one below would join it and be undone with it.
         record.Close();

@@ -7,6 +7,8 @@
 #include <cstdint>
 #include <vector>
 
+#include "core/RunRecord.h"
+
 // An event row of the participant's run as the continuation judges it.
 struct RecordedEvent {
     std::int32_t eventID = 0;
@@ -40,6 +42,6 @@ class Recordset;
 bool IsSuperseded(const db::Recordset& row);
 
 // Marks, in one write, the participant's rows recorded after the kept event row
-// (RunState.LastKeptEventID) and the Submit presses of the periods played again, and adds
+// (run.state.LastKeptEventID) and the Submit presses of the periods played again, and adds
 // the mark's column to a file recorded by an earlier program.
-void SupersedeInterruptedAttempt();
+void SupersedeInterruptedAttempt(Run& run);

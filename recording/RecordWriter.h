@@ -10,23 +10,27 @@
 #include <QVariant>
 #include <functional>
 
+#include "core/RunRecord.h"
 #include "db/Dao.h"
 #include "runtime/Clock.h"
 
 // Opens source (a table name or an SQL text on table) for writing, lets write fill and
 // store the row, closes the recordset and the database. On a failure the recordset and
 // the database are closed and nothing of the row stays stored before it is tried again.
-void WriteRecord(const QString& table, const db::Query& source, const QString& status,
+void WriteRecord(Run& run, const QString& table, const db::Query& source, const QString& status,
                  const std::function<void(db::Recordset&)>& write);
 
-// While one is alive, WriteRecord stores nothing: a headless run that is only to be
+// While one is alive, WriteRecord stores nothing of the run: a headless run that is only to be
 // measured plays the same steps without touching the database.
 class ScopedRecordingOff {
   public:
-    ScopedRecordingOff();
+    explicit ScopedRecordingOff(Run& run);
     ~ScopedRecordingOff();
     ScopedRecordingOff(const ScopedRecordingOff&) = delete;
     ScopedRecordingOff& operator=(const ScopedRecordingOff&) = delete;
+
+  private:
+    Run& run_;
 };
 
 // The question asked when a row could not be written.
@@ -41,12 +45,12 @@ void SetFlag(db::Recordset& record, const QString& column, bool value);
 // Columns that the event log and the period summary share, in their order: AmountInTank,
 // GoalAmount (both in model units), SimulationTime, BaseMoney, UserInflowTP, UserOutflowTP;
 // and the flags IsUserInFlow, IsUserOutFlow, IsEnvInFlow, IsEnvOutFlow, graphicalMode.
-void AssignTankColumns(db::Recordset& record);
+void AssignTankColumns(const Run& run, db::Recordset& record);
 // UserInFlow and UserOutFlow: the orders of the current period.
-void AssignOrderColumns(db::Recordset& record);
+void AssignOrderColumns(const Run& run, db::Recordset& record);
 // BackOrder and ForwardDischarge of the current period, TotalBackOrder, TotalForwardDischarge.
-void AssignPipelineColumns(db::Recordset& record);
-void AssignFlowFlags(db::Recordset& record);
+void AssignPipelineColumns(const Run& run, db::Recordset& record);
+void AssignFlowFlags(const Run& run, db::Recordset& record);
 
 // A time-of-day value as a time column holds it.
 QVariant TimeField(runtime::TimeValue time);

@@ -18,11 +18,12 @@ namespace {
 const QString kStatus = QStringLiteral("Getting last trial");
 
 // "SELECT <what> FROM T WHERE T.Subject='…' and version ='…'<more> ORDER BY  T.EventID DESC;"
-QString ParticipantRows(const QString& what, const QString& table, const QString& more) {
+QString ParticipantRows(const Run& run, const QString& what, const QString& table,
+                        const QString& more) {
     return QStringLiteral("SELECT ") + what + QStringLiteral(" FROM ") + table +
            QStringLiteral(" WHERE ") + table + QStringLiteral(".Subject=") +
-           SqlText(RunState.SubjectName) + QStringLiteral(" and version =") +
-           SqlText(RunState.Version) + more + QStringLiteral(" ORDER BY  ") + table +
+           SqlText(run.state.SubjectName) + QStringLiteral(" and version =") +
+           SqlText(run.state.Version) + more + QStringLiteral(" ORDER BY  ") + table +
            QStringLiteral(".EventID DESC;");
 }
 
@@ -110,34 +111,34 @@ void SetElement(std::vector<double>& array, long index, double value) {
     if (HasElement(array, index)) array[static_cast<std::size_t>(index)] = value;
 }
 
-void Restore(const LastEvent& last) {
-    RunStateRecord& run = RunState;
-    ExperimentSetupRecord& setup = ExperimentSetup;
-    run.EventID = last.eventID;
-    run.CurrentCost = last.currentCost;
-    run.TotCost = last.totCost;
-    run.CurrentBonus = last.currentBonus;
-    run.TotBonus = last.totBonus;
+void Restore(Run& run, const LastEvent& last) {
+    RunStateRecord& state = run.state;
+    ExperimentSetupRecord& setup = run.setup;
+    state.EventID = last.eventID;
+    state.CurrentCost = last.currentCost;
+    state.TotCost = last.totCost;
+    state.CurrentBonus = last.currentBonus;
+    state.TotBonus = last.totBonus;
     setup.BonusAmount = last.bonusAmount;
     // The recorded pipeline elements are those of the period the row was recorded in.
-    SetElement(run.BackOrder, last.trial, last.backOrder);
-    run.TotalBackOrder = last.totalBackOrder;
-    SetElement(run.ForwardDischarge, last.trial, last.forwardDischarge);
-    run.TotalForwardDischarge = last.totalForwardDischarge;
+    SetElement(state.BackOrder, last.trial, last.backOrder);
+    state.TotalBackOrder = last.totalBackOrder;
+    SetElement(state.ForwardDischarge, last.trial, last.forwardDischarge);
+    state.TotalForwardDischarge = last.totalForwardDischarge;
     // Model units; the simulation screen scales it when it places the marks.
-    run.AmountInTank = last.amountInTank;
-    run.UserInflowTP = last.userInflowTP;
-    run.UserOutflowTP = last.userOutflowTP;
+    state.AmountInTank = last.amountInTank;
+    state.UserInflowTP = last.userInflowTP;
+    state.UserOutflowTP = last.userOutflowTP;
     // The flags as they stood after the row was recorded: a period's scoring is its last
     // event, and right after it the participant's flows have ended, and in participant-paced
     // runs the environment's too (a time-driven period ends with the environment's phase,
     // whose flags stand until the next period).
     const bool userFlowsEnded = last.isScoring;
     const bool environmentEnded = last.isScoring && !last.isTimeDriven;
-    run.IsUserInFlow = last.isUserInFlow && !userFlowsEnded;
-    run.IsUserOutFlow = last.isUserOutFlow && !userFlowsEnded;
-    run.IsEnvInFlow = last.isEnvInFlow && !environmentEnded;
-    run.IsEnvOutFlow = last.isEnvOutFlow && !environmentEnded;
+    state.IsUserInFlow = last.isUserInFlow && !userFlowsEnded;
+    state.IsUserOutFlow = last.isUserOutFlow && !userFlowsEnded;
+    state.IsEnvInFlow = last.isEnvInFlow && !environmentEnded;
+    state.IsEnvOutFlow = last.isEnvOutFlow && !environmentEnded;
     setup.graphicalMode = last.graphicalMode;
     setup.IsTimeDriven = last.isTimeDriven;
     setup.IsBonusOnTimeGap = last.isBonusOnTimeGap;
@@ -145,11 +146,12 @@ void Restore(const LastEvent& last) {
     setup.deltaTmeBetweenEnvUsr = last.deltaTmeBetweenEnvUsr;
 }
 
-double GetLastUserFlow(const QString& column, const QString& table, std::int16_t trial) {
+double GetLastUserFlow(Run& run, const QString& column, const QString& table, std::int16_t trial) {
     if (table.isEmpty()) return 0;
-    TableRead query(
-        ParticipantRows(column, table, QStringLiteral(" and Trial =") + QString::number(trial)),
-        kStatus);
+    TableRead query(run,
+                    ParticipantRows(run, column, table,
+                                    QStringLiteral(" and Trial =") + QString::number(trial)),
+                    kStatus);
     db::Recordset& rows = query.rows();
     return rows.Eof() ? 0 : Number(rows.Field(column));
 }
@@ -160,22 +162,23 @@ std::int16_t StartingDelay(const std::vector<double>& values) {
 }
 
 // Orders of the periods first..current, latest recorded value of each.
-void RestoreOrders(std::vector<double>& orders, const QString& column, long first, long current) {
+void RestoreOrders(Run& run, std::vector<double>& orders, const QString& column, long first,
+                   long current) {
     for (long t = current; t >= first; --t) {
         SetElement(orders, t,
-                   GetLastUserFlow(column, QStringLiteral("datExperimentTrials"),
+                   GetLastUserFlow(run, column, QStringLiteral("datExperimentTrials"),
                                    static_cast<std::int16_t>(t)));
     }
 }
 
 // In time-driven mode the period clock asks whether one of the participant's own orders
 // is flowing: after a complete period that is so exactly when an order fell due in it.
-bool OwnOrderDueNow() {
-    const long current = RunState.CurrentTrial;
-    const long in = current - (RunState.UserInflowTP - 1);
-    const long out = current - (RunState.UserOutflowTP - 1);
-    return (in >= 1 && ElementOrZero(RunState.UserInFlow, in) > 0) ||
-           (out >= 1 && ElementOrZero(RunState.UserOutFlow, out) > 0);
+bool OwnOrderDueNow(const Run& run) {
+    const long current = run.state.CurrentTrial;
+    const long in = current - (run.state.UserInflowTP - 1);
+    const long out = current - (run.state.UserOutflowTP - 1);
+    return (in >= 1 && ElementOrZero(run.state.UserInFlow, in) > 0) ||
+           (out >= 1 && ElementOrZero(run.state.UserOutFlow, out) > 0);
 }
 
 // The participant's event rows as the continuation judges them.
@@ -185,28 +188,29 @@ struct RecordedRun {
     bool latestTimeDriven = false;    // as the latest kept row records it
 };
 
-RecordedRun ReadRecordedRun(const QString& table) {
-    TableRead query(ParticipantRows(QStringLiteral("*"), table, QString()), kStatus);
+RecordedRun ReadRecordedRun(Run& run, const QString& table) {
+    TableRead query(run, ParticipantRows(run, QStringLiteral("*"), table, QString()), kStatus);
     db::Recordset& rows = query.rows();
-    RecordedRun run;
+    RecordedRun recorded;
     for (; !rows.Eof(); rows.MoveNext()) {
         const auto eventID = RecordedWhole(rows, "EventID", runtime::ToInt32);
-        run.highestEventID = std::max(run.highestEventID, eventID);
+        recorded.highestEventID = std::max(recorded.highestEventID, eventID);
         if (IsSuperseded(rows)) continue;
-        if (run.kept.empty())
-            run.latestTimeDriven = db::IsTrue(rows.Field(QStringLiteral("IsTimeDriven")));
-        run.kept.push_back({eventID, RecordedWhole(rows, "Trial", runtime::ToInt16),
-                            rows.Field(QStringLiteral("eventType")).toString()});
+        if (recorded.kept.empty())
+            recorded.latestTimeDriven = db::IsTrue(rows.Field(QStringLiteral("IsTimeDriven")));
+        recorded.kept.push_back({eventID, RecordedWhole(rows, "Trial", runtime::ToInt16),
+                                 rows.Field(QStringLiteral("eventType")).toString()});
     }
-    std::reverse(run.kept.begin(), run.kept.end());
-    return run;
+    std::reverse(recorded.kept.begin(), recorded.kept.end());
+    return recorded;
 }
 
 // Submit presses of the participant in a period, not superseded.
-long SubmitPressesIn(long trial) {
-    TableRead query(QStringLiteral("SELECT * FROM datUserTimesSummary WHERE Subject=") +
-                        SqlText(RunState.SubjectName) + QStringLiteral(" and Version=") +
-                        SqlText(RunState.Version) + QStringLiteral(" and Trial=") +
+long SubmitPressesIn(Run& run, long trial) {
+    TableRead query(run,
+                    QStringLiteral("SELECT * FROM datUserTimesSummary WHERE Subject=") +
+                        SqlText(run.state.SubjectName) + QStringLiteral(" and Version=") +
+                        SqlText(run.state.Version) + QStringLiteral(" and Trial=") +
                         QString::number(trial),
                     kStatus);
     long presses = 0;
@@ -216,126 +220,128 @@ long SubmitPressesIn(long trial) {
     return presses;
 }
 
-void StartFresh() {
-    RunStateRecord& run = RunState;
-    const ExperimentSetupRecord& setup = ExperimentSetup;
-    run.TotCost = setup.BaseMoney;
-    run.TotBonus = setup.BaseMoney;
-    run.CurrentCost = 0;
-    run.CurrentBonus = 0;
-    SetElement(run.BackOrder, 0, 0);
-    FillInitialPipeline(run.BackOrder, setup.InitialBackOrder, run.UserInflowTP, 1);
-    run.TotalBackOrder = setup.InitialBackOrder;
-    SetElement(run.ForwardDischarge, 0, 0);
-    FillInitialPipeline(run.ForwardDischarge, setup.InitialForwardDischarge, run.UserOutflowTP, 1);
-    run.TotalForwardDischarge = setup.InitialForwardDischarge;
+void StartFresh(Run& run) {
+    RunStateRecord& state = run.state;
+    const ExperimentSetupRecord& setup = run.setup;
+    state.TotCost = setup.BaseMoney;
+    state.TotBonus = setup.BaseMoney;
+    state.CurrentCost = 0;
+    state.CurrentBonus = 0;
+    SetElement(state.BackOrder, 0, 0);
+    FillInitialPipeline(state.BackOrder, setup.InitialBackOrder, state.UserInflowTP, 1);
+    state.TotalBackOrder = setup.InitialBackOrder;
+    SetElement(state.ForwardDischarge, 0, 0);
+    FillInitialPipeline(state.ForwardDischarge, setup.InitialForwardDischarge, state.UserOutflowTP,
+                        1);
+    state.TotalForwardDischarge = setup.InitialForwardDischarge;
 }
 
-void Continue() {
-    RunStateRecord& run = RunState;
-    const ExperimentSetupRecord& setup = ExperimentSetup;
-    const long current = run.CurrentTrial;
+void Continue(Run& run) {
+    RunStateRecord& state = run.state;
+    const ExperimentSetupRecord& setup = run.setup;
+    const long current = state.CurrentTrial;
     // The initial pipelines as the run started them, for the periods still to come: a run
     // interrupted within its first delay periods still receives its initial orders.
-    FillInitialPipeline(run.BackOrder, setup.InitialBackOrder, StartingDelay(run.InflowDelayValue),
-                        current + 1);
-    FillInitialPipeline(run.ForwardDischarge, setup.InitialForwardDischarge,
-                        StartingDelay(run.OutflowDelayValue), current + 1);
+    FillInitialPipeline(state.BackOrder, setup.InitialBackOrder,
+                        StartingDelay(state.InflowDelayValue), current + 1);
+    FillInitialPipeline(state.ForwardDischarge, setup.InitialForwardDischarge,
+                        StartingDelay(state.OutflowDelayValue), current + 1);
     // Every order that can still fall due, also under a delay that rises later.
     RestoreOrders(
-        run.UserInFlow, QStringLiteral("UserInFlow"),
-        FirstOrderStillDue(current, setup.MaxTrial, run.UserInflowTP, run.InflowDelayCount,
-                           run.InflowDelayEnd, run.InflowDelayValue),
+        run, state.UserInFlow, QStringLiteral("UserInFlow"),
+        FirstOrderStillDue(current, setup.MaxTrial, state.UserInflowTP, state.InflowDelayCount,
+                           state.InflowDelayEnd, state.InflowDelayValue),
         current);
     RestoreOrders(
-        run.UserOutFlow, QStringLiteral("UserOutFlow"),
-        FirstOrderStillDue(current, setup.MaxTrial, run.UserOutflowTP, run.OutflowDelayCount,
-                           run.OutflowDelayEnd, run.OutflowDelayValue),
+        run, state.UserOutFlow, QStringLiteral("UserOutFlow"),
+        FirstOrderStillDue(current, setup.MaxTrial, state.UserOutflowTP, state.OutflowDelayCount,
+                           state.OutflowDelayEnd, state.OutflowDelayValue),
         current);
     // The last period was complete: its environment has acted.
-    run.EnvActionDone = true;
-    run.UserFlowPending = setup.IsTimeDriven && OwnOrderDueNow();
+    state.EnvActionDone = true;
+    state.UserFlowPending = setup.IsTimeDriven && OwnOrderDueNow(run);
     // Where each order falls due once, what has fallen due never falls due again.
-    run.InflowArrivals =
-        ArrivalsThrough(current, setup.MaxTrial, StartingDelay(run.InflowDelayValue),
-                        run.InflowDelayCount, run.InflowDelayEnd, run.InflowDelayValue);
-    run.OutflowArrivals =
-        ArrivalsThrough(current, setup.MaxTrial, StartingDelay(run.OutflowDelayValue),
-                        run.OutflowDelayCount, run.OutflowDelayEnd, run.OutflowDelayValue);
+    state.InflowArrivals =
+        ArrivalsThrough(current, setup.MaxTrial, StartingDelay(state.InflowDelayValue),
+                        state.InflowDelayCount, state.InflowDelayEnd, state.InflowDelayValue);
+    state.OutflowArrivals =
+        ArrivalsThrough(current, setup.MaxTrial, StartingDelay(state.OutflowDelayValue),
+                        state.OutflowDelayCount, state.OutflowDelayEnd, state.OutflowDelayValue);
 }
 
 }  // namespace
 
-std::int16_t GetLastTrial(const QString& table) {
+std::int16_t GetLastTrial(Run& run, const QString& table) {
     if (table.isEmpty()) return 0;
-    const RecordedRun recorded = ReadRecordedRun(table);
+    const RecordedRun recorded = ReadRecordedRun(run, table);
     const bool timeDriven = recorded.latestTimeDriven;
     const long presses =
-        recorded.kept.empty() || !timeDriven ? 0 : SubmitPressesIn(recorded.kept.back().trial);
+        recorded.kept.empty() || !timeDriven ? 0 : SubmitPressesIn(run, recorded.kept.back().trial);
     const CompletePeriod complete =
-        LastCompletePeriod(recorded.kept, timeDriven, presses, ExperimentSetup.MaxTrial);
+        LastCompletePeriod(recorded.kept, timeDriven, presses, run.setup.MaxTrial);
     std::int16_t trial = 0;
     if (complete.period > 0) {
-        TableRead closing(ParticipantRows(QStringLiteral("*"), table,
+        TableRead closing(run,
+                          ParticipantRows(run, QStringLiteral("*"), table,
                                           QStringLiteral(" and EventID =") +
                                               QString::number(complete.closingEventID)),
                           kStatus);
         const LastEvent last = ReadLastEvent(closing.rows());
-        Restore(last);
+        Restore(run, last);
         trial = last.trial;
     }
     // Numbering goes on after every recorded row, those of an interrupted attempt included.
-    RunState.EventID = recorded.highestEventID;
-    RunState.LastKeptEventID = complete.closingEventID;
+    run.state.EventID = recorded.highestEventID;
+    run.state.LastKeptEventID = complete.closingEventID;
     return trial;
 }
 
-double GetLastUserInFlow(const QString& table, std::int16_t trial) {
-    return GetLastUserFlow(QStringLiteral("UserInFlow"), table, trial);
+double GetLastUserInFlow(Run& run, const QString& table, std::int16_t trial) {
+    return GetLastUserFlow(run, QStringLiteral("UserInFlow"), table, trial);
 }
 
-double GetLastUserOutFlow(const QString& table, std::int16_t trial) {
-    return GetLastUserFlow(QStringLiteral("UserOutFlow"), table, trial);
+double GetLastUserOutFlow(Run& run, const QString& table, std::int16_t trial) {
+    return GetLastUserFlow(run, QStringLiteral("UserOutFlow"), table, trial);
 }
 
-void ForgetRestoredRun() {
+void ForgetRestoredRun(Run& run) {
     const RunStateRecord initial;
-    RunStateRecord& run = RunState;
-    run.CurrentTrial = initial.CurrentTrial;
-    run.EventID = initial.EventID;
-    run.LastKeptEventID = initial.LastKeptEventID;
-    run.CurrentCost = initial.CurrentCost;
-    run.TotCost = initial.TotCost;
-    run.CurrentBonus = initial.CurrentBonus;
-    run.TotBonus = initial.TotBonus;
-    std::fill(run.BackOrder.begin(), run.BackOrder.end(), 0.0);
-    std::fill(run.ForwardDischarge.begin(), run.ForwardDischarge.end(), 0.0);
-    run.TotalBackOrder = initial.TotalBackOrder;
-    run.TotalForwardDischarge = initial.TotalForwardDischarge;
-    run.AmountInTank = initial.AmountInTank;
-    run.IsUserInFlow = initial.IsUserInFlow;
-    run.IsUserOutFlow = initial.IsUserOutFlow;
-    run.IsEnvInFlow = initial.IsEnvInFlow;
-    run.IsEnvOutFlow = initial.IsEnvOutFlow;
-    run.InflowArrivals = initial.InflowArrivals;
-    run.OutflowArrivals = initial.OutflowArrivals;
+    RunStateRecord& state = run.state;
+    state.CurrentTrial = initial.CurrentTrial;
+    state.EventID = initial.EventID;
+    state.LastKeptEventID = initial.LastKeptEventID;
+    state.CurrentCost = initial.CurrentCost;
+    state.TotCost = initial.TotCost;
+    state.CurrentBonus = initial.CurrentBonus;
+    state.TotBonus = initial.TotBonus;
+    std::fill(state.BackOrder.begin(), state.BackOrder.end(), 0.0);
+    std::fill(state.ForwardDischarge.begin(), state.ForwardDischarge.end(), 0.0);
+    state.TotalBackOrder = initial.TotalBackOrder;
+    state.TotalForwardDischarge = initial.TotalForwardDischarge;
+    state.AmountInTank = initial.AmountInTank;
+    state.IsUserInFlow = initial.IsUserInFlow;
+    state.IsUserOutFlow = initial.IsUserOutFlow;
+    state.IsEnvInFlow = initial.IsEnvInFlow;
+    state.IsEnvOutFlow = initial.IsEnvOutFlow;
+    state.InflowArrivals = initial.InflowArrivals;
+    state.OutflowArrivals = initial.OutflowArrivals;
 }
 
-void InitRun() {
-    RunStateRecord& run = RunState;
-    if (run.CurrentTrial == 0) StartFresh();
-    run.PipeUserIn = 0;
-    run.PipeUserOut = 1;
-    run.PipeEnvIn = 2;
-    run.PipeEnvOut = 3;
-    run.TankIndex = 0;
-    SizeArray(run.UserInFlow, ExperimentSetup.MaxTrial + 1L);
-    SizeArray(run.UserOutFlow, ExperimentSetup.MaxTrial + 1L);
+void InitRun(Run& run) {
+    RunStateRecord& state = run.state;
+    if (state.CurrentTrial == 0) StartFresh(run);
+    state.PipeUserIn = 0;
+    state.PipeUserOut = 1;
+    state.PipeEnvIn = 2;
+    state.PipeEnvOut = 3;
+    state.TankIndex = 0;
+    SizeArray(state.UserInFlow, run.setup.MaxTrial + 1L);
+    SizeArray(state.UserOutFlow, run.setup.MaxTrial + 1L);
     // Also a returning participant without a complete period, whose Submit may be recorded.
-    SupersedeInterruptedAttempt();
-    if (run.CurrentTrial != 0) {
-        Continue();
-        CompleteRestoredTrialSummary();
+    SupersedeInterruptedAttempt(run);
+    if (state.CurrentTrial != 0) {
+        Continue(run);
+        CompleteRestoredTrialSummary(run);
     }
 }
 

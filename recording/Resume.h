@@ -16,21 +16,21 @@
 // and ForwardDischarge go to the pipeline element of that Trial. EventID goes on after every
 // recorded row. Nothing is restored unless the whole row was read. The caller stores the
 // result in CurrentTrial.
-std::int16_t GetLastTrial(const QString& table);
+std::int16_t GetLastTrial(Run& run, const QString& table);
 
 // The UserInFlow (UserOutFlow) of the participant's latest event row of that period, or 0.
-double GetLastUserInFlow(const QString& table, std::int16_t trial);
-double GetLastUserOutFlow(const QString& table, std::int16_t trial);
+double GetLastUserInFlow(Run& run, const QString& table, std::int16_t trial);
+double GetLastUserOutFlow(Run& run, const QString& table, std::int16_t trial);
 
-// Puts back what GetLastTrial restores into RunState, so that a participant checked after
+// Puts back what GetLastTrial restores into run.state, so that a participant checked after
 // a declined continuation starts from period 0.
-void ForgetRestoredRun();
+void ForgetRestoredRun(Run& run);
 
 // Once between the login and the simulation screen. A fresh start gets its money and the
 // initial order pipelines; both get empty order arrays; a continued run gets back every
 // order that can still fall due and the rest of the initial pipelines, and its last complete
 // period's summary row completed. The rows of an interrupted attempt are marked superseded.
-void InitRun();
+void InitRun(Run& run);
 
 // Fills the initial pipeline as a fresh start does: `initial` spread evenly over periods 1
 // to startingDelay - 1 (all of it in period 1 when the delay is 1 or less). Only periods

@@ -20,16 +20,6 @@ const QString kTable = QStringLiteral("datRunClaims");
 // claiming at the same moment may win.
 constexpr int kClaimRounds = 3;
 
-struct OwnClaim {
-    QString key;  // empty: none held
-    std::unique_ptr<QTimer> heartbeat;
-};
-
-OwnClaim& Held() {
-    static OwnClaim claim;
-    return claim;
-}
-
 QString Stamp(const QDateTime& time) {
     return time.toUTC().toString(QStringLiteral("yyyy-MM-ddTHH:mm:ssZ"));
 }
@@ -86,28 +76,28 @@ bool InsertOpenClaim(db::Connection& connection, const ClaimRequest& claim) {
 
 // Claims are written on a connection of their own, quietly: a beat that cannot be written at
 // once is simply tried again, and a claim that cannot be given up within the wait lapses.
-void WriteOwnClaim(const QString& column, const QVariant& value,
+void WriteOwnClaim(const Run& run, const QString& column, const QVariant& value,
                    std::chrono::milliseconds wait = {}) {
-    if (Held().key.isEmpty()) return;
+    if (run.session.claim.isEmpty()) return;
     try {
-        db::Connection connection(DatabasePath(), db::DatabasePassword(), db::OpenMode::ReadWrite,
-                                  int(wait.count()));
+        db::Connection connection(DatabasePath(run), db::DatabasePassword(),
+                                  db::OpenMode::ReadWrite, int(wait.count()));
         db::Statement update = connection.prepare(
             QStringLiteral("UPDATE datRunClaims SET %1 = ? WHERE Claim = ?").arg(column));
         update.bind(1, value);
-        update.bind(2, Held().key);
+        update.bind(2, run.session.claim);
         update.step();
     } catch (const db::Error&) {
     }
 }
 
-void Hold(const QString& key) {
-    Held().key = key;
-    auto& heartbeat = Held().heartbeat;
-    heartbeat = std::make_unique<QTimer>();
+void Hold(Run& run, const QString& key) {
+    run.session.claim = key;
+    auto& heartbeat = run.session.claimHeartbeat;
+    heartbeat = std::make_shared<QTimer>();
     heartbeat->setInterval(claims::kRefreshEvery);
     QObject::connect(heartbeat.get(), &QTimer::timeout,
-                     runtime::EventHandler([] { RefreshRunClaim(); }));
+                     runtime::EventHandler([&run] { RefreshRunClaim(run); }));
     heartbeat->start();
 }
 
@@ -138,19 +128,19 @@ void PrepareRunClaims(db::Connection& connection) {
     db::AddUniqueKeys(connection, table.name);
 }
 
-std::optional<RunHolder> ClaimRun() {
-    ReleaseRun();
+std::optional<RunHolder> ClaimRun(Run& run) {
+    ReleaseRun(run);
     const ClaimRequest claim{
-        RunState.SubjectName, RunState.Version,
-        StationName(),        QUuid::createUuid().toString(QUuid::WithoutBraces),
-        ThisProgram(),        runtime::Now()};
+        run.state.SubjectName, run.state.Version,
+        StationName(),         QUuid::createUuid().toString(QUuid::WithoutBraces),
+        ThisProgram(),         run.Now()};
     db::BackOff backOff;
     for (;;) {
         try {
-            db::Connection connection(DatabasePath(), db::DatabasePassword(),
+            db::Connection connection(DatabasePath(run), db::DatabasePassword(),
                                       db::OpenMode::ReadWrite);
             const std::optional<RunHolder> holder = TakeRun(connection, claim);
-            if (!holder) Hold(claim.key);
+            if (!holder) Hold(run, claim.key);
             return holder;
         } catch (const db::Error& error) {
             if (!db::PassesByItself(error.number()) || backOff.spent()) throw;
@@ -159,23 +149,23 @@ std::optional<RunHolder> ClaimRun() {
     }
 }
 
-void ReleaseRun() {
-    WriteOwnClaim(QStringLiteral("Released"), -1, claims::kReleaseWaits);
-    Held().heartbeat.reset();
-    Held().key.clear();
+void ReleaseRun(Run& run) {
+    WriteOwnClaim(run, QStringLiteral("Released"), -1, claims::kReleaseWaits);
+    run.session.claimHeartbeat.reset();
+    run.session.claim.clear();
 }
 
-void RefreshRunClaim() {
-    WriteOwnClaim(QStringLiteral("LastSeen"), Stamp(runtime::Now()));
+void RefreshRunClaim(const Run& run) {
+    WriteOwnClaim(run, QStringLiteral("LastSeen"), Stamp(run.Now()));
 }
 
-QString RunHeldMessage(const RunHolder& holder) {
+QString RunHeldMessage(const Run& run, const RunHolder& holder) {
     return QStringLiteral(
                "%1 is playing version %2 on station %3 (last seen at %4). A participant "
                "plays on one station at a time.\r\nIf that station has stopped, the run can "
                "continue here %5 seconds after it was last seen.\r\nPlease call the "
                "experimenter.")
-        .arg(RunState.SubjectName, RunState.Version, holder.station,
+        .arg(run.state.SubjectName, run.state.Version, holder.station,
              holder.lastSeen.toLocalTime().toString(QStringLiteral("HH:mm:ss")))
         .arg(claims::kLapsesAfter.count());
 }

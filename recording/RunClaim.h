@@ -12,6 +12,7 @@
 #include <chrono>
 #include <optional>
 
+#include "core/RunRecord.h"
 #include "recording/ClaimHolder.h"
 
 namespace db {
@@ -55,19 +56,19 @@ std::optional<RunHolder> TakeRun(db::Connection& connection, const ClaimRequest&
 // that earlier programs left, the latest stays open and the others count as taken over.
 void PrepareRunClaims(db::Connection& connection);
 
-// Claims the run of SubjectName in Version for this program, keeps the claim alive from then
-// on and gives it up however the program ends. When another run holds a live claim, nothing
-// is claimed and its holder is returned. A conflict with another station's write is waited
-// out; a database that keeps refusing is raised.
-std::optional<RunHolder> ClaimRun();
+// Claims the run of its SubjectName in its Version for this program, keeps the claim alive from
+// then on and gives it up however the program ends. When another run holds a live claim, nothing is
+// claimed and its holder is returned. A conflict with another station's write is waited out; a
+// database that keeps refusing is raised.
+std::optional<RunHolder> ClaimRun(Run& run);
 
 // Gives this program's claim up (the login was cancelled, the run ended); quiet if it cannot
 // be written, as the claim then lapses.
-void ReleaseRun();
+void ReleaseRun(Run& run);
 
 // Writes LastSeen now. A beat the database cannot take at once is skipped, never waited for:
 // it must not hold up the window or the period cycle.
-void RefreshRunClaim();
+void RefreshRunClaim(const Run& run);
 
 // The login's refusal, naming the station that plays the run.
-QString RunHeldMessage(const RunHolder& holder);
+QString RunHeldMessage(const Run& run, const RunHolder& holder);

@@ -4,17 +4,17 @@
 #include "recording/RecordWriter.h"
 #include "runtime/Clock.h"
 
-void RecordSubmitTime() {
+void RecordSubmitTime(Run& run) {
     const QString table = QStringLiteral("datUserTimesSummary");
-    WriteRecord(table, table, QStringLiteral("Recording data"), [](db::Recordset& record) {
+    WriteRecord(run, table, table, QStringLiteral("Recording data"), [&run](db::Recordset& record) {
         // When the participant paces the periods, PeriodEndTime was set at the press.
         const runtime::TimeValue pressed =
-            ExperimentSetup.IsTimeDriven ? RunState.SubmitTime : RunState.PeriodEndTime;
+            run.setup.IsTimeDriven ? run.state.SubmitTime : run.state.PeriodEndTime;
         record.AddNew();
-        record.SetField(QStringLiteral("Subject"), RunState.SubjectName);
-        record.SetField(QStringLiteral("Version"), RunState.Version);
-        record.SetField(QStringLiteral("Trial"), RunState.CurrentTrial);
-        record.SetField(QStringLiteral("Date"), runtime::Today());
+        record.SetField(QStringLiteral("Subject"), run.state.SubjectName);
+        record.SetField(QStringLiteral("Version"), run.state.Version);
+        record.SetField(QStringLiteral("Trial"), run.state.CurrentTrial);
+        record.SetField(QStringLiteral("Date"), run.Today());
         record.SetField(QStringLiteral("SubmitClickTime"), TimeField(pressed));
         record.Update();
     });

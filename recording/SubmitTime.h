@@ -1,4 +1,5 @@
 #pragma once
+#include "core/RunRecord.h"
 
 // Appends one row to datUserTimesSummary for a Submit press.
-void RecordSubmitTime();
+void RecordSubmitTime(Run& run);

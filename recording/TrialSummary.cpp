@@ -21,39 +21,39 @@ QVariant OrderValue(const QString& boxText, const std::vector<double>& orders, l
 // The columns written when a period begins. The row is created before CurrentTrial
 // advances: the user flows are those of the period that ends, the environment's those of
 // the period that begins.
-void AssignStart(db::Recordset& record, long beginning, const QString& inflowText,
+void AssignStart(const Run& run, db::Recordset& record, long beginning, const QString& inflowText,
                  const QString& outflowText) {
-    const ExperimentSetupRecord& setup = ExperimentSetup;
-    const RunStateRecord& run = RunState;
+    const ExperimentSetupRecord& setup = run.setup;
+    const RunStateRecord& state = run.state;
     const long ending = beginning - 1;
-    record.SetField(QStringLiteral("Subject"), run.SubjectName);
-    record.SetField(QStringLiteral("Version"), run.Version);
+    record.SetField(QStringLiteral("Subject"), state.SubjectName);
+    record.SetField(QStringLiteral("Version"), state.Version);
     record.SetField(QStringLiteral("Trial"), static_cast<qint32>(beginning));
-    record.SetField(QStringLiteral("Date"), runtime::Today());
-    record.SetField(QStringLiteral("startTime"), TimeField(run.PeriodStartTime));
-    record.SetField(QStringLiteral("endTime"), TimeField(run.PeriodEndTime));
-    record.SetField(QStringLiteral("UserInFlow"), OrderValue(inflowText, run.UserInFlow, ending));
+    record.SetField(QStringLiteral("Date"), run.Today());
+    record.SetField(QStringLiteral("startTime"), TimeField(state.PeriodStartTime));
+    record.SetField(QStringLiteral("endTime"), TimeField(state.PeriodEndTime));
+    record.SetField(QStringLiteral("UserInFlow"), OrderValue(inflowText, state.UserInFlow, ending));
     record.SetField(QStringLiteral("UserOutFlow"),
-                    OrderValue(outflowText, run.UserOutFlow, ending));
-    record.SetField(QStringLiteral("EnvInFlow"), ElementOrZero(run.EnvInFlow, beginning));
-    record.SetField(QStringLiteral("EnvOutFlow"), ElementOrZero(run.EnvOutFlow, beginning));
-    AssignTankColumns(record);
-    AssignFlowFlags(record);
-    record.SetField(QStringLiteral("TotBonus"), run.TotBonus);
+                    OrderValue(outflowText, state.UserOutFlow, ending));
+    record.SetField(QStringLiteral("EnvInFlow"), ElementOrZero(state.EnvInFlow, beginning));
+    record.SetField(QStringLiteral("EnvOutFlow"), ElementOrZero(state.EnvOutFlow, beginning));
+    AssignTankColumns(run, record);
+    AssignFlowFlags(run, record);
+    record.SetField(QStringLiteral("TotBonus"), state.TotBonus);
     record.SetField(QStringLiteral("LowerBoundFromGoal"), setup.LowerBoundFromGoal);
     record.SetField(QStringLiteral("UpperBoundFromGoal"), setup.UpperBoundFromGoal);
 }
 
 // The columns overwritten at the end of period CurrentTrial; the amount in model units.
-void AssignEnd(db::Recordset& record, double amountInTank) {
-    const RunStateRecord& run = RunState;
+void AssignEnd(const Run& run, db::Recordset& record, double amountInTank) {
+    const RunStateRecord& state = run.state;
     record.SetField(QStringLiteral("AmountInTank"), amountInTank);
-    record.SetField(QStringLiteral("CurrentBonus"), run.CurrentBonus);
-    record.SetField(QStringLiteral("TotBonus"), run.TotBonus);
-    record.SetField(QStringLiteral("CurrentCost"), run.CurrentCost);
-    record.SetField(QStringLiteral("TotCost"), run.TotCost);
-    if (ExperimentSetup.IsTimeDriven) AssignOrderColumns(record);
-    AssignPipelineColumns(record);
+    record.SetField(QStringLiteral("CurrentBonus"), state.CurrentBonus);
+    record.SetField(QStringLiteral("TotBonus"), state.TotBonus);
+    record.SetField(QStringLiteral("CurrentCost"), state.CurrentCost);
+    record.SetField(QStringLiteral("TotCost"), state.TotCost);
+    if (run.setup.IsTimeDriven) AssignOrderColumns(run, record);
+    AssignPipelineColumns(run, record);
 }
 
 // A period played again after an interruption starts from a row as a new one is: no end
@@ -71,17 +71,17 @@ void ClearForNewAttempt(db::Recordset& record) {
 
 // The query that finds the row of a period of the participant and version. One text for
 // every period: the engine prepares it once per connection.
-db::Query SummaryRowOf(long trial) {
+db::Query SummaryRowOf(const Run& run, long trial) {
     return {QStringLiteral("select * from datTrialSummary where Version=? and Subject=? and "
                            "Trial=?"),
-            {RunState.Version, RunState.SubjectName, qlonglong(trial)}};
+            {run.state.Version, run.state.SubjectName, qlonglong(trial)}};
 }
 
 // Edits the period's row when it exists; false when there is none.
-bool EditSummaryRow(long trial, const QString& status,
+bool EditSummaryRow(Run& run, long trial, const QString& status,
                     const std::function<void(db::Recordset&)>& assign) {
     bool found = false;
-    WriteRecord(kTable, SummaryRowOf(trial), status, [&](db::Recordset& record) {
+    WriteRecord(run, kTable, SummaryRowOf(run, trial), status, [&](db::Recordset& record) {
         found = !record.Eof();
         if (!found) return;
         record.Edit();
@@ -93,49 +93,53 @@ bool EditSummaryRow(long trial, const QString& status,
 
 }  // namespace
 
-void RecordTrialSummary(const QString& inflowText, const QString& outflowText) {
-    const long beginning = RunState.CurrentTrial + 1L;
+void RecordTrialSummary(Run& run, const QString& inflowText, const QString& outflowText) {
+    const long beginning = run.state.CurrentTrial + 1L;
     const auto assign = [&](db::Recordset& record) {
-        AssignStart(record, beginning, inflowText, outflowText);
+        AssignStart(run, record, beginning, inflowText, outflowText);
     };
     // A period begun before an interruption keeps its one row: the new attempt takes it over.
-    const bool begunBefore =
-        EditSummaryRow(beginning, QStringLiteral("Recording data"), [&](db::Recordset& record) {
-            ClearForNewAttempt(record);
-            assign(record);
-        });
+    const bool begunBefore = EditSummaryRow(run, beginning, QStringLiteral("Recording data"),
+                                            [&](db::Recordset& record) {
+                                                ClearForNewAttempt(record);
+                                                assign(record);
+                                            });
     if (!begunBefore) {
-        WriteRecord(kTable, kTable, QStringLiteral("Recording data"), [&](db::Recordset& record) {
-            record.AddNew();
-            assign(record);
-            record.Update();
-        });
+        WriteRecord(run, kTable, kTable, QStringLiteral("Recording data"),
+                    [&](db::Recordset& record) {
+                        record.AddNew();
+                        assign(record);
+                        record.Update();
+                    });
     }
-    RunState.PeriodStartTime = runtime::TimeValue{};
-    RunState.PeriodEndTime = runtime::TimeValue{};
+    run.state.PeriodStartTime = runtime::TimeValue{};
+    run.state.PeriodEndTime = runtime::TimeValue{};
 }
 
-db::Query TrialSummaryQuery() {
-    return SummaryRowOf(RunState.CurrentTrial);
+db::Query TrialSummaryQuery(const Run& run) {
+    return SummaryRowOf(run, run.state.CurrentTrial);
 }
 
-void UpdateTrialAmount() {
+void UpdateTrialAmount(Run& run) {
     const QString status = QStringLiteral("Recording Amount");
-    const double amount = InModelUnits(RunState.AmountInTank);
-    const auto assignEnd = [amount](db::Recordset& record) { AssignEnd(record, amount); };
-    if (EditSummaryRow(RunState.CurrentTrial, status, assignEnd)) return;
+    const double amount = InModelUnits(run, run.state.AmountInTank);
+    const auto assignEnd = [&run, amount](db::Recordset& record) {
+        AssignEnd(run, record, amount);
+    };
+    if (EditSummaryRow(run, run.state.CurrentTrial, status, assignEnd)) return;
     // The row of this period was never created (or was removed): append it complete, as
     // it would have been created at the start of the period and completed now. The entry
     // boxes of that moment are unknown, so the stored orders are recorded.
-    WriteRecord(kTable, kTable, status, [&](db::Recordset& record) {
+    WriteRecord(run, kTable, kTable, status, [&](db::Recordset& record) {
         record.AddNew();
-        AssignStart(record, RunState.CurrentTrial, QStringLiteral("0"), QStringLiteral("0"));
+        AssignStart(run, record, run.state.CurrentTrial, QStringLiteral("0"), QStringLiteral("0"));
         assignEnd(record);
         record.Update();
     });
 }
 
-void CompleteRestoredTrialSummary() {
-    EditSummaryRow(RunState.CurrentTrial, QStringLiteral("Recording Amount"),
-                   [](db::Recordset& record) { AssignEnd(record, RunState.AmountInTank); });
+void CompleteRestoredTrialSummary(Run& run) {
+    EditSummaryRow(
+        run, run.state.CurrentTrial, QStringLiteral("Recording Amount"),
+        [&run](db::Recordset& record) { AssignEnd(run, record, run.state.AmountInTank); });
 }

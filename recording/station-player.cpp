@@ -13,7 +13,6 @@
 
 #include "core/RunRecord.h"
 #include "recording/EventLog.h"
-#include "runtime/Context.h"
 #include "runtime/Questions.h"
 
 namespace {
@@ -36,18 +35,19 @@ int main(int argc, char** argv) {
         return 2;
     }
     AnswerYes participant;
-    runtime::CurrentContext().databasePath = arguments[1];
-    runtime::CurrentContext().questions = &participant;
-    RunState.SubjectName = arguments[2];
-    RunState.Version = QStringLiteral("TankP");
+    Run run;
+    run.session.databasePath = arguments[1];
+    run.asks = &participant;
+    run.state.SubjectName = arguments[2];
+    run.state.Version = QStringLiteral("TankP");
     const int events = arguments[3].toInt();
     const auto pause = std::chrono::milliseconds(arguments.value(4).toInt());
     QElapsedTimer clock;
     for (int event = 1; event <= events; ++event) {
-        RunState.EventID = event;
-        RunState.CurrentTrial = event / 4;
+        run.state.EventID = event;
+        run.state.CurrentTrial = event / 4;
         clock.start();
-        RecordEvent(QStringLiteral("After Cost Calculation"));
+        RecordEvent(run, QStringLiteral("After Cost Calculation"));
         std::printf("%.3f\n", double(clock.nsecsElapsed()) / 1e6);
         std::this_thread::sleep_for(pause);
     }

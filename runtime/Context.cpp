@@ -11,8 +11,9 @@ Context& ProgramContext() {
     return context;
 }
 
+// A scope is in force on the thread that made it; other threads see the program's context.
 std::vector<Context*>& Scopes() {
-    static std::vector<Context*> scopes;
+    thread_local std::vector<Context*> scopes;
     return scopes;
 }
 }  // namespace

@@ -9,15 +9,17 @@ namespace runtime {
 
 namespace {
 
-// The end a handler raised, until the code that ran the event loop raises it again.
+// The end a handler raised, until the code that ran the event loop raises it again. Event
+// loops belong to a thread, and so does an end kept for the code that runs them: runs played
+// on other threads never see it.
 std::optional<ProgramEnded>& KeptEnd() {
-    static std::optional<ProgramEnded> end;
+    thread_local std::optional<ProgramEnded> end;
     return end;
 }
 
 // How to quit each loop of RunUntilEnd that is running, innermost last.
 std::vector<const std::function<void()>*>& RunningLoops() {
-    static std::vector<const std::function<void()>*> loops;
+    thread_local std::vector<const std::function<void()>*> loops;
     return loops;
 }
 

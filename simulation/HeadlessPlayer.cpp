@@ -4,10 +4,21 @@
 
 namespace period {
 
-HeadlessPlayer::HeadlessPlayer() {
+HeadlessPlayer::HeadlessPlayer(Run& run) : HeadlessPlayer(run, QDateTime()) {}
+
+HeadlessPlayer::HeadlessPlayer(Run& run, const QDateTime& start)
+    : run_(run), cycle_(run, *this, clock_) {
+    if (start.isValid()) {
+        run_.clock = [this, start] { return start.addMSecs(clock_.now()); };
+        keepsRunClock_ = true;
+    }
     // No tank is drawn: amounts are held in model units, one unit a mark.
-    if (ExperimentSetup.graphicalMode && RunState.TwipsPerMark <= 0) RunState.TwipsPerMark = 1;
+    if (run_.setup.graphicalMode && run_.state.TwipsPerMark <= 0) run_.state.TwipsPerMark = 1;
     cycle_.Begin();
+}
+
+HeadlessPlayer::~HeadlessPlayer() {
+    if (keepsRunClock_) run_.clock = nullptr;
 }
 
 void HeadlessPlayer::type(const QString& inflow, const QString& outflow) {

@@ -1,9 +1,10 @@
 #pragma once
 // A participant's run without a screen: the period cycle on a simulated clock, the two
-// order boxes and Submit kept as plain values, nothing drawn. The run record must be
-// prepared as for the simulation screen (login, start-up loads, InitRun); creating the
-// player does what the screen's load does.
+// order boxes and Submit kept as plain values, nothing drawn. The run must be prepared as
+// for the simulation screen (login, start-up loads, InitRun); creating the player does what
+// the screen's load does. Players of different runs may be played in turn or side by side.
 
+#include <QDateTime>
 #include <QString>
 #include <cstdint>
 #include <functional>
@@ -16,7 +17,10 @@ namespace period {
 
 class HeadlessPlayer : private CycleView {
   public:
-    HeadlessPlayer();
+    explicit HeadlessPlayer(Run& run);
+    // The run's clock then reads `start` plus the simulated time, while the player lives.
+    HeadlessPlayer(Run& run, const QDateTime& start);
+    ~HeadlessPlayer() override;
     HeadlessPlayer(const HeadlessPlayer&) = delete;
     HeadlessPlayer& operator=(const HeadlessPlayer&) = delete;
 
@@ -66,8 +70,10 @@ class HeadlessPlayer : private CycleView {
 
     bool FireNext();
 
+    Run& run_;
+    bool keepsRunClock_ = false;
     SimulatedClock clock_;
-    Cycle cycle_{*this, clock_};
+    Cycle cycle_;
     QString inflow_ = QStringLiteral("0");
     QString outflow_ = QStringLiteral("0");
     bool entryEnabled_ = true;

@@ -34,24 +34,25 @@ void StoreOrder(std::vector<double>& orders, long period, double amount) {
     if (HasElement(orders, period)) orders[static_cast<std::size_t>(period)] = amount;
 }
 
-void ClearFlowFlags() {
-    RunState.IsEnvInFlow = false;
-    RunState.IsEnvOutFlow = false;
-    RunState.IsUserInFlow = false;
-    RunState.IsUserOutFlow = false;
+void ClearFlowFlags(Run& run) {
+    run.state.IsEnvInFlow = false;
+    run.state.IsEnvOutFlow = false;
+    run.state.IsUserInFlow = false;
+    run.state.IsUserOutFlow = false;
 }
 
 }  // namespace
 
-Cycle::Cycle(CycleView& view, StepTimers& timers) : view_(view), timers_(timers) {}
+Cycle::Cycle(Run& run, CycleView& view, StepTimers& timers)
+    : run_(run), view_(view), timers_(timers) {}
 
 void Cycle::Begin() {
-    if (RunState.CurrentTrial == 0) RunState.AmountInTank = ExperimentSetup.InitialAmountInTank;
+    if (run_.state.CurrentTrial == 0) run_.state.AmountInTank = run_.setup.InitialAmountInTank;
     // A continued run starts at the end of its last complete period.
-    RunState.LastCompletePeriod = RunState.CurrentTrial;
-    RunState.PeriodStartTime = runtime::TimeOfDay();
-    if (!ExperimentSetup.IsTimeDriven) return;
-    timers_.arm(Step::Timer2, PeriodClockInterval(ExperimentSetup.TimeBetweenEnvTries));
+    run_.state.LastCompletePeriod = run_.state.CurrentTrial;
+    run_.state.PeriodStartTime = run_.TimeOfDay();
+    if (!run_.setup.IsTimeDriven) return;
+    timers_.arm(Step::Timer2, PeriodClockInterval(run_.setup.TimeBetweenEnvTries));
     // One order a period, taken once the clock has opened it: orders stored in period 0
     // would never fall due, and the period a continued run stopped in has had its chance.
     view_.setSubmitEnabled(false);
@@ -79,18 +80,18 @@ void Cycle::StopTimers() {
 }
 
 void Cycle::Record(const QString& eventType) {
-    RunState.EventID += 1;
-    RecordEvent(eventType);
+    run_.state.EventID += 1;
+    RecordEvent(run_, eventType);
 }
 
 // Called once a closing row is recorded: what a database failure says is kept.
 void Cycle::NoteIfPeriodComplete() {
     if (!userPhaseRunning_ && !environmentPhaseDue_ && !submitPending_)
-        RunState.LastCompletePeriod = RunState.CurrentTrial;
+        run_.state.LastCompletePeriod = run_.state.CurrentTrial;
 }
 
 void Cycle::RecordTrialSummary() {
-    ::RecordTrialSummary(view_.entryText(Entry::Inflow), view_.entryText(Entry::Outflow));
+    ::RecordTrialSummary(run_, view_.entryText(Entry::Inflow), view_.entryText(Entry::Outflow));
 }
 
 // The earnings message ends the program; no step may run or record behind it.
@@ -102,31 +103,31 @@ void Cycle::Finish() {
 // The period's phases
 
 void Cycle::processDecision() {
-    UpdateDelays();
+    UpdateDelays(run_);
     userPhaseRunning_ = true;
     // Written at the start of every user phase, whether or not a flow falls due.
     Record(QStringLiteral("No User Effect"));
-    const DueFlow in = AnnounceInflow();
-    const DueFlow out = AnnounceOutflow();
+    const DueFlow in = AnnounceInflow(run_);
+    const DueFlow out = AnnounceOutflow(run_);
     view_.showUserFlowsDue(in, out);
-    QuietCheck();
+    QuietCheck(run_);
 
-    if (!ExperimentSetup.IsTimeDriven) view_.setSubmitEnabled(false);
-    timers_.arm(Step::UserDelay, Pause(ExperimentSetup.userDelay));
+    if (!run_.setup.IsTimeDriven) view_.setSubmitEnabled(false);
+    timers_.arm(Step::UserDelay, Pause(run_.setup.userDelay));
 }
 
 void Cycle::EnvironmentDecision() {
-    const EnvironmentEffect effect = ApplyEnvironment();
+    const EnvironmentEffect effect = ApplyEnvironment(run_);
     view_.showEnvironmentEffect(effect);
     if (effect.acts) Record(QStringLiteral("Environment Effect"));
 
-    if (!ExperimentSetup.IsTimeDriven) view_.setSubmitEnabled(false);
-    timers_.arm(Step::EnvDelay, Pause(ExperimentSetup.envDelay));
-    RunState.EnvActionDone = true;
+    if (!run_.setup.IsTimeDriven) view_.setSubmitEnabled(false);
+    timers_.arm(Step::EnvDelay, Pause(run_.setup.envDelay));
+    run_.state.EnvActionDone = true;
 }
 
 void Cycle::CalCost(double& amount) {
-    view_.showScore(ScorePeriod(amount));
+    view_.showScore(ScorePeriod(run_, amount));
 }
 
 // Submit and the period clock
@@ -134,13 +135,13 @@ void Cycle::CalCost(double& amount) {
 void Cycle::Submit() {
     view_.setSubmitEnabled(false);
     submitPending_ = true;
-    RunState.SubmitTime = runtime::TimeOfDay();
-    if (!ExperimentSetup.IsTimeDriven) {
-        RunState.PeriodEndTime = runtime::TimeOfDay();
-        RecordSubmitTime();
+    run_.state.SubmitTime = run_.TimeOfDay();
+    if (!run_.setup.IsTimeDriven) {
+        run_.state.PeriodEndTime = run_.TimeOfDay();
+        RecordSubmitTime(run_);
         RecordTrialSummary();
     } else {
-        RecordSubmitTime();
+        RecordSubmitTime(run_);
     }
     // The rest runs once the click has been handled.
     timers_.arm(Step::Timer1, 1);
@@ -149,39 +150,39 @@ void Cycle::Submit() {
 void Cycle::StoreOrders() {
     timers_.stop(Step::Timer1);
     submitPending_ = false;
-    if (RunState.CurrentTrial < ExperimentSetup.MaxTrial) {
-        RunState.PeriodStartTime = runtime::TimeOfDay();
-        if (!ExperimentSetup.IsTimeDriven) {
-            RunState.CurrentTrial += 1;
+    if (run_.state.CurrentTrial < run_.setup.MaxTrial) {
+        run_.state.PeriodStartTime = run_.TimeOfDay();
+        if (!run_.setup.IsTimeDriven) {
+            run_.state.CurrentTrial += 1;
             view_.showPeriodNumber();
         }
         view_.setEntryEnabled(false);
         for (const Entry box : {Entry::Inflow, Entry::Outflow}) {
             if (view_.entryText(box).isEmpty()) view_.setEntryText(box, QStringLiteral("0"));
         }
-        StoreOrder(RunState.UserInFlow, RunState.CurrentTrial,
+        StoreOrder(run_.state.UserInFlow, run_.state.CurrentTrial,
                    EnteredOrder(view_.entryText(Entry::Inflow)));
-        StoreOrder(RunState.UserOutFlow, RunState.CurrentTrial,
+        StoreOrder(run_.state.UserOutFlow, run_.state.CurrentTrial,
                    EnteredOrder(view_.entryText(Entry::Outflow)));
-        ClearFlowFlags();
+        ClearFlowFlags(run_);
         Record(QStringLiteral("Submit Clicked"));
-        if (!ExperimentSetup.IsTimeDriven) EnvironmentDecision();
+        if (!run_.setup.IsTimeDriven) EnvironmentDecision();
     }
-    if (ExperimentSetup.IsTimeDriven) processDecision();
+    if (run_.setup.IsTimeDriven) processDecision();
 }
 
 void Cycle::OpenPeriod() {
     timers_.stop(Step::Timer2);
-    RunState.PeriodEndTime = runtime::TimeOfDay();
-    if (RunState.CurrentTrial >= ExperimentSetup.MaxTrial) return Finish();
+    run_.state.PeriodEndTime = run_.TimeOfDay();
+    if (run_.state.CurrentTrial >= run_.setup.MaxTrial) return Finish();
     RecordTrialSummary();
-    RunState.EnvActionDone = false;
+    run_.state.EnvActionDone = false;
     environmentPhaseDue_ = true;
-    RunState.CurrentTrial += 1;
-    RunState.PeriodStartTime = runtime::TimeOfDay();
+    run_.state.CurrentTrial += 1;
+    run_.state.PeriodStartTime = run_.TimeOfDay();
     // A period without a Submit orders nothing.
-    StoreOrder(RunState.UserInFlow, RunState.CurrentTrial, 0);
-    StoreOrder(RunState.UserOutFlow, RunState.CurrentTrial, 0);
+    StoreOrder(run_.state.UserInFlow, run_.state.CurrentTrial, 0);
+    StoreOrder(run_.state.UserOutFlow, run_.state.CurrentTrial, 0);
     view_.showPeriodNumber();
     // The period's one order; a Submit pressed as the clock opened it is that order.
     view_.setSubmitEnabled(!submitPending_);
@@ -193,63 +194,63 @@ void Cycle::OpenPeriod() {
 
 void Cycle::ClearEnvironmentPipes() {
     timers_.stop(Step::EnvDelay);
-    if (CurrentEnvironmentRates().acts) view_.clearEnvironmentAmounts();
-    timers_.arm(Step::EnvMove, Pause(ExperimentSetup.EnvMv));
+    if (CurrentEnvironmentRates(run_).acts) view_.clearEnvironmentAmounts();
+    timers_.arm(Step::EnvMove, Pause(run_.setup.EnvMv));
 }
 
 void Cycle::EndEnvironmentPhase() {
     timers_.stop(Step::EnvMove);
-    const EnvironmentRates rates = CurrentEnvironmentRates();
+    const EnvironmentRates rates = CurrentEnvironmentRates(run_);
     if (rates.acts) view_.clearEnvironmentDoors();
-    if (!ExperimentSetup.IsTimeDriven) return processDecision();
-    CalCost(RunState.AmountInTank);
-    UpdateTrialAmount();
+    if (!run_.setup.IsTimeDriven) return processDecision();
+    CalCost(run_.state.AmountInTank);
+    UpdateTrialAmount(run_);
     Record(QStringLiteral("After Cost Calculation"));
     environmentPhaseDue_ = false;
     NoteIfPeriodComplete();
-    view_.showEnvironmentRates(Readout(rates.in), Readout(rates.out));
+    view_.showEnvironmentRates(Readout(run_, rates.in), Readout(run_, rates.out));
     view_.showPanel();
-    timers_.arm(Step::Timer2, PeriodClockInterval(ExperimentSetup.TimeBetweenEnvTries));
+    timers_.arm(Step::Timer2, PeriodClockInterval(run_.setup.TimeBetweenEnvTries));
 }
 
 void Cycle::ApplyUserFlows() {
     timers_.stop(Step::UserDelay);
-    const DueFlow in = ApplyInflow();
+    const DueFlow in = ApplyInflow(run_);
     if (in.due) Record(QStringLiteral("User Inflow"));
-    const DueFlow out = ApplyOutflow();
+    const DueFlow out = ApplyOutflow(run_);
     if (out.due) Record(QStringLiteral("User Outflow"));
     view_.showUserFlowsApplied(in, out);
-    QuietCheck();
+    QuietCheck(run_);
 
-    const UserPhaseTexts texts = UserPhaseReadouts();
+    const UserPhaseTexts texts = UserPhaseReadouts(run_);
     view_.showEnvironmentRates(texts.envIn, texts.envOut);
     view_.showDueOrders(texts.userIn, texts.userOut);
     view_.showPanel();
-    timers_.arm(Step::UserMove, Pause(ExperimentSetup.UsrMv));
+    timers_.arm(Step::UserMove, Pause(run_.setup.UsrMv));
 }
 
 void Cycle::EndUserPhase() {
     timers_.stop(Step::UserMove);
     view_.clearUserDoors();
-    CalCost(RunState.AmountInTank);
+    CalCost(run_.state.AmountInTank);
     Record(QStringLiteral("After Cost Calculation"));
     userPhaseRunning_ = false;
     NoteIfPeriodComplete();
 
     // Time-driven, Submit waits for the next period (one order a period).
-    if (!ExperimentSetup.IsTimeDriven) view_.setSubmitEnabled(true);
+    if (!run_.setup.IsTimeDriven) view_.setSubmitEnabled(true);
     view_.setEntryEnabled(true);
     // Time-driven boxes keep what was typed until one of the participant's orders fell due.
-    if (!ExperimentSetup.IsTimeDriven || RunState.UserFlowPending) {
+    if (!run_.setup.IsTimeDriven || run_.state.UserFlowPending) {
         view_.setEntryText(Entry::Inflow, QStringLiteral("0"));
         view_.setEntryText(Entry::Outflow, QStringLiteral("0"));
     }
-    ClearFlowFlags();
-    UpdateTrialAmount();
+    ClearFlowFlags(run_);
+    UpdateTrialAmount(run_);
 
-    if (ExperimentSetup.IsTimeDriven) {
-        if (!RunState.EnvActionDone) EnvironmentDecision();
-    } else if (RunState.CurrentTrial == ExperimentSetup.MaxTrial) {
+    if (run_.setup.IsTimeDriven) {
+        if (!run_.state.EnvActionDone) EnvironmentDecision();
+    } else if (run_.state.CurrentTrial == run_.setup.MaxTrial) {
         Finish();
     }
 }

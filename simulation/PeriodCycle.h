@@ -8,6 +8,7 @@
 
 #include <QString>
 
+#include "core/RunRecord.h"
 #include "simulation/PeriodModel.h"
 
 namespace period {
@@ -63,7 +64,7 @@ class CycleView {
 
 class Cycle {
   public:
-    Cycle(CycleView& view, StepTimers& timers);
+    Cycle(Run& run, CycleView& view, StepTimers& timers);
 
     // At the screen's load, once the tank's scale is placed: a fresh run starts with the
     // initial amount, the time-driven clock starts, and a time-driven run offers Submit once
@@ -94,6 +95,7 @@ class Cycle {
 
     void NoteIfPeriodComplete();
 
+    Run& run_;
     CycleView& view_;
     StepTimers& timers_;
     bool submitPending_ = false;  // pressed, its orders not yet taken

@@ -43,9 +43,9 @@ constexpr FlowSide kOutflow{&RunStateRecord::UserOutflowTP,
 
 // Due amounts are handled only every AfterEveryNTrials periods (1 after loading; a value
 // below 1 is taken as 1 rather than dividing by zero).
-bool HandlesDueFlows() {
-    const int every = ExperimentSetup.AfterEveryNTrials;
-    return every <= 1 || RunState.CurrentTrial % every == 0;
+bool HandlesDueFlows(const Run& run) {
+    const int every = run.setup.AfterEveryNTrials;
+    return every <= 1 || run.state.CurrentTrial % every == 0;
 }
 
 DueFlow WithCaptions(DueFlow flow) {
@@ -56,15 +56,15 @@ DueFlow WithCaptions(DueFlow flow) {
     return flow;
 }
 
-DueFlow Due(const FlowSide& side) {
+DueFlow Due(const Run& run, const FlowSide& side) {
     DueFlow flow;
-    if (!HandlesDueFlows()) return flow;
-    const long k = OrderPeriod(RunState.*side.delay);
+    if (!HandlesDueFlows(run)) return flow;
+    const long k = OrderPeriod(run, run.state.*side.delay);
     if (k <= 0) {
         // The initial pipeline's entry is due whatever it holds, zero included.
         flow.due = true;
-        flow.amount = ElementOrZero(RunState.*side.pipeline, RunState.CurrentTrial);
-    } else if (const double order = ElementOrZero(RunState.*side.orders, k); order > 0) {
+        flow.amount = ElementOrZero(run.state.*side.pipeline, run.state.CurrentTrial);
+    } else if (const double order = ElementOrZero(run.state.*side.orders, k); order > 0) {
         flow.due = true;
         flow.fromOrder = true;
         flow.amount = order;
@@ -78,13 +78,13 @@ DueFlow Due(const FlowSide& side) {
 // the first period whose delay reaches back to it: not again when the delay rises, and when
 // the delay falls past orders that have not yet fallen due, they fall due together; so do
 // the initial pipeline's entries not yet due when the delay first reaches back to period 1.
-DueFlow TakeNewlyDue(const FlowSide& side) {
+DueFlow TakeNewlyDue(Run& run, const FlowSide& side) {
     DueFlow flow;
-    if (!HandlesDueFlows()) return flow;
-    FlowArrivals& arrivals = RunState.*side.arrivals;
-    const std::vector<double>& pipeline = RunState.*side.pipeline;
-    const long current = RunState.CurrentTrial;
-    const long k = OrderPeriod(RunState.*side.delay);
+    if (!HandlesDueFlows(run)) return flow;
+    FlowArrivals& arrivals = run.state.*side.arrivals;
+    const std::vector<double>& pipeline = run.state.*side.pipeline;
+    const long current = run.state.CurrentTrial;
+    const long k = OrderPeriod(run, run.state.*side.delay);
     if (k <= 0) {
         if (current <= arrivals.pipelineThrough) return flow;
         flow.due = true;
@@ -102,7 +102,7 @@ DueFlow TakeNewlyDue(const FlowSide& side) {
         }
     }
     for (long period = arrivals.ordersThrough + 1; period <= k; ++period) {
-        const double order = ElementOrZero(RunState.*side.orders, period);
+        const double order = ElementOrZero(run.state.*side.orders, period);
         if (order <= 0) continue;  // an order of 0 (or below) never falls due
         flow.due = true;
         flow.fromOrder = true;
@@ -118,8 +118,8 @@ DueFlow TakeNewlyDue(const FlowSide& side) {
 }
 
 // Each order once: what fell due and has not yet reached the stock, taken out of waiting.
-DueFlow TakePending(const FlowSide& side) {
-    FlowArrivals& arrivals = RunState.*side.arrivals;
+DueFlow TakePending(Run& run, const FlowSide& side) {
+    FlowArrivals& arrivals = run.state.*side.arrivals;
     DueFlow flow;
     flow.due = arrivals.pending;
     flow.fromOrder = arrivals.pendingFromOrder;
@@ -131,56 +131,56 @@ DueFlow TakePending(const FlowSide& side) {
 }
 
 // The participant's order that falls due now; a due period below 0 is an order of 0.
-double DueOrder(const FlowSide& side) {
-    return ElementOrZero(RunState.*side.orders, OrderPeriod(RunState.*side.delay));
+double DueOrder(const Run& run, const FlowSide& side) {
+    return ElementOrZero(run.state.*side.orders, OrderPeriod(run, run.state.*side.delay));
 }
 
-DueFlow Announce(const FlowSide& side) {
-    const DueFlow flow = OrdersFallDueOnce(ExperimentSetup) ? TakeNewlyDue(side) : Due(side);
-    if (flow.fromOrder) RunState.UserFlowPending = true;
-    if (flow.due) RunState.*side.acted = true;
-    if (HandlesDueFlows()) {
-        double& total = RunState.*side.totalOnOrder;
-        total = total - flow.amount + ElementOrZero(RunState.*side.orders, RunState.CurrentTrial);
+DueFlow Announce(Run& run, const FlowSide& side) {
+    const DueFlow flow = OrdersFallDueOnce(run.setup) ? TakeNewlyDue(run, side) : Due(run, side);
+    if (flow.fromOrder) run.state.UserFlowPending = true;
+    if (flow.due) run.state.*side.acted = true;
+    if (HandlesDueFlows(run)) {
+        double& total = run.state.*side.totalOnOrder;
+        total = total - flow.amount + ElementOrZero(run.state.*side.orders, run.state.CurrentTrial);
     }
     return flow;
 }
 
 // Changes the held amount by delta model units; in graphical mode through model units.
-void ChangeAmount(double delta) {
-    if (ExperimentSetup.graphicalMode) {
-        const double twips = RunState.TwipsPerMark;
-        RunState.AmountInTank = (RunState.AmountInTank * (1 / twips) + delta) * twips;
+void ChangeAmount(Run& run, double delta) {
+    if (run.setup.graphicalMode) {
+        const double twips = run.state.TwipsPerMark;
+        run.state.AmountInTank = (run.state.AmountInTank * (1 / twips) + delta) * twips;
     } else {
-        RunState.AmountInTank = RunState.AmountInTank + delta;
+        run.state.AmountInTank = run.state.AmountInTank + delta;
     }
 }
 
-DueFlow Apply(const FlowSide& side) {
-    const DueFlow flow = OrdersFallDueOnce(ExperimentSetup) ? TakePending(side) : Due(side);
-    if (flow.fromOrder) RunState.UserFlowPending = true;
+DueFlow Apply(Run& run, const FlowSide& side) {
+    const DueFlow flow = OrdersFallDueOnce(run.setup) ? TakePending(run, side) : Due(run, side);
+    if (flow.fromOrder) run.state.UserFlowPending = true;
     if (flow.due) {
-        ChangeAmount(side.sign * flow.amount);
+        ChangeAmount(run, side.sign * flow.amount);
         // A Submit clears the flags; a flow it did not announce still acts in its phase.
-        RunState.*side.acted = true;
+        run.state.*side.acted = true;
     }
     return flow;
 }
 
-void UpdateDelay(std::int16_t& delay, long count, const std::vector<std::int16_t>& ends,
+void UpdateDelay(Run& run, std::int16_t& delay, long count, const std::vector<std::int16_t>& ends,
                  const std::vector<double>& values) {
-    delay = config::DelayIn(RunState.CurrentTrial, ExperimentSetup.MaxTrial, delay,
+    delay = config::DelayIn(run.state.CurrentTrial, run.setup.MaxTrial, delay,
                             static_cast<int>(count), ends, values);
 }
 
-QString DueOrderReadout(const FlowSide& side) {
-    const long k = OrderPeriod(RunState.*side.delay);
-    return Readout(k >= 1 ? ElementOrZero(RunState.*side.orders, k) : 0.0);
+QString DueOrderReadout(const Run& run, const FlowSide& side) {
+    const long k = OrderPeriod(run, run.state.*side.delay);
+    return Readout(run, k >= 1 ? ElementOrZero(run.state.*side.orders, k) : 0.0);
 }
 
 // Goal and amount in model units, multiplied by the reciprocal as the scoring does.
-double ScoredValue(double held) {
-    return ExperimentSetup.graphicalMode ? held * (1 / RunState.TwipsPerMark) : held;
+double ScoredValue(const Run& run, double held) {
+    return run.setup.graphicalMode ? held * (1 / run.state.TwipsPerMark) : held;
 }
 
 }  // namespace
@@ -189,122 +189,123 @@ QString Three(double x) {
     return runtime::FormatNumber(x, QStringLiteral("00.000"));
 }
 
-QString Readout(double x) {
+QString Readout(const Run& run, double x) {
     return runtime::FormatNumber(
-        x, ExperimentSetup.graphicalMode ? QStringLiteral("00.000") : QStringLiteral("00"));
+        x, run.setup.graphicalMode ? QStringLiteral("00.000") : QStringLiteral("00"));
 }
 
-void UpdateDelays() {
-    UpdateDelay(RunState.UserInflowTP, RunState.InflowDelayCount, RunState.InflowDelayEnd,
-                RunState.InflowDelayValue);
-    UpdateDelay(RunState.UserOutflowTP, RunState.OutflowDelayCount, RunState.OutflowDelayEnd,
-                RunState.OutflowDelayValue);
+void UpdateDelays(Run& run) {
+    UpdateDelay(run, run.state.UserInflowTP, run.state.InflowDelayCount, run.state.InflowDelayEnd,
+                run.state.InflowDelayValue);
+    UpdateDelay(run, run.state.UserOutflowTP, run.state.OutflowDelayCount,
+                run.state.OutflowDelayEnd, run.state.OutflowDelayValue);
 }
 
-long OrderPeriod(std::int16_t delay) {
-    return static_cast<long>(RunState.CurrentTrial) - (delay - 1);
+long OrderPeriod(const Run& run, std::int16_t delay) {
+    return static_cast<long>(run.state.CurrentTrial) - (delay - 1);
 }
 
-DueFlow DueInflow() {
-    return Due(kInflow);
+DueFlow DueInflow(const Run& run) {
+    return Due(run, kInflow);
 }
 
-DueFlow DueOutflow() {
-    return Due(kOutflow);
+DueFlow DueOutflow(const Run& run) {
+    return Due(run, kOutflow);
 }
 
-DueFlow AnnounceInflow() {
-    return Announce(kInflow);
+DueFlow AnnounceInflow(Run& run) {
+    return Announce(run, kInflow);
 }
 
-DueFlow AnnounceOutflow() {
-    return Announce(kOutflow);
+DueFlow AnnounceOutflow(Run& run) {
+    return Announce(run, kOutflow);
 }
 
-void QuietCheck() {
+void QuietCheck(Run& run) {
     // A test for zero: a negative order counts as an order.
-    if (DueOrder(kInflow) == 0 && DueOrder(kOutflow) == 0 && ExperimentSetup.IsTimeDriven) {
-        RunState.UserFlowPending = false;
+    if (DueOrder(run, kInflow) == 0 && DueOrder(run, kOutflow) == 0 && run.setup.IsTimeDriven) {
+        run.state.UserFlowPending = false;
     }
 }
 
-DueFlow ApplyInflow() {
-    return Apply(kInflow);
+DueFlow ApplyInflow(Run& run) {
+    return Apply(run, kInflow);
 }
 
-DueFlow ApplyOutflow() {
-    return Apply(kOutflow);
+DueFlow ApplyOutflow(Run& run) {
+    return Apply(run, kOutflow);
 }
 
-PanelTexts PanelReadouts() {
-    return {Readout(InModelUnits(ExperimentSetup.GoalLinePosition)),
-            Readout(InModelUnits(RunState.AmountInTank)), Readout(RunState.TotalBackOrder),
-            Readout(RunState.TotalForwardDischarge)};
+PanelTexts PanelReadouts(const Run& run) {
+    return {Readout(run, InModelUnits(run, run.setup.GoalLinePosition)),
+            Readout(run, InModelUnits(run, run.state.AmountInTank)),
+            Readout(run, run.state.TotalBackOrder), Readout(run, run.state.TotalForwardDischarge)};
 }
 
-UserPhaseTexts UserPhaseReadouts() {
-    const EnvironmentRates rates = CurrentEnvironmentRates();
-    return {Readout(rates.in), Readout(rates.out), DueOrderReadout(kInflow),
-            DueOrderReadout(kOutflow)};
+UserPhaseTexts UserPhaseReadouts(const Run& run) {
+    const EnvironmentRates rates = CurrentEnvironmentRates(run);
+    return {Readout(run, rates.in), Readout(run, rates.out), DueOrderReadout(run, kInflow),
+            DueOrderReadout(run, kOutflow)};
 }
 
-EnvironmentRates CurrentEnvironmentRates() {
-    const long trial = RunState.CurrentTrial;
+EnvironmentRates CurrentEnvironmentRates(const Run& run) {
+    const long trial = run.state.CurrentTrial;
     EnvironmentRates rates;
-    rates.in = ElementOrZero(RunState.EnvInFlow, trial);
-    rates.out = ElementOrZero(RunState.EnvOutFlow, trial);
+    rates.in = ElementOrZero(run.state.EnvInFlow, trial);
+    rates.out = ElementOrZero(run.state.EnvOutFlow, trial);
     const bool known =
-        HasElement(RunState.EnvInFlow, trial) && HasElement(RunState.EnvOutFlow, trial);
+        HasElement(run.state.EnvInFlow, trial) && HasElement(run.state.EnvOutFlow, trial);
     rates.acts = known && !(rates.in < 0 && rates.out < 0);
     return rates;
 }
 
-EnvironmentEffect ApplyEnvironment() {
-    RunState.EnvActionTime = runtime::TimeOfDay();
-    RunState.IsEnvInFlow = true;
-    RunState.IsEnvOutFlow = true;
-    const EnvironmentRates rates = CurrentEnvironmentRates();
+EnvironmentEffect ApplyEnvironment(Run& run) {
+    run.state.EnvActionTime = run.TimeOfDay();
+    run.state.IsEnvInFlow = true;
+    run.state.IsEnvOutFlow = true;
+    const EnvironmentRates rates = CurrentEnvironmentRates(run);
     EnvironmentEffect effect;
     if (!rates.acts) return effect;
-    const double t = ExperimentSetup.simTimeForTP;
+    const double t = run.setup.simTimeForTP;
     effect.acts = true;
     effect.inPipeCaption = Three(t * rates.in);
     effect.outPipeCaption = Three(t * rates.out);
     effect.inDoorCaption = QStringLiteral("ENV: ") + runtime::Plain(t * rates.in);
     effect.outDoorCaption = QStringLiteral("ENV: ") + runtime::Plain(t * rates.out);
-    ChangeAmount((rates.in - rates.out) * t);
+    ChangeAmount(run, (rates.in - rates.out) * t);
     return effect;
 }
 
-bool EarnsBandBonus(double amount) {
-    const double goal = ScoredValue(ExperimentSetup.GoalLinePosition);
-    const double lo = RoundHalfUp(goal - ExperimentSetup.LowerBoundFromGoal, 1000);
-    const double hi = RoundHalfUp(goal + ExperimentSetup.UpperBoundFromGoal, 1000);
-    const double value = RoundHalfUp(ScoredValue(amount), 1000);
+bool EarnsBandBonus(const Run& run, double amount) {
+    const double goal = ScoredValue(run, run.setup.GoalLinePosition);
+    const double lo = RoundHalfUp(goal - run.setup.LowerBoundFromGoal, 1000);
+    const double hi = RoundHalfUp(goal + run.setup.UpperBoundFromGoal, 1000);
+    const double value = RoundHalfUp(ScoredValue(run, amount), 1000);
     return lo <= value && value <= hi;
 }
 
-bool EarnsTimeGapBonus() {
-    const EnvironmentRates rates = CurrentEnvironmentRates();
+bool EarnsTimeGapBonus(Run& run) {
+    const EnvironmentRates rates = CurrentEnvironmentRates(run);
     if (rates.in <= 0 && rates.out <= 0) return false;
     // Midnight is also the value before the first Submit of the run.
-    if (RunState.SubmitTime.isMidnight()) return false;
-    RunState.EnvToSubmitSeconds =
-        std::abs(RunState.EnvActionTime.seconds - RunState.SubmitTime.seconds);
-    return RunState.EnvToSubmitSeconds <= ExperimentSetup.deltaTmeBetweenEnvUsr / 1000;
+    if (run.state.SubmitTime.isMidnight()) return false;
+    run.state.EnvToSubmitSeconds =
+        std::abs(run.state.EnvActionTime.seconds - run.state.SubmitTime.seconds);
+    return run.state.EnvToSubmitSeconds <= run.setup.deltaTmeBetweenEnvUsr / 1000;
 }
 
-Score ScorePeriod(double amount) {
+Score ScorePeriod(Run& run, double amount) {
     Score score;
-    score.earned = ExperimentSetup.IsBonusOnTimeGap ? EarnsTimeGapBonus() : EarnsBandBonus(amount);
+    score.earned =
+        run.setup.IsBonusOnTimeGap ? EarnsTimeGapBonus(run) : EarnsBandBonus(run, amount);
     if (score.earned) {
-        RunState.CurrentBonus = ExperimentSetup.BonusAmount;
-        RunState.TotBonus = RunState.TotBonus + RunState.CurrentBonus;
+        run.state.CurrentBonus = run.setup.BonusAmount;
+        run.state.TotBonus = run.state.TotBonus + run.state.CurrentBonus;
     } else {
-        RunState.CurrentBonus = 0;
+        run.state.CurrentBonus = 0;
     }
-    score.currentBonus = Three(RunState.CurrentBonus);
-    score.totBonus = Three(RunState.TotBonus);
+    score.currentBonus = Three(run.state.CurrentBonus);
+    score.totBonus = Three(run.state.TotBonus);
     return score;
 }
 

@@ -116,7 +116,7 @@ double DesignMarkY(int i) {
 
 }  // namespace
 
-frmHydrovat::frmHydrovat(QWidget* parent) : QWidget(parent) {
+frmHydrovat::frmHydrovat(Run& run, QWidget* parent) : QWidget(parent), run_(run) {
     setWindowTitle(QStringLiteral("Fluxmere"));
     setFont(ui::DesignFont(8.25, false));
     setFixedSize(ui::TwipRect(0, 0, kClientWidth, kClientHeight).size());
@@ -302,12 +302,12 @@ void frmHydrovat::BuildDecisionArea() {
 
 void frmHydrovat::Form_Load() {
     Timer1.setInterval(1);
-    Timer2.setInterval(PeriodClockInterval(ExperimentSetup.TimeBetweenEnvTries));
+    Timer2.setInterval(PeriodClockInterval(run_.setup.TimeBetweenEnvTries));
     Timer1.setEnabled(false);
     Timer2.setEnabled(false);
     ShowRunCounters();
     ShowCaptions();
-    if (ExperimentSetup.graphicalMode) PlaceYMarks(ExperimentSetup.numMarks, RunState.MarkLabels);
+    if (run_.setup.graphicalMode) PlaceYMarks(run_.setup.numMarks, run_.state.MarkLabels);
     cycle_.Begin();  // once the scale is placed: a fresh run starts at the scaled initial amount
     DrawFirstPicture();
     ShowModeElements();
@@ -315,26 +315,26 @@ void frmHydrovat::Form_Load() {
 }
 
 void frmHydrovat::ShowRunCounters() {
-    lblCurrTimePeriod.setCaption(QString::number(RunState.CurrentTrial));
-    lblTotTimePeriod.setCaption(QString::number(ExperimentSetup.MaxTrial));
-    lblUnits.setCaption(ExperimentSetup.YUnits);
+    lblCurrTimePeriod.setCaption(QString::number(run_.state.CurrentTrial));
+    lblTotTimePeriod.setCaption(QString::number(run_.setup.MaxTrial));
+    lblUnits.setCaption(run_.setup.YUnits);
 
-    lblCurrBonusVal.setCaption(period::Three(RunState.CurrentBonus));
-    lblAccuBonusVal.setCaption(period::Three(RunState.TotBonus));
-    lblBackOrderVal.setCaption(period::Three(RunState.TotalBackOrder));
-    lblForwardOrderVal.setCaption(period::Three(RunState.TotalForwardDischarge));
+    lblCurrBonusVal.setCaption(period::Three(run_.state.CurrentBonus));
+    lblAccuBonusVal.setCaption(period::Three(run_.state.TotBonus));
+    lblBackOrderVal.setCaption(period::Three(run_.state.TotalBackOrder));
+    lblForwardOrderVal.setCaption(period::Three(run_.state.TotalForwardDischarge));
 
     SetVisible({&lblTimePeriod, &lblCurrTimePeriod, &lblOf, &lblTotTimePeriod},
-               ExperimentSetup.ShowTimePeriods);
-    SetVisible({&lblBackOrder, &lblBackOrderVal}, ExperimentSetup.ShowBackOrder);
-    SetVisible({&lblForwardOrder, &lblForwardOrderVal}, ExperimentSetup.ShowDischargeOrder);
+               run_.setup.ShowTimePeriods);
+    SetVisible({&lblBackOrder, &lblBackOrderVal}, run_.setup.ShowBackOrder);
+    SetVisible({&lblForwardOrder, &lblForwardOrderVal}, run_.setup.ShowDischargeOrder);
 
     txtUsrInflowVal.setText(QStringLiteral("0"));
     txtUsrOutflowVal.setText(QStringLiteral("0"));
 }
 
 void frmHydrovat::ShowCaptions() {
-    const QString& units = ExperimentSetup.YUnits;
+    const QString& units = run_.setup.YUnits;
     lblInFlowStatusEnv.setCaption(QStringLiteral("Env InFlow(") + units +
                                   QStringLiteral("/Hour):"));
     lblOutFlowStatusEnv.setCaption(QStringLiteral("Env OutFlow(") + units +
@@ -342,39 +342,39 @@ void frmHydrovat::ShowCaptions() {
     lblInFlowStatus.setCaption(QStringLiteral("UserInFlow(") + units + QStringLiteral("/Hour):"));
     lblOutFlowStatus.setCaption(QStringLiteral("UserOutFlow(") + units + QStringLiteral("/Hour):"));
     lblGoalStatus.setCaption(QStringLiteral("Goal(") + units + QStringLiteral("):"));
-    lblAmountStatus.setCaption((ExperimentSetup.graphicalMode ? QStringLiteral("Amount in Tank(")
-                                                              : QStringLiteral("Amount(")) +
-                               units + QStringLiteral("):"));
+    lblAmountStatus.setCaption(
+        (run_.setup.graphicalMode ? QStringLiteral("Amount in Tank(") : QStringLiteral("Amount(")) +
+        units + QStringLiteral("):"));
     lblInFlow[1].setCaption(QStringLiteral("Enter the Inflow(") + units +
                             QStringLiteral("/Hour):"));
     lblOutflow.setCaption(QStringLiteral("Enter the Outflow(") + units + QStringLiteral("/Hour):"));
 }
 
 void frmHydrovat::DrawFirstPicture() {
-    if (RunState.CurrentTrial == 0) {
-        FillTank(RunState.TankIndex, ExperimentSetup.InitialAmountInTank);
+    if (run_.state.CurrentTrial == 0) {
+        FillTank(run_.state.TankIndex, run_.setup.InitialAmountInTank);
         return;
     }
-    FillTank(RunState.TankIndex, RunState.AmountInTank);
+    FillTank(run_.state.TankIndex, run_.state.AmountInTank);
     lblInFlowStatusEnvVal.setCaption(
-        period::Readout(ElementOrZero(RunState.EnvInFlow, RunState.CurrentTrial)));
+        period::Readout(run_, ElementOrZero(run_.state.EnvInFlow, run_.state.CurrentTrial)));
     lblOutFlowStatusEnvVal.setCaption(
-        period::Readout(ElementOrZero(RunState.EnvOutFlow, RunState.CurrentTrial)));
+        period::Readout(run_, ElementOrZero(run_.state.EnvOutFlow, run_.state.CurrentTrial)));
 }
 
 void frmHydrovat::ShowModeElements() {
-    const bool graphical = ExperimentSetup.graphicalMode;
+    const bool graphical = run_.setup.graphicalMode;
     if (graphical) {
         SetupTankView();
     } else {
         SetupStoreView();
     }
-    for (const std::int16_t pipe :
-         {RunState.PipeUserIn, RunState.PipeUserOut, RunState.PipeEnvIn, RunState.PipeEnvOut}) {
+    for (const std::int16_t pipe : {run_.state.PipeUserIn, run_.state.PipeUserOut,
+                                    run_.state.PipeEnvIn, run_.state.PipeEnvOut}) {
         PipeWater(pipe, false);
     }
     if (graphical) {
-        PlaceGoalLine(ExperimentSetup.GoalLinePosition / RunState.AmountPerMark);
+        PlaceGoalLine(run_.setup.GoalLinePosition / run_.state.AmountPerMark);
         Picture1.setVisible(false);
     }
     SetVisible({&lblEnvInCon, &lblEnvOutCon, &lblUsrInCon, &lblUsrOutCon}, graphical);
@@ -383,7 +383,7 @@ void frmHydrovat::ShowModeElements() {
 }
 
 void frmHydrovat::ShowPanelReadouts() {
-    const period::PanelTexts panel = period::PanelReadouts();
+    const period::PanelTexts panel = period::PanelReadouts(run_);
     lblGoalStatusVal.setCaption(panel.goal);
     lblAmountStatusVal.setCaption(panel.amount);
     lblBackOrderVal.setCaption(panel.backOrder);
@@ -424,7 +424,7 @@ void frmHydrovat::SetupStoreView() {
 
 void frmHydrovat::ShowMarks(bool visible) {
     // Only the marks the tank has; a setup asking for more is refused before the screen shows.
-    const int count = std::min<int>(ExperimentSetup.numMarks, markY.UBound + 1);
+    const int count = std::min<int>(run_.setup.numMarks, markY.UBound + 1);
     for (int i = 0; i < count; ++i) SetVisible({&lblMarkY[i], &markY[i]}, visible);
 }
 
@@ -438,12 +438,12 @@ void frmHydrovat::PlaceYMarks(std::int16_t count, const std::vector<QString>& la
     // Without marks there is no scale; start-up refuses such a setup before the screen shows.
     if (count == 0) return;
     const tank::MarkScale scale =
-        tank::ScaleForMarks(RunState.TopLabelValue, count, Tank[0].Height());
-    RunState.AmountPerMark = scale.AmountPerMark;
-    RunState.TwipsPerMark = scale.TwipsPerMark;
-    ExperimentSetup.GoalLinePosition *= scale.TwipsPerMark;
-    ExperimentSetup.InitialAmountInTank *= scale.TwipsPerMark;
-    RunState.AmountInTank *= scale.TwipsPerMark;
+        tank::ScaleForMarks(run_.state.TopLabelValue, count, Tank[0].Height());
+    run_.state.AmountPerMark = scale.AmountPerMark;
+    run_.state.TwipsPerMark = scale.TwipsPerMark;
+    run_.setup.GoalLinePosition *= scale.TwipsPerMark;
+    run_.setup.InitialAmountInTank *= scale.TwipsPerMark;
+    run_.state.AmountInTank *= scale.TwipsPerMark;
 
     for (int i = 0; i < count && markY.exists(i); ++i) {
         const double y = tank::MarkY(TankBottom(), scale.TwipsPerMark, i);
@@ -458,7 +458,7 @@ void frmHydrovat::PlaceYMarks(std::int16_t count, const std::vector<QString>& la
 
 void frmHydrovat::FillTank(std::int16_t index, double amount) {
     if (!TankFill.exists(index)) return;  // the screen has one tank
-    if (ExperimentSetup.graphicalMode) {
+    if (run_.setup.graphicalMode) {
         FillLiquid(index, amount);
     } else {
         FillStore(index, amount);
@@ -470,14 +470,14 @@ void frmHydrovat::FillLiquid(std::int16_t index, double amount) {
     ui::Shape& liquid = TankFill[index];
     liquid.setVisible(true);
     const tank::Liquid next = tank::NextLiquid({liquid.Top(), liquid.Height()},
-                                               amount / RunState.AmountPerMark, TankBottom());
+                                               amount / run_.state.AmountPerMark, TankBottom());
     liquid.Move(liquid.Left(), next.top, liquid.Width(), next.height);
 }
 
 void frmHydrovat::FillStore(std::int16_t index, double amount) {
     TankFill[index].setVisible(false);
     MissedFB[index].setCaption(runtime::Plain(amount));
-    MissedFB[index + 1].setCaption(runtime::Plain(ExperimentSetup.GoalLinePosition));
+    MissedFB[index + 1].setCaption(runtime::Plain(run_.setup.GoalLinePosition));
     if (amount > 0) {
         DrawPeople(amount);
     } else {
@@ -493,7 +493,7 @@ void frmHydrovat::DrawPeople(double count) {
                                 Picture1.ScaleWidth(),    Picture1.ScaleHeight(),
                                 ui::kDesignTwipsPerPixel, ui::kDesignTwipsPerPixel};
     for (const QRectF& block :
-         tank::PersonBlocks(count, area, ExperimentSetup.RWIDTH, ExperimentSetup.RHEIGHT)) {
+         tank::PersonBlocks(count, area, run_.setup.RWIDTH, run_.setup.RHEIGHT)) {
         Picture1.FillBox(block.left(), block.top(), block.right(), block.bottom(), kBlue);
     }
 }
@@ -514,7 +514,7 @@ void frmHydrovat::PlaceGoalLine(double height) {
 // Pipes and door read-outs
 
 void frmHydrovat::PipeWater(std::int16_t pipe, bool visible) {
-    if (!ExperimentSetup.graphicalMode || !Water0.exists(pipe)) return;
+    if (!run_.setup.graphicalMode || !Water0.exists(pipe)) return;
     Water0[pipe].setVisible(visible);
 }
 

@@ -10,6 +10,7 @@
 #include <cstdint>
 #include <vector>
 
+#include "core/RunRecord.h"
 #include "simulation/PeriodCycle.h"
 #include "ui/Controls.h"
 #include "ui/FormTimer.h"
@@ -25,7 +26,7 @@ class frmHydrovat : public QWidget, private period::CycleView, private period::S
     static constexpr double kClientWidth = 16080;
     static constexpr double kClientHeight = 10260;
 
-    explicit frmHydrovat(QWidget* parent = nullptr);
+    explicit frmHydrovat(Run& run, QWidget* parent = nullptr);
 
     // The twips per pixel that fit the screen into the given free screen area (pixels),
     // at most twice the design size. The program applies it once, before any form is built.
@@ -178,7 +179,8 @@ class frmHydrovat : public QWidget, private period::CycleView, private period::S
     void finishExperiment() override;
     void HideAllPipes();
 
-    period::Cycle cycle_{*this, *this};
+    Run& run_;
+    period::Cycle cycle_{run_, *this, *this};
     // --- end of the period cycle shown on the form ---
 
     void Form_Load();

@@ -133,12 +133,12 @@ void frmHydrovat::setSubmitEnabled(bool enabled) {
 }
 
 void frmHydrovat::showPeriodNumber() {
-    lblCurrTimePeriod.setCaption(QString::number(RunState.CurrentTrial));
+    lblCurrTimePeriod.setCaption(QString::number(run_.state.CurrentTrial));
 }
 
 void frmHydrovat::HideAllPipes() {
-    for (const std::int16_t pipe :
-         {RunState.PipeUserIn, RunState.PipeUserOut, RunState.PipeEnvIn, RunState.PipeEnvOut}) {
+    for (const std::int16_t pipe : {run_.state.PipeUserIn, run_.state.PipeUserOut,
+                                    run_.state.PipeEnvIn, run_.state.PipeEnvOut}) {
         PipeWater(pipe, false);
     }
 }
@@ -146,13 +146,13 @@ void frmHydrovat::HideAllPipes() {
 void frmHydrovat::showUserFlowsDue(const period::DueFlow& in, const period::DueFlow& out) {
     HideAllPipes();
     if (in.due) {
-        PipeWater(RunState.PipeUserIn, true);
+        PipeWater(run_.state.PipeUserIn, true);
         SetUserInputCaption(1, in.doorCaption);
         HighlightInflow(0, 1);
         ShowPipeAmount(lblUsrInCon, kRed, in.pipeCaption);
     }
     if (out.due) {
-        PipeWater(RunState.PipeUserOut, true);
+        PipeWater(run_.state.PipeUserOut, true);
         SetUserOutputCaption(0, out.doorCaption);
         HighlightOutflow(0, 0);
         ShowPipeAmount(lblUsrOutCon, kGreen, out.pipeCaption);
@@ -163,7 +163,7 @@ void frmHydrovat::showUserFlowsApplied(const period::DueFlow& in, const period::
     HideAllPipes();
     if (in.due) ShowPipeAmount(lblUsrInCon, kBlack, QString());
     if (out.due) ShowPipeAmount(lblUsrOutCon, kBlack, QString());
-    if (in.due || out.due) FillTank(RunState.TankIndex, RunState.AmountInTank);
+    if (in.due || out.due) FillTank(run_.state.TankIndex, run_.state.AmountInTank);
 }
 
 void frmHydrovat::clearUserDoors() {
@@ -180,13 +180,13 @@ void frmHydrovat::clearUserDoors() {
 void frmHydrovat::showEnvironmentEffect(const period::EnvironmentEffect& effect) {
     HideAllPipes();
     if (!effect.acts) return;
-    PipeWater(RunState.PipeUserIn, false);
-    PipeWater(RunState.PipeUserOut, false);
-    PipeWater(RunState.PipeEnvIn, true);
-    PipeWater(RunState.PipeEnvOut, true);
+    PipeWater(run_.state.PipeUserIn, false);
+    PipeWater(run_.state.PipeUserOut, false);
+    PipeWater(run_.state.PipeEnvIn, true);
+    PipeWater(run_.state.PipeEnvOut, true);
     ShowPipeAmount(lblEnvInCon, kRed, effect.inPipeCaption);
     ShowPipeAmount(lblEnvOutCon, kGreen, effect.outPipeCaption);
-    FillTank(RunState.TankIndex, RunState.AmountInTank);
+    FillTank(run_.state.TankIndex, run_.state.AmountInTank);
     SetEnvOutputCaption(0, effect.outDoorCaption);
     HighlightOutflow(1, 0);
     SetEnvInputCaption(1, effect.inDoorCaption);
@@ -229,5 +229,5 @@ void frmHydrovat::showScore(const period::Score& score) {
 }
 
 void frmHydrovat::finishExperiment() {
-    EndExperiment();
+    EndExperiment(run_);
 }

@@ -41,8 +41,8 @@ bool BypassesFilter(char16_t code) {
 void frmHydrovat::InstallEntryFilters() {
     for (QLineEdit* box : {&txtUsrInflowVal, &txtUsrOutflowVal}) {
         // A change that would leave no number is refused, however it comes.
-        ui::AcceptOnly(*box, [](const QString& text) {
-            return entry::IsValidEntry(text, ExperimentSetup.graphicalMode);
+        ui::AcceptOnly(*box, [this](const QString& text) {
+            return entry::IsValidEntry(text, run_.setup.graphicalMode);
         });
         box->installEventFilter(this);
     }
@@ -72,7 +72,7 @@ bool frmHydrovat::ExitPromptAnsweredNo() {
         return true;
     }
     // An accepted password ends the program inside the form; otherwise the experiment goes on.
-    ShowPasswordAuth(this);
+    ShowPasswordAuth(run_, this);
     return false;
 }
 
@@ -80,7 +80,7 @@ void frmHydrovat::EntryBox_KeyPress(QLineEdit& box, char16_t& KeyAscii) {
     const entry::Box state{box.text(),
                            box.hasSelectedText() ? box.selectionStart() : box.cursorPosition(),
                            int(box.selectedText().size())};
-    switch (entry::FilterKey(state, KeyAscii, ExperimentSetup.graphicalMode)) {
+    switch (entry::FilterKey(state, KeyAscii, run_.setup.graphicalMode)) {
         case entry::KeyOutcome::Insert:
         case entry::KeyOutcome::Pass:
             return;
@@ -107,7 +107,7 @@ void frmHydrovat::cmdNextTrial_KeyPress(char16_t KeyAscii) {
 
 void frmHydrovat::Form_QueryUnload(int& Cancel) {
     if (Cancel != 0) return;
-    if (!ShowPasswordAuth(this)) Cancel = 1;
+    if (!ShowPasswordAuth(run_, this)) Cancel = 1;
 }
 
 void frmHydrovat::closeEvent(QCloseEvent* event) {

@@ -56,6 +56,7 @@ class Station {
 
 class ScreenStation : public Station {
   public:
+    explicit ScreenStation(::Run& run) : form_(run) {}
     bool playUntil(const std::function<bool()>& done) override { return RunScreenUntil(done); }
     bool armed(Step step) const override { return Timer(step).Enabled(); }
     bool submitOffered() const override { return form_.cmdNextTrial.isEnabled(); }
@@ -77,6 +78,7 @@ class ScreenStation : public Station {
 
 class HeadlessStation : public Station {
   public:
+    explicit HeadlessStation(::Run& run) : player_(run) {}
     bool playUntil(const std::function<bool()>& done) override {
         player_.playUntil(done);
         return player_.ended();
@@ -101,11 +103,11 @@ class HeadlessPlayerTest : public ScreenTest {
   protected:
     // A discrete run of five periods: amount 20, goal 20 with the band 18 to 22, an inflow
     // delay of 1 and an outflow delay of 2 with an initial discharge of 3 in period 1.
-    void Prepare(const QString& subject, bool timeDriven) {
-        PrepareScreenRun(false);
-        ExperimentSetupRecord& setup = ExperimentSetup;
-        RunStateRecord& run = RunState;
-        run.SubjectName = subject;
+    void Prepare(::Run& run, const QString& subject, bool timeDriven) {
+        PrepareScreenRun(run, false);
+        ExperimentSetupRecord& setup = run.setup;
+        RunStateRecord& state = run.state;
+        state.SubjectName = subject;
         setup.IsTimeDriven = timeDriven;
         setup.MaxTrial = 5;
         setup.AfterEveryNTrials = 1;
@@ -120,19 +122,19 @@ class HeadlessPlayerTest : public ScreenTest {
         setup.userDelay = setup.UsrMv = 60;
         setup.envDelay = setup.EnvMv = 150;
         setup.TimeBetweenEnvTries = 400;
-        run.TotBonus = setup.BaseMoney;
-        run.UserInflowTP = 1;
-        run.UserOutflowTP = 2;
+        state.TotBonus = setup.BaseMoney;
+        state.UserInflowTP = 1;
+        state.UserOutflowTP = 2;
         for (auto* values :
-             {&run.UserInFlow, &run.UserOutFlow, &run.BackOrder, &run.ForwardDischarge}) {
+             {&state.UserInFlow, &state.UserOutFlow, &state.BackOrder, &state.ForwardDischarge}) {
             SizeArray(*values, setup.MaxTrial + 1);
         }
-        run.ForwardDischarge[1] = 3;
-        run.TotalForwardDischarge = 3;
+        state.ForwardDischarge[1] = 3;
+        state.TotalForwardDischarge = 3;
         const double rates[][2] = {{2, 0}, {-1, -1}, {0, 3}, {1, 1}, {4, 0}};
         for (int trial = 1; trial <= 5; ++trial) {
-            run.EnvInFlow[trial] = rates[trial - 1][0];
-            run.EnvOutFlow[trial] = rates[trial - 1][1];
+            state.EnvInFlow[trial] = rates[trial - 1][0];
+            state.EnvOutFlow[trial] = rates[trial - 1][1];
         }
     }
 
@@ -145,10 +147,10 @@ class HeadlessPlayerTest : public ScreenTest {
     }
 
     // Time-driven: each Submit at its moment of its period, then the clock to the end.
-    static void PlayTimeDriven(Station& station, const std::vector<Press>& presses) {
+    void PlayTimeDriven(::Run& run, Station& station, const std::vector<Press>& presses) {
         for (const Press& p : presses) {
             const bool ended = station.playUntil([&] {
-                if (RunState.CurrentTrial != p.period || !station.submitOffered()) return false;
+                if (run.state.CurrentTrial != p.period || !station.submitOffered()) return false;
                 switch (p.moment) {
                     case Moment::UserPause:
                         return station.armed(Step::UserDelay);
@@ -168,15 +170,16 @@ class HeadlessPlayerTest : public ScreenTest {
     // The same run played on the screen and headless.
     void PlayOnBoth(bool timeDriven, const std::vector<Press>& presses) {
         for (const char* subject : {"Screen", "Headless"}) {
-            Prepare(QString::fromLatin1(subject), timeDriven);
+            ::Run run;
+            Prepare(run, QString::fromLatin1(subject), timeDriven);
             std::unique_ptr<Station> station;
             if (subject == QStringLiteral("Screen")) {
-                station = std::make_unique<ScreenStation>();
+                station = std::make_unique<ScreenStation>(run);
             } else {
-                station = std::make_unique<HeadlessStation>();
+                station = std::make_unique<HeadlessStation>(run);
             }
             if (timeDriven) {
-                PlayTimeDriven(*station, presses);
+                PlayTimeDriven(run, *station, presses);
             } else {
                 PlayPaced(*station, presses);
             }
@@ -239,16 +242,16 @@ TEST_F(HeadlessPlayerTest, TimeDrivenRunRecordsWhatTheScreenRecords) {
 TEST_F(HeadlessPlayerTest, TheLastCompletePeriodFollowsThePhasesScored) {
     for (const bool timeDriven : {false, true}) {
         SCOPED_TRACE(timeDriven ? "time-driven" : "participant-paced");
-        Prepare(QStringLiteral("Headless"), timeDriven);
-        period::HeadlessPlayer player;
-        EXPECT_EQ(RunState.LastCompletePeriod, 0);
+        Prepare(run, QStringLiteral("Headless"), timeDriven);
+        period::HeadlessPlayer player(run);
+        EXPECT_EQ(run.state.LastCompletePeriod, 0);
         for (int period = 1; period <= 3; ++period) {
             if (!timeDriven) player.submit();
             player.playUntil(
-                [&] { return RunState.CurrentTrial == period && player.armed(Step::UserDelay); });
-            EXPECT_EQ(RunState.LastCompletePeriod, period - 1) << "period " << period << " begun";
-            player.playUntil([&] { return RunState.LastCompletePeriod == period; });
-            EXPECT_EQ(RunState.CurrentTrial, period);
+                [&] { return run.state.CurrentTrial == period && player.armed(Step::UserDelay); });
+            EXPECT_EQ(run.state.LastCompletePeriod, period - 1) << "period " << period << " begun";
+            player.playUntil([&] { return run.state.LastCompletePeriod == period; });
+            EXPECT_EQ(run.state.CurrentTrial, period);
             if (timeDriven) {
                 EXPECT_FALSE(player.armed(Step::EnvMove)) << "period " << period;
             }
@@ -259,23 +262,108 @@ TEST_F(HeadlessPlayerTest, TheLastCompletePeriodFollowsThePhasesScored) {
 // A long run costs only its computations and recordings: forty time-driven periods with
 // pauses of seconds end at once on the simulated clock, which has moved on by all of them.
 TEST_F(HeadlessPlayerTest, SimulatedClockRunsPausesWithoutWaiting) {
-    Prepare(QStringLiteral("Headless"), true);
-    ExperimentSetup.MaxTrial = 40;
-    for (auto* values : {&RunState.UserInFlow, &RunState.UserOutFlow, &RunState.BackOrder,
-                         &RunState.ForwardDischarge, &RunState.EnvInFlow, &RunState.EnvOutFlow}) {
+    Prepare(run, QStringLiteral("Headless"), true);
+    run.setup.MaxTrial = 40;
+    for (auto* values :
+         {&run.state.UserInFlow, &run.state.UserOutFlow, &run.state.BackOrder,
+          &run.state.ForwardDischarge, &run.state.EnvInFlow, &run.state.EnvOutFlow}) {
         values->resize(42);
     }
-    ExperimentSetup.userDelay = ExperimentSetup.UsrMv = 1000;
-    ExperimentSetup.envDelay = ExperimentSetup.EnvMv = 1000;
-    ExperimentSetup.TimeBetweenEnvTries = 5000;
-    period::HeadlessPlayer player;
+    run.setup.userDelay = run.setup.UsrMv = 1000;
+    run.setup.envDelay = run.setup.EnvMv = 1000;
+    run.setup.TimeBetweenEnvTries = 5000;
+    period::HeadlessPlayer player(run);
     EXPECT_FALSE(player.submitOffered()) << "a fresh time-driven run waits for period 1";
     player.playToEnd();
     EXPECT_TRUE(player.ended());
-    EXPECT_EQ(RunState.CurrentTrial, 40);
+    EXPECT_EQ(run.state.CurrentTrial, 40);
     // Each period: its clock, two pauses and two movements; then the clock that ends the run.
     EXPECT_EQ(player.now(), 41 * 5000 + 40 * 4 * 1000);
     EXPECT_EQ(dialogs.shown().size(), 0U) << "a headless run shows nothing";
+}
+
+// A participant who plays one step at a time, so that two runs can take turns: types the
+// period's orders and presses Submit once it is offered in that period, else lets the next
+// step of the run happen. Its run reads the time from the player's simulated clock, which
+// starts at the same moment for every participant.
+class SteppedParticipant {
+  public:
+    SteppedParticipant(::Run& run, std::vector<std::pair<const char*, const char*>> orders)
+        : run_(run), player_(run, kStart), orders_(std::move(orders)) {}
+
+    bool ended() const { return player_.ended(); }
+
+    void step() {
+        const int period = run_.state.CurrentTrial + (run_.setup.IsTimeDriven ? 0 : 1);
+        if (player_.submitOffered() && period >= 1 && period > submitted_ &&
+            period <= static_cast<int>(orders_.size())) {
+            const auto& [inflow, outflow] = orders_[static_cast<std::size_t>(period - 1)];
+            player_.type(QString::fromLatin1(inflow), QString::fromLatin1(outflow));
+            player_.submit();
+            submitted_ = period;
+            return;
+        }
+        const long before = player_.stepsPlayed();
+        player_.playUntil([&] { return player_.stepsPlayed() > before; });
+    }
+
+    void playAlone() {
+        while (!ended()) step();
+    }
+
+  private:
+    static inline const QDateTime kStart{QDate(2026, 3, 2), QTime(10, 0), Qt::UTC};
+    ::Run& run_;
+    period::HeadlessPlayer player_;
+    std::vector<std::pair<const char*, const char*>> orders_;
+    int submitted_ = 0;
+};
+
+// Two runs live in one process at once, each with its own state, clock and database session:
+// a participant-paced and a clock-paced run played step by step in turn record the same rows
+// as each played alone.
+TEST_F(HeadlessPlayerTest, RunsPlayedInTurnInOneProcessRecordWhatEachRecordsAlone) {
+    const std::vector<std::pair<const char*, const char*>> paced = {
+        {"2", "0"}, {"0", "1"}, {"3", "2"}, {"1", "0"}, {"0", "4"}};
+    const std::vector<std::pair<const char*, const char*>> clocked = {
+        {"1", "2"}, {"4", "0"}, {"0", "0"}, {"2", "3"}, {"1", "1"}};
+    for (const bool timeDriven : {false, true}) {
+        ::Run alone;
+        Prepare(alone, QString::fromLatin1(timeDriven ? "ClockAlone" : "PacedAlone"), timeDriven);
+        SteppedParticipant(alone, timeDriven ? clocked : paced).playAlone();
+    }
+    ::Run pacedRun;
+    ::Run clockedRun;
+    Prepare(pacedRun, QStringLiteral("PacedInTurn"), false);
+    Prepare(clockedRun, QStringLiteral("ClockInTurn"), true);
+    SteppedParticipant pacedParticipant(pacedRun, paced);
+    SteppedParticipant clockedParticipant(clockedRun, clocked);
+    while (!pacedParticipant.ended() || !clockedParticipant.ended()) {
+        if (!pacedParticipant.ended()) pacedParticipant.step();
+        if (!clockedParticipant.ended()) clockedParticipant.step();
+    }
+
+    for (const char* table : {"datExperimentTrials", "datTrialSummary", "datUserTimesSummary"}) {
+        for (const auto& [aloneName, inTurnName] :
+             {std::pair{"PacedAlone", "PacedInTurn"}, std::pair{"ClockAlone", "ClockInTurn"}}) {
+            const auto alone = Recorded(table, aloneName);
+            const auto inTurn = Recorded(table, inTurnName);
+            ASSERT_FALSE(alone.empty()) << table << " " << aloneName;
+            ASSERT_EQ(inTurn.size(), alone.size()) << table << " " << inTurnName;
+            for (std::size_t i = 0; i < alone.size(); ++i) {
+                for (const auto& [column, value] : alone[i]) {
+                    // The name and the key made anew for each write differ; the moments agree.
+                    if (column == QLatin1String("Subject") ||
+                        column == QLatin1String(db::kWriteKeyColumn))
+                        continue;
+                    EXPECT_EQ(inTurn[i].at(column).toString().toStdString(),
+                              value.toString().toStdString())
+                        << table << " " << inTurnName << " row " << i + 1 << " column "
+                        << column.toStdString();
+                }
+            }
+        }
+    }
 }
 
 TEST(SimulatedClock, FiresInOrderOfDueTimeThenOfArming) {

@@ -33,7 +33,7 @@ std::ostream& operator<<(std::ostream& out, const MessageCase& c) {
 QString StartUpMessageAfter(const QString& sql) {
     TempDatabase database;
     database.execute(sql);
-    return DatabaseProblem();
+    return DatabaseProblem(database.path());
 }
 
 // What import says of a setup whose first version has a cell of 10 MB in MaxTrial.

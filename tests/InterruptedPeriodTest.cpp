@@ -106,8 +106,8 @@ const double kOutflowOrders[] = {1, 2, 0, 3, 1, 0, 2, 2, 1, 0, 1, 4};
 constexpr int kPeriods = 12;
 constexpr int kKills = 50;
 
-bool PressesIn(int period) {
-    return !ExperimentSetup.IsTimeDriven || period % 3 != 0;
+bool PressesIn(const ::Run& run, int period) {
+    return !run.setup.IsTimeDriven || period % 3 != 0;
 }
 
 struct Pacing {
@@ -127,8 +127,11 @@ const QStringList kMomentColumns = {
 
 class KilledRunTest : public ::testing::TestWithParam<Pacing> {
   protected:
+    std::optional<Program> program;
+    ::Run& run() { return program->run(); }
+
+  protected:
     void SetUp() override {
-        SetSplashMilliseconds(0);
         database.addVersion("V", {{"IsTimeDriven", GetParam().timeDriven ? "-1" : "0"},
                                   {"InitialBackOrder", "6"},
                                   {"InitialForwardDischarge", "3"}});
@@ -142,51 +145,46 @@ class KilledRunTest : public ::testing::TestWithParam<Pacing> {
             database.addRate(1, trial, acts ? 1.5 + trial % 3 : -1, acts ? 0.75 * (trial % 4) : -1);
         }
     }
-    void TearDown() override {
-        UnloadSimulationScreen();
-        UnloadLoginForm();
-    }
+    void TearDown() override { program->UnloadSimulationScreen(); }
 
     // The program started for the participant up to its simulation screen, which goes: the
     // run is played headless. False when the program ended at the login (a finished run).
     bool startProgram(const QString& name) {
-        ResetRunRecord();
         dialogs.clear();
         ScriptLogin(dialogs, name, "V");
         ScriptRegistration(dialogs);
         dialogs.answerNext(runtime::vbYes);  // continue where the log stopped
         try {
-            Main();
+            program->Main();
         } catch (const runtime::ProgramEnded&) {
             return false;
         }
-        UnloadSimulationScreen();
+        program->UnloadSimulationScreen();
         return true;
     }
 
     // Plays from where the run stands to its end. Participant-paced: each period's orders,
     // then Submit. Time-driven: the orders submitted as soon as the clock has opened a period.
-    static void PlayToEnd() {
-        period::HeadlessPlayer player;
+    void PlayToEnd() {
+        period::HeadlessPlayer player(run());
         while (!player.ended()) {
-            if (ExperimentSetup.IsTimeDriven) {
-                const int open = RunState.CurrentTrial;
-                player.playUntil([&] { return RunState.CurrentTrial != open; });
+            if (run().setup.IsTimeDriven) {
+                const int open = run().state.CurrentTrial;
+                player.playUntil([&] { return run().state.CurrentTrial != open; });
             }
-            const int n = RunState.CurrentTrial + (ExperimentSetup.IsTimeDriven ? 0 : 1);
-            if (!player.ended() && n >= 1 && PressesIn(n)) {
+            const int n = run().state.CurrentTrial + (run().setup.IsTimeDriven ? 0 : 1);
+            if (!player.ended() && n >= 1 && PressesIn(run(), n)) {
                 player.type(runtime::Plain(kInflowOrders[n - 1]),
                             runtime::Plain(kOutflowOrders[n - 1]));
                 player.submit();
             }
-            if (!ExperimentSetup.IsTimeDriven)
-                player.playUntil([&] { return player.submitOffered(); });
+            if (!run().setup.IsTimeDriven) player.playUntil([&] { return player.submitOffered(); });
         }
     }
 
     // The participant's run played in a child process that is killed after `delay`. True
     // when the kill fell inside a write: the engine's journal of the unfinished write stays.
-    bool PlayKilledAfter(std::chrono::microseconds delay) const {
+    bool PlayKilledAfter(std::chrono::microseconds delay) {
         const pid_t child = fork();
         if (child < 0) {
             ADD_FAILURE() << "no child process";

@@ -18,12 +18,14 @@ using Labels = std::vector<std::pair<int, const char*>>;
 
 class LabelsTest : public ::testing::Test {
   protected:
+    ::Run run;
+
+  protected:
     void SetUp() override {
-        ResetRunRecord();
-        RunState.Version = "A";
-        RunState.TopLabelValue = 99;  // left from an earlier load
+        run.state.Version = "A";
+        run.state.TopLabelValue = 99;  // left from an earlier load
     }
-    void TearDown() override { EXPECT_FALSE(RunState.Database) << "the database was left open"; }
+    void TearDown() override { EXPECT_FALSE(run.session.database) << "the database was left open"; }
 
     void addLabels(const QString& version, const Labels& labels) {
         for (const auto& [number, name] : labels) {
@@ -36,8 +38,8 @@ class LabelsTest : public ::testing::Test {
     }
 
     void load() {
-        LoadLabels();
-        LoadTopLabelValue();
+        LoadLabels(run);
+        LoadTopLabelValue(run);
     }
 
     TempDatabase database;
@@ -59,12 +61,12 @@ class LabelCaseTest : public LabelsTest, public ::testing::WithParamInterface<La
 
 TEST_P(LabelCaseTest, FillsCaptionsAndTopValue) {
     const LabelCase& c = GetParam();
-    ExperimentSetup.numMarks = static_cast<std::int16_t>(c.numMarks);
+    run.setup.numMarks = static_cast<std::int16_t>(c.numMarks);
     addLabels("A", c.labels);
     addLabels("B", {{0, "'other version'"}, {9, "'900'"}});
     load();
-    EXPECT_EQ(RunState.MarkLabels, c.captions);
-    EXPECT_EQ(RunState.TopLabelValue, c.topValue);
+    EXPECT_EQ(run.state.MarkLabels, c.captions);
+    EXPECT_EQ(run.state.TopLabelValue, c.topValue);
 }
 
 INSTANTIATE_TEST_SUITE_P(
@@ -99,13 +101,13 @@ INSTANTIATE_TEST_SUITE_P(
     [](const auto& info) { return std::string(info.param.name); });
 
 TEST_F(LabelsTest, AVersionWithAQuoteFindsItsLabels) {
-    ExperimentSetup.numMarks = 1;
-    RunState.Version = "O'Brien";
+    run.setup.numMarks = 1;
+    run.state.Version = "O'Brien";
     addLabels("O'Brien", {{1, "'7 people'"}});
     addLabels("O", {{2, "'99'"}});
     load();
-    EXPECT_EQ(RunState.MarkLabels, (Captions{"7 people", ""}));
-    EXPECT_EQ(RunState.TopLabelValue, 7);
+    EXPECT_EQ(run.state.MarkLabels, (Captions{"7 people", ""}));
+    EXPECT_EQ(run.state.TopLabelValue, 7);
 }
 
 }  // namespace

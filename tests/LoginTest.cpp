@@ -21,26 +21,26 @@ namespace {
 
 class LoginTest : public ::testing::Test {
   protected:
+    ::Run run;
+    frmLogin login{run};
+
+  protected:
     void SetUp() override {
-        ResetRunRecord();
         database.addVersion("A");
         database.addVersion("B");
         database.addDelaySegment(1, 2, 20, 2, 20);
         database.addRate(1, 1, 2, 1);
     }
-    void TearDown() override {
-        UnloadLoginForm();
-        EXPECT_FALSE(RunState.Database) << "the database was left open";
-    }
+    void TearDown() override { EXPECT_FALSE(run.session.database) << "the database was left open"; }
 
     frmLogin& loadedForm() {
-        LoadVersions();
-        return LoginForm();
+        login.LoadVersions();
+        return login;
     }
 
     // Types a name and presses Start.
     void start(const QString& name) {
-        frmLogin& form = LoginForm();
+        frmLogin& form = login;
         form.txtName.setText(name);
         form.cmdStart_Click();
     }
@@ -138,7 +138,7 @@ TEST_F(LoginTest, StartIsEnabledExactlyByANameThatIsNotBlank) {
     EXPECT_FALSE(form.cmdStart.isEnabled());
     TypeKeys(form.txtName, "\r");
     EXPECT_TRUE(dialogs.modalForms().empty());
-    EXPECT_TRUE(RunState.SubjectName.isEmpty()) << "Enter ran Start with a blank name";
+    EXPECT_TRUE(run.state.SubjectName.isEmpty()) << "Enter ran Start with a blank name";
     form.txtName.setText("  Ann ");
     EXPECT_TRUE(form.cmdStart.isEnabled());
 }
@@ -202,7 +202,7 @@ TEST_F(LoginTest, EnterInTheVersionBoxStartsWithTheTypedTextAndAnUnknownVersionI
     form.txtName.setText("Ann");
     form.cboVersion.setEditText("Nope");
     TypeKeys(form.cboVersion, "\r");
-    EXPECT_EQ(RunState.Version, "Nope");
+    EXPECT_EQ(run.state.Version, "Nope");
     ASSERT_EQ(dialogs.shown().size(), 1u);
     EXPECT_TRUE(lastMessage().text.contains("'Nope'")) << lastMessage().text.toStdString();
     EXPECT_FALSE(form.Accepted());
@@ -272,14 +272,14 @@ TEST_F(LoginTest, ANewParticipantIsRegisteredAndTheLoginAccepted) {
     frmLogin& form = loadedForm();
     ScriptRegistration(dialogs);
     start("  Ann  ");
-    EXPECT_EQ(RunState.SubjectName, "Ann");
-    EXPECT_EQ(RunState.Version, "A");
+    EXPECT_EQ(run.state.SubjectName, "Ann");
+    EXPECT_EQ(run.state.Version, "A");
     EXPECT_EQ(dialogs.modalForms(), (std::vector<QString>{"frmNewSubject"}));
     EXPECT_TRUE(form.Accepted());
     EXPECT_FALSE(form.isVisible());
-    EXPECT_EQ(RunState.CurrentTrial, 0);
-    EXPECT_EQ(RunState.BackOrder.size(), 14u);
-    EXPECT_EQ(RunState.ForwardDischarge.size(), 14u);
+    EXPECT_EQ(run.state.CurrentTrial, 0);
+    EXPECT_EQ(run.state.BackOrder.size(), 14u);
+    EXPECT_EQ(run.state.ForwardDischarge.size(), 14u);
     const auto rows = database.rows("SELECT Subject, Version FROM datSubject");
     ASSERT_EQ(rows.size(), 1u);
     EXPECT_EQ(rows[0].at("Subject").toString(), "Ann");
@@ -326,10 +326,10 @@ TEST_F(LoginTest, AReturningParticipantIsOfferedTheNextPeriod) {
     EXPECT_EQ(lastMessage().style, runtime::vbYesNo);
     EXPECT_TRUE(form.Accepted());
     EXPECT_TRUE(dialogs.modalForms().empty());
-    EXPECT_EQ(RunState.SubjectName, "ANN");
-    EXPECT_EQ(RunState.CurrentTrial, 4);
-    EXPECT_EQ(RunState.TotBonus, 7);
-    EXPECT_EQ(RunState.EventID, 9);
+    EXPECT_EQ(run.state.SubjectName, "ANN");
+    EXPECT_EQ(run.state.CurrentTrial, 4);
+    EXPECT_EQ(run.state.TotBonus, 7);
+    EXPECT_EQ(run.state.EventID, 9);
 }
 
 // A returning participant whose latest event cannot be read is neither continued from a
@@ -366,7 +366,7 @@ TEST_P(UnreadableRunTest, IsNamedAndTheLoginStays) {
         << lastMessage().text.toStdString();
     EXPECT_TRUE(dialogs.modalForms().empty()) << "registered again";
     EXPECT_FALSE(form.Accepted());
-    EXPECT_EQ(RunState.CurrentTrial, 0);
+    EXPECT_EQ(run.state.CurrentTrial, 0);
     EXPECT_EQ(database.rows("SELECT * FROM datSubject").size(), 1u);
 }
 
@@ -399,15 +399,15 @@ TEST_F(LoginTest, ANewNameAfterADeclinedContinuationStartsFromPeriodZero) {
     frmLogin& form = loadedForm();
     dialogs.answerNext(runtime::vbNo);
     start("Ann");
-    ASSERT_EQ(RunState.CurrentTrial, 4);
+    ASSERT_EQ(run.state.CurrentTrial, 4);
     ScriptRegistration(dialogs);
     start("Bea");
     EXPECT_TRUE(form.Accepted());
-    EXPECT_EQ(RunState.SubjectName, "Bea");
-    EXPECT_EQ(RunState.CurrentTrial, 0);
-    EXPECT_EQ(RunState.EventID, 0);
-    EXPECT_EQ(RunState.TotBonus, 0);
-    EXPECT_EQ(RunState.AmountInTank, 0);
+    EXPECT_EQ(run.state.SubjectName, "Bea");
+    EXPECT_EQ(run.state.CurrentTrial, 0);
+    EXPECT_EQ(run.state.EventID, 0);
+    EXPECT_EQ(run.state.TotBonus, 0);
+    EXPECT_EQ(run.state.AmountInTank, 0);
 }
 
 TEST_F(LoginTest, TheSameNameUnderAnotherVersionIsNew) {
@@ -417,7 +417,7 @@ TEST_F(LoginTest, TheSameNameUnderAnotherVersionIsNew) {
     start("Ann");
     EXPECT_EQ(dialogs.modalForms(), (std::vector<QString>{"frmNewSubject"}));
     EXPECT_TRUE(form.Accepted());
-    EXPECT_EQ(RunState.CurrentTrial, 0);
+    EXPECT_EQ(run.state.CurrentTrial, 0);
 }
 
 // Names that must be recognised whatever their letters, and the name the run goes on under.
@@ -441,9 +441,9 @@ TEST_P(ReturningNameTest, IsRecognisedAndResumed) {
     dialogs.answerNext(runtime::vbYes);
     start(c.typed);
     ASSERT_TRUE(form.Accepted());
-    EXPECT_EQ(RunState.SubjectName, c.continuesAs);
-    EXPECT_EQ(RunState.CurrentTrial, 3);
-    EXPECT_EQ(RunState.TotBonus, 6.5);
+    EXPECT_EQ(run.state.SubjectName, c.continuesAs);
+    EXPECT_EQ(run.state.CurrentTrial, 3);
+    EXPECT_EQ(run.state.TotBonus, 6.5);
 }
 
 INSTANTIATE_TEST_SUITE_P(
@@ -460,7 +460,7 @@ TEST_F(LoginTest, AParticipantWhoseLastPeriodIsTheLastSeesTheEarningsAtOnce) {
     loadedForm();
     EXPECT_EQ(EndingOf([&] { start("Ann"); }), runtime::ExitStatus::Finished);
     ASSERT_EQ(dialogs.shown().size(), 1u);
-    EXPECT_EQ(lastMessage().text, EarningsMessage());
+    EXPECT_EQ(lastMessage().text, EarningsMessage(run));
     EXPECT_TRUE(lastMessage().text.contains(" 14.00 dollars"));
 }
 
@@ -475,13 +475,13 @@ TEST_F(LoginTest, AFinishedRunStoppedBeforeItsLastSummaryRowWasCompletedHasItCom
     ASSERT_EQ(rows.size(), 1u);
     EXPECT_EQ(rows[0].at("AmountInTank"), 31.5) << "the amount the closing event recorded";
     EXPECT_EQ(rows[0].at("TotBonus"), 13.25);
-    EXPECT_EQ(lastMessage().text, EarningsMessage());
+    EXPECT_EQ(lastMessage().text, EarningsMessage(run));
 }
 
 TEST_F(LoginTest, QuitEndsWithoutTheEarningsMessage) {
     frmLogin& form = loadedForm();
     EXPECT_EQ(EndingOf([&] { form.cmdQuit_Click(); }), runtime::ExitStatus::QuitAtLogin);
-    EXPECT_TRUE(RunState.QuitAtLogin);
+    EXPECT_TRUE(run.state.QuitAtLogin);
     EXPECT_TRUE(dialogs.shown().empty());
 }
 
@@ -500,7 +500,7 @@ TEST_F(LoginTest, ASecondStationsLoginOfAParticipantInPlayIsRefused) {
     EXPECT_TRUE(lastMessage().text.startsWith("ann is playing version A on station lab-pc-03"))
         << lastMessage().text.toStdString();
     EXPECT_FALSE(form.Accepted());
-    EXPECT_EQ(RunState.CurrentTrial, 0) << "the refused run stayed restored";
+    EXPECT_EQ(run.state.CurrentTrial, 0) << "the refused run stayed restored";
 
     dialogs.onNextModal(
         [](QWidget& shown) { dynamic_cast<frmNewSubject&>(shown).btnCancel_Click(); });

@@ -18,7 +18,7 @@ namespace {
 
 struct LostReplyCase {
     const char* table;
-    std::function<void()> record;
+    std::function<void(::Run&)> record;
 };
 
 void PrintTo(const LostReplyCase& c, std::ostream* out) {
@@ -26,9 +26,11 @@ void PrintTo(const LostReplyCase& c, std::ostream* out) {
 }
 
 const LostReplyCase kCases[] = {
-    {"datExperimentTrials", [] { RecordEvent(QStringLiteral("After Cost Calculation")); }},
-    {"datUserTimesSummary", [] { RecordSubmitTime(); }},
-    {"datTrialSummary", [] { RecordTrialSummary(QStringLiteral("1"), QStringLiteral("0")); }},
+    {"datExperimentTrials",
+     [](::Run& run) { RecordEvent(run, QStringLiteral("After Cost Calculation")); }},
+    {"datUserTimesSummary", [](::Run& run) { RecordSubmitTime(run); }},
+    {"datTrialSummary",
+     [](::Run& run) { RecordTrialSummary(run, QStringLiteral("1"), QStringLiteral("0")); }},
 };
 
 QStringList FirstRow(const QString& location, const QString& sql) {
@@ -56,15 +58,15 @@ TEST_P(LostReplyTest, AWriteWhoseReplyIsLostIsStoredOnceAndTheRunGoesOn) {
     CuttingProxy proxy(TestServerFolder());
     runtime::ScopedScriptedQuestions questions;
     runtime::CurrentContext().databasePath = ServerLocationIn(proxy.folder(), database.name());
-    ResetRunRecord();
-    RunState.SubjectName = QStringLiteral("Ann");
-    RunState.Version = QStringLiteral("TankP");
+    ::Run run;
+    run.state.SubjectName = QStringLiteral("Ann");
+    run.state.Version = QStringLiteral("TankP");
 
     for (long period = 1; period <= 3; ++period) {
-        RunState.CurrentTrial = period;
-        RunState.EventID = period;
+        run.state.CurrentTrial = period;
+        run.state.EventID = period;
         if (period == 2) proxy.cutAfterNextWriteTo(table);
-        GetParam().record();
+        GetParam().record(run);
     }
 
     EXPECT_EQ(proxy.cuts(), 1) << "the write was not cut after its commit";

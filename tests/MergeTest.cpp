@@ -18,11 +18,9 @@ namespace {
 class MergeTest : public ::testing::Test {
   protected:
     void SetUp() override {
-        ResetRunRecord();
         for (const char* name : {"lab", "shared", "station1", "station2", "station3"})
             ASSERT_TRUE(QFile::copy(demo.path(), file(name)));
     }
-    void TearDown() override { ResetRunRecord(); }
 
     QString file(const char* name) const {
         return demo.file(QString::fromLatin1(name) + QStringLiteral(".mdb"));

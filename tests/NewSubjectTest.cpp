@@ -19,10 +19,12 @@ namespace {
 
 class NewSubjectTest : public ::testing::Test {
   protected:
+    ::Run run;
+
+  protected:
     void SetUp() override {
-        ResetRunRecord();
-        RunState.SubjectName = "Ann";
-        RunState.Version = "A";
+        run.state.SubjectName = "Ann";
+        run.state.Version = "A";
     }
 
     std::vector<ExperimentDatabase::Row> subjects() const {
@@ -41,7 +43,7 @@ class NewSubjectTest : public ::testing::Test {
 };
 
 TEST_F(NewSubjectTest, StartsEmptyWithTheMajorsAndTheNameInTheTitle) {
-    frmNewSubject form;
+    frmNewSubject form(run);
     EXPECT_EQ(form.windowTitle(), "Subject Info: Ann");
     EXPECT_EQ(form.size(), QSize(ui::TwipsToPixelsX(5055), ui::TwipsToPixelsY(2550)));
     EXPECT_EQ(form.txtAge.text(), "");
@@ -60,7 +62,7 @@ TEST_F(NewSubjectTest, StartsEmptyWithTheMajorsAndTheNameInTheTitle) {
 }
 
 TEST_F(NewSubjectTest, ControlsSitAtTheirDesignPlacesInTabOrder) {
-    frmNewSubject form;
+    frmNewSubject form(run);
     struct Placed {
         QWidget* control;
         QString caption;
@@ -108,7 +110,7 @@ std::ostream& operator<<(std::ostream& out, const AgeCase& c) {
 class AgeKeysTest : public NewSubjectTest, public ::testing::WithParamInterface<AgeCase> {};
 
 TEST_P(AgeKeysTest, LeavesTheExpectedText) {
-    frmNewSubject form;
+    frmNewSubject form(run);
     TypeKeys(form.txtAge, GetParam().keys);
     EXPECT_EQ(form.txtAge.text(), GetParam().text);
 }
@@ -123,14 +125,14 @@ INSTANTIATE_TEST_SUITE_P(Keys, AgeKeysTest,
                          [](const auto& info) { return std::string(info.param.name); });
 
 TEST_F(NewSubjectTest, APastedZeroIsReplacedByTheNextDigit) {
-    frmNewSubject form;
+    frmNewSubject form(run);
     form.txtAge.setText("0");
     TypeKeys(form.txtAge, "8");
     EXPECT_EQ(form.txtAge.text(), "8");
 }
 
 TEST_F(NewSubjectTest, ControlCharactersSuchAsPasteAreRefused) {
-    frmNewSubject form;
+    frmNewSubject form(run);
     TypeKeys(form.txtAge, "4");
     PressKey(form.txtAge, Qt::Key_V, Qt::ControlModifier, QStringLiteral("\x16"));
     EXPECT_EQ(form.txtAge.text(), "4");
@@ -144,7 +146,7 @@ TEST_F(NewSubjectTest, PastesAreJudgedAsKeysAre) {
     } cases[] = {{"-5", ""},   {"0", ""},   {"1e23", ""}, {"12abc", ""},
                  {"1000", ""}, {" 42", ""}, {"42", "42"}, {"105", "105"}};
     for (const auto& c : cases) {
-        frmNewSubject form;
+        frmNewSubject form(run);
         QGuiApplication::clipboard()->setText(QString::fromLatin1(c.pasted));
         form.txtAge.paste();
         EXPECT_EQ(form.txtAge.text(), c.text) << c.pasted;
@@ -169,7 +171,7 @@ class BeginEnablingTest : public NewSubjectTest,
 
 TEST_P(BeginEnablingTest, BeginNeedsAllThree) {
     const FilledCase& c = GetParam();
-    frmNewSubject form;
+    frmNewSubject form(run);
     if (c.age) TypeKeys(form.txtAge, "31");
     if (c.gender) form.optMale.click();
     // The major box is emptied by hand when no major is to be given.
@@ -186,7 +188,7 @@ INSTANTIATE_TEST_SUITE_P(Entries, BeginEnablingTest,
                          [](const auto& info) { return std::string(info.param.name); });
 
 TEST_F(NewSubjectTest, ClearingTheAgeDisablesBeginAgain) {
-    frmNewSubject form;
+    frmNewSubject form(run);
     FillIn(form);
     ASSERT_TRUE(form.btnBegin.isEnabled());
     TypeKeys(form.txtAge, "\b\b");
@@ -207,7 +209,7 @@ std::ostream& operator<<(std::ostream& out, const GenderCase& c) {
 class GenderTest : public NewSubjectTest, public ::testing::WithParamInterface<GenderCase> {};
 
 TEST_P(GenderTest, RecordsTheLastChoice) {
-    frmNewSubject form;
+    frmNewSubject form(run);
     TypeKeys(form.txtAge, "19");
     for (const bool male : GetParam().clicksMale) (male ? form.optMale : form.optFemale).click();
     form.cboMajor.setCurrentIndex(form.cboMajor.findText("Physics"));
@@ -224,9 +226,9 @@ INSTANTIATE_TEST_SUITE_P(Choices, GenderTest,
                          [](const auto& info) { return std::string(info.param.name); });
 
 TEST_F(NewSubjectTest, EnterWithEverythingFilledRecordsTheRowAndCloses) {
-    ExperimentSetup.graphicalMode = true;
-    RunState.SubjectName = "O'Brien";
-    frmNewSubject form;
+    run.setup.graphicalMode = true;
+    run.state.SubjectName = "O'Brien";
+    frmNewSubject form(run);
     form.show();
     TypeKeys(form.txtAge, "42");
     form.optMale.click();
@@ -238,7 +240,7 @@ TEST_F(NewSubjectTest, EnterWithEverythingFilledRecordsTheRowAndCloses) {
     EXPECT_TRUE(form.Registered);
     EXPECT_FALSE(form.isVisible());
     EXPECT_EQ(form.txtAge.text(), "42");
-    EXPECT_EQ(RunState.Condition, "continuous");
+    EXPECT_EQ(run.state.Condition, "continuous");
     const auto rows = subjects();
     ASSERT_EQ(rows.size(), 1u);
     const auto& row = rows[0];
@@ -260,7 +262,7 @@ TEST_F(NewSubjectTest, AFileWithoutTheStationColumnStillRegisters) {
     database.execute(
         "DROP TABLE datSubject; CREATE TABLE datSubject (Subject TEXT, Version TEXT, Condition "
         "TEXT, Major TEXT, Gender TEXT, Age REAL, Date TEXT, Time TEXT)");
-    frmNewSubject form;
+    frmNewSubject form(run);
     FillIn(form);
     form.btnBegin.click();
     const auto rows = subjects();
@@ -275,7 +277,7 @@ TEST_F(NewSubjectTest, ANameRegisteredMeanwhileOnAnotherStationIsToldAndNotRecor
         db::Connection connection(database.path(), db::DatabasePassword(), db::OpenMode::ReadWrite);
         db::AddUniqueKeys(connection, QStringLiteral("datSubject"));
     }
-    frmNewSubject form;
+    frmNewSubject form(run);
     FillIn(form);
     database.registerSubject("ANN", "a");
     form.btnBegin.click();
@@ -291,15 +293,15 @@ TEST_F(NewSubjectTest, ANameRegisteredMeanwhileOnAnotherStationIsToldAndNotRecor
 }
 
 TEST_F(NewSubjectTest, EnterBeforeEverythingIsFilledRecordsNothing) {
-    frmNewSubject form;
+    frmNewSubject form(run);
     TypeKeys(form.txtAge, "42\r");
     EXPECT_FALSE(form.Registered);
     EXPECT_TRUE(subjects().empty());
 }
 
 TEST_F(NewSubjectTest, DiscreteModeRecordsTheDiscreteCondition) {
-    RunState.SubjectName = "Müller";
-    frmNewSubject form;
+    run.state.SubjectName = "Müller";
+    frmNewSubject form(run);
     FillIn(form);
     form.btnBegin.click();
     const auto rows = subjects();
@@ -312,7 +314,7 @@ TEST_F(NewSubjectTest, DiscreteModeRecordsTheDiscreteCondition) {
 }
 
 TEST_F(NewSubjectTest, CancelRecordsNothing) {
-    frmNewSubject form;
+    frmNewSubject form(run);
     form.show();
     FillIn(form);
     form.btnCancel.click();

@@ -26,8 +26,10 @@ constexpr int kFewIterations = 1000;
 
 class PasswordAuthTest : public ::testing::Test {
   protected:
+    ::Run run;
+
+  protected:
     void SetUp() override {
-        ResetRunRecord();
         database.execute(
             "INSERT INTO tblPasswords (username, password) VALUES "
             "('Experimenter', 'Tank#42'), ('O''Brien', 'it''s me'), ('nopass', NULL), "
@@ -36,10 +38,7 @@ class PasswordAuthTest : public ::testing::Test {
                                         "('Keeper', '%1'), ('Broken', 'pbkdf2-sha256$1$2')")
                              .arg(accounts::HashPassword("Tank#42", kFewIterations)));
     }
-    void TearDown() override {
-        EXPECT_FALSE(RunState.Database) << "the database was left open";
-        ResetRunRecord();
-    }
+    void TearDown() override { EXPECT_FALSE(run.session.database) << "the database was left open"; }
 
     // Types into the real boxes and clicks "Exit Application".
     static void Try(frmPasswordAuth& form, const QString& username, const QString& password) {
@@ -55,7 +54,7 @@ class PasswordAuthTest : public ::testing::Test {
 
 // The form as its designer placed it: twips through the one mapping, captions and fonts.
 TEST_F(PasswordAuthTest, FormHasItsDesignedLayout) {
-    frmPasswordAuth form;
+    frmPasswordAuth form(run);
     EXPECT_EQ(form.objectName(), "frmPasswordAuth");
     EXPECT_EQ(form.windowTitle(), "Authentication");
     EXPECT_EQ(form.size(), ui::TwipRect(0, 0, 4680, 3090).size());
@@ -98,7 +97,7 @@ TEST_F(PasswordAuthTest, FormHasItsDesignedLayout) {
 }
 
 TEST_F(PasswordAuthTest, ShownFormStartsEmptyWithFocusOnUsername) {
-    frmPasswordAuth form;
+    frmPasswordAuth form(run);
     form.show();
     EXPECT_TRUE(form.txtUsername.text().isEmpty());
     EXPECT_TRUE(form.txtPassword.text().isEmpty());
@@ -121,7 +120,7 @@ class RefusedPairTest : public PasswordAuthTest,
 // A refused pair: the warning, both boxes emptied, focus back on the user name, and the
 // experiment goes on; the form stays for another try.
 TEST_P(RefusedPairTest, WarnsClearsAndKeepsTheExperimentGoing) {
-    frmPasswordAuth form;
+    frmPasswordAuth form(run);
     form.show();
     form.Command1.setFocus();
     EXPECT_NO_THROW(Try(form, GetParam().username, GetParam().password));
@@ -134,9 +133,9 @@ TEST_P(RefusedPairTest, WarnsClearsAndKeepsTheExperimentGoing) {
     EXPECT_TRUE(form.txtUsername.text().isEmpty());
     EXPECT_TRUE(form.txtPassword.text().isEmpty());
     EXPECT_EQ(form.focusWidget(), &form.txtUsername);
-    EXPECT_FALSE(RunState.PasswordMatched);
-    EXPECT_FALSE(RunState.ExitAuthorised);
-    EXPECT_FALSE(RunState.ExitConfirmed);
+    EXPECT_FALSE(run.state.PasswordMatched);
+    EXPECT_FALSE(run.state.ExitAuthorised);
+    EXPECT_FALSE(run.state.ExitConfirmed);
 }
 
 INSTANTIATE_TEST_SUITE_P(
@@ -157,17 +156,17 @@ class AcceptedPairTest : public PasswordAuthTest,
 
 // An accepted pair ends the program at once, without the earnings message.
 TEST_P(AcceptedPairTest, EndsTheProgramWithoutTheEarningsMessage) {
-    RunState.TotBonus = 12;
+    run.state.TotBonus = 12;
     dialogs.answerNext(runtime::vbNo);  // should a broken query ask to retry, stop there
-    frmPasswordAuth form;
+    frmPasswordAuth form(run);
     form.show();
     EXPECT_EQ(EndingOf([&] { Try(form, GetParam().username, GetParam().password); }),
               runtime::ExitStatus::EndedByExperimenter);
     EXPECT_TRUE(dialogs.shown().empty());
-    EXPECT_TRUE(RunState.PasswordMatched);
-    EXPECT_TRUE(RunState.ExitConfirmed);
-    EXPECT_TRUE(RunState.ExitAuthorised);
-    EXPECT_EQ(accounts::Verify(RunState.ExpectedPassword, GetParam().password),
+    EXPECT_TRUE(run.state.PasswordMatched);
+    EXPECT_TRUE(run.state.ExitConfirmed);
+    EXPECT_TRUE(run.state.ExitAuthorised);
+    EXPECT_EQ(accounts::Verify(run.state.ExpectedPassword, GetParam().password),
               accounts::Verdict::Matches);
 }
 
@@ -194,14 +193,14 @@ TEST_F(PasswordAuthTest, OneEmptyBoxGivesItsMessageAndLooksNothingUp) {
     for (const Case& c : cases) {
         SCOPED_TRACE(c.message);
         dialogs.clear();
-        RunState.ExpectedPassword = "untouched";
-        frmPasswordAuth form;
+        run.state.ExpectedPassword = "untouched";
+        frmPasswordAuth form(run);
         Try(form, c.username, c.password);
         ASSERT_EQ(dialogs.shown().size(), 1u);
         EXPECT_EQ(dialogs.shown()[0].text, c.message);
         EXPECT_EQ(dialogs.shown()[0].title, runtime::ApplicationTitle());
         EXPECT_EQ(dialogs.shown()[0].style, runtime::vbOKOnly);
-        EXPECT_EQ(RunState.ExpectedPassword, "untouched");
+        EXPECT_EQ(run.state.ExpectedPassword, "untouched");
         EXPECT_EQ(form.txtUsername.text(), c.username);
         EXPECT_EQ(form.txtPassword.text(), c.password);
     }
@@ -210,15 +209,15 @@ TEST_F(PasswordAuthTest, OneEmptyBoxGivesItsMessageAndLooksNothingUp) {
 // Tries are not limited, and a failed try with a listed name leaves nothing behind that
 // would let an unknown name through afterwards.
 TEST_F(PasswordAuthTest, UnknownUserRefusedRightAfterAFailedTryWithAListedOne) {
-    frmPasswordAuth form;
+    frmPasswordAuth form(run);
     form.show();
     Try(form, "Experimenter", "wrong");
-    EXPECT_EQ(RunState.ExpectedPassword, "Tank#42");
+    EXPECT_EQ(run.state.ExpectedPassword, "Tank#42");
     Try(form, "Somebody", "Tank#42");
     Try(form, "Somebody", "wrong");
     ASSERT_EQ(dialogs.shown().size(), 3u);
     for (const auto& box : dialogs.shown()) EXPECT_EQ(box.text, kIncorrectText);
-    EXPECT_FALSE(RunState.PasswordMatched);
+    EXPECT_FALSE(run.state.PasswordMatched);
     EXPECT_THROW(Try(form, "Experimenter", "Tank#42"), runtime::ProgramEnded);
 }
 
@@ -226,12 +225,12 @@ TEST_F(PasswordAuthTest, UnknownUserRefusedRightAfterAFailedTryWithAListedOne) {
 TEST_F(PasswordAuthTest, AnyRowOfTheNameMayHoldThePassword) {
     database.execute(
         "INSERT INTO tblPasswords (username, password) VALUES ('experimenter', 'second')");
-    CheckPassword("Experimenter", "second");
-    EXPECT_TRUE(RunState.PasswordMatched);
-    CheckPassword("Experimenter", "Tank#42");
-    EXPECT_TRUE(RunState.PasswordMatched);
-    CheckPassword("Experimenter", "third");
-    EXPECT_FALSE(RunState.PasswordMatched);
+    CheckPassword(run, "Experimenter", "second");
+    EXPECT_TRUE(run.state.PasswordMatched);
+    CheckPassword(run, "Experimenter", "Tank#42");
+    EXPECT_TRUE(run.state.PasswordMatched);
+    CheckPassword(run, "Experimenter", "third");
+    EXPECT_FALSE(run.state.PasswordMatched);
 }
 
 // Called without the form's own check for empty boxes, a row without a password still
@@ -239,10 +238,10 @@ TEST_F(PasswordAuthTest, AnyRowOfTheNameMayHoldThePassword) {
 TEST_F(PasswordAuthTest, RowWithoutPasswordNeverMatches) {
     for (const char* username : {"nopass", "blank"}) {
         SCOPED_TRACE(username);
-        RunState.PasswordMatched = true;
-        CheckPassword(username, "");
-        EXPECT_FALSE(RunState.PasswordMatched);
-        EXPECT_TRUE(RunState.ExpectedPassword.isEmpty());
+        run.state.PasswordMatched = true;
+        CheckPassword(run, username, "");
+        EXPECT_FALSE(run.state.PasswordMatched);
+        EXPECT_TRUE(run.state.ExpectedPassword.isEmpty());
     }
 }
 
@@ -250,7 +249,7 @@ TEST_F(PasswordAuthTest, RowWithoutPasswordNeverMatches) {
 // declining to retry ends the program as any such refusal does, not as an authorised exit.
 TEST_F(PasswordAuthTest, UnreadableTableIsReportedAsCheckingPassword) {
     database.execute("DROP TABLE tblPasswords");
-    frmPasswordAuth form;
+    frmPasswordAuth form(run);
     dialogs.answerNext(runtime::vbYes);
     dialogs.answerNext(runtime::vbNo);
     EXPECT_EQ(EndingOf([&] { Try(form, "Experimenter", "Tank#42"); }),
@@ -258,15 +257,15 @@ TEST_F(PasswordAuthTest, UnreadableTableIsReportedAsCheckingPassword) {
     ASSERT_GE(dialogs.shown().size(), 2u);
     EXPECT_EQ(dialogs.shown()[0].title, "Problems opening table");
     EXPECT_TRUE(dialogs.shown()[0].text.contains("Status was Checking password"));
-    EXPECT_FALSE(RunState.ExitConfirmed);
-    EXPECT_FALSE(RunState.ExitAuthorised);
-    CloseDatabase();  // an ended program leaves it to the process's end
+    EXPECT_FALSE(run.state.ExitConfirmed);
+    EXPECT_FALSE(run.state.ExitAuthorised);
+    CloseDatabase(run);  // an ended program leaves it to the process's end
 }
 
 // A stored password the program cannot read is named, not taken for a wrong one; the
 // experiment goes on and the form takes the next try.
 TEST_F(PasswordAuthTest, UnreadableStoredPasswordIsNamed) {
-    frmPasswordAuth form;
+    frmPasswordAuth form(run);
     form.show();
     EXPECT_NO_THROW(Try(form, "Broken", "anything"));
     ASSERT_EQ(dialogs.shown().size(), 1u);
@@ -274,7 +273,7 @@ TEST_F(PasswordAuthTest, UnreadableStoredPasswordIsNamed) {
               "The password could not be checked: the stored password of 'Broken' is not in a "
               "form this program reads; set it again with fluxmere-db passwd.");
     EXPECT_EQ(dialogs.shown()[0].style, runtime::vbOKOnly + runtime::vbExclamation);
-    EXPECT_FALSE(RunState.ExitAuthorised);
+    EXPECT_FALSE(run.state.ExitAuthorised);
     EXPECT_TRUE(form.isEnabled());
     EXPECT_THROW(Try(form, "Keeper", "Tank#42"), runtime::ProgramEnded);
 }
@@ -285,7 +284,7 @@ TEST_F(PasswordAuthTest, WindowAnswersWhileTheSlowHashIsComputed) {
     database.execute(
         QStringLiteral("INSERT INTO tblPasswords (username, password) VALUES ('Slow', '%1')")
             .arg(accounts::HashPassword("Tank#42")));
-    frmPasswordAuth form;
+    frmPasswordAuth form(run);
     form.show();
     int ticks = 0;
     bool heldMeanwhile = true;
@@ -310,14 +309,14 @@ TEST_F(PasswordAuthTest, WindowAnswersWhileTheSlowHashIsComputed) {
 
 // Cancel closes the form and the experiment goes on; the next showing is a fresh form.
 TEST_F(PasswordAuthTest, CancelThenShowingAgainOpensAnEmptyForm) {
-    RunState.ExitAuthorised = true;  // whatever came before, Cancel leaves it false
+    run.state.ExitAuthorised = true;  // whatever came before, Cancel leaves it false
     dialogs.onNextModal([](QWidget& shown) {
         auto& form = static_cast<frmPasswordAuth&>(shown);
         form.txtUsername.setText("Experimenter");
         form.txtPassword.setText("half-typed");
         form.Command2.click();
     });
-    EXPECT_FALSE(ShowPasswordAuth());
+    EXPECT_FALSE(ShowPasswordAuth(run));
 
     std::optional<QString> username;
     std::optional<QString> password;
@@ -329,7 +328,7 @@ TEST_F(PasswordAuthTest, CancelThenShowingAgainOpensAnEmptyForm) {
         focusOnUsername = form.focusWidget() == &form.txtUsername;
         form.Command2.click();
     });
-    EXPECT_FALSE(ShowPasswordAuth());
+    EXPECT_FALSE(ShowPasswordAuth(run));
     ASSERT_TRUE(username && password);
     EXPECT_TRUE(username->isEmpty());
     EXPECT_TRUE(password->isEmpty());

@@ -42,10 +42,10 @@ class PeriodCycle : public ScreenTest {
     // A fresh discrete run of O'Brien: amount 20, goal 20 with the band 18 to 22, bonus 0.5
     // on a base of 1, every pause 1 or 2 ms and no delay schedule.
     void Prepare(bool timeDriven, int maxTrial) {
-        PrepareScreenRun(false);
-        ExperimentSetupRecord& setup = ExperimentSetup;
-        RunStateRecord& run = RunState;
-        run.SubjectName = QStringLiteral("O'Brien");
+        PrepareScreenRun(run, false);
+        ExperimentSetupRecord& setup = run.setup;
+        RunStateRecord& state = run.state;
+        state.SubjectName = QStringLiteral("O'Brien");
         setup.IsTimeDriven = timeDriven;
         setup.MaxTrial = maxTrial;
         setup.AfterEveryNTrials = 1;
@@ -61,9 +61,9 @@ class PeriodCycle : public ScreenTest {
         setup.UsrMv = 1;
         setup.EnvMv = 2;
         setup.TimeBetweenEnvTries = 2;
-        run.TotBonus = setup.BaseMoney;
+        state.TotBonus = setup.BaseMoney;
         for (auto* orders :
-             {&run.UserInFlow, &run.UserOutFlow, &run.BackOrder, &run.ForwardDischarge}) {
+             {&state.UserInFlow, &state.UserOutFlow, &state.BackOrder, &state.ForwardDischarge}) {
             SizeArray(*orders, maxTrial + 1);
         }
     }
@@ -71,15 +71,15 @@ class PeriodCycle : public ScreenTest {
     // The time-driven worked runs: delays 1, rates (2, 0), (-1, -1), (0, 1).
     void PrepareTimeDrivenThreePeriods() {
         Prepare(true, 3);
-        RunState.UserInflowTP = 1;
-        RunState.UserOutflowTP = 1;
+        run.state.UserInflowTP = 1;
+        run.state.UserOutflowTP = 1;
         SetRates({{2, 0}, {-1, -1}, {0, 1}});
     }
 
     void SetRates(const std::vector<std::pair<double, double>>& rates) {
         for (std::size_t i = 0; i < rates.size(); ++i) {
-            RunState.EnvInFlow[i + 1] = rates[i].first;
-            RunState.EnvOutFlow[i + 1] = rates[i].second;
+            run.state.EnvInFlow[i + 1] = rates[i].first;
+            run.state.EnvOutFlow[i + 1] = rates[i].second;
         }
     }
 
@@ -98,7 +98,7 @@ class PeriodCycle : public ScreenTest {
     void SubmitAfterPeriod(frmHydrovat& form, int period, const QString& inflow,
                            const QString& outflow) {
         ASSERT_FALSE(RunScreenUntil([&] {
-            return RunState.CurrentTrial == period && form.Timer2.Enabled() &&
+            return run.state.CurrentTrial == period && form.Timer2.Enabled() &&
                    PhaseTimersIdle(form);
         }));
         form.Timer2.setEnabled(false);
@@ -192,12 +192,12 @@ class PeriodCycle : public ScreenTest {
 //      applied 28. No bonus; the run ends with 1.5, paid as 2 whole dollars.
 TEST_F(PeriodCycle, ParticipantPacedRunOfFivePeriods) {
     Prepare(false, 5);
-    RunState.UserInflowTP = 2;
-    RunState.UserOutflowTP = 2;
-    RunState.BackOrder[1] = 4;
-    RunState.TotalBackOrder = 4;
+    run.state.UserInflowTP = 2;
+    run.state.UserOutflowTP = 2;
+    run.state.BackOrder[1] = 4;
+    run.state.TotalBackOrder = 4;
     SetRates({{3, 1}, {-1, -1}, {0, 8}, {2, 2}, {1, 0}});
-    frmHydrovat form;
+    frmHydrovat form(run);
 
     const std::vector<std::pair<QString, QString>> orders = {
         {"5", "1"}, {"0", "0"}, {"7", "0"}, {"0", "2"}, {"3", "0"}};
@@ -245,7 +245,7 @@ TEST_F(PeriodCycle, ParticipantPacedRunOfFivePeriods) {
     // A Submit row carries the period in which Submit was pressed.
     EXPECT_EQ(SubmitTrials(), (std::vector<int>{0, 1, 2, 3, 4}));
     ExpectEarnings(QStringLiteral("02.00"));
-    EXPECT_EQ(RunState.EventID, 25);
+    EXPECT_EQ(run.state.EventID, 25);
 }
 
 // Time-driven, delays 1, three periods with rates (2, 0), (-1, -1), (0, 1). Without a
@@ -254,7 +254,7 @@ TEST_F(PeriodCycle, ParticipantPacedRunOfFivePeriods) {
 // 22 (+0.5); 3: 22 (+0.5), -1 -> 21 (+0.5). TotBonus 1 + 6 x 0.5 = 4.
 TEST_F(PeriodCycle, TimeDrivenRunWithoutSubmits) {
     PrepareTimeDrivenThreePeriods();
-    frmHydrovat form;
+    frmHydrovat form(run);
     EXPECT_TRUE(RunScreenUntil([] { return false; }));
 
     const bool F = false, T = true;
@@ -286,7 +286,7 @@ TEST_F(PeriodCycle, TimeDrivenRunWithoutSubmits) {
 //   Period 3: user phase at 25 (no bonus), environment -1 -> 24 (no bonus). TotBonus 2.
 TEST_F(PeriodCycle, TimeDrivenRunWithSubmits) {
     PrepareTimeDrivenThreePeriods();
-    frmHydrovat form;
+    frmHydrovat form(run);
 
     SubmitAfterPeriod(form, 1, QStringLiteral("3"), QStringLiteral("0"));
     EXPECT_EQ(form.txtUsrInflowVal.text(), QStringLiteral("0"));
@@ -328,23 +328,23 @@ TEST_F(PeriodCycle, TimeDrivenRunWithSubmits) {
 // continued run stopped in a period that has had its order: it waits for the next one too.
 TEST_F(PeriodCycle, TimeDrivenSubmitIsOfferedOncePeriodOneIsOpen) {
     Prepare(true, 3);
-    ExperimentSetup.TimeBetweenEnvTries = 50;
-    frmHydrovat fresh;
+    run.setup.TimeBetweenEnvTries = 50;
+    frmHydrovat fresh(run);
     EXPECT_FALSE(fresh.cmdNextTrial.isEnabled());
     EXPECT_TRUE(fresh.txtUsrInflowVal.isEnabled());
     EXPECT_TRUE(fresh.txtUsrOutflowVal.isEnabled());
     TypeKeys(fresh.txtUsrInflowVal, "5\r");
     EXPECT_EQ(fresh.Timer1.Enabled(), false) << "Enter submitted before period 1";
-    ASSERT_FALSE(RunScreenUntil([] { return RunState.CurrentTrial == 1; }));
+    ASSERT_FALSE(RunScreenUntil([&] { return run.state.CurrentTrial == 1; }));
     EXPECT_TRUE(fresh.cmdNextTrial.isEnabled());
     EXPECT_EQ(fresh.txtUsrInflowVal.text(), QStringLiteral("5")) << "what was typed stays";
     fresh.Timer2.setEnabled(false);
 
     Prepare(true, 3);
-    RunState.CurrentTrial = 2;
-    frmHydrovat continued;
+    run.state.CurrentTrial = 2;
+    frmHydrovat continued(run);
     EXPECT_FALSE(continued.cmdNextTrial.isEnabled());
-    ASSERT_FALSE(RunScreenUntil([] { return RunState.CurrentTrial == 3; }));
+    ASSERT_FALSE(RunScreenUntil([&] { return run.state.CurrentTrial == 3; }));
     EXPECT_TRUE(continued.cmdNextTrial.isEnabled());
     continued.Timer2.setEnabled(false);
     EXPECT_TRUE(SubmitTrials().empty());
@@ -355,10 +355,10 @@ TEST_F(PeriodCycle, TimeDrivenSubmitIsOfferedOncePeriodOneIsOpen) {
 // offers Submit again. Delay 1: the order of 4 arrives in its period, once.
 TEST_F(PeriodCycle, TimeDrivenTakesOneOrderAPeriod) {
     PrepareTimeDrivenThreePeriods();
-    ExperimentSetup.MaxTrial = 2;
-    ExperimentSetup.TimeBetweenEnvTries = 100;
-    frmHydrovat form;
-    ASSERT_FALSE(RunScreenUntil([] { return RunState.CurrentTrial == 1; }));
+    run.setup.MaxTrial = 2;
+    run.setup.TimeBetweenEnvTries = 100;
+    frmHydrovat form(run);
+    ASSERT_FALSE(RunScreenUntil([&] { return run.state.CurrentTrial == 1; }));
     form.txtUsrInflowVal.setText(QStringLiteral("4"));
     form.cmdNextTrial.click();
     ASSERT_FALSE(RunScreenUntil([&] { return !form.Timer1.Enabled(); }));  // the order is taken
@@ -367,7 +367,7 @@ TEST_F(PeriodCycle, TimeDrivenTakesOneOrderAPeriod) {
     TypeKeys(form.txtUsrInflowVal, "\r");
     ASSERT_FALSE(RunScreenUntil([&] { return PhaseTimersIdle(form); }));
     EXPECT_FALSE(form.cmdNextTrial.isEnabled());
-    ASSERT_FALSE(RunScreenUntil([] { return RunState.CurrentTrial == 2; }));
+    ASSERT_FALSE(RunScreenUntil([&] { return run.state.CurrentTrial == 2; }));
     EXPECT_TRUE(form.cmdNextTrial.isEnabled());
     EXPECT_TRUE(RunScreenUntil([] { return false; }));
 
@@ -380,30 +380,30 @@ TEST_F(PeriodCycle, TimeDrivenTakesOneOrderAPeriod) {
         "select AmountInTank from datExperimentTrials where eventType='User Inflow'"));
     ASSERT_EQ(inflows.size(), 1U);
     // Period 1: 20 + 4 (the order) + 2 (the environment); period 2 has no environment action.
-    EXPECT_DOUBLE_EQ(RunState.AmountInTank, 26);
-    EXPECT_DOUBLE_EQ(RunState.TotalBackOrder, 0);
+    EXPECT_DOUBLE_EQ(run.state.AmountInTank, 26);
+    EXPECT_DOUBLE_EQ(run.state.TotalBackOrder, 0);
 }
 
 // What a participant-paced period shows in the tank view, phase by phase. Pauses of 200 ms
 // leave time to look at each phase. Period 1 has rates 3 and 1 and an initial back order
 // of 4 (delay 2) with an initial discharge of 0, which is still due.
 TEST_F(PeriodCycle, PhasesShowTheirFlowsBesideThePipesAndAtTheDoors) {
-    PrepareScreenRun(true);
-    ExperimentSetup.MaxTrial = 1;
-    ExperimentSetup.AfterEveryNTrials = 1;
-    ExperimentSetup.simTimeForTP = 1;
-    ExperimentSetup.userDelay = ExperimentSetup.envDelay = 200;
-    ExperimentSetup.UsrMv = ExperimentSetup.EnvMv = 200;
-    RunState.SubjectName = QStringLiteral("O'Brien");
-    RunState.UserInflowTP = RunState.UserOutflowTP = 2;
-    for (auto* orders : {&RunState.UserInFlow, &RunState.UserOutFlow, &RunState.BackOrder,
-                         &RunState.ForwardDischarge}) {
+    PrepareScreenRun(run, true);
+    run.setup.MaxTrial = 1;
+    run.setup.AfterEveryNTrials = 1;
+    run.setup.simTimeForTP = 1;
+    run.setup.userDelay = run.setup.envDelay = 200;
+    run.setup.UsrMv = run.setup.EnvMv = 200;
+    run.state.SubjectName = QStringLiteral("O'Brien");
+    run.state.UserInflowTP = run.state.UserOutflowTP = 2;
+    for (auto* orders : {&run.state.UserInFlow, &run.state.UserOutFlow, &run.state.BackOrder,
+                         &run.state.ForwardDischarge}) {
         SizeArray(*orders, 2);
     }
-    RunState.BackOrder[1] = 4;
-    RunState.TotalBackOrder = 4;
+    run.state.BackOrder[1] = 4;
+    run.state.TotalBackOrder = 4;
     SetRates({{3, 1}});
-    frmHydrovat form;
+    frmHydrovat form(run);
     const QColor red(255, 0, 0), green(0, 192, 0), black(0, 0, 0);
     form.txtUsrInflowVal.setText(QStringLiteral("5"));
     form.cmdNextTrial.click();
@@ -473,16 +473,16 @@ class PeriodCycleEntry : public PeriodCycle, public testing::WithParamInterface<
 
 TEST_P(PeriodCycleEntry, BoxTextBecomesTheStoredOrder) {
     Prepare(false, 2);
-    frmHydrovat form;
+    frmHydrovat form(run);
     form.txtUsrInflowVal.setText(QString::fromLatin1(GetParam().text));
     form.txtUsrOutflowVal.setText(QString::fromLatin1(GetParam().text));
     form.cmdNextTrial.click();
-    ASSERT_FALSE(RunScreenUntil([] { return RunState.EventID >= 1; }));
+    ASSERT_FALSE(RunScreenUntil([&] { return run.state.EventID >= 1; }));
     form.StopCycleTimers();
 
     EXPECT_EQ(form.txtUsrInflowVal.text(), QString::fromLatin1(GetParam().shownAfter));
-    EXPECT_DOUBLE_EQ(RunState.UserInFlow[1], GetParam().order);
-    EXPECT_DOUBLE_EQ(RunState.UserOutFlow[1], GetParam().order);
+    EXPECT_DOUBLE_EQ(run.state.UserInFlow[1], GetParam().order);
+    EXPECT_DOUBLE_EQ(run.state.UserOutFlow[1], GetParam().order);
     const auto rows =
         database.rows(QStringLiteral("select UserInFlow, UserOutFlow from datExperimentTrials "
                                      "where eventType='Submit Clicked'"));
@@ -501,8 +501,8 @@ INSTANTIATE_TEST_SUITE_P(Cases, PeriodCycleEntry,
 // writes nothing once the run has ended, even while the message is open.
 TEST_F(PeriodCycle, NothingIsRecordedOnceTheRunHasEnded) {
     Prepare(true, 1);
-    RunState.CurrentTrial = 1;
-    frmHydrovat form;
+    run.state.CurrentTrial = 1;
+    frmHydrovat form(run);
     form.tmrUserDelay.arm(1);
     form.tmrEnvMv.arm(1);
     form.Timer2.setEnabled(false);

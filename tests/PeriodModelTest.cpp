@@ -18,29 +18,31 @@ struct DelayCase;
 
 class PeriodModelTest : public ::testing::Test {
   protected:
+    ::Run run;
+
+  protected:
+    // Also called within a test for a fresh run.
     void SetUp() override {
-        ResetRunRecord();
-        ExperimentSetup.MaxTrial = 10;
-        ExperimentSetup.AfterEveryNTrials = 1;
-        ExperimentSetup.MaxNumberOfAScenarioType = 10;
-        ExperimentSetup.simTimeForTP = 1;
-        for (auto* array : {&RunState.BackOrder, &RunState.ForwardDischarge, &RunState.UserInFlow,
-                            &RunState.UserOutFlow}) {
-            SizeArray(*array, ExperimentSetup.MaxTrial + 1);
+        run = ::Run{};
+        run.setup.MaxTrial = 10;
+        run.setup.AfterEveryNTrials = 1;
+        run.setup.MaxNumberOfAScenarioType = 10;
+        run.setup.simTimeForTP = 1;
+        for (auto* array : {&run.state.BackOrder, &run.state.ForwardDischarge,
+                            &run.state.UserInFlow, &run.state.UserOutFlow}) {
+            SizeArray(*array, run.setup.MaxTrial + 1);
         }
-        SizeArray(RunState.EnvInFlow, ExperimentSetup.MaxNumberOfAScenarioType + 1);
-        SizeArray(RunState.EnvOutFlow, ExperimentSetup.MaxNumberOfAScenarioType + 1);
-        RunState.UserInflowTP = 1;
-        RunState.UserOutflowTP = 1;
+        SizeArray(run.state.EnvInFlow, run.setup.MaxNumberOfAScenarioType + 1);
+        SizeArray(run.state.EnvOutFlow, run.setup.MaxNumberOfAScenarioType + 1);
+        run.state.UserInflowTP = 1;
+        run.state.UserOutflowTP = 1;
     }
-    void TearDown() override { ResetRunRecord(); }
 
     // An inflow schedule: a segment ends at each of `ends`; values has one more element (0).
-    static void InflowSchedule(const std::vector<std::int16_t>& ends,
-                               const std::vector<double>& values) {
-        RunState.InflowDelayCount = static_cast<std::int16_t>(ends.size());
-        RunState.InflowDelayEnd = ends;
-        RunState.InflowDelayValue = values;
+    void InflowSchedule(const std::vector<std::int16_t>& ends, const std::vector<double>& values) {
+        run.state.InflowDelayCount = static_cast<std::int16_t>(ends.size());
+        run.state.InflowDelayEnd = ends;
+        run.state.InflowDelayValue = values;
     }
 
     // Each case from a fresh run record: what its user phases apply, period by period.
@@ -48,17 +50,17 @@ class PeriodModelTest : public ::testing::Test {
 
     // Runs the user phases of periods 1..orders.size() with the given inflow orders and
     // returns what was applied to the tank in each period.
-    static std::vector<Due> RunUserPhases(const std::vector<double>& orders) {
+    std::vector<Due> RunUserPhases(const std::vector<double>& orders) {
         std::vector<Due> applied;
         for (std::size_t i = 0; i < orders.size(); ++i) {
-            RunState.CurrentTrial = static_cast<std::int32_t>(i + 1);
-            RunState.UserInFlow[i + 1] = orders[i];
-            period::UpdateDelays();
-            const double before = RunState.AmountInTank;
-            const period::DueFlow announced = period::AnnounceInflow();
-            const period::DueFlow flow = period::ApplyInflow();
+            run.state.CurrentTrial = static_cast<std::int32_t>(i + 1);
+            run.state.UserInFlow[i + 1] = orders[i];
+            period::UpdateDelays(run);
+            const double before = run.state.AmountInTank;
+            const period::DueFlow announced = period::AnnounceInflow(run);
+            const period::DueFlow flow = period::ApplyInflow(run);
             EXPECT_EQ(announced.due, flow.due);
-            EXPECT_EQ(RunState.AmountInTank - before, flow.amount);
+            EXPECT_EQ(run.state.AmountInTank - before, flow.amount);
             applied.push_back(flow.due ? Due(flow.amount) : std::nullopt);
         }
         return applied;
@@ -79,11 +81,11 @@ void PeriodModelTest::ExpectApplied(const std::vector<DelayCase>& cases, bool ti
     for (const DelayCase& c : cases) {
         SCOPED_TRACE(c.name);
         SetUp();
-        ExperimentSetup.IsTimeDriven = timeDriven;
-        RunState.UserInflowTP = c.startDelay;
+        run.setup.IsTimeDriven = timeDriven;
+        run.state.UserInflowTP = c.startDelay;
         InflowSchedule(c.ends, c.values);
         for (std::size_t i = 0; i < c.pipeline.size(); ++i)
-            RunState.BackOrder[i + 1] = c.pipeline[i];
+            run.state.BackOrder[i + 1] = c.pipeline[i];
         EXPECT_EQ(RunUserPhases(c.orders), c.applied);
     }
 }
@@ -241,16 +243,16 @@ TEST_F(PeriodModelTest, EachAmountFallsDueOnceWhereTheVersionSaysSoAndIsReaimedO
         for (const RuleCase& c : cases) {
             SCOPED_TRACE(std::string(rule.name) + ": " + c.name);
             SetUp();
-            ExperimentSetup.IsTimeDriven = rule.timeDriven;
-            ExperimentSetup.OrdersDueOnce = rule.ordersDueOnce;
-            RunState.UserInflowTP = c.startDelay;
+            run.setup.IsTimeDriven = rule.timeDriven;
+            run.setup.OrdersDueOnce = rule.ordersDueOnce;
+            run.state.UserInflowTP = c.startDelay;
             InflowSchedule(c.ends, c.values);
             double onOrder = 0;
             for (std::size_t i = 0; i < c.pipeline.size(); ++i) {
-                RunState.BackOrder[i + 1] = c.pipeline[i];
+                run.state.BackOrder[i + 1] = c.pipeline[i];
                 onOrder += c.pipeline[i];
             }
-            RunState.TotalBackOrder = onOrder;
+            run.state.TotalBackOrder = onOrder;
             const std::vector<Due> applied = RunUserPhases(c.orders);
             const bool once = rule.timeDriven || rule.ordersDueOnce;
             EXPECT_EQ(applied, once ? c.once : c.reaimed);
@@ -258,69 +260,69 @@ TEST_F(PeriodModelTest, EachAmountFallsDueOnceWhereTheVersionSaysSoAndIsReaimedO
             // Every amount once: what is still on order is what was ordered and never came.
             for (const double order : c.orders) onOrder += order;
             for (const Due& due : applied) onOrder -= due.value_or(0);
-            EXPECT_EQ(RunState.TotalBackOrder, onOrder);
+            EXPECT_EQ(run.state.TotalBackOrder, onOrder);
             EXPECT_GE(onOrder, 0);
         }
     }
 }
 
 TEST_F(PeriodModelTest, TimeDrivenSecondUserPhaseOfAPeriodBringsNothingAgain) {
-    ExperimentSetup.IsTimeDriven = true;
-    RunState.UserInflowTP = 2;
-    RunState.BackOrder[1] = 4;
-    RunState.TotalBackOrder = 4;
+    run.setup.IsTimeDriven = true;
+    run.state.UserInflowTP = 2;
+    run.state.BackOrder[1] = 4;
+    run.state.TotalBackOrder = 4;
     EXPECT_EQ(RunUserPhases({5, 7}), (std::vector<Due>{4, 5}));
     // A Submit in period 2 runs a second user phase: what fell due does not come again.
-    const double before = RunState.AmountInTank;
-    EXPECT_FALSE(period::AnnounceInflow().due);
-    EXPECT_FALSE(period::ApplyInflow().due);
-    EXPECT_EQ(RunState.AmountInTank, before);
+    const double before = run.state.AmountInTank;
+    EXPECT_FALSE(period::AnnounceInflow(run).due);
+    EXPECT_FALSE(period::ApplyInflow(run).due);
+    EXPECT_EQ(run.state.AmountInTank, before);
 }
 
 TEST_F(PeriodModelTest, ScheduleRowEndingAtTheLastPeriodNeverChangesTheDelay) {
-    RunState.CurrentTrial = ExperimentSetup.MaxTrial;
-    RunState.UserInflowTP = 2;
+    run.state.CurrentTrial = run.setup.MaxTrial;
+    run.state.UserInflowTP = 2;
     InflowSchedule({10}, {2, 5});
-    period::UpdateDelays();
-    EXPECT_EQ(RunState.UserInflowTP, 2);
+    period::UpdateDelays(run);
+    EXPECT_EQ(run.state.UserInflowTP, 2);
 }
 
 TEST_F(PeriodModelTest, TwoMatchingScheduleRowsLeaveTheLaterValue) {
-    RunState.CurrentTrial = 4;
+    run.state.CurrentTrial = 4;
     InflowSchedule({4, 4, 8}, {1, 2, 3, 0});
-    RunState.OutflowDelayCount = 1;
-    RunState.OutflowDelayEnd = {4};
-    RunState.OutflowDelayValue = {1, 2.5};  // halves go to the even neighbour
-    period::UpdateDelays();
-    EXPECT_EQ(RunState.UserInflowTP, 3);
-    EXPECT_EQ(RunState.UserOutflowTP, 2);
+    run.state.OutflowDelayCount = 1;
+    run.state.OutflowDelayEnd = {4};
+    run.state.OutflowDelayValue = {1, 2.5};  // halves go to the even neighbour
+    period::UpdateDelays(run);
+    EXPECT_EQ(run.state.UserInflowTP, 3);
+    EXPECT_EQ(run.state.UserOutflowTP, 2);
 }
 
 TEST_F(PeriodModelTest, ScheduleShorterThanItsCountIsReadOnlyAsFarAsItGoes) {
-    RunState.CurrentTrial = 3;
-    RunState.UserInflowTP = 2;
+    run.state.CurrentTrial = 3;
+    run.state.UserInflowTP = 2;
     InflowSchedule({3}, {2});  // the value after the segment is missing
-    RunState.InflowDelayCount = 5;
-    period::UpdateDelays();
-    EXPECT_EQ(RunState.UserInflowTP, 2);
+    run.state.InflowDelayCount = 5;
+    period::UpdateDelays(run);
+    EXPECT_EQ(run.state.UserInflowTP, 2);
 }
 
 TEST_F(PeriodModelTest, TotalBackOrderHoldsWhatIsOrderedAndNotYetDue) {
-    ExperimentSetup.InitialBackOrder = 4;
-    RunState.UserInflowTP = 2;
-    RunState.BackOrder[1] = 4;
-    RunState.TotalBackOrder = 4;
+    run.setup.InitialBackOrder = 4;
+    run.state.UserInflowTP = 2;
+    run.state.BackOrder[1] = 4;
+    run.state.TotalBackOrder = 4;
     const std::vector<double> orders = {5, 0, 7, 0};
     std::vector<double> totals;
     std::vector<bool> pending;
     for (std::size_t i = 0; i < orders.size(); ++i) {
-        RunState.CurrentTrial = static_cast<std::int32_t>(i + 1);
-        RunState.UserInFlow[i + 1] = orders[i];
-        RunState.UserFlowPending = false;
-        RunState.IsUserInFlow = false;
-        period::AnnounceInflow();
-        totals.push_back(RunState.TotalBackOrder);
-        pending.push_back(RunState.UserFlowPending);
+        run.state.CurrentTrial = static_cast<std::int32_t>(i + 1);
+        run.state.UserInFlow[i + 1] = orders[i];
+        run.state.UserFlowPending = false;
+        run.state.IsUserInFlow = false;
+        period::AnnounceInflow(run);
+        totals.push_back(run.state.TotalBackOrder);
+        pending.push_back(run.state.UserFlowPending);
     }
     EXPECT_EQ(totals, (std::vector<double>{5, 0, 7, 0}));
     // The pipeline never sets the pending flag; the zero order of period 2 does not either.
@@ -328,48 +330,48 @@ TEST_F(PeriodModelTest, TotalBackOrderHoldsWhatIsOrderedAndNotYetDue) {
 }
 
 TEST_F(PeriodModelTest, ZeroOrderFallingDueShowsNothing) {
-    RunState.UserInflowTP = 2;
-    RunState.CurrentTrial = 3;
-    RunState.UserInFlow[2] = 0;
-    RunState.UserInFlow[3] = 6;
-    const period::DueFlow flow = period::AnnounceInflow();
+    run.state.UserInflowTP = 2;
+    run.state.CurrentTrial = 3;
+    run.state.UserInFlow[2] = 0;
+    run.state.UserInFlow[3] = 6;
+    const period::DueFlow flow = period::AnnounceInflow(run);
     EXPECT_FALSE(flow.due);
     EXPECT_TRUE(flow.doorCaption.isEmpty());
-    EXPECT_FALSE(RunState.IsUserInFlow);
-    EXPECT_FALSE(RunState.UserFlowPending);
-    EXPECT_EQ(RunState.TotalBackOrder, 6);
+    EXPECT_FALSE(run.state.IsUserInFlow);
+    EXPECT_FALSE(run.state.UserFlowPending);
+    EXPECT_EQ(run.state.TotalBackOrder, 6);
 }
 
 TEST_F(PeriodModelTest, InitialPipelineZeroEntryIsStillDue) {
-    RunState.UserOutflowTP = 3;
-    RunState.CurrentTrial = 2;
-    RunState.AmountInTank = 9;
-    const period::DueFlow announced = period::AnnounceOutflow();
+    run.state.UserOutflowTP = 3;
+    run.state.CurrentTrial = 2;
+    run.state.AmountInTank = 9;
+    const period::DueFlow announced = period::AnnounceOutflow(run);
     EXPECT_TRUE(announced.due);
     EXPECT_FALSE(announced.fromOrder);
     EXPECT_EQ(announced.doorCaption, "USER: 0");
     EXPECT_EQ(announced.pipeCaption, "00.000");
-    EXPECT_TRUE(RunState.IsUserOutFlow);
-    EXPECT_FALSE(RunState.UserFlowPending);
-    EXPECT_TRUE(period::ApplyOutflow().due);
-    EXPECT_EQ(RunState.AmountInTank, 9);
+    EXPECT_TRUE(run.state.IsUserOutFlow);
+    EXPECT_FALSE(run.state.UserFlowPending);
+    EXPECT_TRUE(period::ApplyOutflow(run).due);
+    EXPECT_EQ(run.state.AmountInTank, 9);
 }
 
 TEST_F(PeriodModelTest, DueOutflowEmptiesTheTankAndKeepsItsTotal) {
-    RunState.UserOutflowTP = 2;
-    RunState.CurrentTrial = 4;
-    RunState.UserOutFlow[3] = 2.5;
-    RunState.UserOutFlow[4] = 1;
-    RunState.TotalForwardDischarge = 2.5;
-    RunState.AmountInTank = 1;
-    const period::DueFlow announced = period::AnnounceOutflow();
+    run.state.UserOutflowTP = 2;
+    run.state.CurrentTrial = 4;
+    run.state.UserOutFlow[3] = 2.5;
+    run.state.UserOutFlow[4] = 1;
+    run.state.TotalForwardDischarge = 2.5;
+    run.state.AmountInTank = 1;
+    const period::DueFlow announced = period::AnnounceOutflow(run);
     EXPECT_EQ(announced.doorCaption, "USER: 2.5");
     EXPECT_EQ(announced.pipeCaption, "02.500");
-    EXPECT_EQ(RunState.TotalForwardDischarge, 1);
-    EXPECT_TRUE(RunState.UserFlowPending);
-    period::ApplyOutflow();
-    EXPECT_EQ(RunState.AmountInTank, -1.5);            // the outflow is not limited by the stock
-    EXPECT_EQ(period::PanelReadouts().amount, "-02");  // halves away from zero
+    EXPECT_EQ(run.state.TotalForwardDischarge, 1);
+    EXPECT_TRUE(run.state.UserFlowPending);
+    period::ApplyOutflow(run);
+    EXPECT_EQ(run.state.AmountInTank, -1.5);              // the outflow is not limited by the stock
+    EXPECT_EQ(period::PanelReadouts(run).amount, "-02");  // halves away from zero
 }
 
 struct QuietCase {
@@ -389,68 +391,68 @@ TEST_F(PeriodModelTest, QuietCheckClearsPendingOnlyWhenTimeDrivenAndBothOrdersZe
     };
     for (const QuietCase& c : cases) {
         SCOPED_TRACE(c.name);
-        ExperimentSetup.IsTimeDriven = c.timeDriven;
-        RunState.UserInflowTP = 2;
-        RunState.UserOutflowTP = 2;
-        RunState.CurrentTrial = 5;
-        RunState.UserInFlow[4] = c.dueInOrder;
-        RunState.UserOutFlow[4] = c.dueOutOrder;
-        RunState.UserFlowPending = true;
-        period::QuietCheck();
-        EXPECT_EQ(RunState.UserFlowPending, c.stillPending);
+        run.setup.IsTimeDriven = c.timeDriven;
+        run.state.UserInflowTP = 2;
+        run.state.UserOutflowTP = 2;
+        run.state.CurrentTrial = 5;
+        run.state.UserInFlow[4] = c.dueInOrder;
+        run.state.UserOutFlow[4] = c.dueOutOrder;
+        run.state.UserFlowPending = true;
+        period::QuietCheck(run);
+        EXPECT_EQ(run.state.UserFlowPending, c.stillPending);
     }
 }
 
 TEST_F(PeriodModelTest, QuietCheckCountsPipelinePeriodsAsZeroOrders) {
-    ExperimentSetup.IsTimeDriven = true;
-    RunState.UserInflowTP = 3;  // period 1: k = -1
-    RunState.CurrentTrial = 1;
-    RunState.BackOrder[1] = 8;
-    RunState.UserFlowPending = true;
-    period::QuietCheck();
-    EXPECT_FALSE(RunState.UserFlowPending);
+    run.setup.IsTimeDriven = true;
+    run.state.UserInflowTP = 3;  // period 1: k = -1
+    run.state.CurrentTrial = 1;
+    run.state.BackOrder[1] = 8;
+    run.state.UserFlowPending = true;
+    period::QuietCheck(run);
+    EXPECT_FALSE(run.state.UserFlowPending);
 }
 
 TEST_F(PeriodModelTest, GraphicalModeAppliesFlowsInModelUnits) {
-    ExperimentSetup.graphicalMode = true;
-    RunState.TwipsPerMark = 287.3;
-    RunState.AmountInTank = 12.5 * RunState.TwipsPerMark;
-    RunState.CurrentTrial = 1;
-    RunState.UserInFlow[1] = 2;
-    period::ApplyInflow();
-    EXPECT_EQ(period::PanelReadouts().amount, "14.500");
-    EXPECT_NEAR(RunState.AmountInTank, 14.5 * RunState.TwipsPerMark, 1e-9);
+    run.setup.graphicalMode = true;
+    run.state.TwipsPerMark = 287.3;
+    run.state.AmountInTank = 12.5 * run.state.TwipsPerMark;
+    run.state.CurrentTrial = 1;
+    run.state.UserInFlow[1] = 2;
+    period::ApplyInflow(run);
+    EXPECT_EQ(period::PanelReadouts(run).amount, "14.500");
+    EXPECT_NEAR(run.state.AmountInTank, 14.5 * run.state.TwipsPerMark, 1e-9);
 }
 
 TEST_F(PeriodModelTest, ReadoutsShowDueOrdersAndThePanel) {
-    ExperimentSetup.GoalLinePosition = 50;
-    RunState.UserInflowTP = 3;
-    RunState.UserOutflowTP = 1;
-    RunState.CurrentTrial = 2;
-    RunState.UserInFlow[0] = 9;  // never shown: the pipeline flows while k <= 0
-    RunState.UserOutFlow[2] = 4;
-    RunState.EnvInFlow[2] = 1.5;
-    RunState.EnvOutFlow[2] = 2;
-    RunState.AmountInTank = 7;
-    RunState.TotalBackOrder = 3;
-    RunState.TotalForwardDischarge = 12;
-    const auto discrete = period::UserPhaseReadouts();
+    run.setup.GoalLinePosition = 50;
+    run.state.UserInflowTP = 3;
+    run.state.UserOutflowTP = 1;
+    run.state.CurrentTrial = 2;
+    run.state.UserInFlow[0] = 9;  // never shown: the pipeline flows while k <= 0
+    run.state.UserOutFlow[2] = 4;
+    run.state.EnvInFlow[2] = 1.5;
+    run.state.EnvOutFlow[2] = 2;
+    run.state.AmountInTank = 7;
+    run.state.TotalBackOrder = 3;
+    run.state.TotalForwardDischarge = 12;
+    const auto discrete = period::UserPhaseReadouts(run);
     EXPECT_EQ(discrete.envIn, "02");
     EXPECT_EQ(discrete.envOut, "02");
     EXPECT_EQ(discrete.userIn, "00");
     EXPECT_EQ(discrete.userOut, "04");
-    const auto discretePanel = period::PanelReadouts();
+    const auto discretePanel = period::PanelReadouts(run);
     EXPECT_EQ(discretePanel.goal, "50");
     EXPECT_EQ(discretePanel.amount, "07");
     EXPECT_EQ(discretePanel.backOrder, "03");
     EXPECT_EQ(discretePanel.forwardOrder, "12");
 
-    ExperimentSetup.graphicalMode = true;
-    RunState.TwipsPerMark = 100;
-    const auto graphical = period::UserPhaseReadouts();
+    run.setup.graphicalMode = true;
+    run.state.TwipsPerMark = 100;
+    const auto graphical = period::UserPhaseReadouts(run);
     EXPECT_EQ(graphical.envIn, "01.500");
     EXPECT_EQ(graphical.userIn, "00.000");
-    const auto graphicalPanel = period::PanelReadouts();
+    const auto graphicalPanel = period::PanelReadouts(run);
     EXPECT_EQ(graphicalPanel.goal, "00.500");
     EXPECT_EQ(graphicalPanel.amount, "00.070");
     EXPECT_EQ(graphicalPanel.forwardOrder, "12.000");  // totals are never scaled
@@ -482,89 +484,89 @@ TEST_F(PeriodModelTest, EnvironmentChangesTheAmountByItsRatesTimesThePeriodLengt
     for (const EnvironmentCase& c : cases) {
         SCOPED_TRACE(c.name);
         SetUp();
-        ExperimentSetup.simTimeForTP = c.periodLength;
-        RunState.CurrentTrial = 3;
-        RunState.EnvInFlow[3] = c.in;
-        RunState.EnvOutFlow[3] = c.out;
-        RunState.AmountInTank = 40;
+        run.setup.simTimeForTP = c.periodLength;
+        run.state.CurrentTrial = 3;
+        run.state.EnvInFlow[3] = c.in;
+        run.state.EnvOutFlow[3] = c.out;
+        run.state.AmountInTank = 40;
         const runtime::TimeValue before = runtime::TimeOfDay();
-        const period::EnvironmentEffect effect = period::ApplyEnvironment();
+        const period::EnvironmentEffect effect = period::ApplyEnvironment(run);
         EXPECT_EQ(effect.acts, c.acts);
-        EXPECT_EQ(period::CurrentEnvironmentRates().acts, c.acts);
-        EXPECT_EQ(RunState.AmountInTank, 40 + c.change);
+        EXPECT_EQ(period::CurrentEnvironmentRates(run).acts, c.acts);
+        EXPECT_EQ(run.state.AmountInTank, 40 + c.change);
         EXPECT_EQ(effect.inDoorCaption, c.inDoor);
         EXPECT_EQ(effect.outDoorCaption, c.outDoor);
         EXPECT_EQ(effect.inPipeCaption, c.inPipe);
         EXPECT_EQ(effect.outPipeCaption, c.outPipe);
-        EXPECT_TRUE(RunState.IsEnvInFlow);
-        EXPECT_TRUE(RunState.IsEnvOutFlow);
-        EXPECT_GE(RunState.EnvActionTime.seconds, before.seconds);
+        EXPECT_TRUE(run.state.IsEnvInFlow);
+        EXPECT_TRUE(run.state.IsEnvOutFlow);
+        EXPECT_GE(run.state.EnvActionTime.seconds, before.seconds);
     }
 }
 
 TEST_F(PeriodModelTest, EnvironmentInGraphicalModeWorksInModelUnits) {
-    ExperimentSetup.graphicalMode = true;
-    ExperimentSetup.simTimeForTP = 10;
-    RunState.TwipsPerMark = 240;
-    RunState.AmountInTank = 5 * 240;
-    RunState.CurrentTrial = 1;
-    RunState.EnvInFlow[1] = 2;
-    RunState.EnvOutFlow[1] = 0.5;
-    period::ApplyEnvironment();
-    EXPECT_EQ(period::PanelReadouts().amount, "20.000");
+    run.setup.graphicalMode = true;
+    run.setup.simTimeForTP = 10;
+    run.state.TwipsPerMark = 240;
+    run.state.AmountInTank = 5 * 240;
+    run.state.CurrentTrial = 1;
+    run.state.EnvInFlow[1] = 2;
+    run.state.EnvOutFlow[1] = 0.5;
+    period::ApplyEnvironment(run);
+    EXPECT_EQ(period::PanelReadouts(run).amount, "20.000");
 }
 
 TEST_F(PeriodModelTest, PeriodBeyondTheScenarioHasNoEnvironmentAction) {
-    RunState.CurrentTrial = ExperimentSetup.MaxNumberOfAScenarioType + 2;
-    RunState.AmountInTank = 7;
-    const period::EnvironmentEffect effect = period::ApplyEnvironment();
+    run.state.CurrentTrial = run.setup.MaxNumberOfAScenarioType + 2;
+    run.state.AmountInTank = 7;
+    const period::EnvironmentEffect effect = period::ApplyEnvironment(run);
     EXPECT_FALSE(effect.acts);
-    EXPECT_EQ(RunState.AmountInTank, 7);
-    EXPECT_TRUE(RunState.IsEnvInFlow);
-    const auto readouts = period::UserPhaseReadouts();
+    EXPECT_EQ(run.state.AmountInTank, 7);
+    EXPECT_TRUE(run.state.IsEnvInFlow);
+    const auto readouts = period::UserPhaseReadouts(run);
     EXPECT_EQ(readouts.envIn, "00");
     EXPECT_EQ(readouts.envOut, "00");
 }
 
 TEST_F(PeriodModelTest, BandBonusRoundsToThreeDecimalsAndIncludesBothEnds) {
-    ExperimentSetup.GoalLinePosition = 50;
-    ExperimentSetup.LowerBoundFromGoal = 5;
-    ExperimentSetup.UpperBoundFromGoal = 5;
+    run.setup.GoalLinePosition = 50;
+    run.setup.LowerBoundFromGoal = 5;
+    run.setup.UpperBoundFromGoal = 5;
     const std::vector<std::pair<double, bool>> cases = {
         {45, true},      {55, true},       {44.9994, false}, {44.9996, true},
         {55.0004, true}, {55.0006, false}, {50, true},       {-50, false},
     };
     for (const bool graphical : {false, true}) {
-        ExperimentSetup.graphicalMode = graphical;
+        run.setup.graphicalMode = graphical;
         const double scale = graphical ? 287.3 : 1;
-        RunState.TwipsPerMark = scale;
-        ExperimentSetup.GoalLinePosition = 50 * scale;
+        run.state.TwipsPerMark = scale;
+        run.setup.GoalLinePosition = 50 * scale;
         for (const auto& [amount, earns] : cases) {
             SCOPED_TRACE(testing::Message() << amount << (graphical ? " graphical" : " discrete"));
-            EXPECT_EQ(period::EarnsBandBonus(amount * scale), earns);
+            EXPECT_EQ(period::EarnsBandBonus(run, amount * scale), earns);
         }
     }
 }
 
 TEST_F(PeriodModelTest, ScoringAddsTheBonusToTheTotal) {
-    ExperimentSetup.GoalLinePosition = 50;
-    ExperimentSetup.LowerBoundFromGoal = 5;
-    ExperimentSetup.UpperBoundFromGoal = 5;
-    ExperimentSetup.BonusAmount = 0.25;
-    RunState.TotBonus = 10;
-    RunState.AmountInTank = 48;
-    const period::Score earned = period::ScorePeriod(RunState.AmountInTank);
+    run.setup.GoalLinePosition = 50;
+    run.setup.LowerBoundFromGoal = 5;
+    run.setup.UpperBoundFromGoal = 5;
+    run.setup.BonusAmount = 0.25;
+    run.state.TotBonus = 10;
+    run.state.AmountInTank = 48;
+    const period::Score earned = period::ScorePeriod(run, run.state.AmountInTank);
     EXPECT_TRUE(earned.earned);
-    EXPECT_EQ(RunState.CurrentBonus, 0.25);
-    EXPECT_EQ(RunState.TotBonus, 10.25);
+    EXPECT_EQ(run.state.CurrentBonus, 0.25);
+    EXPECT_EQ(run.state.TotBonus, 10.25);
     EXPECT_EQ(earned.currentBonus, "00.250");
     EXPECT_EQ(earned.totBonus, "10.250");
 
-    RunState.AmountInTank = 60;
-    const period::Score missed = period::ScorePeriod(RunState.AmountInTank);
+    run.state.AmountInTank = 60;
+    const period::Score missed = period::ScorePeriod(run, run.state.AmountInTank);
     EXPECT_FALSE(missed.earned);
-    EXPECT_EQ(RunState.CurrentBonus, 0);
-    EXPECT_EQ(RunState.TotBonus, 10.25);
+    EXPECT_EQ(run.state.CurrentBonus, 0);
+    EXPECT_EQ(run.state.TotBonus, 10.25);
     EXPECT_EQ(missed.currentBonus, "00.000");
 }
 
@@ -589,20 +591,20 @@ TEST_F(PeriodModelTest, TimeGapBonusNeedsAQuickSubmit) {
     };
     for (const TimeGapCase& c : cases) {
         SCOPED_TRACE(c.name);
-        ExperimentSetup.IsBonusOnTimeGap = true;
-        ExperimentSetup.deltaTmeBetweenEnvUsr = 3000;
-        ExperimentSetup.BonusAmount = 1;
-        RunState.TotBonus = 0;
-        RunState.CurrentTrial = 2;
-        RunState.EnvInFlow[2] = c.in;
-        RunState.EnvOutFlow[2] = c.out;
-        RunState.SubmitTime = runtime::TimeValue{c.submit};
-        RunState.EnvActionTime = runtime::TimeValue{c.envAction};
-        RunState.EnvToSubmitSeconds = -1;
-        const period::Score score = period::ScorePeriod(RunState.AmountInTank);
+        run.setup.IsBonusOnTimeGap = true;
+        run.setup.deltaTmeBetweenEnvUsr = 3000;
+        run.setup.BonusAmount = 1;
+        run.state.TotBonus = 0;
+        run.state.CurrentTrial = 2;
+        run.state.EnvInFlow[2] = c.in;
+        run.state.EnvOutFlow[2] = c.out;
+        run.state.SubmitTime = runtime::TimeValue{c.submit};
+        run.state.EnvActionTime = runtime::TimeValue{c.envAction};
+        run.state.EnvToSubmitSeconds = -1;
+        const period::Score score = period::ScorePeriod(run, run.state.AmountInTank);
         EXPECT_EQ(score.earned, c.earns);
-        EXPECT_EQ(RunState.TotBonus, c.earns ? 1 : 0);
-        EXPECT_EQ(RunState.EnvToSubmitSeconds, c.gap);
+        EXPECT_EQ(run.state.TotBonus, c.earns ? 1 : 0);
+        EXPECT_EQ(run.state.EnvToSubmitSeconds, c.gap);
     }
 }
 
@@ -613,40 +615,40 @@ TEST_F(PeriodModelTest, TimeGapBonusIsMeasuredOnTheGivenClock) {
     runtime::ScopedContext context;
     QDateTime clock(QDate(2026, 3, 2), QTime(9, 59, 58));
     context->now = [&clock] { return clock; };
-    ExperimentSetup.IsBonusOnTimeGap = true;
-    ExperimentSetup.deltaTmeBetweenEnvUsr = 3000;
-    ExperimentSetup.BonusAmount = 1;
-    RunState.CurrentTrial = 2;
-    RunState.EnvInFlow[2] = 1;
+    run.setup.IsBonusOnTimeGap = true;
+    run.setup.deltaTmeBetweenEnvUsr = 3000;
+    run.setup.BonusAmount = 1;
+    run.state.CurrentTrial = 2;
+    run.state.EnvInFlow[2] = 1;
     for (const int seconds : {3, 4}) {
         SCOPED_TRACE(seconds);
         clock.setTime(QTime(9, 59, 58));
-        RunState.SubmitTime = runtime::TimeOfDay();  // as the Submit button records it
+        run.state.SubmitTime = runtime::TimeOfDay();  // as the Submit button records it
         clock = clock.addSecs(seconds);
-        period::ApplyEnvironment();
-        EXPECT_EQ(RunState.EnvActionTime.toText(), clock.time().toString("HH:mm:ss"));
-        EXPECT_EQ(period::ScorePeriod(RunState.AmountInTank).earned, seconds == 3);
-        EXPECT_EQ(RunState.EnvToSubmitSeconds, seconds);
+        period::ApplyEnvironment(run);
+        EXPECT_EQ(run.state.EnvActionTime.toText(), clock.time().toString("HH:mm:ss"));
+        EXPECT_EQ(period::ScorePeriod(run, run.state.AmountInTank).earned, seconds == 3);
+        EXPECT_EQ(run.state.EnvToSubmitSeconds, seconds);
     }
 }
 
 TEST_F(PeriodModelTest, DueFlowsWaitForEveryNthPeriod) {
-    ExperimentSetup.AfterEveryNTrials = 2;
-    RunState.CurrentTrial = 3;
-    RunState.UserInFlow[3] = 4;
-    RunState.TotalBackOrder = 1;
-    EXPECT_FALSE(period::AnnounceInflow().due);
-    EXPECT_EQ(RunState.TotalBackOrder, 1);
-    RunState.CurrentTrial = 4;
-    RunState.UserInFlow[4] = 4;
-    EXPECT_TRUE(period::AnnounceInflow().due);
+    run.setup.AfterEveryNTrials = 2;
+    run.state.CurrentTrial = 3;
+    run.state.UserInFlow[3] = 4;
+    run.state.TotalBackOrder = 1;
+    EXPECT_FALSE(period::AnnounceInflow(run).due);
+    EXPECT_EQ(run.state.TotalBackOrder, 1);
+    run.state.CurrentTrial = 4;
+    run.state.UserInFlow[4] = 4;
+    EXPECT_TRUE(period::AnnounceInflow(run).due);
 }
 
 TEST_F(PeriodModelTest, NegativeDelayReadsNoOrderBeyondTheArrays) {
-    RunState.UserInflowTP = -5;  // k lies beyond the order array
-    RunState.CurrentTrial = ExperimentSetup.MaxTrial;
-    EXPECT_FALSE(period::DueInflow().due);
-    EXPECT_EQ(period::UserPhaseReadouts().userIn, "00");
+    run.state.UserInflowTP = -5;  // k lies beyond the order array
+    run.state.CurrentTrial = run.setup.MaxTrial;
+    EXPECT_FALSE(period::DueInflow(run).due);
+    EXPECT_EQ(period::UserPhaseReadouts(run).userIn, "00");
 }
 
 }  // namespace

@@ -47,10 +47,14 @@ class DialogsWithAction : public runtime::ScopedScriptedQuestions {
 
 class RecordingTest : public ::testing::Test {
   protected:
+    ::Run run;
+
+  protected:
+    // Also called within a test for a fresh run.
     void SetUp() override {
-        ResetRunRecord();
-        ExperimentSetupRecord& setup = ExperimentSetup;
-        RunStateRecord& run = RunState;
+        run = ::Run{};
+        ExperimentSetupRecord& setup = run.setup;
+        RunStateRecord& state = run.state;
         setup.MaxTrial = 5;
         setup.AfterEveryNTrials = 1;
         setup.MaxNumberOfAScenarioType = 6;
@@ -63,38 +67,37 @@ class RecordingTest : public ::testing::Test {
         setup.ExperimentTimeForInstructions = 300;
         setup.TimeBetweenEnvTries = 2500;
         setup.deltaTmeBetweenEnvUsr = 3000;
-        run.SubjectName = QStringLiteral("O'Brien");
-        run.Version = QStringLiteral("v'1");
-        run.CurrentTrial = 3;
-        run.EventID = 17;
-        run.CurrentCost = 0.5;
-        run.TotCost = 2.5;
-        run.CurrentBonus = 0.75;
-        run.TotBonus = 4.75;
-        run.AmountInTank = 42.5;
-        run.TotalBackOrder = 11;
-        run.TotalForwardDischarge = 12;
-        run.UserInflowTP = 2;
-        run.UserOutflowTP = 3;
-        run.UserInFlow = {0, 1.5, 2.5, 3.5, 4.5, 0, 0};
-        run.UserOutFlow = {0, 0.25, 1.25, 2.25, 3.25, 0, 0};
-        run.BackOrder = {0, 7, 0, 8, 0, 0, 0};
-        run.ForwardDischarge = {0, 0, 0, 9, 0, 0, 0};
-        run.EnvInFlow = {0, 1, 2, 3, 4, 5, 6, 7};
-        run.EnvOutFlow = {0, 0.5, 1.5, 2.5, 3.5, 4.5, 5.5, 6.5};
-        run.IsUserInFlow = true;
-        run.IsEnvOutFlow = true;
-        run.PeriodStartTime = runtime::TimeValue{10 * 3600 + 1};
-        run.PeriodEndTime = runtime::TimeValue{10 * 3600 + 62};
-        run.SubmitTime = runtime::TimeValue{11 * 3600 + 3};
+        state.SubjectName = QStringLiteral("O'Brien");
+        state.Version = QStringLiteral("v'1");
+        state.CurrentTrial = 3;
+        state.EventID = 17;
+        state.CurrentCost = 0.5;
+        state.TotCost = 2.5;
+        state.CurrentBonus = 0.75;
+        state.TotBonus = 4.75;
+        state.AmountInTank = 42.5;
+        state.TotalBackOrder = 11;
+        state.TotalForwardDischarge = 12;
+        state.UserInflowTP = 2;
+        state.UserOutflowTP = 3;
+        state.UserInFlow = {0, 1.5, 2.5, 3.5, 4.5, 0, 0};
+        state.UserOutFlow = {0, 0.25, 1.25, 2.25, 3.25, 0, 0};
+        state.BackOrder = {0, 7, 0, 8, 0, 0, 0};
+        state.ForwardDischarge = {0, 0, 0, 9, 0, 0, 0};
+        state.EnvInFlow = {0, 1, 2, 3, 4, 5, 6, 7};
+        state.EnvOutFlow = {0, 0.5, 1.5, 2.5, 3.5, 4.5, 5.5, 6.5};
+        state.IsUserInFlow = true;
+        state.IsEnvOutFlow = true;
+        state.PeriodStartTime = runtime::TimeValue{10 * 3600 + 1};
+        state.PeriodEndTime = runtime::TimeValue{10 * 3600 + 62};
+        state.SubmitTime = runtime::TimeValue{11 * 3600 + 3};
     }
-    void TearDown() override { ResetRunRecord(); }
 
     void UseGraphicalMode() {
-        ExperimentSetup.graphicalMode = true;
-        RunState.TwipsPerMark = 240;
-        RunState.AmountInTank = 42.5 * 240;
-        ExperimentSetup.GoalLinePosition = 50 * 240;
+        run.setup.graphicalMode = true;
+        run.state.TwipsPerMark = 240;
+        run.state.AmountInTank = 42.5 * 240;
+        run.setup.GoalLinePosition = 50 * 240;
     }
 
     // Every row of a table, in the order written, with each column's stored value.
@@ -146,7 +149,7 @@ TEST_F(RecordingTest, EventRowHoldsTheRunColumnByColumn) {
         database.execute(QStringLiteral("DELETE FROM datExperimentTrials"));
         if (mode.graphical) UseGraphicalMode();
         const QString before = runtime::TimeText();
-        RecordEvent(QStringLiteral("User Inflow"));
+        RecordEvent(run, QStringLiteral("User Inflow"));
         const QString after = runtime::TimeText();
 
         const auto rows = Rows(QStringLiteral("datExperimentTrials"));
@@ -200,13 +203,13 @@ TEST_F(RecordingTest, EventRowHoldsTheRunColumnByColumn) {
 }
 
 TEST_F(RecordingTest, EventRowFlagsOfTheVersion) {
-    ExperimentSetup.IsTimeDriven = true;
-    ExperimentSetup.IsBonusOnTimeGap = true;
-    RunState.IsUserInFlow = false;
-    RunState.IsEnvOutFlow = false;
-    RunState.IsUserOutFlow = true;
-    RunState.IsEnvInFlow = true;
-    RecordEvent(QStringLiteral("Environment Effect"));
+    run.setup.IsTimeDriven = true;
+    run.setup.IsBonusOnTimeGap = true;
+    run.state.IsUserInFlow = false;
+    run.state.IsEnvOutFlow = false;
+    run.state.IsUserOutFlow = true;
+    run.state.IsEnvInFlow = true;
+    RecordEvent(run, QStringLiteral("Environment Effect"));
     const QVariantMap row = Rows(QStringLiteral("datExperimentTrials")).at(0);
     EXPECT_EQ(row["IsTimeDriven"], kTrue);
     EXPECT_EQ(row["IsBonusOnTimeGap"], kTrue);
@@ -217,8 +220,8 @@ TEST_F(RecordingTest, EventRowFlagsOfTheVersion) {
 }
 
 TEST_F(RecordingTest, EventsOfAPeriodBeyondTheScenarioRecordNoEnvironmentRates) {
-    RunState.CurrentTrial = 9;  // beyond every array
-    RecordEvent(QStringLiteral("No User Effect"));
+    run.state.CurrentTrial = 9;  // beyond every array
+    RecordEvent(run, QStringLiteral("No User Effect"));
     const QVariantMap row = Rows(QStringLiteral("datExperimentTrials")).at(0);
     EXPECT_EQ(row["EnvInFlow"], 0.0);
     EXPECT_EQ(row["UserInFlow"], 0.0);
@@ -276,35 +279,35 @@ TEST_F(RecordingTest, SummaryRowOfThePeriodThatBegins) {
         SCOPED_TRACE(mode.name);
         database.execute(QStringLiteral("DELETE FROM datTrialSummary"));
         if (mode.graphical) UseGraphicalMode();
-        RunState.PeriodStartTime = runtime::TimeValue{10 * 3600 + 1};
-        RunState.PeriodEndTime = runtime::TimeValue{10 * 3600 + 62};
-        RecordTrialSummary(QStringLiteral("3.5"), QStringLiteral("2.25"));
+        run.state.PeriodStartTime = runtime::TimeValue{10 * 3600 + 1};
+        run.state.PeriodEndTime = runtime::TimeValue{10 * 3600 + 62};
+        RecordTrialSummary(run, QStringLiteral("3.5"), QStringLiteral("2.25"));
         const auto rows = Rows(QStringLiteral("datTrialSummary"));
         ASSERT_EQ(rows.size(), 1u);
         ExpectRow(rows[0], SummaryStart(3.5, 2.25, mode.graphical));
-        EXPECT_TRUE(RunState.PeriodStartTime.isMidnight());
-        EXPECT_TRUE(RunState.PeriodEndTime.isMidnight());
+        EXPECT_TRUE(run.state.PeriodStartTime.isMidnight());
+        EXPECT_TRUE(run.state.PeriodEndTime.isMidnight());
     }
 }
 
 TEST_F(RecordingTest, APeriodBegunAgainKeepsItsOneSummaryRowAsNew) {
     // The interrupted attempt began period 4 with other flags and completed its row.
-    RunState.IsUserOutFlow = true;
-    RunState.IsEnvInFlow = true;
-    RecordTrialSummary(QStringLiteral("9"), QStringLiteral("9"));
-    RunState.CurrentTrial = 4;
-    UpdateTrialAmount();
+    run.state.IsUserOutFlow = true;
+    run.state.IsEnvInFlow = true;
+    RecordTrialSummary(run, QStringLiteral("9"), QStringLiteral("9"));
+    run.state.CurrentTrial = 4;
+    UpdateTrialAmount(run);
     SetUp();
-    RecordTrialSummary(QStringLiteral("3.5"), QStringLiteral("2.25"));
+    RecordTrialSummary(run, QStringLiteral("3.5"), QStringLiteral("2.25"));
     const auto rows = Rows(QStringLiteral("datTrialSummary"));
     ASSERT_EQ(rows.size(), 1u);
     ExpectRow(rows[0], SummaryStart(3.5, 2.25, false));
 }
 
 TEST_F(RecordingTest, EmptyEntryBoxRecordsZeroWhateverTheStoredOrder) {
-    RecordTrialSummary(QString(), QStringLiteral("0"));
-    RunState.CurrentTrial += 1;
-    RecordTrialSummary(QStringLiteral("7"), QString());
+    RecordTrialSummary(run, QString(), QStringLiteral("0"));
+    run.state.CurrentTrial += 1;
+    RecordTrialSummary(run, QStringLiteral("7"), QString());
     const auto rows = Rows(QStringLiteral("datTrialSummary"));
     ASSERT_EQ(rows.size(), 2u);
     EXPECT_EQ(rows[0]["UserInFlow"], 0.0);
@@ -317,20 +320,20 @@ TEST_F(RecordingTest, UpdateTrialAmountCompletesTheRowOfThePeriod) {
     for (const bool timeDriven : {false, true}) {
         SCOPED_TRACE(timeDriven ? "time-driven" : "participant-paced");
         database.execute(QStringLiteral("DELETE FROM datTrialSummary"));
-        ExperimentSetup.IsTimeDriven = timeDriven;
-        RunState.CurrentTrial = 3;
-        RecordTrialSummary(QStringLiteral("1"), QStringLiteral("1"));  // the row of period 4
-        RunState.CurrentTrial = 4;
-        RunState.AmountInTank = 30;
-        RunState.CurrentBonus = 0;
-        RunState.TotBonus = 5.5;
-        RunState.CurrentCost = 0.125;
-        RunState.TotCost = 3;
-        RunState.BackOrder[4] = 6;
-        RunState.ForwardDischarge[4] = 1;
-        RunState.TotalBackOrder = 20;
-        RunState.TotalForwardDischarge = 21;
-        UpdateTrialAmount();
+        run.setup.IsTimeDriven = timeDriven;
+        run.state.CurrentTrial = 3;
+        RecordTrialSummary(run, QStringLiteral("1"), QStringLiteral("1"));  // the row of period 4
+        run.state.CurrentTrial = 4;
+        run.state.AmountInTank = 30;
+        run.state.CurrentBonus = 0;
+        run.state.TotBonus = 5.5;
+        run.state.CurrentCost = 0.125;
+        run.state.TotCost = 3;
+        run.state.BackOrder[4] = 6;
+        run.state.ForwardDischarge[4] = 1;
+        run.state.TotalBackOrder = 20;
+        run.state.TotalForwardDischarge = 21;
+        UpdateTrialAmount(run);
 
         const auto rows = Rows(QStringLiteral("datTrialSummary"));
         ASSERT_EQ(rows.size(), 1u);
@@ -356,21 +359,21 @@ TEST_F(RecordingTest, UpdateTrialAmountChangesOnlyTheParticipantsRow) {
     database.execute(insert + QStringLiteral("('OBrien', 'v''1', 3, 1)"));
     database.execute(insert + QStringLiteral("('O''Brien', 'v1', 3, 1)"));
     database.execute(insert + QStringLiteral("('o''brien', 'V''1', 3, 1)"));
-    UpdateTrialAmount();
+    UpdateTrialAmount(run);
     const auto rows = Rows(QStringLiteral("datTrialSummary"));
     ASSERT_EQ(rows.size(), 3u);
     EXPECT_EQ(rows[0]["AmountInTank"], 1.0);
     EXPECT_EQ(rows[1]["AmountInTank"], 1.0);
     EXPECT_EQ(rows[2]["AmountInTank"], 42.5);  // names match regardless of letter case
-    const db::Query query = TrialSummaryQuery();
+    const db::Query query = TrialSummaryQuery(run);
     EXPECT_EQ(query.sql, "select * from datTrialSummary where Version=? and Subject=? and Trial=?");
     EXPECT_EQ(query.parameters, (QVariantList{"v'1", "O'Brien", 3}));
 }
 
 TEST_F(RecordingTest, UpdateTrialAmountWithoutItsRowAppendsTheCompletedRow) {
-    ExperimentSetup.IsTimeDriven = true;
-    RunState.CurrentTrial = 4;
-    UpdateTrialAmount();
+    run.setup.IsTimeDriven = true;
+    run.state.CurrentTrial = 4;
+    UpdateTrialAmount(run);
     const auto rows = Rows(QStringLiteral("datTrialSummary"));
     ASSERT_EQ(rows.size(), 1u);
     ExpectRow(rows[0],
@@ -382,13 +385,13 @@ TEST_F(RecordingTest, UpdateTrialAmountWithoutItsRowAppendsTheCompletedRow) {
                                                           {"TotalBackOrder", 11.0},
                                                           {"TotalForwardDischarge", 12.0}}));
     // The times of the running period are kept for the next period's row.
-    EXPECT_EQ(RunState.PeriodStartTime.seconds, 10 * 3600 + 1);
+    EXPECT_EQ(run.state.PeriodStartTime.seconds, 10 * 3600 + 1);
 }
 
 TEST_F(RecordingTest, SubmitTimeRowTakesThePressTimeOfTheMode) {
-    RecordSubmitTime();
-    ExperimentSetup.IsTimeDriven = true;
-    RecordSubmitTime();
+    RecordSubmitTime(run);
+    run.setup.IsTimeDriven = true;
+    RecordSubmitTime(run);
     const auto rows = Rows(QStringLiteral("datUserTimesSummary"));
     ASSERT_EQ(rows.size(), 2u);
     const Row common = {{"Subject", QStringLiteral("O'Brien")},
@@ -410,17 +413,19 @@ struct Procedure {
     const char* name;
     const char* table;
     const char* status;
-    std::function<void()> record;
+    std::function<void(::Run&)> record;
 };
 
 const std::vector<Procedure>& Procedures() {
     static const std::vector<Procedure> procedures = {
         {"RecordEvent", "datExperimentTrials", "Recording data",
-         [] { RecordEvent(QStringLiteral("Submit Clicked")); }},
+         [](::Run& run) { RecordEvent(run, QStringLiteral("Submit Clicked")); }},
         {"RecordTrialSummary", "datTrialSummary", "Recording data",
-         [] { RecordTrialSummary(QStringLiteral("1"), QStringLiteral("2")); }},
-        {"UpdateTrialAmount", "datTrialSummary", "Recording Amount", [] { UpdateTrialAmount(); }},
-        {"RecordSubmitTime", "datUserTimesSummary", "Recording data", [] { RecordSubmitTime(); }},
+         [](::Run& run) { RecordTrialSummary(run, QStringLiteral("1"), QStringLiteral("2")); }},
+        {"UpdateTrialAmount", "datTrialSummary", "Recording Amount",
+         [](::Run& run) { UpdateTrialAmount(run); }},
+        {"RecordSubmitTime", "datUserTimesSummary", "Recording data",
+         [](::Run& run) { RecordSubmitTime(run); }},
     };
     return procedures;
 }
@@ -465,7 +470,7 @@ TEST_F(RecordingFailureTest, NoEndsTheProgramAsADatabaseFailureWithNothingWritte
         const QString before = Snapshot(table);
         runtime::ScopedScriptedQuestions dialogs;
         dialogs.answerNext(runtime::vbNo);
-        EXPECT_EQ(EndingOf([&] { procedure.record(); }), runtime::ExitStatus::DatabaseFailure);
+        EXPECT_EQ(EndingOf([&] { procedure.record(run); }), runtime::ExitStatus::DatabaseFailure);
 
         ASSERT_EQ(dialogs.shown().size(), 2u);  // the question, then what stopped the session
         const runtime::MessageBoxRequest& question = dialogs.shown()[0];
@@ -482,7 +487,7 @@ TEST_F(RecordingFailureTest, NoEndsTheProgramAsADatabaseFailureWithNothingWritte
         EXPECT_TRUE(ending.text.contains(QStringLiteral("Status was ") + procedure.status));
         EXPECT_FALSE(ending.text.contains(QStringLiteral("earned")));
         EXPECT_EQ(Snapshot(table), before);
-        EXPECT_FALSE(RunState.Database);  // the database was closed
+        EXPECT_FALSE(run.session.database);  // the database was closed
         database.execute(kAllowWrites);
     }
 }
@@ -496,7 +501,7 @@ TEST_F(RecordingFailureTest, YesWritesTheRowAgainOnce) {
         DialogsWithAction dialogs;
         dialogs.beforeAnswer = [&] { database.execute(kAllowWrites); };
         dialogs.answerNext(runtime::vbYes);
-        procedure.record();
+        procedure.record(run);
         EXPECT_EQ(dialogs.shown().size(), 1u);
         const bool appends = std::string(procedure.name) != "UpdateTrialAmount";
         EXPECT_EQ(Rows(table).size(), before + (appends ? 1 : 0));
@@ -512,7 +517,7 @@ TEST_F(RecordingFailureTest, TableMissingAColumnLeavesNoPartialRow) {
         "TEXT, eventType TEXT, EventID INTEGER)"));
     runtime::ScopedScriptedQuestions dialogs;
     dialogs.answerNext(runtime::vbNo);
-    EXPECT_THROW(RecordEvent(QStringLiteral("Submit Clicked")), runtime::ProgramEnded);
+    EXPECT_THROW(RecordEvent(run, QStringLiteral("Submit Clicked")), runtime::ProgramEnded);
     EXPECT_TRUE(dialogs.shown().at(0).text.contains(QStringLiteral("'Trial'")));
     EXPECT_TRUE(Rows(QStringLiteral("datExperimentTrials")).empty());
 }
@@ -527,7 +532,7 @@ TEST_F(RecordingFailureTest, LockAtCommitIsWaitedOutWithoutAsking) {
     QObject::connect(&release, &QTimer::timeout, [&] { reader.rollback(); });
     release.start(1500);
     runtime::ScopedScriptedQuestions dialogs;
-    RecordEvent(QStringLiteral("Submit Clicked"));
+    RecordEvent(run, QStringLiteral("Submit Clicked"));
     EXPECT_TRUE(dialogs.shown().empty());
     EXPECT_EQ(Rows(QStringLiteral("datExperimentTrials")).size(), 1u);
 }

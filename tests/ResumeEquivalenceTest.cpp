@@ -68,8 +68,11 @@ const Columns kSummaryColumns = {
 
 class ResumeEquivalenceTest : public ::testing::TestWithParam<ResumeCase> {
   protected:
+    std::optional<Program> program;
+    ::Run& run() { return program->run(); }
+
+  protected:
     void SetUp() override {
-        SetSplashMilliseconds(0);
         const ResumeCase& c = GetParam();
         std::map<QString, QString> setup = {
             {"graphicalMode", c.graphical ? "-1" : "0"},
@@ -88,70 +91,66 @@ class ResumeEquivalenceTest : public ::testing::TestWithParam<ResumeCase> {
         }
         database.addLabels("V", 8, 12.5);
     }
-    void TearDown() override {
-        UnloadSimulationScreen();
-        UnloadLoginForm();
-    }
+    void TearDown() override { program->UnloadSimulationScreen(); }
 
     // A new start of the program for the participant; a returning one continues.
     void startProgram(const QString& name) {
-        ResetRunRecord();
         ScriptLogin(dialogs, name, "V");
         ScriptRegistration(dialogs);
         dialogs.answerNext(runtime::vbYes);  // continue where the log stopped
-        Main();
+        program->Main();
     }
 
     // The program ends without a word: nothing of it survives but the database.
     void interrupt() {
-        UnloadSimulationScreen();
+        program->UnloadSimulationScreen();
         dialogs.clear();
     }
 
     // The participant's orders of the coming period typed, as into the screen's boxes.
-    static int TypeNextOrders(const std::function<void(const QString&, const QString&)>& type) {
-        const int n = RunState.CurrentTrial + 1;
+    int TypeNextOrders(const std::function<void(const QString&, const QString&)>& type) {
+        const int n = run().state.CurrentTrial + 1;
         type(runtime::Plain(kInflowOrders[n - 1]), runtime::Plain(kOutflowOrders[n - 1]));
         return n;
     }
 
     // One period without a screen: the cycle driver on a simulated clock, Submit pressed and
     // the steps played until Submit is offered again or the last period ends the run.
-    static void PlayPeriod(period::HeadlessPlayer& player) {
+    void PlayPeriod(period::HeadlessPlayer& player) {
         const int n =
             TypeNextOrders([&](const QString& in, const QString& out) { player.type(in, out); });
         player.submit();
         player.playUntil([&] { return player.submitOffered(); });
-        EXPECT_EQ(player.ended(), n == ExperimentSetup.MaxTrial) << "period " << n;
+        EXPECT_EQ(player.ended(), n == run().setup.MaxTrial) << "period " << n;
     }
 
     // The run goes on without its screen.
-    static void PlayUntil(int lastPeriod) {
-        UnloadSimulationScreen();
-        period::HeadlessPlayer player;
-        while (RunState.CurrentTrial < lastPeriod && !::testing::Test::HasFailure()) {
+    void PlayUntil(int lastPeriod) {
+        program->UnloadSimulationScreen();
+        period::HeadlessPlayer player(run());
+        while (run().state.CurrentTrial < lastPeriod && !::testing::Test::HasFailure()) {
             PlayPeriod(player);
         }
     }
 
     // One period on the screen: the orders typed, Submit pressed, and the screen's timers
     // left to run the phases until Submit is offered again or the last period ends the run.
-    static void PlayPeriodOnScreen() {
-        frmHydrovat& form = *SimulationScreen();
+    void PlayPeriodOnScreen() {
+        frmHydrovat& form = *program->SimulationScreen();
         const int n = TypeNextOrders([&](const QString& in, const QString& out) {
             form.txtUsrInflowVal.setText(in);
             form.txtUsrOutflowVal.setText(out);
         });
         form.cmdNextTrial.click();
         const bool ended = RunScreenUntil([&] {
-            return RunState.CurrentTrial == n && form.cmdNextTrial.isEnabled() &&
+            return run().state.CurrentTrial == n && form.cmdNextTrial.isEnabled() &&
                    PhaseTimersIdle(form);
         });
-        EXPECT_EQ(ended, n == ExperimentSetup.MaxTrial) << "period " << n;
+        EXPECT_EQ(ended, n == run().setup.MaxTrial) << "period " << n;
     }
 
-    static void PlayOnScreenUntil(int lastPeriod) {
-        while (RunState.CurrentTrial < lastPeriod && !::testing::Test::HasFailure()) {
+    void PlayOnScreenUntil(int lastPeriod) {
+        while (run().state.CurrentTrial < lastPeriod && !::testing::Test::HasFailure()) {
             PlayPeriodOnScreen();
         }
     }
@@ -214,7 +213,7 @@ TEST_P(ResumeEquivalenceTest, ContinuesExactlyAsTheUninterruptedRun) {
     PlayUntil(k);
     interrupt();
     startProgram("Split");
-    ASSERT_EQ(RunState.CurrentTrial, k);
+    ASSERT_EQ(run().state.CurrentTrial, k);
     PlayUntil(12);
     expectSameRecordsAfter(k);
 }
@@ -229,7 +228,7 @@ TEST_P(ResumeEquivalenceTest, ContinuesOnTheScreenExactlyAsTheUninterruptedRun) 
     PlayOnScreenUntil(k);
     interrupt();
     startProgram("Split");
-    ASSERT_EQ(RunState.CurrentTrial, k);
+    ASSERT_EQ(run().state.CurrentTrial, k);
     PlayOnScreenUntil(12);
     expectSameRecordsAfter(k);
 }

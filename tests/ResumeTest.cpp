@@ -13,25 +13,29 @@ namespace {
 
 class ResumeTest : public ::testing::Test {
   protected:
+    ::Run run;
+
+  protected:
+    // Also called within a test for a fresh run.
     void SetUp() override {
-        ResetRunRecord();
-        RunState.SubjectName = "Ann";
-        RunState.Version = "A";
-        ExperimentSetup.MaxTrial = 12;
-        SizeArray(RunState.BackOrder, 13);
-        SizeArray(RunState.ForwardDischarge, 13);
+        run = ::Run{};
+        run.state.SubjectName = "Ann";
+        run.state.Version = "A";
+        run.setup.MaxTrial = 12;
+        SizeArray(run.state.BackOrder, 13);
+        SizeArray(run.state.ForwardDischarge, 13);
     }
-    void TearDown() override { EXPECT_FALSE(RunState.Database) << "the database was left open"; }
+    void TearDown() override { EXPECT_FALSE(run.session.database) << "the database was left open"; }
 
     // A delay scenario of one segment: these delays throughout.
-    static void ConstantDelays(double in, double out) {
-        RunState.InflowDelayCount = RunState.OutflowDelayCount = 1;
-        RunState.InflowDelayValue = {in, 0};
-        RunState.OutflowDelayValue = {out, 0};
-        RunState.InflowDelayEnd = {40};
-        RunState.OutflowDelayEnd = {40};
-        RunState.UserInflowTP = static_cast<std::int16_t>(in);
-        RunState.UserOutflowTP = static_cast<std::int16_t>(out);
+    void ConstantDelays(double in, double out) {
+        run.state.InflowDelayCount = run.state.OutflowDelayCount = 1;
+        run.state.InflowDelayValue = {in, 0};
+        run.state.OutflowDelayValue = {out, 0};
+        run.state.InflowDelayEnd = {40};
+        run.state.OutflowDelayEnd = {40};
+        run.state.UserInflowTP = static_cast<std::int16_t>(in);
+        run.state.UserOutflowTP = static_cast<std::int16_t>(out);
     }
 
     // Orders in and out for each period, recorded as the latest row of the period.
@@ -71,53 +75,53 @@ TEST_F(ResumeTest, GetLastTrialRestoresTheLatestEventOfTheParticipantAndVersion)
     database.addEvent("Ann", "B", 99, 8, {{"TotBonus", "3"}});  // another version
     database.addEvent("Bob", "A", 99, 9, {{"TotBonus", "4"}});  // another participant
 
-    EXPECT_EQ(GetLastTrial("datExperimentTrials"), 4);
-    const RunStateRecord& run = RunState;
-    EXPECT_EQ(run.EventID, 12);
-    EXPECT_EQ(run.CurrentCost, 0.5);
-    EXPECT_EQ(run.TotCost, 5.5);
-    EXPECT_EQ(run.CurrentBonus, 0.25);
-    EXPECT_EQ(run.TotBonus, 6.75);
-    EXPECT_EQ(ExperimentSetup.BonusAmount, 0.25);
-    EXPECT_EQ(run.BackOrder[4], 1.5);
-    EXPECT_EQ(run.ForwardDischarge[4], 2.5);
-    EXPECT_EQ(run.BackOrder[1], 0) << "the recorded element belongs to its own period";
-    EXPECT_EQ(run.TotalBackOrder, 9);
-    EXPECT_EQ(run.TotalForwardDischarge, 4);
-    EXPECT_EQ(run.AmountInTank, 33.125);
-    EXPECT_EQ(run.UserInflowTP, 3);
-    EXPECT_EQ(run.UserOutflowTP, 2);
-    EXPECT_FALSE(run.IsUserInFlow) << "the scoring that closed the period ended it";
-    EXPECT_FALSE(run.IsUserOutFlow);
-    EXPECT_FALSE(run.IsEnvInFlow);
-    EXPECT_TRUE(run.IsEnvOutFlow);
-    EXPECT_TRUE(ExperimentSetup.graphicalMode);
-    EXPECT_TRUE(ExperimentSetup.IsTimeDriven);
-    EXPECT_FALSE(ExperimentSetup.IsBonusOnTimeGap);
-    EXPECT_EQ(ExperimentSetup.TimeBetweenEnvTries, 2500);
-    EXPECT_EQ(ExperimentSetup.deltaTmeBetweenEnvUsr, 3000);
+    EXPECT_EQ(GetLastTrial(run, "datExperimentTrials"), 4);
+    const RunStateRecord& state = run.state;
+    EXPECT_EQ(state.EventID, 12);
+    EXPECT_EQ(state.CurrentCost, 0.5);
+    EXPECT_EQ(state.TotCost, 5.5);
+    EXPECT_EQ(state.CurrentBonus, 0.25);
+    EXPECT_EQ(state.TotBonus, 6.75);
+    EXPECT_EQ(run.setup.BonusAmount, 0.25);
+    EXPECT_EQ(state.BackOrder[4], 1.5);
+    EXPECT_EQ(state.ForwardDischarge[4], 2.5);
+    EXPECT_EQ(state.BackOrder[1], 0) << "the recorded element belongs to its own period";
+    EXPECT_EQ(state.TotalBackOrder, 9);
+    EXPECT_EQ(state.TotalForwardDischarge, 4);
+    EXPECT_EQ(state.AmountInTank, 33.125);
+    EXPECT_EQ(state.UserInflowTP, 3);
+    EXPECT_EQ(state.UserOutflowTP, 2);
+    EXPECT_FALSE(state.IsUserInFlow) << "the scoring that closed the period ended it";
+    EXPECT_FALSE(state.IsUserOutFlow);
+    EXPECT_FALSE(state.IsEnvInFlow);
+    EXPECT_TRUE(state.IsEnvOutFlow);
+    EXPECT_TRUE(run.setup.graphicalMode);
+    EXPECT_TRUE(run.setup.IsTimeDriven);
+    EXPECT_FALSE(run.setup.IsBonusOnTimeGap);
+    EXPECT_EQ(run.setup.TimeBetweenEnvTries, 2500);
+    EXPECT_EQ(run.setup.deltaTmeBetweenEnvUsr, 3000);
 }
 
 TEST_F(ResumeTest, NoEventsOrNoTableNameRestoreNothing) {
     database.registerSubject("Ann", "A");
-    ExperimentSetup.BonusAmount = 0.5;
-    EXPECT_EQ(GetLastTrial("datExperimentTrials"), 0);
+    run.setup.BonusAmount = 0.5;
+    EXPECT_EQ(GetLastTrial(run, "datExperimentTrials"), 0);
     database.addEvent("Ann", "A", 3, 2, {{"TotBonus", "9"}});
-    EXPECT_EQ(GetLastTrial(""), 0);
-    EXPECT_EQ(RunState.TotBonus, 0);
-    EXPECT_EQ(RunState.EventID, 0);
-    EXPECT_EQ(ExperimentSetup.BonusAmount, 0.5);
+    EXPECT_EQ(GetLastTrial(run, ""), 0);
+    EXPECT_EQ(run.state.TotBonus, 0);
+    EXPECT_EQ(run.state.EventID, 0);
+    EXPECT_EQ(run.setup.BonusAmount, 0.5);
 }
 
 TEST_F(ResumeTest, NamesWithQuotesAndOtherAlphabetsAreFound) {
     for (const QString name : {"O'Brien", "Müller", "Ørsted'; DROP TABLE datSubject; --"}) {
         database.addEvent(name, "v'1", 5, 7,
                           {{"UserInFlow", "3.5"}, {"UserOutFlow", "1.25"}, {"TotBonus", "2"}});
-        RunState.SubjectName = name;
-        RunState.Version = "v'1";
-        EXPECT_EQ(GetLastTrial("datExperimentTrials"), 7) << name.toStdString();
-        EXPECT_EQ(GetLastUserInFlow("datExperimentTrials", 7), 3.5);
-        EXPECT_EQ(GetLastUserOutFlow("datExperimentTrials", 7), 1.25);
+        run.state.SubjectName = name;
+        run.state.Version = "v'1";
+        EXPECT_EQ(GetLastTrial(run, "datExperimentTrials"), 7) << name.toStdString();
+        EXPECT_EQ(GetLastUserInFlow(run, "datExperimentTrials", 7), 3.5);
+        EXPECT_EQ(GetLastUserOutFlow(run, "datExperimentTrials", 7), 1.25);
     }
     EXPECT_EQ(database.rows("SELECT * FROM datSubject").size(), 0u);
 }
@@ -126,10 +130,10 @@ TEST_F(ResumeTest, TheLastFlowsOfAPeriodComeFromItsLatestRow) {
     database.addEvent("Ann", "A", 4, 2, {{"UserInFlow", "5"}, {"UserOutFlow", "6"}});
     database.addEvent("Ann", "A", 6, 2, {{"UserInFlow", "7"}, {"UserOutFlow", "0"}});
     database.addEvent("Ann", "A", 5, 2, {{"UserInFlow", "9"}, {"UserOutFlow", "9"}});
-    EXPECT_EQ(GetLastUserInFlow("datExperimentTrials", 2), 7);
-    EXPECT_EQ(GetLastUserOutFlow("datExperimentTrials", 2), 0);
-    EXPECT_EQ(GetLastUserInFlow("datExperimentTrials", 3), 0) << "a period without rows";
-    EXPECT_EQ(GetLastUserInFlow("", 2), 0);
+    EXPECT_EQ(GetLastUserInFlow(run, "datExperimentTrials", 2), 7);
+    EXPECT_EQ(GetLastUserOutFlow(run, "datExperimentTrials", 2), 0);
+    EXPECT_EQ(GetLastUserInFlow(run, "datExperimentTrials", 3), 0) << "a period without rows";
+    EXPECT_EQ(GetLastUserInFlow(run, "", 2), 0);
 }
 
 // A fresh start's pipeline: the initial order, the starting delay, and the elements 0..4.
@@ -148,27 +152,27 @@ class FreshStartTest : public ResumeTest, public ::testing::WithParamInterface<P
 
 TEST_P(FreshStartTest, SpreadsTheInitialOrdersOverTheFirstDelayPeriods) {
     const PipelineCase& c = GetParam();
-    ExperimentSetup.BaseMoney = 5;
-    ExperimentSetup.InitialBackOrder = c.initial;
-    ExperimentSetup.InitialForwardDischarge = 2 * c.initial;
-    RunState.UserInflowTP = RunState.UserOutflowTP = c.delay;
-    InitRun();
-    const RunStateRecord& run = RunState;
+    run.setup.BaseMoney = 5;
+    run.setup.InitialBackOrder = c.initial;
+    run.setup.InitialForwardDischarge = 2 * c.initial;
+    run.state.UserInflowTP = run.state.UserOutflowTP = c.delay;
+    InitRun(run);
+    const RunStateRecord& state = run.state;
     for (std::size_t i = 0; i < c.elements.size(); ++i) {
-        EXPECT_EQ(run.BackOrder[i], c.elements[i]) << "element " << i;
-        EXPECT_EQ(run.ForwardDischarge[i], 2 * c.elements[i]) << "element " << i;
+        EXPECT_EQ(state.BackOrder[i], c.elements[i]) << "element " << i;
+        EXPECT_EQ(state.ForwardDischarge[i], 2 * c.elements[i]) << "element " << i;
     }
-    EXPECT_EQ(run.TotalBackOrder, c.initial);
-    EXPECT_EQ(run.TotalForwardDischarge, 2 * c.initial);
-    EXPECT_EQ(run.TotBonus, 5);
-    EXPECT_EQ(run.TotCost, 5);
-    EXPECT_EQ(run.CurrentBonus, 0);
-    EXPECT_EQ(run.CurrentCost, 0);
-    EXPECT_EQ(run.UserInFlow.size(), 14u);
-    EXPECT_EQ(run.UserOutFlow.size(), 14u);
-    EXPECT_EQ(run.PipeUserOut, 1);
-    EXPECT_EQ(run.PipeEnvIn, 2);
-    EXPECT_EQ(run.PipeEnvOut, 3);
+    EXPECT_EQ(state.TotalBackOrder, c.initial);
+    EXPECT_EQ(state.TotalForwardDischarge, 2 * c.initial);
+    EXPECT_EQ(state.TotBonus, 5);
+    EXPECT_EQ(state.TotCost, 5);
+    EXPECT_EQ(state.CurrentBonus, 0);
+    EXPECT_EQ(state.CurrentCost, 0);
+    EXPECT_EQ(state.UserInFlow.size(), 14u);
+    EXPECT_EQ(state.UserOutFlow.size(), 14u);
+    EXPECT_EQ(state.PipeUserOut, 1);
+    EXPECT_EQ(state.PipeEnvIn, 2);
+    EXPECT_EQ(state.PipeEnvOut, 3);
 }
 
 INSTANTIATE_TEST_SUITE_P(Delays, FreshStartTest,
@@ -183,32 +187,32 @@ INSTANTIATE_TEST_SUITE_P(Delays, FreshStartTest,
 TEST_F(ResumeTest, AContinuedRunReadsBackTheOrdersStillTravelling) {
     ConstantDelays(3, 2);
     recordOrders(5);
-    RunState.CurrentTrial = 5;
-    InitRun();
+    run.state.CurrentTrial = 5;
+    InitRun(run);
     const std::vector<double> in{0, 0, 0, 103, 104, 105, 0};
     const std::vector<double> out{0, 0, 0, 0, 204, 205, 0};
-    EXPECT_EQ(std::vector<double>(RunState.UserInFlow.begin(), RunState.UserInFlow.begin() + 7),
+    EXPECT_EQ(std::vector<double>(run.state.UserInFlow.begin(), run.state.UserInFlow.begin() + 7),
               in);
-    EXPECT_EQ(std::vector<double>(RunState.UserOutFlow.begin(), RunState.UserOutFlow.begin() + 7),
+    EXPECT_EQ(std::vector<double>(run.state.UserOutFlow.begin(), run.state.UserOutFlow.begin() + 7),
               out);
 }
 
 TEST_F(ResumeTest, AContinuedRunWithinTheDelaysReadsBackEveryPeriod) {
     ConstantDelays(3, 2);
     recordOrders(2);
-    RunState.CurrentTrial = 2;
-    InitRun();
-    EXPECT_EQ(RunState.UserInFlow[1], 101);
-    EXPECT_EQ(RunState.UserInFlow[2], 102);
-    EXPECT_EQ(RunState.UserOutFlow[1], 201);
-    EXPECT_EQ(RunState.UserOutFlow[2], 202);
+    run.state.CurrentTrial = 2;
+    InitRun(run);
+    EXPECT_EQ(run.state.UserInFlow[1], 101);
+    EXPECT_EQ(run.state.UserInFlow[2], 102);
+    EXPECT_EQ(run.state.UserOutFlow[1], 201);
+    EXPECT_EQ(run.state.UserOutFlow[2], 202);
 }
 
 TEST_F(ResumeTest, AContinuedRunKeepsItsMoneyAndRebuildsTheInitialPipelineStillToCome) {
     ConstantDelays(4, 3);
-    ExperimentSetup.BaseMoney = 5;
-    ExperimentSetup.InitialBackOrder = 9;
-    ExperimentSetup.InitialForwardDischarge = 4;
+    run.setup.BaseMoney = 5;
+    run.setup.InitialBackOrder = 9;
+    run.setup.InitialForwardDischarge = 4;
     database.addEvent("Ann", "A", 6, 1,
                       {{"TotBonus", "5.5"},
                        {"BackOrder", "3"},
@@ -217,20 +221,20 @@ TEST_F(ResumeTest, AContinuedRunKeepsItsMoneyAndRebuildsTheInitialPipelineStillT
                        {"TotalForwardDischarge", "2"},
                        {"UserInflowTP", "4"},
                        {"UserOutflowTP", "3"}});
-    RunState.CurrentTrial = GetLastTrial("datExperimentTrials");
-    InitRun();
-    const RunStateRecord& run = RunState;
-    EXPECT_EQ(run.TotBonus, 5.5);
-    EXPECT_EQ(run.TotalBackOrder, 11);
-    EXPECT_EQ(run.TotalForwardDischarge, 2);
-    EXPECT_EQ(run.BackOrder[1], 3);
-    EXPECT_EQ(run.BackOrder[2], 3);
-    EXPECT_EQ(run.BackOrder[3], 3);
-    EXPECT_EQ(run.BackOrder[4], 0);
-    EXPECT_EQ(run.ForwardDischarge[1], 2);
-    EXPECT_EQ(run.ForwardDischarge[2], 2);
-    EXPECT_EQ(run.ForwardDischarge[3], 0);
-    EXPECT_TRUE(run.EnvActionDone);
+    run.state.CurrentTrial = GetLastTrial(run, "datExperimentTrials");
+    InitRun(run);
+    const RunStateRecord& state = run.state;
+    EXPECT_EQ(state.TotBonus, 5.5);
+    EXPECT_EQ(state.TotalBackOrder, 11);
+    EXPECT_EQ(state.TotalForwardDischarge, 2);
+    EXPECT_EQ(state.BackOrder[1], 3);
+    EXPECT_EQ(state.BackOrder[2], 3);
+    EXPECT_EQ(state.BackOrder[3], 3);
+    EXPECT_EQ(state.BackOrder[4], 0);
+    EXPECT_EQ(state.ForwardDischarge[1], 2);
+    EXPECT_EQ(state.ForwardDischarge[2], 2);
+    EXPECT_EQ(state.ForwardDischarge[3], 0);
+    EXPECT_TRUE(state.EnvActionDone);
 }
 
 // The flow flags a continued run starts with are those that stood after the event it goes on
@@ -264,11 +268,11 @@ TEST_P(RestoredFlagsTest, AreThoseAfterTheScoringItGoesOnFrom) {
                           {{"eventType", Literal(QString::fromLatin1(c.interruptedBy))},
                            {"IsTimeDriven", timeDriven}});
     }
-    EXPECT_EQ(GetLastTrial("datExperimentTrials"), 3);
-    EXPECT_EQ(RunState.IsUserInFlow, c.userFlags);
-    EXPECT_EQ(RunState.IsUserOutFlow, c.userFlags);
-    EXPECT_EQ(RunState.IsEnvInFlow, c.envFlags);
-    EXPECT_EQ(RunState.IsEnvOutFlow, c.envFlags);
+    EXPECT_EQ(GetLastTrial(run, "datExperimentTrials"), 3);
+    EXPECT_EQ(run.state.IsUserInFlow, c.userFlags);
+    EXPECT_EQ(run.state.IsUserOutFlow, c.userFlags);
+    EXPECT_EQ(run.state.IsEnvInFlow, c.envFlags);
+    EXPECT_EQ(run.state.IsEnvOutFlow, c.envFlags);
 }
 
 INSTANTIATE_TEST_SUITE_P(
@@ -298,13 +302,13 @@ class PendingFlowTest : public ResumeTest, public ::testing::WithParamInterface<
 
 TEST_P(PendingFlowTest, IsRestoredFromTheOrdersDueInTheLastPeriod) {
     const PendingCase& c = GetParam();
-    ExperimentSetup.IsTimeDriven = c.timeDriven;
+    run.setup.IsTimeDriven = c.timeDriven;
     ConstantDelays(2, 2);
     database.addEvent("Ann", "A", 4, 4, {{"UserInFlow", c.inOrder}, {"UserOutFlow", c.outOrder}});
     database.addEvent("Ann", "A", 5, 5, {{"UserInFlow", "8"}, {"UserOutFlow", "8"}});
-    RunState.CurrentTrial = 5;
-    InitRun();
-    EXPECT_EQ(RunState.UserFlowPending, c.pending);
+    run.state.CurrentTrial = 5;
+    InitRun(run);
+    EXPECT_EQ(run.state.UserFlowPending, c.pending);
 }
 
 INSTANTIATE_TEST_SUITE_P(Orders, PendingFlowTest,
@@ -318,16 +322,16 @@ TEST_F(ResumeTest, ForgetRestoredRunPutsBackAFreshRun) {
     database.addEvent(
         "Ann", "A", 6, 4,
         {{"TotBonus", "5.5"}, {"BackOrder", "3"}, {"AmountInTank", "12"}, {"IsUserInFlow", "-1"}});
-    RunState.CurrentTrial = GetLastTrial("datExperimentTrials");
-    ForgetRestoredRun();
-    const RunStateRecord& run = RunState;
-    EXPECT_EQ(run.CurrentTrial, 0);
-    EXPECT_EQ(run.EventID, 0);
-    EXPECT_EQ(run.TotBonus, 0);
-    EXPECT_EQ(run.AmountInTank, 0);
-    EXPECT_EQ(run.BackOrder[4], 0);
-    EXPECT_EQ(run.BackOrder.size(), 14u);
-    EXPECT_FALSE(run.IsUserInFlow);
+    run.state.CurrentTrial = GetLastTrial(run, "datExperimentTrials");
+    ForgetRestoredRun(run);
+    const RunStateRecord& state = run.state;
+    EXPECT_EQ(state.CurrentTrial, 0);
+    EXPECT_EQ(state.EventID, 0);
+    EXPECT_EQ(state.TotBonus, 0);
+    EXPECT_EQ(state.AmountInTank, 0);
+    EXPECT_EQ(state.BackOrder[4], 0);
+    EXPECT_EQ(state.BackOrder.size(), 14u);
+    EXPECT_FALSE(state.IsUserInFlow);
 }
 
 // The delay in the interrupted period, the schedule after it, and the earliest period
@@ -445,8 +449,8 @@ class InterruptedRunTest : public ResumeTest {
     }
 
     void continueRun() {
-        RunState.CurrentTrial = GetLastTrial("datExperimentTrials");
-        InitRun();
+        run.state.CurrentTrial = GetLastTrial(run, "datExperimentTrials");
+        InitRun(run);
     }
 
     QString supersededEvents() const {
@@ -462,9 +466,9 @@ class InterruptedRunTest : public ResumeTest {
 TEST_F(InterruptedRunTest, GoesOnFromTheLastCompletePeriodAndSupersedesTheAttempt) {
     recordInterruptedRun();
     continueRun();
-    EXPECT_EQ(RunState.CurrentTrial, 1);
-    EXPECT_EQ(RunState.AmountInTank, 11.5);
-    EXPECT_EQ(RunState.EventID, 6) << "numbering goes on after every recorded row";
+    EXPECT_EQ(run.state.CurrentTrial, 1);
+    EXPECT_EQ(run.state.AmountInTank, 11.5);
+    EXPECT_EQ(run.state.EventID, 6) << "numbering goes on after every recorded row";
     EXPECT_EQ(supersededEvents(), "5,6");
     EXPECT_EQ(
         database.rows("SELECT Trial FROM datUserTimesSummary WHERE superseded").at(0).at("Trial"),
@@ -485,8 +489,8 @@ TEST_F(InterruptedRunTest, ASecondInterruptionJudgesOnlyTheKeptRows) {
     SetUp();
     ConstantDelays(2, 2);
     continueRun();
-    EXPECT_EQ(RunState.CurrentTrial, 1);
-    EXPECT_EQ(RunState.EventID, 7);
+    EXPECT_EQ(run.state.CurrentTrial, 1);
+    EXPECT_EQ(run.state.EventID, 7);
     EXPECT_EQ(supersededEvents(), "5,6,7");
 }
 
@@ -494,11 +498,11 @@ TEST_F(InterruptedRunTest, NoCompletePeriodStartsAfreshAfterTheRecordedRows) {
     ConstantDelays(2, 2);
     database.addEvent("Ann", "A", 1, 1, {{"eventType", "'Submit Clicked'"}});
     database.addEvent("Ann", "A", 2, 1, {{"eventType", "'No User Effect'"}});
-    ExperimentSetup.BaseMoney = 5;
+    run.setup.BaseMoney = 5;
     continueRun();
-    EXPECT_EQ(RunState.CurrentTrial, 0);
-    EXPECT_EQ(RunState.EventID, 2);
-    EXPECT_EQ(RunState.TotBonus, 5) << "a fresh start's money";
+    EXPECT_EQ(run.state.CurrentTrial, 0);
+    EXPECT_EQ(run.state.EventID, 2);
+    EXPECT_EQ(run.state.TotBonus, 5) << "a fresh start's money";
     EXPECT_EQ(supersededEvents(), "1,2");
 }
 
@@ -508,7 +512,7 @@ TEST_F(InterruptedRunTest, AFileFromAnEarlierProgramGetsTheMark) {
     }
     recordInterruptedRun();
     continueRun();
-    EXPECT_EQ(RunState.CurrentTrial, 1);
+    EXPECT_EQ(run.state.CurrentTrial, 1);
     EXPECT_EQ(supersededEvents(), "5,6");
     EXPECT_EQ(database.rows("SELECT * FROM datUserTimesSummary WHERE superseded").size(), 1u);
 }

@@ -52,22 +52,22 @@ QString Texts(const std::vector<tool::Problem>& problems) {
 
 class RuleBookAgreementTest : public ::testing::TestWithParam<Broken> {
   protected:
+    ::Run run;
+    frmLogin login{run};
+
+  protected:
     void SetUp() override {
-        ResetRunRecord();
         Execute(demo.path(), QString::fromLatin1(GetParam().sql));
         context->databasePath = demo.path();
     }
-    void TearDown() override {
-        UnloadLoginForm();
-        CloseDatabase();
-    }
+    void TearDown() override { CloseDatabase(run); }
 
     // Ann types the version and presses Start, as a participant would.
     LoginOutcome logIn() {
         ui::ScopedScriptedDialogs dialogs;
         ScriptRegistration(dialogs);
-        LoadVersions();
-        frmLogin& form = LoginForm();
+        login.LoadVersions();
+        frmLogin& form = login;
         form.txtName.setText(QStringLiteral("Ann"));
         form.cboVersion.setEditText(QString::fromLatin1(GetParam().version));
         LoginOutcome outcome;

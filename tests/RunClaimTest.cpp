@@ -86,15 +86,18 @@ class ClaimDatabase {
 
 class RunClaimTest : public ::testing::Test {
   protected:
+    Program program;
+    ::Run& run = program.run();
+
+  protected:
     explicit RunClaimTest(Engine engine = Engine::EncryptedFile) : database(engine) {
-        ResetRunRecord();
-        RunState.SubjectName = QStringLiteral("Ann");
-        RunState.Version = QStringLiteral("TankP");
+        run.state.SubjectName = QStringLiteral("Ann");
+        run.state.Version = QStringLiteral("TankP");
         context->databasePath = database.location();
         context->stationName = QStringLiteral("station-a");
         context->now = [this] { return now; };
     }
-    void TearDown() override { ReleaseRun(); }
+    void TearDown() override { ReleaseRun(run); }
 
     // This program's own claims, not those the test wrote as another's.
     QStringList claims(const QString& column) const {
@@ -167,7 +170,7 @@ class ClaimCasesTest : public RunClaimTest, public ::testing::WithParamInterface
 TEST_P(ClaimCasesTest, OnlyAnotherRunsLiveClaimRefusesTheRun) {
     const ClaimCase& c = GetParam();
     database.claimedBy(c.station, c.secondsAgo, {}, c.released, c.subject, c.version);
-    const std::optional<RunHolder> holder = ClaimRun();
+    const std::optional<RunHolder> holder = ClaimRun(run);
     EXPECT_EQ(holder.has_value(), c.refused);
     if (holder) {
         EXPECT_EQ(holder->station, c.station);
@@ -262,7 +265,7 @@ TEST_P(HolderTest, AClaimIsTakenOverAtOnceOnlyWhenThisComputerSeesItsProgramHasS
     ASSERT_FALSE(holder.system.isEmpty()) << "this computer's running system is not known";
     database.claimedBy(QStringLiteral("station-a"), c.secondsAgo, holder);
 
-    const std::optional<RunHolder> refusal = ClaimRun();
+    const std::optional<RunHolder> refusal = ClaimRun(run);
     EXPECT_EQ(refusal.has_value(), c.refused);
     if (refusal) {
         EXPECT_EQ(refusal->station, QStringLiteral("station-a"));
@@ -427,7 +430,7 @@ INSTANTIATE_TEST_SUITE_P(Engines, EarlierFileTest,
 struct EndCase {
     const char* name;
     runtime::ExitStatus status;
-    void (*end)();
+    void (*end)(::Run& run);
 };
 
 std::ostream& operator<<(std::ostream& out, const EndCase& c) {
@@ -439,45 +442,45 @@ class EndTest : public RunClaimTest, public ::testing::WithParamInterface<EndCas
 // Every end comes out of the run as ProgramEnded, after which the program's main closes the
 // session: that gives the claim up, whichever end it was.
 TEST_P(EndTest, TheClaimIsGivenUpHoweverTheProgramEnds) {
-    ASSERT_FALSE(ClaimRun());
-    EXPECT_EQ(EndingOf(GetParam().end), GetParam().status);
-    CloseSession();
+    ASSERT_FALSE(ClaimRun(run));
+    EXPECT_EQ(EndingOf([this] { GetParam().end(run); }), GetParam().status);
+    program.CloseSession();
     EXPECT_EQ(claims("Released"), QStringList{"-1"});
     EXPECT_TRUE(openClaims().isEmpty());
     now = kNow.addSecs(20);
-    RefreshRunClaim();  // nothing held any more
+    RefreshRunClaim(run);  // nothing held any more
     EXPECT_EQ(claims("LastSeen"), QStringList{"2026-12-10T14:00:00Z"});
 }
 
-void EndAfter(int errorNumber) {
-    EndAfterDatabaseFailure(db::Error(errorNumber, QStringLiteral("The database refused.")),
+void EndAfter(const ::Run& run, int errorNumber) {
+    EndAfterDatabaseFailure(run, db::Error(errorNumber, QStringLiteral("The database refused.")),
                             QStringLiteral("Recording the event"));
 }
 
 INSTANTIATE_TEST_SUITE_P(
     Endings, EndTest,
     ::testing::Values(EndCase{"FinishedWithOK", runtime::ExitStatus::Finished,
-                              [] { EndExperiment(); }},
+                              [](::Run& run) { EndExperiment(run); }},
                       EndCase{"ExperimentersEnd", runtime::ExitStatus::EndedByExperimenter,
-                              [] {
-                                  RunState.ExitConfirmed = true;
-                                  EndProgram();
+                              [](::Run& run) {
+                                  run.state.ExitConfirmed = true;
+                                  EndProgram(run);
                               }},
                       EndCase{"QuitAtTheLogin", runtime::ExitStatus::QuitAtLogin,
-                              [] {
-                                  RunState.QuitAtLogin = true;
-                                  EndProgram();
+                              [](::Run& run) {
+                                  run.state.QuitAtLogin = true;
+                                  EndProgram(run);
                               }},
                       EndCase{"StartUpRefused", runtime::ExitStatus::StartUpRefused,
-                              [] { runtime::EndRun(runtime::ExitStatus::StartUpRefused); }},
+                              [](::Run&) { runtime::EndRun(runtime::ExitStatus::StartUpRefused); }},
                       EndCase{"DatabaseQuestionAnsweredNo", runtime::ExitStatus::DatabaseFailure,
-                              [] { EndAfter(db::errors::FileLockRefused); }},
+                              [](::Run& run) { EndAfter(run, db::errors::FileLockRefused); }},
                       EndCase{"DiskFull", runtime::ExitStatus::DatabaseFailure,
-                              [] { EndAfter(db::errors::DiskFull); }}),
+                              [](::Run& run) { EndAfter(run, db::errors::DiskFull); }}),
     [](const auto& info) { return std::string(info.param.name); });
 
 TEST_F(RunClaimTest, TheRefusalNamesTheStationAndWhenTheRunCanContinue) {
-    const QString text = RunHeldMessage({QStringLiteral("lab-pc-03"), kNow});
+    const QString text = RunHeldMessage(run, {QStringLiteral("lab-pc-03"), kNow});
     EXPECT_TRUE(
         text.startsWith(QStringLiteral("Ann is playing version TankP on station "
                                        "lab-pc-03 (last seen at ")))
@@ -487,25 +490,25 @@ TEST_F(RunClaimTest, TheRefusalNamesTheStationAndWhenTheRunCanContinue) {
 }
 
 TEST_F(RunClaimTest, TheClaimIsRefreshedWhileHeldAndMarkedWhenGivenUp) {
-    ASSERT_FALSE(ClaimRun());
+    ASSERT_FALSE(ClaimRun(run));
     EXPECT_EQ(claims("LastSeen"), QStringList{"2026-12-10T14:00:00Z"});
     EXPECT_EQ(claims("Station"), QStringList{"station-a"});
     now = kNow.addSecs(7);
-    RefreshRunClaim();
+    RefreshRunClaim(run);
     EXPECT_EQ(claims("LastSeen"), QStringList{"2026-12-10T14:00:07Z"});
     EXPECT_EQ(claims("ClaimedAt"), QStringList{"2026-12-10T14:00:00Z"});
-    ReleaseRun();
+    ReleaseRun(run);
     EXPECT_EQ(claims("Released"), QStringList{"-1"});
     now = kNow.addSecs(20);
-    RefreshRunClaim();  // nothing held any more
+    RefreshRunClaim(run);  // nothing held any more
     EXPECT_EQ(claims("LastSeen"), QStringList{"2026-12-10T14:00:07Z"});
 }
 
 // A login again in the same program (a cancelled registration, a continuation declined) gives
 // its earlier claim up before it claims: the program never stands in its own way.
 TEST_F(RunClaimTest, ALoginAgainInTheSameProgramClaimsAfresh) {
-    ASSERT_FALSE(ClaimRun());
-    ASSERT_FALSE(ClaimRun());
+    ASSERT_FALSE(ClaimRun(run));
+    ASSERT_FALSE(ClaimRun(run));
     EXPECT_EQ(claims("Released"), (QStringList{"-1", "0"}));
     EXPECT_EQ(openClaims(), claims("Claim").mid(1));
 }
@@ -513,15 +516,15 @@ TEST_F(RunClaimTest, ALoginAgainInTheSameProgramClaimsAfresh) {
 // Another program holding the write lock costs the heartbeat one beat, never a wait or a
 // question; the next beat writes.
 TEST_F(RunClaimTest, ABeatTheDatabaseCannotTakeAtOnceIsSkipped) {
-    ASSERT_FALSE(ClaimRun());
+    ASSERT_FALSE(ClaimRun(run));
     {
         db::Connection holder(database.location(), db::DatabasePassword(), db::OpenMode::ReadWrite);
         holder.beginWrite();
         now = kNow.addSecs(5);
-        RefreshRunClaim();
+        RefreshRunClaim(run);
         EXPECT_EQ(claims("LastSeen"), QStringList{"2026-12-10T14:00:00Z"});
     }
-    RefreshRunClaim();
+    RefreshRunClaim(run);
     EXPECT_EQ(claims("LastSeen"), QStringList{"2026-12-10T14:00:05Z"});
     EXPECT_TRUE(dialogs.shown().empty());
 }
@@ -529,7 +532,7 @@ TEST_F(RunClaimTest, ABeatTheDatabaseCannotTakeAtOnceIsSkipped) {
 // A neighbour's write in the way of the end is waited out: the claim is given up, not left
 // to lapse.
 TEST_F(RunClaimTest, GivingTheClaimUpWaitsOutANeighboursWrite) {
-    ASSERT_FALSE(ClaimRun());
+    ASSERT_FALSE(ClaimRun(run));
     std::latch locked(2);
     std::thread neighbour([&] {
         db::Connection holder(database.location(), db::DatabasePassword(), db::OpenMode::ReadWrite);
@@ -538,13 +541,13 @@ TEST_F(RunClaimTest, GivingTheClaimUpWaitsOutANeighboursWrite) {
         std::this_thread::sleep_for(std::chrono::milliseconds(300));
     });
     locked.arrive_and_wait();
-    ReleaseRun();
+    ReleaseRun(run);
     neighbour.join();
     EXPECT_EQ(claims("Released"), QStringList{"-1"});
 }
 
 TEST_F(RunClaimTest, TheHeartbeatRunsOnItsOwnWhileTheRunIsHeld) {
-    ASSERT_FALSE(ClaimRun());
+    ASSERT_FALSE(ClaimRun(run));
     now = kNow.addSecs(60);
     QEventLoop loop;
     QTimer::singleShot(claims::kRefreshEvery + std::chrono::milliseconds(500), &loop,

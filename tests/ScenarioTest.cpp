@@ -12,13 +12,15 @@ namespace {
 
 class ScenarioTest : public ::testing::Test {
   protected:
+    ::Run run;
+
+  protected:
     void SetUp() override {
-        ResetRunRecord();
-        ExperimentSetup.ScenarioUsed = 3;
-        ExperimentSetup.DelayScenario = 2;
-        ExperimentSetup.MaxNumberOfAScenarioType = 5;
+        run.setup.ScenarioUsed = 3;
+        run.setup.DelayScenario = 2;
+        run.setup.MaxNumberOfAScenarioType = 5;
     }
-    void TearDown() override { EXPECT_FALSE(RunState.Database) << "the database was left open"; }
+    void TearDown() override { EXPECT_FALSE(run.session.database) << "the database was left open"; }
 
     void addRate(int scenario, const char* trial, const char* in, const char* out) {
         database.execute(QStringLiteral("INSERT INTO tblScenarios (Scenario, Trial, "
@@ -57,25 +59,25 @@ TEST_F(ScenarioTest, PeriodsWithoutARowHaveRateZero) {
     addRate(3, "1", "2", "0.5");
     addRate(3, "4", "3", "1");
     addRate(4, "2", "9", "9");  // another scenario
-    LoadScenario();
-    EXPECT_EQ(RunState.EnvInFlow, (Rates{0, 2, 0, 0, 3, 0, 0}));
-    EXPECT_EQ(RunState.EnvOutFlow, (Rates{0, 0.5, 0, 0, 1, 0, 0}));
+    LoadScenario(run);
+    EXPECT_EQ(run.state.EnvInFlow, (Rates{0, 2, 0, 0, 3, 0, 0}));
+    EXPECT_EQ(run.state.EnvOutFlow, (Rates{0, 0.5, 0, 0, 1, 0, 0}));
 }
 
 TEST_F(ScenarioTest, ALaterRowForTheSameTrialWins) {
     addRate(3, "2", "1", "1");
     addRate(3, "2", "7", "8");
-    LoadScenario();
-    EXPECT_EQ(RunState.EnvInFlow[2], 7);
-    EXPECT_EQ(RunState.EnvOutFlow[2], 8);
+    LoadScenario(run);
+    EXPECT_EQ(run.state.EnvInFlow[2], 7);
+    EXPECT_EQ(run.state.EnvOutFlow[2], 8);
 }
 
 TEST_F(ScenarioTest, TrialIsRoundedHalfToEvenAndMayUseBothEnds) {
     addRate(3, "0", "4", "4");
     addRate(3, "2.5", "5", "5");
     addRate(3, "6", "6", "6");
-    LoadScenario();
-    EXPECT_EQ(RunState.EnvInFlow, (Rates{4, 0, 5, 0, 0, 0, 6}));
+    LoadScenario(run);
+    EXPECT_EQ(run.state.EnvInFlow, (Rates{4, 0, 5, 0, 0, 0, 6}));
 }
 
 struct ScenarioErrorCase {
@@ -93,11 +95,11 @@ class ScenarioErrorTest : public ScenarioTest,
                           public ::testing::WithParamInterface<ScenarioErrorCase> {};
 
 TEST_P(ScenarioErrorTest, StopsWithAMessageAndKeepsTheEarlierRates) {
-    RunState.EnvInFlow = {1, 2};
+    run.state.EnvInFlow = {1, 2};
     addRate(3, "1", "2", "0.5");
     addRate(3, GetParam().trial, GetParam().in, "0");
-    EXPECT_EQ(messageOf(LoadScenario), GetParam().message);
-    EXPECT_EQ(RunState.EnvInFlow, (Rates{1, 2}));
+    EXPECT_EQ(messageOf([&] { LoadScenario(run); }), GetParam().message);
+    EXPECT_EQ(run.state.EnvInFlow, (Rates{1, 2}));
 }
 
 INSTANTIATE_TEST_SUITE_P(
@@ -119,35 +121,36 @@ INSTANTIATE_TEST_SUITE_P(
 
 TEST_F(ScenarioTest, AScenarioWithoutRowsIsNamed) {
     addRate(4, "1", "1", "1");
-    EXPECT_EQ(messageOf(LoadScenario), "Environment scenario 3 has no rows in tblScenarios.");
+    EXPECT_EQ(messageOf([&] { LoadScenario(run); }),
+              "Environment scenario 3 has no rows in tblScenarios.");
 }
 
 TEST_F(ScenarioTest, WorkedExampleOfTheDelaySchedule) {
     addSegment(2, "2", "10", "3", "12");
     addSegment(2, "4", "5", "1", "6");
     addSegment(2, "1", "15", "2", "2");
-    ExperimentSetup.MaxNumberOfAScenarioType = 4;
-    LoadDelayScenario();
-    BuildDelaySchedule();
+    run.setup.MaxNumberOfAScenarioType = 4;
+    LoadDelayScenario(run);
+    BuildDelaySchedule(run);
 
-    EXPECT_EQ(RunState.InflowDelayCount, 3);
-    EXPECT_EQ(RunState.OutflowDelayCount, 3);
-    EXPECT_EQ(RunState.InflowDelayValue, (Rates{2, 4, 1, 0}));
-    EXPECT_EQ(RunState.InflowDelayLength, (Rates{10, 5, 15, 0}));
-    EXPECT_EQ(RunState.OutflowDelayValue, (Rates{3, 1, 2, 0}));
-    EXPECT_EQ(RunState.OutflowDelayLength, (Rates{12, 6, 2, 0}));
-    EXPECT_EQ(RunState.UserInflowTP, 2);
-    EXPECT_EQ(RunState.UserOutflowTP, 3);
-    EXPECT_EQ(RunState.InflowDelayEnd, (Ends{10, 15, 30, 0, 0}));
-    EXPECT_EQ(RunState.OutflowDelayEnd, (Ends{12, 18, 20, 0, 0}));
+    EXPECT_EQ(run.state.InflowDelayCount, 3);
+    EXPECT_EQ(run.state.OutflowDelayCount, 3);
+    EXPECT_EQ(run.state.InflowDelayValue, (Rates{2, 4, 1, 0}));
+    EXPECT_EQ(run.state.InflowDelayLength, (Rates{10, 5, 15, 0}));
+    EXPECT_EQ(run.state.OutflowDelayValue, (Rates{3, 1, 2, 0}));
+    EXPECT_EQ(run.state.OutflowDelayLength, (Rates{12, 6, 2, 0}));
+    EXPECT_EQ(run.state.UserInflowTP, 2);
+    EXPECT_EQ(run.state.UserOutflowTP, 3);
+    EXPECT_EQ(run.state.InflowDelayEnd, (Ends{10, 15, 30, 0, 0}));
+    EXPECT_EQ(run.state.OutflowDelayEnd, (Ends{12, 18, 20, 0, 0}));
 }
 
 TEST_F(ScenarioTest, SegmentsKeepTheOrderOfTheRows) {
     addSegment(2, "5", "1", "5", "1");
     addSegment(2, "3", "1", "3", "1");
     addSegment(2, "4", "1", "4", "1");
-    LoadDelayScenario();
-    EXPECT_EQ(RunState.InflowDelayValue, (Rates{5, 3, 4, 0}));
+    LoadDelayScenario(run);
+    EXPECT_EQ(run.state.InflowDelayValue, (Rates{5, 3, 4, 0}));
 }
 
 // The order is the SegmentNumber's, whatever order the rows were stored in; segments without
@@ -159,10 +162,10 @@ TEST_F(ScenarioTest, SegmentsFollowTheirSegmentNumber) {
                                         "inflowDelayValue, inflowDelayLength, outflowDelayValue, "
                                         "outflowDelayLength, SegmentNumber) VALUES %1")
                              .arg(segment));
-    LoadDelayScenario();
-    EXPECT_EQ(RunState.InflowDelayValue, (Rates{3, 4, 5, 7, 8, 0}));
-    EXPECT_EQ(RunState.OutflowDelayValue, (Rates{6, 4, 5, 7, 8, 0}));
-    EXPECT_EQ(RunState.UserOutflowTP, 6);
+    LoadDelayScenario(run);
+    EXPECT_EQ(run.state.InflowDelayValue, (Rates{3, 4, 5, 7, 8, 0}));
+    EXPECT_EQ(run.state.OutflowDelayValue, (Rates{6, 4, 5, 7, 8, 0}));
+    EXPECT_EQ(run.state.UserOutflowTP, 6);
 }
 
 // Files made before SegmentNumber existed keep working: their segments are in stored order.
@@ -173,33 +176,33 @@ TEST_F(ScenarioTest, AFileWithoutSegmentNumbersTakesTheStoredOrder) {
         "outflowDelayLength DOUBLE)"));
     addSegment(2, "5", "1", "5", "1");
     addSegment(2, "3", "1", "3", "1");
-    LoadDelayScenario();
-    EXPECT_EQ(RunState.InflowDelayValue, (Rates{5, 3, 0}));
+    LoadDelayScenario(run);
+    EXPECT_EQ(run.state.InflowDelayValue, (Rates{5, 3, 0}));
 }
 
 TEST_F(ScenarioTest, StartingDelayAndEndsRoundHalvesToEven) {
     addSegment(2, "2.5", "2.5", "3.5", "2.5");
     addSegment(2, "1", "2.5", "1", "2.5");
-    LoadDelayScenario();
-    BuildDelaySchedule();
-    EXPECT_EQ(RunState.UserInflowTP, 2);
-    EXPECT_EQ(RunState.UserOutflowTP, 4);
-    EXPECT_EQ(RunState.InflowDelayEnd, (Ends{2, 4, 0, 0, 0, 0}));
+    LoadDelayScenario(run);
+    BuildDelaySchedule(run);
+    EXPECT_EQ(run.state.UserInflowTP, 2);
+    EXPECT_EQ(run.state.UserOutflowTP, 4);
+    EXPECT_EQ(run.state.InflowDelayEnd, (Ends{2, 4, 0, 0, 0, 0}));
 }
 
 TEST_F(ScenarioTest, LoadingAgainStartsFromScratch) {
     for (int i = 0; i < 4; ++i) addSegment(2, "3", "2", "3", "2");
     addSegment(7, "1", "4", "2", "4");
-    LoadDelayScenario();
-    BuildDelaySchedule();
+    LoadDelayScenario(run);
+    BuildDelaySchedule(run);
 
-    ExperimentSetup.DelayScenario = 7;
-    LoadDelayScenario();
-    BuildDelaySchedule();
-    EXPECT_EQ(RunState.InflowDelayCount, 1);
-    EXPECT_EQ(RunState.InflowDelayValue, (Rates{1, 0}));
-    EXPECT_EQ(RunState.InflowDelayEnd, (Ends{4, 0, 0, 0, 0, 0}));
-    EXPECT_EQ(RunState.UserOutflowTP, 2);
+    run.setup.DelayScenario = 7;
+    LoadDelayScenario(run);
+    BuildDelaySchedule(run);
+    EXPECT_EQ(run.state.InflowDelayCount, 1);
+    EXPECT_EQ(run.state.InflowDelayValue, (Rates{1, 0}));
+    EXPECT_EQ(run.state.InflowDelayEnd, (Ends{4, 0, 0, 0, 0, 0}));
+    EXPECT_EQ(run.state.UserOutflowTP, 2);
 }
 
 struct DelayErrorCase {
@@ -217,16 +220,16 @@ std::ostream& operator<<(std::ostream& out, const DelayErrorCase& c) {
 class DelayErrorTest : public ScenarioTest, public ::testing::WithParamInterface<DelayErrorCase> {};
 
 TEST_P(DelayErrorTest, StopsWithAMessageAndKeepsTheEarlierDelays) {
-    RunState.InflowDelayCount = 1;
-    RunState.InflowDelayValue = {9, 0};
-    RunState.UserInflowTP = 9;
+    run.state.InflowDelayCount = 1;
+    run.state.InflowDelayValue = {9, 0};
+    run.state.UserInflowTP = 9;
     for (int i = 0; i < GetParam().rows; ++i) {
         addSegment(2, GetParam().inValue, "3", "1", GetParam().outLength);
     }
-    EXPECT_EQ(messageOf(LoadDelayScenario), GetParam().message);
-    EXPECT_EQ(RunState.InflowDelayCount, 1);
-    EXPECT_EQ(RunState.InflowDelayValue, (Rates{9, 0}));
-    EXPECT_EQ(RunState.UserInflowTP, 9);
+    EXPECT_EQ(messageOf([&] { LoadDelayScenario(run); }), GetParam().message);
+    EXPECT_EQ(run.state.InflowDelayCount, 1);
+    EXPECT_EQ(run.state.InflowDelayValue, (Rates{9, 0}));
+    EXPECT_EQ(run.state.UserInflowTP, 9);
 }
 
 INSTANTIATE_TEST_SUITE_P(
@@ -259,17 +262,17 @@ TEST_F(ScenarioTest, AScheduleBeyondSixteenBitsIsRefusedAndKeepsTheEarlierEnds) 
         "inflowDelayLength) is 60000, outside the range -32768 to 32767.";
     addSegment(2, "1", "30000", "1", "1");
     addSegment(2, "1", "30000", "1", "1");
-    RunState.InflowDelayEnd = {1};
-    RunState.OutflowDelayEnd = {1};
-    EXPECT_EQ(messageOf(LoadDelayScenario), beyond);
+    run.state.InflowDelayEnd = {1};
+    run.state.OutflowDelayEnd = {1};
+    EXPECT_EQ(messageOf([&] { LoadDelayScenario(run); }), beyond);
     // Segments that reach the schedule another way are judged the same.
-    RunState.InflowDelayCount = RunState.OutflowDelayCount = 2;
-    RunState.InflowDelayValue = RunState.OutflowDelayValue = {1, 1, 0};
-    RunState.InflowDelayLength = {30000, 30000, 0};
-    RunState.OutflowDelayLength = {1, 1, 0};
-    EXPECT_EQ(messageOf(BuildDelaySchedule), beyond);
-    EXPECT_EQ(RunState.InflowDelayEnd, (Ends{1}));
-    EXPECT_EQ(RunState.OutflowDelayEnd, (Ends{1}));
+    run.state.InflowDelayCount = run.state.OutflowDelayCount = 2;
+    run.state.InflowDelayValue = run.state.OutflowDelayValue = {1, 1, 0};
+    run.state.InflowDelayLength = {30000, 30000, 0};
+    run.state.OutflowDelayLength = {1, 1, 0};
+    EXPECT_EQ(messageOf([&] { BuildDelaySchedule(run); }), beyond);
+    EXPECT_EQ(run.state.InflowDelayEnd, (Ends{1}));
+    EXPECT_EQ(run.state.OutflowDelayEnd, (Ends{1}));
 }
 
 }  // namespace

@@ -44,14 +44,15 @@ class RestartThenYes : public runtime::Questions {
     const OwnTestServer& server_;
 };
 
-void RecordEvents(int from, int to) {
+void RecordEvents(::Run& run, int from, int to) {
     for (int event = from; event <= to; ++event) {
-        RunState.EventID = event;
-        RecordEvent(QStringLiteral("After Cost Calculation"));
+        run.state.EventID = event;
+        RecordEvent(run, QStringLiteral("After Cost Calculation"));
     }
 }
 
 TEST(ServerFaultTest, AServerLostInTheMiddleOfARunIsAskedAboutAndYesGoesOnWhereTheRunStood) {
+    ::Run run;
     OwnTestServer server(QStringLiteral("lost"));
     const QString location = ServerLocationIn(server.folder(), QStringLiteral("fx_lost"));
     {
@@ -62,13 +63,12 @@ TEST(ServerFaultTest, AServerLostInTheMiddleOfARunIsAskedAboutAndYesGoesOnWhereT
     runtime::ScopedContext context;
     context->databasePath = location;
     context->questions = &questions;
-    ResetRunRecord();
-    RunState.SubjectName = QStringLiteral("Ann");
-    RunState.Version = QStringLiteral("TankP");
+    run.state.SubjectName = QStringLiteral("Ann");
+    run.state.Version = QStringLiteral("TankP");
 
-    RecordEvents(1, 3);
+    RecordEvents(run, 1, 3);
     server.halt();
-    RecordEvents(4, 6);
+    RecordEvents(run, 4, 6);
 
     ASSERT_FALSE(questions.shown.empty()) << "the lost server was not asked about";
     EXPECT_TRUE(questions.shown[0].text.contains(QStringLiteral("lab server")))

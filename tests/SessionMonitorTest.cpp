@@ -18,9 +18,6 @@ namespace {
 
 class SessionMonitorTest : public ::testing::Test {
   protected:
-    void SetUp() override { ResetRunRecord(); }
-    void TearDown() override { ResetRunRecord(); }
-
     // Lets the monitor's timers run until the condition holds or five seconds have passed.
     static bool Within5s(const std::function<bool()>& condition) {
         QElapsedTimer clock;

@@ -24,9 +24,6 @@ const QDateTime& kNow = LabSession::kNow;
 
 class SessionTest : public ::testing::Test {
   protected:
-    void SetUp() override { ResetRunRecord(); }
-    void TearDown() override { ResetRunRecord(); }
-
     std::vector<QString> PlayThreeStations() { return lab.playThreeStations(); }
     QString Play(const QString& prefix) { return lab.play(prefix); }
 

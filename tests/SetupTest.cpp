@@ -55,10 +55,12 @@ QString Quoted(const QString& text) {
 
 class SetupTest : public ::testing::Test {
   protected:
-    void SetUp() override { ResetRunRecord(); }
+    ::Run run;
+
+  protected:
     void TearDown() override {
-        EXPECT_FALSE(RunState.Database) << "the database was left open";
-        EXPECT_FALSE(RunState.Workspace) << "the workspace was left open";
+        EXPECT_FALSE(run.session.database) << "the database was left open";
+        EXPECT_FALSE(run.session.workspace) << "the workspace was left open";
     }
 
     void addVersion(const QString& version, const std::map<QString, QString>& overrides = {}) {
@@ -76,9 +78,9 @@ class SetupTest : public ::testing::Test {
 
     // Loads `version`; the message of the ConfigError, or empty when it loaded.
     QString load(const QString& version) {
-        RunState.Version = version;
+        run.state.Version = version;
         try {
-            LoadSetup();
+            LoadSetup(run);
             return QString();
         } catch (const ConfigError& error) {
             return error.message();
@@ -91,7 +93,7 @@ class SetupTest : public ::testing::Test {
 TEST_F(SetupTest, EveryColumnGoesToItsField) {
     addVersion("A");
     ASSERT_EQ(load("A"), "");
-    const ExperimentSetupRecord& s = ExperimentSetup;
+    const ExperimentSetupRecord& s = run.setup;
     EXPECT_EQ(s.MaxTrial, 30);
     EXPECT_EQ(s.BaseMoney, 5);
     EXPECT_EQ(s.numMarks, 10);
@@ -145,7 +147,7 @@ TEST_P(SetupReadTest, ReadsByTheRules) {
     const ReadCase& c = GetParam();
     addVersion("A", {{c.column, c.literal}});
     ASSERT_EQ(load("A"), "");
-    EXPECT_TRUE(c.holds(ExperimentSetup));
+    EXPECT_TRUE(c.holds(run.setup));
 }
 
 INSTANTIATE_TEST_SUITE_P(
@@ -185,11 +187,11 @@ TEST_P(SetupErrorTest, StopsWithAMessageAndKeepsTheEarlierSetup) {
     addVersion("Good", {{"MaxTrial", "12"}});
     addVersion("Bad", GetParam().overrides);
     ASSERT_EQ(load("Good"), "");
-    ExperimentSetup.AfterEveryNTrials = 7;
+    run.setup.AfterEveryNTrials = 7;
 
     EXPECT_EQ(load("Bad"), GetParam().message);
-    EXPECT_EQ(ExperimentSetup.MaxTrial, 12);
-    EXPECT_EQ(ExperimentSetup.AfterEveryNTrials, 7);
+    EXPECT_EQ(run.setup.MaxTrial, 12);
+    EXPECT_EQ(run.setup.AfterEveryNTrials, 7);
 }
 
 INSTANTIATE_TEST_SUITE_P(
@@ -238,49 +240,49 @@ TEST_F(SetupTest, ExtraColumnsAreIgnored) {
     database.execute("ALTER TABLE tblSetup ADD COLUMN Notes TEXT");
     addVersion("A", {{"Notes", "'pilot run'"}});
     EXPECT_EQ(load("A"), "");
-    EXPECT_EQ(ExperimentSetup.MaxTrial, 30);
+    EXPECT_EQ(run.setup.MaxTrial, 30);
 }
 
 TEST_F(SetupTest, AVersionWithAQuoteLoads) {
     addVersion("O'Brien", {{"MaxTrial", "17"}});
     addVersion("O", {{"MaxTrial", "18"}});
     EXPECT_EQ(load("O'Brien"), "");
-    EXPECT_EQ(ExperimentSetup.MaxTrial, 17);
+    EXPECT_EQ(run.setup.MaxTrial, 17);
 }
 
 TEST_F(SetupTest, VersionsMatchWithoutRegardToCase) {
     addVersion("Pilot", {{"MaxTrial", "9"}});
     EXPECT_EQ(load("pilot"), "");
-    EXPECT_EQ(ExperimentSetup.MaxTrial, 9);
+    EXPECT_EQ(run.setup.MaxTrial, 9);
 }
 
 TEST_F(SetupTest, TheFirstRowOfADuplicatedVersionWins) {
     addVersion("A", {{"MaxTrial", "11"}});
     addVersion("A", {{"MaxTrial", "22"}});
     EXPECT_EQ(load("A"), "");
-    EXPECT_EQ(ExperimentSetup.MaxTrial, 11);
+    EXPECT_EQ(run.setup.MaxTrial, 11);
 }
 
 TEST_F(SetupTest, LoadingAgainOverwritesEveryFieldAndResetsAfterEveryNTrials) {
     addVersion("A", {{"MaxTrial", "11"}, {"YUnits", "'Gallons'"}, {"graphicalMode", "-1"}});
     addVersion("B", {{"MaxTrial", "22"}, {"YUnits", "NULL"}, {"graphicalMode", "0"}});
     ASSERT_EQ(load("A"), "");
-    ExperimentSetup.AfterEveryNTrials = 5;
+    run.setup.AfterEveryNTrials = 5;
 
     ASSERT_EQ(load("B"), "");
-    EXPECT_EQ(ExperimentSetup.MaxTrial, 22);
-    EXPECT_EQ(ExperimentSetup.YUnits, "");
-    EXPECT_FALSE(ExperimentSetup.graphicalMode);
-    EXPECT_EQ(ExperimentSetup.AfterEveryNTrials, 1);
+    EXPECT_EQ(run.setup.MaxTrial, 22);
+    EXPECT_EQ(run.setup.YUnits, "");
+    EXPECT_FALSE(run.setup.graphicalMode);
+    EXPECT_EQ(run.setup.AfterEveryNTrials, 1);
 }
 
 TEST_F(SetupTest, VersionsAreListedInAscendingOrderWithDuplicates) {
     for (const char* version : {"b", "A", "c", "b", "O'Brien"}) addVersion(version);
-    EXPECT_EQ(ReadVersions(), (QStringList{"A", "b", "b", "c", "O'Brien"}));
+    EXPECT_EQ(ReadVersions(run), (QStringList{"A", "b", "b", "c", "O'Brien"}));
 }
 
 TEST_F(SetupTest, AnEmptyTableListsNoVersion) {
-    EXPECT_TRUE(ReadVersions().isEmpty());
+    EXPECT_TRUE(ReadVersions(run).isEmpty());
 }
 
 }  // namespace

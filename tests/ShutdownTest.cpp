@@ -14,9 +14,9 @@ namespace {
 
 class ShutdownTest : public ::testing::Test {
   protected:
-    void SetUp() override { ResetRunRecord(); }
-    void TearDown() override { ResetRunRecord(); }
+    ::Run run;
 
+  protected:
     runtime::ScopedScriptedQuestions dialogs;
 };
 
@@ -32,8 +32,8 @@ std::ostream& operator<<(std::ostream& out, const EarningsCase& c) {
 class EarningsTest : public ShutdownTest, public ::testing::WithParamInterface<EarningsCase> {};
 
 TEST_P(EarningsTest, ClosingMessageShowsEarningsRoundedAwayFromZero) {
-    RunState.TotBonus = GetParam().totBonus;
-    EXPECT_THROW(EndProgram(), runtime::ProgramEnded);
+    run.state.TotBonus = GetParam().totBonus;
+    EXPECT_THROW(EndProgram(run), runtime::ProgramEnded);
     ASSERT_EQ(dialogs.shown().size(), 1u);
     const runtime::MessageBoxRequest& box = dialogs.shown().front();
     EXPECT_EQ(box.title, "Fluxmere");
@@ -51,17 +51,17 @@ INSTANTIATE_TEST_SUITE_P(Amounts, EarningsTest,
                                            EarningsCase{125.5, "126.00"}));
 
 TEST_F(ShutdownTest, QuitAtLoginAndConfirmedExitEndWithoutMessageEachWithItsStatus) {
-    RunState.QuitAtLogin = true;
-    EXPECT_EQ(EndingOf([] { EndProgram(); }), runtime::ExitStatus::QuitAtLogin);
-    RunState.QuitAtLogin = false;
-    RunState.ExitConfirmed = true;
-    EXPECT_EQ(EndingOf([] { EndProgram(); }), runtime::ExitStatus::EndedByExperimenter);
+    run.state.QuitAtLogin = true;
+    EXPECT_EQ(EndingOf([&] { EndProgram(run); }), runtime::ExitStatus::QuitAtLogin);
+    run.state.QuitAtLogin = false;
+    run.state.ExitConfirmed = true;
+    EXPECT_EQ(EndingOf([&] { EndProgram(run); }), runtime::ExitStatus::EndedByExperimenter);
     EXPECT_TRUE(dialogs.shown().empty());
 }
 
 TEST_F(ShutdownTest, EndExperimentShowsTheEarningsAndIsTheOnlyEndingWithStatusZero) {
-    RunState.TotBonus = 20;
-    EXPECT_EQ(EndingOf([] { EndExperiment(); }), runtime::ExitStatus::Finished);
+    run.state.TotBonus = 20;
+    EXPECT_EQ(EndingOf([&] { EndExperiment(run); }), runtime::ExitStatus::Finished);
     ASSERT_EQ(dialogs.shown().size(), 1u);
     EXPECT_TRUE(dialogs.shown().front().text.contains("20.00"));
     EXPECT_EQ(static_cast<int>(runtime::ExitStatus::Finished), 0);
@@ -94,13 +94,13 @@ class DatabaseFailureTest : public ShutdownTest,
 // The database stopping the session is never announced as earnings: the message says what
 // failed, what of the run is kept and to call the experimenter, and the status says so too.
 TEST_P(DatabaseFailureTest, SaysWhatFailedAndWhatIsKeptInsteadOfTheEarnings) {
-    RunState.SubjectName = QString::fromUtf8(GetParam().subject);
-    RunState.CurrentTrial = GetParam().currentTrial;
-    RunState.LastCompletePeriod = GetParam().lastCompletePeriod;
-    RunState.TotBonus = 7;
+    run.state.SubjectName = QString::fromUtf8(GetParam().subject);
+    run.state.CurrentTrial = GetParam().currentTrial;
+    run.state.LastCompletePeriod = GetParam().lastCompletePeriod;
+    run.state.TotBonus = 7;
     const runtime::RuntimeError full(3035,
                                      "Not enough space on disk to write '/lab/Hydrovat.mdb'.");
-    EXPECT_EQ(EndingOf([&] { EndAfterDatabaseFailure(full, "Recording data"); }),
+    EXPECT_EQ(EndingOf([&] { EndAfterDatabaseFailure(run, full, "Recording data"); }),
               runtime::ExitStatus::DatabaseFailure);
     ASSERT_EQ(dialogs.shown().size(), 1u);
     const runtime::MessageBoxRequest& box = dialogs.shown().front();
@@ -125,18 +125,15 @@ INSTANTIATE_TEST_SUITE_P(
         DatabaseFailureCase{"Ann", 11, 10,
                             "Everything of Ann's run recorded up to period 10 is kept."}));
 
-TEST(RunRecordTest, ResetRestoresInitialValues) {
-    RunState.CurrentTrial = 7;
-    RunState.SubjectName = "x";
-    SizeArray(RunState.BackOrder, 11);
-    ExperimentSetup.MaxTrial = 10;
-    EXPECT_EQ(RunState.BackOrder.size(), 12u);
-    ResetRunRecord();
-    EXPECT_EQ(RunState.CurrentTrial, 0);
-    EXPECT_TRUE(RunState.SubjectName.isEmpty());
-    EXPECT_TRUE(RunState.BackOrder.empty());
-    EXPECT_EQ(ExperimentSetup.MaxTrial, 0);
-    EXPECT_TRUE(RunState.SubmitTime.isMidnight());
+TEST(RunRecordTest, AFreshRunStartsFromInitialValuesWithNoDatabaseOpen) {
+    const ::Run run;
+    EXPECT_EQ(run.state.CurrentTrial, 0);
+    EXPECT_TRUE(run.state.SubjectName.isEmpty());
+    EXPECT_TRUE(run.state.BackOrder.empty());
+    EXPECT_EQ(run.setup.MaxTrial, 0);
+    EXPECT_TRUE(run.state.SubmitTime.isMidnight());
+    EXPECT_FALSE(run.session.database);
+    EXPECT_EQ(run.session.recordingOff, 0);
 }
 
 }  // namespace

@@ -46,8 +46,10 @@ const QStringList kNotCompared = {
 
 class SimulateTest : public ::testing::Test {
   protected:
+    ::Run run;
+
+  protected:
     void SetUp() override {
-        ResetRunRecord();
         database.addVersion(QStringLiteral("Rise"), {{"MaxTrial", "6"}});
         database.addDelaySegment(1, 1, 2, 1, 3);
         database.addDelaySegment(1, 3, 10, 2, 10);
@@ -56,15 +58,14 @@ class SimulateTest : public ::testing::Test {
             database.addRate(1, trial, rates[trial - 1][0], rates[trial - 1][1]);
         context->databasePath = database.path();
     }
-    void TearDown() override { ResetRunRecord(); }
 
     // Ann types each period's orders into the screen's boxes and presses Submit.
     void PlayOnScreen() {
-        tool::PrepareFreshRun(QStringLiteral("Rise"));
-        RunState.SubjectName = QStringLiteral("Ann");
+        tool::PrepareFreshRun(run, QStringLiteral("Rise"));
+        run.state.SubjectName = QStringLiteral("Ann");
         database.registerSubject(QStringLiteral("Ann"), QStringLiteral("Rise"));
         ui::ScopedScriptedDialogs dialogs;
-        frmHydrovat form;
+        frmHydrovat form(run);
         bool ended = false;
         for (const Typed& order : kOrders) {
             ASSERT_FALSE(ended);

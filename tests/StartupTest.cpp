@@ -31,9 +31,12 @@ namespace {
 
 class StartupTest : public ::testing::Test {
   protected:
+    Program program;
+    ::Run& run = program.run();
+
+  protected:
     void SetUp() override {
-        ResetRunRecord();
-        SetSplashMilliseconds(5);
+        program.SetSplashMilliseconds(5);
         database.addVersion("A", {{"InitialBackOrder", "6"}});
         database.addVersion("G", {{"graphicalMode", "-1"}, {"numMarks", "5"}});
         database.addDelaySegment(1, 4, 20, 3, 20);
@@ -41,14 +44,13 @@ class StartupTest : public ::testing::Test {
         database.addLabels("G", 5, 10);
     }
     void TearDown() override {
-        UnloadSimulationScreen();
-        UnloadLoginForm();
-        EXPECT_FALSE(RunState.Database) << "the database was left open";
+        program.UnloadSimulationScreen();
+        EXPECT_FALSE(run.session.database) << "the database was left open";
     }
 
     // Main, which must end the program; the messages it showed. How it ended is kept in ended.
     std::vector<runtime::MessageBoxRequest> endedMain() {
-        ended = EndingOf([] { Main(); });
+        ended = EndingOf([this] { program.Main(); });
         EXPECT_TRUE(ended.has_value()) << "the program did not end";
         return dialogs.shown();
     }
@@ -80,20 +82,20 @@ TEST_F(StartupTest, SplashShowsTitleMakerNoticePlatformVersionAndAPicture) {
 TEST_F(StartupTest, ANewParticipantReachesTheSimulationScreen) {
     ScriptLogin(dialogs, "Ann", "A");
     ScriptRegistration(dialogs);
-    Main();
+    program.Main();
     EXPECT_EQ(dialogs.modalForms(), (std::vector<QString>{"frmLogin", "frmNewSubject"}));
     EXPECT_TRUE(dialogs.shown().empty());
-    ASSERT_NE(SimulationScreen(), nullptr);
-    EXPECT_TRUE(SimulationScreen()->isVisible());
-    EXPECT_EQ(RunState.CurrentTrial, 0);
-    EXPECT_EQ(RunState.TotBonus, 5);
-    EXPECT_EQ(RunState.TotalBackOrder, 6);
-    EXPECT_EQ(RunState.BackOrder[1], 2);
-    EXPECT_EQ(RunState.BackOrder[3], 2);
-    EXPECT_EQ(RunState.BackOrder[4], 0);
-    EXPECT_EQ(RunState.EnvInFlow[12], 2);
-    EXPECT_EQ(RunState.UserInFlow.size(), 14u);
-    EXPECT_EQ(RunState.AmountInTank, 20);
+    ASSERT_NE(program.SimulationScreen(), nullptr);
+    EXPECT_TRUE(program.SimulationScreen()->isVisible());
+    EXPECT_EQ(run.state.CurrentTrial, 0);
+    EXPECT_EQ(run.state.TotBonus, 5);
+    EXPECT_EQ(run.state.TotalBackOrder, 6);
+    EXPECT_EQ(run.state.BackOrder[1], 2);
+    EXPECT_EQ(run.state.BackOrder[3], 2);
+    EXPECT_EQ(run.state.BackOrder[4], 0);
+    EXPECT_EQ(run.state.EnvInFlow[12], 2);
+    EXPECT_EQ(run.state.UserInFlow.size(), 14u);
+    EXPECT_EQ(run.state.AmountInTank, 20);
 }
 
 TEST_F(StartupTest, AReturningGraphicalParticipantResumesWithTheRecordedAmountScaled) {
@@ -106,25 +108,25 @@ TEST_F(StartupTest, AReturningGraphicalParticipantResumesWithTheRecordedAmountSc
                        {"graphicalMode", "-1"}});
     ScriptLogin(dialogs, "Bo", "G");
     dialogs.answerNext(runtime::vbYes);
-    Main();
+    program.Main();
     ASSERT_EQ(dialogs.shown().size(), 1u);
     EXPECT_EQ(dialogs.shown()[0].text, "Continue with Trial #7");
-    ASSERT_NE(SimulationScreen(), nullptr);
-    EXPECT_EQ(RunState.CurrentTrial, 6);
-    EXPECT_EQ(RunState.MarkLabels[4], "50");
-    EXPECT_EQ(RunState.TopLabelValue, 50);
-    ASSERT_GT(RunState.TwipsPerMark, 0);
-    EXPECT_DOUBLE_EQ(RunState.AmountInTank / RunState.TwipsPerMark, 31.5);
-    EXPECT_EQ(RunState.TotBonus, 8);
-    EXPECT_EQ(RunState.EventID, 40);
+    ASSERT_NE(program.SimulationScreen(), nullptr);
+    EXPECT_EQ(run.state.CurrentTrial, 6);
+    EXPECT_EQ(run.state.MarkLabels[4], "50");
+    EXPECT_EQ(run.state.TopLabelValue, 50);
+    ASSERT_GT(run.state.TwipsPerMark, 0);
+    EXPECT_DOUBLE_EQ(run.state.AmountInTank / run.state.TwipsPerMark, 31.5);
+    EXPECT_EQ(run.state.TotBonus, 8);
+    EXPECT_EQ(run.state.EventID, 40);
 }
 
 TEST_F(StartupTest, ClosingTheLoginWindowEndsWithoutTheEarningsMessage) {
     // No scripted action: the login window is closed at once.
     EXPECT_TRUE(endedMain().empty());
     EXPECT_EQ(ended, runtime::ExitStatus::QuitAtLogin);
-    EXPECT_TRUE(RunState.QuitAtLogin);
-    EXPECT_EQ(SimulationScreen(), nullptr);
+    EXPECT_TRUE(run.state.QuitAtLogin);
+    EXPECT_EQ(program.SimulationScreen(), nullptr);
 }
 
 // A database file that cannot serve, and how it is made.
@@ -194,7 +196,7 @@ TEST_F(StartupTest, ADamagedPageOfTheRecordedTablesIsRefusedBeforeAnyoneLogsIn) 
         "INTO datExperimentTrials (Subject, Version, EventID) SELECT 'P', 'A', i FROM n");
     DamageTheMiddlePage(database.path());
     // The versions can still be read: only a look at every page finds it.
-    EXPECT_EQ(DatabaseProblem(), "");
+    EXPECT_EQ(DatabaseProblem(DatabasePath(run)), "");
     const auto shown = endedMain();
     ASSERT_EQ(shown.size(), 1u);
     EXPECT_TRUE(shown[0].text.startsWith("The experiment database is damaged:\r\n" +
@@ -244,7 +246,7 @@ INSTANTIATE_TEST_SUITE_P(Servers, StartupServerTest, ::testing::ValuesIn(kServer
                          [](const auto& info) { return std::string(info.param.name); });
 
 TEST_F(StartupTest, AGoodDatabaseHasNoProblem) {
-    EXPECT_EQ(DatabaseProblem(), "");
+    EXPECT_EQ(DatabaseProblem(DatabasePath(run)), "");
 }
 
 // Every recording writes a journal beside the database: a folder that takes no new file
@@ -274,7 +276,7 @@ TEST_F(StartupTest, AnOlderDatabaseGetsTheClaimsTableAndTheStationColumn) {
         "DROP TABLE datSubject; CREATE TABLE datSubject (Subject TEXT, Version TEXT, Condition "
         "TEXT, Major TEXT, Gender TEXT, Age REAL, Date TEXT, Time TEXT); INSERT INTO datSubject "
         "(Subject, Version) VALUES ('Ann', 'A')");
-    EXPECT_EQ(DatabaseProblem(), "");
+    EXPECT_EQ(DatabaseProblem(DatabasePath(run)), "");
     EXPECT_TRUE(database.rows("SELECT * FROM datRunClaims").empty());
     const auto subjects = database.rows("SELECT Subject, Station FROM datSubject");
     ASSERT_EQ(subjects.size(), 1u);
@@ -360,7 +362,7 @@ TEST_P(UnrunnableVersionTest, IsRefusedAtTheLoginBeforeAnythingIsRecorded) {
     EXPECT_TRUE(shown[0].text.contains("'T'")) << shown[0].text.toStdString();
     EXPECT_EQ(dialogs.modalForms(), std::vector<QString>{"frmLogin"}) << "registration was shown";
     EXPECT_TRUE(database.rows("SELECT * FROM datSubject").empty());
-    EXPECT_EQ(SimulationScreen(), nullptr);
+    EXPECT_EQ(program.SimulationScreen(), nullptr);
     EXPECT_EQ(ended, runtime::ExitStatus::QuitAtLogin);
 }
 

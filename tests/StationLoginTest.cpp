@@ -6,6 +6,7 @@
 
 #include <ostream>
 
+#include "access/TableAccess.h"
 #include "accounts/StoredPassword.h"
 #include "app/Main.h"
 #include "core/RunRecord.h"
@@ -20,8 +21,10 @@ namespace {
 
 class StationLoginTest : public ::testing::Test {
   protected:
+    ::Run run;
+
+  protected:
     void SetUp() override {
-        ResetRunRecord();
         server.execute(
             "INSERT INTO \"tblPasswords\" (username, password) VALUES ('Experimenter', "
             "'Tank#42'), ('Hashed', '" +
@@ -35,10 +38,7 @@ class StationLoginTest : public ::testing::Test {
         owner.grantStationRights(role.name());
         context->databasePath = role.location();
     }
-    void TearDown() override {
-        EXPECT_FALSE(RunState.Database) << "the database was left open";
-        ResetRunRecord();
-    }
+    void TearDown() override { EXPECT_FALSE(run.session.database) << "the database was left open"; }
 
     TempServerDatabase server;
     TestLoginRole role{server};
@@ -46,19 +46,19 @@ class StationLoginTest : public ::testing::Test {
 };
 
 TEST_F(StationLoginTest, StartsWithoutChangingTheTables) {
-    EXPECT_EQ(DatabaseProblem(), "");
+    EXPECT_EQ(DatabaseProblem(DatabasePath(run)), "");
 }
 
 TEST_F(StationLoginTest, FindsARegisteredNameAndRegistersANewOne) {
-    RunState.Version = QStringLiteral("A");
-    RunState.SubjectName = QStringLiteral("MÜLLER");
-    EXPECT_FALSE(CheckNewUser());
-    EXPECT_EQ(RunState.SubjectName, "Müller");
+    run.state.Version = QStringLiteral("A");
+    run.state.SubjectName = QStringLiteral("MÜLLER");
+    EXPECT_FALSE(CheckNewUser(run));
+    EXPECT_EQ(run.state.SubjectName, "Müller");
 
-    RunState.SubjectName = QStringLiteral("Ann");
-    EXPECT_TRUE(CheckNewUser());
-    EXPECT_TRUE(RecordDemographics({QStringLiteral("Physics"), QStringLiteral("Female"), 21}));
-    EXPECT_FALSE(RecordDemographics({QStringLiteral("Physics"), QStringLiteral("Female"), 21}))
+    run.state.SubjectName = QStringLiteral("Ann");
+    EXPECT_TRUE(CheckNewUser(run));
+    EXPECT_TRUE(RecordDemographics(run, {QStringLiteral("Physics"), QStringLiteral("Female"), 21}));
+    EXPECT_FALSE(RecordDemographics(run, {QStringLiteral("Physics"), QStringLiteral("Female"), 21}))
         << "the same name registered twice";
 }
 
@@ -79,17 +79,17 @@ TEST_F(StationLoginTest, TheServerChecksTheExperimentersPassword) {
         {"Hashed", "hashed#1", false},      {"Nobody", "Tank#42", false},
     };
     for (const PasswordCase& c : cases) {
-        RunState.ExpectedPassword.clear();
-        CheckPassword(QString::fromUtf8(c.user), QString::fromUtf8(c.password));
-        EXPECT_EQ(RunState.PasswordMatched, c.matched) << c.user << " / " << c.password;
-        EXPECT_EQ(RunState.ExpectedPassword.isEmpty(), !c.matched) << c.user;
+        run.state.ExpectedPassword.clear();
+        CheckPassword(run, QString::fromUtf8(c.user), QString::fromUtf8(c.password));
+        EXPECT_EQ(run.state.PasswordMatched, c.matched) << c.user << " / " << c.password;
+        EXPECT_EQ(run.state.ExpectedPassword.isEmpty(), !c.matched) << c.user;
     }
 }
 
 TEST_F(StationLoginTest, AStoredPasswordTheProgramCannotReadIsNamed) {
-    EXPECT_THROW(CheckPassword(QStringLiteral("Broken"), QStringLiteral("x")),
+    EXPECT_THROW(CheckPassword(run, QStringLiteral("Broken"), QStringLiteral("x")),
                  accounts::PasswordError);
-    EXPECT_FALSE(RunState.PasswordMatched);
+    EXPECT_FALSE(run.state.PasswordMatched);
 }
 
 struct OlderServerCase {
@@ -108,7 +108,7 @@ class OlderServerTest : public StationLoginTest,
 // add it.
 TEST_P(OlderServerTest, IsRefusedNamingWhatTheExperimenterRuns) {
     server.execute(GetParam().change);
-    const QString problem = DatabaseProblem();
+    const QString problem = DatabaseProblem(DatabasePath(run));
     EXPECT_TRUE(problem.startsWith("The experiment database on " +
                                    db::LocationForMessages(role.location())))
         << problem.toStdString();
@@ -139,7 +139,7 @@ TEST(StationLoginEncodingTest, AServerDatabaseNotInUtf8IsNamedAtStartUp) {
     const TempServerDatabase ascii(TempServerDatabase::Contents::Ascii);
     runtime::ScopedContext context;
     context->databasePath = ascii.location();
-    const QString problem = DatabaseProblem();
+    const QString problem = DatabaseProblem(ascii.location());
     EXPECT_TRUE(
         problem.contains("is in SQL_ASCII, not UTF8; make it anew with: createdb "
                          "--encoding UTF8 --template template0 "))

@@ -191,8 +191,9 @@ const CheckCase kCheckCases[] = {
 
 class StoredPasswordCheckTest : public ::testing::TestWithParam<std::tuple<Engine, CheckCase>> {
   protected:
-    void SetUp() override { ResetRunRecord(); }
-    void TearDown() override { ResetRunRecord(); }
+    ::Run run;
+
+  protected:
 };
 
 // The password screen's check of every stored form, on each engine: a right password opens,
@@ -207,22 +208,22 @@ TEST_P(StoredPasswordCheckTest, OpensRefusesOrNamesTheUnreadableAccount) {
     switch (c.outcome) {
         case Outcome::Opens:
         case Outcome::Refused:
-            CheckPassword(QStringLiteral("experimenter"), typed);
-            EXPECT_EQ(RunState.PasswordMatched, c.outcome == Outcome::Opens);
+            CheckPassword(run, QStringLiteral("experimenter"), typed);
+            EXPECT_EQ(run.state.PasswordMatched, c.outcome == Outcome::Opens);
             break;
         case Outcome::Unreadable:
             try {
-                CheckPassword(QStringLiteral("experimenter"), typed);
+                CheckPassword(run, QStringLiteral("experimenter"), typed);
                 ADD_FAILURE() << "an unreadable stored password was not named";
             } catch (const accounts::PasswordError& error) {
                 EXPECT_STREQ(error.what(),
                              "the stored password of 'experimenter' is not in a form this "
                              "program reads; set it again with fluxmere-db passwd");
             }
-            EXPECT_FALSE(RunState.PasswordMatched);
+            EXPECT_FALSE(run.state.PasswordMatched);
             break;
     }
-    EXPECT_FALSE(RunState.Database) << "the database was left open";
+    EXPECT_FALSE(run.session.database) << "the database was left open";
 }
 
 INSTANTIATE_TEST_SUITE_P(EnginesAndForms, StoredPasswordCheckTest,
@@ -235,8 +236,9 @@ INSTANTIATE_TEST_SUITE_P(EnginesAndForms, StoredPasswordCheckTest,
 
 class PasswdOnEngineTest : public ::testing::TestWithParam<Engine> {
   protected:
-    void SetUp() override { ResetRunRecord(); }
-    void TearDown() override { ResetRunRecord(); }
+    ::Run run;
+
+  protected:
 };
 
 // passwd stores the whole hash, which the column keeps as it was written, and the password
@@ -254,10 +256,10 @@ TEST_P(PasswdOnEngineTest, StoresTheWholeHashAndThePasswordOpens) {
     EXPECT_FALSE(stored.first().contains(QStringLiteral("Tank#42")));
     EXPECT_EQ(accounts::Verify(stored.first(), QStringLiteral("Tank#42")), Verdict::Matches);
 
-    CheckPassword(QStringLiteral("Experimenter"), QStringLiteral("Tank#42"));
-    EXPECT_TRUE(RunState.PasswordMatched);
-    CheckPassword(QStringLiteral("Experimenter"), stored.first());
-    EXPECT_FALSE(RunState.PasswordMatched);
+    CheckPassword(run, QStringLiteral("Experimenter"), QStringLiteral("Tank#42"));
+    EXPECT_TRUE(run.state.PasswordMatched);
+    CheckPassword(run, QStringLiteral("Experimenter"), stored.first());
+    EXPECT_FALSE(run.state.PasswordMatched);
 }
 
 INSTANTIATE_TEST_SUITE_P(Engines, PasswdOnEngineTest, ::testing::ValuesIn(kEngines),

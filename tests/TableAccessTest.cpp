@@ -84,29 +84,29 @@ TEST(TableAccessRulesTest, TheWaitLetsTimersRun) {
 
 class TableAccessTest : public ::testing::Test {
   protected:
-    void SetUp() override {
-        ResetRunRecord();
-        RunState.TotBonus = 12.5;
-    }
+    ::Run run;
+
+  protected:
+    void SetUp() override { run.state.TotBonus = 12.5; }
 
     void recordSubject(const QString& subject) {
-        auto rows = OpenTable(QStringLiteral("datSubject"), false,
+        auto rows = OpenTable(run, QStringLiteral("datSubject"), false,
                               QStringLiteral("Recording demographics"));
         rows->AddNew();
         rows->SetField(QStringLiteral("Subject"), subject);
         rows->Update();
         rows->Close();
-        CloseDatabase();
+        CloseDatabase(run);
     }
 
     QStringList subjects() {
-        auto rows = OpenTable(QStringLiteral("select Subject from datSubject"), true,
+        auto rows = OpenTable(run, QStringLiteral("select Subject from datSubject"), true,
                               QStringLiteral("Check New User"));
         QStringList names;
         for (; !rows->Eof(); rows->MoveNext())
             names << rows->Field(QStringLiteral("Subject")).toString();
         rows->Close();
-        CloseDatabase();
+        CloseDatabase(run);
         return names;
     }
 
@@ -142,20 +142,21 @@ class TableAccessTest : public ::testing::Test {
 
 TEST_F(TableAccessTest, OpensAndClosesAroundEveryOperation) {
     recordSubject(QStringLiteral("O'Brien"));
-    EXPECT_FALSE(RunState.Database);
-    EXPECT_FALSE(RunState.Workspace);
+    EXPECT_FALSE(run.session.database);
+    EXPECT_FALSE(run.session.workspace);
     EXPECT_EQ(subjects(), QStringList{QStringLiteral("O'Brien")});
-    auto rows = OpenTable(QStringLiteral("select * from datSubject where Subject=") +
+    auto rows = OpenTable(run,
+                          QStringLiteral("select * from datSubject where Subject=") +
                               SqlText(QStringLiteral("o'brien")),
                           true, QStringLiteral("Check New User"));
-    EXPECT_TRUE(RunState.Database);
-    EXPECT_TRUE(RunState.Workspace);
+    EXPECT_TRUE(run.session.database);
+    EXPECT_TRUE(run.session.workspace);
     EXPECT_FALSE(rows->Eof());
     EXPECT_FALSE(rows->Updatable());
     EXPECT_THROW(rows->Edit(), db::Error);
     rows->Close();
-    CloseDatabase();
-    EXPECT_FALSE(RunState.Database);
+    CloseDatabase(run);
+    EXPECT_FALSE(run.session.database);
     EXPECT_TRUE(dialogs.shown().empty());
 }
 
@@ -170,7 +171,7 @@ TEST_F(TableAccessTest, AReleasedLockIsWaitedOutWithoutAQuestion) {
 TEST_F(TableAccessTest, AHeldLockAsksAfterTheTenthRetryAndYesCountsAgainFromOne) {
     auto holder = holdWriteLock();
     waitOnASimulatedClock();
-    RunState.SubjectName = QStringLiteral("Ann");
+    run.state.SubjectName = QStringLiteral("Ann");
     runtime::Randomize(7);
     dialogs.answerNext(runtime::vbYes);  // retry question: go on
     dialogs.answerNext(runtime::vbNo);   // retry question again: stop
@@ -266,8 +267,9 @@ TEST_F(TableAccessTest, OtherErrorsAskAtOnceAndNoEndsTheProgram) {
         dialogs.clear();
         dialogs.answerNext(runtime::vbYes);  // repeat at once: fails the same way
         dialogs.answerNext(runtime::vbNo);
-        EXPECT_EQ(EndingOf([&] { OpenTable(c.source, true, QStringLiteral("Loading versions")); }),
-                  runtime::ExitStatus::DatabaseFailure);
+        EXPECT_EQ(
+            EndingOf([&] { OpenTable(run, c.source, true, QStringLiteral("Loading versions")); }),
+            runtime::ExitStatus::DatabaseFailure);
         const auto& shown = dialogs.shown();
         ASSERT_EQ(shown.size(), 3u) << c.source.toStdString();
         for (int problem : {0, 1}) {
@@ -282,7 +284,7 @@ TEST_F(TableAccessTest, OtherErrorsAskAtOnceAndNoEndsTheProgram) {
         EXPECT_TRUE(
             shown[2].text.endsWith("Nothing had been recorded yet.\r\nPlease call the "
                                    "experimenter."));
-        CloseDatabase();
+        CloseDatabase(run);
     }
 }
 
@@ -291,8 +293,9 @@ TEST_F(TableAccessTest, AMissingFileIsNamedAndNeverCreated) {
     runtime::ScopedContext context;
     context->databasePath = missing;
     dialogs.answerNext(runtime::vbNo);
-    EXPECT_THROW(OpenTable(QStringLiteral("datSubject"), false, QStringLiteral("Recording data")),
-                 runtime::ProgramEnded);
+    EXPECT_THROW(
+        OpenTable(run, QStringLiteral("datSubject"), false, QStringLiteral("Recording data")),
+        runtime::ProgramEnded);
     ASSERT_FALSE(dialogs.shown().empty());
     EXPECT_EQ(dialogs.shown()[0].text,
               QStringLiteral("Error 3024: Could not find file '%1'.").arg(missing) + CrLf +
@@ -308,15 +311,15 @@ TEST_F(TableAccessTest, ACallFromATimerDuringTheWaitBreaksNothing) {
         seenDuringWait = subjects();  // opens and closes the database in the middle
         holder->rollback();
     });
-    auto rows =
-        OpenTable(QStringLiteral("datSubject"), false, QStringLiteral("Recording demographics"));
+    auto rows = OpenTable(run, QStringLiteral("datSubject"), false,
+                          QStringLiteral("Recording demographics"));
     EXPECT_EQ(seenDuringWait, QStringList{QStringLiteral("Ann")});
-    ASSERT_TRUE(RunState.Database);
+    ASSERT_TRUE(run.session.database);
     rows->AddNew();
     rows->SetField(QStringLiteral("Subject"), QStringLiteral("Bob"));
     rows->Update();
     rows->Close();
-    CloseDatabase();
+    CloseDatabase(run);
     EXPECT_EQ(subjects(), (QStringList{QStringLiteral("Ann"), QStringLiteral("Bob")}));
     EXPECT_TRUE(dialogs.shown().empty());
 }

@@ -118,13 +118,13 @@ TEST(PersonBlocks, ADegenerateBlockSizeStillEnds) {
 class TankDrawing : public ScreenTest {};
 
 TEST_F(TankDrawing, LoadPlacesTheDesignScaleAndTheGoal) {
-    PrepareScreenRun(true);
-    frmHydrovat form;
-    EXPECT_DOUBLE_EQ(RunState.AmountPerMark, 100);
-    EXPECT_DOUBLE_EQ(RunState.TwipsPerMark, 358.5);
-    EXPECT_DOUBLE_EQ(ExperimentSetup.GoalLinePosition, 215100);
-    EXPECT_DOUBLE_EQ(ExperimentSetup.InitialAmountInTank, 215100);
-    EXPECT_DOUBLE_EQ(RunState.AmountInTank, 215100);
+    PrepareScreenRun(run, true);
+    frmHydrovat form(run);
+    EXPECT_DOUBLE_EQ(run.state.AmountPerMark, 100);
+    EXPECT_DOUBLE_EQ(run.state.TwipsPerMark, 358.5);
+    EXPECT_DOUBLE_EQ(run.setup.GoalLinePosition, 215100);
+    EXPECT_DOUBLE_EQ(run.setup.InitialAmountInTank, 215100);
+    EXPECT_DOUBLE_EQ(run.state.AmountInTank, 215100);
 
     EXPECT_DOUBLE_EQ(form.TankFill[0].Height(), 2151);
     EXPECT_DOUBLE_EQ(form.TankFill[0].Top(), 4224);
@@ -151,24 +151,24 @@ TEST_F(TankDrawing, LoadPlacesTheDesignScaleAndTheGoal) {
 }
 
 TEST_F(TankDrawing, NegativeAmountEmptiesTheTankAndTheNextGrowsFromItsBottom) {
-    PrepareScreenRun(true);
-    frmHydrovat form;
-    form.FillTank(0, -5 * RunState.TwipsPerMark);
+    PrepareScreenRun(run, true);
+    frmHydrovat form(run);
+    form.FillTank(0, -5 * run.state.TwipsPerMark);
     EXPECT_DOUBLE_EQ(form.TankFill[0].Height(), 0);
     EXPECT_DOUBLE_EQ(form.TankFill[0].Top(), kTankBottom);
 
-    form.FillTank(0, 100 * RunState.TwipsPerMark);  // 358.5 twips, drawn 358
+    form.FillTank(0, 100 * run.state.TwipsPerMark);  // 358.5 twips, drawn 358
     EXPECT_DOUBLE_EQ(form.TankFill[0].Height(), 358);
     EXPECT_DOUBLE_EQ(form.TankFill[0].Top(), kTankBottom - 358);
     EXPECT_EQ(form.TankFill[0].geometry(), ui::TwipRect(2880, kTankBottom - 358, 9360, 358));
 }
 
 TEST_F(TankDrawing, FiveMarksShowOnlyTheirOwn) {
-    PrepareScreenRun(true);
-    ExperimentSetup.numMarks = 5;
-    RunState.TopLabelValue = 500;
-    frmHydrovat form;
-    EXPECT_DOUBLE_EQ(RunState.TwipsPerMark, 717);
+    PrepareScreenRun(run, true);
+    run.setup.numMarks = 5;
+    run.state.TopLabelValue = 500;
+    frmHydrovat form(run);
+    EXPECT_DOUBLE_EQ(run.state.TwipsPerMark, 717);
     for (int i = 0; i < 10; ++i) {
         EXPECT_EQ(form.markY[i].Visible(), i < 5) << i;
         EXPECT_EQ(form.lblMarkY[i].Visible(), i < 5) << i;
@@ -177,8 +177,8 @@ TEST_F(TankDrawing, FiveMarksShowOnlyTheirOwn) {
 }
 
 TEST_F(TankDrawing, StoreShowsAmountGoalAndOneBlockPerPerson) {
-    PrepareScreenRun(false);
-    frmHydrovat form;
+    PrepareScreenRun(run, false);
+    frmHydrovat form(run);
     const double H = form.Picture1.ScaleHeight();
     ASSERT_DOUBLE_EQ(H, 3555);
 
@@ -203,9 +203,9 @@ TEST_F(TankDrawing, StoreShowsAmountGoalAndOneBlockPerPerson) {
 }
 
 TEST_F(TankDrawing, BlocksKeepTheirDesignSizeOnALargerScreen) {
-    PrepareScreenRun(false);
+    PrepareScreenRun(run, false);
     context->twipsPerPixel = 10;
-    frmHydrovat form;
+    frmHydrovat form(run);
     form.FillTank(0, 104);
     const auto& boxes = form.Picture1.Boxes();
     ASSERT_EQ(boxes.size(), 104u);
@@ -214,8 +214,8 @@ TEST_F(TankDrawing, BlocksKeepTheirDesignSizeOnALargerScreen) {
 }
 
 TEST_F(TankDrawing, AnIndexOtherThanTheTankDrawsNothing) {
-    PrepareScreenRun(true);
-    frmHydrovat form;
+    PrepareScreenRun(run, true);
+    frmHydrovat form(run);
     const double before = form.TankFill[0].Height();
     form.FillTank(1, 0);
     form.FillTank(-1, 0);

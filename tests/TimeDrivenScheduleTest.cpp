@@ -130,12 +130,11 @@ void SetUpFlow(const Flow& flow, std::int16_t& delay, std::int16_t& count,
 }
 
 // The run record of a fresh time-driven run in the store view, as start-up leaves it.
-void Prepare(const Schedule& s, const QString& subject) {
-    ResetRunRecord();
-    ExperimentSetupRecord& setup = ExperimentSetup;
-    RunStateRecord& run = RunState;
-    run.SubjectName = subject;
-    run.Version = QStringLiteral("V");
+void Prepare(::Run& run, const Schedule& s, const QString& subject) {
+    ExperimentSetupRecord& setup = run.setup;
+    RunStateRecord& state = run.state;
+    state.SubjectName = subject;
+    state.Version = QStringLiteral("V");
     setup.IsTimeDriven = true;
     setup.MaxTrial = s.maxTrial;
     setup.MaxNumberOfAScenarioType = std::int16_t(s.maxTrial);
@@ -149,40 +148,40 @@ void Prepare(const Schedule& s, const QString& subject) {
     setup.envDelay = s.pauses[2];
     setup.EnvMv = s.pauses[3];
     setup.TimeBetweenEnvTries = s.clock;
-    for (auto* values : {&run.UserInFlow, &run.UserOutFlow, &run.BackOrder, &run.ForwardDischarge,
-                         &run.EnvInFlow, &run.EnvOutFlow}) {
+    for (auto* values : {&state.UserInFlow, &state.UserOutFlow, &state.BackOrder,
+                         &state.ForwardDischarge, &state.EnvInFlow, &state.EnvOutFlow}) {
         SizeArray(*values, s.maxTrial + 1);
     }
     for (int trial = 1; trial <= s.maxTrial; ++trial) {
-        run.EnvInFlow[trial] = s.rates[trial - 1].first;
-        run.EnvOutFlow[trial] = s.rates[trial - 1].second;
+        state.EnvInFlow[trial] = s.rates[trial - 1].first;
+        state.EnvOutFlow[trial] = s.rates[trial - 1].second;
     }
-    SetUpFlow(s.in, run.UserInflowTP, run.InflowDelayCount, run.InflowDelayEnd,
-              run.InflowDelayValue, run.BackOrder, run.TotalBackOrder);
-    SetUpFlow(s.out, run.UserOutflowTP, run.OutflowDelayCount, run.OutflowDelayEnd,
-              run.OutflowDelayValue, run.ForwardDischarge, run.TotalForwardDischarge);
+    SetUpFlow(s.in, state.UserInflowTP, state.InflowDelayCount, state.InflowDelayEnd,
+              state.InflowDelayValue, state.BackOrder, state.TotalBackOrder);
+    SetUpFlow(s.out, state.UserOutflowTP, state.OutflowDelayCount, state.OutflowDelayEnd,
+              state.OutflowDelayValue, state.ForwardDischarge, state.TotalForwardDischarge);
 }
 
 // Plays the schedule; the orders Submit took go into the schedule's flows.
-void Play(Schedule& s) {
-    period::HeadlessPlayer player;
+void Play(::Run& run, Schedule& s) {
+    period::HeadlessPlayer player(run);
     std::map<int, std::int64_t> opened = {{0, 0}};  // when the clock opened each period
     for (const Schedule::Press& press : s.presses) {
-        player.playUntil([&] { return RunState.CurrentTrial >= press.period; });
-        opened.emplace(RunState.CurrentTrial, player.now());
-        if (RunState.CurrentTrial != press.period) continue;
+        player.playUntil([&] { return run.state.CurrentTrial >= press.period; });
+        opened.emplace(run.state.CurrentTrial, player.now());
+        if (run.state.CurrentTrial != press.period) continue;
         player.playTo(opened[press.period] + press.moment);
-        if (player.ended() || RunState.CurrentTrial != press.period) continue;
+        if (player.ended() || run.state.CurrentTrial != press.period) continue;
         const bool taken = player.submitOffered();
         player.type(press.inflow, press.outflow);  // unless the boxes are disabled
         player.submit();
         // The order goes to the period in which Submit takes it (the clock may open the
         // next one in the millisecond before), except in the last, which stores none.
         player.playUntil([&] { return !player.armed(period::Step::Timer1); });
-        const int trial = RunState.CurrentTrial;
+        const int trial = run.state.CurrentTrial;
         if (taken && trial < s.maxTrial) {
-            s.in.orders[trial] = RunState.UserInFlow[std::size_t(trial)];
-            s.out.orders[trial] = RunState.UserOutFlow[std::size_t(trial)];
+            s.in.orders[trial] = run.state.UserInFlow[std::size_t(trial)];
+            s.out.orders[trial] = run.state.UserOutFlow[std::size_t(trial)];
         }
     }
     player.playToEnd();
@@ -259,8 +258,9 @@ class TimeDrivenScheduleTest : public ::testing::TestWithParam<int> {
     void Check(unsigned seed) {
         Schedule s = RandomSchedule(seed);
         const QString subject = QStringLiteral("S%1").arg(seed);
-        Prepare(s, subject);
-        Play(s);
+        ::Run run;
+        Prepare(run, s, subject);
+        Play(run, s);
         const auto rows = database.rows(
             QStringLiteral("select * from datExperimentTrials where Subject='%1' order by EventID")
                 .arg(subject));
@@ -293,8 +293,8 @@ class TimeDrivenScheduleTest : public ::testing::TestWithParam<int> {
 
         // The stock: the initial amount, every environment effect, every amount that fell
         // due, once.
-        const FlowArrivals& inflowLeft = RunState.InflowArrivals;
-        const FlowArrivals& outflowLeft = RunState.OutflowArrivals;
+        const FlowArrivals& inflowLeft = run.state.InflowArrivals;
+        const FlowArrivals& outflowLeft = run.state.OutflowArrivals;
         double expected = 20;
         for (const auto& [rateIn, rateOut] : s.rates) {
             if (!(rateIn < 0 && rateOut < 0)) expected += (rateIn - rateOut) * s.simTime;
@@ -302,7 +302,7 @@ class TimeDrivenScheduleTest : public ::testing::TestWithParam<int> {
         // What fell due as the clock ended the run was on its way, not yet in the stock.
         expected += in.arrived() - inflowLeft.pendingAmount;
         expected -= out.arrived() - outflowLeft.pendingAmount;
-        EXPECT_NEAR(RunState.AmountInTank, expected, 1e-9);
+        EXPECT_NEAR(run.state.AmountInTank, expected, 1e-9);
         EXPECT_NEAR(rows.back().at("AmountInTank").toDouble(), expected, 1e-9);
     }
 };

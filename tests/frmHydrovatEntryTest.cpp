@@ -53,8 +53,8 @@ QLineEdit& Box(frmHydrovat& form, int which) {
 TEST_P(EntryTyping, BothBoxesBothModes) {
     const TypingCase& c = GetParam();
     for (const bool graphical : {true, false}) {
-        PrepareScreenRun(graphical);
-        frmHydrovat form;
+        PrepareScreenRun(run, graphical);
+        frmHydrovat form(run);
         for (int which = 0; which < 2; ++which) {
             QLineEdit& box = Box(form, which);
             box.setText(QString::fromLatin1(c.before));
@@ -71,12 +71,12 @@ INSTANTIATE_TEST_SUITE_P(Keys, EntryTyping, ::testing::ValuesIn(kTypingCases));
 
 class EntryScreen : public ScreenTest {
   protected:
-    void SetUp() override { PrepareScreenRun(true); }
+    void SetUp() override { PrepareScreenRun(run, true); }
     ui::ScopedScriptedDialogs dialogs;
 };
 
 TEST_F(EntryScreen, SecondPointRefusedWhereverTheCaretIs) {
-    frmHydrovat form;
+    frmHydrovat form(run);
     QLineEdit& box = form.txtUsrInflowVal;
     box.setText(QStringLiteral("12.5"));
     for (int caret = 0; caret <= 4; ++caret) {
@@ -101,8 +101,8 @@ TEST_F(EntryScreen, PastesThatLeaveNoNumberAreRefused) {
         {"2.5", false, "3"}, {"1e3", true, "3"},   {"0.25", true, "30.25"}, {"42", false, "342"},
     };
     for (const PasteCase& c : cases) {
-        PrepareScreenRun(c.graphical);
-        frmHydrovat form;
+        PrepareScreenRun(run, c.graphical);
+        frmHydrovat form(run);
         for (QLineEdit* box : {&form.txtUsrInflowVal, &form.txtUsrOutflowVal}) {
             box->setText(QStringLiteral("3"));
             box->end(false);
@@ -118,7 +118,7 @@ TEST_F(EntryScreen, PastesThatLeaveNoNumberAreRefused) {
 }
 
 TEST_F(EntryScreen, DeletingTheDigitsAroundAPointLeavesNoLonePoint) {
-    frmHydrovat form;
+    frmHydrovat form(run);
     QLineEdit& box = form.txtUsrOutflowVal;
     box.setText(QStringLiteral("0.5"));
     box.end(false);
@@ -132,7 +132,7 @@ TEST_F(EntryScreen, DeletingTheDigitsAroundAPointLeavesNoLonePoint) {
 }
 
 TEST_F(EntryScreen, ExitKeyAnsweredNoDiscardsTheKey) {
-    frmHydrovat form;
+    frmHydrovat form(run);
     form.txtUsrInflowVal.setText(QStringLiteral("25"));
     form.txtUsrInflowVal.selectAll();
     dialogs.answerNext(runtime::vbNo);
@@ -146,7 +146,7 @@ TEST_F(EntryScreen, ExitKeyAnsweredNoDiscardsTheKey) {
 }
 
 TEST_F(EntryScreen, ExitKeyYesThenCancelGoesOn) {
-    frmHydrovat form;
+    frmHydrovat form(run);
     form.show();
     struct Place {
         const char* name;
@@ -165,13 +165,13 @@ TEST_F(EntryScreen, ExitKeyYesThenCancelGoesOn) {
         EXPECT_EQ(dialogs.shown()[0].title, QStringLiteral("Exit Application")) << place.name;
         EXPECT_EQ(dialogs.modalForms(), std::vector<QString>{QStringLiteral("frmPasswordAuth")})
             << place.name;
-        EXPECT_FALSE(RunState.ExitAuthorised) << place.name;
+        EXPECT_FALSE(run.state.ExitAuthorised) << place.name;
         EXPECT_TRUE(form.isVisible()) << place.name;
     }
 }
 
 TEST_F(EntryScreen, OtherKeysOnSubmitAskNothing) {
-    frmHydrovat form;
+    frmHydrovat form(run);
     PressKey(form.cmdNextTrial, Qt::Key_X, Qt::NoModifier, QStringLiteral("x"));
     PressKey(form.cmdNextTrial, Qt::Key_C, Qt::ControlModifier, QString(QChar(3)));
     EXPECT_TRUE(dialogs.shown().empty());
@@ -179,7 +179,7 @@ TEST_F(EntryScreen, OtherKeysOnSubmitAskNothing) {
 }
 
 TEST_F(EntryScreen, ClosingTheWindowAsksForThePasswordAndCancelKeepsItOpen) {
-    frmHydrovat form;
+    frmHydrovat form(run);
     form.show();
     dialogs.onNextModal(
         [](QWidget& shown) { static_cast<frmPasswordAuth&>(shown).Command2.click(); });

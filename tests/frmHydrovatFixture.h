@@ -9,37 +9,38 @@
 #include "core/RunRecord.h"
 #include "ui/Twips.h"
 
-inline void PrepareScreenRun(bool graphical) {
-    ResetRunRecord();
+inline void PrepareScreenRun(::Run& run, bool graphical) {
+    run = ::Run{};
     runtime::CurrentContext().twipsPerPixel = ui::kDesignTwipsPerPixel;
-    RunState.Version = QStringLiteral("V1");
-    RunState.PipeUserIn = 0;
-    RunState.PipeUserOut = 1;
-    RunState.PipeEnvIn = 2;
-    RunState.PipeEnvOut = 3;
-    ExperimentSetup.graphicalMode = graphical;
-    ExperimentSetup.YUnits = QStringLiteral("Gallons");
-    ExperimentSetup.MaxTrial = 20;
-    ExperimentSetup.numMarks = 10;
-    ExperimentSetup.GoalLinePosition = 600;
-    ExperimentSetup.InitialAmountInTank = 600;
-    ExperimentSetup.RWIDTH = 5;
-    ExperimentSetup.RHEIGHT = 10;
-    ExperimentSetup.TimeBetweenEnvTries = 1000;
-    SizeArray(RunState.EnvInFlow, 21);
-    SizeArray(RunState.EnvOutFlow, 21);
+    run.state.Version = QStringLiteral("V1");
+    run.state.PipeUserIn = 0;
+    run.state.PipeUserOut = 1;
+    run.state.PipeEnvIn = 2;
+    run.state.PipeEnvOut = 3;
+    run.setup.graphicalMode = graphical;
+    run.setup.YUnits = QStringLiteral("Gallons");
+    run.setup.MaxTrial = 20;
+    run.setup.numMarks = 10;
+    run.setup.GoalLinePosition = 600;
+    run.setup.InitialAmountInTank = 600;
+    run.setup.RWIDTH = 5;
+    run.setup.RHEIGHT = 10;
+    run.setup.TimeBetweenEnvTries = 1000;
+    SizeArray(run.state.EnvInFlow, 21);
+    SizeArray(run.state.EnvOutFlow, 21);
     if (graphical) {
-        RunState.TopLabelValue = 1000;
-        SizeArray(RunState.MarkLabels, ExperimentSetup.numMarks);
-        for (int i = 0; i < ExperimentSetup.numMarks; ++i) {
-            RunState.MarkLabels[i] = QString::number((i + 1) * 100);
+        run.state.TopLabelValue = 1000;
+        SizeArray(run.state.MarkLabels, run.setup.numMarks);
+        for (int i = 0; i < run.setup.numMarks; ++i) {
+            run.state.MarkLabels[i] = QString::number((i + 1) * 100);
         }
     }
 }
 
 class ScreenTest : public ::testing::Test {
   protected:
-    void TearDown() override { ResetRunRecord(); }
+    ::Run run;
 
+  protected:
     runtime::ScopedContext context;
 };

@@ -88,8 +88,8 @@ const ShownCase kShown[] = {
 
 TEST_F(ScreenLoad, EachModeShowsItsOwnElements) {
     for (const bool graphical : {true, false}) {
-        PrepareScreenRun(graphical);
-        frmHydrovat form;
+        PrepareScreenRun(run, graphical);
+        frmHydrovat form(run);
         for (const ShownCase& c : kShown) {
             EXPECT_EQ(c.widget(form).isVisibleTo(&form), graphical ? c.graphical : c.discrete)
                 << c.control << (graphical ? " in graphical mode" : " in discrete mode");
@@ -98,8 +98,8 @@ TEST_F(ScreenLoad, EachModeShowsItsOwnElements) {
 }
 
 TEST_F(ScreenLoad, StoreViewSetsEveryDoorReadoutBlack) {
-    PrepareScreenRun(false);
-    frmHydrovat form;
+    PrepareScreenRun(run, false);
+    frmHydrovat form(run);
     for (auto* readouts :
          {&form.lblUserInput, &form.lblUserOutput, &form.lblEnvInput, &form.lblEnvOutput}) {
         for (const ui::Label& readout : *readouts) EXPECT_EQ(readout.BackColor(), kBlack);
@@ -111,11 +111,11 @@ TEST_F(ScreenLoad, SetupFlagsShowTheCounterAndTheOrderReadouts) {
         bool periods, back, discharge;
     };
     for (const Flags flags : {Flags{true, true, false}, Flags{false, false, true}}) {
-        PrepareScreenRun(true);
-        ExperimentSetup.ShowTimePeriods = flags.periods;
-        ExperimentSetup.ShowBackOrder = flags.back;
-        ExperimentSetup.ShowDischargeOrder = flags.discharge;
-        frmHydrovat form;
+        PrepareScreenRun(run, true);
+        run.setup.ShowTimePeriods = flags.periods;
+        run.setup.ShowBackOrder = flags.back;
+        run.setup.ShowDischargeOrder = flags.discharge;
+        frmHydrovat form(run);
         for (QWidget* counter :
              std::initializer_list<QWidget*>{&form.lblTimePeriod, &form.lblCurrTimePeriod,
                                              &form.lblOf, &form.lblTotTimePeriod}) {
@@ -131,8 +131,8 @@ TEST_F(ScreenLoad, SetupFlagsShowTheCounterAndTheOrderReadouts) {
 // Texts after loading.
 
 TEST_F(ScreenLoad, CaptionsCarryTheUnitWord) {
-    PrepareScreenRun(true);
-    frmHydrovat form;
+    PrepareScreenRun(run, true);
+    frmHydrovat form(run);
     EXPECT_EQ(form.windowTitle(), QStringLiteral("Fluxmere"));
     EXPECT_EQ(form.lblInFlowStatusEnv.Caption(), QStringLiteral("Env InFlow(Gallons/Hour):"));
     EXPECT_EQ(form.lblOutFlowStatusEnv.Caption(), QStringLiteral("Env OutFlow(Gallons/Hour):"));
@@ -146,9 +146,9 @@ TEST_F(ScreenLoad, CaptionsCarryTheUnitWord) {
 }
 
 TEST_F(ScreenLoad, DiscreteCaptionsAndTheFixedOrderCaptions) {
-    PrepareScreenRun(false);
-    ExperimentSetup.YUnits = QStringLiteral("People");
-    frmHydrovat form;
+    PrepareScreenRun(run, false);
+    run.setup.YUnits = QStringLiteral("People");
+    frmHydrovat form(run);
     EXPECT_EQ(form.lblAmountStatus.Caption(), QStringLiteral("Amount(People):"));
     EXPECT_EQ(form.lblGoalStatus.Caption(), QStringLiteral("Goal(People):"));
     EXPECT_EQ(form.lblBackOrder.Caption(), QStringLiteral("Back Order (Gallons):"));
@@ -158,11 +158,11 @@ TEST_F(ScreenLoad, DiscreteCaptionsAndTheFixedOrderCaptions) {
 }
 
 TEST_F(ScreenLoad, FirstStartShowsZerosAndLeavesTheFlowReadoutsEmpty) {
-    PrepareScreenRun(true);
-    RunState.TotBonus = 5;
-    RunState.TotalBackOrder = 12.5;
+    PrepareScreenRun(run, true);
+    run.state.TotBonus = 5;
+    run.state.TotalBackOrder = 12.5;
     const runtime::TimeValue before = runtime::TimeOfDay();
-    frmHydrovat form;
+    frmHydrovat form(run);
     EXPECT_EQ(form.txtUsrInflowVal.text(), QStringLiteral("0"));
     EXPECT_EQ(form.txtUsrOutflowVal.text(), QStringLiteral("0"));
     EXPECT_EQ(form.lblCurrTimePeriod.Caption(), QStringLiteral("0"));
@@ -173,17 +173,17 @@ TEST_F(ScreenLoad, FirstStartShowsZerosAndLeavesTheFlowReadoutsEmpty) {
     EXPECT_EQ(form.lblForwardOrderVal.Caption(), QStringLiteral("00.000"));
     EXPECT_TRUE(form.lblInFlowStatusEnvVal.Caption().isEmpty());
     EXPECT_TRUE(form.lblOutFlowStatusEnvVal.Caption().isEmpty());
-    EXPECT_GE(RunState.PeriodStartTime.seconds, before.seconds);
+    EXPECT_GE(run.state.PeriodStartTime.seconds, before.seconds);
 }
 
 TEST_F(ScreenLoad, ContinuedRunRedrawsTheAmountAndShowsThePeriodsEnvironment) {
     for (const bool graphical : {true, false}) {
-        PrepareScreenRun(graphical);
-        RunState.CurrentTrial = 3;
-        RunState.AmountInTank = 300;
-        RunState.EnvInFlow[3] = 4.5;
-        RunState.EnvOutFlow[3] = 2;
-        frmHydrovat form;
+        PrepareScreenRun(run, graphical);
+        run.state.CurrentTrial = 3;
+        run.state.AmountInTank = 300;
+        run.state.EnvInFlow[3] = 4.5;
+        run.state.EnvOutFlow[3] = 2;
+        frmHydrovat form(run);
         EXPECT_EQ(form.lblCurrTimePeriod.Caption(), QStringLiteral("3"));
         EXPECT_EQ(form.lblInFlowStatusEnvVal.Caption(),
                   graphical ? QStringLiteral("04.500") : QStringLiteral("05"));
@@ -192,7 +192,7 @@ TEST_F(ScreenLoad, ContinuedRunRedrawsTheAmountAndShowsThePeriodsEnvironment) {
         EXPECT_TRUE(form.lblInFlowStatusVal.Caption().isEmpty());
         EXPECT_TRUE(form.lblOutFlowStatusVal.Caption().isEmpty());
         if (graphical) {
-            EXPECT_DOUBLE_EQ(RunState.AmountInTank, 300 * 358.5);
+            EXPECT_DOUBLE_EQ(run.state.AmountInTank, 300 * 358.5);
             EXPECT_DOUBLE_EQ(form.TankFill[0].Height(), 1075);  // 1075.5 drawn whole
             EXPECT_EQ(form.lblAmountStatusVal.Caption(), QStringLiteral("300.000"));
         } else {
@@ -203,9 +203,9 @@ TEST_F(ScreenLoad, ContinuedRunRedrawsTheAmountAndShowsThePeriodsEnvironment) {
 }
 
 TEST_F(ScreenLoad, ContinuedRunBeyondTheScenarioShowsNoRateInsteadOfFailing) {
-    PrepareScreenRun(true);
-    RunState.CurrentTrial = 99;
-    frmHydrovat form;
+    PrepareScreenRun(run, true);
+    run.state.CurrentTrial = 99;
+    frmHydrovat form(run);
     EXPECT_EQ(form.lblInFlowStatusEnvVal.Caption(), QStringLiteral("00.000"));
 }
 
@@ -225,10 +225,10 @@ class ScreenTimers : public ScreenTest, public ::testing::WithParamInterface<Tim
 
 TEST_P(ScreenTimers, OnlyTheClockOfATimeDrivenRunIsRunning) {
     const TimerCase& c = GetParam();
-    PrepareScreenRun(true);
-    ExperimentSetup.IsTimeDriven = c.timeDriven;
-    ExperimentSetup.TimeBetweenEnvTries = c.timeBetweenEnvTries;
-    frmHydrovat form;
+    PrepareScreenRun(run, true);
+    run.setup.IsTimeDriven = c.timeDriven;
+    run.setup.TimeBetweenEnvTries = c.timeBetweenEnvTries;
+    frmHydrovat form(run);
     EXPECT_EQ(form.Timer1.Interval(), 1);
     EXPECT_FALSE(form.Timer1.Enabled());
     EXPECT_EQ(form.Timer2.Interval(), c.interval);
@@ -258,8 +258,8 @@ TEST(PeriodClockInterval, RoundsHalvesToEvenAndStaysWithinATimer) {
 class ScreenFlows : public ScreenTest {};
 
 TEST_F(ScreenFlows, PipeWaterShowsOnePipeInGraphicalModeOnly) {
-    PrepareScreenRun(true);
-    frmHydrovat form;
+    PrepareScreenRun(run, true);
+    frmHydrovat form(run);
     form.PipeWater(2, true);
     for (int pipe = 0; pipe < 4; ++pipe) EXPECT_EQ(form.Water0[pipe].Visible(), pipe == 2);
     form.PipeWater(4, true);
@@ -268,8 +268,8 @@ TEST_F(ScreenFlows, PipeWaterShowsOnePipeInGraphicalModeOnly) {
     form.PipeWater(2, false);
     EXPECT_FALSE(form.Water0[2].Visible());
 
-    PrepareScreenRun(false);
-    frmHydrovat store;
+    PrepareScreenRun(run, false);
+    frmHydrovat store(run);
     for (std::int16_t pipe = 0; pipe < 4; ++pipe) store.PipeWater(pipe, true);
     for (int pipe = 0; pipe < 4; ++pipe) EXPECT_FALSE(store.Water0[pipe].Visible());
 }
@@ -318,17 +318,17 @@ TEST_F(ScreenFlows, HighlightsColourTheirDoorReadout) {
          },
          LABEL(lblEnvOutput[1]), kBlack},
     };
-    PrepareScreenRun(false);
+    PrepareScreenRun(run, false);
     for (const HighlightCase& c : cases) {
-        frmHydrovat form;
+        frmHydrovat form(run);
         c.act(form);
         EXPECT_EQ(c.label(form).BackColor(), c.color) << c.call;
     }
 }
 
 TEST_F(ScreenFlows, SelectorsAndIndexesThatNameNoReadoutChangeNothing) {
-    PrepareScreenRun(false);
-    frmHydrovat form;
+    PrepareScreenRun(run, false);
+    frmHydrovat form(run);
     form.HighlightInflow(2, 1);
     form.HighlightOutflow(2, 0);
     form.HighlightInflow(-1, 1);
@@ -349,8 +349,8 @@ TEST_F(ScreenFlows, SelectorsAndIndexesThatNameNoReadoutChangeNothing) {
 
 TEST_F(ScreenFlows, CaptionSettersWriteTheirMemberInEitherMode) {
     for (const bool graphical : {true, false}) {
-        PrepareScreenRun(graphical);
-        frmHydrovat form;
+        PrepareScreenRun(run, graphical);
+        frmHydrovat form(run);
         form.SetUserInputCaption(1, QStringLiteral("USER: 12"));
         form.SetEnvInputCaption(0, QStringLiteral("ENV: 4"));
         form.SetUserOutputCaption(0, QStringLiteral("USER: 2.5"));
@@ -363,8 +363,8 @@ TEST_F(ScreenFlows, CaptionSettersWriteTheirMemberInEitherMode) {
 }
 
 TEST_F(ScreenFlows, AReadoutShowsItsCaptionOnlyWhileHighlighted) {
-    PrepareScreenRun(false);
-    frmHydrovat form;
+    PrepareScreenRun(run, false);
+    frmHydrovat form(run);
     ui::Label& door = form.lblUserInput[1];
     form.SetUserInputCaption(1, QStringLiteral("USER: 12"));
     const auto colours = [&door] {
@@ -385,11 +385,11 @@ TEST_F(ScreenFlows, AReadoutShowsItsCaptionOnlyWhileHighlighted) {
 // Enter presses Submit, the default button.
 
 TEST_F(ScreenLoad, EnterInAnEntryBoxPressesSubmitWhileItIsEnabled) {
-    PrepareScreenRun(true);
+    PrepareScreenRun(run, true);
     // Submit records the press.
     TempDatabase database;
     ui::ScopedScriptedDialogs dialogs;
-    frmHydrovat form;
+    frmHydrovat form(run);
     int clicks = 0;
     QObject::connect(&form.cmdNextTrial, &QPushButton::clicked, [&clicks] { ++clicks; });
     const auto pressEnter = [&form] {
@@ -409,22 +409,22 @@ TEST_F(ScreenLoad, EnterInAnEntryBoxPressesSubmitWhileItIsEnabled) {
 
 TEST_F(ScreenLoad, AScreenShownWithABadScaleDoesNotFail) {
     const std::function<void()> bad[] = {
-        [] { ExperimentSetup.numMarks = 0; },  [] { ExperimentSetup.numMarks = 12; },
-        [] { ExperimentSetup.numMarks = -3; }, [] { RunState.TopLabelValue = 0; },
-        [] { RunState.MarkLabels.clear(); },
+        [&] { run.setup.numMarks = 0; },       [&] { run.setup.numMarks = 12; },
+        [&] { run.setup.numMarks = -3; },      [&] { run.state.TopLabelValue = 0; },
+        [&] { run.state.MarkLabels.clear(); },
     };
     for (const auto& change : bad) {
-        PrepareScreenRun(true);
+        PrepareScreenRun(run, true);
         change();
-        frmHydrovat form;
+        frmHydrovat form(run);
         form.FillTank(0, 1000);
         form.grab();
         for (const ui::Line& mark : form.markY) EXPECT_TRUE(std::isfinite(mark.Y1()));
     }
-    PrepareScreenRun(true);
-    ExperimentSetup.numMarks = 12;
-    RunState.TopLabelValue = 1200;
-    frmHydrovat form;
+    PrepareScreenRun(run, true);
+    run.setup.numMarks = 12;
+    run.state.TopLabelValue = 1200;
+    frmHydrovat form(run);
     for (int i = 0; i < 10; ++i) EXPECT_TRUE(form.markY[i].Visible()) << i;
 }
 
@@ -503,9 +503,9 @@ void FillReadouts(frmHydrovat& form) {
 TEST_F(ScreenLoad, NoCaptionIsCutOffAtAnyScreenSize) {
     for (const double tpp : {15.0, 14.3, 12.0, 10.4, 10.3, 10.0, 7.5}) {
         for (const bool graphical : {true, false}) {
-            PrepareScreenRun(graphical);
+            PrepareScreenRun(run, graphical);
             context->twipsPerPixel = tpp;
-            frmHydrovat form;
+            frmHydrovat form(run);
             FillReadouts(form);
             for (const QLabel* child : form.findChildren<QLabel*>()) {
                 const auto* label = dynamic_cast<const ui::Label*>(child);
@@ -518,15 +518,15 @@ TEST_F(ScreenLoad, NoCaptionIsCutOffAtAnyScreenSize) {
 }
 
 TEST_F(ScreenLoad, ClientAreaFollowsTheTwipMapping) {
-    PrepareScreenRun(true);
+    PrepareScreenRun(run, true);
     {
-        frmHydrovat form;
+        frmHydrovat form(run);
         EXPECT_EQ(form.size(), QSize(1072, 684));
         EXPECT_EQ(form.lblAmountStatusVal.font().pixelSize(), 16);
     }
-    PrepareScreenRun(true);
+    PrepareScreenRun(run, true);
     context->twipsPerPixel = 10;
-    frmHydrovat large;
+    frmHydrovat large(run);
     EXPECT_EQ(large.size(), QSize(1608, 1026));
     EXPECT_EQ(large.lblAmountStatusVal.font().pixelSize(), 24);
     EXPECT_EQ(large.lblAmountStatusVal.font().family(), QStringLiteral("Liberation Sans"));

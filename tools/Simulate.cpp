@@ -54,69 +54,70 @@ QString OneLine(QString message) {
     return message.replace(QStringLiteral("\r\n"), QStringLiteral(" "));
 }
 
-void PrepareFreshRun(const QString& version) {
-    ResetRunRecord();
-    RunState.Version = version;
+void PrepareFreshRun(Run& run, const QString& version) {
+    run.state.Version = version;
     try {
-        LoadSetup();
-        LoadDelayScenario();
-        BuildDelaySchedule();
-        RequireRunnableVersion();
+        LoadSetup(run);
+        LoadDelayScenario(run);
+        BuildDelaySchedule(run);
+        RequireRunnableVersion(run);
     } catch (const ConfigError& error) {
         throw ToolError(OneLine(error.message()));
     }
     // The login ends the program on these; there is no program here to end.
     const config::Findings initialOrders = config::InitialOrderRules(
-        {version, 0, ExperimentSetup}, RunState.UserInflowTP, RunState.UserOutflowTP);
+        {version, 0, run.setup}, run.state.UserInflowTP, run.state.UserOutflowTP);
     if (!initialOrders.empty()) throw ToolError(OneLine(initialOrders.front().message));
-    SizeArray(RunState.BackOrder, ExperimentSetup.MaxTrial + 1L);
-    SizeArray(RunState.ForwardDischarge, ExperimentSetup.MaxTrial + 1L);
-    RunState.CurrentTrial = 0;
-    RunState.Condition =
-        ExperimentSetup.graphicalMode ? QStringLiteral("continuous") : QStringLiteral("discrete");
-    InitRun();
+    SizeArray(run.state.BackOrder, run.setup.MaxTrial + 1L);
+    SizeArray(run.state.ForwardDischarge, run.setup.MaxTrial + 1L);
+    run.state.CurrentTrial = 0;
+    run.state.Condition =
+        run.setup.graphicalMode ? QStringLiteral("continuous") : QStringLiteral("discrete");
+    InitRun(run);
 }
 
 namespace {
 
 // The order as a participant types it; what the box would refuse stops the run.
-QString OrderText(double order, const char* flow) {
+QString OrderText(const Run& run, double order, const char* flow) {
     const QString text = runtime::Plain(order);
-    if (!entry::IsValidEntry(text, ExperimentSetup.graphicalMode) ||
-        text.size() > entry::kMaxEntryLength)
+    if (!entry::IsValidEntry(text, run.setup.graphicalMode) || text.size() > entry::kMaxEntryLength)
         throw ToolError(QStringLiteral("period %1: the %2 %3 cannot be typed into the order box of "
                                        "version '%4' (%5 at most %6 characters)")
-                            .arg(RunState.CurrentTrial + (ExperimentSetup.IsTimeDriven ? 0 : 1))
-                            .arg(QLatin1String(flow), text, RunState.Version,
-                                 ExperimentSetup.graphicalMode
+                            .arg(run.state.CurrentTrial + (run.setup.IsTimeDriven ? 0 : 1))
+                            .arg(QLatin1String(flow), text, run.state.Version,
+                                 run.setup.graphicalMode
                                      ? QStringLiteral("digits and one point,")
                                      : QStringLiteral("whole numbers in a store version,"))
                             .arg(entry::kMaxEntryLength));
     return text;
 }
 
-void TypeAndSubmit(period::HeadlessPlayer& player, const Decision& decision) {
-    player.type(OrderText(decision.inflow, "inflow"), OrderText(decision.outflow, "outflow"));
+void TypeAndSubmit(Run& run, period::HeadlessPlayer& player, const Decision& decision) {
+    player.type(OrderText(run, decision.inflow, "inflow"),
+                OrderText(run, decision.outflow, "outflow"));
     player.submit();
 }
 
-void PlayPaced(period::HeadlessPlayer& player, Strategy& strategy) {
+void PlayPaced(Run& run, period::HeadlessPlayer& player, Strategy& strategy) {
     while (!player.ended()) {
-        TypeAndSubmit(player, strategy.decide(RunState.CurrentTrial + 1).value_or(Decision{}));
+        TypeAndSubmit(run, player,
+                      strategy.decide(run, run.state.CurrentTrial + 1).value_or(Decision{}));
         player.playUntil([&] { return player.submitOffered(); });
         if (!player.ended() && !player.submitOffered()) return;  // stalled; the caller names it
     }
 }
 
-void PlayTimeDriven(period::HeadlessPlayer& player, Strategy& strategy, int submitAfterMs) {
-    for (int period = 1; period <= ExperimentSetup.MaxTrial && !player.ended(); ++period) {
-        player.playUntil([&] { return RunState.CurrentTrial >= period; });
-        if (player.ended() || RunState.CurrentTrial != period) continue;
-        const std::optional<Decision> decision = strategy.decide(period);
+void PlayTimeDriven(Run& run, period::HeadlessPlayer& player, Strategy& strategy,
+                    int submitAfterMs) {
+    for (int period = 1; period <= run.setup.MaxTrial && !player.ended(); ++period) {
+        player.playUntil([&] { return run.state.CurrentTrial >= period; });
+        if (player.ended() || run.state.CurrentTrial != period) continue;
+        const std::optional<Decision> decision = strategy.decide(run, period);
         if (!decision) continue;
         player.playTo(player.now() + decision->submitAfterMs.value_or(submitAfterMs));
-        if (RunState.CurrentTrial != period || !player.submitOffered()) continue;
-        TypeAndSubmit(player, *decision);
+        if (run.state.CurrentTrial != period || !player.submitOffered()) continue;
+        TypeAndSubmit(run, player, *decision);
     }
     player.playToEnd();
 }
@@ -124,69 +125,70 @@ void PlayTimeDriven(period::HeadlessPlayer& player, Strategy& strategy, int subm
 // What a run's scorings show: per period its last one.
 class RunObserver {
   public:
-    explicit RunObserver(PilotRun& run) : run_(run) {
-        run_.path.startAmount = InModelUnits(RunState.AmountInTank);
+    RunObserver(const Run& run, PilotRun& result) : run_(run), result_(result) {
+        result_.path.startAmount = InModelUnits(run_, run_.state.AmountInTank);
     }
 
     void scored() {
-        const int trial = RunState.CurrentTrial;
-        const double amount = InModelUnits(RunState.AmountInTank);
-        const double goal = InModelUnits(ExperimentSetup.GoalLinePosition);
-        const period::EnvironmentRates rates = period::CurrentEnvironmentRates();
-        const double length = ExperimentSetup.simTimeForTP;
+        const int trial = run_.state.CurrentTrial;
+        const double amount = InModelUnits(run_, run_.state.AmountInTank);
+        const double goal = InModelUnits(run_, run_.setup.GoalLinePosition);
+        const period::EnvironmentRates rates = period::CurrentEnvironmentRates(run_);
+        const double length = run_.setup.simTimeForTP;
         periods_[trial] = {trial,
                            amount,
                            goal,
-                           ExperimentSetup.LowerBoundFromGoal,
-                           ExperimentSetup.UpperBoundFromGoal,
-                           ElementOrZero(RunState.UserInFlow, trial),
-                           ElementOrZero(RunState.UserOutFlow, trial),
+                           run_.setup.LowerBoundFromGoal,
+                           run_.setup.UpperBoundFromGoal,
+                           ElementOrZero(run_.state.UserInFlow, trial),
+                           ElementOrZero(run_.state.UserOutFlow, trial),
                            rates.acts ? rates.in * length : 0,
                            rates.acts ? rates.out * length : 0};
-        inBand_[trial] = period::EarnsBandBonus(RunState.AmountInTank);
-        run_.largestDeviation = std::max(run_.largestDeviation, std::fabs(amount - goal));
+        inBand_[trial] = period::EarnsBandBonus(run_, run_.state.AmountInTank);
+        result_.largestDeviation = std::max(result_.largestDeviation, std::fabs(amount - goal));
     }
 
     void finish() {
-        for (const auto& [trial, period] : periods_) run_.path.periods.push_back(period);
-        run_.periodsInBand = static_cast<int>(std::count_if(
+        for (const auto& [trial, period] : periods_) result_.path.periods.push_back(period);
+        result_.periodsInBand = static_cast<int>(std::count_if(
             inBand_.begin(), inBand_.end(), [](const auto& entry) { return entry.second; }));
-        run_.finalAmount = InModelUnits(RunState.AmountInTank);
-        run_.earned = RoundAwayFromZero(RunState.TotBonus, 1);
+        result_.finalAmount = InModelUnits(run_, run_.state.AmountInTank);
+        result_.earned = RoundAwayFromZero(run_.state.TotBonus, 1);
     }
 
   private:
-    PilotRun& run_;
+    const Run& run_;
+    PilotRun& result_;
     std::map<int, RunPeriod> periods_;
     std::map<int, bool> inBand_;
 };
 
 // The registration row of a simulated participant, marked as such.
-void RecordSimulatedSubject() {
+void RecordSimulatedSubject(Run& run) {
     const QString table = QStringLiteral("datSubject");
-    WriteRecord(table, table, QStringLiteral("Recording a simulated participant"),
-                [](db::Recordset& row) {
+    WriteRecord(run, table, table, QStringLiteral("Recording a simulated participant"),
+                [&run](db::Recordset& row) {
                     row.AddNew();
-                    row.SetField(QStringLiteral("Subject"), RunState.SubjectName);
-                    row.SetField(QStringLiteral("Version"), RunState.Version);
-                    row.SetField(QStringLiteral("Condition"), RunState.Condition);
-                    row.SetField(QStringLiteral("Date"), runtime::Today());
-                    row.SetField(QStringLiteral("Time"), runtime::TimeText());
+                    row.SetField(QStringLiteral("Subject"), run.state.SubjectName);
+                    row.SetField(QStringLiteral("Version"), run.state.Version);
+                    row.SetField(QStringLiteral("Condition"), run.state.Condition);
+                    row.SetField(QStringLiteral("Date"), run.Today());
+                    row.SetField(QStringLiteral("Time"), run.TimeText());
                     SetFlag(row, QStringLiteral("Simulated"), true);
                     row.Update();
                 });
 }
 
 // Registered names of the version in lower case; a recorded run never joins another's rows.
-QSet<QString> RegisteredSubjects(const QString& version) {
+QSet<QString> RegisteredSubjects(Run& run, const QString& version) {
     auto rows = OpenTable(
-        QStringLiteral("select Subject from datSubject where Version=") + SqlText(version), true,
-        QStringLiteral("Reading the registered participants"));
+        run, QStringLiteral("select Subject from datSubject where Version=") + SqlText(version),
+        true, QStringLiteral("Reading the registered participants"));
     QSet<QString> names;
     for (; !rows->Eof(); rows->MoveNext())
         names.insert(rows->Field(QStringLiteral("Subject")).toString().toLower());
     rows->Close();
-    CloseDatabase();
+    CloseDatabase(run);
     return names;
 }
 
@@ -202,9 +204,8 @@ class PilotSession {
         : options_(options),
           start_(FixedOffset(runtime::CurrentContext().now ? runtime::CurrentContext().now()
                                                            : QDateTime::currentDateTime())) {
-        context_->databasePath = options.databasePath;
-        context_->questions = &nobody_;
-        context_->now = [this] { return start_.addMSecs(player_ ? player_->now() : 0); };
+        fresh_.session.databasePath = options.databasePath;
+        fresh_.asks = &nobody_;
     }
 
     Pilot run() {
@@ -213,14 +214,14 @@ class PilotSession {
         OpenExperimentDatabase(options_.databasePath, db::OpenMode::ReadOnly);
         const StrategyFactory strategies =
             MakeStrategyFactory(options_.strategy, options_.databasePath);
-        PrepareFreshRun(options_.version);
-        const RunStateRecord fresh = RunState;
+        PrepareFreshRun(fresh_, options_.version);
         if (options_.record) prepareRecording();
         Pilot pilot{options_.version, options_.strategy.name, {}, 0};
+        Run run = fresh_;
         for (int n = 1; n <= options_.runs; ++n) {
-            RunState = fresh;
-            pilot.runs.push_back(playNumbered(n, strategies));
-            pilot.periodsPlayed += RunState.CurrentTrial;
+            run.state = fresh_.state;
+            pilot.runs.push_back(playNumbered(run, n, strategies));
+            pilot.periodsPlayed += run.state.CurrentTrial;
         }
         return pilot;
     }
@@ -233,7 +234,7 @@ class PilotSession {
             db::AddMissingColumns(*connection, QStringLiteral("datSubject"));
             db::AddUniqueKeys(*connection, QStringLiteral("datSubject"));
         }
-        const QSet<QString> taken = RegisteredSubjects(options_.version);
+        const QSet<QString> taken = RegisteredSubjects(fresh_, options_.version);
         for (int n = 1; n <= options_.runs; ++n) {
             const QString name =
                 SimulatedSubject(options_, options_.seed + static_cast<std::uint32_t>(n - 1));
@@ -246,15 +247,15 @@ class PilotSession {
     }
 
     // A failing run is named; with --record it leaves nothing, the runs before it stay.
-    PilotRun playNumbered(int n, const StrategyFactory& strategies) {
+    PilotRun playNumbered(Run& run, int n, const StrategyFactory& strategies) {
         PilotRun result;
         result.number = n;
         result.seed = options_.seed + static_cast<std::uint32_t>(n - 1);
         result.path.version = options_.version;
         result.path.subject = SimulatedSubject(options_, result.seed);
-        result.path.units = ExperimentSetup.YUnits;
+        result.path.units = run.setup.YUnits;
         try {
-            playOne(result, *strategies(result.seed));
+            playOne(run, result, *strategies(result.seed));
         } catch (const ToolError& error) {
             throw runFailed(n, error.message());
         } catch (const runtime::ProgramEnded&) {
@@ -275,40 +276,37 @@ class PilotSession {
         return ToolError(QStringLiteral("run %1, %2%3").arg(n).arg(why, recorded));
     }
 
-    void playOne(PilotRun& result, Strategy& strategy) {
-        RunState.SubjectName = result.path.subject;
+    void playOne(Run& run, PilotRun& result, Strategy& strategy) {
+        run.state.SubjectName = result.path.subject;
         std::optional<ScopedRecordingOff> notRecorded;
         std::optional<HeldTransaction> recorded;
         if (options_.record) {
-            if (!recordingDatabase_) recordingDatabase_ = OpenDatabaseForWriting();
-            recorded.emplace(recordingDatabase_);
+            if (!recordingDatabase_) recordingDatabase_ = OpenDatabaseForWriting(run);
+            recorded.emplace(run, recordingDatabase_);
         } else {
-            notRecorded.emplace();
+            notRecorded.emplace(run);
         }
-        period::HeadlessPlayer player;
-        player_ = &player;
-        if (options_.record) RecordSimulatedSubject();
-        RunObserver observer(result);
+        period::HeadlessPlayer player(run, start_);
+        if (options_.record) RecordSimulatedSubject(run);
+        RunObserver observer(run, result);
         player.onScore([&](const period::Score&) { observer.scored(); });
-        if (ExperimentSetup.IsTimeDriven) {
-            PlayTimeDriven(player, strategy, options_.submitAfterMs);
+        if (run.setup.IsTimeDriven) {
+            PlayTimeDriven(run, player, strategy, options_.submitAfterMs);
         } else {
-            PlayPaced(player, strategy);
+            PlayPaced(run, player, strategy);
         }
-        player_ = nullptr;
         if (!player.ended())
             throw ToolError(QStringLiteral("the run stopped in period %1 without ending")
-                                .arg(RunState.CurrentTrial));
+                                .arg(run.state.CurrentTrial));
         observer.finish();
         if (recorded) recorded->commit();
     }
 
     const SimulateOptions& options_;
-    std::shared_ptr<db::Database> recordingDatabase_;  // one connection for every recorded run
-    runtime::ScopedContext context_;
     NobodyToAsk nobody_;
+    Run fresh_;  // the version loaded, before its first period
+    std::shared_ptr<db::Database> recordingDatabase_;  // one connection for every recorded run
     QDateTime start_;
-    const period::HeadlessPlayer* player_ = nullptr;
 };
 
 QString Figure(double value, int decimals = 3) {

@@ -49,7 +49,7 @@ QString OneLine(QString message);
 // The login's loads and checks for the version, then the run's initialisation, as a fresh
 // participant gets them. Throws ToolError with the login's message for a version that cannot
 // run.
-void PrepareFreshRun(const QString& version);
+void PrepareFreshRun(Run& run, const QString& version);
 
 // Plays the runs. Throws ToolError with the login's message for a version that cannot run,
 // and for what else stops a run; a recorded run is stored whole or not at all.

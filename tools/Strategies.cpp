@@ -20,7 +20,7 @@ namespace {
 class TableStrategy : public Strategy {
   public:
     explicit TableStrategy(std::map<int, Decision> orders) : orders_(std::move(orders)) {}
-    std::optional<Decision> decide(int period) override {
+    std::optional<Decision> decide(const Run&, int period) override {
         const auto found = orders_.find(period);
         if (found == orders_.end()) return std::nullopt;
         return found->second;
@@ -35,10 +35,10 @@ class TableStrategy : public Strategy {
 class HeuristicStrategy : public Strategy {
   public:
     HeuristicStrategy(double alpha, double beta) : alpha_(alpha), beta_(beta) {}
-    std::optional<Decision> decide(int) override {
-        const double gap =
-            InModelUnits(ExperimentSetup.GoalLinePosition) - InModelUnits(RunState.AmountInTank);
-        const double onOrder = RunState.TotalBackOrder - RunState.TotalForwardDischarge;
+    std::optional<Decision> decide(const Run& run, int) override {
+        const double gap = InModelUnits(run, run.setup.GoalLinePosition) -
+                           InModelUnits(run, run.state.AmountInTank);
+        const double onOrder = run.state.TotalBackOrder - run.state.TotalForwardDischarge;
         const double net = std::round(alpha_ * gap - beta_ * onOrder);
         return Decision{std::max(net, 0.0), std::max(-net, 0.0), std::nullopt};
     }
@@ -55,7 +55,7 @@ class RandomStrategy : public Strategy {
         : generator_(seed),
           orders_(static_cast<long long>(std::ceil(low)),
                   static_cast<long long>(std::floor(high))) {}
-    std::optional<Decision> decide(int) override {
+    std::optional<Decision> decide(const Run&, int) override {
         const double inflow = static_cast<double>(orders_(generator_));
         const double outflow = static_cast<double>(orders_(generator_));
         return Decision{inflow, outflow, std::nullopt};
@@ -68,7 +68,7 @@ class RandomStrategy : public Strategy {
 
 class NoOrders : public Strategy {
   public:
-    std::optional<Decision> decide(int) override { return Decision{}; }
+    std::optional<Decision> decide(const Run&, int) override { return Decision{}; }
 };
 
 QString Lower(const CsvField& field) {

@@ -9,6 +9,8 @@
 #include <memory>
 #include <optional>
 
+#include "core/RunRecord.h"
+
 namespace tool {
 
 struct Decision {
@@ -21,9 +23,9 @@ struct Decision {
 class Strategy {
   public:
     virtual ~Strategy() = default;
-    // The orders for `period`, seen from the run record as it stands before the Submit.
-    // Nothing: no Submit in that period (a participant-paced run submits nothing as 0 and 0).
-    virtual std::optional<Decision> decide(int period) = 0;
+    // The orders for `period`, seen from the run as it stands before the Submit. Nothing: no
+    // Submit in that period (a participant-paced run submits nothing as 0 and 0).
+    virtual std::optional<Decision> decide(const Run& run, int period) = 0;
 };
 
 struct StrategyOptions {

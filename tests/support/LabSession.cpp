@@ -44,8 +44,7 @@ QString LabSession::play(const QString& prefix) const {
     options.strategy.name = QStringLiteral("heuristic");
     options.record = true;
     options.subjectPrefix = prefix;
-    tool::Simulate(options);
-    return EarningsMessage();
+    return EarningsMessage(tool::Simulate(options).runs.back().earned);
 }
 
 // A participant of the lab: the run cut where the station stopped, its station, its times

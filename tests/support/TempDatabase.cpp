@@ -36,10 +36,6 @@ TempDatabase::TempDatabase(const QString& parent)
     context_->databasePath = path_;
 }
 
-TempDatabase::~TempDatabase() {
-    CloseDatabase();
-}
-
 void TempDatabase::execute(const QString& sql) const {
     db::Connection connection(path_, db::DatabasePassword(), db::OpenMode::ReadWrite);
     connection.execute(sql);

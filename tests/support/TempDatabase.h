@@ -12,7 +12,6 @@ class TempDatabase {
     // In a new folder inside `parent`: the system's temporary folder unless told otherwise
     // (a RAM disk for tests that record many rows).
     explicit TempDatabase(const QString& parent = QString());
-    ~TempDatabase();
     TempDatabase(const TempDatabase&) = delete;
     TempDatabase& operator=(const TempDatabase&) = delete;
 
