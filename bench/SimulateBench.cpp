@@ -46,17 +46,29 @@ tool::SimulateOptions Options(const QString& path, int runs) {
 }
 
 // The best of three rounds: other work on the machine only ever slows a round down.
-double PeriodsPerSecond() {
+double PeriodsPerSecondOn(int jobs) {
     const QString path = DemoFile(QStringLiteral("speed.mdb"));
+    tool::SimulateOptions options = Options(path, 1000);
+    options.jobs = jobs;
     double best = 0;
     for (int round = 0; round < 3; ++round) {
         QElapsedTimer timer;
         timer.start();
-        const tool::Pilot pilot = tool::Simulate(Options(path, 1000));
+        const tool::Pilot pilot = tool::Simulate(options);
         best =
             std::max(best, static_cast<double>(pilot.periodsPlayed) / (timer.nsecsElapsed() / 1e9));
     }
     return best;
+}
+
+double PeriodsPerSecond() {
+    return PeriodsPerSecondOn(1);
+}
+
+// The same runs on two jobs against one job.
+double ParallelSpeedup() {
+    const double one = PeriodsPerSecondOn(1);
+    return PeriodsPerSecondOn(2) / one;
 }
 
 void RecordSimulatedRuns(benchmark::State& state) {
@@ -131,4 +143,5 @@ void InsertTheSameRows(benchmark::State& state) {
 }  // namespace
 
 FX_VALUE(simulate_periods_per_s, PeriodsPerSecond);
+FX_VALUE(simulate_parallel_speedup, ParallelSpeedup);
 FX_FIGURE(simulate_record_ratio, RecordSimulatedRuns, InsertTheSameRows);

@@ -218,6 +218,39 @@ TEST_F(SimulateTest, OrdersTheBoxWouldRefuseAreNamed) {
     EXPECT_TRUE(database.rows(QStringLiteral("select * from datExperimentTrials")).empty());
 }
 
+// Runs played side by side give the table and the figures one job gives for the same seeds,
+// and the first run that fails is named as one job names it.
+TEST_F(SimulateTest, RunsPlayedSideBySideGiveWhatOneJobGives) {
+    for (const char* strategy : {"random", "heuristic"}) {
+        QStringList printed;
+        QList<QByteArray> figures;
+        for (const char* jobs : {"1", "3"}) {
+            const QString csv = folder.filePath(QStringLiteral("%1-%2.csv").arg(strategy, jobs));
+            output.clear();
+            ASSERT_EQ(Tool({"simulate", "Rise", "--strategy", strategy, "--runs", "20", "--seed",
+                            "5", "--jobs", jobs, "--csv", csv}),
+                      0)
+                << errors.toStdString();
+            printed << output.replace(csv, QStringLiteral("FILE"));
+            figures << ReadFile(csv);
+        }
+        EXPECT_EQ(printed[0].toStdString(), printed[1].toStdString()) << strategy;
+        EXPECT_EQ(figures[0], figures[1]) << strategy;
+    }
+    const QString path = ScriptFile("period,inflow,outflow\n1,4,0\n2,2.5,0\n");
+    QStringList refusals;
+    for (const char* jobs : {"1", "2"}) {
+        errors.clear();
+        EXPECT_EQ(Tool({"simulate", "Rise", "--strategy", "scripted", "--script", path, "--runs",
+                        "6", "--jobs", jobs}),
+                  1);
+        refusals << errors;
+    }
+    EXPECT_TRUE(refusals[0].contains(QStringLiteral("run 1, period 2: the inflow 2.5")))
+        << refusals[0].toStdString();
+    EXPECT_EQ(refusals[1].toStdString(), refusals[0].toStdString());
+}
+
 TEST_F(SimulateTest, AnExistingNameIsRefusedBeforeAnyRunIsRecorded) {
     database.registerSubject(QStringLiteral("SIM-none-2"), QStringLiteral("Rise"));
     EXPECT_EQ(Tool({"simulate", "Rise", "--strategy", "none", "--runs", "3", "--record"}), 1);

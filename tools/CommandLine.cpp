@@ -9,6 +9,7 @@
 #include <QGuiApplication>
 #include <QRegularExpression>
 #include <QTextStream>
+#include <QThread>
 #include <algorithm>
 #include <cerrno>
 #include <cmath>
@@ -273,6 +274,8 @@ SimulateOptions SimulateOptionsOf(const Arguments& a) {
     strategy.low = NumberOption(a, QStringLiteral("--min"), strategy.low, 0, 1e9);
     strategy.high = NumberOption(a, QStringLiteral("--max"), strategy.high, 0, 1e9);
     options.runs = static_cast<int>(WholeOption(a, QStringLiteral("--runs"), 1, 1, 1000000));
+    options.jobs = static_cast<int>(WholeOption(a, QStringLiteral("--jobs"),
+                                                std::max(1, QThread::idealThreadCount()), 1, 1024));
     options.seed = static_cast<std::uint32_t>(
         WholeOption(a, QStringLiteral("--seed"), 1, 0, 4294967295LL - options.runs));
     options.submitAfterMs =
@@ -568,6 +571,8 @@ const std::vector<Command>& Commands() {
          "                       zero, in whole units (defaults 0.5 and 0.5); naive: B = 0\n"
          "  --min A --max B      random: whole orders from A to B (defaults 0 and 10)\n"
          "  --runs N --seed S    N runs with the seeds S, S+1, ... (defaults 1 and 1)\n"
+         "  --jobs N             plays N runs side by side, with the results of one job (default:\n"
+         "                       the number of cores); recorded runs play one at a time\n"
          "  --submit-at MS       time-driven: Submit MS milliseconds after the period opens (0)\n"
          "  --csv FILE.csv       the per-run figures as CSV\n"
          "  --plot FILE.png      every run's amount against the goal and band, and the orders\n"
@@ -580,7 +585,8 @@ const std::vector<Command>& Commands() {
          2,
          {"--record"},
          {"--strategy", "--script", "--participant", "--from-version", "--alpha", "--beta", "--min",
-          "--max", "--runs", "--seed", "--submit-at", "--csv", "--plot", "--size", "--subject"},
+          "--max", "--runs", "--jobs", "--seed", "--submit-at", "--csv", "--plot", "--size",
+          "--subject"},
          Simulate},
         {"backup",
          "backup PATH COPY",

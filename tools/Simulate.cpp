@@ -5,10 +5,12 @@
 #include <QSet>
 #include <QTextStream>
 #include <algorithm>
+#include <atomic>
 #include <cmath>
 #include <map>
 #include <memory>
 #include <optional>
+#include <thread>
 
 #include "access/TableAccess.h"
 #include "config/ConfigError.h"
@@ -216,17 +218,53 @@ class PilotSession {
             MakeStrategyFactory(options_.strategy, options_.databasePath);
         PrepareFreshRun(fresh_, options_.version);
         if (options_.record) prepareRecording();
+        std::vector<PlayedRun> played(static_cast<std::size_t>(options_.runs));
+        playAll(played, strategies);
         Pilot pilot{options_.version, options_.strategy.name, {}, 0};
-        Run run = fresh_;
-        for (int n = 1; n <= options_.runs; ++n) {
-            run.state = fresh_.state;
-            pilot.runs.push_back(playNumbered(run, n, strategies));
-            pilot.periodsPlayed += run.state.CurrentTrial;
+        // In the order of the runs: the first that failed is named, as one job names it.
+        for (PlayedRun& run : played) {
+            if (run.failure) std::rethrow_exception(run.failure);
+            pilot.runs.push_back(std::move(run.result));
+            pilot.periodsPlayed += run.periods;
         }
         return pilot;
     }
 
   private:
+    struct PlayedRun {
+        PilotRun result;
+        long periods = 0;
+        std::exception_ptr failure;
+    };
+
+    // Each job takes the next run in turn and plays it on a run value of its own; after a
+    // failure no job takes another, and every run taken before it is played to its end. A
+    // recorded run holds the database's write lock for its whole transaction, so recorded
+    // runs are played one at a time.
+    void playAll(std::vector<PlayedRun>& played, const StrategyFactory& strategies) {
+        std::atomic<int> next{1};
+        std::atomic<bool> failed{false};
+        const auto job = [&] {
+            Run run = fresh_;
+            for (int n = next++; n <= options_.runs && !failed; n = next++) {
+                PlayedRun& slot = played[static_cast<std::size_t>(n - 1)];
+                run.state = fresh_.state;
+                try {
+                    slot.result = playNumbered(run, n, strategies);
+                    slot.periods = run.state.CurrentTrial;
+                } catch (...) {
+                    slot.failure = std::current_exception();
+                    failed = true;
+                }
+            }
+        };
+        const int jobs = options_.record ? 1 : std::clamp(options_.jobs, 1, options_.runs);
+        std::vector<std::thread> others;
+        for (int j = 1; j < jobs; ++j) others.emplace_back(job);
+        job();
+        for (std::thread& other : others) other.join();
+    }
+
     void prepareRecording() {
         {
             auto connection =

@@ -19,6 +19,7 @@ struct SimulateOptions {
     QString version;
     StrategyOptions strategy;
     int runs = 1;
+    int jobs = 1;  // runs played side by side, each on its own thread and run; recorded: 1
     std::uint32_t seed = 1;  // run n plays with seed + n - 1
     int submitAfterMs = 0;   // time-driven: when in a period a Submit comes, unless scripted
     bool record = false;     // write each run as a simulated participant, all or nothing
