@@ -33,16 +33,6 @@ const LostReplyCase kCases[] = {
      [](::Run& run) { RecordTrialSummary(run, QStringLiteral("1"), QStringLiteral("0")); }},
 };
 
-QStringList FirstRow(const QString& location, const QString& sql) {
-    db::Connection connection(location, db::DatabasePassword(), db::OpenMode::ReadOnly);
-    db::Statement select = connection.prepare(sql);
-    QStringList texts;
-    if (select.step()) {
-        for (int c = 0; c < select.columnCount(); ++c) texts << select.value(c).toString();
-    }
-    return texts;
-}
-
 class LostReplyTest : public ::testing::TestWithParam<LostReplyCase> {};
 
 TEST_P(LostReplyTest, AWriteWhoseReplyIsLostIsStoredOnceAndTheRunGoesOn) {

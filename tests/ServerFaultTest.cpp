@@ -15,17 +15,6 @@
 
 namespace {
 
-// The first row of a query, as texts.
-QStringList FirstRow(const QString& location, const QString& sql) {
-    db::Connection connection(location, db::DatabasePassword(), db::OpenMode::ReadOnly);
-    db::Statement select = connection.prepare(sql);
-    QStringList texts;
-    if (select.step()) {
-        for (int c = 0; c < select.columnCount(); ++c) texts << select.value(c).toString();
-    }
-    return texts;
-}
-
 // The experimenter restarts the server when the first question comes, then answers Yes to
 // every question; each question is kept.
 class RestartThenYes : public runtime::Questions {

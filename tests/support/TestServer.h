@@ -5,6 +5,9 @@
 // FLUXMERE_TEST_PGHOST names another server's socket folder.
 
 #include <QString>
+#include <QStringList>
+
+#include "db/Engine.h"
 
 // A server of the caller's own in a folder of its own, stopped and removed with the object.
 class OwnTestServer {
@@ -75,3 +78,14 @@ class TestLoginRole {
     const TempServerDatabase& database_;
     QString name_;
 };
+
+// The first row of a query at a location (a server's or a file's), as texts.
+inline QStringList FirstRow(const QString& location, const QString& sql) {
+    db::Connection connection(location, db::DatabasePassword(), db::OpenMode::ReadOnly);
+    db::Statement select = connection.prepare(sql);
+    QStringList texts;
+    if (select.step()) {
+        for (int c = 0; c < select.columnCount(); ++c) texts << select.value(c).toString();
+    }
+    return texts;
+}
