@@ -26,6 +26,10 @@ QString FoldedName(const QString& name) {
 
 // A write that cannot take the lock within this time fails instead of freezing the window.
 constexpr int CommitWaitMilliseconds = 1000;
+// A neighbour's commit holds the file for some milliseconds. Opening waits that out in the
+// engine, too briefly to be felt, instead of failing at once: a failed try costs a back-off
+// pause, and under steady recording tries that only sample the lock keep meeting commits.
+constexpr int OpenWaitMilliseconds = 100;
 
 [[noreturn]] void RaiseClosed(const char* what) {
     throw Error(errors::ObjectNotSet,
@@ -185,8 +189,9 @@ FieldMap KnownFieldMap(const std::vector<ColumnInfo>& columns, const QStringList
 // ---- database and workspace ----------------------------------------------------------------
 
 Database::Database(const QString& path, bool readOnly, const QString& connect)
-    : connection_(std::make_shared<Connection>(
-          path, PasswordFrom(connect), readOnly ? OpenMode::ReadOnly : OpenMode::ReadWrite)) {}
+    : connection_(std::make_shared<Connection>(path, PasswordFrom(connect),
+                                               readOnly ? OpenMode::ReadOnly : OpenMode::ReadWrite,
+                                               OpenWaitMilliseconds)) {}
 
 Database::~Database() = default;
 
@@ -439,7 +444,7 @@ Recordset::Recordset(Database& database, const Query& query, RecordsetType type)
     if (d.updatable) {
         // The write lock is taken now, so that a conflict shows while opening.
         if (!d.connection->inTransaction()) {
-            d.connection->setBusyTimeout(0);
+            d.connection->setBusyTimeout(OpenWaitMilliseconds);
             d.connection->beginWrite();
             d.ownsTransaction = true;
         }

@@ -6,6 +6,7 @@
 #include <QTimer>
 #include <chrono>
 #include <random>
+#include <thread>
 #include <vector>
 
 #include "access/TableAccess.h"
@@ -164,6 +165,22 @@ TEST_F(TableAccessTest, AReleasedLockIsWaitedOutWithoutAQuestion) {
     auto holder = holdWriteLock();
     QTimer::singleShot(40, [&] { holder->rollback(); });
     recordSubject(QStringLiteral("Patient"));
+    EXPECT_TRUE(dialogs.shown().empty());
+    EXPECT_EQ(subjects(), QStringList{QStringLiteral("Patient")});
+}
+
+// A neighbour's commit lets go within milliseconds: waited out while opening, it costs no
+// back-off pause (which would sample the lock again only after up to a second and a half).
+TEST_F(TableAccessTest, ANeighboursCommitIsWaitedOutWithoutABackOffPause) {
+    auto holder = holdWriteLock();
+    waitOnASimulatedClock();
+    std::thread neighbour([&] {
+        std::this_thread::sleep_for(std::chrono::milliseconds(20));
+        holder->rollback();
+    });
+    recordSubject(QStringLiteral("Patient"));
+    neighbour.join();
+    EXPECT_TRUE(waits.empty());
     EXPECT_TRUE(dialogs.shown().empty());
     EXPECT_EQ(subjects(), QStringList{QStringLiteral("Patient")});
 }

@@ -124,7 +124,7 @@ long long CountRows(db::Connection& connection, const QString& table, const Tabl
 
 // Rows are read in short slices, each its own read, so that a station recording meanwhile is
 // never held up for long.
-constexpr int kRowsPerRead = 20000;
+constexpr int kRowsPerRead = 1000;
 
 ExportedTable ExportTable(db::Connection& connection, const QString& table,
                           const OutputFolder& outDir, const ExportFilter& filter,

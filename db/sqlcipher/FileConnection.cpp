@@ -7,6 +7,7 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <QTemporaryDir>
 #include <QTemporaryFile>
 #include <algorithm>
 #include <cerrno>
@@ -443,7 +444,7 @@ void FileConnection::backupTo(const QString& copyPath) {
         {
             FileConnection copy(partial, *this);
             copy.copyFrom(*this);
-            if (!copy.checkIntegrity(IntegrityDepth::Quick, 1).isEmpty()) {
+            if (!copy.checkInPlace(IntegrityDepth::Quick, 1).isEmpty()) {
                 throw Error(errors::NotADatabase,
                             QStringLiteral("The copy '%1' does not read back whole.").arg(shown));
             }
@@ -486,6 +487,46 @@ void FileConnection::copyFrom(FileConnection& original) {
 }
 
 QStringList FileConnection::checkIntegrity(IntegrityDepth depth, int maxFaults) {
+    // The check reads every page, which takes seconds on a large file, and stations could not
+    // commit meanwhile: a copy is checked instead. Without room for one, the file itself.
+    const QTemporaryDir folder;
+    const QString snapshot = folder.filePath(QStringLiteral("snapshot.mdb"));
+    try {
+        if (!folder.isValid() || !copyFileTo(snapshot)) return checkInPlace(depth, maxFaults);
+    } catch (const Error& error) {
+        if (error.number() != errors::NotADatabase) throw;
+        return {error.description()};
+    }
+    // Messages name the file, not its copy.
+    const auto asOriginal = [&](QString text) {
+        return text.replace(QDir::toNativeSeparators(snapshot), QDir::toNativeSeparators(path_));
+    };
+    try {
+        QStringList faults = FileConnection(snapshot, *this).checkInPlace(depth, maxFaults);
+        for (QString& fault : faults) fault = asOriginal(fault);
+        return faults;
+    } catch (const Error& error) {
+        throw Error(error.number(), asOriginal(error.description()));
+    }
+}
+
+bool FileConnection::copyFileTo(const QString& copyPath) {
+    // While a read is open no station can commit, so the bytes copied are those of one moment.
+    const bool ownRead = !inTransaction();
+    if (ownRead) {
+        try {
+            execute(QStringLiteral("BEGIN; SELECT count(*) FROM sqlite_master"));
+        } catch (const Error&) {
+            rollback();
+            throw;
+        }
+    }
+    const bool copied = QFile::copy(path_, copyPath);
+    if (ownRead) rollback();
+    return copied;
+}
+
+QStringList FileConnection::checkInPlace(IntegrityDepth depth, int maxFaults) {
     QStringList faults;
     const QString pragma = depth == IntegrityDepth::Full ? QStringLiteral("integrity_check")
                                                          : QStringLiteral("quick_check");

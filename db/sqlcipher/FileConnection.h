@@ -63,6 +63,10 @@ class FileConnection : public backend::ConnectionBackend {
     void applyKey(const QByteArray& pragma);
     // Every page of the original, as of one moment.
     void copyFrom(FileConnection& original);
+    // The file's bytes as of one moment, copied under a read that is as short as the copy;
+    // false when the copy cannot be written.
+    bool copyFileTo(const QString& copyPath);
+    QStringList checkInPlace(IntegrityDepth depth, int maxFaults);
 
     QString path_;
     OpenMode mode_;
