@@ -11,10 +11,13 @@
 #include "app/IntegrityCheck.h"
 #include "app/frmSplash.h"
 #include "config/ConfigError.h"
+#include "config/Languages.h"
 #include "config/ScreenSetup.h"
+#include "config/Setup.h"
 #include "core/RunRecord.h"
 #include "core/Shutdown.h"
 #include "db/Dao.h"
+#include "db/Engine.h"
 #include "db/Location.h"
 #include "db/Schema.h"
 #include "intake/frmLogin.h"
@@ -98,14 +101,29 @@ void Program::FollowStationServer() {
     }
 }
 
+// The splash and the login speak the language every version shares. Nothing may ask the
+// participant anything yet: a database that cannot be read leaves English, and the checks
+// that follow name what is wrong.
+void Program::SpeakTheOfferedLanguage() {
+    try {
+        db::Connection connection(DatabasePath(run_), db::DatabasePassword(),
+                                  db::OpenMode::ReadOnly);
+        language_.speak(config::SharedLanguage(ReadLanguages(connection)));
+    } catch (const db::Error&) {
+    }
+}
+
 void Program::ShowSplashAndLoadVersions() {
+    // The station's own file is checked, also when it names a lab server.
+    const QString stationFile = DatabasePath(run_);
+    FollowStationServer();
+    SpeakTheOfferedLanguage();
     frmSplash splash;
     splash.show();
     splash.repaint();
-    IntegrityCheck integrity(DatabasePath(run_));
+    IntegrityCheck integrity(stationFile);
     ShowFor(splashMilliseconds_);
     runtime::Randomize(runtime::TickCount());
-    FollowStationServer();
     if (const QString problem = DatabaseProblem(DatabasePath(run_)); !problem.isEmpty())
         EndStartUp(problem);
     if (const QString damage = integrity.damage(); !damage.isEmpty()) EndStartUp(damage);
@@ -149,6 +167,7 @@ void Program::PrepareRun() {
 void Program::Main() {
     ShowSplashAndLoadVersions();
     LogIn();
+    language_.speak(config::LanguageCode(run_.setup.Language));
     PrepareRun();
     screen_ = std::make_unique<frmHydrovat>(run_);
     screen_->show();

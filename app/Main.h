@@ -6,6 +6,7 @@
 #include <memory>
 
 #include "core/RunRecord.h"
+#include "ui/Language.h"
 
 class frmHydrovat;
 class frmLogin;
@@ -32,6 +33,8 @@ class Program {
     Run& run() { return run_; }
     // The login form, created on first use.
     frmLogin& LoginForm();
+    // The code of the language the screens speak now.
+    QString Language() const { return language_.code(); }
     // The simulation screen Main showed, or null.
     frmHydrovat* SimulationScreen() const { return screen_.get(); }
     void UnloadSimulationScreen();
@@ -41,7 +44,10 @@ class Program {
     void LogIn();
     void PrepareRun();
     void FollowStationServer();
+    void SpeakTheOfferedLanguage();
 
+    // Before the windows, which go first.
+    ui::ParticipantLanguage language_;
     Run run_;
     int splashMilliseconds_ = 1500;
     std::unique_ptr<frmLogin> login_;

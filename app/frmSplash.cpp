@@ -81,18 +81,18 @@ frmSplash::frmSplash() {
     Place(imgLogo, 240, 480, 2160, 2400);
     Caption(lblProductName, QStringLiteral("Fluxmere"), 32, true);
     Place(lblProductName, 2640, 480, 4335, 840);
-    Caption(lblCompany, QStringLiteral("Made by the Fluxmere project"), 12, false);
+    Caption(lblCompany, tr("Made by the Fluxmere project"), 12, false);
     Place(lblCompany, 2640, 1440, 4335, 360);
-    Caption(lblCopyright,
-            QStringLiteral("Credits: the Fluxmere contributors, with Qt and SQLCipher"), 9, false);
+    Caption(lblCopyright, tr("Credits: the Fluxmere contributors, with Qt and SQLCipher"), 9,
+            false);
     Place(lblCopyright, 2640, 1860, 4335, 480);
     Caption(lblPlatform, QStringLiteral("Linux · Qt 6"), 12, true, Qt::AlignRight | Qt::AlignTop);
     Place(lblPlatform, 2640, 2520, 4335, 360);
-    Caption(lblVersion, QStringLiteral("Version 11"), 12, true, Qt::AlignRight | Qt::AlignTop);
+    Caption(lblVersion, tr("Version 11"), 12, true, Qt::AlignRight | Qt::AlignTop);
     Place(lblVersion, 2640, 2940, 4335, 360);
     Caption(lblWarning,
-            QStringLiteral("For permitted research use only: run this program within an approved "
-                           "study, with the informed consent of its participants."),
+            tr("For permitted research use only: run this program within an approved study, "
+               "with the informed consent of its participants."),
             9, false);
     Place(lblWarning, 240, 3300, 6735, 600);
 }

@@ -3,6 +3,7 @@
 // maker and credits, the notice on permitted research use, the platform and the version.
 // It has nothing the user can operate.
 
+#include <QCoreApplication>
 #include <QFrame>
 #include <QLabel>
 #include <QWidget>
@@ -17,6 +18,8 @@ class SplashPicture : public QWidget {
 };
 
 class frmSplash : public QWidget {
+    Q_DECLARE_TR_FUNCTIONS(frmSplash)
+
   public:
     frmSplash();
 

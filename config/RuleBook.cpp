@@ -8,6 +8,7 @@
 #include <set>
 
 #include "config/DelaySchedule.h"
+#include "config/Languages.h"
 #include "config/ReadRules.h"
 #include "config/ScreenSetup.h"
 #include "config/Setup.h"
@@ -116,6 +117,13 @@ void ScreenRules(Collector& found, const SetupRow& setup) {
                       QStringLiteral("TimeBetweenEnvTries is %1 ms; a version that runs on a "
                                      "clock (IsTimeDriven) needs at least 1 ms.")
                           .arg(NumberForMessage(s.TimeBetweenEnvTries)));
+    }
+    if (!IsLanguageCode(LanguageCode(s.Language))) {
+        found.onSetup(Severity::Refuses, setup, QStringLiteral("Language"),
+                      QStringLiteral("Language is %1; the screens speak en (English), de "
+                                     "(German), es (Spanish), fr (French) or zh (Chinese), and "
+                                     "an empty cell means en.")
+                          .arg(Quoted(s.Language)));
     }
 }
 

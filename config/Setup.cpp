@@ -4,9 +4,11 @@
 
 #include "access/TableAccess.h"
 #include "config/ConfigQuery.h"
+#include "config/Languages.h"
 #include "config/ReadRules.h"
 #include "config/RuleBook.h"
 #include "core/RunRecord.h"
+#include "db/Engine.h"
 #include "db/Schema.h"
 #include "runtime/MessageText.h"
 
@@ -67,6 +69,7 @@ const SetupColumn kSetupColumns[] = {
     {"UsrMv", &ExperimentSetupRecord::UsrMv},
     {"EnvMv", &ExperimentSetupRecord::EnvMv},
     {"OrdersDueOnce", &ExperimentSetupRecord::OrdersDueOnce},
+    {"Language", &ExperimentSetupRecord::Language},
 };
 
 // A column of tblSetup that files of earlier programs lack.
@@ -152,6 +155,19 @@ QStringList ReadVersions(Run& run) {
         }
         return versions;
     });
+}
+
+QStringList ReadLanguages(db::Connection& connection) {
+    bool hasLanguage = false;
+    for (const db::ColumnInfo& column : connection.tableColumns(QStringLiteral("tblSetup")))
+        hasLanguage =
+            hasLanguage || column.name.compare(QLatin1String("Language"), Qt::CaseInsensitive) == 0;
+    QStringList languages;
+    db::Statement select =
+        connection.prepare(hasLanguage ? QStringLiteral("SELECT Language FROM tblSetup")
+                                       : QStringLiteral("SELECT NULL FROM tblSetup"));
+    while (select.step()) languages << config::LanguageCode(config::ReadText(select.value(0)));
+    return languages;
 }
 
 void LoadSetup(Run& run) {

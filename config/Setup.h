@@ -11,9 +11,18 @@
 #include "config/ConfigError.h"
 #include "core/RunRecord.h"
 
+namespace db {
+class Connection;
+}
+
 // The Version of every row of tblSetup in ascending order, duplicates as often as they
 // occur; empty when the table is.
 QStringList ReadVersions(Run& run);
+
+// The language code of every row of tblSetup (config::LanguageCode of its Language cell), read
+// on a connection of its own before anything asks the user; a file made before the column
+// existed speaks English.
+QStringList ReadLanguages(db::Connection& connection);
 
 // Reads the first tblSetup row whose Version equals run.state.Version into run.setup
 // and sets AfterEveryNTrials to 1. On a ConfigError run.setup is left as it was.

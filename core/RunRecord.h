@@ -63,6 +63,7 @@ struct ExperimentSetupRecord {
     double TimeBetweenEnvTries = 0;
     std::int32_t UsrMv = 0;
     std::int32_t EnvMv = 0;
+    QString Language;  // as the cell holds it: a code of config::LanguageCodes, empty for English
 };
 
 // Each order falls due once, in the first period whose delay reaches back to it: always on a

@@ -1,5 +1,7 @@
 #include "core/Shutdown.h"
 
+#include <QCoreApplication>
+
 #include "core/Rounding.h"
 #include "core/RunRecord.h"
 #include "runtime/NumberText.h"
@@ -42,10 +44,11 @@ QString EarningsMessage(const Run& run) {
 }
 
 QString EarningsMessage(double totBonus) {
-    return QStringLiteral("The game is over and you have earned ") + EarningsFigure(totBonus) +
-           QStringLiteral(
-               " dollars. Thank you for your participation. Please call the experimenter for "
-               "further instructions.");
+    return QCoreApplication::translate("EndProgram",
+                                       "The game is over and you have earned %1 dollars. Thank "
+                                       "you for your participation. Please call the "
+                                       "experimenter for further instructions.")
+        .arg(EarningsFigure(totBonus));
 }
 
 void EndProgram(Run& run) {

@@ -94,6 +94,9 @@ TableDef SetupTable() {
                           "back to it; empty or FALSE: a change of delay re-aims the due period, "
                           "so a rise delivers orders again and a fall skips them (clock-paced "
                           "versions always fall due once)")),
+            // Files made before it have no such column and speak English.
+            Optional({"Language", T::Text,
+                      "language of the participant's screens: en, de, es, fr or zh; empty: en"}),
         },
         {}};
 }

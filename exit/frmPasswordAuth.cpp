@@ -23,11 +23,11 @@ void Place(QWidget& control, double left, double top, double width, double heigh
 }
 
 QString UncheckedMessage(const QString& reason) {
-    return QStringLiteral("The password could not be checked: %1.").arg(reason);
+    return frmPasswordAuth::tr("The password could not be checked: %1.").arg(reason);
 }
 
 QString DatabaseReported(const db::Error& error) {
-    return QStringLiteral("the database reported error %1 (%2)")
+    return frmPasswordAuth::tr("the database reported error %1 (%2)")
         .arg(error.number())
         .arg(error.description());
 }
@@ -36,21 +36,21 @@ QString DatabaseReported(const db::Error& error) {
 
 frmPasswordAuth::frmPasswordAuth(Run& run, QWidget* owner) : QWidget(owner, Qt::Dialog), run_(run) {
     setObjectName(QStringLiteral("frmPasswordAuth"));
-    setWindowTitle(QStringLiteral("Authentication"));
+    setWindowTitle(tr("Authentication"));
     setFixedSize(ui::TwipsToPixelsX(kClientWidth), ui::TwipsToPixelsY(kClientHeight));
 
-    Label1.setText(QStringLiteral("Username"));
+    Label1.setText(tr("Username"));
     Place(Label1, 240, 600, 1815, 375, true);
     Place(txtUsername, 2280, 600, 1935, 495, false);
-    Label2.setText(QStringLiteral("Password"));
+    Label2.setText(tr("Password"));
     Place(Label2, 240, 1560, 1815, 375, true);
     Place(txtPassword, 2280, 1560, 1935, 495, false);
     txtPassword.setEchoMode(QLineEdit::Password);
     // One "*" for every character, whatever the style's own mask character is.
     txtPassword.setStyleSheet(QStringLiteral("lineedit-password-character: 42;"));
-    Command1.setText(QStringLiteral("Exit Application"));
+    Command1.setText(tr("Exit Application"));
     Place(Command1, 240, 2400, 2175, 495, true);
-    Command2.setText(QStringLiteral("Cancel"));
+    Command2.setText(tr("Cancel"));
     Place(Command2, 2640, 2400, 1575, 495, true);
     setTabOrder(&txtUsername, &txtPassword);
     setTabOrder(&txtPassword, &Command1);
@@ -85,11 +85,11 @@ void frmPasswordAuth::Form_Activate() {
 
 void frmPasswordAuth::Command1_Click() {
     if (txtUsername.text().isEmpty()) {
-        runtime::MsgBox(QStringLiteral("Please enter Username"));
+        runtime::MsgBox(tr("Please enter Username"));
         return;
     }
     if (txtPassword.text().isEmpty()) {
-        runtime::MsgBox(QStringLiteral("Please enter Password"));
+        runtime::MsgBox(tr("Please enter Password"));
         return;
     }
     // Unverified is refused: the experiment goes on and the experimenter may try again.
@@ -109,9 +109,8 @@ void frmPasswordAuth::Command1_Click() {
         run_.state.ExitAuthorised = true;
         EndProgram(run_);
     }
-    runtime::MsgBox(QStringLiteral("Username or Password is incorrect. Please try again"),
-                    runtime::vbOKOnly + runtime::vbExclamation,
-                    QStringLiteral("Password Incorrect"));
+    runtime::MsgBox(tr("Username or Password is incorrect. Please try again"),
+                    runtime::vbOKOnly + runtime::vbExclamation, tr("Password Incorrect"));
     ClearBoxes();
     txtUsername.setFocus();
 }

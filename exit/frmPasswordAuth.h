@@ -3,6 +3,7 @@
 // leave the experiment. An accepted pair ends the program at once, without the earnings
 // message; Cancel returns to the experiment.
 
+#include <QCoreApplication>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
@@ -11,6 +12,8 @@
 #include "core/RunRecord.h"
 
 class frmPasswordAuth : public QWidget {
+    Q_DECLARE_TR_FUNCTIONS(frmPasswordAuth)
+
   public:
     // The client area in twips.
     static constexpr double kClientWidth = 4680;

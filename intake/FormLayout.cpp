@@ -3,6 +3,7 @@
 #include <QGuiApplication>
 #include <QScreen>
 #include <algorithm>
+#include <climits>
 
 #include "ui/Twips.h"
 
@@ -40,6 +41,28 @@ void ScaleOptionMark(QWidget& option) {
     const int side = std::max(13, option.fontInfo().pixelSize() * 2 / 3);
     option.setStyleSheet(
         QStringLiteral("QRadioButton::indicator { width: %1px; height: %1px; }").arg(side));
+}
+
+int CaptionMargin() {
+    return ui::TwipsToPixelsX(120);
+}
+
+void WidenLeftToCaption(QLabel& label, int leftLimit) {
+    const int frame = label.width() - label.contentsRect().width();
+    const int needed =
+        label.fontMetrics()
+            .boundingRect(QRect(0, 0, INT_MAX / 2, INT_MAX / 2), label.alignment(), label.text())
+            .width() +
+        frame;
+    const int growth = std::clamp(needed - label.width(), 0, std::max(0, label.x() - leftLimit));
+    label.setGeometry(label.x() - growth, label.y(), label.width() + growth, label.height());
+}
+
+void WidenOptionToCaption(QWidget& option, int leftLimit, int rightLimit) {
+    const int wanted = std::min(option.sizeHint().width(), rightLimit - leftLimit);
+    if (wanted <= option.width()) return;
+    const int left = std::max(leftLimit, std::min(option.x(), rightLimit - wanted));
+    option.setGeometry(left, option.y(), wanted, option.height());
 }
 
 void MakeBold(QWidget& control) {

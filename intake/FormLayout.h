@@ -26,4 +26,13 @@ void ScaleOptionMark(QWidget& option);
 // A button or other control drawn in the bold face of the form's font.
 void MakeBold(QWidget& control);
 
+// A caption longer than its design width (some languages need more room) widens its control
+// within the limits: a label to the left, so that it stays beside its box; an option button to
+// the right and, at the right limit, moves to the left.
+void WidenLeftToCaption(QLabel& label, int leftLimit);
+void WidenOptionToCaption(QWidget& option, int leftLimit, int rightLimit);
+
+// How near a widened caption may come to the form's edge or the control before it, in pixels.
+int CaptionMargin();
+
 }  // namespace intake

@@ -1,5 +1,6 @@
 #include "intake/Subjects.h"
 
+#include <QCoreApplication>
 #include <memory>
 #include <optional>
 
@@ -88,7 +89,8 @@ bool RecordDemographics(Run& run, const Demographics& subject) {
 }
 
 QString RegisteredMeanwhileMessage(const Run& run) {
-    return QStringLiteral(
+    return QCoreApplication::translate(
+               "frmNewSubject",
                "The name %1 was registered in version %2 on another station a moment ago. Two "
                "participants cannot share a name.\r\nPlease choose another name, or call the "
                "experimenter.")

@@ -32,15 +32,14 @@ constexpr QRect kNameBoxTwips(1080, 360, 2895, 375);
 constexpr QRect kVersionBoxTwips(5280, 360, 855, 420);
 
 QString NoVersionsMessage(const Run& run) {
-    return QStringLiteral(
+    return frmLogin::tr(
                "No version of the experiment is set up: the table tblSetup of the experiment "
-               "database is empty.\r\n") +
-           db::LocationForMessages(DatabasePath(run)) +
-           QStringLiteral("\r\nPlease call the experimenter.");
+               "database is empty.\r\n%1\r\nPlease call the experimenter.")
+        .arg(db::LocationForMessages(DatabasePath(run)));
 }
 
 QString UnreadableRunMessage(const Run& run, const runtime::RuntimeError& error) {
-    return QStringLiteral(
+    return frmLogin::tr(
                "The records of %1 in version %2 cannot be read, so the run can neither "
                "continue nor start again under this name.\r\nError %3: %4\r\nPlease "
                "call the experimenter.")
@@ -52,24 +51,26 @@ QString UnreadableRunMessage(const Run& run, const runtime::RuntimeError& error)
 }  // namespace
 
 frmLogin::frmLogin(Run& run) : run_(run) {
-    intake::SetUpForm(*this, QStringLiteral("frmLogin"), QStringLiteral("Welcome"), 6375, 1725);
-    intake::SetUpLabel(lblLogin, QStringLiteral("Login: "));
+    intake::SetUpForm(*this, QStringLiteral("frmLogin"), tr("Welcome"), 6375, 1725);
+    intake::SetUpLabel(lblLogin, tr("Login: "));
     intake::Place(lblLogin, 360, 360, 735, 375);
+    intake::WidenLeftToCaption(lblLogin, intake::CaptionMargin());
     intake::Place(txtName, kNameBoxTwips.x(), kNameBoxTwips.y(), kNameBoxTwips.width(),
                   kNameBoxTwips.height());
-    intake::SetUpLabel(lblVersion, QStringLiteral("Version:"));
+    intake::SetUpLabel(lblVersion, tr("Version:"));
     intake::Place(lblVersion, 4320, 360, 975, 375);
+    intake::WidenLeftToCaption(lblVersion, txtName.geometry().right() + intake::CaptionMargin());
     cboVersion.setEditable(true);
     // The box takes what is typed as it is: no completion, and Enter adds nothing to the list.
     cboVersion.setCompleter(nullptr);
     cboVersion.setInsertPolicy(QComboBox::NoInsert);
     intake::Place(cboVersion, kVersionBoxTwips.x(), kVersionBoxTwips.y(), kVersionBoxTwips.width(),
                   kVersionBoxTwips.height());
-    cmdStart.setText(QStringLiteral("Start"));
+    cmdStart.setText(tr("Start"));
     intake::MakeBold(cmdStart);
     cmdStart.setEnabled(false);
     intake::Place(cmdStart, 1200, 960, 1815, 495);
-    cmdQuit.setText(QStringLiteral("Quit"));
+    cmdQuit.setText(tr("Quit"));
     intake::Place(cmdQuit, 3360, 960, 1815, 495);
     setTabOrder(&txtName, &cboVersion);
     setTabOrder(&cboVersion, &cmdStart);
@@ -256,10 +257,9 @@ void frmLogin::OfferContinuation() {
         EndProgram(run_);
     }
     if (!ClaimForThisStation()) return;
-    const int answer = runtime::MsgBox(
-        QStringLiteral("Continue with Trial #") + QString::number(run_.state.CurrentTrial + 1),
-        runtime::vbYesNo,
-        QStringLiteral("Login ") + run_.state.SubjectName + QStringLiteral(" already used"));
+    const int answer =
+        runtime::MsgBox(tr("Continue with Trial #%1").arg(run_.state.CurrentTrial + 1),
+                        runtime::vbYesNo, tr("Login %1 already used").arg(run_.state.SubjectName));
     if (answer == runtime::vbYes) {
         Accept();
     } else {

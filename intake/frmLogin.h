@@ -4,6 +4,7 @@
 // returning one to continue where the event log stopped.
 
 #include <QComboBox>
+#include <QCoreApplication>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
@@ -12,6 +13,8 @@
 #include "core/RunRecord.h"
 
 class frmLogin : public QWidget {
+    Q_DECLARE_TR_FUNCTIONS(frmLogin)
+
   public:
     explicit frmLogin(Run& run);
     ~frmLogin() override;

@@ -27,60 +27,74 @@ bool IsAgeText(const QString& text) {
 
 const QStringList& Majors() {
     static const QStringList majors{
-        "Architecture",
-        "Art",
-        "Biological Sciences",
-        "Business",
-        "Chemical Engineering",
-        "Chemistry",
-        "Civil & Environmental Engineering",
-        "Computer Science",
-        "Design",
-        "Drama",
-        "Economics",
-        "Electrical & Computer Engineering",
-        "Engineering & Public Policy",
-        "English",
-        "History",
-        "Industrial Management",
-        "Materials Science & Engineering",
-        "Mathematical Sciences",
-        "Mechanical Engineering",
-        "Music",
-        "Modern Languages",
-        "Philosophy",
-        "Physics",
-        "Psychology",
-        "Social & Decision Sciences",
-        "Statistics",
-        "Other",
+        QT_TRANSLATE_NOOP("frmNewSubject", "Architecture"),
+        QT_TRANSLATE_NOOP("frmNewSubject", "Art"),
+        QT_TRANSLATE_NOOP("frmNewSubject", "Biological Sciences"),
+        QT_TRANSLATE_NOOP("frmNewSubject", "Business"),
+        QT_TRANSLATE_NOOP("frmNewSubject", "Chemical Engineering"),
+        QT_TRANSLATE_NOOP("frmNewSubject", "Chemistry"),
+        QT_TRANSLATE_NOOP("frmNewSubject", "Civil & Environmental Engineering"),
+        QT_TRANSLATE_NOOP("frmNewSubject", "Computer Science"),
+        QT_TRANSLATE_NOOP("frmNewSubject", "Design"),
+        QT_TRANSLATE_NOOP("frmNewSubject", "Drama"),
+        QT_TRANSLATE_NOOP("frmNewSubject", "Economics"),
+        QT_TRANSLATE_NOOP("frmNewSubject", "Electrical & Computer Engineering"),
+        QT_TRANSLATE_NOOP("frmNewSubject", "Engineering & Public Policy"),
+        QT_TRANSLATE_NOOP("frmNewSubject", "English"),
+        QT_TRANSLATE_NOOP("frmNewSubject", "History"),
+        QT_TRANSLATE_NOOP("frmNewSubject", "Industrial Management"),
+        QT_TRANSLATE_NOOP("frmNewSubject", "Materials Science & Engineering"),
+        QT_TRANSLATE_NOOP("frmNewSubject", "Mathematical Sciences"),
+        QT_TRANSLATE_NOOP("frmNewSubject", "Mechanical Engineering"),
+        QT_TRANSLATE_NOOP("frmNewSubject", "Music"),
+        QT_TRANSLATE_NOOP("frmNewSubject", "Modern Languages"),
+        QT_TRANSLATE_NOOP("frmNewSubject", "Philosophy"),
+        QT_TRANSLATE_NOOP("frmNewSubject", "Physics"),
+        QT_TRANSLATE_NOOP("frmNewSubject", "Psychology"),
+        QT_TRANSLATE_NOOP("frmNewSubject", "Social & Decision Sciences"),
+        QT_TRANSLATE_NOOP("frmNewSubject", "Statistics"),
+        QT_TRANSLATE_NOOP("frmNewSubject", "Other"),
     };
     return majors;
 }
 
+QString ShownMajor(const QString& major) {
+    return frmNewSubject::tr(major.toUtf8().constData());
+}
+
+QString RecordedMajor(const QString& shown) {
+    for (const QString& major : Majors())
+        if (shown == ShownMajor(major)) return major;
+    return shown;
+}
+
 frmNewSubject::frmNewSubject(Run& run) : run_(run) {
-    intake::SetUpForm(*this, QStringLiteral("frmNewSubject"), QStringLiteral("Subject Info: "),
-                      5055, 2550);
-    intake::SetUpLabel(tagAge, QStringLiteral("Age:"));
+    intake::SetUpForm(*this, QStringLiteral("frmNewSubject"), tr("Subject Info: "), 5055, 2550);
+    intake::SetUpLabel(tagAge, tr("Age:"));
     intake::Place(tagAge, 360, 480, 615, 375);
+    intake::WidenLeftToCaption(tagAge, intake::CaptionMargin());
     intake::Place(txtAge, 960, 480, 615, 390);
-    fraGender.setTitle(QStringLiteral("Gender"));
+    fraGender.setTitle(tr("Gender"));
     intake::Place(fraGender, 1800, 240, 2895, 735);
-    optFemale.setText(QStringLiteral("Female"));
+    optFemale.setText(tr("Female"));
     intake::Place(optFemale, 240, 360, 1215, 270);
-    optMale.setText(QStringLiteral("Male"));
+    optMale.setText(tr("Male"));
     intake::Place(optMale, 1800, 360, 855, 270);
     intake::ScaleOptionMark(optFemale);
     intake::ScaleOptionMark(optMale);
+    intake::WidenOptionToCaption(optFemale, optFemale.x(), optMale.x() - intake::CaptionMargin());
+    intake::WidenOptionToCaption(
+        optMale, optFemale.x() + optFemale.sizeHint().width() + intake::CaptionMargin(),
+        fraGender.contentsRect().right());
     cboMajor.setEditable(true);
     cboMajor.setCompleter(nullptr);
     cboMajor.setInsertPolicy(QComboBox::NoInsert);
     intake::Place(cboMajor, 360, 1080, 4335, 390);
-    btnBegin.setText(QStringLiteral("Begin"));
+    btnBegin.setText(tr("Begin"));
     intake::MakeBold(btnBegin);
     btnBegin.setEnabled(false);
     intake::Place(btnBegin, 360, 1680, 2055, 495);
-    btnCancel.setText(QStringLiteral("Cancel"));
+    btnCancel.setText(tr("Cancel"));
     intake::Place(btnCancel, 2640, 1680, 2055, 495);
     setTabOrder(&txtAge, &optFemale);
     setTabOrder(&optFemale, &optMale);
@@ -110,9 +124,9 @@ frmNewSubject::frmNewSubject(Run& run) : run_(run) {
 }
 
 void frmNewSubject::Form_Load() {
-    cboMajor.addItems(Majors());
+    for (const QString& major : Majors()) cboMajor.addItem(ShownMajor(major));
     cboMajor.setCurrentIndex(-1);
-    cboMajor.setEditText(QStringLiteral("Major"));
+    cboMajor.setEditText(tr("Major"));
     setWindowTitle(windowTitle() + run_.state.SubjectName);
     // Setting the major's text above counts as a change; this undoes it.
     FieldFilled = {false, false, false};
@@ -166,7 +180,7 @@ void frmNewSubject::btnBegin_Click() {
         run_.setup.graphicalMode ? QStringLiteral("continuous") : QStringLiteral("discrete");
     Registered = RecordDemographics(
         run_, Demographics{
-                  cboMajor.currentText(),
+                  RecordedMajor(cboMajor.currentText()),
                   optMale.isChecked() ? QStringLiteral("Male") : QStringLiteral("Female"),
                   runtime::LeadingNumber(txtAge.text()),
               });

@@ -3,6 +3,7 @@
 // (datSubject) and reports the registration through Registered; Cancel returns to the login.
 
 #include <QComboBox>
+#include <QCoreApplication>
 #include <QGroupBox>
 #include <QLabel>
 #include <QLineEdit>
@@ -14,6 +15,8 @@
 #include "core/RunRecord.h"
 
 class frmNewSubject : public QWidget {
+    Q_DECLARE_TR_FUNCTIONS(frmNewSubject)
+
   public:
     explicit frmNewSubject(Run& run);
 
@@ -51,5 +54,13 @@ class frmNewSubject : public QWidget {
 // age from 1 to 999 in digits.
 bool IsAgeText(const QString& text);
 
-// The majors offered, in their order.
+// The majors offered, in their order, as recorded (in English).
 const QStringList& Majors();
+
+// A major of the list as the screen shows it, in the screen's language.
+QString ShownMajor(const QString& major);
+
+// What is recorded for the major box's text: a major of the list as shown in the screen's
+// language is recorded in English, so that data of labs in any language reads alike; a major
+// typed in is recorded as typed.
+QString RecordedMajor(const QString& shown);

@@ -1,5 +1,6 @@
 #include "recording/RunClaim.h"
 
+#include <QCoreApplication>
 #include <QSysInfo>
 #include <QTimer>
 #include <QUuid>
@@ -160,7 +161,8 @@ void RefreshRunClaim(const Run& run) {
 }
 
 QString RunHeldMessage(const Run& run, const RunHolder& holder) {
-    return QStringLiteral(
+    return QCoreApplication::translate(
+               "RunClaim",
                "%1 is playing version %2 on station %3 (last seen at %4). A participant "
                "plays on one station at a time.\r\nIf that station has stopped, the run can "
                "continue here %5 seconds after it was last seen.\r\nPlease call the "

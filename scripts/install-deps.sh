@@ -10,7 +10,8 @@ packages=(
   postgresql-15 libpq-dev
   libgtest-dev libbenchmark-dev
   xvfb xdotool x11-utils imagemagick libx11-dev
-  fonts-liberation fonts-dejavu-core
+  fonts-liberation fonts-dejavu-core fonts-noto-cjk
+  qt6-l10n-tools
   dpkg-dev file desktop-file-utils man-db
   poppler-utils
 )

@@ -42,8 +42,8 @@ LabelLook DarkReadout() {
 }
 
 // Pipe and door names.
-LabelLook SmallName(const char* caption) {
-    return {.caption = QString::fromLatin1(caption), .points = 8.25, .visible = false};
+LabelLook SmallName(const QString& caption) {
+    return {.caption = caption, .points = 8.25, .visible = false};
 }
 
 void Design(QWidget& form, ui::Label& label, double left, double top, double width, double height,
@@ -156,12 +156,11 @@ void frmHydrovat::ScaleToScreen() {
 void frmHydrovat::BuildTopBand() {
     const LabelLook counter{
         .justify = ui::Label::Center, .fore = kYellow, .back = kBlack, .visible = false};
-    Design(
-        *this, lblTimePeriod, 720, 240, 1695, 375,
-        {.caption = QStringLiteral("Time Period"), .justify = ui::Label::Center, .visible = false});
+    Design(*this, lblTimePeriod, 720, 240, 1695, 375,
+           {.caption = tr("Time Period"), .justify = ui::Label::Center, .visible = false});
     Design(*this, lblCurrTimePeriod, 2640, 240, 1215, 375, counter);
     Design(*this, lblOf, 3840, 240, 495, 375,
-           {.caption = QStringLiteral("of"), .justify = ui::Label::Center, .visible = false});
+           {.caption = tr("of"), .justify = ui::Label::Center, .visible = false});
     Design(*this, lblTotTimePeriod, 4440, 240, 1215, 375, counter);
 
     Design(*this, lblInFlowStatusEnv, 5760, 360, 3255, 615, {});
@@ -192,8 +191,7 @@ void frmHydrovat::BuildTankArea() {
     }
     Design(*this, lblUnits, 480, 4200, 1215, 375, {.visible = false});
     Design(*this, lineGoal, 1800, 4440, 13440, 4440, {.color = kRed, .width = 3});
-    Design(*this, lblGoal, 13560, 4320, 495, 255,
-           {.caption = QStringLiteral("Goal"), .points = 8.25});
+    Design(*this, lblGoal, 13560, 4320, 495, 255, {.caption = tr("Goal"), .points = 8.25});
 }
 
 void frmHydrovat::BuildPipes() {
@@ -214,10 +212,10 @@ void frmHydrovat::BuildPipes() {
     Design(*this, PipeBorder[6], 12240, 5760, 13320, 5760, wall);
     Design(*this, PipeBorder[7], 12240, 5640, 13320, 5640, wall);
 
-    Design(*this, lblUser[0], 2520, 1560, 975, 255, SmallName("User Inflow"));
-    Design(*this, lblEnvironment[0], 3720, 1560, 1695, 255, SmallName("Environment Inflow"));
-    Design(*this, lblUser[1], 13440, 6120, 1335, 255, SmallName("User Outflow"));
-    Design(*this, lblEnvironment[1], 13440, 5640, 1815, 255, SmallName("Environment Outflow"));
+    Design(*this, lblUser[0], 2520, 1560, 975, 255, SmallName(tr("User Inflow")));
+    Design(*this, lblEnvironment[0], 3720, 1560, 1695, 255, SmallName(tr("Environment Inflow")));
+    Design(*this, lblUser[1], 13440, 6120, 1335, 255, SmallName(tr("User Outflow")));
+    Design(*this, lblEnvironment[1], 13440, 5640, 1815, 255, SmallName(tr("Environment Outflow")));
 
     Design(*this, lblUsrInCon, 1560, 1920, 1215, 615, DarkReadout());
     Design(*this, lblEnvInCon, 4800, 1920, 1215, 615, DarkReadout());
@@ -230,10 +228,10 @@ void frmHydrovat::BuildStoreArea() {
     Picture1.Move(2880, 2760, 9375, 3615);
     Picture1.setVisible(false);
 
-    Design(*this, lblUser[3], 2760, 1560, 975, 255, SmallName("User Inflow"));
-    Design(*this, lblEnvironment[3], 3960, 1560, 1695, 255, SmallName("Environment Inflow"));
-    Design(*this, lblUser[2], 12480, 4440, 1335, 255, SmallName("User Outflow"));
-    Design(*this, lblEnvironment[2], 12480, 6600, 1815, 255, SmallName("Environment Outflow"));
+    Design(*this, lblUser[3], 2760, 1560, 975, 255, SmallName(tr("User Inflow")));
+    Design(*this, lblEnvironment[3], 3960, 1560, 1695, 255, SmallName(tr("Environment Inflow")));
+    Design(*this, lblUser[2], 12480, 4440, 1335, 255, SmallName(tr("User Outflow")));
+    Design(*this, lblEnvironment[2], 12480, 6600, 1815, 255, SmallName(tr("Environment Outflow")));
 
     Design(*this, lblUserInput[1], 2760, 1920, 1095, 735, DarkReadout());
     Design(*this, lblEnvInput[1], 3960, 1920, 1095, 735, DarkReadout());
@@ -256,9 +254,7 @@ void frmHydrovat::BuildStoreArea() {
             .fore = kDarkRed,
             .points = 13.5});
     Design(*this, lblStore, 6720, 6480, 2175, 375,
-           {.caption = QStringLiteral("Department Store"),
-            .justify = ui::Label::Center,
-            .visible = false});
+           {.caption = tr("Department Store"), .justify = ui::Label::Center, .visible = false});
 
     Design(*this, Line2, 3240, 2640, 3240, 2760, {});
     Design(*this, Line3, 4560, 2640, 4560, 2760, {});
@@ -271,7 +267,7 @@ void frmHydrovat::BuildStoreArea() {
 }
 
 void frmHydrovat::BuildDecisionArea() {
-    const LabelLook prompt{.caption = QStringLiteral("Make Decision->")};
+    const LabelLook prompt{.caption = tr("Make Decision->")};
     Design(*this, lblDecision[0], 720, 6960, 2175, 375, prompt);
     Design(*this, lblInFlow[1], 3360, 6960, 5175, 375, {});
     PlaceTwips(*this, txtUsrInflowVal, 8760, 6960, 975, 420);
@@ -279,22 +275,22 @@ void frmHydrovat::BuildDecisionArea() {
     Design(*this, lblOutflow, 3360, 7680, 5295, 375, {});
     PlaceTwips(*this, txtUsrOutflowVal, 8760, 7680, 975, 420);
     PlaceTwips(*this, cmdNextTrial, 10200, 7680, 1455, 495);
-    cmdNextTrial.setText(QStringLiteral("Submit"));
+    cmdNextTrial.setText(tr("Submit"));
     cmdNextTrial.setDefault(true);
 
     Design(*this, lblCurrBonus, 3360, 8400, 4695, 375,
-           {.caption = QStringLiteral("Current bonus for the time period is:")});
+           {.caption = tr("Current bonus for the time period is:")});
     Design(*this, lblCurrBonusVal, 9120, 8400, 975, 375, {});
     Design(*this, lblDollar[0], 10320, 8400, 255, 255, {.caption = QStringLiteral("$")});
     Design(*this, lblAccuBonus, 3360, 8880, 4815, 375,
-           {.caption = QStringLiteral("Total money to be paid at the end:")});
+           {.caption = tr("Total money to be paid at the end:")});
     Design(*this, lblAccuBonusVal, 9120, 9000, 975, 255, {});
     Design(*this, lblDollar[1], 10320, 9000, 255, 255, {.caption = QStringLiteral("$")});
     Design(*this, lblBackOrder, 10920, 8280, 2655, 495,
-           {.caption = QStringLiteral("Back Order (Gallons):"), .visible = false});
+           {.caption = tr("Back Order (Gallons):"), .visible = false});
     Design(*this, lblBackOrderVal, 13800, 8280, 1455, 495, {.fore = kBlue, .visible = false});
     Design(*this, lblForwardOrder, 10920, 9000, 2655, 495,
-           {.caption = QStringLiteral("Dch Order (Gallons):"), .visible = false});
+           {.caption = tr("Dch Order (Gallons):"), .visible = false});
     Design(*this, lblForwardOrderVal, 13800, 9000, 1455, 495, {.fore = kBlue, .visible = false});
 }
 
@@ -335,19 +331,15 @@ void frmHydrovat::ShowRunCounters() {
 
 void frmHydrovat::ShowCaptions() {
     const QString& units = run_.setup.YUnits;
-    lblInFlowStatusEnv.setCaption(QStringLiteral("Env InFlow(") + units +
-                                  QStringLiteral("/Hour):"));
-    lblOutFlowStatusEnv.setCaption(QStringLiteral("Env OutFlow(") + units +
-                                   QStringLiteral("/Hour):"));
-    lblInFlowStatus.setCaption(QStringLiteral("UserInFlow(") + units + QStringLiteral("/Hour):"));
-    lblOutFlowStatus.setCaption(QStringLiteral("UserOutFlow(") + units + QStringLiteral("/Hour):"));
-    lblGoalStatus.setCaption(QStringLiteral("Goal(") + units + QStringLiteral("):"));
+    lblInFlowStatusEnv.setCaption(tr("Env InFlow(%1/Hour):").arg(units));
+    lblOutFlowStatusEnv.setCaption(tr("Env OutFlow(%1/Hour):").arg(units));
+    lblInFlowStatus.setCaption(tr("UserInFlow(%1/Hour):").arg(units));
+    lblOutFlowStatus.setCaption(tr("UserOutFlow(%1/Hour):").arg(units));
+    lblGoalStatus.setCaption(tr("Goal(%1):").arg(units));
     lblAmountStatus.setCaption(
-        (run_.setup.graphicalMode ? QStringLiteral("Amount in Tank(") : QStringLiteral("Amount(")) +
-        units + QStringLiteral("):"));
-    lblInFlow[1].setCaption(QStringLiteral("Enter the Inflow(") + units +
-                            QStringLiteral("/Hour):"));
-    lblOutflow.setCaption(QStringLiteral("Enter the Outflow(") + units + QStringLiteral("/Hour):"));
+        (run_.setup.graphicalMode ? tr("Amount in Tank(%1):") : tr("Amount(%1):")).arg(units));
+    lblInFlow[1].setCaption(tr("Enter the Inflow(%1/Hour):").arg(units));
+    lblOutflow.setCaption(tr("Enter the Outflow(%1/Hour):").arg(units));
 }
 
 void frmHydrovat::DrawFirstPicture() {

@@ -147,6 +147,12 @@ INSTANTIATE_TEST_SUITE_P(
                {"tblScenarios", 5, "Trial",
                 "Environment scenario 1 in tblScenarios: Trial is 40, outside the range 0 to 31 "
                 "(MaxNumberOfAScenarioType + 1)."}},
+        Broken{"AnUnknownLanguage",
+               "UPDATE tblSetup SET Language = 'cn' WHERE Version = 'StoreT'",
+               {"tblSetup", 4, "Language",
+                "Version 'StoreT' in tblSetup: Language is 'cn'; the screens speak en (English), "
+                "de (German), es (Spanish), fr (French) or zh (Chinese), and an empty cell means "
+                "en."}},
         Broken{"TooManyMarks",
                "UPDATE tblSetup SET numMarks = 11 WHERE Version = 'TankP'",
                {"tblSetup", 1, "numMarks",

@@ -308,6 +308,14 @@ INSTANTIATE_TEST_SUITE_P(
                       "in.csv:3: column MaxTrial: Version 'Long' in tblSetup: MaxTrial is 40, but "
                       "MaxNumberOfAScenarioType (30) gives environment rates only up to period "
                       "31."},
+        RefusedImport{"AnUnknownLanguage",
+                      "tblSetup",
+                      {},
+                      {{{"Version", "New"}, {"Language", "Deutsch"}}},
+                      false,
+                      "in.csv:2: column Language: Version 'New' in tblSetup: Language is "
+                      "'Deutsch'; the screens speak en (English), de (German), es (Spanish), fr "
+                      "(French) or zh (Chinese), and an empty cell means en."},
         RefusedImport{"DelayBelowOnePeriod",
                       "tblDelayScenarios",
                       "DelayScenario,inflowDelayValue,inflowDelayLength,outflowDelayValue,"

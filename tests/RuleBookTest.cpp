@@ -74,6 +74,14 @@ TEST(RuleBookTest, ASoundVersionHasNoFindings) {
     EXPECT_EQ(Texts(Version().judged()), "");
 }
 
+TEST(RuleBookTest, EveryShippedLanguageInAnyLetterCaseAndAnEmptyCellPass) {
+    for (const char* language : {"", "en", "de", "es", "fr", "zh", "DE", "Zh"}) {
+        Version version;
+        version.setup.setup.Language = QString::fromLatin1(language);
+        EXPECT_EQ(Texts(version.judged()), "") << language;
+    }
+}
+
 struct RuleCase {
     const char* name;
     std::function<void(Version&)> change;
@@ -135,6 +143,14 @@ INSTANTIATE_TEST_SUITE_P(
         RuleCase{"NoMarks", [](Version& v) { v.setup.setup.numMarks = 0; },
                  OnSetup(Severity::Refuses, "numMarks",
                          "numMarks is 0; the tank has room for 1 to 10 scale marks.")},
+        RuleCase{"AnUnknownLanguage", [](Version& v) { v.setup.setup.Language = "nl"; },
+                 OnSetup(Severity::Refuses, "Language",
+                         "Language is 'nl'; the screens speak en (English), de (German), es "
+                         "(Spanish), fr (French) or zh (Chinese), and an empty cell means en.")},
+        RuleCase{"ALanguageWithABlank", [](Version& v) { v.setup.setup.Language = "de "; },
+                 OnSetup(Severity::Refuses, "Language",
+                         "Language is 'de '; the screens speak en (English), de (German), es "
+                         "(Spanish), fr (French) or zh (Chinese), and an empty cell means en.")},
         RuleCase{"ElevenMarks", [](Version& v) { v.setup.setup.numMarks = 11; },
                  OnSetup(Severity::Refuses, "numMarks",
                          "numMarks is 11; the tank has room for 1 to 10 scale marks.")},

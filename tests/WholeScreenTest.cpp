@@ -2,8 +2,10 @@
 
 #include <QApplication>
 #include <QCloseEvent>
+#include <QFrame>
 #include <QKeyEvent>
 #include <QLineEdit>
+#include <QMessageBox>
 #include <QScreen>
 #include <QWindow>
 
@@ -62,13 +64,55 @@ TEST(WholeScreenTest, AScreenFormIsShownFramelessInTheMiddleAboveTheBackdrop) {
     EXPECT_EQ(form.windowHandle()->transientParent(), screen.backdrop().windowHandle());
 }
 
-TEST(WholeScreenTest, ADialogKeepsItsOwnPlaceAndFrame) {
+// No window manager places or frames a dialog: it is centred and draws a border of its own,
+// which passes clicks through to it.
+const QFrame* BorderOf(const QWidget& dialog) {
+    return dialog.findChild<const QFrame*>(QLatin1String(ui::kDialogBorderName),
+                                           Qt::FindDirectChildrenOnly);
+}
+
+TEST(WholeScreenTest, AFormShownAsADialogIsCentredWithABorderOfItsOwn) {
     ui::WholeScreen screen;
+    GuardedForm owner(true);
+    owner.show();
+    QWidget dialog(&owner, Qt::Dialog);
+    dialog.setGeometry(5, 7, 120, 80);
+    QLineEdit entry(&dialog);
+    dialog.show();
+    EXPECT_EQ(dialog.geometry().center(), ScreenArea().center());
+    EXPECT_EQ(dialog.size(), QSize(120, 80));
+    EXPECT_FALSE(Frameless(dialog));
+    const QFrame* border = BorderOf(dialog);
+    ASSERT_NE(border, nullptr);
+    EXPECT_EQ(border->geometry(), dialog.rect());
+    EXPECT_GE(border->lineWidth(), 2);
+    EXPECT_TRUE(border->testAttribute(Qt::WA_TransparentForMouseEvents));
+    // Above whatever the dialog holds, also after it grew.
+    EXPECT_EQ(dialog.children().last(), border);
+    dialog.resize(200, 100);
+    EXPECT_EQ(border->geometry(), dialog.rect());
+    dialog.hide();
+    dialog.show();
+    EXPECT_EQ(dialog.findChildren<QFrame*>(QLatin1String(ui::kDialogBorderName)).size(), 1);
+}
+
+TEST(WholeScreenTest, AMessageBoxIsCentredWithABorderOfItsOwn) {
+    ui::WholeScreen screen;
+    QMessageBox box(QMessageBox::NoIcon, "Title", "A question for the participant?",
+                    QMessageBox::Yes | QMessageBox::No);
+    box.show();
+    QApplication::processEvents();
+    EXPECT_LE((box.geometry().center() - ScreenArea().center()).manhattanLength(), 2);
+    ASSERT_NE(BorderOf(box), nullptr);
+    EXPECT_EQ(BorderOf(box)->geometry(), box.rect());
+}
+
+TEST(WholeScreenTest, WindowedDialogsHaveNoBorderOfTheirOwn) {
     QWidget dialog(nullptr, Qt::Dialog);
     dialog.setGeometry(5, 7, 120, 80);
     dialog.show();
     EXPECT_EQ(dialog.geometry(), QRect(5, 7, 120, 80));
-    EXPECT_FALSE(Frameless(dialog));
+    EXPECT_EQ(BorderOf(dialog), nullptr);
 }
 
 TEST(WholeScreenTest, WindowedFormsAreLeftAsTheyAre) {

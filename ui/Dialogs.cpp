@@ -1,5 +1,7 @@
 #include "ui/Dialogs.h"
 
+#include <QAbstractButton>
+#include <QCoreApplication>
 #include <QEvent>
 #include <QEventLoop>
 #include <QMessageBox>
@@ -63,6 +65,13 @@ int RealDialogs::messageBox(const runtime::MessageBoxRequest& request) {
     QMessageBox box(IconOf(request), request.title, shownText,
                     request.isYesNo() ? (QMessageBox::Yes | QMessageBox::No) : QMessageBox::Ok);
     box.setTextFormat(Qt::PlainText);
+    // The buttons speak the screens' language; Qt's own texts are English only here.
+    if (request.isYesNo()) {
+        box.button(QMessageBox::Yes)->setText(QCoreApplication::translate("MessageBox", "&Yes"));
+        box.button(QMessageBox::No)->setText(QCoreApplication::translate("MessageBox", "&No"));
+    } else {
+        box.button(QMessageBox::Ok)->setText(QCoreApplication::translate("MessageBox", "OK"));
+    }
     // The boxes follow the screen's scale, as the forms do, so they read as easily.
     box.setFont(DesignFont(kMessageBoxPoints, false));
     int clicked = QMessageBox::NoButton;

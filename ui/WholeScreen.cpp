@@ -2,6 +2,8 @@
 
 #include <QApplication>
 #include <QCloseEvent>
+#include <QDialog>
+#include <QFrame>
 #include <QKeyEvent>
 #include <QScreen>
 #include <QWindow>
@@ -11,6 +13,35 @@ namespace ui {
 namespace {
 
 const QColor kBackdrop(64, 64, 64);
+constexpr int kDialogBorderWidth = 3;
+
+// A border drawn over the dialog's edge; clicks pass through it to the dialog.
+class DialogBorder : public QFrame {
+  public:
+    explicit DialogBorder(QWidget& dialog) : QFrame(&dialog) {
+        setObjectName(QLatin1String(kDialogBorderName));
+        setAttribute(Qt::WA_TransparentForMouseEvents);
+        setFrameStyle(QFrame::Box | QFrame::Plain);
+        setLineWidth(kDialogBorderWidth);
+        QPalette colours = palette();
+        colours.setColor(QPalette::WindowText, Qt::black);
+        setPalette(colours);
+        dialog.installEventFilter(this);
+        follow(dialog);
+    }
+
+    bool eventFilter(QObject* watched, QEvent* event) override {
+        if (event->type() == QEvent::Resize || event->type() == QEvent::ChildAdded)
+            follow(static_cast<QWidget&>(*watched));
+        return false;
+    }
+
+  private:
+    void follow(const QWidget& dialog) {
+        setGeometry(dialog.rect());
+        raise();
+    }
+};
 
 bool IsCloseKey(const QEvent& event) {
     if (event.type() != QEvent::KeyPress) return false;
@@ -28,6 +59,10 @@ QRect ScreenArea() {
 bool IsScreenForm(const QWidget& window) {
     return window.isWindow() &&
            (window.windowType() == Qt::Window || window.windowType() == Qt::SplashScreen);
+}
+
+bool IsDialog(const QWidget& window) {
+    return window.isWindow() && window.windowType() == Qt::Dialog;
 }
 
 void WholeScreen::Backdrop::closeEvent(QCloseEvent* event) {
@@ -57,6 +92,8 @@ bool WholeScreen::eventFilter(QObject* watched, QEvent* event) {
     auto& widget = static_cast<QWidget&>(*watched);
     if (event->type() == QEvent::Show && &widget != &backdrop_ && IsScreenForm(widget)) {
         present(widget);
+    } else if (event->type() == QEvent::Show && IsDialog(widget)) {
+        presentDialog(widget);
     } else if (IsCloseKey(*event)) {
         widget.window()->close();
         return true;
@@ -74,6 +111,16 @@ void WholeScreen::present(QWidget& form) {
     QRect area(QPoint(), form.size());
     area.moveCenter(ScreenArea().center());
     form.setGeometry(area);
+}
+
+// A QDialog centres itself as it is shown; a form shown as a dialog is centred here.
+void WholeScreen::presentDialog(QWidget& dialog) {
+    if (!dialog.findChild<QFrame*>(QLatin1String(kDialogBorderName), Qt::FindDirectChildrenOnly))
+        new DialogBorder(dialog);
+    if (qobject_cast<QDialog*>(&dialog)) return;
+    QRect area(QPoint(), dialog.size());
+    area.moveCenter(ScreenArea().center());
+    dialog.setGeometry(area);
 }
 
 }  // namespace ui

@@ -105,7 +105,7 @@ depends=$(field Depends)
 echo "Depends: $depends"
 depended=$(tr ',' '\n' <<<"$depends" | sed 's/(.*//; s/ //g')
 for needed in libc6 libstdc++6 libqt6core6 libqt6gui6 libqt6widgets6 libsqlcipher0 libssl3 \
-    fonts-liberation passwd; do
+    fonts-liberation fonts-noto-cjk passwd; do
     grep -qxF "$needed" <<<"$depended" || fail "Depends lacks $needed"
 done
 control=$(dpkg-deb -I "$DEB")
