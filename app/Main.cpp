@@ -180,7 +180,12 @@ void Program::CloseSession() {
 }
 
 frmLogin& Program::LoginForm() {
-    if (!login_) login_ = std::make_unique<frmLogin>(run_);
+    if (!login_) {
+        login_ = std::make_unique<frmLogin>(run_);
+        login_->SetLanguageSwitch([this, own = language_.code()](const QString& code) {
+            language_.speak(code.isEmpty() ? own : code);
+        });
+    }
     return *login_;
 }
 

@@ -2,11 +2,13 @@
 
 #include <QFocusEvent>
 #include <QRect>
+#include <QScopeGuard>
 #include <algorithm>
 #include <memory>
 
 #include "access/TableAccess.h"
 #include "config/ConfigError.h"
+#include "config/Languages.h"
 #include "config/RuleBook.h"
 #include "config/Scenarios.h"
 #include "config/ScreenSetup.h"
@@ -172,6 +174,10 @@ void frmLogin::cmdStart_Click() {
         return;
     }
     if (!LoadVersion()) return;
+    Speak(config::LanguageCode(run_.setup.Language));
+    const auto speakAsTheLogin = qScopeGuard([this] {
+        if (!accepted_) Speak(QString());
+    });
     if (const QString problem = SetupCheckProblem(run_); !problem.isEmpty()) {
         // The version cannot run: an ending without earnings, which were never played for.
         runtime::MsgBox(problem, runtime::vbOKOnly);
@@ -237,6 +243,7 @@ void frmLogin::RegisterNewParticipant() {
         Accept();
     } else {
         ReleaseRun(run_);
+        Speak(QString());
         ui::ShowModal(*this);
     }
 }
@@ -265,6 +272,10 @@ void frmLogin::OfferContinuation() {
     } else {
         ReleaseRun(run_);
     }
+}
+
+void frmLogin::Speak(const QString& code) {
+    if (speak_) speak_(code);
 }
 
 void frmLogin::Accept() {

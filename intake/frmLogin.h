@@ -9,6 +9,7 @@
 #include <QLineEdit>
 #include <QPushButton>
 #include <QWidget>
+#include <functional>
 
 #include "core/RunRecord.h"
 
@@ -42,6 +43,13 @@ class frmLogin : public QWidget {
     // An accepted Start unloaded the form: a participant registered or continuing.
     bool Accepted() const { return accepted_; }
 
+    // How the screens change their language: given a version's code, or an empty one for the
+    // login's own. What follows a Start speaks the chosen version's language, and the login
+    // its own again when it stays. Without it the language never changes.
+    void SetLanguageSwitch(std::function<void(const QString& code)> speak) {
+        speak_ = std::move(speak);
+    }
+
   protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
 
@@ -52,8 +60,10 @@ class frmLogin : public QWidget {
     void OfferContinuation();
     void SettleFinishedRun();
     void Accept();
+    void Speak(const QString& code);
 
     Run& run_;
+    std::function<void(const QString&)> speak_;
     bool accepted_ = false;
 };
 

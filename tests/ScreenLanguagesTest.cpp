@@ -240,6 +240,39 @@ TEST_F(ProgramLanguageTest, EnglishVersionsSpeakExactlyTodaysEnglish) {
     EXPECT_EQ(question.text, "Are you sure you want to exit?");
 }
 
+TEST_F(ProgramLanguageTest, TheRegistrationSpeaksTheChosenVersionsLanguageTheLoginItsOwn) {
+    database.addVersion("A", {{"Language", "'fr'"}});
+    database.addVersion("B", {{"Language", "'de'"}});
+    QStringList seen;
+    const auto logIn = [&](const QString& version) {
+        dialogs.onNextModal([&, version](QWidget& form) {
+            auto& login = dynamic_cast<frmLogin&>(form);
+            seen << login.cmdStart.text() + " " + program.Language();
+            login.txtName.setText("Ann");
+            login.cboVersion.setEditText(version);
+            login.cmdStart_Click();
+        });
+    };
+    logIn("A");
+    dialogs.onNextModal([&](QWidget& form) {
+        auto& registration = dynamic_cast<frmNewSubject&>(form);
+        seen << registration.btnCancel.text();
+        registration.btnCancel_Click();
+    });
+    logIn("B");
+    dialogs.onNextModal([&](QWidget& form) {
+        auto& registration = dynamic_cast<frmNewSubject&>(form);
+        seen << registration.btnBegin.text();
+        TypeKeys(registration.txtAge, "25");
+        registration.optMale.click();
+        registration.cboMajor.setCurrentIndex(0);
+        registration.btnBegin_Click();
+    });
+    program.Main();
+    EXPECT_EQ(seen, (QStringList{"Start en", "Annuler", "Start en", "Beginnen"}));
+    EXPECT_EQ(program.Language(), "de");
+}
+
 TEST_F(ProgramLanguageTest, VersionsOfDifferentLanguagesLogInInEnglishAndPlayInTheirOwn) {
     database.addVersion("A", {{"Language", "'fr'"}});
     database.addVersion("B", {{"Language", "'zh'"}});
