@@ -3,7 +3,7 @@
 # a participant and an experimenter would, then the recorded tables checked.
 #   run.sh SCENARIO FLUXMERE FLUXMERE-DB CLOSE-WINDOW
 # Scenarios: paced, timed, resume, second-copy, exit-password, close-cancel, database-failure,
-# quit, guide (the experimenter's guide's commands in order, see guide.sh), server and
+# quit, german (every version in German), guide (the experimenter's guide's commands in order, see guide.sh), server and
 # server-exit (the station pointed at the test server that ctest started, logging in with a
 # station's own login).
 # Each checks the program's exit status: 0 only for a finished experiment.
@@ -25,10 +25,11 @@ readonly INFLOW_BOX="616 478" OUTFLOW_BOX="616 526" SUBMIT="728 528"
 readonly USERNAME_BOX="216 56" PASSWORD_BOX="216 120" EXIT_BUTTON="88 176" CANCEL_BUTTON="228 176"
 readonly AFTER_COST="eventType='After Cost Calculation'"
 
+# log_in NAME VERSION [TITLE]: the login window is titled TITLE, English unless told.
 log_in() {
-    local name=$1 version=$2 window
+    local name=$1 version=$2 title=${3:-Welcome} window
     step "log in as $name, version $version"
-    wait_window '^Welcome$'
+    wait_window "^$title\$"
     window=$WINDOW
     focus "$window"
     type_text "$name"
@@ -494,6 +495,46 @@ scenario_database_failure() {
     expect_claim_given_up
 }
 
+# Every version set to German: the program speaks German from the login to the Ctrl+X
+# question and the password form, and records what it always records.
+scenario_german() {
+    make_database 700
+    query "UPDATE tblSetup SET Language = 'de'" || fail "setting the versions' language"
+    start_program
+    log_in Eva TankP Willkommen
+    step "the registration is German: age 23, Frau, Physik, Begin"
+    wait_window '^Angaben zur Person: Eva$'
+    focus "$WINDOW"
+    click "$WINDOW" $MAJOR_BOX
+    press ctrl+a
+    type_text Physik
+    click "$WINDOW" $FEMALE
+    click "$WINDOW" $AGE_BOX
+    type_text 23
+    press Return
+    simulation_window
+    step "the Ctrl+X question is German, answered No"
+    focus "$SIM"
+    click "$SIM" $INFLOW_BOX
+    press ctrl+x
+    wait_window '^Programm beenden$'
+    focus "$WINDOW"
+    press Escape
+    wait_window_gone "$WINDOW"
+    step "Ctrl+X answered Yes opens the German password form"
+    click "$SIM" $INFLOW_BOX
+    press ctrl+x
+    wait_window '^Programm beenden$'
+    focus "$WINDOW"
+    press Return
+    wait_window '^Anmeldung$'
+    AUTH=$WINDOW
+    try_password fluxmere
+    wait_program_end 4
+    step "the participant is recorded as in English"
+    expect_query "select Major || '|' || Gender from datSubject where Subject='Eva'" "Physics|Female"
+}
+
 scenario_quit() {
     make_database 700
     start_program --windowed
@@ -518,6 +559,7 @@ case "$SCENARIO" in
     close-cancel) scenario_close_cancel ;;
     database-failure) scenario_database_failure ;;
     quit) scenario_quit ;;
+    german) scenario_german ;;
     server) scenario_server ;;
     server-exit) scenario_server_exit ;;
     guide) scenario_guide ;;
