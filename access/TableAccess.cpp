@@ -68,10 +68,14 @@ class Opening {
 // "Problems opening table": Yes returns (the caller repeats the step), No ends the program,
 // saying that the database stopped the session.
 void AskProblemsOpening(Run& run, const db::Error& error, const QString& status) {
-    const QString text =
-        QStringLiteral("Error %1: %2").arg(error.number()).arg(error.description()) + CrLf +
-        QStringLiteral("Status was ") + status + CrLf + QStringLiteral("Retry?");
-    if (run.MsgBox(text, runtime::vbYesNo, QStringLiteral("Problems opening table")) ==
+    const QString text = QCoreApplication::translate("TableAccess", "Error %1: %2")
+                             .arg(error.number())
+                             .arg(error.description()) +
+                         CrLf +
+                         QCoreApplication::translate("TableAccess", "Status was %1").arg(status) +
+                         CrLf + QCoreApplication::translate("TableAccess", "Retry?");
+    if (run.MsgBox(text, runtime::vbYesNo,
+                   QCoreApplication::translate("TableAccess", "Problems opening table")) ==
         runtime::vbNo) {
         EndAfterDatabaseFailure(run, error, status);
     }
@@ -79,9 +83,10 @@ void AskProblemsOpening(Run& run, const db::Error& error, const QString& status)
 
 bool AskRetry(const Run& run, const db::Error& error, const QString& source,
               const QString& status) {
-    const QString title = QStringLiteral("Error %1: ").arg(error.number()) + status;
-    const QString text =
-        error.description() + CrLf + source + CrLf + QStringLiteral("Retry? (No to quit)");
+    const QString title =
+        QCoreApplication::translate("TableAccess", "Error %1: %2").arg(error.number()).arg(status);
+    const QString text = error.description() + CrLf + source + CrLf +
+                         QCoreApplication::translate("TableAccess", "Retry? (No to quit)");
     return run.MsgBox(text, runtime::vbYesNo + runtime::vbQuestion, title) == runtime::vbYes;
 }
 

@@ -21,14 +21,18 @@ runtime::ExitStatus StatusOfEnding(const Run& run) {
 
 // Every row is stored whole as it is recorded, so what was recorded before the failure stays.
 QString WhatIsKept(const Run& run) {
-    if (run.state.SubjectName.isEmpty()) return QStringLiteral("Nothing had been recorded yet.");
+    if (run.state.SubjectName.isEmpty())
+        return QCoreApplication::translate("EndProgram", "Nothing had been recorded yet.");
     if (run.state.CurrentTrial <= 0)
-        return QStringLiteral("No period of %1's run had been played yet.")
+        return QCoreApplication::translate("EndProgram",
+                                           "No period of %1's run had been played yet.")
             .arg(run.state.SubjectName);
     if (run.state.LastCompletePeriod <= 0)
-        return QStringLiteral("No period of %1's run had been completed yet.")
+        return QCoreApplication::translate("EndProgram",
+                                           "No period of %1's run had been completed yet.")
             .arg(run.state.SubjectName);
-    return QStringLiteral("Everything of %1's run recorded up to period %2 is kept.")
+    return QCoreApplication::translate("EndProgram",
+                                       "Everything of %1's run recorded up to period %2 is kept.")
         .arg(run.state.SubjectName)
         .arg(run.state.LastCompletePeriod);
 }
@@ -65,16 +69,21 @@ void EndExperiment(Run& run) {
 }
 
 QString DatabaseFailureTitle() {
-    return QStringLiteral("Database problem");
+    return QCoreApplication::translate("EndProgram", "Database problem");
 }
 
 QString DatabaseFailureMessage(const Run& run, const runtime::RuntimeError& error,
                                const QString& status) {
-    return QStringLiteral("The session has stopped: the experiment database could not be used.") +
+    return QCoreApplication::translate(
+               "EndProgram",
+               "The session has stopped: the experiment database could not be used.") +
            kLineBreak +
-           QStringLiteral("Error %1: %2").arg(error.number()).arg(error.description()) +
-           kLineBreak + QStringLiteral("Status was ") + status + kLineBreak + WhatIsKept(run) +
-           kLineBreak + QStringLiteral("Please call the experimenter.");
+           QCoreApplication::translate("EndProgram", "Error %1: %2")
+               .arg(error.number())
+               .arg(error.description()) +
+           kLineBreak + QCoreApplication::translate("EndProgram", "Status was %1").arg(status) +
+           kLineBreak + WhatIsKept(run) + kLineBreak +
+           QCoreApplication::translate("EndProgram", "Please call the experimenter.");
 }
 
 void EndAfterDatabaseFailure(const Run& run, const runtime::RuntimeError& error,

@@ -84,7 +84,7 @@ bool HasMnemonic(const QString& text) {
 // passes unnoticed.
 const std::map<QString, std::set<QString>> kSameAsEnglish{
     {"de", {"OK", "Start", "Design", "Version:", "Version 11"}},
-    {"es", {"&No"}},
+    {"es", {"&No", "Error %1: %2"}},
     {"fr", {"OK", "Architecture", "Art", "Design", "Version 11"}},
     {"zh", {}},
 };

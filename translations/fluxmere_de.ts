@@ -7,6 +7,42 @@
         <source>The game is over and you have earned %1 dollars. Thank you for your participation. Please call the experimenter for further instructions.</source>
         <translation>Das Spiel ist vorbei. Sie haben %1 Dollar verdient. Vielen Dank für Ihre Teilnahme. Bitte rufen Sie die Versuchsleitung für weitere Anweisungen.</translation>
     </message>
+    <message>
+        <source>Nothing had been recorded yet.</source>
+        <translation>Es war noch nichts aufgezeichnet.</translation>
+    </message>
+    <message>
+        <source>No period of %1&apos;s run had been played yet.</source>
+        <translation>Von %1 war noch keine Periode gespielt.</translation>
+    </message>
+    <message>
+        <source>No period of %1&apos;s run had been completed yet.</source>
+        <translation>Von %1 war noch keine Periode abgeschlossen.</translation>
+    </message>
+    <message>
+        <source>Everything of %1&apos;s run recorded up to period %2 is kept.</source>
+        <translation>Alles, was von %1 bis Periode %2 aufgezeichnet wurde, bleibt erhalten.</translation>
+    </message>
+    <message>
+        <source>Database problem</source>
+        <translation>Problem mit der Datenbank</translation>
+    </message>
+    <message>
+        <source>The session has stopped: the experiment database could not be used.</source>
+        <translation>Die Sitzung wurde beendet: Die Experiment-Datenbank konnte nicht verwendet werden.</translation>
+    </message>
+    <message>
+        <source>Error %1: %2</source>
+        <translation>Fehler %1: %2</translation>
+    </message>
+    <message>
+        <source>Status was %1</source>
+        <translation>Stand: %1</translation>
+    </message>
+    <message>
+        <source>Please call the experimenter.</source>
+        <translation>Bitte rufen Sie die Versuchsleitung.</translation>
+    </message>
 </context>
 <context>
     <name>MessageBox</name>
@@ -32,6 +68,29 @@ Please call the experimenter.</source>
         <translation>%1 spielt Version %2 an Station %3 (zuletzt gesehen um %4). Man spielt immer nur an einer Station.<byte value="xd"/>
 Ist jene Station stehen geblieben, kann es hier %5 Sekunden nach ihrem letzten Lebenszeichen weitergehen.<byte value="xd"/>
 Bitte rufen Sie die Versuchsleitung.</translation>
+    </message>
+</context>
+<context>
+    <name>TableAccess</name>
+    <message>
+        <source>Error %1: %2</source>
+        <translation>Fehler %1: %2</translation>
+    </message>
+    <message>
+        <source>Status was %1</source>
+        <translation>Stand: %1</translation>
+    </message>
+    <message>
+        <source>Retry?</source>
+        <translation>Erneut versuchen?</translation>
+    </message>
+    <message>
+        <source>Problems opening table</source>
+        <translation>Problem beim Öffnen einer Tabelle</translation>
+    </message>
+    <message>
+        <source>Retry? (No to quit)</source>
+        <translation>Erneut versuchen? (Nein: beenden)</translation>
     </message>
 </context>
 <context>

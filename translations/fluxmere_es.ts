@@ -7,6 +7,42 @@
         <source>The game is over and you have earned %1 dollars. Thank you for your participation. Please call the experimenter for further instructions.</source>
         <translation>El juego ha terminado y ha ganado %1 dólares. Gracias por su participación. Por favor, avise al experimentador para recibir más instrucciones.</translation>
     </message>
+    <message>
+        <source>Nothing had been recorded yet.</source>
+        <translation>Aún no se había registrado nada.</translation>
+    </message>
+    <message>
+        <source>No period of %1&apos;s run had been played yet.</source>
+        <translation>%1 aún no había jugado ningún periodo.</translation>
+    </message>
+    <message>
+        <source>No period of %1&apos;s run had been completed yet.</source>
+        <translation>%1 aún no había completado ningún periodo.</translation>
+    </message>
+    <message>
+        <source>Everything of %1&apos;s run recorded up to period %2 is kept.</source>
+        <translation>Se conserva todo lo registrado de %1 hasta el periodo %2.</translation>
+    </message>
+    <message>
+        <source>Database problem</source>
+        <translation>Problema con la base de datos</translation>
+    </message>
+    <message>
+        <source>The session has stopped: the experiment database could not be used.</source>
+        <translation>La sesión se ha detenido: no se pudo usar la base de datos del experimento.</translation>
+    </message>
+    <message>
+        <source>Error %1: %2</source>
+        <translation>Error %1: %2</translation>
+    </message>
+    <message>
+        <source>Status was %1</source>
+        <translation>Estado: %1</translation>
+    </message>
+    <message>
+        <source>Please call the experimenter.</source>
+        <translation>Por favor, avise al experimentador.</translation>
+    </message>
 </context>
 <context>
     <name>MessageBox</name>
@@ -32,6 +68,29 @@ Please call the experimenter.</source>
         <translation>%1 está jugando la versión %2 en el puesto %3 (visto por última vez a las %4). Cada participante juega en un solo puesto a la vez.<byte value="xd"/>
 Si ese puesto se ha detenido, la sesión puede continuar aquí %5 segundos después de su última señal.<byte value="xd"/>
 Por favor, avise al experimentador.</translation>
+    </message>
+</context>
+<context>
+    <name>TableAccess</name>
+    <message>
+        <source>Error %1: %2</source>
+        <translation>Error %1: %2</translation>
+    </message>
+    <message>
+        <source>Status was %1</source>
+        <translation>Estado: %1</translation>
+    </message>
+    <message>
+        <source>Retry?</source>
+        <translation>¿Reintentar?</translation>
+    </message>
+    <message>
+        <source>Problems opening table</source>
+        <translation>Problema al abrir una tabla</translation>
+    </message>
+    <message>
+        <source>Retry? (No to quit)</source>
+        <translation>¿Reintentar? (No: salir)</translation>
     </message>
 </context>
 <context>

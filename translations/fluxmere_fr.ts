@@ -7,6 +7,42 @@
         <source>The game is over and you have earned %1 dollars. Thank you for your participation. Please call the experimenter for further instructions.</source>
         <translation>Le jeu est terminé et vous avez gagné %1 dollars. Merci de votre participation. Veuillez appeler l&apos;expérimentateur pour la suite des instructions.</translation>
     </message>
+    <message>
+        <source>Nothing had been recorded yet.</source>
+        <translation>Rien n&apos;avait encore été enregistré.</translation>
+    </message>
+    <message>
+        <source>No period of %1&apos;s run had been played yet.</source>
+        <translation>%1 n&apos;avait encore joué aucune période.</translation>
+    </message>
+    <message>
+        <source>No period of %1&apos;s run had been completed yet.</source>
+        <translation>%1 n&apos;avait encore terminé aucune période.</translation>
+    </message>
+    <message>
+        <source>Everything of %1&apos;s run recorded up to period %2 is kept.</source>
+        <translation>Tout ce qui a été enregistré pour %1 jusqu&apos;à la période %2 est conservé.</translation>
+    </message>
+    <message>
+        <source>Database problem</source>
+        <translation>Problème de base de données</translation>
+    </message>
+    <message>
+        <source>The session has stopped: the experiment database could not be used.</source>
+        <translation>La session s&apos;est arrêtée : la base de données de l&apos;expérience n&apos;a pas pu être utilisée.</translation>
+    </message>
+    <message>
+        <source>Error %1: %2</source>
+        <translation>Erreur %1 : %2</translation>
+    </message>
+    <message>
+        <source>Status was %1</source>
+        <translation>État : %1</translation>
+    </message>
+    <message>
+        <source>Please call the experimenter.</source>
+        <translation>Veuillez appeler l&apos;expérimentateur.</translation>
+    </message>
 </context>
 <context>
     <name>MessageBox</name>
@@ -32,6 +68,29 @@ Please call the experimenter.</source>
         <translation>%1 joue la version %2 sur le poste %3 (vu pour la dernière fois à %4). Chaque participant joue sur un seul poste à la fois.<byte value="xd"/>
 Si ce poste s&apos;est arrêté, la partie peut reprendre ici %5 secondes après son dernier signe.<byte value="xd"/>
 Veuillez appeler l&apos;expérimentateur.</translation>
+    </message>
+</context>
+<context>
+    <name>TableAccess</name>
+    <message>
+        <source>Error %1: %2</source>
+        <translation>Erreur %1 : %2</translation>
+    </message>
+    <message>
+        <source>Status was %1</source>
+        <translation>État : %1</translation>
+    </message>
+    <message>
+        <source>Retry?</source>
+        <translation>Réessayer ?</translation>
+    </message>
+    <message>
+        <source>Problems opening table</source>
+        <translation>Problème à l&apos;ouverture d&apos;une table</translation>
+    </message>
+    <message>
+        <source>Retry? (No to quit)</source>
+        <translation>Réessayer ? (Non : quitter)</translation>
     </message>
 </context>
 <context>

@@ -7,6 +7,42 @@
         <source>The game is over and you have earned %1 dollars. Thank you for your participation. Please call the experimenter for further instructions.</source>
         <translation>游戏结束，您共获得 %1 美元。感谢您的参与。请叫实验人员，等待进一步指示。</translation>
     </message>
+    <message>
+        <source>Nothing had been recorded yet.</source>
+        <translation>尚未记录任何内容。</translation>
+    </message>
+    <message>
+        <source>No period of %1&apos;s run had been played yet.</source>
+        <translation>%1 尚未进行任何时段。</translation>
+    </message>
+    <message>
+        <source>No period of %1&apos;s run had been completed yet.</source>
+        <translation>%1 尚未完成任何时段。</translation>
+    </message>
+    <message>
+        <source>Everything of %1&apos;s run recorded up to period %2 is kept.</source>
+        <translation>%1 截至第 %2 时段的所有记录均已保留。</translation>
+    </message>
+    <message>
+        <source>Database problem</source>
+        <translation>数据库问题</translation>
+    </message>
+    <message>
+        <source>The session has stopped: the experiment database could not be used.</source>
+        <translation>本次实验已停止：无法使用实验数据库。</translation>
+    </message>
+    <message>
+        <source>Error %1: %2</source>
+        <translation>错误 %1：%2</translation>
+    </message>
+    <message>
+        <source>Status was %1</source>
+        <translation>状态：%1</translation>
+    </message>
+    <message>
+        <source>Please call the experimenter.</source>
+        <translation>请叫实验人员。</translation>
+    </message>
 </context>
 <context>
     <name>MessageBox</name>
@@ -32,6 +68,29 @@ Please call the experimenter.</source>
         <translation>%1 正在工作站 %3 上进行版本 %2（最后一次响应于 %4）。每位参与者同一时间只能在一台工作站上进行。<byte value="xd"/>
 如果那台工作站已停止，可在其最后一次响应 %5 秒后在这里继续。<byte value="xd"/>
 请叫实验人员。</translation>
+    </message>
+</context>
+<context>
+    <name>TableAccess</name>
+    <message>
+        <source>Error %1: %2</source>
+        <translation>错误 %1：%2</translation>
+    </message>
+    <message>
+        <source>Status was %1</source>
+        <translation>状态：%1</translation>
+    </message>
+    <message>
+        <source>Retry?</source>
+        <translation>重试？</translation>
+    </message>
+    <message>
+        <source>Problems opening table</source>
+        <translation>打开数据表时出错</translation>
+    </message>
+    <message>
+        <source>Retry? (No to quit)</source>
+        <translation>重试？（选“否”退出）</translation>
     </message>
 </context>
 <context>
