@@ -84,6 +84,7 @@ TEST(WholeScreenTest, AFormShownAsADialogIsCentredWithABorderOfItsOwn) {
     EXPECT_FALSE(Frameless(dialog));
     const QFrame* border = BorderOf(dialog);
     ASSERT_NE(border, nullptr);
+    EXPECT_TRUE(border->isVisible());
     EXPECT_EQ(border->geometry(), dialog.rect());
     EXPECT_GE(border->lineWidth(), 2);
     EXPECT_TRUE(border->testAttribute(Qt::WA_TransparentForMouseEvents));
@@ -104,6 +105,7 @@ TEST(WholeScreenTest, AMessageBoxIsCentredWithABorderOfItsOwn) {
     QApplication::processEvents();
     EXPECT_LE((box.geometry().center() - ScreenArea().center()).manhattanLength(), 2);
     ASSERT_NE(BorderOf(box), nullptr);
+    EXPECT_TRUE(BorderOf(box)->isVisible());
     EXPECT_EQ(BorderOf(box)->geometry(), box.rect());
 }
 

@@ -28,6 +28,8 @@ class DialogBorder : public QFrame {
         setPalette(colours);
         dialog.installEventFilter(this);
         follow(dialog);
+        // Made while the dialog is being shown, which shows only the children it already has.
+        show();
     }
 
     bool eventFilter(QObject* watched, QEvent* event) override {
