@@ -18,53 +18,6 @@ namespace {
 
 const QString CrLf = QStringLiteral("\r\n");
 
-std::shared_ptr<db::Database> OpenDatabaseAt(db::Workspace& workspace, const QString& path,
-                                             bool readOnly) {
-    return workspace.OpenDatabase(path, false, readOnly,
-                                  QStringLiteral(";pwd=") + db::DatabasePassword());
-}
-
-// One run of the opening steps. A failed step is repeated by running again: the steps
-// already done are kept.
-class Opening {
-  public:
-    Opening(Run& run, const db::Query& source, bool readOnly)
-        : run_(run), source_(source), readOnly_(readOnly) {}
-
-    std::unique_ptr<db::Recordset> run() {
-        if (step_ == 1) {
-            path_ = DatabasePath(run_);
-            step_ = 2;
-        }
-        if (step_ == 2) {
-            workspace_ = db::DefaultWorkspace();
-            run_.session.workspace = workspace_;
-            step_ = 3;
-        }
-        if (step_ == 3) {
-            database_ = run_.session.held ? run_.session.held
-                                          : OpenDatabaseAt(*workspace_, path_, readOnly_);
-            run_.session.database = database_;
-            step_ = 4;
-        }
-        auto recordset =
-            database_->OpenRecordset(source_, readOnly_ ? db::dbOpenSnapshot : db::dbOpenDynaset);
-        // A call made by an event during a wait may have replaced or cleared them.
-        run_.session.workspace = workspace_;
-        run_.session.database = database_;
-        return recordset;
-    }
-
-  private:
-    Run& run_;
-    db::Query source_;
-    bool readOnly_;
-    int step_ = 1;
-    QString path_;
-    std::shared_ptr<db::Workspace> workspace_;
-    std::shared_ptr<db::Database> database_;
-};
-
 // "Problems opening table": Yes returns (the caller repeats the step), No ends the program,
 // saying that the database stopped the session.
 void AskProblemsOpening(Run& run, const db::Error& error, const QString& status) {
@@ -90,6 +43,68 @@ bool AskRetry(const Run& run, const db::Error& error, const QString& source,
     return run.MsgBox(text, runtime::vbYesNo + runtime::vbQuestion, title) == runtime::vbYes;
 }
 
+// A neighbour's commit holds the file for some milliseconds. Reads and the opening of a write
+// wait that out in the engine, too briefly to be felt, instead of failing at once: a failed try
+// costs a back-off pause, and under steady recording tries that only sample the lock keep
+// meeting commits.
+constexpr int OpenWaitMilliseconds = 100;
+
+// The run's connection, shared with the caller: an event handled during a wait may let the
+// run's go while the caller still uses it.
+std::shared_ptr<db::Connection> HeldConnection(Run& run) {
+    if (!run.session.connection.held) {
+        run.session.connection.held =
+            std::make_shared<db::Connection>(DatabasePath(run), db::DatabasePassword(),
+                                             db::OpenMode::ReadWrite, OpenWaitMilliseconds);
+    }
+    return run.session.connection.held;
+}
+
+// Runs step until it succeeds, reacting to each engine error as ReactionTo says. A failure
+// that is not a passing conflict lets the run's connection go, so that a repeat starts afresh.
+template <typename Step>
+auto Retrying(Run& run, const QString& source, const QString& status, Step&& step)
+    -> decltype(step(std::declval<db::Connection&>())) {
+    db::BackOff backOff;
+    int immediateRepeats = 0;
+    for (;;) {
+        try {
+            const std::shared_ptr<db::Connection> connection = HeldConnection(run);
+            connection->setBusyTimeout(OpenWaitMilliseconds);
+            return step(*connection);
+        } catch (const db::Error& error) {
+            const db::ErrorReaction reaction = db::ReactionTo(error.number());
+            if (reaction != db::ErrorReaction::RepeatAtOnce) immediateRepeats = 0;
+            if (!db::PassesByItself(error.number())) CloseRunConnection(run);
+            switch (reaction) {
+                case db::ErrorReaction::RepeatAtOnce:
+                    if (++immediateRepeats > db::ImmediateRepeatsBeforeQuestion) {
+                        immediateRepeats = 0;
+                        AskProblemsOpening(run, error, status);
+                    }
+                    break;
+                case db::ErrorReaction::StartAgain: {
+                    const std::shared_ptr<db::Connection> connection = HeldConnection(run);
+                    return step(*connection);
+                }
+                case db::ErrorReaction::AskUser:
+                    AskProblemsOpening(run, error, status);
+                    break;
+                case db::ErrorReaction::BackOff:
+                    if (backOff.spent()) {
+                        if (!AskRetry(run, error, source, status)) {
+                            AskProblemsOpening(run, error, status);
+                            break;  // repeat at once; the next failure asks again
+                        }
+                        backOff.restartAt(1);
+                    }
+                    backOff.wait();
+                    break;
+            }
+        }
+    }
+}
+
 }  // namespace
 
 QString DatabasePath(const Run& run) {
@@ -103,106 +118,26 @@ QString DatabasePath() {
            QStringLiteral("Hydrovat.mdb");
 }
 
-std::unique_ptr<db::Recordset> OpenTable(Run& run, const db::Query& source, bool readOnly,
-                                         const QString& status) {
-    Opening opening(run, source, readOnly);
-    db::BackOff backOff;
-    int immediateRepeats = 0;
-    for (;;) {
-        try {
-            return opening.run();
-        } catch (const db::Error& error) {
-            const db::ErrorReaction reaction = db::ReactionTo(error.number());
-            if (reaction != db::ErrorReaction::RepeatAtOnce) immediateRepeats = 0;
-            switch (reaction) {
-                case db::ErrorReaction::RepeatAtOnce:
-                    if (++immediateRepeats > db::ImmediateRepeatsBeforeQuestion) {
-                        immediateRepeats = 0;
-                        AskProblemsOpening(run, error, status);
-                    }
-                    break;
-                case db::ErrorReaction::StartAgain:
-                    return Opening(run, source, readOnly).run();
-                case db::ErrorReaction::AskUser:
-                    AskProblemsOpening(run, error, status);
-                    break;
-                case db::ErrorReaction::BackOff:
-                    if (backOff.spent()) {
-                        if (!AskRetry(run, error, source.sql, status)) {
-                            AskProblemsOpening(run, error, status);
-                            break;  // repeat at once; the next failure asks again
-                        }
-                        backOff.restartAt(1);
-                    }
-                    backOff.wait();
-                    break;
-            }
-        }
-    }
+db::Connection& RunConnection(Run& run) {
+    return *HeldConnection(run);
 }
 
-TableRead::TableRead(Run& run, const db::Query& source, const QString& status) : run_(run) {
-    try {
-        rows_ = OpenTable(run, source, true, status);
-    } catch (...) {
-        CloseDatabase(run);
-        throw;
-    }
+void CloseRunConnection(Run& run) {
+    // A transaction open on it belongs to its holder, who ends it.
+    const std::shared_ptr<db::Connection>& held = run.session.connection.held;
+    if (held && !held->inTransaction()) run.session.connection.held.reset();
 }
 
-TableRead::~TableRead() {
-    // Nothing was written, so a failure to close loses nothing; it must not escape a
-    // destructor that may run while another error unwinds.
-    try {
-        rows_->Close();
-    } catch (const db::Error&) {
-    }
-    try {
-        CloseDatabase(run_);
-    } catch (const db::Error&) {
-    }
+db::Rows ReadRows(Run& run, const db::Query& query, const QString& status) {
+    return Retrying(run, query.sql, status,
+                    [&query](db::Connection& connection) { return db::Rows(connection, query); });
 }
 
-void CloseDatabase(Run& run) {
-    if (run.session.database) {
-        if (run.session.database != run.session.held) run.session.database->Close();
-        run.session.database.reset();
-    }
-    if (run.session.workspace) {
-        run.session.workspace->Close();
-        run.session.workspace.reset();
-    }
-}
-
-std::shared_ptr<db::Database> OpenDatabaseForWriting(const Run& run) {
-    return OpenDatabaseAt(*db::DefaultWorkspace(), DatabasePath(run), false);
-}
-
-HeldTransaction::HeldTransaction(Run& run) : HeldTransaction(run, OpenDatabaseForWriting(run)) {
-    closesDatabase_ = true;
-}
-
-HeldTransaction::HeldTransaction(Run& run, std::shared_ptr<db::Database> database)
-    : run_(run),
-      database_(std::move(database)),
-      transaction_(std::make_unique<db::Transaction>(database_->connection())) {
-    run_.session.held = database_;
-}
-
-HeldTransaction::~HeldTransaction() {
-    run_.session.held.reset();
-    if (run_.session.database == database_) CloseDatabase(run_);
-    transaction_.reset();  // undoes the rows unless committed
-    if (!closesDatabase_) return;
-    try {
-        database_->Close();
-    } catch (const db::Error&) {
-        // Closing without the commit undoes the rows all the same.
-    }
-}
-
-void HeldTransaction::commit() {
-    transaction_->commit();
+std::unique_ptr<db::Transaction> BeginWrite(Run& run, const QString& source,
+                                            const QString& status) {
+    return Retrying(run, source, status, [](db::Connection& connection) {
+        return std::make_unique<db::Transaction>(connection);
+    });
 }
 
 QString SqlText(const QString& value) {

@@ -1,15 +1,16 @@
 #pragma once
-// Every read and write of the experiment database goes through OpenTable, which opens the
-// database, opens a recordset and owns the reaction to errors (retries with a growing,
-// randomised pause that keeps the window responsive; questions to the user; ending the
-// program). The caller closes the recordset and calls CloseDatabase.
+// Every read and write of the experiment database goes through the run's own connection,
+// opened at its first use and kept. The reaction to errors is owned here: retries with a
+// growing, randomised pause that keeps the window responsive; questions to the user; ending
+// the run.
 
 #include <QString>
 #include <chrono>
 #include <memory>
 
 #include "core/RunRecord.h"
-#include "db/Dao.h"
+#include "db/Engine.h"
+#include "db/Rows.h"
 
 // The context's database path, by default the program's folder followed by "/data/" and
 // "Hydrovat.mdb".
@@ -17,49 +18,18 @@ QString DatabasePath();
 // The run's own database, else the context's.
 QString DatabasePath(const Run& run);
 
-std::unique_ptr<db::Recordset> OpenTable(Run& run, const db::Query& source, bool readOnly,
-                                         const QString& status);
-void CloseDatabase(Run& run);
+// The run's connection, opened now when it has none.
+db::Connection& RunConnection(Run& run);
+// Lets the run's connection go, unless a transaction is open on it: the run's next read or
+// write opens it again.
+void CloseRunConnection(Run& run);
 
-// One read through OpenTable, read-only with the caller's status text: the recordset and the
-// database are closed however the read ends, by a return or by an error.
-class TableRead {
-  public:
-    TableRead(Run& run, const db::Query& source, const QString& status);
-    ~TableRead();
-    TableRead(const TableRead&) = delete;
-    TableRead& operator=(const TableRead&) = delete;
+// The rows of a query on the run's connection; status names the work in the questions.
+db::Rows ReadRows(Run& run, const db::Query& query, const QString& status);
 
-    db::Recordset& rows() const { return *rows_; }
-
-  private:
-    Run& run_;
-    std::unique_ptr<db::Recordset> rows_;
-};
-
-// While alive, every table the run opens goes through one connection to the database and one write
-// transaction: the rows written meanwhile are stored together by commit(), or not at all.
-class HeldTransaction {
-  public:
-    // On a connection of its own, closed with the transaction.
-    explicit HeldTransaction(Run& run);
-    // On a database the caller keeps open for several transactions in turn: the connection
-    // keeps its prepared statements from one to the next.
-    HeldTransaction(Run& run, std::shared_ptr<db::Database> database);
-    ~HeldTransaction();
-    HeldTransaction(const HeldTransaction&) = delete;
-    HeldTransaction& operator=(const HeldTransaction&) = delete;
-    void commit();
-
-  private:
-    Run& run_;
-    std::shared_ptr<db::Database> database_;
-    std::unique_ptr<db::Transaction> transaction_;
-    bool closesDatabase_ = false;
-};
-
-// The experiment database opened for writing, for HeldTransactions in turn.
-std::shared_ptr<db::Database> OpenDatabaseForWriting(const Run& run);
+// A write on the run's connection begun: the write lock taken now, so that a conflict shows
+// at once (a transaction the run holds already is joined). source names the table written.
+std::unique_ptr<db::Transaction> BeginWrite(Run& run, const QString& source, const QString& status);
 
 // Quotes a text for an SQL text: wrapped in single quotes, inner quotes doubled.
 QString SqlText(const QString& value);

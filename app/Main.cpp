@@ -16,9 +16,9 @@
 #include "config/Setup.h"
 #include "core/RunRecord.h"
 #include "core/Shutdown.h"
-#include "db/Dao.h"
 #include "db/Engine.h"
 #include "db/Location.h"
+#include "db/Rows.h"
 #include "db/Schema.h"
 #include "intake/frmLogin.h"
 #include "recording/Resume.h"
@@ -198,24 +198,19 @@ QString DatabaseProblem(const QString& path) {
     try {
         // Opened for writing: a file the program cannot record into is refused before anyone
         // logs in.
-        const auto database = db::DefaultWorkspace()->OpenDatabase(
-            path, false, false, QStringLiteral(";pwd=") + db::DatabasePassword());
+        db::Connection connection(path, db::DatabasePassword(), db::OpenMode::ReadWrite);
         // Checked before anything is written: a file without a table of the program's would
         // take a registration and then fail at the first recording.
-        if (const QStringList missing = db::MissingForTheProgram(database->connection());
-            !missing.isEmpty()) {
+        if (const QStringList missing = db::MissingForTheProgram(connection); !missing.isEmpty()) {
             return QStringLiteral(
                        "The experiment database lacks what the program needs:\r\n%1\r\n"
                        "missing: %2\r\nNothing was recorded. Please call the "
                        "experimenter.")
                 .arg(db::LocationForMessages(path), missing.join(QStringLiteral(", ")));
         }
-        database->OpenRecordset(QStringLiteral("select Version from tblSetup"), db::dbOpenSnapshot)
-            ->Close();
-        if (const QString problem = SchemaProblem(database->connection()); !problem.isEmpty())
-            return problem;
-        AddSessionTables(database->connection());
-        database->Close();
+        db::Rows(connection, QStringLiteral("select Version from tblSetup"));
+        if (const QString problem = SchemaProblem(connection); !problem.isEmpty()) return problem;
+        AddSessionTables(connection);
         return QString();
     } catch (const db::Error& error) {
         // A lock held by another station passes; the table access waits for it.

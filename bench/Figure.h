@@ -2,7 +2,7 @@
 // A figure is a ratio measured in one run: the time of a subject divided by the time of its
 // baseline. Register the pair once per figure:
 //
-//   FX_FIGURE(record_ratio, RecordThroughOpenTable, InsertOnOpenConnection);
+//   FX_FIGURE(record_ratio, RecordToFile, InsertOnOpenConnection);
 //
 // BenchMain runs every benchmark (the tables go to stderr) and prints "record_ratio: 1.23".
 //

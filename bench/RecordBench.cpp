@@ -1,7 +1,8 @@
-// record_ratio: recording one event-log row the way the program does (OpenTable, AddNew,
-// every column and a new key of the write, Update, Close, CloseDatabase) against an INSERT of
-// the same row without the key through a connection to the same file that is already open
-// and keyed.
+// record_ratio: recording one event-log row the way the program does (on the run's connection,
+// kept open from row to row: every column and a new key of the write set, each converted to its
+// column's type, inserted and committed in a transaction of its own, with the lock waited out
+// as when recording) against an INSERT of the same row without the key through a connection to
+// the same file that is already open and keyed.
 // server_record_ratio: the same two on a lab server (the baseline's connection already open
 // and logged in, on the same socket).
 // monitor_record_ratio: recording into the file while fluxmere-db monitor watches it, against
@@ -10,7 +11,6 @@
 #include <QElapsedTimer>
 #include <QProcess>
 #include <QTemporaryDir>
-#include <QUuid>
 #include <algorithm>
 #include <cstdlib>
 #include <utility>
@@ -21,6 +21,7 @@
 #include "bench/Figure.h"
 #include "db/Engine.h"
 #include "db/Schema.h"
+#include "recording/RecordWriter.h"
 #include "runtime/Context.h"
 
 namespace {
@@ -93,18 +94,13 @@ const QString& BenchServerDatabase() {
 }
 
 void RecordOnce(Run& run, const Row& row) {
-    auto rows = OpenTable(run, QStringLiteral("datExperimentTrials"), false,
-                          QStringLiteral("Recording data"));
-    rows->AddNew();
-    for (const auto& [name, value] : row) rows->SetField(name, value);
-    rows->SetField(QLatin1String(db::kWriteKeyColumn),
-                   QUuid::createUuid().toString(QUuid::WithoutBraces));
-    rows->Update();
-    rows->Close();
-    CloseDatabase(run);
+    InsertRecord(run, QStringLiteral("datExperimentTrials"), QStringLiteral("Recording data"),
+                 [&row](db::TableRow& record) {
+                     for (const auto& [name, value] : row) record.set(name, value);
+                 });
 }
 
-void RecordThroughOpenTable(benchmark::State& state, const QString& location) {
+void RecordThroughTheRun(benchmark::State& state, const QString& location) {
     runtime::CurrentContext().databasePath = location;
     const Row row = EventRow();
     Run run;
@@ -131,13 +127,13 @@ void InsertOnOpenConnection(benchmark::State& state, const QString& location) {
 }
 
 void RecordToFile(benchmark::State& state) {
-    RecordThroughOpenTable(state, BenchDatabase());
+    RecordThroughTheRun(state, BenchDatabase());
 }
 void InsertIntoFile(benchmark::State& state) {
     InsertOnOpenConnection(state, BenchDatabase());
 }
 void RecordToServer(benchmark::State& state) {
-    RecordThroughOpenTable(state, BenchServerDatabase());
+    RecordThroughTheRun(state, BenchServerDatabase());
 }
 void InsertIntoServer(benchmark::State& state) {
     InsertOnOpenConnection(state, BenchServerDatabase());

@@ -6,15 +6,11 @@
 namespace config {
 
 ConfigQuery::ConfigQuery(Run& run, const QString& sql, const QString& status)
-    : read_(run, sql, status) {}
+    : rows_(ReadRows(run, sql, status)) {}
 
 QVariant ConfigQuery::column(const QString& name, const QString& where) const {
-    try {
-        return read_.rows().Field(name);
-    } catch (const db::Error& error) {
-        if (error.number() != db::errors::ItemNotFound) throw;
-        throw MissingColumn(name, where);
-    }
+    if (!rows_.has(name)) throw MissingColumn(name, where);
+    return rows_.value(name);
 }
 
 ConfigError DatabaseProblem(const QString& where, const db::Error& error) {

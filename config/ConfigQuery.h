@@ -1,7 +1,5 @@
 #pragma once
-// One read of configuration rows: the recordset comes from OpenTable (read-only, with the
-// caller's status text) and is closed together with the database however the read ends,
-// by a return or by an error.
+// One read of configuration rows on the run's connection, with the caller's status text.
 
 #include <QString>
 #include <QVariant>
@@ -9,8 +7,8 @@
 
 #include "access/TableAccess.h"
 #include "config/ConfigError.h"
-#include "db/Dao.h"
 #include "db/Error.h"
+#include "db/Rows.h"
 
 namespace config {
 
@@ -20,14 +18,14 @@ class ConfigQuery {
     ConfigQuery(Run& run, const QString& sql,
                 const QString& status = QStringLiteral("Loading configuration setup"));
 
-    db::Recordset& rows() { return read_.rows(); }
+    db::Rows& rows() { return rows_; }
 
     // The value of a column of the current row; a table without that column is a
     // ConfigError naming `where`.
     QVariant column(const QString& name, const QString& where) const;
 
   private:
-    TableRead read_;
+    db::Rows rows_;
 };
 
 // "<where>: the database reported error <number> (<description>)."

@@ -31,34 +31,33 @@ auto ReadLabelNames(Run& run, const QString& order, ReadRows&& readRows) {
 }  // namespace
 
 void LoadLabels(Run& run) {
-    run.state.MarkLabels = ReadLabelNames(run, QString(), [&](db::Recordset& rows) {
+    run.state.MarkLabels = ReadLabelNames(run, QString(), [&](db::Rows& rows) {
         std::vector<QString> captions;
         SizeArray(captions, run.setup.numMarks);
-        for (int i = 0; i < run.setup.numMarks && !rows.Eof(); ++i, rows.MoveNext()) {
-            captions[i] = config::ReadText(rows.Field(QStringLiteral("LabelName")));
+        for (int i = 0; i < run.setup.numMarks && !rows.atEnd(); ++i, rows.next()) {
+            captions[i] = config::ReadText(rows.value(QStringLiteral("LabelName")));
         }
         return captions;
     });
 }
 
 void LoadTopLabelValue(Run& run) {
-    run.state.TopLabelValue =
-        ReadLabelNames(run, QStringLiteral(" Desc"), [&](db::Recordset& rows) {
-            return rows.Eof() ? 0.0
-                              : runtime::LeadingNumber(
-                                    config::ReadText(rows.Field(QStringLiteral("LabelName"))));
-        });
+    run.state.TopLabelValue = ReadLabelNames(run, QStringLiteral(" Desc"), [&](db::Rows& rows) {
+        return rows.atEnd() ? 0.0
+                            : runtime::LeadingNumber(
+                                  config::ReadText(rows.value(QStringLiteral("LabelName"))));
+    });
 }
 
 namespace config {
 
 std::vector<LabelRow> ReadLabelRows(Run& run) {
     return ReadLabels(run, QStringLiteral("LabelNumber, LabelName"), QString(),
-                      [&](db::Recordset& rows) {
+                      [&](db::Rows& rows) {
                           std::vector<LabelRow> labels;
-                          for (; !rows.Eof(); rows.MoveNext()) {
-                              const QVariant number = rows.Field(QStringLiteral("LabelNumber"));
-                              const QVariant name = rows.Field(QStringLiteral("LabelName"));
+                          for (; !rows.atEnd(); rows.next()) {
+                              const QVariant number = rows.value(QStringLiteral("LabelNumber"));
+                              const QVariant name = rows.value(QStringLiteral("LabelName"));
                               LabelRow label;
                               bool isNumber = false;
                               const double value = number.toDouble(&isNumber);

@@ -35,7 +35,7 @@ std::vector<ScenarioRate> ReadScenarioRows(Run& run) {
         ConfigQuery query(run, QStringLiteral("Select * from tblScenarios where Scenario=%1;")
                                    .arg(run.setup.ScenarioUsed));
         std::vector<ScenarioRate> rows;
-        for (; !query.rows().Eof(); query.rows().MoveNext()) {
+        for (; !query.rows().atEnd(); query.rows().next()) {
             const QString trialColumn = QStringLiteral("Trial");
             ScenarioRate rate;
             rate.period.trial =
@@ -75,11 +75,11 @@ std::vector<config::DelaySegment> ReadDelaySegments(Run& run) {
                               .arg(run.setup.DelayScenario));
         const QString orderColumn =
             db::FindTable(QStringLiteral("tblDelayScenarios"))->order.column;
-        const bool numbered = query.rows().HasField(orderColumn);
+        const bool numbered = query.rows().has(orderColumn);
         std::vector<config::DelaySegment> segments;
         std::vector<QVariant> numbers;
-        for (; !query.rows().Eof(); query.rows().MoveNext()) {
-            numbers.push_back(numbered ? query.rows().Field(orderColumn) : QVariant());
+        for (; !query.rows().atEnd(); query.rows().next()) {
+            numbers.push_back(numbered ? query.rows().value(orderColumn) : QVariant());
             const QString row = where + QStringLiteral(", segment %1").arg(segments.size() + 1);
             const auto read = [&](const char* name) {
                 const QString column = QString::fromLatin1(name);

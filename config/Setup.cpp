@@ -131,11 +131,10 @@ ExperimentSetupRecord ReadSetup(Run& run, const QString& version) {
     return config::ReportingDatabaseErrors(where, [&] {
         ConfigQuery query(
             run, QStringLiteral("Select * from tblSetup where version=") + SqlText(version));
-        if (query.rows().Eof()) {
+        if (query.rows().atEnd()) {
             throw ConfigError(config::VersionName(version) +
                               QStringLiteral(" has no row in tblSetup."));
         }
-        query.rows().MoveFirst();
         const ExperimentSetupRecord setup = config::ReadSetupRow(
             [&](const QString& column) { return query.column(column, where); }, where);
         config::RequireNoRefusal(config::SetupRules({version, 0, setup}));
@@ -150,8 +149,8 @@ QStringList ReadVersions(Run& run) {
         ConfigQuery query(run, QStringLiteral("select Version from tblSetup order by version"),
                           QStringLiteral("Loading versions"));
         QStringList versions;
-        for (; !query.rows().Eof(); query.rows().MoveNext()) {
-            versions.append(config::ReadText(query.rows().Field(QStringLiteral("Version"))));
+        for (; !query.rows().atEnd(); query.rows().next()) {
+            versions.append(config::ReadText(query.rows().value(QStringLiteral("Version"))));
         }
         return versions;
     });

@@ -18,8 +18,7 @@
 class QTimer;
 
 namespace db {
-class Database;
-class Workspace;
+class Connection;
 }  // namespace db
 
 // Arrays are indexed from 0 to an upper bound, both inclusive; sizing clears them.
@@ -158,14 +157,29 @@ struct RunStateRecord {
     bool ExitAuthorised = false;
 };
 
+// A connection serves one run at a time: a copy of a run (another run, perhaps on another
+// thread) opens its own.
+class RunConnectionSlot {
+  public:
+    RunConnectionSlot() = default;
+    RunConnectionSlot(const RunConnectionSlot& /*other*/) {}
+    RunConnectionSlot& operator=(const RunConnectionSlot& other) {
+        if (this != &other) held.reset();
+        return *this;
+    }
+    RunConnectionSlot(RunConnectionSlot&&) noexcept = default;
+    RunConnectionSlot& operator=(RunConnectionSlot&&) noexcept = default;
+    ~RunConnectionSlot() = default;
+
+    std::shared_ptr<db::Connection> held;
+};
+
 // The run's connection to the experiment database.
 struct RunSession {
     QString databasePath;  // empty: the context's
-    // Present only between OpenTable and CloseDatabase.
-    std::shared_ptr<db::Database> database;
-    std::shared_ptr<db::Workspace> workspace;
-    // The database of the run's HeldTransaction alive, if any.
-    std::shared_ptr<db::Database> held;
+    // Opened by the run's first read or write and kept for the others; let go after a failure
+    // that may have spoilt it, so that the next try opens it afresh.
+    RunConnectionSlot connection;
     // While above 0 nothing is recorded: a run that is only measured.
     int recordingOff = 0;
     // This station's claim on the run (empty: none held) and the timer that keeps it alive.

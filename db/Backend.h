@@ -49,6 +49,8 @@ class ConnectionBackend {
     virtual QString location() const = 0;
 
     virtual void execute(const QString& sql) = 0;
+    // An engine that keeps what it knows of the tables forgets it here.
+    virtual void changeSchema(const QString& sql) { execute(sql); }
     virtual std::unique_ptr<StatementBackend> prepare(const QString& sql) = 0;
 
     virtual void beginWrite() = 0;

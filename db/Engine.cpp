@@ -45,6 +45,10 @@ void Connection::execute(const QString& sql) {
     backend_->execute(sql);
 }
 
+void Connection::changeSchema(const QString& sql) {
+    backend_->changeSchema(sql);
+}
+
 Statement Connection::prepare(const QString& sql) {
     return Statement(backend_->prepare(sql));
 }
@@ -74,11 +78,43 @@ int Connection::changes() const {
     return backend_->changes();
 }
 
+namespace {
+void BindAll(Statement& statement, const QVariantList& values, int first = 1) {
+    for (qsizetype i = 0; i < values.size(); ++i) statement.bind(first + int(i), values[i]);
+}
+}  // namespace
+
 bool Connection::insertUnlessKeyTaken(const QString& table, const QStringList& columns,
                                       const QVariantList& values) {
     Statement insert = prepare(backend_->insertUnlessKeyTakenSql(table, columns));
-    for (qsizetype i = 0; i < values.size(); ++i) insert.bind(int(i) + 1, values[i]);
+    BindAll(insert, values);
     insert.step();
+    return changes() > 0;
+}
+
+void Connection::insert(const QString& table, const QStringList& columns,
+                        const QVariantList& values) {
+    Statement insert =
+        prepare(columns.isEmpty()
+                    ? QStringLiteral("INSERT INTO %1 DEFAULT VALUES").arg(QuoteIdentifier(table))
+                    : QStringLiteral("INSERT ") + backend::InsertTargetSql(table, columns));
+    BindAll(insert, values);
+    insert.step();
+}
+
+bool Connection::updateFirst(const QString& table, const QStringList& columns,
+                             const QVariantList& values, const QString& condition,
+                             const QVariantList& conditionValues) {
+    QStringList sets;
+    for (const QString& column : columns) sets << QuoteIdentifier(column) + QStringLiteral(" = ?");
+    const QString key = rowKey();
+    Statement update =
+        prepare(QStringLiteral("UPDATE %1 SET %2 WHERE %3 = (SELECT %3 FROM %1 WHERE %4 ORDER BY "
+                               "%3 LIMIT 1)")
+                    .arg(QuoteIdentifier(table), sets.join(QStringLiteral(", ")), key, condition));
+    BindAll(update, values);
+    BindAll(update, conditionValues, int(values.size()) + 1);
+    update.step();
     return changes() > 0;
 }
 

@@ -62,8 +62,11 @@ class Connection {
     QString location() const;
     bool readOnly() const { return mode_ == OpenMode::ReadOnly; }
 
-    // Runs one or more statements that return no rows.
+    // Runs one or more statements that change rows or nothing, and return no rows.
     void execute(const QString& sql);
+    // Runs statements that make, alter or drop tables, indexes, databases or logins: every
+    // connection to the database forgets what it knew of its tables.
+    void changeSchema(const QString& sql);
     Statement prepare(const QString& sql);
 
     // Takes the write lock now so that a conflict shows at once.
@@ -79,6 +82,12 @@ class Connection {
     // the row holding the key stays and nothing is inserted (false). Values in column order.
     bool insertUnlessKeyTaken(const QString& table, const QStringList& columns,
                               const QVariantList& values);
+    // Inserts one row; values in column order, no columns: a row of the columns' defaults.
+    void insert(const QString& table, const QStringList& columns, const QVariantList& values);
+    // Changes the first row in stored order that condition selects (its "?" bound to
+    // conditionValues): the columns to the values. False when no row matched.
+    bool updateFirst(const QString& table, const QStringList& columns, const QVariantList& values,
+                     const QString& condition, const QVariantList& conditionValues);
 
     // Waits up to this long for another connection's lock before failing.
     void setBusyTimeout(int milliseconds);

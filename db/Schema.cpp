@@ -492,9 +492,10 @@ void AddUniqueKeys(Connection& connection, const QString& table) {
         try {
             const QString where =
                 key.where.isEmpty() ? QString() : QStringLiteral(" WHERE ") + key.where;
-            connection.execute(QStringLiteral("CREATE UNIQUE INDEX IF NOT EXISTS %1 ON %2 (%3)%4")
-                                   .arg(key.name, QuoteIdentifier(definition->name),
-                                        columns.join(QStringLiteral(", ")), where));
+            connection.changeSchema(
+                QStringLiteral("CREATE UNIQUE INDEX IF NOT EXISTS %1 ON %2 (%3)%4")
+                    .arg(key.name, QuoteIdentifier(definition->name),
+                         columns.join(QStringLiteral(", ")), where));
         } catch (const Error& error) {
             // Rows that repeat the key stay as they are; so does a key that another
             // connection made at the same moment.

@@ -16,14 +16,12 @@ namespace {
 // The stored passwords of the user name's rows, read and the database closed again before
 // the slow comparison, so that the period cycle may record meanwhile.
 QStringList StoredPasswordsOf(Run& run, const QString& username) {
-    const TableRead read(
+    db::Rows rows = ReadRows(
         run,
         QStringLiteral("Select password from tblPasswords where username=") + SqlText(username),
         QStringLiteral("Checking password"));
     QStringList stored;
-    if (read.rows().Eof()) return stored;
-    for (read.rows().MoveFirst(); !read.rows().Eof(); read.rows().MoveNext())
-        stored << read.rows().Field(QStringLiteral("password")).toString();
+    for (; !rows.atEnd(); rows.next()) stored << rows.value(QStringLiteral("password")).toString();
     return stored;
 }
 
@@ -51,14 +49,13 @@ std::vector<accounts::Verdict> VerdictsOn(const QStringList& stored, const QStri
 QStringList ServerAnswers(Run& run, const QString& function, const QVariantList& arguments) {
     QStringList places;
     for (qsizetype i = 0; i < arguments.size(); ++i) places << QStringLiteral("?");
-    const TableRead read(run,
-                         db::Query(QStringLiteral("select %1(%2) as Answer")
-                                       .arg(function, places.join(QStringLiteral(", "))),
-                                   arguments),
-                         QStringLiteral("Checking password"));
+    db::Rows rows = ReadRows(run,
+                             db::Query(QStringLiteral("select %1(%2) as Answer")
+                                           .arg(function, places.join(QStringLiteral(", "))),
+                                       arguments),
+                             QStringLiteral("Checking password"));
     QStringList answers;
-    for (; !read.rows().Eof(); read.rows().MoveNext())
-        answers << read.rows().Field(QStringLiteral("Answer")).toString();
+    for (; !rows.atEnd(); rows.next()) answers << rows.value(QStringLiteral("Answer")).toString();
     return answers;
 }
 

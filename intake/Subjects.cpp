@@ -16,15 +16,14 @@ namespace {
 // The Subject of the version's registration row whose name equals SubjectName without
 // regard to letter case, as it was registered.
 std::optional<QString> RegisteredName(Run& run) {
-    const TableRead read(run,
-                         QStringLiteral("select Subject from datSubject where Version=") +
-                             SqlText(run.state.Version),
-                         QStringLiteral("Check New User"));
-    db::Recordset& rows = read.rows();
+    db::Rows rows = ReadRows(run,
+                             QStringLiteral("select Subject from datSubject where Version=") +
+                                 SqlText(run.state.Version),
+                             QStringLiteral("Check New User"));
     std::optional<QString> found;
     const QString typed = run.state.SubjectName.toLower();
-    for (; !rows.Eof() && !found; rows.MoveNext()) {
-        const QVariant subject = rows.Field(QStringLiteral("Subject"));
+    for (; !rows.atEnd() && !found; rows.next()) {
+        const QVariant subject = rows.value(QStringLiteral("Subject"));
         if (!subject.isNull() && subject.toString().toLower() == typed) found = subject.toString();
     }
     return found;
@@ -44,23 +43,19 @@ bool SameForDatabase(const QString& a, const QString& b) {
 }
 
 void WriteDemographics(Run& run, const QString& table, const Demographics& subject) {
-    WriteRecord(run, table, table, QStringLiteral("Recording demographics"),
-                [&](db::Recordset& row) {
-                    row.AddNew();
-                    row.SetField(QStringLiteral("Subject"), run.state.SubjectName);
-                    row.SetField(QStringLiteral("Version"), run.state.Version);
-                    row.SetField(QStringLiteral("Condition"), run.state.Condition);
-                    row.SetField(QStringLiteral("Major"), subject.major);
-                    row.SetField(QStringLiteral("Gender"), subject.gender);
-                    row.SetField(QStringLiteral("Age"), subject.age);
-                    row.SetField(QStringLiteral("Date"), run.Today());
-                    row.SetField(QStringLiteral("Time"), run.TimeText());
-                    // Start-up adds the column to older files; one it could not add goes on without
-                    // it.
-                    if (row.HasField(QStringLiteral("Station")))
-                        row.SetField(QStringLiteral("Station"), StationName());
-                    row.Update();
-                });
+    InsertRecord(run, table, QStringLiteral("Recording demographics"), [&](db::TableRow& row) {
+        row.set(QStringLiteral("Subject"), run.state.SubjectName);
+        row.set(QStringLiteral("Version"), run.state.Version);
+        row.set(QStringLiteral("Condition"), run.state.Condition);
+        row.set(QStringLiteral("Major"), subject.major);
+        row.set(QStringLiteral("Gender"), subject.gender);
+        row.set(QStringLiteral("Age"), subject.age);
+        row.set(QStringLiteral("Date"), run.Today());
+        row.set(QStringLiteral("Time"), run.TimeText());
+        // Start-up adds the column to older files; one it could not add goes on without
+        // it.
+        if (row.has(QStringLiteral("Station"))) row.set(QStringLiteral("Station"), StationName());
+    });
 }
 
 }  // namespace

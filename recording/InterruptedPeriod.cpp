@@ -4,8 +4,8 @@
 
 #include "access/TableAccess.h"
 #include "core/RunRecord.h"
-#include "db/Dao.h"
 #include "db/Error.h"
+#include "db/Rows.h"
 #include "db/Schema.h"
 #include "recording/RecordWriter.h"
 
@@ -72,13 +72,9 @@ CompletePeriod LastCompletePeriod(const std::vector<RecordedEvent>& events, bool
     return {closing->trial, closing->eventID};
 }
 
-bool IsSuperseded(const db::Recordset& row) {
-    try {
-        return row.Field(QStringLiteral("superseded")).toLongLong() != 0;
-    } catch (const db::Error& error) {
-        if (error.number() != db::errors::ItemNotFound) throw;
-        return false;
-    }
+bool IsSuperseded(const db::Rows& row) {
+    const QString column = QStringLiteral("superseded");
+    return row.has(column) && row.value(column).toLongLong() != 0;
 }
 
 void SupersedeInterruptedAttempt(Run& run) {
@@ -93,16 +89,10 @@ void SupersedeInterruptedAttempt(Run& run) {
         QStringLiteral("UPDATE datExperimentTrials SET superseded = -1") +
         ParticipantCondition(run) +
         QStringLiteral(" AND EventID > %1 AND superseded = 0").arg(run.state.LastKeptEventID);
-    WriteRecord(run, table, table, QStringLiteral("Recording data"), [&](db::Recordset& record) {
-        db::Connection& connection = run.session.database->connection();
-        // The recordset's write lock is a transaction of its own that its close undoes: the
-        // one below would join it and be undone with it.
-        record.Close();
-        db::Transaction transaction(connection);
+    WriteRecord(run, table, QStringLiteral("Recording data"), [&](db::Connection& connection) {
         for (const QString& recorded : {table, QStringLiteral("datUserTimesSummary")})
             db::AddMissingColumns(connection, recorded);
         connection.execute(presses);
         connection.execute(events);
-        transaction.commit();
     });
 }

@@ -37,9 +37,9 @@ CompletePeriod LastCompletePeriod(const std::vector<RecordedEvent>& events, bool
 // Whether a row has been set aside by an earlier continuation. A file recorded before
 // continuations replayed periods has no such column: nothing in it was set aside.
 namespace db {
-class Recordset;
+class Rows;
 }
-bool IsSuperseded(const db::Recordset& row);
+bool IsSuperseded(const db::Rows& row);
 
 // Marks, in one write, the participant's rows recorded after the kept event row
 // (run.state.LastKeptEventID) and the Submit presses of the periods played again, and adds

@@ -11,17 +11,24 @@
 #include <functional>
 
 #include "core/RunRecord.h"
-#include "db/Dao.h"
+#include "db/Rows.h"
 #include "runtime/Clock.h"
 
-// Opens source (a table name or an SQL text on table) for writing, lets write fill and
-// store the row, closes the recordset and the database. On a failure the recordset and
-// the database are closed and nothing of the row stays stored before it is tried again.
-void WriteRecord(Run& run, const QString& table, const db::Query& source, const QString& status,
-                 const std::function<void(db::Recordset&)>& write);
+// Runs write on the run's connection in one write transaction (joining one the run holds) and
+// commits it. On a failure nothing of the try stays stored before it is tried again.
+void WriteRecord(Run& run, const QString& table, const QString& status,
+                 const std::function<void(db::Connection&)>& write);
+// Appends a row to table with the values assign sets, and the key of the write where the table
+// has its column.
+void InsertRecord(Run& run, const QString& table, const QString& status,
+                  const std::function<void(db::TableRow&)>& assign);
+// Changes the first row of table that condition selects (its "?" bound to the query's values)
+// to the values assign sets; false when there is no such row.
+bool UpdateRecord(Run& run, const QString& table, const db::Query& condition, const QString& status,
+                  const std::function<void(db::TableRow&)>& assign);
 
-// While one is alive, WriteRecord stores nothing of the run: a headless run that is only to be
-// measured plays the same steps without touching the database.
+// While one is alive, WriteRecord and its kin store nothing of the run: a headless run that is only
+// to be measured plays the same steps without touching the database.
 class ScopedRecordingOff {
   public:
     explicit ScopedRecordingOff(Run& run);
@@ -40,17 +47,17 @@ QString WriteFailureText(int number, const QString& description, const QString& 
 
 // A true flag is written as 1; a false one is left unassigned, so the column keeps its
 // default (false).
-void SetFlag(db::Recordset& record, const QString& column, bool value);
+void SetFlag(db::TableRow& record, const QString& column, bool value);
 
 // Columns that the event log and the period summary share, in their order: AmountInTank,
 // GoalAmount (both in model units), SimulationTime, BaseMoney, UserInflowTP, UserOutflowTP;
 // and the flags IsUserInFlow, IsUserOutFlow, IsEnvInFlow, IsEnvOutFlow, graphicalMode.
-void AssignTankColumns(const Run& run, db::Recordset& record);
+void AssignTankColumns(const Run& run, db::TableRow& record);
 // UserInFlow and UserOutFlow: the orders of the current period.
-void AssignOrderColumns(const Run& run, db::Recordset& record);
+void AssignOrderColumns(const Run& run, db::TableRow& record);
 // BackOrder and ForwardDischarge of the current period, TotalBackOrder, TotalForwardDischarge.
-void AssignPipelineColumns(const Run& run, db::Recordset& record);
-void AssignFlowFlags(const Run& run, db::Recordset& record);
+void AssignPipelineColumns(const Run& run, db::TableRow& record);
+void AssignFlowFlags(const Run& run, db::TableRow& record);
 
 // A time-of-day value as a time column holds it.
 QVariant TimeField(runtime::TimeValue time);

@@ -48,8 +48,8 @@ struct LastEvent {
 
 // A number of the latest row. A run cannot go on from a row that lacks one: guessing 0
 // would continue with a wrong amount or period.
-double RecordedNumber(db::Recordset& row, const char* column) {
-    const QVariant value = row.Field(QString::fromLatin1(column));
+double RecordedNumber(const db::Rows& row, const char* column) {
+    const QVariant value = row.value(QString::fromLatin1(column));
     bool isNumber = false;
     const double number = value.toDouble(&isNumber);
     if (value.isNull() || !isNumber) {
@@ -64,7 +64,7 @@ double RecordedNumber(db::Recordset& row, const char* column) {
 }
 
 template <typename Whole>
-Whole RecordedWhole(db::Recordset& row, const char* column, Whole (*convert)(double)) {
+Whole RecordedWhole(const db::Rows& row, const char* column, Whole (*convert)(double)) {
     const double number = RecordedNumber(row, column);
     try {
         return convert(number);
@@ -76,8 +76,8 @@ Whole RecordedWhole(db::Recordset& row, const char* column, Whole (*convert)(dou
     }
 }
 
-LastEvent ReadLastEvent(db::Recordset& row) {
-    const auto field = [&row](const char* name) { return row.Field(QString::fromLatin1(name)); };
+LastEvent ReadLastEvent(const db::Rows& row) {
+    const auto field = [&row](const char* name) { return row.value(QString::fromLatin1(name)); };
     const auto number = [&row](const char* column) { return RecordedNumber(row, column); };
     LastEvent last;
     last.trial = RecordedWhole(row, "Trial", runtime::ToInt16);
@@ -148,12 +148,12 @@ void Restore(Run& run, const LastEvent& last) {
 
 double GetLastUserFlow(Run& run, const QString& column, const QString& table, std::int16_t trial) {
     if (table.isEmpty()) return 0;
-    TableRead query(run,
-                    ParticipantRows(run, column, table,
-                                    QStringLiteral(" and Trial =") + QString::number(trial)),
-                    kStatus);
-    db::Recordset& rows = query.rows();
-    return rows.Eof() ? 0 : Number(rows.Field(column));
+    const db::Rows rows =
+        ReadRows(run,
+                 ParticipantRows(run, column, table,
+                                 QStringLiteral(" and Trial =") + QString::number(trial)),
+                 kStatus);
+    return rows.atEnd() ? 0 : Number(rows.value(column));
 }
 
 // The delay a run starts with: the first segment of the delay scenario, as loaded.
@@ -189,17 +189,17 @@ struct RecordedRun {
 };
 
 RecordedRun ReadRecordedRun(Run& run, const QString& table) {
-    TableRead query(run, ParticipantRows(run, QStringLiteral("*"), table, QString()), kStatus);
-    db::Recordset& rows = query.rows();
+    db::Rows rows =
+        ReadRows(run, ParticipantRows(run, QStringLiteral("*"), table, QString()), kStatus);
     RecordedRun recorded;
-    for (; !rows.Eof(); rows.MoveNext()) {
+    for (; !rows.atEnd(); rows.next()) {
         const auto eventID = RecordedWhole(rows, "EventID", runtime::ToInt32);
         recorded.highestEventID = std::max(recorded.highestEventID, eventID);
         if (IsSuperseded(rows)) continue;
         if (recorded.kept.empty())
-            recorded.latestTimeDriven = db::IsTrue(rows.Field(QStringLiteral("IsTimeDriven")));
+            recorded.latestTimeDriven = db::IsTrue(rows.value(QStringLiteral("IsTimeDriven")));
         recorded.kept.push_back({eventID, RecordedWhole(rows, "Trial", runtime::ToInt16),
-                                 rows.Field(QStringLiteral("eventType")).toString()});
+                                 rows.value(QStringLiteral("eventType")).toString()});
     }
     std::reverse(recorded.kept.begin(), recorded.kept.end());
     return recorded;
@@ -207,14 +207,14 @@ RecordedRun ReadRecordedRun(Run& run, const QString& table) {
 
 // Submit presses of the participant in a period, not superseded.
 long SubmitPressesIn(Run& run, long trial) {
-    TableRead query(run,
-                    QStringLiteral("SELECT * FROM datUserTimesSummary WHERE Subject=") +
-                        SqlText(run.state.SubjectName) + QStringLiteral(" and Version=") +
-                        SqlText(run.state.Version) + QStringLiteral(" and Trial=") +
-                        QString::number(trial),
-                    kStatus);
+    db::Rows rows = ReadRows(run,
+                             QStringLiteral("SELECT * FROM datUserTimesSummary WHERE Subject=") +
+                                 SqlText(run.state.SubjectName) + QStringLiteral(" and Version=") +
+                                 SqlText(run.state.Version) + QStringLiteral(" and Trial=") +
+                                 QString::number(trial),
+                             kStatus);
     long presses = 0;
-    for (db::Recordset& rows = query.rows(); !rows.Eof(); rows.MoveNext()) {
+    for (; !rows.atEnd(); rows.next()) {
         presses += !IsSuperseded(rows);
     }
     return presses;
@@ -281,12 +281,13 @@ std::int16_t GetLastTrial(Run& run, const QString& table) {
         LastCompletePeriod(recorded.kept, timeDriven, presses, run.setup.MaxTrial);
     std::int16_t trial = 0;
     if (complete.period > 0) {
-        TableRead closing(run,
-                          ParticipantRows(run, QStringLiteral("*"), table,
-                                          QStringLiteral(" and EventID =") +
-                                              QString::number(complete.closingEventID)),
-                          kStatus);
-        const LastEvent last = ReadLastEvent(closing.rows());
+        const db::Rows closing =
+            ReadRows(run,
+                     ParticipantRows(run, QStringLiteral("*"), table,
+                                     QStringLiteral(" and EventID =") +
+                                         QString::number(complete.closingEventID)),
+                     kStatus);
+        const LastEvent last = ReadLastEvent(closing);
         Restore(run, last);
         trial = last.trial;
     }

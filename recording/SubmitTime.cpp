@@ -6,16 +6,14 @@
 
 void RecordSubmitTime(Run& run) {
     const QString table = QStringLiteral("datUserTimesSummary");
-    WriteRecord(run, table, table, QStringLiteral("Recording data"), [&run](db::Recordset& record) {
+    InsertRecord(run, table, QStringLiteral("Recording data"), [&run](db::TableRow& record) {
         // When the participant paces the periods, PeriodEndTime was set at the press.
         const runtime::TimeValue pressed =
             run.setup.IsTimeDriven ? run.state.SubmitTime : run.state.PeriodEndTime;
-        record.AddNew();
-        record.SetField(QStringLiteral("Subject"), run.state.SubjectName);
-        record.SetField(QStringLiteral("Version"), run.state.Version);
-        record.SetField(QStringLiteral("Trial"), run.state.CurrentTrial);
-        record.SetField(QStringLiteral("Date"), run.Today());
-        record.SetField(QStringLiteral("SubmitClickTime"), TimeField(pressed));
-        record.Update();
+        record.set(QStringLiteral("Subject"), run.state.SubjectName);
+        record.set(QStringLiteral("Version"), run.state.Version);
+        record.set(QStringLiteral("Trial"), run.state.CurrentTrial);
+        record.set(QStringLiteral("Date"), run.Today());
+        record.set(QStringLiteral("SubmitClickTime"), TimeField(pressed));
     });
 }

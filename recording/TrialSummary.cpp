@@ -21,125 +21,107 @@ QVariant OrderValue(const QString& boxText, const std::vector<double>& orders, l
 // The columns written when a period begins. The row is created before CurrentTrial
 // advances: the user flows are those of the period that ends, the environment's those of
 // the period that begins.
-void AssignStart(const Run& run, db::Recordset& record, long beginning, const QString& inflowText,
+void AssignStart(const Run& run, db::TableRow& record, long beginning, const QString& inflowText,
                  const QString& outflowText) {
     const ExperimentSetupRecord& setup = run.setup;
     const RunStateRecord& state = run.state;
     const long ending = beginning - 1;
-    record.SetField(QStringLiteral("Subject"), state.SubjectName);
-    record.SetField(QStringLiteral("Version"), state.Version);
-    record.SetField(QStringLiteral("Trial"), static_cast<qint32>(beginning));
-    record.SetField(QStringLiteral("Date"), run.Today());
-    record.SetField(QStringLiteral("startTime"), TimeField(state.PeriodStartTime));
-    record.SetField(QStringLiteral("endTime"), TimeField(state.PeriodEndTime));
-    record.SetField(QStringLiteral("UserInFlow"), OrderValue(inflowText, state.UserInFlow, ending));
-    record.SetField(QStringLiteral("UserOutFlow"),
-                    OrderValue(outflowText, state.UserOutFlow, ending));
-    record.SetField(QStringLiteral("EnvInFlow"), ElementOrZero(state.EnvInFlow, beginning));
-    record.SetField(QStringLiteral("EnvOutFlow"), ElementOrZero(state.EnvOutFlow, beginning));
+    record.set(QStringLiteral("Subject"), state.SubjectName);
+    record.set(QStringLiteral("Version"), state.Version);
+    record.set(QStringLiteral("Trial"), static_cast<qint32>(beginning));
+    record.set(QStringLiteral("Date"), run.Today());
+    record.set(QStringLiteral("startTime"), TimeField(state.PeriodStartTime));
+    record.set(QStringLiteral("endTime"), TimeField(state.PeriodEndTime));
+    record.set(QStringLiteral("UserInFlow"), OrderValue(inflowText, state.UserInFlow, ending));
+    record.set(QStringLiteral("UserOutFlow"), OrderValue(outflowText, state.UserOutFlow, ending));
+    record.set(QStringLiteral("EnvInFlow"), ElementOrZero(state.EnvInFlow, beginning));
+    record.set(QStringLiteral("EnvOutFlow"), ElementOrZero(state.EnvOutFlow, beginning));
     AssignTankColumns(run, record);
     AssignFlowFlags(run, record);
-    record.SetField(QStringLiteral("TotBonus"), state.TotBonus);
-    record.SetField(QStringLiteral("LowerBoundFromGoal"), setup.LowerBoundFromGoal);
-    record.SetField(QStringLiteral("UpperBoundFromGoal"), setup.UpperBoundFromGoal);
+    record.set(QStringLiteral("TotBonus"), state.TotBonus);
+    record.set(QStringLiteral("LowerBoundFromGoal"), setup.LowerBoundFromGoal);
+    record.set(QStringLiteral("UpperBoundFromGoal"), setup.UpperBoundFromGoal);
 }
 
 // The columns overwritten at the end of period CurrentTrial; the amount in model units.
-void AssignEnd(const Run& run, db::Recordset& record, double amountInTank) {
+void AssignEnd(const Run& run, db::TableRow& record, double amountInTank) {
     const RunStateRecord& state = run.state;
-    record.SetField(QStringLiteral("AmountInTank"), amountInTank);
-    record.SetField(QStringLiteral("CurrentBonus"), state.CurrentBonus);
-    record.SetField(QStringLiteral("TotBonus"), state.TotBonus);
-    record.SetField(QStringLiteral("CurrentCost"), state.CurrentCost);
-    record.SetField(QStringLiteral("TotCost"), state.TotCost);
+    record.set(QStringLiteral("AmountInTank"), amountInTank);
+    record.set(QStringLiteral("CurrentBonus"), state.CurrentBonus);
+    record.set(QStringLiteral("TotBonus"), state.TotBonus);
+    record.set(QStringLiteral("CurrentCost"), state.CurrentCost);
+    record.set(QStringLiteral("TotCost"), state.TotCost);
     if (run.setup.IsTimeDriven) AssignOrderColumns(run, record);
     AssignPipelineColumns(run, record);
 }
 
 // A period played again after an interruption starts from a row as a new one is: no end
 // values, and false flags (AssignStart leaves false flags unassigned).
-void ClearForNewAttempt(db::Recordset& record) {
+void ClearForNewAttempt(db::TableRow& record) {
     for (const char* column : {"CurrentBonus", "CurrentCost", "TotCost", "BackOrder",
                                "ForwardDischarge", "TotalBackOrder", "TotalForwardDischarge"}) {
-        record.SetField(QString::fromLatin1(column), QVariant());
+        record.set(QString::fromLatin1(column), QVariant());
     }
     for (const char* flag :
          {"IsUserInFlow", "IsUserOutFlow", "IsEnvInFlow", "IsEnvOutFlow", "graphicalMode"}) {
-        record.SetField(QString::fromLatin1(flag), 0);
+        record.set(QString::fromLatin1(flag), 0);
     }
 }
 
-// The query that finds the row of a period of the participant and version. One text for
-// every period: the engine prepares it once per connection.
+// The row of a period of the participant and version. One text for every period: the engine
+// prepares it once per connection.
 db::Query SummaryRowOf(const Run& run, long trial) {
-    return {QStringLiteral("select * from datTrialSummary where Version=? and Subject=? and "
-                           "Trial=?"),
+    return {QStringLiteral("Version=? and Subject=? and Trial=?"),
             {run.state.Version, run.state.SubjectName, qlonglong(trial)}};
 }
 
 // Edits the period's row when it exists; false when there is none.
 bool EditSummaryRow(Run& run, long trial, const QString& status,
-                    const std::function<void(db::Recordset&)>& assign) {
-    bool found = false;
-    WriteRecord(run, kTable, SummaryRowOf(run, trial), status, [&](db::Recordset& record) {
-        found = !record.Eof();
-        if (!found) return;
-        record.Edit();
-        assign(record);
-        record.Update();
-    });
-    return found;
+                    const std::function<void(db::TableRow&)>& assign) {
+    return UpdateRecord(run, kTable, SummaryRowOf(run, trial), status, assign);
 }
 
 }  // namespace
 
 void RecordTrialSummary(Run& run, const QString& inflowText, const QString& outflowText) {
     const long beginning = run.state.CurrentTrial + 1L;
-    const auto assign = [&](db::Recordset& record) {
+    const auto assign = [&](db::TableRow& record) {
         AssignStart(run, record, beginning, inflowText, outflowText);
     };
     // A period begun before an interruption keeps its one row: the new attempt takes it over.
-    const bool begunBefore = EditSummaryRow(run, beginning, QStringLiteral("Recording data"),
-                                            [&](db::Recordset& record) {
-                                                ClearForNewAttempt(record);
-                                                assign(record);
-                                            });
+    const bool begunBefore =
+        EditSummaryRow(run, beginning, QStringLiteral("Recording data"), [&](db::TableRow& record) {
+            ClearForNewAttempt(record);
+            assign(record);
+        });
     if (!begunBefore) {
-        WriteRecord(run, kTable, kTable, QStringLiteral("Recording data"),
-                    [&](db::Recordset& record) {
-                        record.AddNew();
-                        assign(record);
-                        record.Update();
-                    });
+        InsertRecord(run, kTable, QStringLiteral("Recording data"), assign);
     }
     run.state.PeriodStartTime = runtime::TimeValue{};
     run.state.PeriodEndTime = runtime::TimeValue{};
 }
 
 db::Query TrialSummaryQuery(const Run& run) {
-    return SummaryRowOf(run, run.state.CurrentTrial);
+    const db::Query row = SummaryRowOf(run, run.state.CurrentTrial);
+    return {QStringLiteral("select * from datTrialSummary where ") + row.sql, row.parameters};
 }
 
 void UpdateTrialAmount(Run& run) {
     const QString status = QStringLiteral("Recording Amount");
     const double amount = InModelUnits(run, run.state.AmountInTank);
-    const auto assignEnd = [&run, amount](db::Recordset& record) {
-        AssignEnd(run, record, amount);
-    };
+    const auto assignEnd = [&run, amount](db::TableRow& record) { AssignEnd(run, record, amount); };
     if (EditSummaryRow(run, run.state.CurrentTrial, status, assignEnd)) return;
     // The row of this period was never created (or was removed): append it complete, as
     // it would have been created at the start of the period and completed now. The entry
     // boxes of that moment are unknown, so the stored orders are recorded.
-    WriteRecord(run, kTable, kTable, status, [&](db::Recordset& record) {
-        record.AddNew();
+    InsertRecord(run, kTable, status, [&](db::TableRow& record) {
         AssignStart(run, record, run.state.CurrentTrial, QStringLiteral("0"), QStringLiteral("0"));
         assignEnd(record);
-        record.Update();
     });
 }
 
 void CompleteRestoredTrialSummary(Run& run) {
     EditSummaryRow(
         run, run.state.CurrentTrial, QStringLiteral("Recording Amount"),
-        [&run](db::Recordset& record) { AssignEnd(run, record, run.state.AmountInTank); });
+        [&run](db::TableRow& record) { AssignEnd(run, record, run.state.AmountInTank); });
 }

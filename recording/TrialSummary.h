@@ -2,7 +2,7 @@
 #include <QString>
 
 #include "core/RunRecord.h"
-#include "db/Dao.h"
+#include "db/Rows.h"
 
 // Appends the summary row of the period that begins (Trial = CurrentTrial + 1), then sets
 // PeriodStartTime and PeriodEndTime to zero. A period that an interrupted attempt had begun

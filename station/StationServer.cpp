@@ -60,7 +60,7 @@ bool Unpoint(const QString& stationFile) {
     if (!connection.tableExists(QLatin1String(kTable))) return false;
     connection.execute(QStringLiteral("DELETE FROM %1").arg(QLatin1String(kTable)));
     const bool named = connection.changes() > 0;
-    connection.execute(QStringLiteral("DROP TABLE %1").arg(QLatin1String(kTable)));
+    connection.changeSchema(QStringLiteral("DROP TABLE %1").arg(QLatin1String(kTable)));
     return named;
 }
 

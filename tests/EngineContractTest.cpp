@@ -11,8 +11,8 @@
 #include <ostream>
 #include <thread>
 
-#include "db/Dao.h"
 #include "db/Engine.h"
+#include "db/Rows.h"
 #include "db/Schema.h"
 #include "tests/support/EngineErrors.h"
 #include "tests/support/TempDatabase.h"
@@ -286,27 +286,54 @@ const ContractCase kCases[] = {
          for (const db::ColumnInfo& column : connection.tableColumns(QStringLiteral("datSubject")))
              EXPECT_NE(column.name.compare(connection.rowKey(), Qt::CaseInsensitive), 0);
      }},
-    {"AnEditChangesExactlyTheCurrentRowEvenAmongEqualRows",
+    {"AnUpdateOfTheFirstRowChangesExactlyThatOneAmongEqualRows",
      [](const EngineDatabase& database) {
          database.open().execute(
              QStringLiteral("INSERT INTO datTrialSummary (Subject, Trial) VALUES ('Ann', 1); "
                             "INSERT INTO datTrialSummary (Subject, Trial) VALUES ('Ann', 1)"));
          {
-             db::Database writable(database.location(), false,
-                                   QStringLiteral(";pwd=") + db::DatabasePassword());
-             auto rows = writable.OpenRecordset(
-                 QStringLiteral("select * from datTrialSummary where Subject='ann'"),
-                 db::dbOpenDynaset);
-             rows->MoveLast();
-             rows->Edit();
-             rows->SetField(QStringLiteral("AmountInTank"), 12.5);
-             rows->Update();
+             Connection writable = database.open();
+             db::TableRow row(writable, QStringLiteral("datTrialSummary"));
+             row.set(QStringLiteral("AmountInTank"), 12.5);
+             EXPECT_TRUE(row.updateFirst(QStringLiteral("Subject=? and Trial=?"),
+                                         {QStringLiteral("ann"), 1}));
+             EXPECT_FALSE(row.updateFirst(QStringLiteral("Subject=? and Trial=?"),
+                                          {QStringLiteral("ann"), 2}));
          }
          Connection connection = database.open(OpenMode::ReadOnly);
          EXPECT_EQ(Texts(connection, QStringLiteral("SELECT coalesce(AmountInTank, -1) FROM "
                                                     "datTrialSummary ORDER BY %1")
                                          .arg(connection.rowKey())),
-                   (QStringList{"-1", "12.5"}));
+                   (QStringList{"12.5", "-1"}));
+     }},
+    {"ATypedRowIsStoredAsItsColumnsKeepItAndReadBackByName",
+     [](const EngineDatabase& database) {
+         Connection connection = database.open();
+         {
+             db::Transaction transaction(connection);
+             db::TableRow row(connection, QStringLiteral("datTrialSummary"));
+             row.set(QStringLiteral("subject"), QStringLiteral("O'Brien"));
+             row.set(QStringLiteral("Trial"), 2.5);
+             row.set(QStringLiteral("graphicalMode"), 7);
+             row.set(QStringLiteral("Date"), QDate(2025, 3, 4));
+             row.set(QStringLiteral("startTime"), QTime(13, 4, 5));
+             row.insert();
+             db::TableRow(connection, QStringLiteral("datTrialSummary")).insert();
+             transaction.commit();
+         }
+         db::Rows rows(
+             connection,
+             {QStringLiteral("SELECT * FROM datTrialSummary ORDER BY %1").arg(connection.rowKey()),
+              {}});
+         ASSERT_EQ(rows.count(), 2u);
+         EXPECT_EQ(rows.value(QStringLiteral("SUBJECT")).toString(), QStringLiteral("O'Brien"));
+         EXPECT_EQ(rows.value(QStringLiteral("Trial")).toLongLong(), 2);
+         EXPECT_EQ(rows.value(QStringLiteral("graphicalmode")).toLongLong(), -1);
+         EXPECT_EQ(rows.value(QStringLiteral("Date")).toString(), QStringLiteral("2025-03-04"));
+         EXPECT_EQ(rows.value(QStringLiteral("startTime")).toString(), QStringLiteral("13:04:05"));
+         rows.next();
+         EXPECT_TRUE(rows.value(QStringLiteral("Subject")).isNull());
+         EXPECT_EQ(rows.value(QStringLiteral("graphicalMode")).toLongLong(), 0);
      }},
     {"AColumnAddedByAnotherConnectionIsSeenByOneAlreadyOpen",
      [](const EngineDatabase& database) {

@@ -7,6 +7,7 @@
 
 #include "config/Labels.h"
 #include "core/RunRecord.h"
+#include "tests/support/OpenWrite.h"
 #include "tests/support/TempDatabase.h"
 
 namespace {
@@ -25,7 +26,7 @@ class LabelsTest : public ::testing::Test {
         run.state.Version = "A";
         run.state.TopLabelValue = 99;  // left from an earlier load
     }
-    void TearDown() override { EXPECT_FALSE(run.session.database) << "the database was left open"; }
+    void TearDown() override { EXPECT_FALSE(WriteLeftOpen(run)) << "a write was left open"; }
 
     void addLabels(const QString& version, const Labels& labels) {
         for (const auto& [number, name] : labels) {

@@ -14,6 +14,7 @@
 #include "support/IntakeScripts.h"
 #include "support/Typing.h"
 #include "tests/support/Ending.h"
+#include "tests/support/OpenWrite.h"
 #include "ui/Dialogs.h"
 #include "ui/Twips.h"
 
@@ -31,7 +32,7 @@ class LoginTest : public ::testing::Test {
         database.addDelaySegment(1, 2, 20, 2, 20);
         database.addRate(1, 1, 2, 1);
     }
-    void TearDown() override { EXPECT_FALSE(run.session.database) << "the database was left open"; }
+    void TearDown() override { EXPECT_FALSE(WriteLeftOpen(run)) << "a write was left open"; }
 
     frmLogin& loadedForm() {
         login.LoadVersions();

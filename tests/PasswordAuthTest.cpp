@@ -15,6 +15,7 @@
 #include "runtime/ProgramEnd.h"
 #include "support/TempDatabase.h"
 #include "tests/support/Ending.h"
+#include "tests/support/OpenWrite.h"
 #include "ui/Dialogs.h"
 #include "ui/Twips.h"
 
@@ -38,7 +39,7 @@ class PasswordAuthTest : public ::testing::Test {
                                         "('Keeper', '%1'), ('Broken', 'pbkdf2-sha256$1$2')")
                              .arg(accounts::HashPassword("Tank#42", kFewIterations)));
     }
-    void TearDown() override { EXPECT_FALSE(run.session.database) << "the database was left open"; }
+    void TearDown() override { EXPECT_FALSE(WriteLeftOpen(run)) << "a write was left open"; }
 
     // Types into the real boxes and clicks "Exit Application".
     static void Try(frmPasswordAuth& form, const QString& username, const QString& password) {
@@ -259,7 +260,6 @@ TEST_F(PasswordAuthTest, UnreadableTableIsReportedAsCheckingPassword) {
     EXPECT_TRUE(dialogs.shown()[0].text.contains("Status was Checking password"));
     EXPECT_FALSE(run.state.ExitConfirmed);
     EXPECT_FALSE(run.state.ExitAuthorised);
-    CloseDatabase(run);  // an ended program leaves it to the process's end
 }
 
 // A stored password the program cannot read is named, not taken for a wrong one; the

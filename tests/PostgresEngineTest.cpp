@@ -228,12 +228,12 @@ TEST_F(PostgresEngineTest, ALostConnectionIsPassingAndTheNextOpenConnectsAfresh)
 TEST(PostgresEngineCreateTest, CreatingMakesTheDatabaseWhenTheServerHasNone) {
     const QString name = QStringLiteral("fx_created_%1").arg(QCoreApplication::applicationPid());
     Connection maintenance = Open(TestServerLocation(QStringLiteral("postgres")));
-    maintenance.execute(QStringLiteral("DROP DATABASE IF EXISTS %1 WITH (FORCE)").arg(name));
+    maintenance.changeSchema(QStringLiteral("DROP DATABASE IF EXISTS %1 WITH (FORCE)").arg(name));
     {
         Connection connection = Open(TestServerLocation(name), OpenMode::Create);
         EXPECT_FALSE(connection.tableExists(QStringLiteral("tblSetup")));
     }
-    maintenance.execute(QStringLiteral("DROP DATABASE %1 WITH (FORCE)").arg(name));
+    maintenance.changeSchema(QStringLiteral("DROP DATABASE %1 WITH (FORCE)").arg(name));
 }
 
 }  // namespace

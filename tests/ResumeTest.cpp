@@ -8,6 +8,7 @@
 #include "db/Schema.h"
 #include "recording/Resume.h"
 #include "support/ExperimentDatabase.h"
+#include "tests/support/OpenWrite.h"
 
 namespace {
 
@@ -25,7 +26,7 @@ class ResumeTest : public ::testing::Test {
         SizeArray(run.state.BackOrder, 13);
         SizeArray(run.state.ForwardDischarge, 13);
     }
-    void TearDown() override { EXPECT_FALSE(run.session.database) << "the database was left open"; }
+    void TearDown() override { EXPECT_FALSE(WriteLeftOpen(run)) << "a write was left open"; }
 
     // A delay scenario of one segment: these delays throughout.
     void ConstantDelays(double in, double out) {

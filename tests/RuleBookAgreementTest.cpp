@@ -60,7 +60,6 @@ class RuleBookAgreementTest : public ::testing::TestWithParam<Broken> {
         Execute(demo.path(), QString::fromLatin1(GetParam().sql));
         context->databasePath = demo.path();
     }
-    void TearDown() override { CloseDatabase(run); }
 
     // Ann types the version and presses Start, as a participant would.
     LoginOutcome logIn() {

@@ -6,6 +6,7 @@
 
 #include "config/Scenarios.h"
 #include "core/RunRecord.h"
+#include "tests/support/OpenWrite.h"
 #include "tests/support/TempDatabase.h"
 
 namespace {
@@ -20,7 +21,7 @@ class ScenarioTest : public ::testing::Test {
         run.setup.DelayScenario = 2;
         run.setup.MaxNumberOfAScenarioType = 5;
     }
-    void TearDown() override { EXPECT_FALSE(run.session.database) << "the database was left open"; }
+    void TearDown() override { EXPECT_FALSE(WriteLeftOpen(run)) << "a write was left open"; }
 
     void addRate(int scenario, const char* trial, const char* in, const char* out) {
         database.execute(QStringLiteral("INSERT INTO tblScenarios (Scenario, Trial, "

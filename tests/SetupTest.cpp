@@ -7,6 +7,7 @@
 
 #include "config/Setup.h"
 #include "core/RunRecord.h"
+#include "tests/support/OpenWrite.h"
 #include "tests/support/TempDatabase.h"
 
 namespace {
@@ -58,10 +59,7 @@ class SetupTest : public ::testing::Test {
     ::Run run;
 
   protected:
-    void TearDown() override {
-        EXPECT_FALSE(run.session.database) << "the database was left open";
-        EXPECT_FALSE(run.session.workspace) << "the workspace was left open";
-    }
+    void TearDown() override { EXPECT_FALSE(WriteLeftOpen(run)) << "a write was left open"; }
 
     void addVersion(const QString& version, const std::map<QString, QString>& overrides = {}) {
         std::map<QString, QString> row = DefaultRow();

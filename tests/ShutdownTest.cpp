@@ -132,7 +132,7 @@ TEST(RunRecordTest, AFreshRunStartsFromInitialValuesWithNoDatabaseOpen) {
     EXPECT_TRUE(run.state.BackOrder.empty());
     EXPECT_EQ(run.setup.MaxTrial, 0);
     EXPECT_TRUE(run.state.SubmitTime.isMidnight());
-    EXPECT_FALSE(run.session.database);
+    EXPECT_FALSE(run.session.connection.held);
     EXPECT_EQ(run.session.recordingOff, 0);
 }
 

@@ -23,6 +23,7 @@
 #include "support/IntakeScripts.h"
 #include "support/WriteProtection.h"
 #include "tests/support/Ending.h"
+#include "tests/support/OpenWrite.h"
 #include "tests/support/ScratchDisk.h"
 #include "tests/support/TestServer.h"
 #include "ui/Dialogs.h"
@@ -45,7 +46,7 @@ class StartupTest : public ::testing::Test {
     }
     void TearDown() override {
         program.UnloadSimulationScreen();
-        EXPECT_FALSE(run.session.database) << "the database was left open";
+        EXPECT_FALSE(WriteLeftOpen(run)) << "a write was left open";
     }
 
     // Main, which must end the program; the messages it showed. How it ended is kept in ended.

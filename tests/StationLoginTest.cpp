@@ -15,6 +15,7 @@
 #include "exit/CheckPassword.h"
 #include "intake/Subjects.h"
 #include "runtime/Context.h"
+#include "tests/support/OpenWrite.h"
 #include "tests/support/TestServer.h"
 
 namespace {
@@ -38,7 +39,7 @@ class StationLoginTest : public ::testing::Test {
         owner.grantStationRights(role.name());
         context->databasePath = role.location();
     }
-    void TearDown() override { EXPECT_FALSE(run.session.database) << "the database was left open"; }
+    void TearDown() override { EXPECT_FALSE(WriteLeftOpen(run)) << "a write was left open"; }
 
     TempServerDatabase server;
     TestLoginRole role{server};

@@ -11,6 +11,7 @@
 #include "core/RunRecord.h"
 #include "db/Engine.h"
 #include "exit/CheckPassword.h"
+#include "tests/support/OpenWrite.h"
 #include "tests/support/TempDatabase.h"
 #include "tests/support/TestServer.h"
 #include "tools/Passwd.h"
@@ -223,7 +224,7 @@ TEST_P(StoredPasswordCheckTest, OpensRefusesOrNamesTheUnreadableAccount) {
             EXPECT_FALSE(run.state.PasswordMatched);
             break;
     }
-    EXPECT_FALSE(run.session.database) << "the database was left open";
+    EXPECT_FALSE(WriteLeftOpen(run)) << "a write was left open";
 }
 
 INSTANTIATE_TEST_SUITE_P(EnginesAndForms, StoredPasswordCheckTest,

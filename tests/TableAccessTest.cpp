@@ -1,5 +1,6 @@
-// OpenTable and CloseDatabase on a real file, under real contention from a second connection:
-// retries with a responsive wait, the retry question, "Problems opening table" and the end.
+// Reads and writes on the run's connection to a real file, under real contention from a second
+// connection: retries with a responsive wait, the retry question, "Problems opening table" and
+// the end.
 #include <gtest/gtest.h>
 
 #include <QCoreApplication>
@@ -91,23 +92,20 @@ class TableAccessTest : public ::testing::Test {
     void SetUp() override { run.state.TotBonus = 12.5; }
 
     void recordSubject(const QString& subject) {
-        auto rows = OpenTable(run, QStringLiteral("datSubject"), false,
-                              QStringLiteral("Recording demographics"));
-        rows->AddNew();
-        rows->SetField(QStringLiteral("Subject"), subject);
-        rows->Update();
-        rows->Close();
-        CloseDatabase(run);
+        const auto transaction =
+            BeginWrite(run, QStringLiteral("datSubject"), QStringLiteral("Recording demographics"));
+        db::TableRow row(RunConnection(run), QStringLiteral("datSubject"));
+        row.set(QStringLiteral("Subject"), subject);
+        row.insert();
+        transaction->commit();
     }
 
     QStringList subjects() {
-        auto rows = OpenTable(run, QStringLiteral("select Subject from datSubject"), true,
-                              QStringLiteral("Check New User"));
+        db::Rows rows = ReadRows(run, QStringLiteral("select Subject from datSubject"),
+                                 QStringLiteral("Check New User"));
         QStringList names;
-        for (; !rows->Eof(); rows->MoveNext())
-            names << rows->Field(QStringLiteral("Subject")).toString();
-        rows->Close();
-        CloseDatabase(run);
+        for (; !rows.atEnd(); rows.next())
+            names << rows.value(QStringLiteral("Subject")).toString();
         return names;
     }
 
@@ -141,24 +139,38 @@ class TableAccessTest : public ::testing::Test {
     std::vector<std::chrono::milliseconds> waits;
 };
 
-TEST_F(TableAccessTest, OpensAndClosesAroundEveryOperation) {
+TEST_F(TableAccessTest, TheRunKeepsOneConnectionForItsReadsAndWrites) {
+    EXPECT_FALSE(run.session.connection.held);
     recordSubject(QStringLiteral("O'Brien"));
-    EXPECT_FALSE(run.session.database);
-    EXPECT_FALSE(run.session.workspace);
+    const std::shared_ptr<db::Connection> opened = run.session.connection.held;
+    ASSERT_TRUE(opened);
+    EXPECT_FALSE(opened->inTransaction());
     EXPECT_EQ(subjects(), QStringList{QStringLiteral("O'Brien")});
-    auto rows = OpenTable(run,
-                          QStringLiteral("select * from datSubject where Subject=") +
-                              SqlText(QStringLiteral("o'brien")),
-                          true, QStringLiteral("Check New User"));
-    EXPECT_TRUE(run.session.database);
-    EXPECT_TRUE(run.session.workspace);
-    EXPECT_FALSE(rows->Eof());
-    EXPECT_FALSE(rows->Updatable());
-    EXPECT_THROW(rows->Edit(), db::Error);
-    rows->Close();
-    CloseDatabase(run);
-    EXPECT_FALSE(run.session.database);
+    const db::Rows rows = ReadRows(run,
+                                   QStringLiteral("select * from datSubject where Subject=") +
+                                       SqlText(QStringLiteral("o'brien")),
+                                   QStringLiteral("Check New User"));
+    EXPECT_FALSE(rows.atEnd());
+    EXPECT_EQ(run.session.connection.held, opened);
+    // A copy of the run opens its own.
+    ::Run copy = run;
+    EXPECT_FALSE(copy.session.connection.held);
+    CloseRunConnection(run);
+    EXPECT_FALSE(run.session.connection.held);
+    EXPECT_EQ(subjects(), QStringList{QStringLiteral("O'Brien")});
     EXPECT_TRUE(dialogs.shown().empty());
+}
+
+TEST_F(TableAccessTest, AWriteOpenInsideAnotherJoinsItAndKeepsTheConnection) {
+    {
+        db::Transaction outer(RunConnection(run));
+        recordSubject(QStringLiteral("Joined"));
+        CloseRunConnection(run);  // a transaction open on it belongs to its holder
+        ASSERT_TRUE(run.session.connection.held);
+        EXPECT_TRUE(run.session.connection.held->inTransaction());
+        // Ended uncommitted, the outer transaction takes the joined row with it.
+    }
+    EXPECT_TRUE(subjects().isEmpty());
 }
 
 TEST_F(TableAccessTest, AReleasedLockIsWaitedOutWithoutAQuestion) {
@@ -284,9 +296,8 @@ TEST_F(TableAccessTest, OtherErrorsAskAtOnceAndNoEndsTheProgram) {
         dialogs.clear();
         dialogs.answerNext(runtime::vbYes);  // repeat at once: fails the same way
         dialogs.answerNext(runtime::vbNo);
-        EXPECT_EQ(
-            EndingOf([&] { OpenTable(run, c.source, true, QStringLiteral("Loading versions")); }),
-            runtime::ExitStatus::DatabaseFailure);
+        EXPECT_EQ(EndingOf([&] { ReadRows(run, c.source, QStringLiteral("Loading versions")); }),
+                  runtime::ExitStatus::DatabaseFailure);
         const auto& shown = dialogs.shown();
         ASSERT_EQ(shown.size(), 3u) << c.source.toStdString();
         for (int problem : {0, 1}) {
@@ -301,7 +312,7 @@ TEST_F(TableAccessTest, OtherErrorsAskAtOnceAndNoEndsTheProgram) {
         EXPECT_TRUE(
             shown[2].text.endsWith("Nothing had been recorded yet.\r\nPlease call the "
                                    "experimenter."));
-        CloseDatabase(run);
+        EXPECT_FALSE(run.session.connection.held);  // a repeat would have opened it afresh
     }
 }
 
@@ -310,9 +321,8 @@ TEST_F(TableAccessTest, AMissingFileIsNamedAndNeverCreated) {
     runtime::ScopedContext context;
     context->databasePath = missing;
     dialogs.answerNext(runtime::vbNo);
-    EXPECT_THROW(
-        OpenTable(run, QStringLiteral("datSubject"), false, QStringLiteral("Recording data")),
-        runtime::ProgramEnded);
+    EXPECT_THROW(BeginWrite(run, QStringLiteral("datSubject"), QStringLiteral("Recording data")),
+                 runtime::ProgramEnded);
     ASSERT_FALSE(dialogs.shown().empty());
     EXPECT_EQ(dialogs.shown()[0].text,
               QStringLiteral("Error 3024: Could not find file '%1'.").arg(missing) + CrLf +
@@ -328,15 +338,8 @@ TEST_F(TableAccessTest, ACallFromATimerDuringTheWaitBreaksNothing) {
         seenDuringWait = subjects();  // opens and closes the database in the middle
         holder->rollback();
     });
-    auto rows = OpenTable(run, QStringLiteral("datSubject"), false,
-                          QStringLiteral("Recording demographics"));
+    recordSubject(QStringLiteral("Bob"));
     EXPECT_EQ(seenDuringWait, QStringList{QStringLiteral("Ann")});
-    ASSERT_TRUE(run.session.database);
-    rows->AddNew();
-    rows->SetField(QStringLiteral("Subject"), QStringLiteral("Bob"));
-    rows->Update();
-    rows->Close();
-    CloseDatabase(run);
     EXPECT_EQ(subjects(), (QStringList{QStringLiteral("Ann"), QStringLiteral("Bob")}));
     EXPECT_TRUE(dialogs.shown().empty());
 }

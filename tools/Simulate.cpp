@@ -168,29 +168,25 @@ class RunObserver {
 // The registration row of a simulated participant, marked as such.
 void RecordSimulatedSubject(Run& run) {
     const QString table = QStringLiteral("datSubject");
-    WriteRecord(run, table, table, QStringLiteral("Recording a simulated participant"),
-                [&run](db::Recordset& row) {
-                    row.AddNew();
-                    row.SetField(QStringLiteral("Subject"), run.state.SubjectName);
-                    row.SetField(QStringLiteral("Version"), run.state.Version);
-                    row.SetField(QStringLiteral("Condition"), run.state.Condition);
-                    row.SetField(QStringLiteral("Date"), run.Today());
-                    row.SetField(QStringLiteral("Time"), run.TimeText());
-                    SetFlag(row, QStringLiteral("Simulated"), true);
-                    row.Update();
-                });
+    InsertRecord(run, table, QStringLiteral("Recording a simulated participant"),
+                 [&run](db::TableRow& row) {
+                     row.set(QStringLiteral("Subject"), run.state.SubjectName);
+                     row.set(QStringLiteral("Version"), run.state.Version);
+                     row.set(QStringLiteral("Condition"), run.state.Condition);
+                     row.set(QStringLiteral("Date"), run.Today());
+                     row.set(QStringLiteral("Time"), run.TimeText());
+                     SetFlag(row, QStringLiteral("Simulated"), true);
+                 });
 }
 
 // Registered names of the version in lower case; a recorded run never joins another's rows.
 QSet<QString> RegisteredSubjects(Run& run, const QString& version) {
-    auto rows = OpenTable(
+    db::Rows rows = ReadRows(
         run, QStringLiteral("select Subject from datSubject where Version=") + SqlText(version),
-        true, QStringLiteral("Reading the registered participants"));
+        QStringLiteral("Reading the registered participants"));
     QSet<QString> names;
-    for (; !rows->Eof(); rows->MoveNext())
-        names.insert(rows->Field(QStringLiteral("Subject")).toString().toLower());
-    rows->Close();
-    CloseDatabase(run);
+    for (; !rows.atEnd(); rows.next())
+        names.insert(rows.value(QStringLiteral("Subject")).toString().toLower());
     return names;
 }
 
@@ -317,10 +313,11 @@ class PilotSession {
     void playOne(Run& run, PilotRun& result, Strategy& strategy) {
         run.state.SubjectName = result.path.subject;
         std::optional<ScopedRecordingOff> notRecorded;
-        std::optional<HeldTransaction> recorded;
+        // A recorded run is stored whole or not at all, on the connection its job keeps for
+        // every run it plays.
+        std::optional<db::Transaction> recorded;
         if (options_.record) {
-            if (!recordingDatabase_) recordingDatabase_ = OpenDatabaseForWriting(run);
-            recorded.emplace(run, recordingDatabase_);
+            recorded.emplace(RunConnection(run));
         } else {
             notRecorded.emplace(run);
         }
@@ -343,7 +340,6 @@ class PilotSession {
     const SimulateOptions& options_;
     NobodyToAsk nobody_;
     Run fresh_;  // the version loaded, before its first period
-    std::shared_ptr<db::Database> recordingDatabase_;  // one connection for every recorded run
     QDateTime start_;
 };
 

@@ -1,7 +1,5 @@
 #include "db/postgresql/ServerConnection.h"
 
-#include <QRegularExpression>
-
 #include "db/postgresql/PostgresEngine.h"
 #include "db/postgresql/ServerErrors.h"
 #include "db/postgresql/ServerStatement.h"
@@ -81,12 +79,10 @@ ServerConnection::~ServerConnection() {
 
 void ServerConnection::execute(const QString& sql) {
     session_->execute(sql);
-    // A database made or dropped changes no table of this one; its notice would only queue on
-    // the server-wide lock every notifying commit of every database takes.
-    static const QRegularExpression schemaChange(
-        QStringLiteral(R"(\b(create|alter|drop)\b(?!\s+database\b))"),
-        QRegularExpression::CaseInsensitiveOption);
-    if (schemaChange.match(sql).hasMatch()) session_->schemaChanged();
+}
+
+void ServerConnection::changeSchema(const QString& sql) {
+    session_->changeSchema(sql);
 }
 
 std::unique_ptr<backend::StatementBackend> ServerConnection::prepare(const QString& sql) {

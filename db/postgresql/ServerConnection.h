@@ -19,6 +19,7 @@ class ServerConnection : public backend::ConnectionBackend {
 
     QString location() const override { return location_.shown; }
     void execute(const QString& sql) override;
+    void changeSchema(const QString& sql) override;
     std::unique_ptr<backend::StatementBackend> prepare(const QString& sql) override;
     void beginWrite() override;
     void commit() override;

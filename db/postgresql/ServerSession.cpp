@@ -1,7 +1,6 @@
 #include "db/postgresql/ServerSession.h"
 
 #include <QMutex>
-#include <QRegularExpression>
 #include <QSet>
 #include <atomic>
 #include <map>
@@ -63,14 +62,6 @@ ServerLocation WithSessionDefaults(const ServerLocation& location) {
     if (location.setting("connect_timeout").isEmpty())
         withDefaults = withDefaults.with("connect_timeout", kConnectTimeoutSeconds);
     return withDefaults;
-}
-
-// Text that may write rows or notify, and so commit with a notice when sent on its own.
-bool MayNotify(const QString& sql) {
-    static const QRegularExpression writes(
-        QStringLiteral(R"(\b(insert|update|notify|pg_notify)\b)"),
-        QRegularExpression::CaseInsensitiveOption);
-    return writes.match(sql).hasMatch();
 }
 
 int ChangesOf(const PGresult* result) {
@@ -199,12 +190,19 @@ Result ServerSession::checked(PGresult* raw, const QString& sql) {
 
 void ServerSession::execute(const QString& sql) {
     const QByteArray text = ToServerSql(sql, catalog()).text;
-    if (inTransaction() || !MayNotify(sql)) {
+    if (inTransaction()) {
         send(text, sql);
         return;
     }
-    // On its own the text is a transaction of its own, committed as it ends.
+    // On its own the text is a transaction of its own, committed as it ends, with a notice
+    // when it wrote rows.
     send(text + "; " + kLiftLockTimeout, sql, 1);
+}
+
+void ServerSession::changeSchema(const QString& sql) {
+    // Sent alone: a database is made or dropped outside any transaction.
+    send(ToServerSql(sql, catalog()).text, sql);
+    schemaChanged();
 }
 
 bool ServerSession::defer(const PreparedStatement& statement, const Parameters& parameters) {

@@ -60,6 +60,9 @@ class ServerSession {
 
     // One or more statements without parameters.
     void execute(const QString& sql);
+    // Statements that change the tables (or databases, or logins): sent alone, and every
+    // session forgets what it knew of the tables.
+    void changeSchema(const QString& sql);
     // Sends statements the engine wrote itself (no names to respell, no parameters); the
     // changes counted are those of the last statement but the trailing ones.
     void send(const QByteArray& text, const QString& sql = QString(), int trailing = 0);

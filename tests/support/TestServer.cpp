@@ -26,7 +26,7 @@ void RunScript(const QString& action, const QString& folder) {
 void Maintain(const QString& sql) {
     db::Connection(TestServerLocation(QStringLiteral("postgres")), db::DatabasePassword(),
                    db::OpenMode::ReadWrite)
-        .execute(sql);
+        .changeSchema(sql);
 }
 
 bool DatabaseExists(const QString& name) {

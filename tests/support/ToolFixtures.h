@@ -68,9 +68,11 @@ inline QStringList StoredColumn(const QString& databasePath, const QString& sql)
     return Column(databasePath, sql, true);
 }
 
+// Any text, whether it changes the tables or only rows: every connection forgets what it knew
+// of the tables.
 inline void Execute(const QString& databasePath, const QString& sql) {
     auto connection = tool::OpenExperimentDatabase(databasePath, db::OpenMode::ReadWrite);
-    connection->execute(sql);
+    connection->changeSchema(sql);
 }
 
 // A demo database in a folder of its own.
