@@ -17,7 +17,7 @@ QString NewServerDatabase(const QString& name) {
     const QString database =
         QStringLiteral("%1_%2").arg(name).arg(QCoreApplication::applicationPid());
     db::Connection(location(QStringLiteral("postgres")), QString(), db::OpenMode::ReadWrite)
-        .execute(QStringLiteral("DROP DATABASE IF EXISTS %1").arg(database));
+        .changeSchema(QStringLiteral("DROP DATABASE IF EXISTS %1").arg(database));
     db::Connection connection(location(database), QString(), db::OpenMode::Create);
     db::CreateSchema(connection);
     return location(database);
