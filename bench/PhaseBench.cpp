@@ -21,10 +21,10 @@
 #include "db/Engine.h"
 #include "db/Schema.h"
 #include "runtime/ProgramEnd.h"
-#include "simulation/HeadlessPlayer.h"
-#include "simulation/frmHydrovat.h"
-#include "ui/Dialogs.h"
-#include "ui/Twips.h"
+#include "screens/common/Dialogs.h"
+#include "screens/common/Twips.h"
+#include "screens/simulation/frmHydrovat.h"
+#include "task/HeadlessPlayer.h"
 
 namespace {
 

@@ -14,8 +14,8 @@
 #include "bench/Figure.h"
 #include "db/Engine.h"
 #include "db/Schema.h"
-#include "tools/Create.h"
-#include "tools/Simulate.h"
+#include "tool/data/Create.h"
+#include "tool/simulated/Simulate.h"
 
 namespace {
 

@@ -5,7 +5,7 @@
 #include <QPushButton>
 #include <QWidget>
 
-#include "ui/ButtonKeys.h"
+#include "screens/common/ButtonKeys.h"
 
 namespace {
 

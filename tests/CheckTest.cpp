@@ -7,8 +7,8 @@
 
 #include "tests/support/DamagedFile.h"
 #include "tests/support/ToolFixtures.h"
-#include "tools/Check.h"
-#include "tools/CommandLine.h"
+#include "tool/cli/CommandLine.h"
+#include "tool/data/Check.h"
 
 namespace {
 

@@ -6,8 +6,8 @@
 #include <QLineEdit>
 #include <limits>
 
-#include "ui/Controls.h"
-#include "ui/Twips.h"
+#include "screens/common/Controls.h"
+#include "screens/common/Twips.h"
 
 namespace {
 

@@ -4,8 +4,8 @@
 #include <QBuffer>
 #include <ostream>
 
-#include "tools/Csv.h"
-#include "tools/ToolError.h"
+#include "tool/common/Csv.h"
+#include "tool/common/ToolError.h"
 
 namespace {
 

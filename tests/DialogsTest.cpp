@@ -4,8 +4,8 @@
 #include <QTimer>
 #include <QWidget>
 
-#include "ui/Dialogs.h"
-#include "ui/FormTimer.h"
+#include "screens/common/Dialogs.h"
+#include "screens/common/FormTimer.h"
 
 namespace {
 

@@ -4,7 +4,7 @@
 
 #include <ostream>
 
-#include "simulation/EntryFilter.h"
+#include "task/EntryFilter.h"
 
 namespace {
 

@@ -9,11 +9,11 @@
 #include "db/Schema.h"
 #include "tests/support/ScratchDisk.h"
 #include "tests/support/ToolFixtures.h"
-#include "tools/CsvExport.h"
-#include "tools/CsvImport.h"
-#include "tools/Fingerprint.h"
-#include "tools/Passwd.h"
-#include "tools/ToolError.h"
+#include "tool/common/ToolError.h"
+#include "tool/csv/CsvExport.h"
+#include "tool/csv/CsvImport.h"
+#include "tool/data/Fingerprint.h"
+#include "tool/data/Passwd.h"
 
 namespace {
 

@@ -4,7 +4,7 @@
 #include <QEventLoop>
 #include <QTimer>
 
-#include "ui/FormTimer.h"
+#include "screens/common/FormTimer.h"
 
 namespace {
 

@@ -10,13 +10,13 @@
 #include "core/RunRecord.h"
 #include "db/Schema.h"
 #include "runtime/ProgramEnd.h"
-#include "simulation/HeadlessPlayer.h"
-#include "simulation/SimulatedClock.h"
-#include "simulation/frmHydrovat.h"
+#include "screens/common/Dialogs.h"
+#include "screens/simulation/frmHydrovat.h"
+#include "task/HeadlessPlayer.h"
+#include "task/SimulatedClock.h"
 #include "tests/frmHydrovatFixture.h"
 #include "tests/support/ExperimentDatabase.h"
 #include "tests/support/ScreenCycle.h"
-#include "ui/Dialogs.h"
 
 namespace {
 

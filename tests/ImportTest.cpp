@@ -11,10 +11,10 @@
 #include "accounts/StoredPassword.h"
 #include "tests/support/TempDatabase.h"
 #include "tests/support/ToolFixtures.h"
-#include "tools/CommandLine.h"
-#include "tools/CsvImport.h"
-#include "tools/Passwd.h"
-#include "tools/ToolError.h"
+#include "tool/cli/CommandLine.h"
+#include "tool/common/ToolError.h"
+#include "tool/csv/CsvImport.h"
+#include "tool/data/Passwd.h"
 
 namespace {
 

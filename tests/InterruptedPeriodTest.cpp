@@ -19,14 +19,14 @@
 #include "app/Main.h"
 #include "core/RunRecord.h"
 #include "db/Schema.h"
-#include "intake/frmLogin.h"
 #include "recording/InterruptedPeriod.h"
 #include "runtime/NumberText.h"
 #include "runtime/ProgramEnd.h"
-#include "simulation/HeadlessPlayer.h"
+#include "screens/common/Dialogs.h"
+#include "screens/intake/frmLogin.h"
 #include "support/ExperimentDatabase.h"
 #include "support/IntakeScripts.h"
-#include "ui/Dialogs.h"
+#include "task/HeadlessPlayer.h"
 
 namespace {
 

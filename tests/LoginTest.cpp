@@ -6,17 +6,17 @@
 
 #include "core/RunRecord.h"
 #include "core/Shutdown.h"
-#include "intake/frmLogin.h"
-#include "intake/frmNewSubject.h"
 #include "recording/RunClaim.h"
 #include "runtime/ProgramEnd.h"
+#include "screens/common/Dialogs.h"
+#include "screens/common/Twips.h"
+#include "screens/intake/frmLogin.h"
+#include "screens/intake/frmNewSubject.h"
 #include "support/ExperimentDatabase.h"
 #include "support/IntakeScripts.h"
 #include "support/Typing.h"
 #include "tests/support/Ending.h"
 #include "tests/support/OpenWrite.h"
-#include "ui/Dialogs.h"
-#include "ui/Twips.h"
 
 namespace {
 

@@ -9,9 +9,9 @@
 #include "core/RunRecord.h"
 #include "db/Schema.h"
 #include "tests/support/ToolFixtures.h"
-#include "tools/CommandLine.h"
-#include "tools/Merge.h"
-#include "tools/ToolError.h"
+#include "tool/cli/CommandLine.h"
+#include "tool/common/ToolError.h"
+#include "tool/data/Merge.h"
 
 namespace {
 

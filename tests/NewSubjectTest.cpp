@@ -7,13 +7,13 @@
 
 #include "core/RunRecord.h"
 #include "db/Engine.h"
-#include "intake/frmNewSubject.h"
 #include "recording/RunClaim.h"
 #include "runtime/Clock.h"
+#include "screens/common/Dialogs.h"
+#include "screens/common/Twips.h"
+#include "screens/intake/frmNewSubject.h"
 #include "support/ExperimentDatabase.h"
 #include "support/Typing.h"
-#include "ui/Dialogs.h"
-#include "ui/Twips.h"
 
 namespace {
 

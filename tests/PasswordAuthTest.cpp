@@ -10,14 +10,14 @@
 #include "access/TableAccess.h"
 #include "accounts/StoredPassword.h"
 #include "core/RunRecord.h"
-#include "exit/CheckPassword.h"
-#include "exit/frmPasswordAuth.h"
 #include "runtime/ProgramEnd.h"
+#include "screens/common/Dialogs.h"
+#include "screens/common/Twips.h"
+#include "screens/exit/CheckPassword.h"
+#include "screens/exit/frmPasswordAuth.h"
 #include "support/TempDatabase.h"
 #include "tests/support/Ending.h"
 #include "tests/support/OpenWrite.h"
-#include "ui/Dialogs.h"
-#include "ui/Twips.h"
 
 namespace {
 

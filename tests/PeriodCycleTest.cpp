@@ -10,12 +10,12 @@
 
 #include "core/RunRecord.h"
 #include "runtime/ProgramEnd.h"
-#include "simulation/frmHydrovat.h"
+#include "screens/common/Dialogs.h"
+#include "screens/simulation/frmHydrovat.h"
 #include "tests/frmHydrovatFixture.h"
 #include "tests/support/ExperimentDatabase.h"
 #include "tests/support/ScreenCycle.h"
 #include "tests/support/Typing.h"
-#include "ui/Dialogs.h"
 
 namespace {
 

@@ -8,7 +8,7 @@
 #include "core/RunRecord.h"
 #include "runtime/Clock.h"
 #include "runtime/Context.h"
-#include "simulation/PeriodModel.h"
+#include "task/PeriodModel.h"
 
 namespace {
 

@@ -3,10 +3,10 @@
 
 #include <QImage>
 
+#include "session/Plot.h"
 #include "tests/support/ToolFixtures.h"
-#include "tools/CsvImport.h"
-#include "tools/Plot.h"
-#include "tools/ToolError.h"
+#include "tool/common/ToolError.h"
+#include "tool/csv/CsvImport.h"
 
 namespace {
 

@@ -14,15 +14,15 @@
 
 #include "app/Main.h"
 #include "core/RunRecord.h"
-#include "intake/frmLogin.h"
 #include "runtime/NumberText.h"
 #include "runtime/ProgramEnd.h"
-#include "simulation/HeadlessPlayer.h"
-#include "simulation/frmHydrovat.h"
+#include "screens/common/Dialogs.h"
+#include "screens/intake/frmLogin.h"
+#include "screens/simulation/frmHydrovat.h"
 #include "support/ExperimentDatabase.h"
 #include "support/IntakeScripts.h"
 #include "support/ScreenCycle.h"
-#include "ui/Dialogs.h"
+#include "task/HeadlessPlayer.h"
 
 namespace {
 

@@ -10,15 +10,15 @@
 #include "access/TableAccess.h"
 #include "config/RuleBook.h"
 #include "core/RunRecord.h"
-#include "intake/frmLogin.h"
 #include "runtime/Context.h"
 #include "runtime/ProgramEnd.h"
+#include "screens/common/Dialogs.h"
+#include "screens/intake/frmLogin.h"
 #include "support/IntakeScripts.h"
 #include "support/ToolFixtures.h"
-#include "tools/Check.h"
-#include "tools/Simulate.h"
-#include "tools/ToolError.h"
-#include "ui/Dialogs.h"
+#include "tool/common/ToolError.h"
+#include "tool/data/Check.h"
+#include "tool/simulated/Simulate.h"
 
 namespace {
 

@@ -12,18 +12,18 @@
 #include <climits>
 
 #include "app/Main.h"
-#include "app/frmSplash.h"
 #include "core/RunRecord.h"
-#include "exit/frmPasswordAuth.h"
-#include "intake/frmLogin.h"
-#include "intake/frmNewSubject.h"
-#include "simulation/frmHydrovat.h"
+#include "screens/common/Dialogs.h"
+#include "screens/common/Language.h"
+#include "screens/exit/frmPasswordAuth.h"
+#include "screens/intake/frmLogin.h"
+#include "screens/intake/frmNewSubject.h"
+#include "screens/intake/frmSplash.h"
+#include "screens/simulation/frmHydrovat.h"
 #include "tests/frmHydrovatFixture.h"
 #include "tests/support/ExperimentDatabase.h"
 #include "tests/support/IntakeScripts.h"
 #include "tests/support/Typing.h"
-#include "ui/Dialogs.h"
-#include "ui/Language.h"
 
 namespace {
 

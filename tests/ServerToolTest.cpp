@@ -11,7 +11,7 @@
 #include "station/StationServer.h"
 #include "tests/support/TestServer.h"
 #include "tests/support/ToolFixtures.h"
-#include "tools/CommandLine.h"
+#include "tool/cli/CommandLine.h"
 
 namespace {
 

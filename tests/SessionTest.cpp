@@ -10,12 +10,12 @@
 #include "core/RunRecord.h"
 #include "core/Shutdown.h"
 #include "runtime/Context.h"
+#include "session/Session.h"
 #include "tests/support/ExperimentDatabase.h"
 #include "tests/support/LabSession.h"
 #include "tests/support/TestServer.h"
 #include "tests/support/ToolFixtures.h"
-#include "tools/CommandLine.h"
-#include "tools/Session.h"
+#include "tool/cli/CommandLine.h"
 
 namespace {
 

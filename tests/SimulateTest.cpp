@@ -14,15 +14,15 @@
 #include "core/RunRecord.h"
 #include "db/Schema.h"
 #include "runtime/ProgramEnd.h"
-#include "simulation/frmHydrovat.h"
+#include "screens/common/Dialogs.h"
+#include "screens/simulation/frmHydrovat.h"
 #include "tests/support/ExperimentDatabase.h"
 #include "tests/support/ScreenCycle.h"
 #include "tests/support/ToolFixtures.h"
 #include "tests/support/Typing.h"
-#include "tools/CommandLine.h"
-#include "tools/Simulate.h"
-#include "tools/ToolError.h"
-#include "ui/Dialogs.h"
+#include "tool/cli/CommandLine.h"
+#include "tool/common/ToolError.h"
+#include "tool/simulated/Simulate.h"
 
 namespace {
 

@@ -11,12 +11,13 @@
 
 #include "access/TableAccess.h"
 #include "app/Main.h"
-#include "app/frmSplash.h"
 #include "core/RunRecord.h"
 #include "db/Engine.h"
-#include "intake/frmLogin.h"
 #include "runtime/ProgramEnd.h"
-#include "simulation/frmHydrovat.h"
+#include "screens/common/Dialogs.h"
+#include "screens/intake/frmLogin.h"
+#include "screens/intake/frmSplash.h"
+#include "screens/simulation/frmHydrovat.h"
 #include "station/StationServer.h"
 #include "support/DamagedFile.h"
 #include "support/ExperimentDatabase.h"
@@ -26,7 +27,6 @@
 #include "tests/support/OpenWrite.h"
 #include "tests/support/ScratchDisk.h"
 #include "tests/support/TestServer.h"
-#include "ui/Dialogs.h"
 
 namespace {
 

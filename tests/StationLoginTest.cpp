@@ -12,9 +12,9 @@
 #include "core/RunRecord.h"
 #include "db/Engine.h"
 #include "db/Location.h"
-#include "exit/CheckPassword.h"
-#include "intake/Subjects.h"
 #include "runtime/Context.h"
+#include "screens/exit/CheckPassword.h"
+#include "screens/intake/Subjects.h"
 #include "tests/support/OpenWrite.h"
 #include "tests/support/TestServer.h"
 

@@ -10,11 +10,11 @@
 #include "accounts/StoredPassword.h"
 #include "core/RunRecord.h"
 #include "db/Engine.h"
-#include "exit/CheckPassword.h"
+#include "screens/exit/CheckPassword.h"
 #include "tests/support/OpenWrite.h"
 #include "tests/support/TempDatabase.h"
 #include "tests/support/TestServer.h"
-#include "tools/Passwd.h"
+#include "tool/data/Passwd.h"
 
 namespace {
 

@@ -6,8 +6,8 @@
 #include <limits>
 #include <ostream>
 
-#include "simulation/TankGeometry.h"
-#include "simulation/frmHydrovat.h"
+#include "screens/simulation/frmHydrovat.h"
+#include "task/TankGeometry.h"
 #include "tests/frmHydrovatFixture.h"
 
 namespace {

@@ -16,7 +16,7 @@
 
 #include "core/RunRecord.h"
 #include "runtime/NumberText.h"
-#include "simulation/HeadlessPlayer.h"
+#include "task/HeadlessPlayer.h"
 #include "tests/support/ExperimentDatabase.h"
 
 namespace {

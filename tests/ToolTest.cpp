@@ -7,9 +7,9 @@
 #include "db/Schema.h"
 #include "tests/support/DamagedFile.h"
 #include "tests/support/ToolFixtures.h"
-#include "tools/CommandLine.h"
-#include "tools/Passwd.h"
-#include "tools/ToolError.h"
+#include "tool/cli/CommandLine.h"
+#include "tool/common/ToolError.h"
+#include "tool/data/Passwd.h"
 
 namespace {
 

@@ -12,7 +12,7 @@
 #include <map>
 #include <set>
 
-#include "ui/Language.h"
+#include "screens/common/Language.h"
 
 namespace {
 

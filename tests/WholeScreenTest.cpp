@@ -9,7 +9,7 @@
 #include <QScreen>
 #include <QWindow>
 
-#include "ui/WholeScreen.h"
+#include "screens/common/WholeScreen.h"
 
 namespace {
 

@@ -8,12 +8,12 @@
 #include <ostream>
 
 #include "core/RunRecord.h"
-#include "exit/frmPasswordAuth.h"
 #include "runtime/ProgramEnd.h"
-#include "simulation/frmHydrovat.h"
+#include "screens/common/Dialogs.h"
+#include "screens/exit/frmPasswordAuth.h"
+#include "screens/simulation/frmHydrovat.h"
 #include "tests/frmHydrovatFixture.h"
 #include "tests/support/Typing.h"
-#include "ui/Dialogs.h"
 
 namespace {
 

@@ -7,7 +7,7 @@
 #include <QString>
 
 #include "core/RunRecord.h"
-#include "ui/Twips.h"
+#include "screens/common/Twips.h"
 
 inline void PrepareScreenRun(::Run& run, bool graphical) {
     run = ::Run{};

@@ -12,10 +12,10 @@
 #include <ostream>
 
 #include "config/ScreenSetup.h"
-#include "simulation/frmHydrovat.h"
+#include "screens/common/Dialogs.h"
+#include "screens/simulation/frmHydrovat.h"
 #include "tests/frmHydrovatFixture.h"
 #include "tests/support/TempDatabase.h"
-#include "ui/Dialogs.h"
 
 namespace {
 

@@ -4,7 +4,7 @@
 # guide walks through it. A command or option the tool lacks, or an output the guide quotes that
 # changed, fails the run. Sourced by run.sh, which provides the window helpers.
 
-readonly GUIDE="$(dirname "$0")/../../tools/README.md"
+readonly GUIDE="$(dirname "$0")/../../docs/guide.md"
 
 # The commands of chapters 1-7: the lines of the code blocks (indented four spaces, six in a list) that
 # run a program, continuation lines joined.

@@ -1,7 +1,7 @@
 #include "tests/support/IntakeScripts.h"
 
-#include "intake/frmLogin.h"
-#include "intake/frmNewSubject.h"
+#include "screens/intake/frmLogin.h"
+#include "screens/intake/frmNewSubject.h"
 #include "tests/support/Typing.h"
 
 void ScriptRegistration(ui::ScriptedDialogs& dialogs) {

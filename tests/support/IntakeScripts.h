@@ -4,7 +4,7 @@
 
 #include <QString>
 
-#include "ui/Dialogs.h"
+#include "screens/common/Dialogs.h"
 
 // The next registration form: age, gender and major filled in, then Begin.
 void ScriptRegistration(ui::ScriptedDialogs& dialogs);

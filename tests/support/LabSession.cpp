@@ -1,7 +1,7 @@
 #include "tests/support/LabSession.h"
 
 #include "core/Shutdown.h"
-#include "tools/Simulate.h"
+#include "tool/simulated/Simulate.h"
 
 const QDate LabSession::kDay(2026, 3, 2);
 const QDateTime LabSession::kNow(LabSession::kDay, QTime(10, 5, 3));

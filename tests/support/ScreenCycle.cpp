@@ -7,7 +7,7 @@
 #include <QTimer>
 
 #include "runtime/ProgramEnd.h"
-#include "simulation/frmHydrovat.h"
+#include "screens/simulation/frmHydrovat.h"
 
 bool RunScreenUntil(const std::function<bool()>& done) {
     QTimer wake;  // so that waiting for events never blocks for long

@@ -8,9 +8,9 @@
 #include <QTextStream>
 
 #include "db/Engine.h"
-#include "tools/CommandLine.h"
-#include "tools/Create.h"
-#include "tools/TableData.h"
+#include "tool/cli/CommandLine.h"
+#include "tool/common/TableData.h"
+#include "tool/data/Create.h"
 
 inline void WriteFile(const QString& path, const QByteArray& bytes) {
     QFile file(path);

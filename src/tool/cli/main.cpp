@@ -1,0 +1,5 @@
+#include "tool/cli/CommandLine.h"
+
+int main(int argc, char** argv) {
+    return tool::ToolMain(argc, argv);
+}

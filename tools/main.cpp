@@ -1,5 +1,0 @@
-#include "tools/CommandLine.h"
-
-int main(int argc, char** argv) {
-    return tool::ToolMain(argc, argv);
-}
