@@ -154,6 +154,9 @@ class KilledRunTest : public ::testing::TestWithParam<Pacing> {
         ScriptLogin(dialogs, name, "V");
         ScriptRegistration(dialogs);
         dialogs.answerNext(runtime::vbYes);  // continue where the log stopped
+        if (program) program->CloseSession();
+        program.emplace();  // a new start: nothing of the last one survives
+        program->SetSplashMilliseconds(5);
         try {
             program->Main();
         } catch (const runtime::ProgramEnded&) {

@@ -98,6 +98,9 @@ class ResumeEquivalenceTest : public ::testing::TestWithParam<ResumeCase> {
         ScriptLogin(dialogs, name, "V");
         ScriptRegistration(dialogs);
         dialogs.answerNext(runtime::vbYes);  // continue where the log stopped
+        if (program) program->CloseSession();
+        program.emplace();  // a new start: nothing of the last one survives
+        program->SetSplashMilliseconds(5);
         program->Main();
     }
 
