@@ -83,12 +83,16 @@ grep -v '^d' "$WORK/entries" | sort >"$WORK/files"
 sort >"$WORK/expected-files" <<'LIST'
 -rwxr-xr-x root/root /opt/fluxmere/fluxmere
 -rwxr-xr-x root/root /opt/fluxmere/fluxmere-db
+-rwxr-xr-x root/root /opt/fluxmere/fluxmere-lab
 -rwxr-xr-x root/root /opt/fluxmere/fluxmere-monitor
 lrwxrwxrwx root/root /usr/bin/fluxmere -> ../../opt/fluxmere/fluxmere
 lrwxrwxrwx root/root /usr/bin/fluxmere-db -> ../../opt/fluxmere/fluxmere-db
+lrwxrwxrwx root/root /usr/bin/fluxmere-lab -> ../../opt/fluxmere/fluxmere-lab
+-rw-r--r-- root/root /usr/share/applications/fluxmere-lab.desktop
 -rw-r--r-- root/root /usr/share/applications/fluxmere.desktop
 -rw-r--r-- root/root /usr/share/icons/hicolor/scalable/apps/fluxmere.svg
 -rw-r--r-- root/root /usr/share/man/man1/fluxmere-db.1.gz
+-rw-r--r-- root/root /usr/share/man/man1/fluxmere-lab.1.gz
 -rw-r--r-- root/root /usr/share/man/man1/fluxmere.1.gz
 LIST
 diff -u "$WORK/expected-files" "$WORK/files" || fail "the package holds other files than these"
@@ -116,13 +120,18 @@ done
 
 step "its desktop entry, manual pages and programs, unpacked"
 dpkg-deb -x "$DEB" "$WORK/root"
-desktop-file-validate "$WORK/root/usr/share/applications/fluxmere.desktop" ||
-    fail "desktop entry"
+for entry in fluxmere fluxmere-lab; do
+    desktop-file-validate "$WORK/root/usr/share/applications/$entry.desktop" ||
+        fail "desktop entry $entry"
+done
 grep -qx 'Exec=fluxmere' "$WORK/root/usr/share/applications/fluxmere.desktop" ||
     fail "the desktop entry does not start fluxmere"
+grep -qx 'Name=Fluxmere Lab' "$WORK/root/usr/share/applications/fluxmere-lab.desktop" &&
+    grep -qx 'Exec=fluxmere-lab %f' "$WORK/root/usr/share/applications/fluxmere-lab.desktop" ||
+    fail "the menu entry Fluxmere Lab does not start fluxmere-lab"
 [[ "$(file "$WORK/root/opt/fluxmere/fluxmere-monitor")" == *", stripped"* ]] ||
     fail "fluxmere-monitor is not stripped"
-for program in fluxmere fluxmere-db; do
+for program in fluxmere fluxmere-db fluxmere-lab; do
     [[ "$(file "$WORK/root/opt/fluxmere/$program")" == *", stripped"* ]] ||
         fail "$program is not stripped"
     page="$WORK/root/usr/share/man/man1/$program.1.gz"

@@ -1,0 +1,28 @@
+#include "lab/SessionTab.h"
+
+#include <QFormLayout>
+#include <QVBoxLayout>
+
+namespace lab {
+
+SessionTab::SessionTab(const Study& study, QWidget* parent)
+    : QWidget(parent), study_(study), since_(QDate::currentDate()) {
+    since_.setCalendarPopup(true);
+    since_.setDisplayFormat(QStringLiteral("yyyy-MM-dd"));
+    auto* layout = new QVBoxLayout(this);
+    auto* form = new QFormLayout;
+    form->setFieldGrowthPolicy(QFormLayout::FieldsStayAtSizeHint);
+    form->addRow(tr("Participants &since:"), &since_);
+    layout->addLayout(form);
+    watchFrom(since_.date());
+    connect(&since_, &QDateEdit::dateChanged, this, &SessionTab::watchFrom);
+}
+
+void SessionTab::watchFrom(const QDate& day) {
+    auto monitor =
+        std::make_unique<tool::SessionMonitor>(study_.location(), QDateTime(day, QTime(0, 0)));
+    layout()->addWidget(monitor.get());
+    monitor_ = std::move(monitor);
+}
+
+}  // namespace lab
