@@ -348,4 +348,25 @@ TEST_F(ExportTest, AFailedExportLeavesTheEarlierExportAsItWas) {
     EXPECT_FALSE(ReadFile(results + "/datExperimentTrials.csv").contains("Submit Clicked"));
 }
 
+// Cancel stops the export at its next row: neither the folder nor anything of the export's
+// own is left, whether the folder was new or there already.
+TEST_F(ExportTest, ACancelledExportLeavesNoFolderAndNoFileBehind) {
+    RecordEvents(demo.path(), 5000);
+    QTemporaryDir work;
+    QDir().mkpath(work.filePath("there"));
+    for (const QString& folder : {work.filePath("new"), work.filePath("there")}) {
+        CancelAfter cancel(1000);
+        try {
+            tool::ExportDatabase(demo.path(), folder, {}, cancel);
+            ADD_FAILURE() << "the cancelled export went on";
+        } catch (const tool::ToolError& error) {
+            EXPECT_EQ(error.message(), "cancelled; nothing was written");
+        }
+        EXPECT_EQ(cancel.reported(), 1000);
+    }
+    const auto everything = QDir::AllEntries | QDir::NoDotAndDotDot | QDir::Hidden;
+    EXPECT_EQ(QDir(work.path()).entryList(everything), QStringList{"there"});
+    EXPECT_TRUE(QDir(work.filePath("there")).entryList(everything).isEmpty());
+}
+
 }  // namespace

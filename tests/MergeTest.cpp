@@ -157,6 +157,21 @@ TEST_F(MergeTest, AStationThatPlayedAnotherConfigurationIsRefused) {
         << output.toStdString();
 }
 
+TEST_F(MergeTest, ACancelledMergeLeavesTheLabsFileAsItWas) {
+    play(file("station1"), 1);
+    play(file("station2"), 2);
+    const QStringList before = recorded(file("lab"));
+    CancelAfter cancel(1);
+    try {
+        tool::MergeStations(file("lab"), {file("station1"), file("station2")}, cancel);
+        ADD_FAILURE() << "the cancelled merge went on";
+    } catch (const tool::Cancelled& error) {
+        EXPECT_EQ(error.message(), "cancelled; nothing was written");
+    }
+    EXPECT_GE(cancel.reported(), 1);
+    EXPECT_EQ(recorded(file("lab")), before);
+}
+
 TEST_F(MergeTest, AFileNamedTwiceIsRefused) {
     EXPECT_EQ(tool({"merge", file("lab"), file("station1"), file("station1")}), 1);
     EXPECT_TRUE(output.contains(file("station1") + " is named twice")) << output.toStdString();

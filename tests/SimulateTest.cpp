@@ -251,6 +251,30 @@ TEST_F(SimulateTest, RunsPlayedSideBySideGiveWhatOneJobGives) {
     EXPECT_EQ(refusals[1].toStdString(), refusals[0].toStdString());
 }
 
+// Cancel stops before the next run; recorded runs already stored are said to be there.
+TEST_F(SimulateTest, CancelStopsBeforeTheNextRunAndSaysWhatWasRecorded) {
+    tool::SimulateOptions options;
+    options.databasePath = database.path();
+    options.version = QStringLiteral("Rise");
+    options.strategy.name = QStringLiteral("random");
+    options.runs = 10;
+    for (const bool record : {false, true}) {
+        options.record = record;
+        options.jobs = record ? 1 : 3;
+        CancelAfter cancel(2);
+        try {
+            tool::Simulate(options, cancel);
+            ADD_FAILURE() << "the cancelled runs went on";
+        } catch (const tool::ToolError& error) {
+            EXPECT_EQ(error.message().toStdString(),
+                      record ? "run 3, cancelled; nothing of the run was recorded (runs 1 to 2 "
+                               "were)"
+                             : "cancelled; nothing was written");
+        }
+    }
+    EXPECT_EQ(database.rows(QStringLiteral("select * from datSubject")).size(), 2U);
+}
+
 TEST_F(SimulateTest, AnExistingNameIsRefusedBeforeAnyRunIsRecorded) {
     database.registerSubject(QStringLiteral("SIM-none-2"), QStringLiteral("Rise"));
     EXPECT_EQ(Tool({"simulate", "Rise", "--strategy", "none", "--runs", "3", "--record"}), 1);

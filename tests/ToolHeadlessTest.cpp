@@ -1,10 +1,14 @@
 // The built fluxmere-db on a machine without a display: the commands that open no window
 // run with neither DISPLAY nor QT_QPA_PLATFORM set, the picture of a run included.
 #include <gtest/gtest.h>
+#include <signal.h>
 
+#include <QDir>
+#include <QElapsedTimer>
 #include <QImage>
 #include <QProcess>
 #include <QProcessEnvironment>
+#include <QThread>
 
 #include "tests/support/ToolFixtures.h"
 
@@ -49,6 +53,31 @@ TEST(ToolHeadlessTest, CheckAndPlotRunWithoutADisplay) {
                                    << run.output.toStdString();
     }
     EXPECT_FALSE(QImage(picture).isNull());
+}
+
+// Ctrl+C cancels an export as the window's Cancel does: the export stops at its next row,
+// neither the folder nor the export's temporary one is left, and the tool says so.
+TEST(ToolHeadlessTest, CtrlCCancelsAnExportAndLeavesNothingBehind) {
+    DemoDatabase demo;
+    RecordEvents(demo.path(), 1000000);
+    const QDir folder(demo.file(QString()));
+    QProcess tool;
+    tool.start(QStringLiteral(FLUXMERE_DB), {"export", demo.path(), demo.file("out")});
+    ASSERT_TRUE(tool.waitForStarted());
+    QElapsedTimer waited;
+    waited.start();
+    // Once the export writes its files into its temporary folder beside the one asked for.
+    while (folder.entryList({"out.incomplete-*"}, QDir::Dirs | QDir::Hidden).isEmpty() &&
+           waited.elapsed() < 60000)
+        QThread::msleep(1);
+    ::kill(static_cast<pid_t>(tool.processId()), SIGINT);
+    ASSERT_TRUE(tool.waitForFinished(60000));
+    EXPECT_EQ(tool.exitStatus(), QProcess::NormalExit);
+    EXPECT_EQ(tool.exitCode(), 1);
+    EXPECT_EQ(QString::fromLocal8Bit(tool.readAllStandardError()),
+              "fluxmere-db export: cancelled; nothing was written\n");
+    EXPECT_EQ(folder.entryList(QDir::AllEntries | QDir::NoDotAndDotDot | QDir::Hidden),
+              QStringList{"demo.mdb"});
 }
 
 }  // namespace

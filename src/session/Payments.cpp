@@ -38,7 +38,7 @@ class Sheet {
         painter_.setPen(QPen(Qt::black, px(0.25)));
     }
 
-    void write(const std::vector<Payment>& payments, const QString& total) {
+    void write(const std::vector<Payment>& payments) {
         startPage();
         for (const Payment& payment : payments) {
             if (y_ + kRow > kBottom) nextPage();
@@ -47,9 +47,7 @@ class Sheet {
         }
         if (y_ + kRow > kBottom) nextPage();
         font(10, true);
-        text(QRectF(kLeft, y_ + 4, kWidth, kRow),
-             QStringLiteral("Total: %1 dollars to %2").arg(total, Participants(payments.size())),
-             Qt::AlignLeft);
+        text(QRectF(kLeft, y_ + 4, kWidth, kRow), PaymentsTotal(payments), Qt::AlignLeft);
         painter_.end();
     }
 
@@ -157,6 +155,11 @@ QString TotalFigure(const std::vector<Payment>& payments) {
     return EarningsFigure(total);
 }
 
+QString PaymentsTotal(const std::vector<Payment>& payments) {
+    return QStringLiteral("Total: %1 dollars to %2")
+        .arg(TotalFigure(payments), Participants(payments.size()));
+}
+
 QString PaymentsText(const std::vector<Payment>& payments) {
     QString text;
     QTextStream out(&text);
@@ -202,7 +205,7 @@ void WritePaymentsPdf(const std::vector<Payment>& payments, const SheetHeading& 
         writer.setResolution(300);
         writer.setTitle(QStringLiteral("Fluxmere payment sheet"));
         writer.setCreator(QStringLiteral("fluxmere-db"));
-        Sheet(writer, heading, VersionsOf(payments)).write(payments, TotalFigure(payments));
+        Sheet(writer, heading, VersionsOf(payments)).write(payments);
     }
     WriteWholeFile(path, pdf.data());
 }

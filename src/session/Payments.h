@@ -31,6 +31,8 @@ struct Payment {
 std::vector<Payment> PaymentsOf(const std::vector<SessionRun>& runs);
 // The sum of what each was paid, written as the figures are.
 QString TotalFigure(const std::vector<Payment>& payments);
+// "Total: 14.00 dollars to 3 participants", as the sheet closes.
+QString PaymentsTotal(const std::vector<Payment>& payments);
 
 QString PaymentsText(const std::vector<Payment>& payments);
 void WritePaymentsCsv(const std::vector<Payment>& payments, const QString& path);

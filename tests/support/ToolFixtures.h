@@ -9,6 +9,7 @@
 
 #include "db/Engine.h"
 #include "tool/cli/CommandLine.h"
+#include "tool/common/Progress.h"
 #include "tool/common/TableData.h"
 #include "tool/data/Create.h"
 
@@ -74,6 +75,24 @@ inline void Execute(const QString& databasePath, const QString& sql) {
     auto connection = tool::OpenExperimentDatabase(databasePath, db::OpenMode::ReadWrite);
     connection->changeSchema(sql);
 }
+
+// Cancel pressed once the work has reported that many rows (or runs) of a piece of work, from
+// the work's own report, as a window's Cancel would be seen there.
+class CancelAfter : public tool::NoProgress {
+  public:
+    explicit CancelAfter(long long rows) : rows_(rows) {}
+    long long reported() const { return reported_; }
+
+  protected:
+    void advanced(long long done) override {
+        reported_ = done;
+        if (done >= rows_) cancel();
+    }
+
+  private:
+    long long rows_;
+    long long reported_ = 0;
+};
 
 // A demo database in a folder of its own.
 class DemoDatabase {

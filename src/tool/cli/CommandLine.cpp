@@ -13,18 +13,20 @@
 #include <algorithm>
 #include <cerrno>
 #include <cmath>
+#include <csignal>
 #include <cstdio>
 #include <cstring>
 #include <functional>
 #include <map>
 #include <memory>
 
-#include "db/Error.h"
 #include "db/Location.h"
 #include "session/Payments.h"
 #include "session/Plot.h"
 #include "session/Status.h"
 #include "station/StationServer.h"
+#include "tool/common/Counted.h"
+#include "tool/common/Failure.h"
 #include "tool/common/QtMessages.h"
 #include "tool/common/TableData.h"
 #include "tool/common/ToolError.h"
@@ -118,11 +120,6 @@ Arguments Parse(const Command& command, const QStringList& words) {
     return arguments;
 }
 
-// "1 row", "2 rows"
-QString Counted(long long count, const char* one, const char* many) {
-    return QStringLiteral("%1 %2").arg(count).arg(QLatin1String(count == 1 ? one : many));
-}
-
 int Create(const Arguments& a, QTextStream& out) {
     CreateDatabase(a.positional[0]);
     out << "created the empty experiment database " << db::LocationForMessages(a.positional[0])
@@ -150,24 +147,46 @@ int Check(const Arguments& a, QTextStream& out) {
     const std::vector<Problem> problems =
         station.server.isEmpty() ? CheckDatabase(path) : station.problems;
     for (const Problem& problem : problems) out << problem.text() << '\n';
-    const auto warnings = std::count_if(problems.begin(), problems.end(), [](const Problem& p) {
-        return p.severity == config::Severity::Warns;
-    });
-    const auto refusals = static_cast<long long>(problems.size()) - warnings;
-    out << (refusals == 0 ? QStringLiteral("no problems")
-                          : Counted(refusals, "problem", "problems"))
-        << " found";
-    if (warnings > 0) out << "; " << Counted(warnings, "warning", "warnings");
-    out << '\n';
-    return refusals == 0 ? kDone : kFailed;
+    out << CheckSummary(problems) << '\n';
+    return Refusals(problems) == 0 ? kDone : kFailed;
 }
 
+// Ctrl+C during an import or export cancels it as the window's Cancel does: the work stops at
+// its next row and leaves the database and the folder as they were. A second Ctrl+C ends the
+// program at once.
+Progress* g_interruptible = nullptr;
+
+extern "C" void CancelOnInterrupt(int) {
+    if (g_interruptible) g_interruptible->cancel();
+    std::signal(SIGINT, SIG_DFL);
+}
+
+class InterruptCancels {
+  public:
+    explicit InterruptCancels(Progress& progress) {
+        g_interruptible = &progress;
+        previous_ = std::signal(SIGINT, CancelOnInterrupt);
+    }
+    ~InterruptCancels() {
+        std::signal(SIGINT, previous_);
+        g_interruptible = nullptr;
+    }
+    InterruptCancels(const InterruptCancels&) = delete;
+    InterruptCancels& operator=(const InterruptCancels&) = delete;
+
+  private:
+    void (*previous_)(int) = SIG_DFL;
+};
+
 ImportResult ImportAllOrNothing(const Arguments& a, bool replace) {
+    const InterruptCancels interruptCancels(ProgressForStderr());
     try {
         if (a.positional.size() == 3)
             return ImportTableFile(a.positional[0], a.positional[1], a.positional[2], replace,
                                    ProgressForStderr());
         return ImportFolder(a.positional[0], a.positional[1], replace, ProgressForStderr());
+    } catch (const Cancelled&) {
+        throw;
     } catch (const ToolError& error) {
         // The rule book's messages are sentences; the note continues the last one.
         QString message = error.message();
@@ -209,16 +228,11 @@ int Export(const Arguments& a, QTextStream& out) {
                               a.has(QStringLiteral("--no-simulated"))};
     const ExistingFiles existing =
         a.has(QStringLiteral("--overwrite")) ? ExistingFiles::Overwrite : ExistingFiles::Refuse;
+    const InterruptCancels interruptCancels(ProgressForStderr());
     const ExportResult exported =
         ExportDatabase(a.positional[0], a.positional[1], filter, ProgressForStderr(), existing);
-    for (const ExportedTable& table : exported.tables)
-        out << table.file << ": " << Counted(table.rows, "row", "rows") << '\n';
-    out << QDir(a.positional[1]).filePath(QStringLiteral("codebook.md")) << '\n';
-    if (exported.damage.isEmpty()) return kDone;
-    for (const QString& fault : exported.damage) out << "database file: " << fault << '\n';
-    out << "the database file is damaged: the files hold what could be read of it; replace it "
-           "by the last backup\n";
-    return kExportedDamaged;
+    for (const QString& line : ExportReport(exported, a.positional[1])) out << line << '\n';
+    return exported.damage.isEmpty() ? kDone : kExportedDamaged;
 }
 
 QSize PlotSize(const Arguments& a) {
@@ -318,10 +332,10 @@ int Backup(const Arguments& a, QTextStream& out) {
 }
 
 int Merge(const Arguments& a, QTextStream& out) {
-    for (const MergedStation& station : MergeStations(a.positional[0], a.positional.mid(1)))
-        out << station.file << ": " << Counted(station.added, "participant", "participants")
-            << " added (" << Counted(station.rows, "row", "rows") << "), " << station.alreadyThere
-            << " already there\n";
+    const InterruptCancels interruptCancels(ProgressForStderr());
+    for (const MergedStation& station :
+         MergeStations(a.positional[0], a.positional.mid(1), ProgressForStderr()))
+        out << station.text() << '\n';
     return kDone;
 }
 
@@ -770,12 +784,8 @@ int RunTool(const QStringList& arguments, QTextStream& out, QTextStream& err) {
         err << "fluxmere-db " << command->name << ": " << error.message() << " (usage: fluxmere-db "
             << synopsis << ")\n";
         return kUsage;
-    } catch (const ToolError& error) {
-        failure = error.message();
-    } catch (const db::Error& error) {
-        failure = error.description();
     } catch (const std::exception& error) {
-        failure = QString::fromLocal8Bit(error.what());
+        failure = FailureText(error);
     }
     ProgressForStderr().abandon();
     err << "fluxmere-db " << command->name << ": " << failure << '\n';

@@ -6,7 +6,7 @@
 
 namespace tool {
 
-void TerminalProgress::start(const QString& what, long long total) {
+void TerminalProgress::started(const QString& what, long long total) {
     what_ = what;
     total_ = total;
     done_ = 0;
@@ -14,7 +14,7 @@ void TerminalProgress::start(const QString& what, long long total) {
     draw(0);
 }
 
-void TerminalProgress::advance(long long done) {
+void TerminalProgress::advanced(long long done) {
     done_ = done;
     // Looking at the clock costs little, but not nothing: only every 4096 rows.
     if ((done & 4095) != 0) return;

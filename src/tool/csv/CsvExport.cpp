@@ -8,6 +8,7 @@
 
 #include "db/Error.h"
 #include "db/Location.h"
+#include "tool/common/Counted.h"
 #include "tool/common/Csv.h"
 #include "tool/common/OutputFile.h"
 #include "tool/common/OutputFolder.h"
@@ -294,6 +295,19 @@ void RequireEmptyFolder(const QString& outDir) {
 
 }  // namespace
 
+QStringList ExportReport(const ExportResult& exported, const QString& outDir) {
+    QStringList lines;
+    for (const ExportedTable& table : exported.tables)
+        lines << QStringLiteral("%1: %2").arg(table.file, Counted(table.rows, "row", "rows"));
+    lines << QDir(outDir).filePath(QStringLiteral("codebook.md"));
+    if (exported.damage.isEmpty()) return lines;
+    for (const QString& fault : exported.damage) lines << QStringLiteral("database file: ") + fault;
+    lines << QStringLiteral(
+        "the database file is damaged: the files hold what could be read of it; replace it by "
+        "the last backup");
+    return lines;
+}
+
 QString SelectColumns(const QString& table, const std::vector<TableColumn>& columns,
                       const QString& extraColumn) {
     QStringList names;
@@ -370,6 +384,7 @@ ExportResult ExportDatabase(const QString& databasePath, const QString& outDir,
         throw folder.named(error);
     }
     if (const QString fault = damageFound.get(); !fault.isEmpty()) result.damage.prepend(fault);
+    progress.stopIfCancelled();
     folder.commit();
     return result;
 }

@@ -44,6 +44,10 @@ ExportResult ExportDatabase(const QString& databasePath, const QString& outDir,
                             const ExportFilter& filter, Progress& progress,
                             ExistingFiles existing = ExistingFiles::Refuse);
 
+// What the export wrote, a line each, as the tool reports it: every file with its rows, the
+// codebook, and any damage with what to do about it.
+QStringList ExportReport(const ExportResult& exported, const QString& outDir);
+
 // The header row of the columns, then rows: the current row of a query whose first columns
 // are those columns, in that order.
 void WriteCsvHeader(const std::vector<TableColumn>& columns, CsvWriter& writer);

@@ -480,6 +480,7 @@ ImportResult ImportTableFile(const QString& databasePath, const QString& table,
     const ImportedRows rows =
         ImportCsv(*connection, name, file.bytes(), csvPath, replace, progress);
     std::vector<Problem> warnings = RequireImportedRowsRunnable(*connection, before, {rows});
+    progress.stopIfCancelled();
     transaction.commit();
     return {{{name, static_cast<long long>(rows.lines.size())}}, std::move(warnings)};
 }
@@ -520,6 +521,7 @@ ImportResult ImportFolder(const QString& databasePath, const QString& folder, bo
         imported.push_back({table, static_cast<long long>(importedRows.back().lines.size())});
     }
     std::vector<Problem> warnings = RequireImportedRowsRunnable(*connection, before, importedRows);
+    progress.stopIfCancelled();
     transaction.commit();
     return {std::move(imported), std::move(warnings)};
 }

@@ -11,6 +11,7 @@
 #include "db/Location.h"
 #include "runtime/NumberText.h"
 #include "station/StationServer.h"
+#include "tool/common/Counted.h"
 #include "tool/common/TableData.h"
 
 namespace tool {
@@ -378,6 +379,21 @@ std::vector<Problem> CheckDatabase(const QString& databasePath) {
              QStringLiteral("the configuration cannot be read: ") + error.description()});
     }
     return problems;
+}
+
+long long Refusals(const std::vector<Problem>& problems) {
+    return std::count_if(problems.begin(), problems.end(),
+                         [](const Problem& p) { return p.severity != config::Severity::Warns; });
+}
+
+QString CheckSummary(const std::vector<Problem>& problems) {
+    const long long refusals = Refusals(problems);
+    const long long warnings = static_cast<long long>(problems.size()) - refusals;
+    QString summary =
+        (refusals == 0 ? QStringLiteral("no problems") : Counted(refusals, "problem", "problems")) +
+        QStringLiteral(" found");
+    if (warnings > 0) summary += QStringLiteral("; ") + Counted(warnings, "warning", "warnings");
+    return summary;
 }
 
 }  // namespace tool

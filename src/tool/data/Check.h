@@ -49,4 +49,9 @@ StationCheck CheckStation(const QString& stationFile);
 // The damage first, then the configuration's problems.
 std::vector<Problem> CheckDatabase(const QString& databasePath);
 
+// The problems that stop a version (warnings left out).
+long long Refusals(const std::vector<Problem>& problems);
+// "no problems found", "2 problems found; 1 warning"
+QString CheckSummary(const std::vector<Problem>& problems);
+
 }  // namespace tool

@@ -5,6 +5,7 @@
 
 #include "db/Schema.h"
 #include "runtime/MessageText.h"
+#include "tool/common/Counted.h"
 #include "tool/common/TableData.h"
 #include "tool/common/ToolError.h"
 #include "tool/data/Fingerprint.h"
@@ -109,11 +110,13 @@ QString Named(const Participant& participant) {
 
 class Merger {
   public:
-    Merger(db::Connection& lab, const QString& labPath) : lab_(lab), labPath_(labPath) {}
+    Merger(db::Connection& lab, const QString& labPath, Progress& progress)
+        : lab_(lab), labPath_(labPath), progress_(progress) {}
 
     MergedStation merge(const QString& stationPath) {
         auto station = OpenExperimentDatabase(stationPath, db::OpenMode::ReadOnly);
         MergedStation merged{stationPath};
+        progress_.start(QStringLiteral("merging %1").arg(stationPath), 0);
         for (const Participant& participant : Participants(*station)) {
             std::map<QString, std::pair<QStringList, TableRows>> rows;  // table -> columns, rows
             bool inLab = false, same = true;
@@ -139,7 +142,9 @@ class Merger {
             for (const auto& [table, columnsAndRows] : rows)
                 merged.rows += append(table, columnsAndRows.first, columnsAndRows.second);
             ++merged.added;
+            progress_.advance(merged.rows);
         }
+        progress_.finish();
         return merged;
     }
 
@@ -180,6 +185,7 @@ class Merger {
 
     db::Connection& lab_;
     QString labPath_;
+    Progress& progress_;
     std::map<QString, QString> labFingerprints_;  // lower-case version -> fingerprint
 };
 
@@ -196,7 +202,14 @@ void RequireDistinct(const QString& labPath, const QStringList& stationPaths) {
 
 }  // namespace
 
-std::vector<MergedStation> MergeStations(const QString& labPath, const QStringList& stationPaths) {
+QString MergedStation::text() const {
+    return QStringLiteral("%1: %2 added (%3), %4 already there")
+        .arg(file, Counted(added, "participant", "participants"), Counted(rows, "row", "rows"))
+        .arg(alreadyThere);
+}
+
+std::vector<MergedStation> MergeStations(const QString& labPath, const QStringList& stationPaths,
+                                         Progress& progress) {
     RequireDistinct(labPath, stationPaths);
     auto lab = OpenExperimentDatabase(labPath, db::OpenMode::ReadWrite);
     // A file of an earlier program gains what the stations may have recorded; this much is
@@ -204,11 +217,17 @@ std::vector<MergedStation> MergeStations(const QString& labPath, const QStringLi
     db::CreateSchema(*lab);
     for (const db::TableDef* table : RecordedTables()) db::AddMissingColumns(*lab, table->name);
     db::Transaction transaction(*lab);
-    Merger merger(*lab, labPath);
+    Merger merger(*lab, labPath, progress);
     std::vector<MergedStation> merged;
     for (const QString& station : stationPaths) merged.push_back(merger.merge(station));
+    progress.stopIfCancelled();
     transaction.commit();
     return merged;
+}
+
+std::vector<MergedStation> MergeStations(const QString& labPath, const QStringList& stationPaths) {
+    NoProgress quiet;
+    return MergeStations(labPath, stationPaths, quiet);
 }
 
 }  // namespace tool

@@ -198,8 +198,9 @@ QDateTime FixedOffset(const QDateTime& local) {
 
 class PilotSession {
   public:
-    explicit PilotSession(const SimulateOptions& options)
+    PilotSession(const SimulateOptions& options, Progress& progress)
         : options_(options),
+          progress_(progress),
           start_(FixedOffset(runtime::CurrentContext().now ? runtime::CurrentContext().now()
                                                            : QDateTime::currentDateTime())) {
         fresh_.session.databasePath = options.databasePath;
@@ -215,7 +216,14 @@ class PilotSession {
         PrepareFreshRun(fresh_, options_.version);
         if (options_.record) prepareRecording();
         std::vector<PlayedRun> played(static_cast<std::size_t>(options_.runs));
-        playAll(played, strategies);
+        progress_.start(QStringLiteral("playing %1").arg(options_.version), options_.runs);
+        const int completed = playAll(played, strategies);
+        if (progress_.cancelled()) {
+            if (options_.record && completed > 0)
+                throw runFailed(completed + 1, QStringLiteral("cancelled"));
+            throw Cancelled();
+        }
+        progress_.finish();
         Pilot pilot{options_.version, options_.strategy.name, {}, 0};
         // In the order of the runs: the first that failed is named, as one job names it.
         for (PlayedRun& run : played) {
@@ -236,18 +244,23 @@ class PilotSession {
     // Each job takes the next run in turn and plays it on a run value of its own; after a
     // failure no job takes another, and every run taken before it is played to its end. A
     // recorded run holds the database's write lock for its whole transaction, so recorded
-    // runs are played one at a time.
-    void playAll(std::vector<PlayedRun>& played, const StrategyFactory& strategies) {
+    // runs are played one at a time. Cancel stops every job before its next run; the calling
+    // thread's job reports the runs played. Returns how many were.
+    int playAll(std::vector<PlayedRun>& played, const StrategyFactory& strategies) {
         std::atomic<int> next{1};
+        std::atomic<int> completed{0};
         std::atomic<bool> failed{false};
-        const auto job = [&] {
+        const auto job = [&](bool reports) {
             Run run = fresh_;
-            for (int n = next++; n <= options_.runs && !failed; n = next++) {
+            for (int n = next++; n <= options_.runs && !failed && !progress_.cancelled();
+                 n = next++) {
                 PlayedRun& slot = played[static_cast<std::size_t>(n - 1)];
                 run.state = fresh_.state;
                 try {
                     slot.result = playNumbered(run, n, strategies);
                     slot.periods = run.state.CurrentTrial;
+                    const int done = ++completed;
+                    if (reports) progress_.advance(done);
                 } catch (...) {
                     slot.failure = std::current_exception();
                     failed = true;
@@ -256,9 +269,10 @@ class PilotSession {
         };
         const int jobs = options_.record ? 1 : std::clamp(options_.jobs, 1, options_.runs);
         std::vector<std::thread> others;
-        for (int j = 1; j < jobs; ++j) others.emplace_back(job);
-        job();
+        for (int j = 1; j < jobs; ++j) others.emplace_back(job, false);
+        job(true);
         for (std::thread& other : others) other.join();
+        return completed;
     }
 
     void prepareRecording() {
@@ -338,6 +352,7 @@ class PilotSession {
     }
 
     const SimulateOptions& options_;
+    Progress& progress_;
     NobodyToAsk nobody_;
     Run fresh_;  // the version loaded, before its first period
     QDateTime start_;
@@ -389,8 +404,13 @@ Summary Summarise(const std::vector<double>& values) {
     return summary;
 }
 
+Pilot Simulate(const SimulateOptions& options, Progress& progress) {
+    return PilotSession(options, progress).run();
+}
+
 Pilot Simulate(const SimulateOptions& options) {
-    return PilotSession(options).run();
+    NoProgress quiet;
+    return Simulate(options, quiet);
 }
 
 void PrintPilot(const Pilot& pilot, QTextStream& out) {

@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "session/Plot.h"
+#include "tool/common/Progress.h"
 #include "tool/simulated/Strategies.h"
 
 class QTextStream;
@@ -53,7 +54,9 @@ QString OneLine(QString message);
 void PrepareFreshRun(Run& run, const QString& version);
 
 // Plays the runs. Throws ToolError with the login's message for a version that cannot run,
-// and for what else stops a run; a recorded run is stored whole or not at all.
+// and for what else stops a run; a recorded run is stored whole or not at all. The runs
+// played are reported; Cancel stops before the next run.
+Pilot Simulate(const SimulateOptions& options, Progress& progress);
 Pilot Simulate(const SimulateOptions& options);
 
 // The name a recorded run gets: PREFIX-STRATEGY-SEED.
