@@ -8,6 +8,7 @@
 #include <QScreen>
 
 #include "db/Location.h"
+#include "lab/DataTab.h"
 #include "lab/SessionTab.h"
 #include "lab/StartPage.h"
 #include "tool/common/ToolError.h"
@@ -118,6 +119,7 @@ void LabWindow::showStartPage() {
 void LabWindow::showStudy() {
     auto* tabs = new QTabWidget;
     tabs->addTab(new SessionTab(*study_), tr("&Session"));
+    tabs->addTab(new DataTab(*study_), tr("&Data"));
     setCentralWidget(tabs);
     closeAction_->setEnabled(true);
     setWindowTitle(QStringLiteral("%1 - %2").arg(study_->title(), kTitle));
