@@ -9,7 +9,7 @@ packages=(
   libsqlcipher-dev sqlcipher libssl-dev
   postgresql-15 libpq-dev
   libgtest-dev libbenchmark-dev
-  xvfb xdotool x11-utils imagemagick libx11-dev
+  xvfb xdotool xclip x11-utils imagemagick libx11-dev
   fonts-liberation fonts-dejavu-core fonts-noto-cjk
   qt6-l10n-tools
   dpkg-dev file desktop-file-utils man-db

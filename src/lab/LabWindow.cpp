@@ -11,6 +11,7 @@
 #include "lab/DataTab.h"
 #include "lab/SessionTab.h"
 #include "lab/StartPage.h"
+#include "lab/VersionsTab.h"
 #include "tool/common/ToolError.h"
 
 namespace lab {
@@ -118,6 +119,7 @@ void LabWindow::showStartPage() {
 
 void LabWindow::showStudy() {
     auto* tabs = new QTabWidget;
+    tabs->addTab(new VersionsTab(*study_), tr("&Versions"));
     tabs->addTab(new SessionTab(*study_), tr("&Session"));
     tabs->addTab(new DataTab(*study_), tr("&Data"));
     setCentralWidget(tabs);

@@ -1,13 +1,9 @@
 #include "tool/csv/CsvImport.h"
 
-#include <QDate>
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
-#include <QTime>
 #include <algorithm>
-#include <charconv>
-#include <cmath>
 #include <map>
 #include <optional>
 #include <set>
@@ -18,119 +14,17 @@
 #include "tool/common/Csv.h"
 #include "tool/common/TableData.h"
 #include "tool/common/ToolError.h"
+#include "tool/common/TypedCell.h"
 
 namespace tool {
 
 namespace {
 
-std::string_view Trimmed(std::string_view text) {
-    while (!text.empty() && (text.front() == ' ' || text.front() == '\t')) text.remove_prefix(1);
-    while (!text.empty() && (text.back() == ' ' || text.back() == '\t')) text.remove_suffix(1);
-    return text;
-}
-
-bool ParseDouble(std::string_view text, double& value) {
-    text = Trimmed(text);
-    if (!text.empty() && text.front() == '+') text.remove_prefix(1);
-    if (text.empty()) return false;
-    const auto result = std::from_chars(text.data(), text.data() + text.size(), value);
-    return result.ec == std::errc() && result.ptr == text.data() + text.size() &&
-           std::isfinite(value);
-}
-
-bool ParseWhole(std::string_view text, long long& value) {
-    text = Trimmed(text);
-    if (!text.empty() && text.front() == '+') text.remove_prefix(1);
-    const auto result = std::from_chars(text.data(), text.data() + text.size(), value);
-    if (result.ec == std::errc() && result.ptr == text.data() + text.size()) return true;
-    // Spreadsheets may write a whole number as 30.0.
-    double number;
-    if (!ParseDouble(text, number) || number != std::floor(number) || std::fabs(number) > 9.0e15)
-        return false;
-    value = static_cast<long long>(number);
-    return true;
-}
-
-// What export writes (TRUE, FALSE, in any letter case) and what the tables hold (-1, 0); one
-// set for every engine, so that a file means the same wherever it is imported.
-bool ParseBoolean(std::string_view text, bool& value) {
-    const QString word = QString::fromUtf8(Trimmed(text)).toLower();
-    value = word == QStringLiteral("true") || word == QStringLiteral("-1");
-    return value || word == QStringLiteral("false") || word == QStringLiteral("0");
-}
-
 // A line of blank cells (a spreadsheet's trailing row) holds no row; "" is an empty text.
 bool HoldsNoValues(const std::vector<CsvField>& record) {
     return std::all_of(record.begin(), record.end(), [](const CsvField& cell) {
-        return !cell.quoted && Trimmed(cell.value).empty();
+        return !cell.quoted && TrimmedCell(cell.value).empty();
     });
-}
-
-QString Shown(std::string_view text) {
-    return QLatin1Char('\'') + runtime::ValueForMessage(QString::fromUtf8(text)) +
-           QLatin1Char('\'');
-}
-
-// Binds one cell to its column's type; returns what is wrong with it, or an empty text.
-QString BindCell(db::Statement& insert, int position, const CsvField& cell, db::ColumnType type) {
-    const std::string_view text = cell.value;
-    if (text.empty() && !cell.quoted) {
-        // Yes/no columns are never empty: an empty cell is "no", as the column's default.
-        if (type == db::ColumnType::Boolean)
-            insert.bindInt(position, 0);
-        else
-            insert.bindNull(position);
-        return {};
-    }
-    switch (type) {
-        case db::ColumnType::Text:
-            if (!IsValidUtf8(text))
-                return QStringLiteral("the text is not UTF-8 (save the file as \"CSV UTF-8\")");
-            // The program's texts end at a NUL, so what follows it would be lost unseen.
-            if (text.find('\0') != std::string_view::npos)
-                return QStringLiteral("the text holds a NUL character");
-            insert.bindText(position, text);
-            return {};
-        case db::ColumnType::Integer: {
-            long long value;
-            if (!ParseWhole(text, value))
-                return Shown(text) + QStringLiteral(" is not a whole number");
-            insert.bindInt(position, value);
-            return {};
-        }
-        case db::ColumnType::Double: {
-            double value;
-            if (ParseDouble(text, value)) {
-                insert.bindDouble(position, value);
-                return {};
-            }
-            if (text.find(',') != std::string_view::npos)
-                return Shown(text) +
-                       QStringLiteral(" is not a number (write decimals with a point)");
-            return Shown(text) + QStringLiteral(" is not a number");
-        }
-        case db::ColumnType::Boolean: {
-            bool value;
-            if (!ParseBoolean(text, value))
-                return Shown(text) + QStringLiteral(" is not TRUE or FALSE");
-            insert.bindInt(position, value ? -1 : 0);
-            return {};
-        }
-        case db::ColumnType::Date: {
-            const QDate date = QDate::fromString(QString::fromUtf8(Trimmed(text)), Qt::ISODate);
-            if (!date.isValid()) return Shown(text) + QStringLiteral(" is not a date (yyyy-mm-dd)");
-            insert.bindText(position, date.toString(Qt::ISODate).toStdString());
-            return {};
-        }
-        case db::ColumnType::Time: {
-            const QTime time = QTime::fromString(QString::fromUtf8(Trimmed(text)), Qt::ISODate);
-            if (!time.isValid())
-                return Shown(text) + QStringLiteral(" is not a time of day (hh:mm:ss)");
-            insert.bindText(position, time.toString(QStringLiteral("hh:mm:ss")).toStdString());
-            return {};
-        }
-    }
-    return {};
 }
 
 // The column of an imported file that holds experimenters' passwords, or -1: they are
@@ -206,7 +100,7 @@ void AddColumnsTheFileNames(db::Connection& connection, const QString& table,
     if (!definition) return;
     const std::vector<TableColumn> present = ColumnsOf(connection, table);
     for (const CsvField& field : header) {
-        const QString name = QString::fromUtf8(Trimmed(field.value));
+        const QString name = QString::fromUtf8(TrimmedCell(field.value));
         const bool known = std::any_of(
             definition->columns.begin(), definition->columns.end(),
             [&](const db::ColumnDef& c) { return c.name.compare(name, Qt::CaseInsensitive) == 0; });
@@ -222,7 +116,7 @@ std::vector<TableColumn> HeaderColumns(const std::vector<CsvField>& header,
     std::vector<TableColumn> columns;
     std::set<QString> seen;
     for (std::size_t i = 0; i < header.size(); ++i) {
-        const QString name = QString::fromUtf8(Trimmed(header[i].value));
+        const QString name = QString::fromUtf8(TrimmedCell(header[i].value));
         const auto where = QStringLiteral("%1:1: column %2").arg(sourceName).arg(i + 1);
         const int match = ColumnIndex(tableColumns, name);
         if (match < 0)
@@ -359,7 +253,7 @@ class LineOrder {
 
     long long numberFor(const std::vector<CsvField>& record) {
         const QString group =
-            withinCell_ < 0 ? QString() : QString::fromUtf8(Trimmed(record[withinCell_].value));
+            withinCell_ < 0 ? QString() : QString::fromUtf8(TrimmedCell(record[withinCell_].value));
         auto next = next_.find(group);
         if (next == next_.end()) next = next_.emplace(group, highestOf(group) + 1).first;
         return next->second++;
@@ -418,8 +312,11 @@ ImportedRows ImportCsv(db::Connection& connection, const QString& table, std::st
         for (std::size_t i = 0; i < columns.size(); ++i) {
             QString problem =
                 static_cast<int>(i) == passwordColumn ? StorePasswordHashed(record[i]) : QString();
-            if (problem.isEmpty())
-                problem = BindCell(insert, static_cast<int>(i + 1), record[i], columns[i].type);
+            if (problem.isEmpty()) {
+                TypedCell typed = ParseCell(record[i], columns[i].type);
+                insert.bind(static_cast<int>(i + 1), typed.value);
+                problem = std::move(typed.problem);
+            }
             if (!problem.isEmpty())
                 throw ToolError(QStringLiteral("%1:%2: column %3: %4")
                                     .arg(sourceName)

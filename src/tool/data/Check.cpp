@@ -95,19 +95,106 @@ bool OpensASession(const QString& stored) {
     return !stored.isEmpty() && accounts::FormOf(stored) != accounts::StoredForm::Malformed;
 }
 
+// The tables a version's rules look into beside its setup row, read whole.
+class RuleTables {
+  public:
+    explicit RuleTables(db::Connection& connection)
+        : scenarios(connection, kScenarios),
+          delays(connection, kDelays),
+          labels(connection, kLabels) {}
+
+    // What the rule book says of a version: its setup, its scenario, its delay scenario and
+    // its labels.
+    config::Findings findingsOf(const config::SetupRow& setup) const {
+        config::Findings findings = config::SetupRules(setup);
+        const auto add = [&](const config::Findings& more) {
+            findings.insert(findings.end(), more.begin(), more.end());
+        };
+        if (const auto periods = scenarioRows(setup.setup.ScenarioUsed))
+            add(config::ScenarioRules(setup, *periods));
+        if (const auto segments = delaySegments(setup.setup.DelayScenario))
+            add(config::DelayRules(setup, *segments));
+        add(config::LabelRules(setup, labelRows(setup.version)));
+        return findings;
+    }
+
+    Table scenarios, delays, labels;
+
+  private:
+    // The rows of a scenario key in table order, as the program selects them.
+    template <typename Read, typename Row = typename std::invoke_result_t<Read, int>::value_type>
+    std::optional<std::vector<Row>> rowsOf(const Table& table, const QString& keyColumn, double key,
+                                           Read&& read) const {
+        std::vector<Row> rows;
+        for (int r = 0; r < table.rows.size(); ++r) {
+            if (table.number(r, keyColumn) != key) continue;
+            const auto value = read(r);
+            // A cell the rules need cannot be read: reported with the cells already.
+            if (!value) return std::nullopt;
+            rows.push_back(*value);
+        }
+        return rows;
+    }
+
+    std::optional<std::vector<config::ScenarioRow>> scenarioRows(double key) const {
+        return rowsOf(scenarios, QStringLiteral("Scenario"), key,
+                      [&](int r) -> std::optional<config::ScenarioRow> {
+                          const auto trial = scenarios.number(r, QStringLiteral("Trial"));
+                          const double whole = trial ? runtime::RoundHalfEven(*trial) : 0;
+                          if (!trial || whole < std::numeric_limits<std::int32_t>::min() ||
+                              whole > std::numeric_limits<std::int32_t>::max())
+                              return std::nullopt;
+                          return config::ScenarioRow{r + 1, static_cast<std::int32_t>(whole)};
+                      });
+    }
+
+    // In the order the login takes them: by SegmentNumber, where the file has that column.
+    std::optional<std::vector<config::DelaySegment>> delaySegments(double key) const {
+        auto segments = rowsOf(
+            delays, QStringLiteral("DelayScenario"), key,
+            [&](int r) -> std::optional<config::DelaySegment> {
+                const auto value = [&](const char* column) {
+                    return delays.number(r, QString::fromLatin1(column));
+                };
+                const auto inValue = value("inflowDelayValue");
+                const auto inLength = value("inflowDelayLength");
+                const auto outValue = value("outflowDelayValue");
+                const auto outLength = value("outflowDelayLength");
+                if (!inValue || !inLength || !outValue || !outLength) return std::nullopt;
+                return config::DelaySegment{r + 1, *inValue, *inLength, *outValue, *outLength};
+            });
+        if (!segments) return segments;
+        const QString numberColumn = db::FindTable(kDelays)->order.column;
+        std::vector<QVariant> numbers;
+        for (const config::DelaySegment& segment : *segments)
+            numbers.push_back(delays.has(numberColumn) ? delays.at(segment.row - 1, numberColumn)
+                                                       : QVariant());
+        return db::InNumberOrder(*segments, numbers);
+    }
+
+    std::vector<config::LabelRow> labelRows(const QString& version) const {
+        std::vector<config::LabelRow> rows;
+        for (int l = 0; l < labels.rows.size(); ++l) {
+            if (labels.text(l, QStringLiteral("version")).compare(version, Qt::CaseInsensitive))
+                continue;
+            const QVariant& name = labels.at(l, QStringLiteral("LabelName"));
+            rows.push_back({l + 1, labels.number(l, QStringLiteral("LabelNumber")),
+                            name.isNull() ? std::nullopt : std::optional(name.toString())});
+        }
+        return rows;
+    }
+};
+
 class Checker {
   public:
-    explicit Checker(db::Connection& connection)
-        : setup_(connection, kSetup),
-          scenarios_(connection, kScenarios),
-          delays_(connection, kDelays),
-          labels_(connection, kLabels) {
+    explicit Checker(db::Connection& connection) : setup_(connection, kSetup), rules_(connection) {
         // A station's login never reads the accounts: the server checks a password for it.
         if (connection.holdsOwnersRights()) passwords_.emplace(connection, kPasswords);
     }
 
     std::vector<Problem> run() {
-        for (const Table* table : {&scenarios_, &delays_, &labels_}) checkCells(*table);
+        for (const Table* table : {&rules_.scenarios, &rules_.delays, &rules_.labels})
+            checkCells(*table);
         if (setup_.rows.empty())
             report({Severity::Refuses,
                     kSetup,
@@ -153,16 +240,16 @@ class Checker {
     // The program reads label numbers only to sort the captions: one it cannot read shifts
     // them, but the version runs.
     Severity cellSeverity(const Table& table) const {
-        return &table == &labels_ ? Severity::Warns : Severity::Refuses;
+        return &table == &rules_.labels ? Severity::Warns : Severity::Refuses;
     }
 
     // A row named as the program's loaders name it: by its scenario key and period or
     // segment, or by its version.
     QString placeOf(const Table& table, int row, const QString& column) const {
-        if (&table == &labels_)
-            return config::VersionName(labels_.text(row, QStringLiteral("version"))) +
+        if (&table == &rules_.labels)
+            return config::VersionName(rules_.labels.text(row, QStringLiteral("version"))) +
                    QStringLiteral(" in ") + kLabels;
-        const bool scenario = &table == &scenarios_;
+        const bool scenario = &table == &rules_.scenarios;
         const QString keyColumn =
             scenario ? QStringLiteral("Scenario") : QStringLiteral("DelayScenario");
         const std::optional<double> key = table.number(row, keyColumn);
@@ -183,7 +270,7 @@ class Checker {
     int segmentOf(int row, double key) const {
         int segment = 0;
         for (int r = 0; r <= row; ++r)
-            if (delays_.number(r, QStringLiteral("DelayScenario")) == key) ++segment;
+            if (rules_.delays.number(r, QStringLiteral("DelayScenario")) == key) ++segment;
         return segment;
     }
 
@@ -203,14 +290,8 @@ class Checker {
     }
 
     void checkVersion(int row) {
-        const std::optional<config::SetupRow> setup = readSetup(row);
-        if (!setup) return;
-        report(config::SetupRules(*setup));
-        if (const auto periods = scenarioRows(setup->setup.ScenarioUsed))
-            report(config::ScenarioRules(*setup, *periods));
-        if (const auto segments = delaySegments(setup->setup.DelayScenario))
-            report(config::DelayRules(*setup, *segments));
-        report(config::LabelRules(*setup, labelRows(setup->version)));
+        if (const std::optional<config::SetupRow> setup = readSetup(row))
+            report(rules_.findingsOf(*setup));
     }
 
     // The login offers versions by name and loads the first row of a name.
@@ -223,69 +304,6 @@ class Checker {
                         QStringLiteral("no version name")});
         }
         report(config::DuplicateVersionRules(versions));
-    }
-
-    // The rows of a scenario key in table order, as the program selects them.
-    template <typename Read, typename Row = typename std::invoke_result_t<Read, int>::value_type>
-    std::optional<std::vector<Row>> rowsOf(const Table& table, const QString& keyColumn, double key,
-                                           Read&& read) {
-        std::vector<Row> rows;
-        for (int r = 0; r < table.rows.size(); ++r) {
-            if (table.number(r, keyColumn) != key) continue;
-            const auto value = read(r);
-            // A cell the rules need cannot be read: reported with the cells already.
-            if (!value) return std::nullopt;
-            rows.push_back(*value);
-        }
-        return rows;
-    }
-
-    std::optional<std::vector<config::ScenarioRow>> scenarioRows(double key) {
-        return rowsOf(scenarios_, QStringLiteral("Scenario"), key,
-                      [&](int r) -> std::optional<config::ScenarioRow> {
-                          const auto trial = scenarios_.number(r, QStringLiteral("Trial"));
-                          const double whole = trial ? runtime::RoundHalfEven(*trial) : 0;
-                          if (!trial || whole < std::numeric_limits<std::int32_t>::min() ||
-                              whole > std::numeric_limits<std::int32_t>::max())
-                              return std::nullopt;
-                          return config::ScenarioRow{r + 1, static_cast<std::int32_t>(whole)};
-                      });
-    }
-
-    // In the order the login takes them: by SegmentNumber, where the file has that column.
-    std::optional<std::vector<config::DelaySegment>> delaySegments(double key) {
-        auto segments = rowsOf(
-            delays_, QStringLiteral("DelayScenario"), key,
-            [&](int r) -> std::optional<config::DelaySegment> {
-                const auto value = [&](const char* column) {
-                    return delays_.number(r, QString::fromLatin1(column));
-                };
-                const auto inValue = value("inflowDelayValue");
-                const auto inLength = value("inflowDelayLength");
-                const auto outValue = value("outflowDelayValue");
-                const auto outLength = value("outflowDelayLength");
-                if (!inValue || !inLength || !outValue || !outLength) return std::nullopt;
-                return config::DelaySegment{r + 1, *inValue, *inLength, *outValue, *outLength};
-            });
-        if (!segments) return segments;
-        const QString numberColumn = db::FindTable(kDelays)->order.column;
-        std::vector<QVariant> numbers;
-        for (const config::DelaySegment& segment : *segments)
-            numbers.push_back(delays_.has(numberColumn) ? delays_.at(segment.row - 1, numberColumn)
-                                                        : QVariant());
-        return db::InNumberOrder(*segments, numbers);
-    }
-
-    std::vector<config::LabelRow> labelRows(const QString& version) const {
-        std::vector<config::LabelRow> labels;
-        for (int l = 0; l < labels_.rows.size(); ++l) {
-            if (labels_.text(l, QStringLiteral("version")).compare(version, Qt::CaseInsensitive))
-                continue;
-            const QVariant& name = labels_.at(l, QStringLiteral("LabelName"));
-            labels.push_back({l + 1, labels_.number(l, QStringLiteral("LabelNumber")),
-                              name.isNull() ? std::nullopt : std::optional(name.toString())});
-        }
-        return labels;
     }
 
     // Without an account nobody can end a running session early.
@@ -310,12 +328,26 @@ class Checker {
                                    "DATABASE USER")});
     }
 
-    Table setup_, scenarios_, delays_, labels_;
+    Table setup_;
+    RuleTables rules_;
     std::optional<Table> passwords_;
     std::vector<Problem> problems_;
 };
 
 }  // namespace
+
+struct VersionRules::Tables {
+    RuleTables rules;
+};
+
+VersionRules::VersionRules(db::Connection& connection)
+    : tables_(std::make_unique<Tables>(Tables{RuleTables(connection)})) {}
+
+VersionRules::~VersionRules() = default;
+
+config::Findings VersionRules::of(const config::SetupRow& setup) const {
+    return tables_->rules.findingsOf(setup);
+}
 
 QString Problem::text() const {
     QString place = table;

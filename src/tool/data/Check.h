@@ -5,6 +5,7 @@
 // session.
 
 #include <QString>
+#include <memory>
 #include <vector>
 
 #include "config/RuleBook.h"
@@ -34,6 +35,23 @@ struct Problem {
 };
 
 std::vector<Problem> CheckConfiguration(db::Connection& connection);
+
+// What the rule book says of one version's setup row together with the rest of the
+// configuration as the database holds it (its scenario, delay scenario and labels): the
+// version's part of the check. The tables are read once, so a setup can be judged often.
+class VersionRules {
+  public:
+    explicit VersionRules(db::Connection& connection);
+    ~VersionRules();
+    VersionRules(const VersionRules&) = delete;
+    VersionRules& operator=(const VersionRules&) = delete;
+
+    config::Findings of(const config::SetupRow& setup) const;
+
+  private:
+    struct Tables;
+    std::unique_ptr<Tables> tables_;
+};
 // Damage the engine finds in the database, each a problem of the "database file".
 std::vector<Problem> CheckIntegrity(db::Connection& connection);
 // A station's file that names a lab server is checked there, through the login the station
