@@ -14,8 +14,14 @@ SessionTab::SessionTab(const Study& study, QWidget* parent)
     form->setFieldGrowthPolicy(QFormLayout::FieldsStayAtSizeHint);
     form->addRow(tr("Participants &since:"), &since_);
     layout->addLayout(form);
-    watchFrom(since_.date());
-    connect(&since_, &QDateEdit::dateChanged, this, &SessionTab::watchFrom);
+    connect(&since_, &QDateEdit::dateChanged, this, [this](const QDate& day) {
+        if (monitor_) watchFrom(day);
+    });
+}
+
+void SessionTab::showEvent(QShowEvent* event) {
+    if (!monitor_) watchFrom(since_.date());
+    QWidget::showEvent(event);
 }
 
 void SessionTab::watchFrom(const QDate& day) {

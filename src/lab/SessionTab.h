@@ -1,5 +1,6 @@
 #pragma once
-// The live session: today's participants as the monitor shows them, for the chosen day.
+// The live session: today's participants as the monitor shows them, for the chosen day. The
+// monitor starts when the tab is first shown: opening a study reads no recorded table.
 
 #include <QDateEdit>
 #include <QWidget>
@@ -16,7 +17,11 @@ class SessionTab : public QWidget {
   public:
     explicit SessionTab(const Study& study, QWidget* parent = nullptr);
 
-    const tool::SessionMonitor& monitor() const { return *monitor_; }
+    // Null until the tab is first shown.
+    const tool::SessionMonitor* monitor() const { return monitor_.get(); }
+
+  protected:
+    void showEvent(QShowEvent* event) override;
 
   private:
     void watchFrom(const QDate& day);
