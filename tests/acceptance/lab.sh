@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # The experimenter's window in a real X display, driven by keys: a version's goal line typed
 # as a value the rules refuse (Save names the rule's message), then as a good value, saved,
-# and seen stored when the window opens the study again.
+# and seen stored when the window opens the study again; then the study exported from the Data
+# tab, file for file as fluxmere-db exports it.
 #   lab.sh FLUXMERE-LAB FLUXMERE-DB
 set -uo pipefail
 
@@ -87,5 +88,21 @@ go_to_goal_line TankP
 step "see the stored goal line"
 shown=$(copied)
 [ "$shown" = "45" ] || fail "the goal line shows '$shown'"
+
+step "export from the Data tab into a folder typed in the folder dialog"
+mkdir "$WORK/from-lab"
+press alt+d alt+e
+wait_window '^Export into the folder$'
+focus "$WINDOW"
+type_text "$WORK/from-lab"
+press Return
+for _ in $(seq $((WAIT_SECONDS * 10))); do
+    [ -e "$WORK/from-lab/codebook.md" ] && break
+    sleep 0.1
+done
+[ -e "$WORK/from-lab/codebook.md" ] || fail "no export in $WORK/from-lab"
+"$TOOL" export "$DB" "$WORK/from-tool" >/dev/null || fail "fluxmere-db export"
+# The codebook says when it was written; everything else is the same.
+diff -r -I '^- Exported at: ' "$WORK/from-tool" "$WORK/from-lab" >&2 || fail "the window's export differs from the tool's"
 quit_lab
 echo "ACCEPTANCE PASSED [$SCENARIO]"
