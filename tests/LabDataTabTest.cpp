@@ -3,7 +3,6 @@
 #include <gtest/gtest.h>
 
 #include <QDir>
-#include <QEventLoop>
 #include <QRegularExpression>
 #include <QTimer>
 
@@ -11,18 +10,15 @@
 #include "lab/Study.h"
 #include "runtime/Context.h"
 #include "tests/support/LabSession.h"
+#include "tests/support/LabTasks.h"
 #include "tests/support/ToolFixtures.h"
 
 namespace {
 
 const auto kEverything = QDir::AllEntries | QDir::NoDotAndDotDot | QDir::Hidden;
 
-// The tab's task to its end; its status line without the task's title.
 QString Finish(lab::DataTab& tab) {
-    QEventLoop loop;
-    QObject::connect(&tab.runner(), &lab::TaskRunner::finished, &loop, &QEventLoop::quit);
-    if (tab.runner().busy()) loop.exec();
-    return tab.runner().statusLine().text().section(QStringLiteral(": "), 1, -1);
+    return FinishTask(tab.runner());
 }
 
 // A codebook says when it was written; two exports differ only there.

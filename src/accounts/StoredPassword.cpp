@@ -93,6 +93,10 @@ StoredForm FormOf(const QString& stored, QString* fault) {
     return Parse(stored, fault) ? StoredForm::Hashed : StoredForm::Malformed;
 }
 
+bool OpensASession(const QString& stored) {
+    return !stored.isEmpty() && FormOf(stored) != StoredForm::Malformed;
+}
+
 Verdict Verify(const QString& stored, const QString& typed) {
     if (!NamesTheScheme(stored))
         return !stored.isEmpty() && stored == typed ? Verdict::Matches : Verdict::Differs;

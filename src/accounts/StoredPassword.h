@@ -33,6 +33,9 @@ QString HashPassword(const QString& password, int iterations = kIterations);
 // With fault, what is wrong with a malformed value.
 StoredForm FormOf(const QString& stored, QString* fault = nullptr);
 
+// Whether some password opens the stored value: it is neither empty nor malformed.
+bool OpensASession(const QString& stored);
+
 // Whether the typed password opens the stored value. An empty stored value or an empty typed
 // password never matches; a malformed stored value is Unreadable, whatever is typed.
 Verdict Verify(const QString& stored, const QString& typed);

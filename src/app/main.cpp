@@ -24,6 +24,8 @@ int main(int argc, char** argv) {
     }
     // The program ends when its run ends, never because a window was closed.
     QApplication::setQuitOnLastWindowClosed(false);
+    if (!arguments->database.isEmpty())
+        runtime::CurrentContext().databasePath = arguments->database;
     ui::RealDialogs dialogs;
     runtime::CurrentContext().questions = &dialogs;
     runtime::CurrentContext().modalForms = &dialogs;

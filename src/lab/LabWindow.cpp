@@ -8,9 +8,11 @@
 #include <QScreen>
 
 #include "db/Location.h"
+#include "lab/AccountsTab.h"
 #include "lab/DataTab.h"
 #include "lab/SessionTab.h"
 #include "lab/StartPage.h"
+#include "lab/TryTab.h"
 #include "lab/VersionsTab.h"
 #include "tool/common/ToolError.h"
 
@@ -120,8 +122,10 @@ void LabWindow::showStartPage() {
 void LabWindow::showStudy() {
     auto* tabs = new QTabWidget;
     tabs->addTab(new VersionsTab(*study_), tr("&Versions"));
+    tabs->addTab(new TryTab(*study_), tr("&Try"));
     tabs->addTab(new SessionTab(*study_), tr("&Session"));
     tabs->addTab(new DataTab(*study_), tr("&Data"));
+    tabs->addTab(new AccountsTab(*study_), tr("&Accounts"));
     setCentralWidget(tabs);
     closeAction_->setEnabled(true);
     setWindowTitle(QStringLiteral("%1 - %2").arg(study_->title(), kTitle));

@@ -123,11 +123,9 @@ void TaskRunner::settle() {
     cancel_.setEnabled(false);
     bar_.setRange(0, 1);
     bool succeeded = false;
+    // Work that ended before it saw a Cancel has done all it does: it is shown as done.
     if (!failure_.isEmpty()) {
         say(title_ + QStringLiteral(": ") + failure_, true);
-    } else if (progress_->cancelled()) {
-        // Work that only reads ended before it saw the Cancel: its result is not shown.
-        say(title_ + QStringLiteral(": ") + tool::Cancelled().message(), true);
     } else {
         succeeded = true;
         try {

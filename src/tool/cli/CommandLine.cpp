@@ -344,8 +344,7 @@ int Passwd(const Arguments& a, QTextStream& out) {
     auto connection = OpenExperimentDatabase(a.positional[0], db::OpenMode::ReadWrite);
     const QString password = ReadNewPassword(stdin, stderr);
     const bool added = SetExperimenterPassword(*connection, a.positional[1], password);
-    out << (added ? "added the experimenter account '" : "changed the password of '")
-        << a.positional[1].trimmed() << "'\n";
+    out << PasswordSetText(a.positional[1], added) << '\n';
     return kDone;
 }
 

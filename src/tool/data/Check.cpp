@@ -91,10 +91,6 @@ QString PasswordProblem(const QString& user, const QString& stored) {
         .arg(fault, passwd);
 }
 
-bool OpensASession(const QString& stored) {
-    return !stored.isEmpty() && accounts::FormOf(stored) != accounts::StoredForm::Malformed;
-}
-
 // The tables a version's rules look into beside its setup row, read whole.
 class RuleTables {
   public:
@@ -317,7 +313,7 @@ class Checker {
             const QString message = PasswordProblem(user, stored);
             if (!message.isEmpty())
                 report({Severity::Warns, kPasswords, p + 1, kPassword, message});
-            if (OpensASession(stored)) ++usable;
+            if (accounts::OpensASession(stored)) ++usable;
         }
         if (usable == 0)
             report({Severity::Warns,

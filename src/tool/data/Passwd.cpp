@@ -77,18 +77,65 @@ QString AskHidden(std::FILE* input, std::FILE* prompts, const char* question) {
 
 }  // namespace
 
-QString ReadNewPassword(std::FILE* input, std::FILE* prompts) {
-    QString password;
-    if (isatty(fileno(input))) {
-        password = AskHidden(input, prompts, "New password: ");
-        if (!password.isEmpty() && AskHidden(input, prompts, "Repeat the password: ") != password)
-            throw ToolError(QStringLiteral("the two passwords differ; nothing was changed"));
-    } else {
-        password = ReadLine(input);
-    }
+void RequireNewPassword(const QString& password, const QString& repeated) {
     if (password.isEmpty())
         throw ToolError(QStringLiteral("the password is empty; nothing was changed"));
+    if (repeated != password)
+        throw ToolError(QStringLiteral("the two passwords differ; nothing was changed"));
+}
+
+QString ReadNewPassword(std::FILE* input, std::FILE* prompts) {
+    if (!isatty(fileno(input))) {
+        const QString line = ReadLine(input);
+        RequireNewPassword(line, line);
+        return line;
+    }
+    const QString password = AskHidden(input, prompts, "New password: ");
+    RequireNewPassword(password, password.isEmpty()
+                                     ? password
+                                     : AskHidden(input, prompts, "Repeat the password: "));
     return password;
+}
+
+QString PasswordSetText(const QString& user, bool added) {
+    return (added ? QStringLiteral("added the experimenter account '%1'")
+                  : QStringLiteral("changed the password of '%1'"))
+        .arg(user.trimmed());
+}
+
+QStringList ExperimenterAccounts(db::Connection& connection) {
+    const Rows rows(
+        connection,
+        QStringLiteral("SELECT username FROM tblPasswords ORDER BY %1").arg(connection.rowKey()));
+    QStringList names;
+    for (int r = 0; r < rows.size(); ++r) {
+        const QString name = rows.at(r, QStringLiteral("username")).toString();
+        if (!names.contains(name, Qt::CaseInsensitive)) names << name;
+    }
+    return names;
+}
+
+void RemoveExperimenter(db::Connection& connection, const QString& user) {
+    const QString name = user.trimmed();
+    if (Rows(connection, QStringLiteral("SELECT 1 FROM tblPasswords WHERE username = ?"), {name})
+            .empty())
+        throw ToolError(QStringLiteral("there is no experimenter account '%1'").arg(name));
+    const Rows others(connection,
+                      QStringLiteral("SELECT password FROM tblPasswords WHERE username <> '' "
+                                     "AND NOT (username = ?)"),
+                      {name});
+    bool anotherOpens = false;
+    for (int r = 0; r < others.size(); ++r)
+        anotherOpens = anotherOpens ||
+                       accounts::OpensASession(others.at(r, QStringLiteral("password")).toString());
+    if (!anotherOpens)
+        throw ToolError(QStringLiteral("'%1' is the last account that can end a session; add "
+                                       "another one first")
+                            .arg(name));
+    db::Statement remove =
+        connection.prepare(QStringLiteral("DELETE FROM tblPasswords WHERE username = ?"));
+    remove.bind(1, name);
+    remove.step();
 }
 
 bool SetExperimenterPassword(db::Connection& connection, const QString& user,

@@ -468,7 +468,7 @@ void WritePilotCsv(const Pilot& pilot, const QString& path) {
     csv.flush();
 }
 
-void PlotPilot(const Pilot& pilot, const QString& pngPath, QSize size) {
+QImage DrawPilot(const Pilot& pilot, QSize size) {
     std::vector<RunData> paths;
     for (const PilotRun& run : pilot.runs) {
         if (!run.path.periods.empty()) paths.push_back(run.path);
@@ -479,7 +479,11 @@ void PlotPilot(const Pilot& pilot, const QString& pngPath, QSize size) {
             .arg(pilot.version, pilot.strategy)
             .arg(paths.size())
             .arg(paths.size() == 1 ? QStringLiteral("run") : QStringLiteral("runs"));
-    WriteChart(DrawRunsChart(paths, title, size), size, pngPath);
+    return DrawRunsChart(paths, title, size);
+}
+
+void PlotPilot(const Pilot& pilot, const QString& pngPath, QSize size) {
+    WriteChart(DrawPilot(pilot, size), size, pngPath);
 }
 
 }  // namespace tool

@@ -72,5 +72,7 @@ Summary Summarise(const std::vector<double>& values);
 void PrintPilot(const Pilot& pilot, QTextStream& out);
 void WritePilotCsv(const Pilot& pilot, const QString& path);
 void PlotPilot(const Pilot& pilot, const QString& pngPath, QSize size);
+// The picture PlotPilot writes; throws ToolError when no run finished a period.
+QImage DrawPilot(const Pilot& pilot, QSize size);
 
 }  // namespace tool
