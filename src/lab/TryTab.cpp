@@ -96,9 +96,11 @@ TryTab::TryTab(const Study& study, QWidget* parent)
             [this] { playAsParticipant(version_.currentText()); });
     connect(&pilot_, &QPushButton::clicked, this,
             [this] { pilot(version_.currentText(), strategy_.currentText(), runs_.value()); });
+    // Nothing to try until the versions are listed, nor in a study without any.
     connect(&runner_, &TaskRunner::busyChanged, this, [this](bool busy) {
-        play_.setEnabled(!busy && !participant_);
-        pilot_.setEnabled(!busy);
+        const bool ready = !busy && version_.count() > 0;
+        play_.setEnabled(ready && !participant_);
+        pilot_.setEnabled(ready);
     });
     listVersions();
 }
@@ -224,7 +226,7 @@ void TryTab::startParticipant(const QString& scratchStudy) {
 void TryTab::participantFinished() {
     participant_.release()->deleteLater();
     scratch_.reset();
-    play_.setEnabled(!runner_.busy());
+    play_.setEnabled(!runner_.busy() && version_.count() > 0);
     emit participantEnded();
 }
 
