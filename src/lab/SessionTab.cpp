@@ -12,7 +12,7 @@ SessionTab::SessionTab(const Study& study, QWidget* parent)
     auto* layout = new QVBoxLayout(this);
     auto* form = new QFormLayout;
     form->setFieldGrowthPolicy(QFormLayout::FieldsStayAtSizeHint);
-    form->addRow(tr("Participants &since:"), &since_);
+    form->addRow(tr("Participants si&nce:"), &since_);
     layout->addLayout(form);
     connect(&since_, &QDateEdit::dateChanged, this, [this](const QDate& day) {
         if (monitor_) watchFrom(day);
