@@ -6,12 +6,14 @@
 #include <QDir>
 #include <QTemporaryDir>
 #include <QTextStream>
+#include <map>
 
 #include "db/Location.h"
 #include "station/StationServer.h"
 #include "tests/support/TestServer.h"
 #include "tests/support/ToolFixtures.h"
 #include "tool/cli/CommandLine.h"
+#include "tool/csv/CsvExport.h"
 
 namespace {
 
@@ -163,6 +165,27 @@ TEST(ServerToolTest, AServersBackupIsLeftToTheServersOwnTools) {
     EXPECT_TRUE(backup.err.contains("take its backups with the server's own tools"))
         << backup.err.toStdString();
     EXPECT_FALSE(QFile::exists(dir.filePath("copy.mdb")));
+}
+
+// Progress someone watches, as a terminal or the lab window: the export counts each table's
+// rows before it writes them, on a server as on a file.
+class WatchedProgress : public tool::NoProgress {
+  public:
+    bool visible() const override { return true; }
+    std::map<QString, long long> totals;
+
+  protected:
+    void started(const QString& what, long long total) override { totals[what] = total; }
+};
+
+TEST(ServerToolTest, AWatchedExportCountsEachTablesRowsFirst) {
+    const TempServerDatabase server(TempServerDatabase::Contents::Empty);
+    ASSERT_EQ(Tool({"demo", server.location()}).code, 0);
+    QTemporaryDir dir;
+    WatchedProgress watched;
+    tool::ExportDatabase(server.location(), dir.filePath("out"), {}, watched);
+    EXPECT_EQ(watched.totals["exporting tblSetup"], 4);
+    EXPECT_EQ(watched.totals["exporting datSubject"], 0);
 }
 
 }  // namespace

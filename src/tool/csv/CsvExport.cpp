@@ -116,11 +116,11 @@ void RequireFilterMatches(db::Connection& connection, const ExportFilter& filter
 }
 
 long long CountRows(db::Connection& connection, const QString& table, const TableQuery& query) {
-    const Rows count(
-        connection,
-        QStringLiteral("SELECT count(*) FROM %1%2").arg(db::QuoteIdentifier(table), query.where()),
-        query.parameters);
-    return count.at(0, QStringLiteral("count(*)")).toLongLong();
+    const Rows count(connection,
+                     QStringLiteral("SELECT count(*) AS counted FROM %1%2")
+                         .arg(db::QuoteIdentifier(table), query.where()),
+                     query.parameters);
+    return count.at(0, QStringLiteral("counted")).toLongLong();
 }
 
 // Rows are read in short slices, each its own read, so that a station recording meanwhile is
