@@ -8,6 +8,7 @@
 
 #include "lab/SetupModel.h"
 #include "lab/VersionStore.h"
+#include "tests/support/ModelTester.h"
 #include "tests/support/ToolFixtures.h"
 
 namespace {
@@ -36,26 +37,8 @@ class SetupModelTest : public ::testing::Test {
     SetupModel model;
 };
 
-// What the model tester finds wrong, caught from its warnings.
-class TesterFailures {
-  public:
-    TesterFailures() { previous_ = qInstallMessageHandler(&TesterFailures::collect); }
-    ~TesterFailures() { qInstallMessageHandler(previous_); }
-    static QStringList& caught() {
-        static QStringList failures;
-        return failures;
-    }
-
-  private:
-    static void collect(QtMsgType type, const QMessageLogContext&, const QString& message) {
-        if (type != QtDebugMsg && type != QtInfoMsg) caught() << message;
-    }
-    QtMessageHandler previous_;
-};
-
 TEST_F(SetupModelTest, StaysConsistentForQtsModelTesterWhileLoadedTypedAndUndone) {
-    TesterFailures failures;
-    TesterFailures::caught().clear();
+    const TesterFailures failures;
     QAbstractItemModelTester tester(&model,
                                     QAbstractItemModelTester::FailureReportingMode::Warning);
     type(QStringLiteral("GoalLinePoisition"), QStringLiteral("abc"));
@@ -67,8 +50,7 @@ TEST_F(SetupModelTest, StaysConsistentForQtsModelTesterWhileLoadedTypedAndUndone
     type(QStringLiteral("YUnits"), QStringLiteral("Customers"));
     model.load({}, nullptr);
     EXPECT_EQ(model.rowCount(), 0);
-    EXPECT_TRUE(TesterFailures::caught().isEmpty())
-        << TesterFailures::caught().join(QLatin1Char('\n')).toStdString();
+    EXPECT_TRUE(failures.caught().isEmpty()) << failures.caught().join('\n').toStdString();
 }
 
 TEST_F(SetupModelTest, ShowsEverySettingGroupedByMeaningWithItsUnitAndTheCodebooksMeaning) {

@@ -1,11 +1,9 @@
 #include "lab/SetupModel.h"
 
-#include <QApplication>
 #include <QBrush>
-#include <QIcon>
-#include <QStyle>
 #include <QUndoCommand>
 
+#include "lab/Marks.h"
 #include "tool/common/TypedCell.h"
 
 namespace lab {
@@ -69,26 +67,8 @@ const Placement kPlacements[] = {
     {"Language", 3, "en, de, es, fr, zh"},
 };
 
-QString Said(const config::Finding& finding) {
-    return finding.forExperimenter.isEmpty() ? finding.message : finding.forExperimenter;
-}
-
 bool SameName(const QString& a, const QString& b) {
     return a.compare(b, Qt::CaseInsensitive) == 0;
-}
-
-QColor MarkColour(config::Severity severity) {
-    return severity == config::Severity::Warns ? QColor(255, 236, 179) : QColor(255, 205, 205);
-}
-
-QIcon MarkIcon(config::Severity severity) {
-    return QApplication::style()->standardIcon(severity == config::Severity::Warns
-                                                   ? QStyle::SP_MessageBoxWarning
-                                                   : QStyle::SP_MessageBoxCritical);
-}
-
-tool::TypedCell Typed(const QString& text, db::ColumnType type) {
-    return tool::ParseCell(tool::CsvField{text.toStdString(), false}, type);
 }
 
 }  // namespace
@@ -278,13 +258,27 @@ void SetupModel::judge() {
             findings_.push_back(
                 {config::Severity::Refuses, kSetupTable, 0, column, error.message()});
     }
-    if (findings_.empty() && rules_) {
-        const config::SetupRow row{opened_.version, 0,
-                                   config::ReadSetupRow(edited.cells(where), where)};
-        findings_ = rules_->of(row);
-    }
+    if (findings_.empty() && rules_) findings_ = rules_->of(*setupRow());
     refreshAll();
     emit judged();
+}
+
+std::optional<config::SetupRow> SetupModel::setupRow() const {
+    StoredVersion edited = opened_;
+    for (std::size_t row = 0; row < settings_.size(); ++row) {
+        const int r = static_cast<int>(row);
+        if (texts_[r] == openedTexts_[r]) continue;
+        const tool::TypedCell typed = Typed(texts_[r], settings_[row].type);
+        if (!typed.problem.isEmpty()) return std::nullopt;
+        edited.values[settings_[row].stored] = typed.value;
+    }
+    const QString where = SetupPlace(opened_.version);
+    try {
+        return config::SetupRow{opened_.version, 0,
+                                config::ReadSetupRow(edited.cells(where), where)};
+    } catch (const ConfigError&) {
+        return std::nullopt;
+    }
 }
 
 void SetupModel::refreshAll() {

@@ -45,6 +45,8 @@ class SetupModel : public QAbstractTableModel {
     QUndoStack& undoStack() { return undoStack_; }
     bool isModified() const { return !undoStack_.isClean(); }
 
+    // The version as edited, read as the program reads it; none while a cell cannot be read.
+    std::optional<config::SetupRow> setupRow() const;
     // What the rule book says of the version as edited, cells that cannot be read first.
     const config::Findings& findings() const { return findings_; }
     // The findings that no setting shown here carries (other tables, the version as a whole).

@@ -3,6 +3,7 @@
 #include "config/ReadRules.h"
 #include "db/Engine.h"
 #include "tool/common/ToolError.h"
+#include "tool/common/TypedCell.h"
 #include "tool/data/Check.h"
 
 namespace lab {
@@ -127,7 +128,80 @@ QString WhyKeptIn(db::Connection& connection, const QString& version) {
     return {};
 }
 
+// The columns of a table the experimenter edits: all but the key and the order number.
+std::vector<tool::TableColumn> EditedColumns(db::Connection& connection, const RowsKey& key) {
+    const QString order = db::FindTable(key.table)->order.column;
+    std::vector<tool::TableColumn> columns;
+    for (const tool::TableColumn& column : tool::ColumnsOf(connection, key.table))
+        if (column.name.compare(key.column, Qt::CaseInsensitive) != 0 &&
+            column.name.compare(order, Qt::CaseInsensitive) != 0)
+            columns.push_back(column);
+    return columns;
+}
+
+StoredRows ReadRowsIn(db::Connection& connection, const RowsKey& key) {
+    StoredRows stored{EditedColumns(connection, key), {}};
+    const QString order =
+        db::FindTable(key.table)->order.column.isEmpty()
+            ? QStringLiteral(" ORDER BY %1, %2")
+                  .arg(db::QuoteIdentifier(stored.columns.front().name), connection.rowKey())
+            : db::OrderOfRows(connection, key.table);
+    db::Statement select =
+        connection.prepare(QStringLiteral("SELECT %1 FROM %2 WHERE %3 = ?%4")
+                               .arg(ColumnList(stored.columns), db::QuoteIdentifier(key.table),
+                                    db::QuoteIdentifier(key.column), order));
+    select.bind(1, key.value);
+    while (select.step()) {
+        QVariantList values;
+        for (int c = 0; c < select.columnCount(); ++c) values << select.value(c);
+        stored.rows.push_back(std::move(values));
+    }
+    return stored;
+}
+
+QString RowsPlace(const RowsKey& key) {
+    return QStringLiteral("%1 %2 in %3")
+        .arg(key.column, tool::CellText(key.value, db::ColumnType::Text), key.table);
+}
+
+// Replaces the rows the key selects, unless someone changed them since they were opened.
+void WriteRows(db::Connection& connection, const RowsEdit& edit) {
+    const RowsKey& key = edit.key;
+    db::Statement hold = connection.prepare(
+        QStringLiteral("UPDATE %1 SET %2 = %2 WHERE %2 = ?")
+            .arg(db::QuoteIdentifier(key.table), db::QuoteIdentifier(key.column)));
+    hold.bind(1, key.value);
+    hold.step();
+    if (ReadRowsIn(connection, key).rows != edit.opened.rows)
+        throw tool::ToolError(QStringLiteral("%1 was changed by someone else since you opened "
+                                             "it, so nothing is saved; your edits are kept.")
+                                  .arg(RowsPlace(key)));
+    db::Statement erase = connection.prepare(
+        QStringLiteral("DELETE FROM %1 WHERE %2 = ?")
+            .arg(db::QuoteIdentifier(key.table), db::QuoteIdentifier(key.column)));
+    erase.bind(1, key.value);
+    erase.step();
+    QStringList columns{key.column};
+    columns << NamesOf(edit.opened.columns);
+    const QString order = db::FindTable(key.table)->order.column;
+    // Files made before the segments' numbers keep them in stored order.
+    const bool numbered =
+        !order.isEmpty() && tool::ColumnIndex(tool::ColumnsOf(connection, key.table), order) >= 0;
+    if (numbered) columns << order;
+    for (std::size_t r = 0; r < edit.rows.size(); ++r) {
+        QVariantList values{key.value};
+        values << edit.rows[r];
+        if (numbered) values << static_cast<long long>(r + 1);
+        connection.insert(key.table, columns, values);
+    }
+}
+
 }  // namespace
+
+StoredRows VersionStore::readRows(const RowsKey& key) const {
+    auto connection = study_.open(db::OpenMode::ReadOnly);
+    return ReadRowsIn(*connection, key);
+}
 
 config::CellOf StoredVersion::cells(const QString& where) const {
     return [this, where](const QString& column) {
@@ -155,13 +229,25 @@ std::shared_ptr<const tool::VersionRules> VersionStore::rules() const {
     return std::make_shared<const tool::VersionRules>(*connection);
 }
 
+QStringList VersionStore::versionsWith(const QString& setupColumn, const QVariant& key) const {
+    auto connection = study_.open(db::OpenMode::ReadOnly);
+    db::Statement select = connection->prepare(
+        QStringLiteral("SELECT Version FROM tblSetup WHERE %1 = ? ORDER BY Version")
+            .arg(db::QuoteIdentifier(setupColumn)));
+    select.bind(1, key);
+    QStringList versions;
+    while (select.step()) versions << select.value(0).toString();
+    return versions;
+}
+
 StoredVersion VersionStore::read(const QString& version) const {
     auto connection = study_.open(db::OpenMode::ReadOnly);
     return ReadExisting(*connection, version);
 }
 
 std::optional<StoredVersion> VersionStore::save(const StoredVersion& opened,
-                                                const std::vector<CellChange>& changes) const {
+                                                const std::vector<CellChange>& changes,
+                                                const std::vector<RowsEdit>& rowsEdits) const {
     auto connection = study_.open(db::OpenMode::ReadWrite);
     db::Transaction transaction(*connection);
     // Writing the row first holds it: on a server nobody changes it between the comparison
@@ -181,6 +267,7 @@ std::optional<StoredVersion> VersionStore::save(const StoredVersion& opened,
     if (!columns.isEmpty())
         connection->updateFirst(kSetup, columns, values, QStringLiteral("Version = ?"),
                                 {opened.version});
+    for (const RowsEdit& edit : rowsEdits) WriteRows(*connection, edit);
     RequireRunnable(*connection, ReadExisting(*connection, opened.version));
     transaction.commit();
     return std::nullopt;

@@ -12,6 +12,7 @@
 
 #include "config/RuleBook.h"
 #include "config/Setup.h"
+#include "lab/RowsModel.h"
 #include "lab/Study.h"
 #include "tool/common/TableData.h"
 #include "tool/data/Check.h"
@@ -35,6 +36,21 @@ QString SetupPlace(const QString& version);
 // A changed cell of a version: its column and the value to store.
 using CellChange = std::pair<QString, QVariant>;
 
+// The rows of a table that a key selects: an environment scenario's periods by its key, a
+// delay scenario's segments, a version's labels.
+struct RowsKey {
+    QString table;
+    QString column;
+    QVariant value;
+};
+
+// Rows edited: they replace the rows the key selected when they were opened.
+struct RowsEdit {
+    RowsKey key;
+    StoredRows opened;
+    std::vector<QVariantList> rows;
+};
+
 class VersionStore {
   public:
     explicit VersionStore(Study study) : study_(std::move(study)) {}
@@ -43,6 +59,8 @@ class VersionStore {
     QStringList versions() const;
     // What the rule book needs besides a version's setup, as the study holds it now.
     std::shared_ptr<const tool::VersionRules> rules() const;
+    // The versions whose setup column names the key, in ascending order.
+    QStringList versionsWith(const QString& setupColumn, const QVariant& key) const;
     // Raises tool::ToolError when the study has no such version.
     StoredVersion read(const QString& version) const;
 
@@ -50,8 +68,15 @@ class VersionStore {
     // changed it meanwhile): then nothing is written and the row as it is now is returned.
     // The comparison and the writing are one transaction. A version the rule book would
     // refuse is not stored (tool::ToolError).
+    // Rows edited beside it are written in the same transaction; rows someone else changed
+    // meanwhile stop the save (tool::ToolError).
     std::optional<StoredVersion> save(const StoredVersion& opened,
-                                      const std::vector<CellChange>& changes) const;
+                                      const std::vector<CellChange>& changes,
+                                      const std::vector<RowsEdit>& rowsEdits = {}) const;
+
+    // In their order (periods, segments, label numbers), with the columns the experimenter
+    // edits: not the key, nor a segment's number, which is its place among the rows.
+    StoredRows readRows(const RowsKey& key) const;
 
     // A copy of the version's row and labels under a new name (tool::ToolError when the name
     // is empty or taken).

@@ -5,8 +5,13 @@
 #include <QLabel>
 #include <QListWidget>
 #include <QPushButton>
+#include <QTabWidget>
+#include <QUndoGroup>
 #include <QWidget>
 
+#include "lab/PeriodPlot.h"
+#include "lab/RowsEditor.h"
+#include "lab/RowsModel.h"
 #include "lab/SetupForm.h"
 #include "lab/SetupModel.h"
 #include "lab/Study.h"
@@ -23,6 +28,17 @@ class VersionsTab : public QWidget {
 
     SetupModel& model() { return model_; }
     const SetupForm& form() const { return *form_; }
+    // The version's environment scenario, delay scenario and labels.
+    RowsModel& scenario() { return scenario_; }
+    RowsModel& delays() { return delays_; }
+    RowsModel& labels() { return labels_; }
+    const PeriodPlot& flowPlot() const { return *flows_; }
+    const PeriodPlot& delayTimeline() const { return *timeline_; }
+    QTabWidget& pages() { return pages_; }
+    // The editors of the environment scenario, the delay segments and the labels.
+    const RowsEditor& editorOf(const RowsModel& rows) const;
+    // Something of the version is edited and not saved.
+    bool isModified() const;
     const QListWidget& list() const { return list_; }
     // What the tab last told the experimenter.
     QString told() const { return told_.text(); }
@@ -53,8 +69,21 @@ class VersionsTab : public QWidget {
     bool tellingFailures(Change&& change);
 
     VersionStore store_;
+    void loadRows();
+    std::vector<RowsEdit> rowsEdits() const;
+    void plotFlows();
+    void plotDelays();
+
     SetupModel model_;
     SetupForm* form_ = nullptr;
+    RowsModel scenario_, delays_, labels_;
+    RowsKey scenarioKey_, delaysKey_, labelsKey_;
+    RowsEditor *scenarioEditor_ = nullptr, *delaysEditor_ = nullptr, *labelsEditor_ = nullptr;
+    // Owned by their pages.
+    PeriodPlot* flows_ = new PeriodPlot;
+    PeriodPlot* timeline_ = new PeriodPlot;
+    QTabWidget pages_;
+    QUndoGroup undoGroup_;
     QListWidget list_;
     QLabel others_;
     QLabel told_;
