@@ -3,10 +3,13 @@
 // a new name, and deleted only while nobody has recorded in it.
 #include <gtest/gtest.h>
 
+#include <QApplication>
 #include <QDir>
 #include <QLineEdit>
+#include <QMessageBox>
 #include <QTemporaryDir>
 #include <QTest>
+#include <QTimer>
 
 #include "lab/VersionsTab.h"
 #include "tests/support/ToolFixtures.h"
@@ -196,6 +199,30 @@ TEST_F(VersionsTabTest, ACopyNeedsANameNoVersionHasAndNoUnsavedEdits) {
                                          "undo them before copying it."));
     EXPECT_EQ(Column(demo.path(), QStringLiteral("SELECT COUNT(*) FROM tblSetup")),
               QStringList{"4"});
+}
+
+TEST_F(VersionsTabTest, ClosingTheWindowAsksForUnsavedEditsAndCancelKeepsThemOpen) {
+    lab::VersionsTab tab(study);
+    tab.show();
+    tab.showVersion(kTankP);
+    typeOver(tab, QStringLiteral("MaxTrial"), QStringLiteral("19"));
+    const auto answer = [](QMessageBox::StandardButton button, QString& asked) {
+        QTimer::singleShot(0, [button, &asked] {
+            if (auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget())) {
+                asked = box->text();
+                box->button(button)->click();
+            }
+        });
+    };
+    QString asked;
+    answer(QMessageBox::Cancel, asked);
+    EXPECT_FALSE(tab.close());
+    EXPECT_EQ(asked, QStringLiteral("Version 'TankP' has edits that are not saved. Save them?"));
+    EXPECT_TRUE(tab.isVisible());
+    EXPECT_TRUE(tab.isModified());
+    answer(QMessageBox::Save, asked);
+    EXPECT_TRUE(tab.close());
+    EXPECT_EQ(stored(QStringLiteral("MaxTrial")), QStringLiteral("19"));
 }
 
 struct Recorded {

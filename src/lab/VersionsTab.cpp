@@ -1,6 +1,7 @@
 #include "lab/VersionsTab.h"
 
 #include <QAction>
+#include <QEvent>
 #include <QHBoxLayout>
 #include <QInputDialog>
 #include <QMessageBox>
@@ -162,22 +163,41 @@ void VersionsTab::fillList(const QString& select) {
     list_.setCurrentItem(found.isEmpty() ? list_.item(0) : found.front());
 }
 
+bool VersionsTab::editsSettled() {
+    if (!isModified()) return true;
+    const auto answer = QMessageBox::question(
+        this, kTitle,
+        tr("%1 has edits that are not saved. Save them?").arg(config::VersionName(version())),
+        QMessageBox::Save | QMessageBox::Discard | QMessageBox::Cancel);
+    return answer == QMessageBox::Discard || (answer == QMessageBox::Save && save());
+}
+
 void VersionsTab::versionChosen(const QString& version) {
     if (version.isEmpty() || version == this->version()) return;
-    if (isModified()) {
-        const auto answer =
-            QMessageBox::question(this, kTitle,
-                                  tr("%1 has edits that are not saved. Save them?")
-                                      .arg(config::VersionName(this->version())),
-                                  QMessageBox::Save | QMessageBox::Discard | QMessageBox::Cancel);
-        if (answer == QMessageBox::Cancel || (answer == QMessageBox::Save && !save())) {
-            const QSignalBlocker quiet(list_);
-            const auto shown = list_.findItems(this->version(), Qt::MatchFixedString);
-            if (!shown.isEmpty()) list_.setCurrentItem(shown.front());
-            return;
-        }
+    if (!editsSettled()) {
+        const QSignalBlocker quiet(list_);
+        const auto shown = list_.findItems(this->version(), Qt::MatchFixedString);
+        if (!shown.isEmpty()) list_.setCurrentItem(shown.front());
+        return;
     }
     showVersion(version);
+}
+
+void VersionsTab::showEvent(QShowEvent* event) {
+    if (!watchedWindow_) {
+        watchedWindow_ = window();
+        watchedWindow_->installEventFilter(this);
+    }
+    QWidget::showEvent(event);
+}
+
+// Closing the window does not lose edits unasked.
+bool VersionsTab::eventFilter(QObject* watched, QEvent* event) {
+    if (watched == watchedWindow_ && event->type() == QEvent::Close && !editsSettled()) {
+        event->ignore();
+        return true;
+    }
+    return QWidget::eventFilter(watched, event);
 }
 
 void VersionsTab::showVersion(const QString& version) {

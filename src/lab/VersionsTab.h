@@ -53,7 +53,13 @@ class VersionsTab : public QWidget {
     bool copyVersion(const QString& name);
     bool deleteVersion();
 
+  protected:
+    void showEvent(QShowEvent* event) override;
+    bool eventFilter(QObject* watched, QEvent* event) override;
+
   private:
+    // Asks what becomes of unsaved edits; false when the experimenter keeps them open.
+    bool editsSettled();
     void buildLayout();
     void addShortcuts();
     void fillList(const QString& select);
@@ -84,6 +90,7 @@ class VersionsTab : public QWidget {
     PeriodPlot* timeline_ = new PeriodPlot;
     QTabWidget pages_;
     QUndoGroup undoGroup_;
+    QWidget* watchedWindow_ = nullptr;
     QListWidget list_;
     QLabel others_;
     QLabel told_;
