@@ -1,4 +1,5 @@
-// Fluxmere Lab's window: opening a study from a file or a server address, the recent studies.
+// Fluxmere Lab's window: opening a study from a file or a server address, leaving one with
+// unsaved edits, the recent studies.
 #include <gtest/gtest.h>
 
 #include <QApplication>
@@ -7,11 +8,13 @@
 #include <QSettings>
 #include <QTimer>
 #include <QUuid>
+#include <functional>
 
 #include "lab/LabWindow.h"
 #include "lab/RecentStudies.h"
 #include "lab/SessionTab.h"
 #include "lab/Study.h"
+#include "lab/VersionsTab.h"
 #include "tests/support/ExperimentDatabase.h"
 
 namespace {
@@ -23,12 +26,13 @@ class LabWindowTest : public ::testing::Test {
         QFile::remove(QSettings(QStringLiteral("Fluxmere"), settingsName).fileName());
     }
 
-    // The text of the next message box, answered with OK as soon as it shows.
-    static void AnswerNextMessage(QString& text) {
-        QTimer::singleShot(0, [&text] {
+    // The text of the next message box, answered with the button as soon as it shows.
+    static void AnswerNextMessage(QString& text,
+                                  QMessageBox::StandardButton button = QMessageBox::Ok) {
+        QTimer::singleShot(0, [&text, button] {
             if (auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget())) {
                 text = box->text();
-                box->accept();
+                box->button(button)->click();
             }
         });
     }
@@ -52,6 +56,43 @@ TEST_F(LabWindowTest, OpensAStudyFileIntoItsTabsAndRemembersIt) {
     window.closeStudy();
     EXPECT_EQ(window.tabs(), nullptr);
     EXPECT_EQ(window.windowTitle(), QStringLiteral("Fluxmere Lab"));
+}
+
+TEST_F(LabWindowTest, LeavingAStudyWithUnsavedEditsAsksAndCancelKeepsItOpen) {
+    database.addVersion(QStringLiteral("A"));
+    ExperimentDatabase other;
+    other.addVersion(QStringLiteral("B"));
+    lab::LabWindow window(nullptr, settingsName);
+    window.show();
+    ASSERT_TRUE(window.openStudy(database.path()));
+    auto* versions = qobject_cast<lab::VersionsTab*>(window.tabs()->widget(0));
+    ASSERT_NE(versions, nullptr);
+    lab::SetupModel& model = versions->model();
+    ASSERT_TRUE(
+        model.setData(model.index(model.rowOf(QStringLiteral("MaxTrial")), lab::SetupModel::Value),
+                      QStringLiteral("19")));
+    const QString asked = QStringLiteral("Version 'A' has edits that are not saved. Save them?");
+
+    const struct {
+        const char* leaving;
+        std::function<bool()> leave;
+    } ways[] = {
+        {"close the study", [&] { return window.closeStudy(); }},
+        {"open another study", [&] { return window.openStudy(other.path()); }},
+    };
+    for (const auto& way : ways) {
+        QString message;
+        AnswerNextMessage(message, QMessageBox::Cancel);
+        EXPECT_FALSE(way.leave()) << way.leaving;
+        EXPECT_EQ(message, asked) << way.leaving;
+        EXPECT_EQ(window.study()->location(), database.path()) << way.leaving;
+        EXPECT_TRUE(versions->isModified()) << way.leaving;
+    }
+    QString message;
+    AnswerNextMessage(message, QMessageBox::Discard);
+    EXPECT_TRUE(window.openStudy(other.path()));
+    EXPECT_EQ(message, asked);
+    EXPECT_EQ(window.study()->location(), other.path());
 }
 
 TEST_F(LabWindowTest, AStudyThatCannotBeOpenedIsNamedAndNothingChanges) {

@@ -25,7 +25,7 @@ const QString kTitle = QStringLiteral("Fluxmere Lab");
 LabWindow::LabWindow(QWidget* parent, const QString& settingsName)
     : QMainWindow(parent), recent_(settingsName) {
     // Most of the screen, whatever its size and scale factor.
-    resize(screen()->availableGeometry().size() * 0.75);
+    resize(screen()->availableGeometry().size() * 0.9);
     buildMenus();
     showStartPage();
 }
@@ -93,6 +93,7 @@ bool LabWindow::openStudy(const QString& location) {
         QMessageBox::warning(this, kTitle, error.message());
         return false;
     }
+    if (!studyMayBeLeft()) return false;
     study_ = std::move(study);
     recent_.add(study_->shownLocation());
     fillRecentMenu();
@@ -100,9 +101,16 @@ bool LabWindow::openStudy(const QString& location) {
     return true;
 }
 
-void LabWindow::closeStudy() {
+bool LabWindow::closeStudy() {
+    if (!studyMayBeLeft()) return false;
+    versions_ = nullptr;
     study_.reset();
     showStartPage();
+    return true;
+}
+
+bool LabWindow::studyMayBeLeft() {
+    return !versions_ || versions_->editsSettled();
 }
 
 QTabWidget* LabWindow::tabs() const {
@@ -121,7 +129,8 @@ void LabWindow::showStartPage() {
 
 void LabWindow::showStudy() {
     auto* tabs = new QTabWidget;
-    tabs->addTab(new VersionsTab(*study_), tr("&Versions"));
+    versions_ = new VersionsTab(*study_);
+    tabs->addTab(versions_, tr("&Versions"));
     tabs->addTab(new TryTab(*study_), tr("&Try"));
     tabs->addTab(new SessionTab(*study_), tr("&Session"));
     tabs->addTab(new DataTab(*study_), tr("&Data"));

@@ -8,6 +8,7 @@
 
 #include "lab/RecentStudies.h"
 #include "lab/Study.h"
+#include "lab/VersionsTab.h"
 
 namespace lab {
 
@@ -21,7 +22,8 @@ class LabWindow : public QMainWindow {
     // Opens the study at the location, asking for a server's password when the address has
     // none; false, after telling the experimenter why, when it cannot be opened.
     bool openStudy(const QString& location);
-    void closeStudy();
+    // False when the experimenter keeps the study open for its unsaved edits.
+    bool closeStudy();
 
     const std::optional<Study>& study() const { return study_; }
     // Null while no study is open.
@@ -33,11 +35,14 @@ class LabWindow : public QMainWindow {
     void connectToServer();
     void showStartPage();
     void showStudy();
+    // Asks about unsaved edits of the study open; false when the experimenter keeps them.
+    bool studyMayBeLeft();
     void fillRecentMenu();
     // The address with a password typed by the experimenter; empty if they cancelled.
     std::optional<QString> askServerPassword(const QString& location);
 
     std::optional<Study> study_;
+    VersionsTab* versions_ = nullptr;  // owned by the tabs; null while no study is open
     RecentStudies recent_;
     QMenu* recentMenu_ = nullptr;
     QAction* closeAction_ = nullptr;

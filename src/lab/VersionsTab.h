@@ -53,13 +53,14 @@ class VersionsTab : public QWidget {
     bool copyVersion(const QString& name);
     bool deleteVersion();
 
+    // Asks what becomes of unsaved edits; false when the experimenter keeps them open.
+    bool editsSettled();
+
   protected:
     void showEvent(QShowEvent* event) override;
     bool eventFilter(QObject* watched, QEvent* event) override;
 
   private:
-    // Asks what becomes of unsaved edits; false when the experimenter keeps them open.
-    bool editsSettled();
     void buildLayout();
     void addShortcuts();
     void fillList(const QString& select);
