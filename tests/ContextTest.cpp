@@ -34,23 +34,11 @@ TEST(ContextTest, ScopesEndingOutOfOrderLeaveTheLaterOneInForce) {
     EXPECT_EQ(runtime::CurrentContext().databasePath, QStringLiteral("/tmp/first.mdb"));
 }
 
-TEST(ContextTest, TheClockAndTheGeneratorAreTheContexts) {
+TEST(ContextTest, TheClockIsTheContexts) {
     runtime::ScopedContext context;
     context->now = [] { return QDateTime(QDate(2026, 12, 31), QTime(23, 59, 30)); };
     EXPECT_EQ(runtime::Today(), QDate(2026, 12, 31));
     EXPECT_EQ(runtime::TimeText(), QStringLiteral("23:59:30"));
-
-    runtime::Randomize(42);
-    runtime::Rnd();
-    const double second = runtime::Rnd();
-    runtime::Randomize(42);
-    runtime::Rnd();
-    {
-        runtime::ScopedContext inner;  // draws of its own leave the outer sequence alone
-        runtime::Randomize(7);
-        runtime::Rnd();
-    }
-    EXPECT_EQ(runtime::Rnd(), second);
 }
 
 TEST(ContextTest, WithNobodyToAskAYesNoQuestionIsAnsweredNo) {

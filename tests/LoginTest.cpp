@@ -509,7 +509,7 @@ TEST_F(LoginTest, ASecondStationsLoginOfAParticipantInPlayIsRefused) {
     const auto claims =
         database.rows("SELECT Station, Released FROM datRunClaims WHERE Subject = 'Ben'");
     ASSERT_EQ(claims.size(), 1u);
-    EXPECT_EQ(claims[0].at("Station").toString(), StationName());
+    EXPECT_EQ(claims[0].at("Station").toString(), StationName(run));
     EXPECT_EQ(claims[0].at("Released").toInt(), -1);
 }
 

@@ -253,7 +253,7 @@ TEST_F(NewSubjectTest, EnterWithEverythingFilledRecordsTheRowAndCloses) {
     EXPECT_EQ(row.at("Date").toString(), runtime::Today().toString("yyyy-MM-dd"));
     const QString time = row.at("Time").toString();
     EXPECT_TRUE(time == before || time == after) << time.toStdString();
-    EXPECT_EQ(row.at("Station").toString(), StationName());
+    EXPECT_EQ(row.at("Station").toString(), StationName(run));
 }
 
 // Start-up adds the station's column to older files; should it fail to, the registration

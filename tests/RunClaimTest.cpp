@@ -94,7 +94,7 @@ class RunClaimTest : public ::testing::Test {
         run.state.SubjectName = QStringLiteral("Ann");
         run.state.Version = QStringLiteral("TankP");
         context->databasePath = database.location();
-        context->stationName = QStringLiteral("station-a");
+        run.session.stationName = QStringLiteral("station-a");
         context->now = [this] { return now; };
     }
     void TearDown() override { ReleaseRun(run); }

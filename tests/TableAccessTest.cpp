@@ -110,11 +110,14 @@ class TableAccessTest : public ::testing::Test {
     }
 
     // The number of random draws (one per back-off wait) made since the generator was seeded.
-    static int drawsSince(std::uint32_t seed) {
-        const double next = runtime::Rnd();
-        runtime::Randomize(seed);
+    int drawsSince(std::uint32_t seed) {
+        const auto draw = [this] {
+            return std::uniform_real_distribution<double>(0.0, 1.0)(run.random);
+        };
+        const double next = draw();
+        run.random.seed(seed);
         for (int draws = 0; draws < 10000; ++draws) {
-            if (runtime::Rnd() == next) return draws;
+            if (draw() == next) return draws;
         }
         return -1;
     }
@@ -130,12 +133,11 @@ class TableAccessTest : public ::testing::Test {
 
     // The back-off waits on a simulated clock from here on: each wait is kept, none is spent.
     void waitOnASimulatedClock() {
-        clock->wait = [this](std::chrono::milliseconds wait) { waits.push_back(wait); };
+        run.pause = [this](std::chrono::milliseconds wait) { waits.push_back(wait); };
     }
 
     TempDatabase file;
     runtime::ScopedScriptedQuestions dialogs;
-    runtime::ScopedContext clock;
     std::vector<std::chrono::milliseconds> waits;
 };
 
@@ -201,7 +203,7 @@ TEST_F(TableAccessTest, AHeldLockAsksAfterTheTenthRetryAndYesCountsAgainFromOne)
     auto holder = holdWriteLock();
     waitOnASimulatedClock();
     run.state.SubjectName = QStringLiteral("Ann");
-    runtime::Randomize(7);
+    run.random.seed(7);
     dialogs.answerNext(runtime::vbYes);  // retry question: go on
     dialogs.answerNext(runtime::vbNo);   // retry question again: stop
     dialogs.answerNext(runtime::vbNo);   // problems opening table: quit
@@ -240,7 +242,7 @@ TEST_F(TableAccessTest, AHeldLockAsksAfterTheTenthRetryAndYesCountsAgainFromOne)
 TEST_F(TableAccessTest, YesToProblemsRetriesAtOnceAndTheNextFailureAsksAgain) {
     auto holder = holdWriteLock();
     waitOnASimulatedClock();
-    runtime::Randomize(11);
+    run.random.seed(11);
     for (int answer : {runtime::vbNo, runtime::vbYes, runtime::vbNo, runtime::vbNo})
         dialogs.answerNext(answer);
     EXPECT_EQ(EndingOf([&] { recordSubject(QStringLiteral("Never")); }),
@@ -261,7 +263,7 @@ TEST_F(TableAccessTest, TheWaitsBeforeTheQuestionLastSeveralSeconds) {
     auto holder = holdWriteLock();
     int eventsRun = 0;
     QObject events;  // takes the last wait's event away with the test
-    clock->wait = [&](std::chrono::milliseconds wait) {
+    run.pause = [&](std::chrono::milliseconds wait) {
         waits.push_back(wait);
         QTimer::singleShot(0, &events, [&] { ++eventsRun; });  // runs at the next DoEvents
     };

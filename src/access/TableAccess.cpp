@@ -98,7 +98,7 @@ auto Retrying(Run& run, const QString& source, const QString& status, Step&& ste
                         }
                         backOff.restartAt(1);
                     }
-                    backOff.wait();
+                    backOff.wait(run);
                     break;
             }
         }
@@ -170,11 +170,12 @@ bool PassesByItself(int errorNumber) {
     return reaction == ErrorReaction::BackOff || reaction == ErrorReaction::RepeatAtOnce;
 }
 
-void BackOff::wait() const {
+void BackOff::wait(Run& run) const {
     runtime::DoEvents();
-    const std::chrono::milliseconds pause = BackOffWait(count_, runtime::Rnd());
-    if (const auto& wait = runtime::CurrentContext().wait)
-        wait(pause);
+    const std::chrono::milliseconds pause =
+        BackOffWait(count_, std::uniform_real_distribution<double>(0.0, 1.0)(run.random));
+    if (run.pause)
+        run.pause(pause);
     else
         WaitResponsively(pause);
 }

@@ -72,8 +72,8 @@ class BackOff {
     // Counts on from this many failures (after the user chose to go on).
     void restartAt(int count) { count_ = count; }
     // Lets pending events run once, then waits the pause for the failures counted, through
-    // the context's wait (a simulated clock in a test) or in real time.
-    void wait() const;
+    // the run's pause (a simulated clock in a test) or in real time.
+    void wait(Run& run) const;
 
   private:
     int count_ = 0;

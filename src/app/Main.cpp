@@ -123,7 +123,7 @@ void Program::ShowSplashAndLoadVersions() {
     splash.repaint();
     IntegrityCheck integrity(stationFile);
     ShowFor(splashMilliseconds_);
-    runtime::Randomize(runtime::TickCount());
+    run_.random.seed(runtime::TickCount());
     if (const QString problem = DatabaseProblem(DatabasePath(run_)); !problem.isEmpty())
         EndStartUp(problem);
     if (const QString damage = integrity.damage(); !damage.isEmpty()) EndStartUp(damage);

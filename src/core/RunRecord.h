@@ -7,9 +7,11 @@
 #include <QDate>
 #include <QDateTime>
 #include <QString>
+#include <chrono>
 #include <cstdint>
 #include <functional>
 #include <memory>
+#include <random>
 #include <vector>
 
 #include "runtime/Clock.h"
@@ -182,6 +184,8 @@ struct RunSession {
     RunConnectionSlot connection;
     // While above 0 nothing is recorded: a run that is only measured.
     int recordingOff = 0;
+    // The station the run is recorded from, as people know it; empty: this computer's host name.
+    QString stationName;
     // This station's claim on the run (empty: none held) and the timer that keeps it alive.
     QString claim;
     std::shared_ptr<QTimer> claimHeartbeat;
@@ -193,6 +197,10 @@ struct Run {
     RunSession session;
     std::function<QDateTime()> clock;    // empty: the context's clock
     runtime::Questions* asks = nullptr;  // nullptr: whom the context asks
+    // The back-off's pause between two tries at the database (empty: real time, the window
+    // responsive), and the random draws that keep stations from retrying in step.
+    std::function<void(std::chrono::milliseconds)> pause;
+    std::mt19937 random{5489u};
 
     // The run's date and time.
     QDateTime Now() const;

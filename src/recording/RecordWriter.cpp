@@ -75,7 +75,7 @@ void StoreRecord(Run& run, const QString& table, const QString& status,
             }
             // Passing conflicts are waited for, as when opening, before the user is asked.
             if (db::PassesByItself(error.number()) && !backOff.spent()) {
-                backOff.wait();
+                backOff.wait(run);
                 continue;
             }
             CloseRunConnection(run);

@@ -11,7 +11,6 @@
 #include "core/RunRecord.h"
 #include "db/Engine.h"
 #include "runtime/Clock.h"
-#include "runtime/Context.h"
 #include "runtime/ProgramEnd.h"
 
 namespace {
@@ -104,8 +103,8 @@ void Hold(Run& run, const QString& key) {
 
 }  // namespace
 
-QString StationName() {
-    const QString& chosen = runtime::CurrentContext().stationName;
+QString StationName(const Run& run) {
+    const QString& chosen = run.session.stationName;
     return chosen.isEmpty() ? QSysInfo::machineHostName() : chosen;
 }
 
@@ -133,7 +132,7 @@ std::optional<RunHolder> ClaimRun(Run& run) {
     ReleaseRun(run);
     const ClaimRequest claim{
         run.state.SubjectName, run.state.Version,
-        StationName(),         QUuid::createUuid().toString(QUuid::WithoutBraces),
+        StationName(run),      QUuid::createUuid().toString(QUuid::WithoutBraces),
         ThisProgram(),         run.Now()};
     db::BackOff backOff;
     for (;;) {
@@ -145,7 +144,7 @@ std::optional<RunHolder> ClaimRun(Run& run) {
             return holder;
         } catch (const db::Error& error) {
             if (!db::PassesByItself(error.number()) || backOff.spent()) throw;
-            backOff.wait();
+            backOff.wait(run);
         }
     }
 }

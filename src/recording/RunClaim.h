@@ -27,8 +27,9 @@ constexpr std::chrono::seconds kLapsesAfter{30};
 constexpr std::chrono::seconds kReleaseWaits{2};
 }  // namespace claims
 
-// This station as people know it: the computer's host name.
-QString StationName();
+// The station the run is recorded from, as people know it: the run's station name, else the
+// computer's host name.
+QString StationName(const Run& run);
 
 // The program that holds the run.
 struct RunHolder {

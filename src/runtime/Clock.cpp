@@ -57,14 +57,6 @@ std::uint32_t TickCount() {
     return static_cast<std::uint32_t>(TickBase().elapsed());
 }
 
-void Randomize(std::uint32_t seed) {
-    CurrentContext().random.seed(seed);
-}
-
-double Rnd() {
-    return std::uniform_real_distribution<double>(0.0, 1.0)(CurrentContext().random);
-}
-
 void DoEvents() {
     if (QCoreApplication::instance()) QCoreApplication::processEvents(QEventLoop::AllEvents);
 }

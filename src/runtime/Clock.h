@@ -1,7 +1,7 @@
 #pragma once
 // The clock the screens rely on: the current date and the time of day as text and as a value
-// (both read from the context's clock), a millisecond tick count, the context's seedable
-// random generator, and letting pending events run.
+// (both read from the context's clock), a millisecond tick count, and letting pending events
+// run.
 
 #include <QDate>
 #include <QDateTime>
@@ -31,10 +31,6 @@ TimeValue TimeOfDay();
 QString TimeText();
 // Milliseconds since an arbitrary fixed start (monotonic), like the system tick count.
 std::uint32_t TickCount();
-
-// Seeds the random generator; Rnd() then gives values in [0, 1).
-void Randomize(std::uint32_t seed);
-double Rnd();
 
 // Runs pending user-interface events once.
 void DoEvents();

@@ -1,14 +1,12 @@
 #pragma once
-// The process-wide seams in one place: whom to ask, who shows modal forms, the clock, the random
-// generator, the experiment database's path and the screen's twip scale. The program sets them at
+// The process-wide seams in one place: whom to ask, who shows modal forms, the clock, the
+// experiment database's path and the screen's twip scale. The program sets them at
 // start-up; a test changes what it needs inside a ScopedContext, which gives the earlier settings
 // back when it ends.
 
 #include <QDateTime>
 #include <QString>
-#include <chrono>
 #include <functional>
-#include <random>
 
 class QWidget;
 
@@ -30,11 +28,7 @@ struct Context {
     Questions* questions = nullptr;    // nullptr: nobody to ask
     ModalForms* modalForms = nullptr;  // nullptr: the real modal forms
     std::function<QDateTime()> now;    // empty: the system clock
-    // A pause of the program's own (the back-off's); empty: real time, the window responsive.
-    std::function<void(std::chrono::milliseconds)> wait;
-    std::mt19937 random{5489u};
-    QString databasePath;  // empty: data/Hydrovat.mdb beside the program
-    QString stationName;   // empty: this computer's host name
+    QString databasePath;              // empty: data/Hydrovat.mdb beside the program
     double twipsPerPixel = kDesignTwipsPerPixel;
 };
 

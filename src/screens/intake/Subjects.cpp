@@ -54,7 +54,8 @@ void WriteDemographics(Run& run, const QString& table, const Demographics& subje
         row.set(QStringLiteral("Time"), run.TimeText());
         // Start-up adds the column to older files; one it could not add goes on without
         // it.
-        if (row.has(QStringLiteral("Station"))) row.set(QStringLiteral("Station"), StationName());
+        if (row.has(QStringLiteral("Station")))
+            row.set(QStringLiteral("Station"), StationName(run));
     });
 }
 
