@@ -38,15 +38,13 @@ class RamDatabase {
         : dir_((QDir(QStringLiteral("/dev/shm")).exists() ? QStringLiteral("/dev/shm")
                                                           : QDir::tempPath()) +
                QStringLiteral("/fluxmere-phase-XXXXXX")) {
-        const QString file = dir_.filePath(QStringLiteral("Hydrovat.mdb"));
-        db::Connection connection(file, db::DatabasePassword(), db::OpenMode::Create);
+        db::Connection connection(path(), db::DatabasePassword(), db::OpenMode::Create);
         db::CreateSchema(connection);
-        context_->databasePath = file;
     }
+    QString path() const { return dir_.filePath(QStringLiteral("Hydrovat.mdb")); }
 
   private:
     QTemporaryDir dir_;
-    runtime::ScopedContext context_;
 };
 
 // A fresh time-driven run in the store view: every pause and the period clock 20 ms, delays
@@ -128,6 +126,7 @@ long StepsOfTheRun() {
     RamDatabase database;
     Run run;
     PrepareRun(run);
+    run.session.databasePath = database.path();
     period::HeadlessPlayer player(run);
     player.playToEnd();
     return player.stepsPlayed();
@@ -138,6 +137,7 @@ double PhaseLateP95() {
     RamDatabase database;
     Run run;
     PrepareRun(run);
+    run.session.databasePath = database.path();
     ui::ScopedScriptedDialogs dialogs;  // the earnings message
     QTimer wake;  // waiting for events never blocks for long, even if the cycle stalled
     HandlerStarts starts(wake);

@@ -22,7 +22,6 @@
 #include "db/Engine.h"
 #include "db/Schema.h"
 #include "recording/RecordWriter.h"
-#include "runtime/Context.h"
 
 namespace {
 
@@ -101,9 +100,9 @@ void RecordOnce(Run& run, const Row& row) {
 }
 
 void RecordThroughTheRun(benchmark::State& state, const QString& location) {
-    runtime::CurrentContext().databasePath = location;
     const Row row = EventRow();
     Run run;
+    run.session.databasePath = location;
     for (auto _ : state) RecordOnce(run, row);
 }
 
@@ -162,9 +161,10 @@ class OpenMonitor {
     QProcess process_;
 };
 
-double MillisecondsPerRecording(const Row& row, int recordings) {
+double MillisecondsPerRecording(const QString& location, const Row& row, int recordings) {
     QElapsedTimer clock;
     Run run;
+    run.session.databasePath = location;
     clock.start();
     for (int i = 0; i < recordings; ++i) RecordOnce(run, row);
     return static_cast<double>(clock.nsecsElapsed()) / 1e6 / recordings;
@@ -173,13 +173,13 @@ double MillisecondsPerRecording(const Row& row, int recordings) {
 // A station's recording time with the monitor open over the time without it, alternating so
 // that the machine's changing load falls on both alike; the median of seven rounds.
 double MonitorRecordRatio() {
-    runtime::CurrentContext().databasePath = BenchDatabase();
+    const QString location = BenchDatabase();
     const Row row = EventRow();
     std::vector<double> ratios;
     for (int round = 0; round < 7; ++round) {
-        const double alone = MillisecondsPerRecording(row, 40);
+        const double alone = MillisecondsPerRecording(location, row, 40);
         OpenMonitor monitor;
-        ratios.push_back(MillisecondsPerRecording(row, 40) / alone);
+        ratios.push_back(MillisecondsPerRecording(location, row, 40) / alone);
     }
     std::nth_element(ratios.begin(), ratios.begin() + 3, ratios.end());
     return ratios[3];

@@ -105,6 +105,7 @@ class HeadlessPlayerTest : public ScreenTest {
     // delay of 1 and an outflow delay of 2 with an initial discharge of 3 in period 1.
     void Prepare(::Run& run, const QString& subject, bool timeDriven) {
         PrepareScreenRun(run, false);
+        run.session.databasePath = database.path();
         ExperimentSetupRecord& setup = run.setup;
         RunStateRecord& state = run.state;
         state.SubjectName = subject;

@@ -157,6 +157,7 @@ class KilledRunTest : public ::testing::TestWithParam<Pacing> {
         if (program) program->CloseSession();
         program.emplace();  // a new start: nothing of the last one survives
         program->SetSplashMilliseconds(5);
+        program->run().session.databasePath = database.path();
         try {
             program->Main();
         } catch (const runtime::ProgramEnded&) {

@@ -8,7 +8,6 @@
 
 #include "lab/DataTab.h"
 #include "lab/Study.h"
-#include "runtime/Context.h"
 #include "tests/support/LabSession.h"
 #include "tests/support/LabTasks.h"
 #include "tests/support/ToolFixtures.h"
@@ -139,8 +138,7 @@ TEST_F(LabDataTabTest, CancelledMergeLeavesTheStudyAsItWas) {
 class LabPaymentsTest : public ::testing::Test {
   protected:
     ExperimentDatabase database;
-    runtime::ScopedContext context;
-    LabSession session{database, *context};
+    LabSession session{database};
     QTemporaryDir work;
 };
 

@@ -23,6 +23,7 @@ class LabelsTest : public ::testing::Test {
 
   protected:
     void SetUp() override {
+        run.session.databasePath = database.path();
         run.state.Version = "A";
         run.state.TopLabelValue = 99;  // left from an earlier load
     }

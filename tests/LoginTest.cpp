@@ -27,6 +27,7 @@ class LoginTest : public ::testing::Test {
 
   protected:
     void SetUp() override {
+        run.session.databasePath = database.path();
         database.addVersion("A");
         database.addVersion("B");
         database.addDelaySegment(1, 2, 20, 2, 20);

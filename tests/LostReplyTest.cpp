@@ -9,7 +9,6 @@
 #include "recording/EventLog.h"
 #include "recording/SubmitTime.h"
 #include "recording/TrialSummary.h"
-#include "runtime/Context.h"
 #include "runtime/Questions.h"
 #include "tests/support/CuttingProxy.h"
 #include "tests/support/TestServer.h"
@@ -47,8 +46,8 @@ TEST_P(LostReplyTest, AWriteWhoseReplyIsLostIsStoredOnceAndTheRunGoesOn) {
     }
     CuttingProxy proxy(TestServerFolder());
     runtime::ScopedScriptedQuestions questions;
-    runtime::CurrentContext().databasePath = ServerLocationIn(proxy.folder(), database.name());
     ::Run run;
+    run.session.databasePath = ServerLocationIn(proxy.folder(), database.name());
     run.state.SubjectName = QStringLiteral("Ann");
     run.state.Version = QStringLiteral("TankP");
 

@@ -23,6 +23,7 @@ class NewSubjectTest : public ::testing::Test {
 
   protected:
     void SetUp() override {
+        run.session.databasePath = database.path();
         run.state.SubjectName = "Ann";
         run.state.Version = "A";
     }

@@ -31,6 +31,7 @@ class PasswordAuthTest : public ::testing::Test {
 
   protected:
     void SetUp() override {
+        run.session.databasePath = database.path();
         database.execute(
             "INSERT INTO tblPasswords (username, password) VALUES "
             "('Experimenter', 'Tank#42'), ('O''Brien', 'it''s me'), ('nopass', NULL), "

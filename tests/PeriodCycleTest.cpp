@@ -43,6 +43,7 @@ class PeriodCycle : public ScreenTest {
     // on a base of 1, every pause 1 or 2 ms and no delay schedule.
     void Prepare(bool timeDriven, int maxTrial) {
         PrepareScreenRun(run, false);
+        run.session.databasePath = database.path();
         ExperimentSetupRecord& setup = run.setup;
         RunStateRecord& state = run.state;
         state.SubjectName = QStringLiteral("O'Brien");
@@ -389,6 +390,7 @@ TEST_F(PeriodCycle, TimeDrivenTakesOneOrderAPeriod) {
 // of 4 (delay 2) with an initial discharge of 0, which is still due.
 TEST_F(PeriodCycle, PhasesShowTheirFlowsBesideThePipesAndAtTheDoors) {
     PrepareScreenRun(run, true);
+    run.session.databasePath = database.path();
     run.setup.MaxTrial = 1;
     run.setup.AfterEveryNTrials = 1;
     run.setup.simTimeForTP = 1;

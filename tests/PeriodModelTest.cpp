@@ -7,7 +7,6 @@
 
 #include "core/RunRecord.h"
 #include "runtime/Clock.h"
-#include "runtime/Context.h"
 #include "task/PeriodModel.h"
 
 namespace {
@@ -608,13 +607,11 @@ TEST_F(PeriodModelTest, TimeGapBonusNeedsAQuickSubmit) {
     }
 }
 
-// The environment's time comes from the clock in the context, so the rule is played on a
-// given clock instead of the wall clock: a Submit at 09:59:58 and the environment 3 or 4
-// seconds later.
+// The environment's time comes from the run's clock, so the rule is played on a given clock
+// instead of the wall clock: a Submit at 09:59:58 and the environment 3 or 4 seconds later.
 TEST_F(PeriodModelTest, TimeGapBonusIsMeasuredOnTheGivenClock) {
-    runtime::ScopedContext context;
     QDateTime clock(QDate(2026, 3, 2), QTime(9, 59, 58));
-    context->now = [&clock] { return clock; };
+    run.clock = [&clock] { return clock; };
     run.setup.IsBonusOnTimeGap = true;
     run.setup.deltaTmeBetweenEnvUsr = 3000;
     run.setup.BonusAmount = 1;
@@ -623,7 +620,7 @@ TEST_F(PeriodModelTest, TimeGapBonusIsMeasuredOnTheGivenClock) {
     for (const int seconds : {3, 4}) {
         SCOPED_TRACE(seconds);
         clock.setTime(QTime(9, 59, 58));
-        run.state.SubmitTime = runtime::TimeOfDay();  // as the Submit button records it
+        run.state.SubmitTime = run.TimeOfDay();  // as the Submit button records it
         clock = clock.addSecs(seconds);
         period::ApplyEnvironment(run);
         EXPECT_EQ(run.state.EnvActionTime.toText(), clock.time().toString("HH:mm:ss"));

@@ -53,6 +53,7 @@ class RecordingTest : public ::testing::Test {
     // Also called within a test for a fresh run.
     void SetUp() override {
         run = ::Run{};
+        run.session.databasePath = database.path();
         ExperimentSetupRecord& setup = run.setup;
         RunStateRecord& state = run.state;
         setup.MaxTrial = 5;

@@ -101,6 +101,7 @@ class ResumeEquivalenceTest : public ::testing::TestWithParam<ResumeCase> {
         if (program) program->CloseSession();
         program.emplace();  // a new start: nothing of the last one survives
         program->SetSplashMilliseconds(5);
+        program->run().session.databasePath = database.path();
         program->Main();
     }
 

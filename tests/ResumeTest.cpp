@@ -20,6 +20,7 @@ class ResumeTest : public ::testing::Test {
     // Also called within a test for a fresh run.
     void SetUp() override {
         run = ::Run{};
+        run.session.databasePath = database.path();
         run.state.SubjectName = "Ann";
         run.state.Version = "A";
         run.setup.MaxTrial = 12;

@@ -10,7 +10,6 @@
 #include "access/TableAccess.h"
 #include "config/RuleBook.h"
 #include "core/RunRecord.h"
-#include "runtime/Context.h"
 #include "runtime/ProgramEnd.h"
 #include "screens/common/Dialogs.h"
 #include "screens/intake/frmLogin.h"
@@ -58,7 +57,7 @@ class RuleBookAgreementTest : public ::testing::TestWithParam<Broken> {
   protected:
     void SetUp() override {
         Execute(demo.path(), QString::fromLatin1(GetParam().sql));
-        context->databasePath = demo.path();
+        run.session.databasePath = demo.path();
     }
 
     // Ann types the version and presses Start, as a participant would.
@@ -82,7 +81,6 @@ class RuleBookAgreementTest : public ::testing::TestWithParam<Broken> {
     }
 
     DemoDatabase demo;
-    runtime::ScopedContext context;
 };
 
 TEST_P(RuleBookAgreementTest, TheLoginAndCheckGiveTheSameVerdictAndReason) {

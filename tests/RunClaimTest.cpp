@@ -25,7 +25,6 @@
 #include "db/Engine.h"
 #include "recording/ClaimHolder.h"
 #include "recording/RunClaim.h"
-#include "runtime/Context.h"
 #include "runtime/ProgramEnd.h"
 #include "runtime/Questions.h"
 #include "tests/support/Ending.h"
@@ -93,9 +92,9 @@ class RunClaimTest : public ::testing::Test {
     explicit RunClaimTest(Engine engine = Engine::EncryptedFile) : database(engine) {
         run.state.SubjectName = QStringLiteral("Ann");
         run.state.Version = QStringLiteral("TankP");
-        context->databasePath = database.location();
+        run.session.databasePath = database.location();
         run.session.stationName = QStringLiteral("station-a");
-        context->now = [this] { return now; };
+        run.clock = [this] { return now; };
     }
     void TearDown() override { ReleaseRun(run); }
 
@@ -113,7 +112,6 @@ class RunClaimTest : public ::testing::Test {
 
     ClaimDatabase database;
     runtime::ScopedScriptedQuestions dialogs;
-    runtime::ScopedContext context;
     QDateTime now = kNow;
 };
 

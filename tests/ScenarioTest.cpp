@@ -17,6 +17,7 @@ class ScenarioTest : public ::testing::Test {
 
   protected:
     void SetUp() override {
+        run.session.databasePath = database.path();
         run.setup.ScenarioUsed = 3;
         run.setup.DelayScenario = 2;
         run.setup.MaxNumberOfAScenarioType = 5;

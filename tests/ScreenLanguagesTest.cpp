@@ -170,6 +170,7 @@ class ProgramLanguageTest : public ::testing::Test {
   protected:
     void SetUp() override {
         program.SetSplashMilliseconds(5);
+        program.run().session.databasePath = database.path();
         database.addDelaySegment(1, 4, 20, 3, 20);
         for (int trial = 1; trial <= 12; ++trial) database.addRate(1, trial, 2, 1);
     }

@@ -50,7 +50,7 @@ TEST(ServerFaultTest, AServerLostInTheMiddleOfARunIsAskedAboutAndYesGoesOnWhereT
     }
     RestartThenYes questions(server);
     runtime::ScopedContext context;
-    context->databasePath = location;
+    run.session.databasePath = location;
     context->questions = &questions;
     run.state.SubjectName = QStringLiteral("Ann");
     run.state.Version = QStringLiteral("TankP");

@@ -44,13 +44,13 @@ class SessionMonitorTest : public ::testing::Test {
     }
 
     ExperimentDatabase database;
-    runtime::ScopedContext context;
-    LabSession lab{database, *context};
+    LabSession lab{database};
 };
 
 TEST_F(SessionMonitorTest, ShowsEachStationInItsStateAndMarksThoseThatNeedTheExperimenter) {
     lab.playThreeStations();
     tool::SessionMonitor monitor(database.path(), QDateTime(LabSession::kDay, QTime(0, 0)), 20);
+    monitor.setClock([] { return LabSession::kNow; });
     monitor.show();
     ASSERT_TRUE(Within5s([&] { return monitor.table().rowCount() == 3; }));
     const int state = monitor.table().columnCount() - 2;
@@ -81,6 +81,7 @@ TEST_F(SessionMonitorTest, ShowsEachStationInItsStateAndMarksThoseThatNeedTheExp
 TEST_F(SessionMonitorTest, FollowsTheStationsLiveAndNeverWrites) {
     lab.playThreeStations();
     tool::SessionMonitor monitor(database.path(), QDateTime(LabSession::kDay, QTime(0, 0)), 20);
+    monitor.setClock([] { return LabSession::kNow; });
     ASSERT_TRUE(Within5s([&] { return monitor.table().rowCount() == 3; }));
     const QByteArray before = FileHash();
     ASSERT_TRUE(Within5s([&] { return monitor.statusLine().text().contains("10:05:03"); }));
@@ -89,7 +90,7 @@ TEST_F(SessionMonitorTest, FollowsTheStationsLiveAndNeverWrites) {
     // lab-02 scores period 2 while the monitor watches; the clock moves on.
     database.addEvent("busy-heuristic-1", "Paced", 1000, 2,
                       {{"Date", "'2026-03-02'"}, {"Time", "'10:05:20'"}, {"AmountInTank", "31"}});
-    context->now = [] { return LabSession::kNow.addSecs(20); };
+    monitor.setClock([] { return LabSession::kNow.addSecs(20); });
     const int row = RowOf(monitor, "busy-heuristic-1");
     const int state = monitor.table().columnCount() - 2;
     EXPECT_TRUE(Within5s([&] {

@@ -9,7 +9,6 @@
 
 #include "core/RunRecord.h"
 #include "core/Shutdown.h"
-#include "runtime/Context.h"
 #include "session/Session.h"
 #include "tests/support/ExperimentDatabase.h"
 #include "tests/support/LabSession.h"
@@ -28,7 +27,7 @@ class SessionTest : public ::testing::Test {
     QString Play(const QString& prefix) { return lab.play(prefix); }
 
     int Tool(const QStringList& arguments) {
-        return RunToolOn(database.path(), arguments, output, errors);
+        return RunToolOn(database.path(), arguments, output, errors, [] { return kNow; });
     }
 
     QString Line(const QString& subject) const {
@@ -38,8 +37,7 @@ class SessionTest : public ::testing::Test {
     }
 
     ExperimentDatabase database;
-    runtime::ScopedContext context;
-    LabSession lab{database, *context};
+    LabSession lab{database};
     QTemporaryDir folder;
     QString output;
     QString errors;
@@ -246,7 +244,7 @@ TEST_F(SessionTest, AServerHoldingTheSameSessionShowsTheSame) {
         const QString fromFile = output;
         output.clear();
         ASSERT_EQ(tool::RunTool(QStringList{command.front(), server.location()} + command.mid(1),
-                                out, err),
+                                out, err, [] { return kNow; }),
                   0)
             << errors.toStdString();
         out.flush();

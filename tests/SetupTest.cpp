@@ -59,6 +59,7 @@ class SetupTest : public ::testing::Test {
     ::Run run;
 
   protected:
+    void SetUp() override { run.session.databasePath = database.path(); }
     void TearDown() override { EXPECT_FALSE(WriteLeftOpen(run)) << "a write was left open"; }
 
     void addVersion(const QString& version, const std::map<QString, QString>& overrides = {}) {

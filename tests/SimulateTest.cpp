@@ -56,7 +56,7 @@ class SimulateTest : public ::testing::Test {
         const double rates[][2] = {{2, 1}, {0, 3}, {1, 1}, {-1, -1}, {3, 0}, {1, 2}};
         for (int trial = 1; trial <= 6; ++trial)
             database.addRate(1, trial, rates[trial - 1][0], rates[trial - 1][1]);
-        context->databasePath = database.path();
+        run.session.databasePath = database.path();
     }
 
     // Ann types each period's orders into the screen's boxes and presses Submit.
@@ -114,7 +114,6 @@ class SimulateTest : public ::testing::Test {
     }
 
     ExperimentDatabase database;
-    runtime::ScopedContext context;
     QTemporaryDir folder;
     QString output;
     QString errors;

@@ -38,6 +38,7 @@ class StartupTest : public ::testing::Test {
   protected:
     void SetUp() override {
         program.SetSplashMilliseconds(5);
+        run.session.databasePath = database.path();
         database.addVersion("A", {{"InitialBackOrder", "6"}});
         database.addVersion("G", {{"graphicalMode", "-1"}, {"numMarks", "5"}});
         database.addDelaySegment(1, 4, 20, 3, 20);
@@ -147,8 +148,7 @@ TEST_P(BadDatabaseTest, IsNamedInAMessageAndEndsTheProgram) {
     QTemporaryDir folder;
     const QString path = folder.filePath("Hydrovat.mdb");
     GetParam().make(path);
-    runtime::ScopedContext context;
-    context->databasePath = path;
+    program.run().session.databasePath = path;
     const auto shown = endedMain();
     ASSERT_EQ(shown.size(), 1u);
     EXPECT_TRUE(shown[0].text.contains(path)) << shown[0].text.toStdString();
@@ -257,8 +257,7 @@ TEST_F(StartupTest, AReadOnlyDataFolderIsNamedBeforeAnyoneLogsIn) {
     const QString path = disk.filePath("Hydrovat.mdb");
     ASSERT_TRUE(QFile::copy(database.path(), path));
     disk.makeReadOnly();
-    runtime::ScopedContext context;
-    context->databasePath = path;
+    program.run().session.databasePath = path;
     const auto shown = endedMain();
     ASSERT_EQ(shown.size(), 1u);
     EXPECT_EQ(shown[0].text, "The folder of the experiment database cannot be written:\r\n" +

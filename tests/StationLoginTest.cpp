@@ -12,7 +12,6 @@
 #include "core/RunRecord.h"
 #include "db/Engine.h"
 #include "db/Location.h"
-#include "runtime/Context.h"
 #include "screens/exit/CheckPassword.h"
 #include "screens/intake/Subjects.h"
 #include "tests/support/OpenWrite.h"
@@ -37,13 +36,12 @@ class StationLoginTest : public ::testing::Test {
         db::Connection owner(server.location(), db::DatabasePassword(), db::OpenMode::ReadWrite);
         db::UpdateSchema(owner);
         owner.grantStationRights(role.name());
-        context->databasePath = role.location();
+        run.session.databasePath = role.location();
     }
     void TearDown() override { EXPECT_FALSE(WriteLeftOpen(run)) << "a write was left open"; }
 
     TempServerDatabase server;
     TestLoginRole role{server};
-    runtime::ScopedContext context;
 };
 
 TEST_F(StationLoginTest, StartsWithoutChangingTheTables) {
@@ -138,8 +136,6 @@ INSTANTIATE_TEST_SUITE_P(
 
 TEST(StationLoginEncodingTest, AServerDatabaseNotInUtf8IsNamedAtStartUp) {
     const TempServerDatabase ascii(TempServerDatabase::Contents::Ascii);
-    runtime::ScopedContext context;
-    context->databasePath = ascii.location();
     const QString problem = DatabaseProblem(ascii.location());
     EXPECT_TRUE(
         problem.contains("is in SQL_ASCII, not UTF8; make it anew with: createdb "

@@ -137,12 +137,10 @@ class FileAccounts : public AccountsDatabase {
 
 class ServerAccounts : public AccountsDatabase {
   public:
-    ServerAccounts() { context_->databasePath = server_.location(); }
     QString location() const override { return server_.location(); }
 
   private:
     TempServerDatabase server_;
-    runtime::ScopedContext context_;
 };
 
 struct Engine {
@@ -202,6 +200,7 @@ class StoredPasswordCheckTest : public ::testing::TestWithParam<std::tuple<Engin
 TEST_P(StoredPasswordCheckTest, OpensRefusesOrNamesTheUnreadableAccount) {
     const auto& [engine, c] = GetParam();
     const auto database = engine.fresh();
+    run.session.databasePath = database->location();
     for (const QString& stored : c.stored) database->add(QStringLiteral("Experimenter"), stored);
     // "The hash typed" means the stored text itself.
     const QString typed = *c.typed ? QString::fromUtf8(c.typed) : c.stored.first();
@@ -246,6 +245,7 @@ class PasswdOnEngineTest : public ::testing::TestWithParam<Engine> {
 // screen opens with the password, not with the stored text.
 TEST_P(PasswdOnEngineTest, StoresTheWholeHashAndThePasswordOpens) {
     const auto database = GetParam().fresh();
+    run.session.databasePath = database->location();
     {
         db::Connection connection = database->open();
         EXPECT_TRUE(tool::SetExperimenterPassword(connection, QStringLiteral("Experimenter"),

@@ -71,10 +71,12 @@ TEST(TableAccessRulesTest, SqlTextDoublesInnerQuotes) {
 }
 
 TEST(TableAccessRulesTest, TheDatabaseLivesInTheDataFolderBesideTheProgram) {
-    EXPECT_EQ(DatabasePath(), QCoreApplication::applicationDirPath() + "/data/Hydrovat.mdb");
-    runtime::ScopedContext context;
-    context->databasePath = QStringLiteral("/tmp/other.mdb");
-    EXPECT_EQ(DatabasePath(), QStringLiteral("/tmp/other.mdb"));
+    const QString besideTheProgram = QCoreApplication::applicationDirPath() + "/data/Hydrovat.mdb";
+    EXPECT_EQ(DatabasePath(), besideTheProgram);
+    ::Run run;
+    EXPECT_EQ(DatabasePath(run), besideTheProgram);
+    run.session.databasePath = QStringLiteral("/tmp/other.mdb");
+    EXPECT_EQ(DatabasePath(run), QStringLiteral("/tmp/other.mdb"));
 }
 
 TEST(TableAccessRulesTest, TheWaitLetsTimersRun) {
@@ -89,7 +91,10 @@ class TableAccessTest : public ::testing::Test {
     ::Run run;
 
   protected:
-    void SetUp() override { run.state.TotBonus = 12.5; }
+    void SetUp() override {
+        run.state.TotBonus = 12.5;
+        run.session.databasePath = file.path();
+    }
 
     void recordSubject(const QString& subject) {
         const auto transaction =
@@ -320,8 +325,7 @@ TEST_F(TableAccessTest, OtherErrorsAskAtOnceAndNoEndsTheProgram) {
 
 TEST_F(TableAccessTest, AMissingFileIsNamedAndNeverCreated) {
     const QString missing = file.path() + QStringLiteral(".gone");
-    runtime::ScopedContext context;
-    context->databasePath = missing;
+    run.session.databasePath = missing;
     dialogs.answerNext(runtime::vbNo);
     EXPECT_THROW(BeginWrite(run, QStringLiteral("datSubject"), QStringLiteral("Recording data")),
                  runtime::ProgramEnded);

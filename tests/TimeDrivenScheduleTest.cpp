@@ -259,6 +259,7 @@ class TimeDrivenScheduleTest : public ::testing::TestWithParam<int> {
         Schedule s = RandomSchedule(seed);
         const QString subject = QStringLiteral("S%1").arg(seed);
         ::Run run;
+        run.session.databasePath = database.path();
         Prepare(run, s, subject);
         Play(run, s);
         const auto rows = database.rows(

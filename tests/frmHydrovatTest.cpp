@@ -388,6 +388,7 @@ TEST_F(ScreenLoad, EnterInAnEntryBoxPressesSubmitWhileItIsEnabled) {
     PrepareScreenRun(run, true);
     // Submit records the press.
     TempDatabase database;
+    run.session.databasePath = database.path();
     ui::ScopedScriptedDialogs dialogs;
     frmHydrovat form(run);
     int clicks = 0;

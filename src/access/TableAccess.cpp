@@ -10,7 +10,6 @@
 #include "core/RunRecord.h"
 #include "core/Shutdown.h"
 #include "runtime/Clock.h"
-#include "runtime/Context.h"
 #include "runtime/ProgramEnd.h"
 #include "runtime/Questions.h"
 
@@ -112,8 +111,6 @@ QString DatabasePath(const Run& run) {
 }
 
 QString DatabasePath() {
-    const QString& chosen = runtime::CurrentContext().databasePath;
-    if (!chosen.isEmpty()) return chosen;
     return QCoreApplication::applicationDirPath() + QStringLiteral("/data/") +
            QStringLiteral("Hydrovat.mdb");
 }

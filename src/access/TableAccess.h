@@ -12,10 +12,9 @@
 #include "db/Engine.h"
 #include "db/Rows.h"
 
-// The context's database path, by default the program's folder followed by "/data/" and
-// "Hydrovat.mdb".
+// The station's own database: the program's folder followed by "/data/" and "Hydrovat.mdb".
 QString DatabasePath();
-// The run's own database, else the context's.
+// The run's own database, else the station's.
 QString DatabasePath(const Run& run);
 
 // The run's connection, opened now when it has none.

@@ -178,7 +178,7 @@ class RunConnectionSlot {
 
 // The run's connection to the experiment database.
 struct RunSession {
-    QString databasePath;  // empty: the context's
+    QString databasePath;  // empty: the station's own file beside the program
     // Opened by the run's first read or write and kept for the others; let go after a failure
     // that may have spoilt it, so that the next try opens it afresh.
     RunConnectionSlot connection;
@@ -195,7 +195,7 @@ struct Run {
     ExperimentSetupRecord setup;
     RunStateRecord state;
     RunSession session;
-    std::function<QDateTime()> clock;    // empty: the context's clock
+    std::function<QDateTime()> clock;    // empty: the system clock
     runtime::Questions* asks = nullptr;  // nullptr: whom the context asks
     // The back-off's pause between two tries at the database (empty: real time, the window
     // responsive), and the random draws that keep stations from retrying in step.

@@ -126,7 +126,7 @@ void SessionMonitor::recordingsTold() {
 }
 
 void SessionMonitor::refresh() {
-    const QDateTime now = SessionNow();
+    const QDateTime now = now_();
     try {
         bool complete = false;
         {

@@ -10,11 +10,13 @@
 #include <QTableWidget>
 #include <QTimer>
 #include <QWidget>
+#include <functional>
 #include <memory>
 #include <optional>
 
 #include "db/Engine.h"
 #include "session/Session.h"
+#include "session/Status.h"
 
 namespace tool {
 
@@ -31,6 +33,9 @@ class SessionMonitor : public QWidget {
     const QTableWidget& table() const { return table_; }
     const QLabel& statusLine() const { return statusLine_; }
 
+    // The clock the states are judged by (by default the system's).
+    void setClock(std::function<QDateTime()> now) { now_ = std::move(now); }
+
     // Reads what is new and shows the session; the poll timer calls it.
     void refresh();
 
@@ -44,6 +49,7 @@ class SessionMonitor : public QWidget {
     void recordingsTold();
 
     QString location_;
+    std::function<QDateTime()> now_ = SessionNow;
     SessionReader reader_;
     QTableWidget table_;
     QLabel statusLine_;

@@ -4,8 +4,6 @@
 #include <QElapsedTimer>
 #include <QTime>
 
-#include "runtime/Context.h"
-
 namespace runtime {
 
 QString TimeValue::toText() const {
@@ -25,8 +23,7 @@ TimeValue TimeFromText(const QString& text) {
 }
 
 QDateTime Now() {
-    const auto& now = CurrentContext().now;
-    return now ? now() : QDateTime::currentDateTime();
+    return QDateTime::currentDateTime();
 }
 
 namespace {

@@ -1,7 +1,6 @@
 #pragma once
-// The clock the screens rely on: the current date and the time of day as text and as a value
-// (both read from the context's clock), a millisecond tick count, and letting pending events
-// run.
+// The system's clock: the current date and the time of day as text and as a value, a
+// millisecond tick count, and letting pending events run. A run reads its own clock.
 
 #include <QDate>
 #include <QDateTime>

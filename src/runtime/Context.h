@@ -27,8 +27,6 @@ class ModalForms {
 struct Context {
     Questions* questions = nullptr;    // nullptr: nobody to ask
     ModalForms* modalForms = nullptr;  // nullptr: the real modal forms
-    std::function<QDateTime()> now;    // empty: the system clock
-    QString databasePath;              // empty: data/Hydrovat.mdb beside the program
     double twipsPerPixel = kDesignTwipsPerPixel;
 };
 

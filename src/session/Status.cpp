@@ -5,7 +5,6 @@
 #include <QThread>
 #include <map>
 
-#include "runtime/Context.h"
 #include "tool/common/Csv.h"
 #include "tool/common/TableData.h"
 
@@ -100,8 +99,7 @@ std::vector<SessionRun> ReadSession(SessionReader& reader, const QString& path) 
 }  // namespace
 
 QDateTime SessionNow() {
-    const auto& now = runtime::CurrentContext().now;
-    return now ? now() : QDateTime::currentDateTime();
+    return QDateTime::currentDateTime();
 }
 
 QString StatusText(const std::vector<SessionRun>& runs, const QDateTime& now) {
@@ -147,13 +145,13 @@ void PrintStatus(const StatusOptions& options, QTextStream& out) {
     SessionReader reader(options.since, false);
     if (options.csv) {
         out << QString::fromUtf8(
-            StatusCsv(ReadSession(reader, options.databasePath), SessionNow()));
+            StatusCsv(ReadSession(reader, options.databasePath), options.now()));
         return;
     }
     for (;;) {
         const std::vector<SessionRun> runs = ReadSession(reader, options.databasePath);
         if (options.watch) out << kClearScreen;
-        out << StatusText(runs, SessionNow());
+        out << StatusText(runs, options.now());
         out.flush();
         if (!options.watch) return;
         QThread::sleep(1);

@@ -6,6 +6,7 @@
 #include <QDateTime>
 #include <QString>
 #include <QStringList>
+#include <functional>
 #include <vector>
 
 #include "session/Session.h"
@@ -14,7 +15,7 @@ class QTextStream;
 
 namespace tool {
 
-// The clock of the session views: the context's when it has one, else the system's.
+// The clock of the session views.
 QDateTime SessionNow();
 
 // The columns of the session views and a run's values in them.
@@ -32,6 +33,7 @@ struct StatusOptions {
     QDateTime since;
     bool csv = false;
     bool watch = false;  // redraw every second until interrupted
+    std::function<QDateTime()> now = SessionNow;
 };
 
 void PrintStatus(const StatusOptions& options, QTextStream& out);

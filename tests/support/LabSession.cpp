@@ -25,16 +25,13 @@ const LabStation kStations[] = {
 
 }  // namespace
 
-LabSession::LabSession(const ExperimentDatabase& database, runtime::Context& context)
-    : database_(database), context_(context) {
+LabSession::LabSession(const ExperimentDatabase& database) : database_(database) {
     // A bonus of 0.3 a period on a base of 5 leaves cents for the earnings to round up.
     database.addVersion(QStringLiteral("Paced"),
                         {{"MaxTrial", "6"}, {"BonusAmount", "0.3"}, {"userDelay", "500"}});
     database.addDelaySegment(1, 1, 10, 1, 10);
     database.execute(QStringLiteral("UPDATE tblDelayScenarios SET SegmentNumber=1"));
     for (int trial = 1; trial <= 6; ++trial) database.addRate(1, trial, 2, 1);
-    context.databasePath = database.path();
-    context.now = [] { return QDateTime(kDay, QTime(9, 0)); };
 }
 
 QString LabSession::play(const QString& prefix) const {
@@ -44,6 +41,7 @@ QString LabSession::play(const QString& prefix) const {
     options.strategy.name = QStringLiteral("heuristic");
     options.record = true;
     options.subjectPrefix = prefix;
+    options.start = QDateTime(kDay, QTime(9, 0));
     return EarningsMessage(tool::Simulate(options).runs.back().earned);
 }
 
@@ -79,6 +77,5 @@ std::vector<QString> LabSession::playThreeStations() const {
     for (const char* prefix : {"done", "busy", "gone"})
         messages.push_back(play(QString::fromLatin1(prefix)));
     for (const LabStation& station : kStations) placeAt(station);
-    context_.now = [] { return kNow; };
     return messages;
 }

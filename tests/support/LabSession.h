@@ -1,13 +1,12 @@
 #pragma once
 // A lab session of three stations, played headless through the program's cycle and
 // recording: lab-01 finished, lab-02 in the middle of period 2, lab-03 killed in period 3.
-// From `Now()` on, the context's clock stands at 10:05:03 on the session's day.
+// The simulated stations play from 09:00 on the session's day; the session is looked at at kNow.
 
 #include <QDateTime>
 #include <QString>
 #include <vector>
 
-#include "runtime/Context.h"
 #include "tests/support/ExperimentDatabase.h"
 
 class LabSession {
@@ -15,8 +14,8 @@ class LabSession {
     static const QDate kDay;
     static const QDateTime kNow;
 
-    // Sets the version up in the database and makes it the context's database.
-    LabSession(const ExperimentDatabase& database, runtime::Context& context);
+    // Sets the version up in the database.
+    explicit LabSession(const ExperimentDatabase& database);
 
     // Plays one participant of version Paced headless to the end, recorded as PREFIX-heuristic-1
     // and marked simulated; the earnings message it ends with.
@@ -29,5 +28,4 @@ class LabSession {
     void placeAt(const struct LabStation& station) const;
 
     const ExperimentDatabase& database_;
-    runtime::Context& context_;
 };

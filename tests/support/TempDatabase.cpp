@@ -33,7 +33,6 @@ TempDatabase::TempDatabase(const QString& parent)
                         QStringLiteral("Cannot copy the empty test database to '%1'.").arg(path_));
     }
     QFile::setPermissions(path_, QFile::ReadOwner | QFile::WriteOwner);
-    context_->databasePath = path_;
 }
 
 void TempDatabase::execute(const QString& sql) const {

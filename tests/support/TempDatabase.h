@@ -1,11 +1,9 @@
 #pragma once
-// A fresh experiment database in a temporary folder, with every table, used as the
-// program's database for the life of the object.
+// A fresh experiment database in a temporary folder, with every table, for the life of the
+// object.
 
 #include <QString>
 #include <QTemporaryDir>
-
-#include "runtime/Context.h"
 
 class TempDatabase {
   public:
@@ -22,5 +20,4 @@ class TempDatabase {
   private:
     QTemporaryDir dir_;
     QString path_;
-    runtime::ScopedContext context_;
 };

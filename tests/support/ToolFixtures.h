@@ -23,12 +23,14 @@ inline void WriteFile(const QString& path, const QByteArray& bytes) {
 // fluxmere-db with these arguments after the command's name and the database's path; what
 // it prints goes to output and errors, which are emptied first.
 inline int RunToolOn(const QString& databasePath, const QStringList& arguments, QString& output,
-                     QString& errors) {
+                     QString& errors,
+                     const std::function<QDateTime()>& now = QDateTime::currentDateTime) {
     output.clear();
     errors.clear();
     QTextStream out(&output);
     QTextStream err(&errors);
-    return tool::RunTool(QStringList{arguments.front(), databasePath} + arguments.mid(1), out, err);
+    return tool::RunTool(QStringList{arguments.front(), databasePath} + arguments.mid(1), out, err,
+                         now);
 }
 
 // What one run of fluxmere-db gave: its exit code and what it printed.

@@ -51,6 +51,7 @@ constexpr int kExportedDamaged = 3;  // export: the files hold what a damaged fi
 struct Arguments {
     QStringList positional;
     std::map<QString, QString> options;  // a flag maps to an empty text
+    std::function<QDateTime()> now;      // the session's clock
     bool has(const QString& option) const { return options.count(option) > 0; }
     QString value(const QString& option) const {
         const auto found = options.find(option);
@@ -278,6 +279,7 @@ long long WholeOption(const Arguments& a, const QString& option, long long fallb
 SimulateOptions SimulateOptionsOf(const Arguments& a) {
     SimulateOptions options;
     options.databasePath = a.positional[0];
+    options.start = a.now();
     options.version = a.positional[1];
     StrategyOptions& strategy = options.strategy;
     strategy.name = a.has(QStringLiteral("--strategy")) ? a.value(QStringLiteral("--strategy"))
@@ -351,7 +353,7 @@ int Passwd(const Arguments& a, QTextStream& out) {
 QDateTime SinceOption(const Arguments& a) {
     const QString since = a.has(QStringLiteral("--since")) ? a.value(QStringLiteral("--since"))
                                                            : QStringLiteral("today");
-    const QDateTime start = SessionStart(since, SessionNow().date());
+    const QDateTime start = SessionStart(since, a.now().date());
     if (!start.isValid())
         throw UsageError(QStringLiteral("--since needs today, yyyy-mm-dd or yyyy-mm-ddThh:mm, not "
                                         "'%1'")
@@ -363,7 +365,7 @@ int Status(const Arguments& a, QTextStream& out) {
     if (a.has(QStringLiteral("--csv")) && a.has(QStringLiteral("--watch")))
         throw UsageError(QStringLiteral("--watch redraws the table; it does not go with --csv"));
     PrintStatus({a.positional[0], SinceOption(a), a.has(QStringLiteral("--csv")),
-                 a.has(QStringLiteral("--watch"))},
+                 a.has(QStringLiteral("--watch")), a.now},
                 out);
     return kDone;
 }
@@ -382,7 +384,7 @@ int Payments(const Arguments& a, QTextStream& out) {
         out << "wrote " << a.value(QStringLiteral("--csv")) << '\n';
     }
     if (a.has(QStringLiteral("--pdf"))) {
-        WritePaymentsPdf(payments, {db::LocationForMessages(a.positional[0]), since, SessionNow()},
+        WritePaymentsPdf(payments, {db::LocationForMessages(a.positional[0]), since, a.now()},
                          a.value(QStringLiteral("--pdf")));
         out << "wrote " << a.value(QStringLiteral("--pdf")) << '\n';
     }
@@ -757,7 +759,8 @@ void PrintHelp(const Command& command, QTextStream& stream) {
 
 }  // namespace
 
-int RunTool(const QStringList& arguments, QTextStream& out, QTextStream& err) {
+int RunTool(const QStringList& arguments, QTextStream& out, QTextStream& err,
+            const std::function<QDateTime()>& now) {
     if (arguments.isEmpty() || arguments[0] == QLatin1String("--help") ||
         arguments[0] == QLatin1String("help")) {
         PrintOverview(arguments.isEmpty() ? err : out);
@@ -771,7 +774,8 @@ int RunTool(const QStringList& arguments, QTextStream& out, QTextStream& err) {
     }
     QString failure;
     try {
-        const Arguments parsed = Parse(*command, arguments.mid(1));
+        Arguments parsed = Parse(*command, arguments.mid(1));
+        parsed.now = now;
         if (parsed.has(QStringLiteral("--help"))) {
             PrintHelp(*command, out);
             return kDone;

@@ -25,7 +25,6 @@
 #include "recording/RecordWriter.h"
 #include "recording/Resume.h"
 #include "runtime/Clock.h"
-#include "runtime/Context.h"
 #include "runtime/NumberText.h"
 #include "runtime/ProgramEnd.h"
 #include "runtime/Questions.h"
@@ -201,8 +200,8 @@ class PilotSession {
     PilotSession(const SimulateOptions& options, Progress& progress)
         : options_(options),
           progress_(progress),
-          start_(FixedOffset(runtime::CurrentContext().now ? runtime::CurrentContext().now()
-                                                           : QDateTime::currentDateTime())) {
+          start_(
+              FixedOffset(options.start.isValid() ? options.start : QDateTime::currentDateTime())) {
         fresh_.session.databasePath = options.databasePath;
         fresh_.asks = &nobody_;
     }

@@ -2,6 +2,7 @@
 // Simulated participants: a version played headless through the program's own cycle driver,
 // arithmetic, scoring and (when asked) recording, on a simulated clock, by a strategy.
 
+#include <QDateTime>
 #include <QSize>
 #include <QString>
 #include <cstdint>
@@ -25,6 +26,7 @@ struct SimulateOptions {
     int submitAfterMs = 0;   // time-driven: when in a period a Submit comes, unless scripted
     bool record = false;     // write each run as a simulated participant, all or nothing
     QString subjectPrefix = QStringLiteral("sim");
+    QDateTime start;  // when the simulated session starts; invalid: now
 };
 
 struct PilotRun {
