@@ -138,7 +138,8 @@ double PhaseLateP95() {
     Run run;
     PrepareRun(run);
     run.session.databasePath = database.path();
-    ui::ScopedScriptedDialogs dialogs;  // the earnings message
+    ui::ScriptedDialogs dialogs;  // the earnings message
+    run.asks = &dialogs;
     QTimer wake;  // waiting for events never blocks for long, even if the cycle stalled
     HandlerStarts starts(wake);
     QCoreApplication::instance()->installEventFilter(&starts);

@@ -31,13 +31,13 @@ TEST(ContextTest, ScopesEndingOutOfOrderLeaveTheLaterOneInForce) {
 }
 
 TEST(ContextTest, WithNobodyToAskAYesNoQuestionIsAnsweredNo) {
-    runtime::ScopedContext context;
-    context->questions = nullptr;
+    runtime::UnattendedQuestions nobody;
     testing::internal::CaptureStderr();
-    EXPECT_EQ(runtime::MsgBox(QStringLiteral("Retry?"), runtime::vbYesNo,
-                              QStringLiteral("Problems opening table")),
+    EXPECT_EQ(nobody.messageBox({QStringLiteral("Retry?"), QStringLiteral("Problems opening table"),
+                                 runtime::vbYesNo}),
               runtime::vbNo);
-    EXPECT_EQ(runtime::MsgBox(QStringLiteral("Done")), runtime::vbOK);
+    EXPECT_EQ(nobody.messageBox({QStringLiteral("Done"), QStringLiteral("Fluxmere")}),
+              runtime::vbOK);
     const std::string written = testing::internal::GetCapturedStderr();
     EXPECT_NE(written.find("Problems opening table: Retry?"), std::string::npos);
     EXPECT_NE(written.find("Fluxmere: Done"), std::string::npos);

@@ -4,18 +4,20 @@
 #include <QTimer>
 #include <QWidget>
 
+#include "core/RunRecord.h"
 #include "screens/common/Dialogs.h"
 #include "screens/common/FormTimer.h"
 
 namespace {
 
 TEST(DialogsTest, ScriptedAnswersAreReturnedInOrderAndEveryBoxIsKept) {
-    ui::ScopedScriptedDialogs dialogs;
+    ui::ScriptedDialogs dialogs;
+    ::Run run;
+    run.asks = &dialogs;
     dialogs.answerNext(runtime::vbNo);
-    EXPECT_EQ(
-        runtime::MsgBox("Retry?", runtime::vbYesNo + runtime::vbQuestion, "Error 3050: Loading"),
-        runtime::vbNo);
-    EXPECT_EQ(runtime::MsgBox("Done"), runtime::vbOK);
+    EXPECT_EQ(run.MsgBox("Retry?", runtime::vbYesNo + runtime::vbQuestion, "Error 3050: Loading"),
+              runtime::vbNo);
+    EXPECT_EQ(run.MsgBox("Done"), runtime::vbOK);
     ASSERT_EQ(dialogs.shown().size(), 2u);
     EXPECT_EQ(dialogs.shown()[0].style, 36);
     EXPECT_EQ(dialogs.shown()[0].title, "Error 3050: Loading");
@@ -26,7 +28,7 @@ TEST(DialogsTest, ScriptedAnswersAreReturnedInOrderAndEveryBoxIsKept) {
 }
 
 TEST(DialogsTest, ModalFormReturnsWhenHiddenWhileTimersKeepFiring) {
-    ui::ScopedScriptedDialogs dialogs;
+    ui::ScriptedDialogs dialogs;
     QWidget form;
     form.setObjectName("frmPasswordAuth");
     auto* cancel = new QPushButton("Cancel", &form);
@@ -48,16 +50,16 @@ TEST(DialogsTest, ModalFormReturnsWhenHiddenWhileTimersKeepFiring) {
         });
         wait->start(1);
     });
-    ui::ShowModal(form);
+    ui::ShowModal(&dialogs, form);
     EXPECT_FALSE(form.isVisible());
     EXPECT_GE(ticks, 3);
     EXPECT_EQ(dialogs.modalForms(), std::vector<QString>{"frmPasswordAuth"});
 }
 
 TEST(DialogsTest, UnscriptedModalFormIsClosedAtOnce) {
-    ui::ScopedScriptedDialogs dialogs;
+    ui::ScriptedDialogs dialogs;
     QWidget form;
-    ui::ShowModal(form);
+    ui::ShowModal(&dialogs, form);
     EXPECT_FALSE(form.isVisible());
     EXPECT_EQ(dialogs.modalForms().size(), 1u);
 }

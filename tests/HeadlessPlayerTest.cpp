@@ -106,6 +106,8 @@ class HeadlessPlayerTest : public ScreenTest {
     void Prepare(::Run& run, const QString& subject, bool timeDriven) {
         PrepareScreenRun(run, false);
         run.session.databasePath = database.path();
+        run.asks = &dialogs;
+        run.showsForms = &dialogs;
         ExperimentSetupRecord& setup = run.setup;
         RunStateRecord& state = run.state;
         state.SubjectName = subject;
@@ -217,7 +219,7 @@ class HeadlessPlayerTest : public ScreenTest {
     }
 
     ExperimentDatabase database;
-    ui::ScopedScriptedDialogs dialogs;
+    ui::ScriptedDialogs dialogs;
 };
 
 TEST_F(HeadlessPlayerTest, ParticipantPacedRunRecordsWhatTheScreenRecords) {

@@ -158,6 +158,8 @@ class KilledRunTest : public ::testing::TestWithParam<Pacing> {
         program.emplace();  // a new start: nothing of the last one survives
         program->SetSplashMilliseconds(5);
         program->run().session.databasePath = database.path();
+        program->run().asks = &dialogs;
+        program->run().showsForms = &dialogs;
         try {
             program->Main();
         } catch (const runtime::ProgramEnded&) {
@@ -240,7 +242,7 @@ class KilledRunTest : public ::testing::TestWithParam<Pacing> {
     }
 
     ExperimentDatabase database;
-    ui::ScopedScriptedDialogs dialogs;
+    ui::ScriptedDialogs dialogs;
 };
 
 TEST_P(KilledRunTest, ContinuedRunKeepsExactlyTheRowsOfTheUninterruptedRun) {

@@ -28,6 +28,8 @@ class LoginTest : public ::testing::Test {
   protected:
     void SetUp() override {
         run.session.databasePath = database.path();
+        run.asks = &dialogs;
+        run.showsForms = &dialogs;
         database.addVersion("A");
         database.addVersion("B");
         database.addDelaySegment(1, 2, 20, 2, 20);
@@ -62,7 +64,7 @@ class LoginTest : public ::testing::Test {
     }
 
     ExperimentDatabase database;
-    ui::ScopedScriptedDialogs dialogs;
+    ui::ScriptedDialogs dialogs;
 };
 
 TEST_F(LoginTest, ShowsTheDesignedControls) {

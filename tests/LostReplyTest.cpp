@@ -45,8 +45,9 @@ TEST_P(LostReplyTest, AWriteWhoseReplyIsLostIsStoredOnceAndTheRunGoesOn) {
         db::AddUniqueKeys(connection, table);
     }
     CuttingProxy proxy(TestServerFolder());
-    runtime::ScopedScriptedQuestions questions;
+    runtime::ScriptedQuestions questions;
     ::Run run;
+    run.asks = &questions;
     run.session.databasePath = ServerLocationIn(proxy.folder(), database.name());
     run.state.SubjectName = QStringLiteral("Ann");
     run.state.Version = QStringLiteral("TankP");

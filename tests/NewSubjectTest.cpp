@@ -24,6 +24,8 @@ class NewSubjectTest : public ::testing::Test {
   protected:
     void SetUp() override {
         run.session.databasePath = database.path();
+        run.asks = &dialogs;
+        run.showsForms = &dialogs;
         run.state.SubjectName = "Ann";
         run.state.Version = "A";
     }
@@ -40,7 +42,7 @@ class NewSubjectTest : public ::testing::Test {
     }
 
     ExperimentDatabase database;
-    ui::ScopedScriptedDialogs dialogs;
+    ui::ScriptedDialogs dialogs;
 };
 
 TEST_F(NewSubjectTest, StartsEmptyWithTheMajorsAndTheNameInTheTitle) {

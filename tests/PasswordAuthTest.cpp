@@ -32,6 +32,8 @@ class PasswordAuthTest : public ::testing::Test {
   protected:
     void SetUp() override {
         run.session.databasePath = database.path();
+        run.asks = &dialogs;
+        run.showsForms = &dialogs;
         database.execute(
             "INSERT INTO tblPasswords (username, password) VALUES "
             "('Experimenter', 'Tank#42'), ('O''Brien', 'it''s me'), ('nopass', NULL), "
@@ -51,7 +53,7 @@ class PasswordAuthTest : public ::testing::Test {
     }
 
     TempDatabase database;
-    ui::ScopedScriptedDialogs dialogs;
+    ui::ScriptedDialogs dialogs;
 };
 
 // The form as its designer placed it: twips through the one mapping, captions and fonts.

@@ -44,6 +44,8 @@ class PeriodCycle : public ScreenTest {
     void Prepare(bool timeDriven, int maxTrial) {
         PrepareScreenRun(run, false);
         run.session.databasePath = database.path();
+        run.asks = &dialogs;
+        run.showsForms = &dialogs;
         ExperimentSetupRecord& setup = run.setup;
         RunStateRecord& state = run.state;
         state.SubjectName = QStringLiteral("O'Brien");
@@ -168,7 +170,7 @@ class PeriodCycle : public ScreenTest {
     }
 
     ExperimentDatabase database;
-    ui::ScopedScriptedDialogs dialogs;
+    ui::ScriptedDialogs dialogs;
 };
 
 // Participant-paced, delays 2, an initial back order of 4 in period 1 (and a discharge
@@ -391,6 +393,8 @@ TEST_F(PeriodCycle, TimeDrivenTakesOneOrderAPeriod) {
 TEST_F(PeriodCycle, PhasesShowTheirFlowsBesideThePipesAndAtTheDoors) {
     PrepareScreenRun(run, true);
     run.session.databasePath = database.path();
+    run.asks = &dialogs;
+    run.showsForms = &dialogs;
     run.setup.MaxTrial = 1;
     run.setup.AfterEveryNTrials = 1;
     run.setup.simTimeForTP = 1;

@@ -35,7 +35,7 @@ const QVariant kTrue = Int(-1);
 const QVariant kFalse = Int(0);
 
 // Answers the write-failure question after running an action (repairing the fault).
-class DialogsWithAction : public runtime::ScopedScriptedQuestions {
+class DialogsWithAction : public runtime::ScriptedQuestions {
   public:
     std::function<void()> beforeAnswer;
 
@@ -469,7 +469,8 @@ TEST_F(RecordingFailureTest, NoEndsTheProgramAsADatabaseFailureWithNothingWritte
         const QString table = QString::fromLatin1(procedure.table);
         database.execute(RefuseWrites(table));
         const QString before = Snapshot(table);
-        runtime::ScopedScriptedQuestions dialogs;
+        runtime::ScriptedQuestions dialogs;
+        run.asks = &dialogs;
         dialogs.answerNext(runtime::vbNo);
         EXPECT_EQ(EndingOf([&] { procedure.record(run); }), runtime::ExitStatus::DatabaseFailure);
 
@@ -500,6 +501,7 @@ TEST_F(RecordingFailureTest, YesWritesTheRowAgainOnce) {
         database.execute(RefuseWrites(table));
         const auto before = Rows(table).size();
         DialogsWithAction dialogs;
+        run.asks = &dialogs;
         dialogs.beforeAnswer = [&] { database.execute(kAllowWrites); };
         dialogs.answerNext(runtime::vbYes);
         procedure.record(run);
@@ -516,7 +518,8 @@ TEST_F(RecordingFailureTest, TableMissingAColumnLeavesNoPartialRow) {
     database.execute(QStringLiteral(
         "DROP TABLE datExperimentTrials; CREATE TABLE datExperimentTrials (Subject TEXT, Version "
         "TEXT, eventType TEXT, EventID INTEGER)"));
-    runtime::ScopedScriptedQuestions dialogs;
+    runtime::ScriptedQuestions dialogs;
+    run.asks = &dialogs;
     dialogs.answerNext(runtime::vbNo);
     EXPECT_THROW(RecordEvent(run, QStringLiteral("Submit Clicked")), runtime::ProgramEnded);
     EXPECT_TRUE(dialogs.shown().at(0).text.contains(QStringLiteral("'Trial'")));
@@ -532,7 +535,8 @@ TEST_F(RecordingFailureTest, LockAtCommitIsWaitedOutWithoutAsking) {
     release.setSingleShot(true);
     QObject::connect(&release, &QTimer::timeout, [&] { reader.rollback(); });
     release.start(1500);
-    runtime::ScopedScriptedQuestions dialogs;
+    runtime::ScriptedQuestions dialogs;
+    run.asks = &dialogs;
     RecordEvent(run, QStringLiteral("Submit Clicked"));
     EXPECT_TRUE(dialogs.shown().empty());
     EXPECT_EQ(Rows(QStringLiteral("datExperimentTrials")).size(), 1u);

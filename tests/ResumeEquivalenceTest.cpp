@@ -102,6 +102,8 @@ class ResumeEquivalenceTest : public ::testing::TestWithParam<ResumeCase> {
         program.emplace();  // a new start: nothing of the last one survives
         program->SetSplashMilliseconds(5);
         program->run().session.databasePath = database.path();
+        program->run().asks = &dialogs;
+        program->run().showsForms = &dialogs;
         program->Main();
     }
 
@@ -204,7 +206,7 @@ class ResumeEquivalenceTest : public ::testing::TestWithParam<ResumeCase> {
     }
 
     ExperimentDatabase database;
-    ui::ScopedScriptedDialogs dialogs;
+    ui::ScriptedDialogs dialogs;
 };
 
 TEST_P(ResumeEquivalenceTest, ContinuesExactlyAsTheUninterruptedRun) {

@@ -62,7 +62,9 @@ class RuleBookAgreementTest : public ::testing::TestWithParam<Broken> {
 
     // Ann types the version and presses Start, as a participant would.
     LoginOutcome logIn() {
-        ui::ScopedScriptedDialogs dialogs;
+        ui::ScriptedDialogs dialogs;
+        run.asks = &dialogs;
+        run.showsForms = &dialogs;
         ScriptRegistration(dialogs);
         login.LoadVersions();
         frmLogin& form = login;

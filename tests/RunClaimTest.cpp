@@ -93,6 +93,7 @@ class RunClaimTest : public ::testing::Test {
         run.state.SubjectName = QStringLiteral("Ann");
         run.state.Version = QStringLiteral("TankP");
         run.session.databasePath = database.location();
+        run.asks = &dialogs;
         run.session.stationName = QStringLiteral("station-a");
         run.clock = [this] { return now; };
     }
@@ -111,7 +112,7 @@ class RunClaimTest : public ::testing::Test {
     }
 
     ClaimDatabase database;
-    runtime::ScopedScriptedQuestions dialogs;
+    runtime::ScriptedQuestions dialogs;
     QDateTime now = kNow;
 };
 

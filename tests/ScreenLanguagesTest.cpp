@@ -171,6 +171,8 @@ class ProgramLanguageTest : public ::testing::Test {
     void SetUp() override {
         program.SetSplashMilliseconds(5);
         program.run().session.databasePath = database.path();
+        program.run().asks = &dialogs;
+        program.run().showsForms = &dialogs;
         database.addDelaySegment(1, 4, 20, 3, 20);
         for (int trial = 1; trial <= 12; ++trial) database.addRate(1, trial, 2, 1);
     }
@@ -210,7 +212,7 @@ class ProgramLanguageTest : public ::testing::Test {
 
     ExperimentDatabase database;
     Program program;
-    ui::ScopedScriptedDialogs dialogs;
+    ui::ScriptedDialogs dialogs;
     QStringList loginCaptions;
 };
 

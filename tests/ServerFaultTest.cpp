@@ -9,7 +9,6 @@
 #include "core/RunRecord.h"
 #include "db/Engine.h"
 #include "recording/EventLog.h"
-#include "runtime/Context.h"
 #include "runtime/Questions.h"
 #include "tests/support/TestServer.h"
 
@@ -49,9 +48,8 @@ TEST(ServerFaultTest, AServerLostInTheMiddleOfARunIsAskedAboutAndYesGoesOnWhereT
         db::CreateSchema(connection);
     }
     RestartThenYes questions(server);
-    runtime::ScopedContext context;
     run.session.databasePath = location;
-    context->questions = &questions;
+    run.asks = &questions;
     run.state.SubjectName = QStringLiteral("Ann");
     run.state.Version = QStringLiteral("TankP");
 

@@ -17,7 +17,9 @@ class ShutdownTest : public ::testing::Test {
     ::Run run;
 
   protected:
-    runtime::ScopedScriptedQuestions dialogs;
+    void SetUp() override { run.asks = &dialogs; }
+
+    runtime::ScriptedQuestions dialogs;
 };
 
 struct EarningsCase {

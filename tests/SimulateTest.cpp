@@ -64,7 +64,9 @@ class SimulateTest : public ::testing::Test {
         tool::PrepareFreshRun(run, QStringLiteral("Rise"));
         run.state.SubjectName = QStringLiteral("Ann");
         database.registerSubject(QStringLiteral("Ann"), QStringLiteral("Rise"));
-        ui::ScopedScriptedDialogs dialogs;
+        ui::ScriptedDialogs dialogs;
+        run.asks = &dialogs;
+        run.showsForms = &dialogs;
         frmHydrovat form(run);
         bool ended = false;
         for (const Typed& order : kOrders) {

@@ -39,6 +39,8 @@ class StartupTest : public ::testing::Test {
     void SetUp() override {
         program.SetSplashMilliseconds(5);
         run.session.databasePath = database.path();
+        run.asks = &dialogs;
+        run.showsForms = &dialogs;
         database.addVersion("A", {{"InitialBackOrder", "6"}});
         database.addVersion("G", {{"graphicalMode", "-1"}, {"numMarks", "5"}});
         database.addDelaySegment(1, 4, 20, 3, 20);
@@ -59,7 +61,7 @@ class StartupTest : public ::testing::Test {
 
     std::optional<runtime::ExitStatus> ended;
     ExperimentDatabase database;
-    ui::ScopedScriptedDialogs dialogs;
+    ui::ScriptedDialogs dialogs;
 };
 
 TEST_F(StartupTest, SplashShowsTitleMakerNoticePlatformVersionAndAPicture) {

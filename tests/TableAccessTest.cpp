@@ -94,6 +94,7 @@ class TableAccessTest : public ::testing::Test {
     void SetUp() override {
         run.state.TotBonus = 12.5;
         run.session.databasePath = file.path();
+        run.asks = &dialogs;
     }
 
     void recordSubject(const QString& subject) {
@@ -142,7 +143,7 @@ class TableAccessTest : public ::testing::Test {
     }
 
     TempDatabase file;
-    runtime::ScopedScriptedQuestions dialogs;
+    runtime::ScriptedQuestions dialogs;
     std::vector<std::chrono::milliseconds> waits;
 };
 

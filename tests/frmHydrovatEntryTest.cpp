@@ -71,8 +71,12 @@ INSTANTIATE_TEST_SUITE_P(Keys, EntryTyping, ::testing::ValuesIn(kTypingCases));
 
 class EntryScreen : public ScreenTest {
   protected:
-    void SetUp() override { PrepareScreenRun(run, true); }
-    ui::ScopedScriptedDialogs dialogs;
+    void SetUp() override {
+        PrepareScreenRun(run, true);
+        run.asks = &dialogs;
+        run.showsForms = &dialogs;
+    }
+    ui::ScriptedDialogs dialogs;
 };
 
 TEST_F(EntryScreen, SecondPointRefusedWhereverTheCaretIs) {

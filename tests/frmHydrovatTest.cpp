@@ -389,7 +389,8 @@ TEST_F(ScreenLoad, EnterInAnEntryBoxPressesSubmitWhileItIsEnabled) {
     // Submit records the press.
     TempDatabase database;
     run.session.databasePath = database.path();
-    ui::ScopedScriptedDialogs dialogs;
+    ui::ScriptedDialogs dialogs;
+    run.asks = &dialogs;
     frmHydrovat form(run);
     int clicks = 0;
     QObject::connect(&form.cmdNextTrial, &QPushButton::clicked, [&clicks] { ++clicks; });

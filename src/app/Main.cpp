@@ -22,7 +22,6 @@
 #include "recording/Resume.h"
 #include "recording/RunClaim.h"
 #include "runtime/Clock.h"
-#include "runtime/Context.h"
 #include "runtime/ProgramEnd.h"
 #include "screens/common/Dialogs.h"
 #include "screens/intake/frmLogin.h"
@@ -33,8 +32,8 @@
 namespace {
 
 // Ends the start-up with a message. No run has begun, so there are no earnings to announce.
-[[noreturn]] void EndStartUp(const QString& message) {
-    runtime::MsgBox(message, runtime::vbOKOnly + runtime::vbCritical);
+[[noreturn]] void EndStartUp(const Run& run, const QString& message) {
+    run.MsgBox(message, runtime::vbOKOnly + runtime::vbCritical);
     runtime::EndRun(runtime::ExitStatus::StartUpRefused, message);
 }
 
@@ -85,7 +84,10 @@ QString SchemaProblem(db::Connection& connection) {
 
 }  // namespace
 
-Program::Program() = default;
+Program::Program() {
+    run_.asks = &dialogs_;
+    run_.showsForms = &dialogs_;
+}
 
 Program::~Program() = default;
 
@@ -125,19 +127,19 @@ void Program::ShowSplashAndLoadVersions() {
     ShowFor(splashMilliseconds_);
     run_.random.seed(runtime::TickCount());
     if (const QString problem = DatabaseProblem(DatabasePath(run_)); !problem.isEmpty())
-        EndStartUp(problem);
-    if (const QString damage = integrity.damage(); !damage.isEmpty()) EndStartUp(damage);
+        EndStartUp(run_, problem);
+    if (const QString damage = integrity.damage(); !damage.isEmpty()) EndStartUp(run_, damage);
     try {
         LoginForm().LoadVersions();
     } catch (const ConfigError& error) {
-        EndStartUp(error.message());
+        EndStartUp(run_, error.message());
     }
 }
 
 // The login, shown until an accepted Start unloads it. Closing its window ends the program
 // as Quit does.
 void Program::LogIn() {
-    ui::ShowModal(LoginForm());
+    ui::ShowModal(run_.showsForms, LoginForm());
     const bool accepted = LoginForm().Accepted();
     login_.reset();
     if (!accepted) {
@@ -151,16 +153,16 @@ void Program::PrepareRun() {
     try {
         RequireRunnableVersion(run_);
     } catch (const ConfigError& error) {
-        EndStartUp(error.message());
+        EndStartUp(run_, error.message());
     }
     try {
         InitRun(run_);
     } catch (const runtime::RuntimeError& error) {
-        EndStartUp(QStringLiteral("The recorded decisions of %1 could not be read.\r\nError "
-                                  "%2: %3\r\nPlease call the experimenter.")
-                       .arg(run_.state.SubjectName)
-                       .arg(error.number())
-                       .arg(error.description()));
+        EndStartUp(run_, QStringLiteral("The recorded decisions of %1 could not be read.\r\nError "
+                                        "%2: %3\r\nPlease call the experimenter.")
+                             .arg(run_.state.SubjectName)
+                             .arg(error.number())
+                             .arg(error.description()));
     }
 }
 

@@ -6,6 +6,7 @@
 #include <memory>
 
 #include "core/RunRecord.h"
+#include "screens/common/Dialogs.h"
 #include "screens/common/Language.h"
 
 class frmHydrovat;
@@ -48,6 +49,7 @@ class Program {
 
     // Before the windows, which go first.
     ui::ParticipantLanguage language_;
+    ui::RealDialogs dialogs_;
     Run run_;
     int splashMilliseconds_ = 1500;
     std::unique_ptr<frmLogin> login_;

@@ -6,10 +6,8 @@
 #include <memory>
 
 #include "app/Arguments.h"
-#include "runtime/Context.h"
 #include "runtime/ProgramEnd.h"
 #include "screens/common/ButtonKeys.h"
-#include "screens/common/Dialogs.h"
 #include "screens/common/WholeScreen.h"
 #include "screens/simulation/frmHydrovat.h"
 
@@ -24,17 +22,13 @@ int main(int argc, char** argv) {
     }
     // The program ends when its run ends, never because a window was closed.
     QApplication::setQuitOnLastWindowClosed(false);
-    if (!arguments->database.isEmpty())
-        runtime::CurrentContext().databasePath = arguments->database;
-    ui::RealDialogs dialogs;
-    runtime::CurrentContext().questions = &dialogs;
-    runtime::CurrentContext().modalForms = &dialogs;
     ui::InstallButtonKeys();
     frmHydrovat::ScaleToScreen();
     // A station's screen shows nothing but the program; --windowed is for a desk.
     std::unique_ptr<ui::WholeScreen> wholeScreen;
     if (!arguments->windowed) wholeScreen = std::make_unique<ui::WholeScreen>();
     Program program;
+    if (!arguments->database.isEmpty()) program.run().session.databasePath = arguments->database;
     int status = 0;
     try {
         program.Main();

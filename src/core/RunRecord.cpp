@@ -13,7 +13,8 @@ runtime::TimeValue Run::TimeOfDay() const {
 }
 
 int Run::MsgBox(const QString& text, int style, const QString& title) const {
-    if (!asks) return runtime::MsgBox(text, style, title);
-    return asks->messageBox(runtime::MessageBoxRequest{
-        text, title.isEmpty() ? runtime::ApplicationTitle() : title, style});
+    runtime::UnattendedQuestions nobody;
+    return (asks ? *asks : nobody)
+        .messageBox(runtime::MessageBoxRequest{
+            text, title.isEmpty() ? runtime::ApplicationTitle() : title, style});
 }

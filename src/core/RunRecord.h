@@ -196,7 +196,8 @@ struct Run {
     RunStateRecord state;
     RunSession session;
     std::function<QDateTime()> clock;    // empty: the system clock
-    runtime::Questions* asks = nullptr;  // nullptr: whom the context asks
+    runtime::Questions* asks = nullptr;  // nullptr: nobody; the question goes to the error stream
+    runtime::ModalForms* showsForms = nullptr;  // nullptr: real modal forms
     // The back-off's pause between two tries at the database (empty: real time, the window
     // responsive), and the random draws that keep stations from retrying in step.
     std::function<void(std::chrono::milliseconds)> pause;

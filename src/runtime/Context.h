@@ -1,32 +1,17 @@
 #pragma once
-// The process-wide seams in one place: whom to ask, who shows modal forms, the clock, the
-// experiment database's path and the screen's twip scale. The program sets them at
-// start-up; a test changes what it needs inside a ScopedContext, which gives the earlier settings
-// back when it ends.
+// The screen's twip scale. The program sets it at start-up; a test changes it inside a
+// ScopedContext, which gives the earlier setting back when it ends.
 
 #include <QDateTime>
 #include <QString>
 #include <functional>
 
-class QWidget;
-
 namespace runtime {
-
-class Questions;
 
 // The design's twips a pixel (96 dpi).
 constexpr double kDesignTwipsPerPixel = 15.0;
 
-// Shows a form modally and returns once it is hidden; the widget layer implements it.
-class ModalForms {
-  public:
-    virtual ~ModalForms() = default;
-    virtual void showModal(QWidget& form) = 0;
-};
-
 struct Context {
-    Questions* questions = nullptr;    // nullptr: nobody to ask
-    ModalForms* modalForms = nullptr;  // nullptr: the real modal forms
     double twipsPerPixel = kDesignTwipsPerPixel;
 };
 

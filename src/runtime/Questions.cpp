@@ -2,19 +2,10 @@
 
 #include <cstdio>
 
-#include "runtime/Context.h"
-
 namespace runtime {
 
 QString ApplicationTitle() {
     return QStringLiteral("Fluxmere");
-}
-
-int MsgBox(const QString& text, int style, const QString& title) {
-    static UnattendedQuestions unattended;
-    Questions* const host = CurrentContext().questions;
-    return (host ? *host : unattended)
-        .messageBox(MessageBoxRequest{text, title.isEmpty() ? ApplicationTitle() : title, style});
 }
 
 void ScriptedQuestions::clear() {

@@ -1,13 +1,13 @@
 #pragma once
-// Asking the user: a message box with a text, buttons and a title gives an answer. The logic
-// asks through this interface; the program answers with real dialogs, tests with a script,
-// and a process with nobody to ask writes the question to the error stream.
+// Asking the user: a message box with a text, buttons and a title gives an answer. A run asks
+// through this interface; the program answers with real dialogs, tests with a script, and a
+// run with nobody to ask writes the question to the error stream.
 
 #include <QString>
 #include <deque>
 #include <vector>
 
-#include "runtime/Context.h"
+class QWidget;
 
 namespace runtime {
 
@@ -40,9 +40,6 @@ class Questions {
     virtual int messageBox(const MessageBoxRequest& request) = 0;
 };
 
-// Shows a message box; an empty title stands for the application title.
-int MsgBox(const QString& text, int style = vbOKOnly, const QString& title = QString());
-
 // Answers from a queue and keeps every message box shown. An unscripted Yes/No box answers
 // Yes, an OK box OK.
 class ScriptedQuestions : public Questions {
@@ -58,20 +55,18 @@ class ScriptedQuestions : public Questions {
     std::vector<MessageBoxRequest> shown_;
 };
 
-// Answers every question with a script for the lifetime of the object.
-class ScopedScriptedQuestions : public ScriptedQuestions {
-  public:
-    ScopedScriptedQuestions() { context_->questions = this; }
-
-  private:
-    ScopedContext context_;
-};
-
 // With nobody to ask: the question goes to the error stream, and a Yes/No question is
 // answered No, so that nothing waits for an answer that cannot come.
 class UnattendedQuestions : public Questions {
   public:
     int messageBox(const MessageBoxRequest& request) override;
+};
+
+// Shows a form modally and returns once it is hidden; the widget layer implements it.
+class ModalForms {
+  public:
+    virtual ~ModalForms() = default;
+    virtual void showModal(QWidget& form) = 0;
 };
 
 }  // namespace runtime

@@ -17,11 +17,6 @@ namespace {
 // A little smaller than the forms' 12 points, like a system message beside a form.
 constexpr double kMessageBoxPoints = 10;
 
-RealDialogs& RealHost() {
-    static RealDialogs host;
-    return host;
-}
-
 QMessageBox::Icon IconOf(const runtime::MessageBoxRequest& request) {
     switch (request.icon()) {
         case runtime::vbCritical:
@@ -54,9 +49,9 @@ class HideWatcher : public QObject {
 };
 }  // namespace
 
-void ShowModal(QWidget& form) {
-    runtime::ModalForms* const host = runtime::CurrentContext().modalForms;
-    (host ? *host : RealHost()).showModal(form);
+void ShowModal(runtime::ModalForms* forms, QWidget& form) {
+    RealDialogs real;
+    (forms ? *forms : real).showModal(form);
 }
 
 int RealDialogs::messageBox(const runtime::MessageBoxRequest& request) {

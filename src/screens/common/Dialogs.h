@@ -1,6 +1,6 @@
 #pragma once
-// Message boxes and modal forms with widgets. The program puts RealDialogs into its context;
-// a test uses ScopedScriptedDialogs, sets the answers and reads what was shown.
+// Message boxes and modal forms with widgets. The program's run asks RealDialogs; a test's run
+// asks ScriptedDialogs, which has the answers set and keeps what was shown.
 
 #include <QString>
 #include <QWidget>
@@ -8,14 +8,13 @@
 #include <functional>
 #include <vector>
 
-#include "runtime/Context.h"
 #include "runtime/Questions.h"
 
 namespace ui {
 
-// Shows the form through the context's modal forms; returns once it is hidden or closed.
-// Other events (timers among them) go on running meanwhile.
-void ShowModal(QWidget& form);
+// Shows the form through the given modal forms (nullptr: real ones); returns once it is
+// hidden or closed. Other events (timers among them) go on running meanwhile.
+void ShowModal(runtime::ModalForms* forms, QWidget& form);
 
 class RealDialogs : public runtime::Questions, public runtime::ModalForms {
   public:
@@ -42,18 +41,6 @@ class ScriptedDialogs : public runtime::ScriptedQuestions, public runtime::Modal
   private:
     std::deque<FormAction> formActions_;
     std::vector<QString> modalForms_;
-};
-
-// Answers every question and modal form with a script for the lifetime of the object.
-class ScopedScriptedDialogs : public ScriptedDialogs {
-  public:
-    ScopedScriptedDialogs() {
-        context_->questions = this;
-        context_->modalForms = this;
-    }
-
-  private:
-    runtime::ScopedContext context_;
 };
 
 }  // namespace ui

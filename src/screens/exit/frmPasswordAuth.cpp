@@ -85,23 +85,23 @@ void frmPasswordAuth::Form_Activate() {
 
 void frmPasswordAuth::Command1_Click() {
     if (txtUsername.text().isEmpty()) {
-        runtime::MsgBox(tr("Please enter Username"));
+        run_.MsgBox(tr("Please enter Username"));
         return;
     }
     if (txtPassword.text().isEmpty()) {
-        runtime::MsgBox(tr("Please enter Password"));
+        run_.MsgBox(tr("Please enter Password"));
         return;
     }
     // Unverified is refused: the experiment goes on and the experimenter may try again.
     try {
         CheckWithoutASecondClick();
     } catch (const db::Error& error) {
-        runtime::MsgBox(UncheckedMessage(DatabaseReported(error)),
-                        runtime::vbOKOnly + runtime::vbExclamation);
+        run_.MsgBox(UncheckedMessage(DatabaseReported(error)),
+                    runtime::vbOKOnly + runtime::vbExclamation);
         return;
     } catch (const accounts::PasswordError& error) {
-        runtime::MsgBox(UncheckedMessage(QString::fromStdString(error.what())),
-                        runtime::vbOKOnly + runtime::vbExclamation);
+        run_.MsgBox(UncheckedMessage(QString::fromStdString(error.what())),
+                    runtime::vbOKOnly + runtime::vbExclamation);
         return;
     }
     if (run_.state.PasswordMatched) {
@@ -109,8 +109,8 @@ void frmPasswordAuth::Command1_Click() {
         run_.state.ExitAuthorised = true;
         EndProgram(run_);
     }
-    runtime::MsgBox(tr("Username or Password is incorrect. Please try again"),
-                    runtime::vbOKOnly + runtime::vbExclamation, tr("Password Incorrect"));
+    run_.MsgBox(tr("Username or Password is incorrect. Please try again"),
+                runtime::vbOKOnly + runtime::vbExclamation, tr("Password Incorrect"));
     ClearBoxes();
     txtUsername.setFocus();
 }
@@ -144,6 +144,6 @@ bool ShowPasswordAuth(Run& run, QWidget* owner) {
     // guarded pointer covers an owner that takes its child along first.
     const QPointer<frmPasswordAuth> form = new frmPasswordAuth(run, owner);
     const auto unload = qScopeGuard([&form] { delete form.data(); });
-    ui::ShowModal(*form);
+    ui::ShowModal(run.showsForms, *form);
     return run.state.ExitAuthorised;
 }

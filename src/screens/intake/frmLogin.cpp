@@ -170,7 +170,7 @@ void frmLogin::cmdStart_Click() {
     // Each press starts from a clean run: nothing restored for an earlier name stays.
     ForgetRestoredRun(run_);
     if (cboVersion.count() == 0) {
-        runtime::MsgBox(NoVersionsMessage(run_), runtime::vbOKOnly + runtime::vbExclamation);
+        run_.MsgBox(NoVersionsMessage(run_), runtime::vbOKOnly + runtime::vbExclamation);
         return;
     }
     if (!LoadVersion()) return;
@@ -180,7 +180,7 @@ void frmLogin::cmdStart_Click() {
     });
     if (const QString problem = SetupCheckProblem(run_); !problem.isEmpty()) {
         // The version cannot run: an ending without earnings, which were never played for.
-        runtime::MsgBox(problem, runtime::vbOKOnly);
+        run_.MsgBox(problem, runtime::vbOKOnly);
         runtime::EndRun(runtime::ExitStatus::StartUpRefused, problem);
     }
     SizeArray(run_.state.BackOrder, run_.setup.MaxTrial + 1L);
@@ -190,8 +190,7 @@ void frmLogin::cmdStart_Click() {
         isNew = CheckNewUser(run_);
     } catch (const runtime::RuntimeError& error) {
         ForgetRestoredRun(run_);
-        runtime::MsgBox(UnreadableRunMessage(run_, error),
-                        runtime::vbOKOnly + runtime::vbExclamation);
+        run_.MsgBox(UnreadableRunMessage(run_, error), runtime::vbOKOnly + runtime::vbExclamation);
         return;
     }
     if (isNew) {
@@ -211,7 +210,7 @@ bool frmLogin::LoadVersion() {
         RequireRunnableVersion(run_);
         return true;
     } catch (const ConfigError& error) {
-        runtime::MsgBox(error.message(), runtime::vbOKOnly + runtime::vbExclamation);
+        run_.MsgBox(error.message(), runtime::vbOKOnly + runtime::vbExclamation);
         return false;
     }
 }
@@ -224,13 +223,12 @@ bool frmLogin::ClaimForThisStation() {
         holder = ClaimRun(run_);
     } catch (const runtime::RuntimeError& error) {
         ForgetRestoredRun(run_);
-        runtime::MsgBox(UnreadableRunMessage(run_, error),
-                        runtime::vbOKOnly + runtime::vbExclamation);
+        run_.MsgBox(UnreadableRunMessage(run_, error), runtime::vbOKOnly + runtime::vbExclamation);
         return false;
     }
     if (!holder) return true;
     ForgetRestoredRun(run_);
-    runtime::MsgBox(RunHeldMessage(run_, *holder), runtime::vbOKOnly + runtime::vbExclamation);
+    run_.MsgBox(RunHeldMessage(run_, *holder), runtime::vbOKOnly + runtime::vbExclamation);
     return false;
 }
 
@@ -238,13 +236,13 @@ void frmLogin::RegisterNewParticipant() {
     if (!ClaimForThisStation()) return;
     hide();
     frmNewSubject registration(run_);
-    ui::ShowModal(registration);
+    ui::ShowModal(run_.showsForms, registration);
     if (registration.Registered) {
         Accept();
     } else {
         ReleaseRun(run_);
         Speak(QString());
-        ui::ShowModal(*this);
+        ui::ShowModal(run_.showsForms, *this);
     }
 }
 
@@ -265,8 +263,8 @@ void frmLogin::OfferContinuation() {
     }
     if (!ClaimForThisStation()) return;
     const int answer =
-        runtime::MsgBox(tr("Continue with Trial #%1").arg(run_.state.CurrentTrial + 1),
-                        runtime::vbYesNo, tr("Login %1 already used").arg(run_.state.SubjectName));
+        run_.MsgBox(tr("Continue with Trial #%1").arg(run_.state.CurrentTrial + 1),
+                    runtime::vbYesNo, tr("Login %1 already used").arg(run_.state.SubjectName));
     if (answer == runtime::vbYes) {
         Accept();
     } else {

@@ -186,8 +186,7 @@ void frmNewSubject::btnBegin_Click() {
               });
     // Taken meanwhile by another station: the login is shown again.
     if (!Registered)
-        runtime::MsgBox(RegisteredMeanwhileMessage(run_),
-                        runtime::vbOKOnly + runtime::vbExclamation);
+        run_.MsgBox(RegisteredMeanwhileMessage(run_), runtime::vbOKOnly + runtime::vbExclamation);
     close();
 }
 

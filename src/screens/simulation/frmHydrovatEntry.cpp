@@ -67,8 +67,8 @@ bool frmHydrovat::eventFilter(QObject* watched, QEvent* event) {
 }
 
 bool frmHydrovat::ExitPromptAnsweredNo() {
-    if (runtime::MsgBox(tr("Are you sure you want to exit?"), runtime::vbYesNo,
-                        tr("Exit Application")) == runtime::vbNo) {
+    if (run_.MsgBox(tr("Are you sure you want to exit?"), runtime::vbYesNo,
+                    tr("Exit Application")) == runtime::vbNo) {
         return true;
     }
     // An accepted password ends the program inside the form; otherwise the experiment goes on.
