@@ -33,11 +33,11 @@ TEST(ContextTest, ScopesEndingOutOfOrderLeaveTheLaterOneInForce) {
 TEST(ContextTest, WithNobodyToAskAYesNoQuestionIsAnsweredNo) {
     runtime::UnattendedQuestions nobody;
     testing::internal::CaptureStderr();
-    EXPECT_EQ(nobody.messageBox({QStringLiteral("Retry?"), QStringLiteral("Problems opening table"),
-                                 runtime::vbYesNo}),
-              runtime::vbNo);
-    EXPECT_EQ(nobody.messageBox({QStringLiteral("Done"), QStringLiteral("Fluxmere")}),
-              runtime::vbOK);
+    EXPECT_EQ(nobody.ask({QStringLiteral("Retry?"), QStringLiteral("Problems opening table"),
+                          runtime::Buttons::YesNo}),
+              runtime::Answer::No);
+    EXPECT_EQ(nobody.ask({QStringLiteral("Done"), QStringLiteral("Fluxmere")}),
+              runtime::Answer::Ok);
     const std::string written = testing::internal::GetCapturedStderr();
     EXPECT_NE(written.find("Problems opening table: Retry?"), std::string::npos);
     EXPECT_NE(written.find("Fluxmere: Done"), std::string::npos);

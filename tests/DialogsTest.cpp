@@ -14,15 +14,16 @@ TEST(DialogsTest, ScriptedAnswersAreReturnedInOrderAndEveryBoxIsKept) {
     ui::ScriptedDialogs dialogs;
     ::Run run;
     run.asks = &dialogs;
-    dialogs.answerNext(runtime::vbNo);
-    EXPECT_EQ(run.MsgBox("Retry?", runtime::vbYesNo + runtime::vbQuestion, "Error 3050: Loading"),
-              runtime::vbNo);
-    EXPECT_EQ(run.MsgBox("Done"), runtime::vbOK);
+    dialogs.answerNext(runtime::Answer::No);
+    EXPECT_EQ(
+        run.ask("Retry?", runtime::Buttons::YesNo, runtime::Icon::Question, "Error 3050: Loading"),
+        runtime::Answer::No);
+    EXPECT_EQ(run.ask("Done"), runtime::Answer::Ok);
     ASSERT_EQ(dialogs.shown().size(), 2u);
-    EXPECT_EQ(dialogs.shown()[0].style, 36);
+    EXPECT_EQ(dialogs.shown()[0].buttons, runtime::Buttons::YesNo);
     EXPECT_EQ(dialogs.shown()[0].title, "Error 3050: Loading");
     EXPECT_TRUE(dialogs.shown()[0].isYesNo());
-    EXPECT_EQ(dialogs.shown()[0].icon(), runtime::vbQuestion);
+    EXPECT_EQ(dialogs.shown()[0].icon, runtime::Icon::Question);
     // Without a title the application title is shown.
     EXPECT_EQ(dialogs.shown()[1].title, "Fluxmere");
 }

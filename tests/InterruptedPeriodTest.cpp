@@ -153,7 +153,7 @@ class KilledRunTest : public ::testing::TestWithParam<Pacing> {
         dialogs.clear();
         ScriptLogin(dialogs, name, "V");
         ScriptRegistration(dialogs);
-        dialogs.answerNext(runtime::vbYes);  // continue where the log stopped
+        dialogs.answerNext(runtime::Answer::Yes);  // continue where the log stopped
         if (program) program->CloseSession();
         program.emplace();  // a new start: nothing of the last one survives
         program->SetSplashMilliseconds(5);

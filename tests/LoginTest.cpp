@@ -58,7 +58,7 @@ class LoginTest : public ::testing::Test {
                           {{"TotBonus", totBonus}, {"AmountInTank", "31.5"}});
     }
 
-    const runtime::MessageBoxRequest& lastMessage() const {
+    const runtime::Question& lastMessage() const {
         EXPECT_FALSE(dialogs.shown().empty());
         return dialogs.shown().back();
     }
@@ -261,7 +261,8 @@ TEST_P(SetupCheckTest, AnInitialOrderWithDelayOneEndsTheProgram) {
               "Value of inFlowTPAfter or outFlowTPAfter is 1 and your initial Back or Forward "
               "orders are not set to 0");
     EXPECT_EQ(dialogs.shown()[0].title, runtime::ApplicationTitle());
-    EXPECT_EQ(dialogs.shown()[0].style, runtime::vbOKOnly);
+    EXPECT_EQ(dialogs.shown()[0].buttons, runtime::Buttons::Ok);
+    EXPECT_EQ(dialogs.shown()[0].icon, runtime::Icon::None);
 }
 
 INSTANTIATE_TEST_SUITE_P(
@@ -322,12 +323,13 @@ TEST_F(LoginTest, ClosingTheLoginShownAgainLeavesItUnaccepted) {
 TEST_F(LoginTest, AReturningParticipantIsOfferedTheNextPeriod) {
     recordRun("ann", "A", 4);
     frmLogin& form = loadedForm();
-    dialogs.answerNext(runtime::vbYes);
+    dialogs.answerNext(runtime::Answer::Yes);
     start("ANN");
     ASSERT_EQ(dialogs.shown().size(), 1u);
     EXPECT_EQ(lastMessage().text, "Continue with Trial #5");
     EXPECT_EQ(lastMessage().title, "Login ANN already used");
-    EXPECT_EQ(lastMessage().style, runtime::vbYesNo);
+    EXPECT_EQ(lastMessage().buttons, runtime::Buttons::YesNo);
+    EXPECT_EQ(lastMessage().icon, runtime::Icon::None);
     EXPECT_TRUE(form.Accepted());
     EXPECT_TRUE(dialogs.modalForms().empty());
     EXPECT_EQ(run.state.SubjectName, "ANN");
@@ -390,7 +392,7 @@ TEST_F(LoginTest, NoToTheContinuationKeepsTheLogin) {
     recordRun("Ann", "A", 4);
     frmLogin& form = loadedForm();
     form.show();
-    dialogs.answerNext(runtime::vbNo);
+    dialogs.answerNext(runtime::Answer::No);
     start("Ann");
     EXPECT_FALSE(form.Accepted());
     EXPECT_TRUE(form.isVisible());
@@ -401,7 +403,7 @@ TEST_F(LoginTest, NoToTheContinuationKeepsTheLogin) {
 TEST_F(LoginTest, ANewNameAfterADeclinedContinuationStartsFromPeriodZero) {
     recordRun("Ann", "A", 4);
     frmLogin& form = loadedForm();
-    dialogs.answerNext(runtime::vbNo);
+    dialogs.answerNext(runtime::Answer::No);
     start("Ann");
     ASSERT_EQ(run.state.CurrentTrial, 4);
     ScriptRegistration(dialogs);
@@ -442,7 +444,7 @@ TEST_P(ReturningNameTest, IsRecognisedAndResumed) {
     const NameCase& c = GetParam();
     recordRun(c.registered, "A", 3, "6.5");
     frmLogin& form = loadedForm();
-    dialogs.answerNext(runtime::vbYes);
+    dialogs.answerNext(runtime::Answer::Yes);
     start(c.typed);
     ASSERT_TRUE(form.Accepted());
     EXPECT_EQ(run.state.SubjectName, c.continuesAs);

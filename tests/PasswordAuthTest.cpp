@@ -130,10 +130,11 @@ TEST_P(RefusedPairTest, WarnsClearsAndKeepsTheExperimentGoing) {
     EXPECT_NO_THROW(Try(form, GetParam().username, GetParam().password));
 
     ASSERT_EQ(dialogs.shown().size(), 1u);
-    const runtime::MessageBoxRequest& box = dialogs.shown().front();
+    const runtime::Question& box = dialogs.shown().front();
     EXPECT_EQ(box.text, kIncorrectText);
     EXPECT_EQ(box.title, "Password Incorrect");
-    EXPECT_EQ(box.style, runtime::vbOKOnly + runtime::vbExclamation);
+    EXPECT_EQ(box.buttons, runtime::Buttons::Ok);
+    EXPECT_EQ(box.icon, runtime::Icon::Warning);
     EXPECT_TRUE(form.txtUsername.text().isEmpty());
     EXPECT_TRUE(form.txtPassword.text().isEmpty());
     EXPECT_EQ(form.focusWidget(), &form.txtUsername);
@@ -161,7 +162,7 @@ class AcceptedPairTest : public PasswordAuthTest,
 // An accepted pair ends the program at once, without the earnings message.
 TEST_P(AcceptedPairTest, EndsTheProgramWithoutTheEarningsMessage) {
     run.state.TotBonus = 12;
-    dialogs.answerNext(runtime::vbNo);  // should a broken query ask to retry, stop there
+    dialogs.answerNext(runtime::Answer::No);  // should a broken query ask to retry, stop there
     frmPasswordAuth form(run);
     form.show();
     EXPECT_EQ(EndingOf([&] { Try(form, GetParam().username, GetParam().password); }),
@@ -203,7 +204,8 @@ TEST_F(PasswordAuthTest, OneEmptyBoxGivesItsMessageAndLooksNothingUp) {
         ASSERT_EQ(dialogs.shown().size(), 1u);
         EXPECT_EQ(dialogs.shown()[0].text, c.message);
         EXPECT_EQ(dialogs.shown()[0].title, runtime::ApplicationTitle());
-        EXPECT_EQ(dialogs.shown()[0].style, runtime::vbOKOnly);
+        EXPECT_EQ(dialogs.shown()[0].buttons, runtime::Buttons::Ok);
+        EXPECT_EQ(dialogs.shown()[0].icon, runtime::Icon::None);
         EXPECT_EQ(run.state.ExpectedPassword, "untouched");
         EXPECT_EQ(form.txtUsername.text(), c.username);
         EXPECT_EQ(form.txtPassword.text(), c.password);
@@ -254,8 +256,8 @@ TEST_F(PasswordAuthTest, RowWithoutPasswordNeverMatches) {
 TEST_F(PasswordAuthTest, UnreadableTableIsReportedAsCheckingPassword) {
     database.execute("DROP TABLE tblPasswords");
     frmPasswordAuth form(run);
-    dialogs.answerNext(runtime::vbYes);
-    dialogs.answerNext(runtime::vbNo);
+    dialogs.answerNext(runtime::Answer::Yes);
+    dialogs.answerNext(runtime::Answer::No);
     EXPECT_EQ(EndingOf([&] { Try(form, "Experimenter", "Tank#42"); }),
               runtime::ExitStatus::DatabaseFailure);
     ASSERT_GE(dialogs.shown().size(), 2u);
@@ -275,7 +277,8 @@ TEST_F(PasswordAuthTest, UnreadableStoredPasswordIsNamed) {
     EXPECT_EQ(dialogs.shown()[0].text,
               "The password could not be checked: the stored password of 'Broken' is not in a "
               "form this program reads; set it again with fluxmere-db passwd.");
-    EXPECT_EQ(dialogs.shown()[0].style, runtime::vbOKOnly + runtime::vbExclamation);
+    EXPECT_EQ(dialogs.shown()[0].buttons, runtime::Buttons::Ok);
+    EXPECT_EQ(dialogs.shown()[0].icon, runtime::Icon::Warning);
     EXPECT_FALSE(run.state.ExitAuthorised);
     EXPECT_TRUE(form.isEnabled());
     EXPECT_THROW(Try(form, "Keeper", "Tank#42"), runtime::ProgramEnded);

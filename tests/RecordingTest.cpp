@@ -39,9 +39,9 @@ class DialogsWithAction : public runtime::ScriptedQuestions {
   public:
     std::function<void()> beforeAnswer;
 
-    int messageBox(const runtime::MessageBoxRequest& request) override {
-        if (beforeAnswer && request.title == WriteFailureTitle()) beforeAnswer();
-        return ScriptedQuestions::messageBox(request);
+    runtime::Answer ask(const runtime::Question& question) override {
+        if (beforeAnswer && question.title == WriteFailureTitle()) beforeAnswer();
+        return ScriptedQuestions::ask(question);
     }
 };
 
@@ -471,19 +471,20 @@ TEST_F(RecordingFailureTest, NoEndsTheProgramAsADatabaseFailureWithNothingWritte
         const QString before = Snapshot(table);
         runtime::ScriptedQuestions dialogs;
         run.asks = &dialogs;
-        dialogs.answerNext(runtime::vbNo);
+        dialogs.answerNext(runtime::Answer::No);
         EXPECT_EQ(EndingOf([&] { procedure.record(run); }), runtime::ExitStatus::DatabaseFailure);
 
         ASSERT_EQ(dialogs.shown().size(), 2u);  // the question, then what stopped the session
-        const runtime::MessageBoxRequest& question = dialogs.shown()[0];
+        const runtime::Question& question = dialogs.shown()[0];
         EXPECT_EQ(question.title, WriteFailureTitle());
-        EXPECT_EQ(question.style, runtime::vbYesNo + runtime::vbQuestion);
+        EXPECT_EQ(question.buttons, runtime::Buttons::YesNo);
+        EXPECT_EQ(question.icon, runtime::Icon::Question);
         EXPECT_TRUE(question.text.startsWith(QStringLiteral("Error ")));
         EXPECT_TRUE(question.text.contains(QStringLiteral("database or disk is full")));
         EXPECT_TRUE(question.text.contains(QStringLiteral("\r\nTable was ") + table + "\r\n"));
         EXPECT_TRUE(question.text.contains(QStringLiteral("Status was ") + procedure.status));
         EXPECT_TRUE(question.text.endsWith(QStringLiteral("Retry? (No to quit)")));
-        const runtime::MessageBoxRequest& ending = dialogs.shown()[1];
+        const runtime::Question& ending = dialogs.shown()[1];
         EXPECT_EQ(ending.title, DatabaseFailureTitle());
         EXPECT_TRUE(ending.text.contains(QStringLiteral("database or disk is full")));
         EXPECT_TRUE(ending.text.contains(QStringLiteral("Status was ") + procedure.status));
@@ -503,7 +504,7 @@ TEST_F(RecordingFailureTest, YesWritesTheRowAgainOnce) {
         DialogsWithAction dialogs;
         run.asks = &dialogs;
         dialogs.beforeAnswer = [&] { database.execute(kAllowWrites); };
-        dialogs.answerNext(runtime::vbYes);
+        dialogs.answerNext(runtime::Answer::Yes);
         procedure.record(run);
         EXPECT_EQ(dialogs.shown().size(), 1u);
         const bool appends = std::string(procedure.name) != "UpdateTrialAmount";
@@ -520,7 +521,7 @@ TEST_F(RecordingFailureTest, TableMissingAColumnLeavesNoPartialRow) {
         "TEXT, eventType TEXT, EventID INTEGER)"));
     runtime::ScriptedQuestions dialogs;
     run.asks = &dialogs;
-    dialogs.answerNext(runtime::vbNo);
+    dialogs.answerNext(runtime::Answer::No);
     EXPECT_THROW(RecordEvent(run, QStringLiteral("Submit Clicked")), runtime::ProgramEnded);
     EXPECT_TRUE(dialogs.shown().at(0).text.contains(QStringLiteral("'Trial'")));
     EXPECT_TRUE(Rows(QStringLiteral("datExperimentTrials")).empty());

@@ -97,7 +97,7 @@ class ResumeEquivalenceTest : public ::testing::TestWithParam<ResumeCase> {
     void startProgram(const QString& name) {
         ScriptLogin(dialogs, name, "V");
         ScriptRegistration(dialogs);
-        dialogs.answerNext(runtime::vbYes);  // continue where the log stopped
+        dialogs.answerNext(runtime::Answer::Yes);  // continue where the log stopped
         if (program) program->CloseSession();
         program.emplace();  // a new start: nothing of the last one survives
         program->SetSplashMilliseconds(5);

@@ -202,12 +202,12 @@ class ProgramLanguageTest : public ::testing::Test {
     }
 
     // Ctrl+X in the inflow box, answered No: the question asked.
-    runtime::MessageBoxRequest exitQuestion() {
-        dialogs.answerNext(runtime::vbNo);
+    runtime::Question exitQuestion() {
+        dialogs.answerNext(runtime::Answer::No);
         PressKey(program.SimulationScreen()->txtUsrInflowVal, Qt::Key_X, Qt::ControlModifier,
                  QString(QChar(24)));
         EXPECT_EQ(dialogs.shown().size(), 1u);
-        return dialogs.shown().empty() ? runtime::MessageBoxRequest{} : dialogs.shown().back();
+        return dialogs.shown().empty() ? runtime::Question{} : dialogs.shown().back();
     }
 
     ExperimentDatabase database;
@@ -222,7 +222,7 @@ TEST_F(ProgramLanguageTest, GermanVersionsSpeakGermanFromTheLoginToTheExitQuesti
     logInAndRegister("Ann", "A");
     EXPECT_EQ(loginCaptions, (QStringList{"Willkommen", "Name: ", "Version:", "Start", "Beenden"}));
     EXPECT_EQ(program.SimulationScreen()->cmdNextTrial.text(), "Absenden");
-    const runtime::MessageBoxRequest question = exitQuestion();
+    const runtime::Question question = exitQuestion();
     EXPECT_EQ(question.title, "Programm beenden");
     EXPECT_EQ(question.text, "Wollen Sie das Programm wirklich beenden?");
     // Recorded as the codebook says, whatever the screen showed.
@@ -238,7 +238,7 @@ TEST_F(ProgramLanguageTest, EnglishVersionsSpeakExactlyTodaysEnglish) {
     logInAndRegister("Ann", "A");
     EXPECT_EQ(loginCaptions, (QStringList{"Welcome", "Login: ", "Version:", "Start", "Quit"}));
     EXPECT_EQ(program.SimulationScreen()->cmdNextTrial.text(), "Submit");
-    const runtime::MessageBoxRequest question = exitQuestion();
+    const runtime::Question question = exitQuestion();
     EXPECT_EQ(question.title, "Exit Application");
     EXPECT_EQ(question.text, "Are you sure you want to exit?");
 }

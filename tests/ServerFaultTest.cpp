@@ -20,13 +20,13 @@ class RestartThenYes : public runtime::Questions {
   public:
     explicit RestartThenYes(const OwnTestServer& server) : server_(server) {}
 
-    int messageBox(const runtime::MessageBoxRequest& request) override {
-        shown.push_back(request);
+    runtime::Answer ask(const runtime::Question& question) override {
+        shown.push_back(question);
         if (shown.size() == 1) server_.start();
-        return runtime::vbYes;
+        return runtime::Answer::Yes;
     }
 
-    std::vector<runtime::MessageBoxRequest> shown;
+    std::vector<runtime::Question> shown;
 
   private:
     const OwnTestServer& server_;

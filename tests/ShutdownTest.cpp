@@ -37,9 +37,10 @@ TEST_P(EarningsTest, ClosingMessageShowsEarningsRoundedAwayFromZero) {
     run.state.TotBonus = GetParam().totBonus;
     EXPECT_THROW(EndProgram(run), runtime::ProgramEnded);
     ASSERT_EQ(dialogs.shown().size(), 1u);
-    const runtime::MessageBoxRequest& box = dialogs.shown().front();
+    const runtime::Question& box = dialogs.shown().front();
     EXPECT_EQ(box.title, "Fluxmere");
-    EXPECT_EQ(box.style, runtime::vbOKOnly);
+    EXPECT_EQ(box.buttons, runtime::Buttons::Ok);
+    EXPECT_EQ(box.icon, runtime::Icon::None);
     EXPECT_EQ(box.text.toStdString(),
               std::string("The game is over and you have earned ") + GetParam().shown +
                   " dollars. Thank you for your participation. Please call the experimenter for "
@@ -105,9 +106,10 @@ TEST_P(DatabaseFailureTest, SaysWhatFailedAndWhatIsKeptInsteadOfTheEarnings) {
     EXPECT_EQ(EndingOf([&] { EndAfterDatabaseFailure(run, full, "Recording data"); }),
               runtime::ExitStatus::DatabaseFailure);
     ASSERT_EQ(dialogs.shown().size(), 1u);
-    const runtime::MessageBoxRequest& box = dialogs.shown().front();
+    const runtime::Question& box = dialogs.shown().front();
     EXPECT_EQ(box.title, "Database problem");
-    EXPECT_EQ(box.style, runtime::vbOKOnly + runtime::vbCritical);
+    EXPECT_EQ(box.buttons, runtime::Buttons::Ok);
+    EXPECT_EQ(box.icon, runtime::Icon::Critical);
     EXPECT_EQ(box.text.toStdString(),
               std::string("The session has stopped: the experiment database could not be used."
                           "\r\nError 3035: Not enough space on disk to write "

@@ -53,7 +53,7 @@ class StartupTest : public ::testing::Test {
     }
 
     // Main, which must end the program; the messages it showed. How it ended is kept in ended.
-    std::vector<runtime::MessageBoxRequest> endedMain() {
+    std::vector<runtime::Question> endedMain() {
         ended = EndingOf([this] { program.Main(); });
         EXPECT_TRUE(ended.has_value()) << "the program did not end";
         return dialogs.shown();
@@ -111,7 +111,7 @@ TEST_F(StartupTest, AReturningGraphicalParticipantResumesWithTheRecordedAmountSc
                        {"UserOutflowTP", "3"},
                        {"graphicalMode", "-1"}});
     ScriptLogin(dialogs, "Bo", "G");
-    dialogs.answerNext(runtime::vbYes);
+    dialogs.answerNext(runtime::Answer::Yes);
     program.Main();
     ASSERT_EQ(dialogs.shown().size(), 1u);
     EXPECT_EQ(dialogs.shown()[0].text, "Continue with Trial #7");

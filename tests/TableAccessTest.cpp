@@ -210,9 +210,9 @@ TEST_F(TableAccessTest, AHeldLockAsksAfterTheTenthRetryAndYesCountsAgainFromOne)
     waitOnASimulatedClock();
     run.state.SubjectName = QStringLiteral("Ann");
     run.random.seed(7);
-    dialogs.answerNext(runtime::vbYes);  // retry question: go on
-    dialogs.answerNext(runtime::vbNo);   // retry question again: stop
-    dialogs.answerNext(runtime::vbNo);   // problems opening table: quit
+    dialogs.answerNext(runtime::Answer::Yes);  // retry question: go on
+    dialogs.answerNext(runtime::Answer::No);   // retry question again: stop
+    dialogs.answerNext(runtime::Answer::No);   // problems opening table: quit
     EXPECT_EQ(EndingOf([&] { recordSubject(QStringLiteral("Never")); }),
               runtime::ExitStatus::DatabaseFailure);
 
@@ -220,13 +220,15 @@ TEST_F(TableAccessTest, AHeldLockAsksAfterTheTenthRetryAndYesCountsAgainFromOne)
     ASSERT_EQ(shown.size(), 4u);
     for (int question : {0, 1}) {
         EXPECT_EQ(shown[question].title, retryTitle());
-        EXPECT_EQ(shown[question].style, 36);
+        EXPECT_EQ(shown[question].buttons, runtime::Buttons::YesNo);
+        EXPECT_EQ(shown[question].icon, runtime::Icon::Question);
         EXPECT_EQ(shown[question].text,
                   QStringLiteral("Could not use '%1'; file already in use.").arg(file.path()) +
                       CrLf + "datSubject" + CrLf + "Retry? (No to quit)");
     }
     EXPECT_EQ(shown[2].title, QStringLiteral("Problems opening table"));
-    EXPECT_EQ(shown[2].style, 4);
+    EXPECT_EQ(shown[2].buttons, runtime::Buttons::YesNo);
+    EXPECT_EQ(shown[2].icon, runtime::Icon::None);
     EXPECT_EQ(
         shown[2].text,
         QStringLiteral("Error 3050: Could not use '%1'; file already in use.").arg(file.path()) +
@@ -249,7 +251,8 @@ TEST_F(TableAccessTest, YesToProblemsRetriesAtOnceAndTheNextFailureAsksAgain) {
     auto holder = holdWriteLock();
     waitOnASimulatedClock();
     run.random.seed(11);
-    for (int answer : {runtime::vbNo, runtime::vbYes, runtime::vbNo, runtime::vbNo})
+    for (const runtime::Answer answer :
+         {runtime::Answer::No, runtime::Answer::Yes, runtime::Answer::No, runtime::Answer::No})
         dialogs.answerNext(answer);
     EXPECT_EQ(EndingOf([&] { recordSubject(QStringLiteral("Never")); }),
               runtime::ExitStatus::DatabaseFailure);
@@ -273,8 +276,8 @@ TEST_F(TableAccessTest, TheWaitsBeforeTheQuestionLastSeveralSeconds) {
         waits.push_back(wait);
         QTimer::singleShot(0, &events, [&] { ++eventsRun; });  // runs at the next DoEvents
     };
-    dialogs.answerNext(runtime::vbNo);
-    dialogs.answerNext(runtime::vbNo);
+    dialogs.answerNext(runtime::Answer::No);
+    dialogs.answerNext(runtime::Answer::No);
     EXPECT_EQ(EndingOf([&] { recordSubject(QStringLiteral("Never")); }),
               runtime::ExitStatus::DatabaseFailure);
     ASSERT_EQ(waits.size(), 10u);
@@ -302,8 +305,8 @@ TEST_F(TableAccessTest, OtherErrorsAskAtOnceAndNoEndsTheProgram) {
     };
     for (const auto& c : cases) {
         dialogs.clear();
-        dialogs.answerNext(runtime::vbYes);  // repeat at once: fails the same way
-        dialogs.answerNext(runtime::vbNo);
+        dialogs.answerNext(runtime::Answer::Yes);  // repeat at once: fails the same way
+        dialogs.answerNext(runtime::Answer::No);
         EXPECT_EQ(EndingOf([&] { ReadRows(run, c.source, QStringLiteral("Loading versions")); }),
                   runtime::ExitStatus::DatabaseFailure);
         const auto& shown = dialogs.shown();
@@ -327,7 +330,7 @@ TEST_F(TableAccessTest, OtherErrorsAskAtOnceAndNoEndsTheProgram) {
 TEST_F(TableAccessTest, AMissingFileIsNamedAndNeverCreated) {
     const QString missing = file.path() + QStringLiteral(".gone");
     run.session.databasePath = missing;
-    dialogs.answerNext(runtime::vbNo);
+    dialogs.answerNext(runtime::Answer::No);
     EXPECT_THROW(BeginWrite(run, QStringLiteral("datSubject"), QStringLiteral("Recording data")),
                  runtime::ProgramEnded);
     ASSERT_FALSE(dialogs.shown().empty());

@@ -139,12 +139,13 @@ TEST_F(EntryScreen, ExitKeyAnsweredNoDiscardsTheKey) {
     frmHydrovat form(run);
     form.txtUsrInflowVal.setText(QStringLiteral("25"));
     form.txtUsrInflowVal.selectAll();
-    dialogs.answerNext(runtime::vbNo);
+    dialogs.answerNext(runtime::Answer::No);
     PressKey(form.txtUsrInflowVal, Qt::Key_X, Qt::ControlModifier, QString(QChar(24)));
     ASSERT_EQ(dialogs.shown().size(), 1u);
     EXPECT_EQ(dialogs.shown()[0].text, QStringLiteral("Are you sure you want to exit?"));
     EXPECT_EQ(dialogs.shown()[0].title, QStringLiteral("Exit Application"));
-    EXPECT_EQ(dialogs.shown()[0].style, runtime::vbYesNo);
+    EXPECT_EQ(dialogs.shown()[0].buttons, runtime::Buttons::YesNo);
+    EXPECT_EQ(dialogs.shown()[0].icon, runtime::Icon::None);
     EXPECT_TRUE(dialogs.modalForms().empty());
     EXPECT_EQ(form.txtUsrInflowVal.text(), QStringLiteral("25"));
 }
@@ -161,7 +162,7 @@ TEST_F(EntryScreen, ExitKeyYesThenCancelGoesOn) {
                             {"Submit", &form.cmdNextTrial}};
     for (const Place& place : places) {
         dialogs.clear();
-        dialogs.answerNext(runtime::vbYes);
+        dialogs.answerNext(runtime::Answer::Yes);
         dialogs.onNextModal(
             [](QWidget& shown) { static_cast<frmPasswordAuth&>(shown).Command2.click(); });
         PressKey(*place.control, Qt::Key_X, Qt::ControlModifier, QString(QChar(24)));

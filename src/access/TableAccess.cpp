@@ -26,9 +26,9 @@ void AskProblemsOpening(Run& run, const db::Error& error, const QString& status)
                          CrLf +
                          QCoreApplication::translate("TableAccess", "Status was %1").arg(status) +
                          CrLf + QCoreApplication::translate("TableAccess", "Retry?");
-    if (run.MsgBox(text, runtime::vbYesNo,
-                   QCoreApplication::translate("TableAccess", "Problems opening table")) ==
-        runtime::vbNo) {
+    if (run.ask(text, runtime::Buttons::YesNo, runtime::Icon::None,
+                QCoreApplication::translate("TableAccess", "Problems opening table")) ==
+        runtime::Answer::No) {
         EndAfterDatabaseFailure(run, error, status);
     }
 }
@@ -39,7 +39,8 @@ bool AskRetry(const Run& run, const db::Error& error, const QString& source,
         QCoreApplication::translate("TableAccess", "Error %1: %2").arg(error.number()).arg(status);
     const QString text = error.description() + CrLf + source + CrLf +
                          QCoreApplication::translate("TableAccess", "Retry? (No to quit)");
-    return run.MsgBox(text, runtime::vbYesNo + runtime::vbQuestion, title) == runtime::vbYes;
+    return run.ask(text, runtime::Buttons::YesNo, runtime::Icon::Question, title) ==
+           runtime::Answer::Yes;
 }
 
 // A neighbour's commit holds the file for some milliseconds. Reads and the opening of a write

@@ -33,7 +33,7 @@ namespace {
 
 // Ends the start-up with a message. No run has begun, so there are no earnings to announce.
 [[noreturn]] void EndStartUp(const Run& run, const QString& message) {
-    run.MsgBox(message, runtime::vbOKOnly + runtime::vbCritical);
+    run.ask(message, runtime::Buttons::Ok, runtime::Icon::Critical);
     runtime::EndRun(runtime::ExitStatus::StartUpRefused, message);
 }
 

@@ -12,9 +12,10 @@ runtime::TimeValue Run::TimeOfDay() const {
     return runtime::TimeValue{Now().time().msecsSinceStartOfDay() / 1000};
 }
 
-int Run::MsgBox(const QString& text, int style, const QString& title) const {
+runtime::Answer Run::ask(const QString& text, runtime::Buttons buttons, runtime::Icon icon,
+                         const QString& title) const {
     runtime::UnattendedQuestions nobody;
     return (asks ? *asks : nobody)
-        .messageBox(runtime::MessageBoxRequest{
-            text, title.isEmpty() ? runtime::ApplicationTitle() : title, style});
+        .ask(runtime::Question{text, title.isEmpty() ? runtime::ApplicationTitle() : title, buttons,
+                               icon});
 }

@@ -209,6 +209,7 @@ struct Run {
     runtime::TimeValue TimeOfDay() const;
     QString TimeText() const { return TimeOfDay().toText(); }
     // Asks whom the run asks; an empty title stands for the application title.
-    int MsgBox(const QString& text, int style = runtime::vbOKOnly,
-               const QString& title = QString()) const;
+    runtime::Answer ask(const QString& text, runtime::Buttons buttons = runtime::Buttons::Ok,
+                        runtime::Icon icon = runtime::Icon::None,
+                        const QString& title = QString()) const;
 };

@@ -59,7 +59,7 @@ void EndProgram(Run& run) {
     QString shown;
     if (!run.state.ExitConfirmed && !run.state.QuitAtLogin) {
         shown = EarningsMessage(run);
-        run.MsgBox(shown, runtime::vbOKOnly, QStringLiteral("Fluxmere"));
+        run.ask(shown, runtime::Buttons::Ok, runtime::Icon::None, QStringLiteral("Fluxmere"));
     }
     runtime::EndRun(StatusOfEnding(run), shown);
 }
@@ -89,6 +89,6 @@ QString DatabaseFailureMessage(const Run& run, const runtime::RuntimeError& erro
 void EndAfterDatabaseFailure(const Run& run, const runtime::RuntimeError& error,
                              const QString& status) {
     const QString shown = DatabaseFailureMessage(run, error, status);
-    run.MsgBox(shown, runtime::vbOKOnly + runtime::vbCritical, DatabaseFailureTitle());
+    run.ask(shown, runtime::Buttons::Ok, runtime::Icon::Critical, DatabaseFailureTitle());
     runtime::EndRun(runtime::ExitStatus::DatabaseFailure, shown);
 }

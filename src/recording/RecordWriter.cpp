@@ -18,10 +18,10 @@ const QString kLineBreak = QStringLiteral("\r\n");
 // stopped the session.
 void AskToWriteAgain(const Run& run, const runtime::RuntimeError& error, const QString& table,
                      const QString& status) {
-    const int answer =
-        run.MsgBox(WriteFailureText(error.number(), error.description(), table, status),
-                   runtime::vbYesNo + runtime::vbQuestion, WriteFailureTitle());
-    if (answer != runtime::vbYes) EndAfterDatabaseFailure(run, error, status);
+    const runtime::Answer answer =
+        run.ask(WriteFailureText(error.number(), error.description(), table, status),
+                runtime::Buttons::YesNo, runtime::Icon::Question, WriteFailureTitle());
+    if (answer != runtime::Answer::Yes) EndAfterDatabaseFailure(run, error, status);
 }
 
 // Whether the row of a write is stored: a write whose commit reached the server but whose reply

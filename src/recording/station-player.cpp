@@ -19,9 +19,9 @@ namespace {
 
 class AnswerYes : public runtime::Questions {
   public:
-    int messageBox(const runtime::MessageBoxRequest& request) override {
-        std::fprintf(stderr, "question: %s\n", qPrintable(request.title));
-        return request.isYesNo() ? runtime::vbYes : runtime::vbOK;
+    runtime::Answer ask(const runtime::Question& question) override {
+        std::fprintf(stderr, "question: %s\n", qPrintable(question.title));
+        return question.isYesNo() ? runtime::Answer::Yes : runtime::Answer::Ok;
     }
 };
 

@@ -13,19 +13,19 @@ void ScriptedQuestions::clear() {
     shown_.clear();
 }
 
-int ScriptedQuestions::messageBox(const MessageBoxRequest& request) {
-    shown_.push_back(request);
+Answer ScriptedQuestions::ask(const Question& question) {
+    shown_.push_back(question);
     if (!answers_.empty()) {
-        const int answer = answers_.front();
+        const Answer answer = answers_.front();
         answers_.pop_front();
         return answer;
     }
-    return request.isYesNo() ? vbYes : vbOK;
+    return question.isYesNo() ? Answer::Yes : Answer::Ok;
 }
 
-int UnattendedQuestions::messageBox(const MessageBoxRequest& request) {
-    std::fprintf(stderr, "%s: %s\n", qPrintable(request.title), qPrintable(request.text));
-    return request.isYesNo() ? vbNo : vbOK;
+Answer UnattendedQuestions::ask(const Question& question) {
+    std::fprintf(stderr, "%s: %s\n", qPrintable(question.title), qPrintable(question.text));
+    return question.isYesNo() ? Answer::No : Answer::Ok;
 }
 
 }  // namespace runtime

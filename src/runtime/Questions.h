@@ -1,7 +1,7 @@
 #pragma once
-// Asking the user: a message box with a text, buttons and a title gives an answer. A run asks
-// through this interface; the program answers with real dialogs, tests with a script, and a
-// run with nobody to ask writes the question to the error stream.
+// Asking the user: a question with a text, a title, the buttons it offers and an icon gets an
+// answer. A run asks through this interface; the program answers with real dialogs, tests with
+// a script, and a run with nobody to ask writes the question to the error stream.
 
 #include <QString>
 #include <deque>
@@ -11,55 +11,51 @@ class QWidget;
 
 namespace runtime {
 
-// Button and icon flags, added together as the callers write them (4 + 32 = 36).
-enum MsgBoxStyle {
-    vbOKOnly = 0,
-    vbYesNo = 4,
-    vbCritical = 16,
-    vbQuestion = 32,
-    vbExclamation = 48,
-    vbInformation = 64,
-};
-enum MsgBoxResult { vbOK = 1, vbYes = 6, vbNo = 7 };
+// The buttons a question offers.
+enum class Buttons { Ok, YesNo };
+// The symbol beside a question's text.
+enum class Icon { None, Critical, Question, Warning, Information };
+// The button pressed.
+enum class Answer { Ok, Yes, No };
 
-// The title a message box shows when the caller gives none.
+// The title a question shows when the caller gives none.
 QString ApplicationTitle();
 
-struct MessageBoxRequest {
+struct Question {
     QString text;
     QString title;
-    int style = vbOKOnly;
+    Buttons buttons = Buttons::Ok;
+    Icon icon = Icon::None;
 
-    bool isYesNo() const { return (style & 0x0F) == vbYesNo; }
-    int icon() const { return style & 0x70; }
+    bool isYesNo() const { return buttons == Buttons::YesNo; }
 };
 
 class Questions {
   public:
     virtual ~Questions() = default;
-    virtual int messageBox(const MessageBoxRequest& request) = 0;
+    virtual Answer ask(const Question& question) = 0;
 };
 
-// Answers from a queue and keeps every message box shown. An unscripted Yes/No box answers
-// Yes, an OK box OK.
+// Answers from a queue and keeps every question asked. An unscripted Yes/No question is
+// answered Yes, an OK one OK.
 class ScriptedQuestions : public Questions {
   public:
-    void answerNext(int result) { answers_.push_back(result); }
-    const std::vector<MessageBoxRequest>& shown() const { return shown_; }
+    void answerNext(Answer answer) { answers_.push_back(answer); }
+    const std::vector<Question>& shown() const { return shown_; }
     void clear();
 
-    int messageBox(const MessageBoxRequest& request) override;
+    Answer ask(const Question& question) override;
 
   private:
-    std::deque<int> answers_;
-    std::vector<MessageBoxRequest> shown_;
+    std::deque<Answer> answers_;
+    std::vector<Question> shown_;
 };
 
 // With nobody to ask: the question goes to the error stream, and a Yes/No question is
 // answered No, so that nothing waits for an answer that cannot come.
 class UnattendedQuestions : public Questions {
   public:
-    int messageBox(const MessageBoxRequest& request) override;
+    Answer ask(const Question& question) override;
 };
 
 // Shows a form modally and returns once it is hidden; the widget layer implements it.

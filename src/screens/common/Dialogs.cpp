@@ -17,19 +17,20 @@ namespace {
 // A little smaller than the forms' 12 points, like a system message beside a form.
 constexpr double kMessageBoxPoints = 10;
 
-QMessageBox::Icon IconOf(const runtime::MessageBoxRequest& request) {
-    switch (request.icon()) {
-        case runtime::vbCritical:
+QMessageBox::Icon IconOf(const runtime::Question& question) {
+    switch (question.icon) {
+        case runtime::Icon::Critical:
             return QMessageBox::Critical;
-        case runtime::vbQuestion:
+        case runtime::Icon::Question:
             return QMessageBox::Question;
-        case runtime::vbExclamation:
+        case runtime::Icon::Warning:
             return QMessageBox::Warning;
-        case runtime::vbInformation:
+        case runtime::Icon::Information:
             return QMessageBox::Information;
-        default:
-            return QMessageBox::NoIcon;
+        case runtime::Icon::None:
+            break;
     }
+    return QMessageBox::NoIcon;
 }
 
 // Quits a nested loop when the watched widget is hidden, closed or destroyed.
@@ -54,14 +55,14 @@ void ShowModal(runtime::ModalForms* forms, QWidget& form) {
     (forms ? *forms : real).showModal(form);
 }
 
-int RealDialogs::messageBox(const runtime::MessageBoxRequest& request) {
-    QString shownText = request.text;
+runtime::Answer RealDialogs::ask(const runtime::Question& question) {
+    QString shownText = question.text;
     shownText.replace(QLatin1String("\r\n"), QLatin1String("\n"));
-    QMessageBox box(IconOf(request), request.title, shownText,
-                    request.isYesNo() ? (QMessageBox::Yes | QMessageBox::No) : QMessageBox::Ok);
+    QMessageBox box(IconOf(question), question.title, shownText,
+                    question.isYesNo() ? (QMessageBox::Yes | QMessageBox::No) : QMessageBox::Ok);
     box.setTextFormat(Qt::PlainText);
     // The buttons speak the screens' language; Qt's own texts are English only here.
-    if (request.isYesNo()) {
+    if (question.isYesNo()) {
         box.button(QMessageBox::Yes)->setText(QCoreApplication::translate("MessageBox", "&Yes"));
         box.button(QMessageBox::No)->setText(QCoreApplication::translate("MessageBox", "&No"));
     } else {
@@ -71,8 +72,8 @@ int RealDialogs::messageBox(const runtime::MessageBoxRequest& request) {
     box.setFont(DesignFont(kMessageBoxPoints, false));
     int clicked = QMessageBox::NoButton;
     runtime::RunUntilEnd([&] { clicked = box.exec(); }, [&] { box.reject(); });
-    if (!request.isYesNo()) return runtime::vbOK;
-    return clicked == QMessageBox::Yes ? runtime::vbYes : runtime::vbNo;
+    if (!question.isYesNo()) return runtime::Answer::Ok;
+    return clicked == QMessageBox::Yes ? runtime::Answer::Yes : runtime::Answer::No;
 }
 
 void WaitUntilHidden(QWidget& form) {

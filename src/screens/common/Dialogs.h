@@ -18,7 +18,7 @@ void ShowModal(runtime::ModalForms* forms, QWidget& form);
 
 class RealDialogs : public runtime::Questions, public runtime::ModalForms {
   public:
-    int messageBox(const runtime::MessageBoxRequest& request) override;
+    runtime::Answer ask(const runtime::Question& question) override;
     void showModal(QWidget& form) override;
 };
 

@@ -85,23 +85,23 @@ void frmPasswordAuth::Form_Activate() {
 
 void frmPasswordAuth::Command1_Click() {
     if (txtUsername.text().isEmpty()) {
-        run_.MsgBox(tr("Please enter Username"));
+        run_.ask(tr("Please enter Username"));
         return;
     }
     if (txtPassword.text().isEmpty()) {
-        run_.MsgBox(tr("Please enter Password"));
+        run_.ask(tr("Please enter Password"));
         return;
     }
     // Unverified is refused: the experiment goes on and the experimenter may try again.
     try {
         CheckWithoutASecondClick();
     } catch (const db::Error& error) {
-        run_.MsgBox(UncheckedMessage(DatabaseReported(error)),
-                    runtime::vbOKOnly + runtime::vbExclamation);
+        run_.ask(UncheckedMessage(DatabaseReported(error)), runtime::Buttons::Ok,
+                 runtime::Icon::Warning);
         return;
     } catch (const accounts::PasswordError& error) {
-        run_.MsgBox(UncheckedMessage(QString::fromStdString(error.what())),
-                    runtime::vbOKOnly + runtime::vbExclamation);
+        run_.ask(UncheckedMessage(QString::fromStdString(error.what())), runtime::Buttons::Ok,
+                 runtime::Icon::Warning);
         return;
     }
     if (run_.state.PasswordMatched) {
@@ -109,8 +109,8 @@ void frmPasswordAuth::Command1_Click() {
         run_.state.ExitAuthorised = true;
         EndProgram(run_);
     }
-    run_.MsgBox(tr("Username or Password is incorrect. Please try again"),
-                runtime::vbOKOnly + runtime::vbExclamation, tr("Password Incorrect"));
+    run_.ask(tr("Username or Password is incorrect. Please try again"), runtime::Buttons::Ok,
+             runtime::Icon::Warning, tr("Password Incorrect"));
     ClearBoxes();
     txtUsername.setFocus();
 }

@@ -170,7 +170,7 @@ void frmLogin::cmdStart_Click() {
     // Each press starts from a clean run: nothing restored for an earlier name stays.
     ForgetRestoredRun(run_);
     if (cboVersion.count() == 0) {
-        run_.MsgBox(NoVersionsMessage(run_), runtime::vbOKOnly + runtime::vbExclamation);
+        run_.ask(NoVersionsMessage(run_), runtime::Buttons::Ok, runtime::Icon::Warning);
         return;
     }
     if (!LoadVersion()) return;
@@ -180,7 +180,7 @@ void frmLogin::cmdStart_Click() {
     });
     if (const QString problem = SetupCheckProblem(run_); !problem.isEmpty()) {
         // The version cannot run: an ending without earnings, which were never played for.
-        run_.MsgBox(problem, runtime::vbOKOnly);
+        run_.ask(problem, runtime::Buttons::Ok);
         runtime::EndRun(runtime::ExitStatus::StartUpRefused, problem);
     }
     SizeArray(run_.state.BackOrder, run_.setup.MaxTrial + 1L);
@@ -190,7 +190,7 @@ void frmLogin::cmdStart_Click() {
         isNew = CheckNewUser(run_);
     } catch (const runtime::RuntimeError& error) {
         ForgetRestoredRun(run_);
-        run_.MsgBox(UnreadableRunMessage(run_, error), runtime::vbOKOnly + runtime::vbExclamation);
+        run_.ask(UnreadableRunMessage(run_, error), runtime::Buttons::Ok, runtime::Icon::Warning);
         return;
     }
     if (isNew) {
@@ -210,7 +210,7 @@ bool frmLogin::LoadVersion() {
         RequireRunnableVersion(run_);
         return true;
     } catch (const ConfigError& error) {
-        run_.MsgBox(error.message(), runtime::vbOKOnly + runtime::vbExclamation);
+        run_.ask(error.message(), runtime::Buttons::Ok, runtime::Icon::Warning);
         return false;
     }
 }
@@ -223,12 +223,12 @@ bool frmLogin::ClaimForThisStation() {
         holder = ClaimRun(run_);
     } catch (const runtime::RuntimeError& error) {
         ForgetRestoredRun(run_);
-        run_.MsgBox(UnreadableRunMessage(run_, error), runtime::vbOKOnly + runtime::vbExclamation);
+        run_.ask(UnreadableRunMessage(run_, error), runtime::Buttons::Ok, runtime::Icon::Warning);
         return false;
     }
     if (!holder) return true;
     ForgetRestoredRun(run_);
-    run_.MsgBox(RunHeldMessage(run_, *holder), runtime::vbOKOnly + runtime::vbExclamation);
+    run_.ask(RunHeldMessage(run_, *holder), runtime::Buttons::Ok, runtime::Icon::Warning);
     return false;
 }
 
@@ -262,10 +262,10 @@ void frmLogin::OfferContinuation() {
         EndProgram(run_);
     }
     if (!ClaimForThisStation()) return;
-    const int answer =
-        run_.MsgBox(tr("Continue with Trial #%1").arg(run_.state.CurrentTrial + 1),
-                    runtime::vbYesNo, tr("Login %1 already used").arg(run_.state.SubjectName));
-    if (answer == runtime::vbYes) {
+    const runtime::Answer answer = run_.ask(
+        tr("Continue with Trial #%1").arg(run_.state.CurrentTrial + 1), runtime::Buttons::YesNo,
+        runtime::Icon::None, tr("Login %1 already used").arg(run_.state.SubjectName));
+    if (answer == runtime::Answer::Yes) {
         Accept();
     } else {
         ReleaseRun(run_);

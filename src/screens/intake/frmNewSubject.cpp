@@ -186,7 +186,7 @@ void frmNewSubject::btnBegin_Click() {
               });
     // Taken meanwhile by another station: the login is shown again.
     if (!Registered)
-        run_.MsgBox(RegisteredMeanwhileMessage(run_), runtime::vbOKOnly + runtime::vbExclamation);
+        run_.ask(RegisteredMeanwhileMessage(run_), runtime::Buttons::Ok, runtime::Icon::Warning);
     close();
 }
 

@@ -67,8 +67,8 @@ bool frmHydrovat::eventFilter(QObject* watched, QEvent* event) {
 }
 
 bool frmHydrovat::ExitPromptAnsweredNo() {
-    if (run_.MsgBox(tr("Are you sure you want to exit?"), runtime::vbYesNo,
-                    tr("Exit Application")) == runtime::vbNo) {
+    if (run_.ask(tr("Are you sure you want to exit?"), runtime::Buttons::YesNo, runtime::Icon::None,
+                 tr("Exit Application")) == runtime::Answer::No) {
         return true;
     }
     // An accepted password ends the program inside the form; otherwise the experiment goes on.

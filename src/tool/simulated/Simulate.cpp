@@ -43,9 +43,9 @@ namespace {
 // the run's transaction takes back what it wrote.
 class NobodyToAsk : public runtime::Questions {
   public:
-    int messageBox(const runtime::MessageBoxRequest& request) override {
+    runtime::Answer ask(const runtime::Question& question) override {
         throw ToolError(
-            QStringLiteral("the run stopped at a question: %1").arg(OneLine(request.text)));
+            QStringLiteral("the run stopped at a question: %1").arg(OneLine(question.text)));
     }
 };
 
