@@ -512,7 +512,7 @@ TEST_F(PeriodCycle, NothingIsRecordedOnceTheRunHasEnded) {
     form.tmrUserDelay.arm(1);
     form.tmrEnvMv.arm(1);
     form.Timer2.setEnabled(false);
-    EXPECT_THROW(form.Timer2_Timer(), runtime::ProgramEnded);
+    EXPECT_THROW(form.onPeriodTimer(), runtime::ProgramEnded);
     for (const ui::FormTimer* timer : {&form.Timer1, &form.Timer2, &form.tmrUserDelay,
                                        &form.tmrUserMv, &form.tmrEnvDelay, &form.tmrEnvMv}) {
         EXPECT_FALSE(timer->Enabled());

@@ -60,12 +60,12 @@ class frmHydrovat : public QWidget, private period::CycleView, private period::S
     void CalCost(double& amount);
     // The Submit button and the six one-shot timers.
     void cmdNextTrial_Click();
-    void Timer1_Timer();
-    void Timer2_Timer();
-    void tmrUserDelay_Timer();
-    void tmrUserMv_Timer();
-    void tmrEnvDelay_Timer();
-    void tmrEnvMv_Timer();
+    void onStoreOrdersTimer();
+    void onPeriodTimer();
+    void onUserFlowsTimer();
+    void onUserPhaseEndTimer();
+    void onEnvironmentPipesTimer();
+    void onEnvironmentPhaseEndTimer();
     // Stops all six timers, so that no step runs or records once the run has ended.
     void StopCycleTimers();
     // --- end of the period cycle ---

@@ -23,16 +23,17 @@ void frmHydrovat::ConnectCycle() {
     using runtime::EventHandler;
     connect(&cmdNextTrial, &QPushButton::clicked, this,
             EventHandler(this, &frmHydrovat::cmdNextTrial_Click));
-    connect(&Timer1, &ui::FormTimer::Timer, this, EventHandler(this, &frmHydrovat::Timer1_Timer));
-    connect(&Timer2, &ui::FormTimer::Timer, this, EventHandler(this, &frmHydrovat::Timer2_Timer));
+    connect(&Timer1, &ui::FormTimer::Timer, this,
+            EventHandler(this, &frmHydrovat::onStoreOrdersTimer));
+    connect(&Timer2, &ui::FormTimer::Timer, this, EventHandler(this, &frmHydrovat::onPeriodTimer));
     connect(&tmrUserDelay, &ui::FormTimer::Timer, this,
-            EventHandler(this, &frmHydrovat::tmrUserDelay_Timer));
+            EventHandler(this, &frmHydrovat::onUserFlowsTimer));
     connect(&tmrUserMv, &ui::FormTimer::Timer, this,
-            EventHandler(this, &frmHydrovat::tmrUserMv_Timer));
+            EventHandler(this, &frmHydrovat::onUserPhaseEndTimer));
     connect(&tmrEnvDelay, &ui::FormTimer::Timer, this,
-            EventHandler(this, &frmHydrovat::tmrEnvDelay_Timer));
+            EventHandler(this, &frmHydrovat::onEnvironmentPipesTimer));
     connect(&tmrEnvMv, &ui::FormTimer::Timer, this,
-            EventHandler(this, &frmHydrovat::tmrEnvMv_Timer));
+            EventHandler(this, &frmHydrovat::onEnvironmentPhaseEndTimer));
 }
 
 void frmHydrovat::StopCycleTimers() {
@@ -57,27 +58,27 @@ void frmHydrovat::cmdNextTrial_Click() {
     cycle_.Submit();
 }
 
-void frmHydrovat::Timer1_Timer() {
+void frmHydrovat::onStoreOrdersTimer() {
     cycle_.StoreOrders();
 }
 
-void frmHydrovat::Timer2_Timer() {
+void frmHydrovat::onPeriodTimer() {
     cycle_.OpenPeriod();
 }
 
-void frmHydrovat::tmrEnvDelay_Timer() {
+void frmHydrovat::onEnvironmentPipesTimer() {
     cycle_.ClearEnvironmentPipes();
 }
 
-void frmHydrovat::tmrEnvMv_Timer() {
+void frmHydrovat::onEnvironmentPhaseEndTimer() {
     cycle_.EndEnvironmentPhase();
 }
 
-void frmHydrovat::tmrUserDelay_Timer() {
+void frmHydrovat::onUserFlowsTimer() {
     cycle_.ApplyUserFlows();
 }
 
-void frmHydrovat::tmrUserMv_Timer() {
+void frmHydrovat::onUserPhaseEndTimer() {
     cycle_.EndUserPhase();
 }
 
