@@ -210,8 +210,8 @@ class frmHydrovat : public QWidget, private period::CycleView, private period::S
     // discards the key.
     void EntryBox_KeyPress(QLineEdit& box, char16_t& KeyAscii);
     void cmdNextTrial_KeyPress(char16_t KeyAscii);
-    // Before the window closes; a non-zero Cancel keeps it open.
-    void Form_QueryUnload(int& Cancel);
+    // Before the window closes: true when the experimenter's password lets it close.
+    bool confirmClose();
 
   protected:
     bool eventFilter(QObject* watched, QEvent* event) override;

@@ -105,15 +105,14 @@ void frmHydrovat::cmdNextTrial_KeyPress(char16_t KeyAscii) {
     if (KeyAscii == entry::kCtrlX) ExitPromptAnsweredNo();
 }
 
-void frmHydrovat::Form_QueryUnload(int& Cancel) {
-    if (Cancel != 0) return;
-    if (!ShowPasswordAuth(run_, this)) Cancel = 1;
+bool frmHydrovat::confirmClose() {
+    return ShowPasswordAuth(run_, this);
 }
 
 void frmHydrovat::closeEvent(QCloseEvent* event) {
-    int cancel = 0;
-    const bool running = runtime::HandleEvent([&] { Form_QueryUnload(cancel); });
-    if (!running || cancel != 0) {
+    bool mayClose = false;
+    const bool running = runtime::HandleEvent([&] { mayClose = confirmClose(); });
+    if (!running || !mayClose) {
         event->ignore();
         return;
     }
