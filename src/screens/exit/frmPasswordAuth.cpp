@@ -60,12 +60,12 @@ frmPasswordAuth::frmPasswordAuth(Run& run, QWidget* owner) : QWidget(owner, Qt::
             runtime::EventHandler(this, &frmPasswordAuth::Command1_Click));
     connect(&Command2, &QPushButton::clicked, this,
             runtime::EventHandler(this, &frmPasswordAuth::Command2_Click));
-    Form_Load();
+    ClearBoxes();
 }
 
 void frmPasswordAuth::showEvent(QShowEvent* event) {
     QWidget::showEvent(event);
-    if (!event->spontaneous()) Form_Activate();
+    if (!event->spontaneous()) txtUsername.setFocus();
 }
 
 void frmPasswordAuth::ClearBoxes() {
@@ -73,14 +73,6 @@ void frmPasswordAuth::ClearBoxes() {
     txtPassword.clear();
     txtUsername.setVisible(true);
     txtPassword.setVisible(true);
-}
-
-void frmPasswordAuth::Form_Load() {
-    ClearBoxes();
-}
-
-void frmPasswordAuth::Form_Activate() {
-    txtUsername.setFocus();
 }
 
 void frmPasswordAuth::Command1_Click() {

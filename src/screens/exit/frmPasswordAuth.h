@@ -19,7 +19,7 @@ class frmPasswordAuth : public QWidget {
     static constexpr double kClientWidth = 4680;
     static constexpr double kClientHeight = 3090;
 
-    // Creating the form loads it (Form_Load). A given owner keeps it over that window.
+    // Creating the form empties its boxes. A given owner keeps it over that window.
     explicit frmPasswordAuth(Run& run, QWidget* owner = nullptr);
 
     QLabel Label1{this};
@@ -29,8 +29,6 @@ class frmPasswordAuth : public QWidget {
     QPushButton Command1{this};
     QPushButton Command2{this};
 
-    void Form_Load();
-    void Form_Activate();
     void Command1_Click();  // "Exit Application"
     void Command2_Click();  // "Cancel"
 

@@ -120,10 +120,10 @@ frmNewSubject::frmNewSubject(Run& run) : run_(run) {
     connect(&btnCancel, &QPushButton::clicked, this,
             EventHandler(this, &frmNewSubject::btnCancel_Click));
 
-    Form_Load();
+    StartEmpty();
 }
 
-void frmNewSubject::Form_Load() {
+void frmNewSubject::StartEmpty() {
     for (const QString& major : Majors()) cboMajor.addItem(ShownMajor(major));
     cboMajor.setCurrentIndex(-1);
     cboMajor.setEditText(tr("Major"));

@@ -44,7 +44,7 @@ class frmNewSubject : public QWidget {
     void btnCancel_Click();
 
   private:
-    void Form_Load();
+    void StartEmpty();
     void EnableBegin();
 
     Run& run_;

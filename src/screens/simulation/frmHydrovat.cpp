@@ -126,7 +126,7 @@ frmHydrovat::frmHydrovat(Run& run, QWidget* parent) : QWidget(parent), run_(run)
     BuildStoreArea();
     BuildDecisionArea();
     ConnectCycle();
-    Form_Load();
+    BeginRun();
     InstallEntryFilters();  // decision entry and leaving (frmHydrovatEntry.cpp)
 }
 
@@ -294,9 +294,9 @@ void frmHydrovat::BuildDecisionArea() {
     Design(*this, lblForwardOrderVal, 13800, 9000, 1455, 495, {.fore = kBlue, .visible = false});
 }
 
-// Load sequence
+// The run shown and begun
 
-void frmHydrovat::Form_Load() {
+void frmHydrovat::BeginRun() {
     Timer1.setInterval(1);
     Timer2.setInterval(PeriodClockInterval(run_.setup.TimeBetweenEnvTries));
     Timer1.setEnabled(false);

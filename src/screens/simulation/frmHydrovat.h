@@ -183,7 +183,7 @@ class frmHydrovat : public QWidget, private period::CycleView, private period::S
     period::Cycle cycle_{run_, *this, *this};
     // --- end of the period cycle shown on the form ---
 
-    void Form_Load();
+    void BeginRun();
     void ShowRunCounters();
     void ShowCaptions();
     void DrawFirstPicture();
