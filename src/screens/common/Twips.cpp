@@ -35,6 +35,10 @@ QPoint TwipPoint(double x, double y) {
     return QPoint(TwipsToPixelsX(x), TwipsToPixelsY(y));
 }
 
+QSize TwipSize(double width, double height) {
+    return QSize(TwipsToPixelsX(width), TwipsToPixelsY(height));
+}
+
 QFont DesignFont(double points, bool bold, const QString& family) {
     QFont font(family.isEmpty() ? QStringLiteral("Liberation Sans") : family);
     font.setPixelSize(std::max(1, static_cast<int>(std::lround(points * 20.0 / TwipsPerPixelY()))));

@@ -7,6 +7,7 @@
 #include <QFont>
 #include <QPoint>
 #include <QRect>
+#include <QSize>
 
 #include "runtime/Context.h"
 
@@ -23,6 +24,8 @@ double PixelsToTwipsX(int pixels);
 double PixelsToTwipsY(int pixels);
 QRect TwipRect(double left, double top, double width, double height);
 QPoint TwipPoint(double x, double y);
+// A form's client area of the given design size.
+QSize TwipSize(double width, double height);
 
 // A font of the given point size, its pixel size following the twip mapping.
 QFont DesignFont(double points, bool bold, const QString& family = QString());

@@ -37,7 +37,7 @@ QString DatabaseReported(const db::Error& error) {
 frmPasswordAuth::frmPasswordAuth(Run& run, QWidget* owner) : QWidget(owner, Qt::Dialog), run_(run) {
     setObjectName(QStringLiteral("frmPasswordAuth"));
     setWindowTitle(tr("Authentication"));
-    setFixedSize(ui::TwipsToPixelsX(kClientWidth), ui::TwipsToPixelsY(kClientHeight));
+    setFixedSize(ui::TwipSize(kClientWidth, kClientHeight));
 
     Label1.setText(tr("Username"));
     Place(Label1, 240, 600, 1815, 375, true);

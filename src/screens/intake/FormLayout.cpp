@@ -14,7 +14,7 @@ void SetUpForm(QWidget& form, const QString& objectName, const QString& title, d
     form.setObjectName(objectName);
     form.setWindowTitle(title);
     form.setFont(ui::DesignFont(12, false));
-    form.setFixedSize(ui::TwipsToPixelsX(width), ui::TwipsToPixelsY(height));
+    form.setFixedSize(ui::TwipSize(width, height));
     CenterOnScreen(form);
 }
 
@@ -44,7 +44,8 @@ void ScaleOptionMark(QWidget& option) {
 }
 
 int CaptionMargin() {
-    return ui::TwipsToPixelsX(120);
+    constexpr double kCaptionMarginTwips = 120;
+    return ui::TwipsToPixelsX(kCaptionMarginTwips);
 }
 
 void WidenLeftToCaption(QLabel& label, int leftLimit) {

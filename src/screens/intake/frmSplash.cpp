@@ -8,6 +8,10 @@
 
 namespace {
 
+// The splash's client area in twips.
+constexpr double kClientWidth = 7380;
+constexpr double kClientHeight = 4245;
+
 void Place(QWidget& control, double left, double top, double width, double height) {
     control.setGeometry(ui::TwipRect(left, top, width, height));
 }
@@ -73,7 +77,7 @@ void SplashPicture::paintEvent(QPaintEvent*) {
 frmSplash::frmSplash() {
     setObjectName(QStringLiteral("frmSplash"));
     setWindowFlags(Qt::SplashScreen | Qt::FramelessWindowHint);
-    setFixedSize(ui::TwipsToPixelsX(7380), ui::TwipsToPixelsY(4245));
+    setFixedSize(ui::TwipSize(kClientWidth, kClientHeight));
     intake::CenterOnScreen(*this);
     Frame1.setFrameStyle(QFrame::Box | QFrame::Raised);
     Frame1.setLineWidth(2);

@@ -111,7 +111,9 @@ void SetVisible(Array& controls, bool visible) {
 
 // The ten marks of the design, 240 twips apart above the tank's bottom.
 double DesignMarkY(int i) {
-    return 6360 - 240.0 * i;
+    constexpr double kTankBottomTwips = 6360;
+    constexpr double kMarkSpacingTwips = 240;
+    return kTankBottomTwips - kMarkSpacingTwips * i;
 }
 
 }  // namespace
@@ -119,7 +121,7 @@ double DesignMarkY(int i) {
 frmHydrovat::frmHydrovat(Run& run, QWidget* parent) : QWidget(parent), run_(run) {
     setWindowTitle(QStringLiteral("Fluxmere"));
     setFont(ui::DesignFont(8.25, false));
-    setFixedSize(ui::TwipRect(0, 0, kClientWidth, kClientHeight).size());
+    setFixedSize(ui::TwipSize(kClientWidth, kClientHeight));
     BuildTopBand();
     BuildTankArea();
     BuildPipes();
