@@ -244,11 +244,13 @@ class PilotSession {
     // failure no job takes another, and every run taken before it is played to its end. A
     // recorded run holds the database's write lock for its whole transaction, so recorded
     // runs are played one at a time. Cancel stops every job before its next run; the calling
-    // thread's job reports the runs played. Returns how many were.
+    // thread's job reports the runs played, and once more at the end those the other jobs
+    // played after its last report (they may have played them all). Returns how many were.
     int playAll(std::vector<PlayedRun>& played, const StrategyFactory& strategies) {
         std::atomic<int> next{1};
         std::atomic<int> completed{0};
         std::atomic<bool> failed{false};
+        int reported = 0;
         const auto job = [&](bool reports) {
             Run run = fresh_;
             for (int n = next++; n <= options_.runs && !failed && !progress_.cancelled();
@@ -259,7 +261,7 @@ class PilotSession {
                     slot.result = playNumbered(run, n, strategies);
                     slot.periods = run.state.CurrentTrial;
                     const int done = ++completed;
-                    if (reports) progress_.advance(done);
+                    if (reports) progress_.advance(reported = done);
                 } catch (...) {
                     slot.failure = std::current_exception();
                     failed = true;
@@ -271,6 +273,7 @@ class PilotSession {
         for (int j = 1; j < jobs; ++j) others.emplace_back(job, false);
         job(true);
         for (std::thread& other : others) other.join();
+        if (reported < completed && !failed) progress_.advance(completed);
         return completed;
     }
 
