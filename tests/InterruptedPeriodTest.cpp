@@ -26,6 +26,7 @@
 #include "screens/intake/frmLogin.h"
 #include "support/ExperimentDatabase.h"
 #include "support/IntakeScripts.h"
+#include "support/ProgramStart.h"
 #include "task/HeadlessPlayer.h"
 
 namespace {
@@ -151,17 +152,8 @@ class KilledRunTest : public ::testing::TestWithParam<Pacing> {
     // run is played headless. False when the program ended at the login (a finished run).
     bool startProgram(const QString& name) {
         dialogs.clear();
-        ScriptLogin(dialogs, name, "V");
-        ScriptRegistration(dialogs);
-        dialogs.answerNext(runtime::Answer::Yes);  // continue where the log stopped
-        if (program) program->CloseSession();
-        program.emplace();  // a new start: nothing of the last one survives
-        program->SetSplashMilliseconds(5);
-        program->run().session.databasePath = database.path();
-        program->run().asks = &dialogs;
-        program->run().showsForms = &dialogs;
         try {
-            program->Main();
+            StartProgramAgain(program, dialogs, database.path(), name);
         } catch (const runtime::ProgramEnded&) {
             return false;
         }

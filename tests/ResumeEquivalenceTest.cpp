@@ -21,6 +21,7 @@
 #include "screens/simulation/frmHydrovat.h"
 #include "support/ExperimentDatabase.h"
 #include "support/IntakeScripts.h"
+#include "support/ProgramStart.h"
 #include "support/ScreenCycle.h"
 #include "task/HeadlessPlayer.h"
 
@@ -95,16 +96,7 @@ class ResumeEquivalenceTest : public ::testing::TestWithParam<ResumeCase> {
 
     // A new start of the program for the participant; a returning one continues.
     void startProgram(const QString& name) {
-        ScriptLogin(dialogs, name, "V");
-        ScriptRegistration(dialogs);
-        dialogs.answerNext(runtime::Answer::Yes);  // continue where the log stopped
-        if (program) program->CloseSession();
-        program.emplace();  // a new start: nothing of the last one survives
-        program->SetSplashMilliseconds(5);
-        program->run().session.databasePath = database.path();
-        program->run().asks = &dialogs;
-        program->run().showsForms = &dialogs;
-        program->Main();
+        StartProgramAgain(program, dialogs, database.path(), name);
     }
 
     // The program ends without a word: nothing of it survives but the database.
